@@ -1,0 +1,60 @@
+// The one list of Toolbox-style result codes used by every manager.
+#pragma once
+
+#include "platform/core/mac_types.h"
+
+enum : OSErr {
+    noErr = 0,
+    // files
+    dirFulErr = -33,
+    dskFulErr = -34,
+    nsvErr = -35,
+    ioErr = -36,
+    bdNamErr = -37,
+    fnOpnErr = -38,
+    eofErr = -39,
+    posErr = -40,
+    tmfoErr = -42,
+    fnfErr = -43,
+    wPrErr = -44,
+    fLckdErr = -45,
+    vLckdErr = -46,
+    fBsyErr = -47,
+    dupFNErr = -48,
+    opWrErr = -49,
+    paramErr = -50,
+    rfNumErr = -51,
+    permErr = -54,
+    wrPermErr = -61,
+    dirNFErr = -120,
+    // memory
+    memFullErr = -108,
+    nilHandleErr = -109,
+    memWZErr = -111,
+    memLockedErr = -117,
+    // resources
+    resNotFound = -192,
+    resFNotFound = -193,
+    addResFailed = -194,
+    rmvResFailed = -196,
+    resAttrErr = -198,
+    mapReadErr = -199,
+    // scrap
+    noScrapErr = -100,
+    noTypeErr = -102,
+    // events, apple events
+    eventNotHandledErr = -9874,
+    errAEEventNotHandled = -1708,
+    // sound
+    notEnoughHardwareErr = -201,
+    badChannel = -205,
+    queueFull = -203,
+    // printing
+    iPrAbort = 128,
+    // QuickDraw
+    noMemForPictPlaybackErr = -145,
+    rgnOverflowErr = -147,
+    pixMapTooDeepErr = -148,
+    cMatchErr = -150,
+    cDevErr = -155,
+};

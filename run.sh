@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the main job.
+# Until the browser plug-in exists, the main job runs the project's demonstration
+# tools for what is built and says where their output went.
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$PWD
+build=$root/build/release
+out=$root/out
+
+scripts/install-deps.sh
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVA_BENCH=OFF >/dev/null
+cmake --build "$build"
+mkdir -p "$out"
+
+# Each demonstration is a tool named orva-demo-*; each writes into the folder it is given.
+found=0
+for demo in "$build"/tools/orva-demo-*; do
+  [ -x "$demo" ] || continue
+  found=1
+  name=$(basename "$demo")
+  echo "== $name"
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$demo" "$out/$name"
+done
+if [ $found = 0 ]; then
+  echo "Built everything in $build; no demonstration tool exists yet."
+fi
+echo "Output is in $out"

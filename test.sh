@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the test build and runs the whole suite.
+#   ./test.sh          AddressSanitizer + UndefinedBehaviorSanitizer build, every test
+#   ./test.sh --tsan   ThreadSanitizer build, the tests of the threaded parts
+# Extra arguments after the option go to ctest (e.g. ./test.sh -L platform-core).
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$PWD
+
+# Tests whose code runs on several threads (their capability labels).
+TSAN_LABELS='^(memory|critical_sections|time_manager|runtime)$'
+
+mode=asan
+if [ "${1:-}" = "--tsan" ]; then mode=tsan; shift; fi
+build=$root/build/test-$mode
+
+scripts/install-deps.sh
+cmake -S . -B "$build" -G Ninja -DORVA_SANITIZE=$mode -DORVA_BENCH=OFF >/dev/null
+cmake --build "$build"
+
+# No test needs a sound card: the default ALSA device writes to a file.
+shared=$(cd "$root/../shared" 2>/dev/null && pwd || true)
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+if [ -n "$shared" ] && [ -f "$shared/tools/alsa-capture.conf" ]; then
+  export ALSA_CONFIG_PATH=/usr/share/alsa/alsa.conf:$shared/tools/alsa-capture.conf
+  export ALSA_CAPTURE_FILE=$tmp/capture.wav
+fi
+export ORVA_TEST_TMP=$tmp
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+export HOME=$tmp/home; mkdir -p "$HOME"
+
+args=(--test-dir "$build" --output-on-failure -j "$(nproc)")
+[ $mode = tsan ] && args+=(-L "$TSAN_LABELS")
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest "${args[@]}" "$@"
