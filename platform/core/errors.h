@@ -57,4 +57,5 @@ enum : OSErr {
     pixMapTooDeepErr = -148,
     cMatchErr = -150,
     cDevErr = -155,
+    pictureDataErr = -11005,
 };

@@ -1,0 +1,156 @@
+// The pen and classic colour setters of the current port. Each one hands its opcode to the
+// recorder first, so that the recorder's redundancy filter sees the old value in the port.
+#include "graphics/quickdraw/pen.h"
+
+#include <cstring>
+
+#include "graphics/pictures/pictures.h"
+
+namespace {
+enum : SInt16 { kPatCopy = 8 };
+}
+
+static GrafPtr RecordingPort();
+
+void HidePen() {
+    if (qd.thePort) qd.thePort->pnVis--;
+}
+
+void ShowPen() {
+    if (qd.thePort) qd.thePort->pnVis++;
+}
+
+void PenSize(SInt16 width, SInt16 height) {
+    GrafPtr port = qd.thePort;
+    if (!port) return;
+    Point size = {height, width};
+    if (RecordingPort()) RecordPictAction(kPictOpPnSize, &size, sizeof size);
+    port->pnSize = size;
+}
+
+void PenMode(SInt16 mode) {
+    GrafPtr port = qd.thePort;
+    if (!port) return;
+    if (RecordingPort()) RecordPictAction(kPictOpPnMode, &mode, sizeof mode);
+    port->pnMode = mode;
+}
+
+void PenPat(const Pattern *pat) {
+    GrafPtr port = qd.thePort;
+    if (!port || !pat) return;
+    Pattern copy = *pat;
+    if (RecordingPort()) RecordPictAction(kPictOpPnPat, copy.pat, sizeof copy.pat);
+    port->pnPat = copy;
+    port->pnPixPat = nullptr;
+}
+
+void BackPat(const Pattern *pat) {
+    GrafPtr port = qd.thePort;
+    if (!port || !pat) return;
+    Pattern copy = *pat;
+    if (RecordingPort()) RecordPictAction(kPictOpBkPat, copy.pat, sizeof copy.pat);
+    port->bkPat = copy;
+    port->bkPixPat = nullptr;
+}
+
+void PenNormal() {
+    if (!qd.thePort) return;
+    PenSize(1, 1);
+    PenMode(kPatCopy);
+    PenPat(&qd.black);
+}
+
+void GetPen(Point *pt) {
+    if (!pt) return;
+    if (qd.thePort) *pt = qd.thePort->pnLoc;
+    else pt->h = pt->v = 0;
+}
+
+void GetPenState(PenState *state) {
+    if (!state) return;
+    GrafPtr port = qd.thePort;
+    if (!port) {
+        std::memset(state, 0, sizeof *state);
+        return;
+    }
+    state->pnLoc = port->pnLoc;
+    state->pnSize = port->pnSize;
+    state->pnMode = port->pnMode;
+    state->pnPat = port->pnPat;
+}
+
+void SetPenState(const PenState *state) {
+    GrafPtr port = qd.thePort;
+    if (!port || !state) return;
+    port->pnLoc = state->pnLoc;
+    port->pnSize = state->pnSize;
+    port->pnMode = state->pnMode;
+    port->pnPat = state->pnPat;
+}
+
+void ForeColor(SInt32 code) {
+    GrafPtr port = qd.thePort;
+    if (!port) return;
+    if (RecordingPort()) RecordPictAction(kPictOpFgColor, &code, sizeof code);
+    port->fgColor = code;
+}
+
+void BackColor(SInt32 code) {
+    GrafPtr port = qd.thePort;
+    if (!port) return;
+    if (RecordingPort()) RecordPictAction(kPictOpBkColor, &code, sizeof code);
+    port->bkColor = code;
+}
+
+void RGBForeColor(const RGBColor *c) {
+    GrafPtr port = qd.thePort;
+    if (!port || !c) return;
+    RGBColor copy = *c;
+    if (RecordingPort()) RecordPictAction(kPictOpRGBFgCol, &copy, sizeof copy);
+    port->rgbFgColor = copy;
+}
+
+void RGBBackColor(const RGBColor *c) {
+    GrafPtr port = qd.thePort;
+    if (!port || !c) return;
+    RGBColor copy = *c;
+    if (RecordingPort()) RecordPictAction(kPictOpRGBBkCol, &copy, sizeof copy);
+    port->rgbBkColor = copy;
+}
+
+void SpaceExtra(Fixed extra) {
+    GrafPtr port = qd.thePort;
+    if (!port) return;
+    if (RecordingPort()) RecordPictAction(kPictOpSpExtra, &extra, sizeof extra);
+    port->spExtra = extra;
+}
+
+void _MoveTo(SInt16 h, SInt16 v) {
+    GrafPtr port = qd.thePort;
+    if (!port) return;
+    if (RecordingPort()) RecordPictAction(kPictOpMove, nullptr, 0);
+    port->pnLoc.h = h;
+    port->pnLoc.v = v;
+}
+
+void Move(SInt16 dh, SInt16 dv) {
+    GrafPtr port = qd.thePort;
+    if (port) _MoveTo(SInt16(port->pnLoc.h + dh), SInt16(port->pnLoc.v + dv));
+}
+
+void _LineTo(SInt16 h, SInt16 v) {
+    GrafPtr port = qd.thePort;
+    if (!port) return;
+    Point end = {v, h};
+    if (RecordingPort()) RecordPictAction(kPictOpLineFrom, &end, sizeof end);
+    port->pnLoc = end;
+}
+
+void Line(SInt16 dh, SInt16 dv) {
+    GrafPtr port = qd.thePort;
+    if (port) _LineTo(SInt16(port->pnLoc.h + dh), SInt16(port->pnLoc.v + dv));
+}
+
+Boolean orva_EqualPattern(const Pattern *a, const Pattern *b) { return std::memcmp(a->pat, b->pat, 8) == 0; }
+
+static GrafPtr RecordingPort() { return qd.thePort && qd.thePort->picSave ? qd.thePort : nullptr; }
