@@ -4,6 +4,7 @@
 #pragma once
 
 #include "graphics/pictures/pictures.h"
+#include "platform/core/errors.h"
 
 enum PictKind : UInt8 {
     kPictKindUnknown = 0,
