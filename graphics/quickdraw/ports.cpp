@@ -170,7 +170,7 @@ void fixe_fenetre_abs(const Rect *r) {
 void ClipRect(const Rect *r) {
     GrafPtr port = qd.thePort;
     if (!port || !r || !port->clipRgn) return;
-    Region *clip = *port->clipRgn;
+    MacRegion *clip = *port->clipRgn;
     if (clip->rgnSize == kRgnRectSize && _EqualRect(&clip->rgnBBox, r)) return;
     RectRgn(port->clipRgn, r);
     if (port->picSave) RecordPictAction(kPictOpClip, *port->clipRgn, UInt32((*port->clipRgn)->rgnSize));
@@ -180,7 +180,7 @@ void ClipRect(const Rect *r) {
 void SetClip(RgnHandle rgn) {
     GrafPtr port = qd.thePort;
     if (!port || !rgn || !port->clipRgn) return;
-    Region *clip = *port->clipRgn;
+    MacRegion *clip = *port->clipRgn;
     Boolean same = rgn == port->clipRgn ||
                    ((*rgn)->rgnSize == kRgnRectSize && clip->rgnSize == kRgnRectSize &&
                     _EqualRect(&(*rgn)->rgnBBox, &clip->rgnBBox));

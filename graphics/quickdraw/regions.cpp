@@ -352,7 +352,7 @@ static Boolean EnsureWorkBuffers() {
 }
 
 static RgnPtr RgnData(RgnHandle rgn) {
-    static Region empty = {kRgnRectSize, {0, 0, 0, 0}};
+    static MacRegion empty = {kRgnRectSize, {0, 0, 0, 0}};
     if (!*rgn || GetHandleSize((Handle)rgn) < UInt32(kRgnRectSize)) return &empty;
     return *rgn;
 }

@@ -9,11 +9,11 @@
 // rgnBBox (empty when the box is). Otherwise scan data follows: lines {row, ascending inversion
 // points, kRgnEnd}, rows ascending, then one more kRgnEnd. The pixels of row y are the XOR of
 // the inversion lists of every line whose row is <= y, read as half-open pairs [x1, x2).
-struct Region {
+struct MacRegion {
     SInt16 rgnSize;  // bytes of the whole record, this field included; even, 10..kRgnMaxBytes
     Rect rgnBBox;    // bounding box, right and bottom exclusive; 0,0,0,0 when empty
 };
-typedef Region *RgnPtr;
+typedef MacRegion *RgnPtr;
 typedef RgnPtr *RgnHandle;
 
 enum : SInt16 {
