@@ -1,0 +1,88 @@
+// ctest-labels: ports
+// The reviewer tools: qdscene's clip scene and a recorded empty scene listed by pictdump.
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// The tools are built into tools/ beside tests/ in the build tree.
+std::string ToolPath(const char *name) {
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return name;
+    std::string path(self, size_t(n));
+    path = path.substr(0, path.rfind('/'));  // .../tests
+    return path.substr(0, path.rfind('/')) + "/tools/" + name;
+}
+
+std::string TempPath(const char *leaf) {
+    const char *base = std::getenv("ORVA_TEST_TMP");
+    return std::string(base && *base ? base : "/tmp") + "/qdscene_test_" + std::to_string(getpid()) + "_" + leaf;
+}
+
+std::string RunTool(const std::string &command, int *status) {
+    std::string out;
+    FILE *p = popen(command.c_str(), "r");
+    if (!p) return out;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, p)) out += buffer;
+    *status = pclose(p);
+    return out;
+}
+
+TEST(Qdscene, ClipSceneDrawsTheLShapedClipBlack) {
+    std::string png = TempPath("clip.png");
+    int status = -1;
+    std::string out = RunTool(ToolPath("qdscene") + " clip " + png, &status);
+    ASSERT_EQ(status, 0) << out;
+    EXPECT_EQ(out, "clip rgnSize 36 bbox (50,50,150,150)\n");
+    cairo_surface_t *image = cairo_image_surface_create_from_png(png.c_str());
+    ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
+    ASSERT_EQ(cairo_image_surface_get_width(image), 200);
+    ASSERT_EQ(cairo_image_surface_get_height(image), 200);
+    const unsigned char *data = cairo_image_surface_get_data(image);
+    int stride = cairo_image_surface_get_stride(image), black = 0, white = 0;
+    for (int y = 0; y < 200; y++)
+        for (int x = 0; x < 200; x++) {
+            unsigned pixel = *(const unsigned *)(data + y * stride + 4 * x) & 0xFFFFFF;
+            bool inside = x >= 50 && y >= 50 && ((y < 100 && x < 150) || (y < 150 && x < 100));
+            EXPECT_EQ(pixel, inside ? 0u : 0xFFFFFFu) << x << "," << y;
+            black += pixel == 0;
+            white += pixel == 0xFFFFFF;
+        }
+    EXPECT_EQ(black, 7500);
+    EXPECT_EQ(white, 40000 - 7500);
+    cairo_surface_destroy(image);
+    std::remove(png.c_str());
+}
+
+TEST(Qdscene, RecordedEmptySceneListsAsTheEmptyPicture) {
+    std::string pict = TempPath("empty.pict");
+    int status = -1;
+    RunTool(ToolPath("qdscene") + " empty --record " + pict, &status);
+    ASSERT_EQ(status, 0);
+    std::string out = RunTool(ToolPath("pictdump") + " " + pict, &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(out,
+              "kind own  picSize 64  frame (0,0,100,100)\n"
+              "40 001E DefHilite\n"
+              "42 001B RGBBkCol 65535 65535 65535\n"
+              "50 0001 Clip rgnSize 10 (-32767,-32767,32767,32767)\n"
+              "62 00FF OpEndPic\n");
+    std::remove(pict.c_str());
+}
+
+TEST(Qdscene, BadArgumentsAndFilesAreRefused) {
+    int status = 0;
+    RunTool(ToolPath("qdscene") + " no-such-scene 2>/dev/null", &status);
+    EXPECT_NE(status, 0);
+    RunTool(ToolPath("pictdump") + " /nonexistent/file 2>/dev/null", &status);
+    EXPECT_NE(status, 0);
+}
+
+}  // namespace
