@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <dirent.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -83,6 +85,24 @@ TEST(Qdscene, BadArgumentsAndFilesAreRefused) {
     EXPECT_NE(status, 0);
     RunTool(ToolPath("pictdump") + " /nonexistent/file 2>/dev/null", &status);
     EXPECT_NE(status, 0);
+}
+
+TEST(Pictdump, EverySeedPictureListsOrStopsCleanly) {
+    const char *source = std::getenv("ORVA_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    std::string folder = std::string(source) + "/tests/data/fuzz/pict_walk";
+    DIR *dir = opendir(folder.c_str());
+    ASSERT_NE(dir, nullptr);
+    int listed = 0;
+    while (dirent *entry = readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        int status = -1;
+        RunTool(ToolPath("pictdump") + " " + folder + "/" + entry->d_name + " >/dev/null", &status);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 1) << entry->d_name;
+        listed++;
+    }
+    closedir(dir);
+    EXPECT_GT(listed, 3);
 }
 
 }  // namespace

@@ -36,7 +36,11 @@ std::string Field(const PictWalkRecord *walk, const PictFieldRecord &f) {
     UInt32 at = f.offset;
     switch (f.kind) {
         case kFieldByte: std::snprintf(text, sizeof text, "%u", walk->bytes[at]); break;
-        case kFieldWord: std::snprintf(text, sizeof text, "%d", OrvaPictWord(walk, at)); break;
+        case kFieldWord:
+            // Row bytes carry the pixel-map flag in bit 15.
+            if (f.label && std::string(f.label) == "rowBytes") std::snprintf(text, sizeof text, "0x%04X", UInt16(OrvaPictWord(walk, at)));
+            else std::snprintf(text, sizeof text, "%d", OrvaPictWord(walk, at));
+            break;
         case kFieldLong: std::snprintf(text, sizeof text, "%d", OrvaPictLong(walk, at)); break;
         case kFieldPoint: std::snprintf(text, sizeof text, "(%d,%d)", OrvaPictWord(walk, at), OrvaPictWord(walk, at + 2)); break;
         case kFieldRect: return Rect4(walk, at);
@@ -59,8 +63,8 @@ std::string Field(const PictWalkRecord *walk, const PictFieldRecord &f) {
         case kFieldRows: std::snprintf(text, sizeof text, "%u bytes", f.length); break;
         case kFieldPixMap:
             std::snprintf(text, sizeof text, "bounds %s pixelType %d pixelSize %d cmpCount %d hRes %d vRes %d",
-                          Rect4(walk, at).c_str(), OrvaPictWord(walk, at + 26), OrvaPictWord(walk, at + 28),
-                          OrvaPictWord(walk, at + 30), OrvaPictLong(walk, at + 16) >> 16, OrvaPictLong(walk, at + 20) >> 16);
+                          Rect4(walk, at).c_str(), OrvaPictWord(walk, at + 24), OrvaPictWord(walk, at + 26),
+                          OrvaPictWord(walk, at + 28), OrvaPictLong(walk, at + 16) >> 16, OrvaPictLong(walk, at + 20) >> 16);
             break;
         case kFieldColorTable: std::snprintf(text, sizeof text, "%d entries", OrvaPictWord(walk, at + 6) + 1); break;
     }
@@ -102,7 +106,8 @@ int main(int argc, char **argv) {
     PictOpRecord op;
     while (!walk.ended) {
         if (OrvaPictNextOp(&walk, &op) != noErr) {
-            if (op.name[0]) std::printf("%u %04X %s: operands cut off\n", op.offset, op.opcode, op.name);
+            if (op.offset + 2 > bytes.size()) std::printf("%u the picture ends without OpEndPic\n", op.offset);
+            else if (op.name[0]) std::printf("%u %04X %s: operands cut off\n", op.offset, op.opcode, op.name);
             else std::printf("%u %04X unknown opcode\n", op.offset, op.opcode);
             return 1;
         }

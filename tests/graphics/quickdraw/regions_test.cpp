@@ -270,6 +270,7 @@ TEST_F(Regions, MalformedRegionsAreRefused) {
     const Case cases[] = {
         {"rectangle", {10, 0, 0, 5, 5}, true},
         {"end marker only", {12, 0, 0, 0, 0, kRgnEnd}, true},
+        {"two bands", {36, 0, 0, 4, 3, 0, 0, 2, kRgnEnd, 2, 2, 3, kRgnEnd, 4, 0, 3, kRgnEnd, kRgnEnd}, true},
         {"one rectangle in scan form", {28, 0, 0, 2, 2, 0, 0, 2, kRgnEnd, 2, 0, 2, kRgnEnd, kRgnEnd}, true},
         {"size below the header", {8, 0, 0, 5, 5}, false},
         {"odd size", {27, 0, 0, 2, 2, 0, 0, 2, kRgnEnd, 2, 0, 2, kRgnEnd, kRgnEnd}, false},
@@ -279,6 +280,8 @@ TEST_F(Regions, MalformedRegionsAreRefused) {
         {"odd list", {24, 0, 0, 2, 2, 0, 0, kRgnEnd, 2, 0, kRgnEnd, kRgnEnd}, false},
         {"row never closes", {20, 0, 0, 2, 2, 0, 0, 2, kRgnEnd, kRgnEnd}, false},
         {"no final marker", {26, 0, 0, 2, 2, 0, 0, 2, kRgnEnd, 2, 0, 2, kRgnEnd}, false},
+        {"box not the lines' box", {28, 0, 0, 2, 3, 0, 0, 2, kRgnEnd, 2, 0, 2, kRgnEnd, kRgnEnd}, false},
+        {"empty line", {32, 0, 0, 2, 2, 0, 0, 2, kRgnEnd, 1, kRgnEnd, 2, 0, 2, kRgnEnd, kRgnEnd}, false},
         {"coordinate -32768", {28, 0, 0, 2, 2, 0, -32768, 2, kRgnEnd, 2, -32768, 2, kRgnEnd, kRgnEnd}, false},
     };
     for (const Case &c : cases) {
