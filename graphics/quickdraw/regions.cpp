@@ -243,12 +243,13 @@ Boolean OrvaRegionIsValid(RgnHandle rgn) {
     const SInt16 *data = (const SInt16 *)*rgn;
     SInt32 words = size / 2;
     SInt16 *points = gRgnWork.scratch;  // every inversion point, to check that each row closes
-    SInt32 count = 0;
-    SInt32 i = 5;
-    SInt32 lastRow = kRgnMinCoord - 1;
+    SInt32 count = 0, i = 5, lastRow = kRgnMinCoord - 1;
+    Rect box = {0, kRgnMaxCoord, 0, kRgnMinCoord};  // as the lines give it
     while (i < words - 1 && data[i] != kRgnEnd) {
         SInt16 row = data[i];
         if (row < kRgnMinCoord || row <= lastRow) return false;
+        if (count == 0) box.top = row;
+        box.bottom = row;
         lastRow = row;
         SInt32 lastX = kRgnMinCoord - 1, n = 0;
         for (i++; i < words && data[i] != kRgnEnd; i++, n++) {
@@ -256,7 +257,9 @@ Boolean OrvaRegionIsValid(RgnHandle rgn) {
             lastX = data[i];
             points[count++] = data[i];
         }
-        if (i >= words || (n & 1)) return false;
+        if (i >= words || n == 0 || (n & 1)) return false;
+        box.left = std::min(box.left, data[i - n]);
+        box.right = std::max(box.right, data[i - 1]);
         i++;
     }
     if (i != words - 1 || data[i] != kRgnEnd) return false;
@@ -264,7 +267,9 @@ Boolean OrvaRegionIsValid(RgnHandle rgn) {
     std::sort(points, points + count);
     for (SInt32 k = 0; k < count; k += 2)
         if (points[k] != points[k + 1]) return false;
-    return true;
+    // Readers trust the box for their short cuts: it must be the one the lines give.
+    const Rect &stored = (*rgn)->rgnBBox;
+    return count == 0 ? EmptyRect(&stored) : _EqualRect(&stored, &box);
 }
 
 void OrvaForEachRgnBand(RgnHandle rgn, RgnBandProc band, void *context) {
