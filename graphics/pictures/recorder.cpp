@@ -66,6 +66,7 @@ const char kPictureOverflow[] = "Depassement de la taille maximale en pict";
 }  // namespace
 
 static Boolean FilteredOut(GrafPtr port, UInt16 opcode, const void *operands, UInt32 length);
+static UInt32 Capacity(Handle pic);
 static UInt32 ReadCounter(Handle pic);
 static void WriteCounter(Handle pic, UInt32 length);
 
@@ -155,7 +156,7 @@ void RecordPictAction(UInt16 opcode, const void *operands, UInt32 length) {
         position = (counter + 1) & ~UInt64(1);
         newLength = position + 2 + length;
     }
-    if (newLength > GetHandleSize(pic)) {
+    if (newLength > Capacity(pic)) {
         if (newLength + kGrowthSlack > kMaxPictureBytes) OrvaSetMemError(memFullErr);
         else SetHandleSize(pic, UInt32(newLength + kGrowthSlack));
         if (MemError() != noErr) {
@@ -171,7 +172,13 @@ void RecordPictAction(UInt16 opcode, const void *operands, UInt32 length) {
         p[position + 1] = UInt8(opcode & 0xFF);
         position += 2;
     }
-    if (length && operands) std::memcpy(p + position, operands, length);
+    if (!operands) return;
+    // Most operands are a few bytes, which a loop copies faster than a library call.
+    if (length <= 8) {
+        for (UInt32 i = 0; i < length; i++) p[position + i] = ((const UInt8 *)operands)[i];
+    } else {
+        std::memcpy(p + position, operands, length);
+    }
 }
 
 void PicComment(SInt16 kind, SInt16 dataSize, Handle dataHandle) {
@@ -215,6 +222,7 @@ GrafProcs *GetPortGrafProcs(GrafPtr port) { return port ? port->grafProcs : null
 // The redundancy filter: answers true when a state opcode repeats the port's current value.
 // RGB colours make the next classic colour opcode necessary again.
 static Boolean FilteredOut(GrafPtr port, UInt16 opcode, const void *operands, UInt32 length) {
+    if (opcode > kPictOpRGBBkCol) return false;  // no state opcode lies above the RGB colours
     if (opcode == kPictOpRGBFgCol) port->picFlags &= ~kFlagFgColor;
     if (opcode == kPictOpRGBBkCol) port->picFlags &= ~kFlagBkColor;
     for (const StateOpcodeRow &row : kStateOpcodes) {
@@ -236,6 +244,10 @@ static Boolean FilteredOut(GrafPtr port, UInt16 opcode, const void *operands, UI
     }
     return false;
 }
+
+// The picture handle is the recorder's own and live: its size is read from the master record
+// itself, as this check runs for every opcode.
+static UInt32 Capacity(Handle pic) { return ((const MasterRecord *)pic)->size; }
 
 static UInt32 ReadCounter(Handle pic) {
     UInt32 length;
