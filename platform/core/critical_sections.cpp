@@ -19,17 +19,29 @@ struct CriticalSection {
 CriticalSection gSections[kCriticalSectionCount];
 std::atomic<UInt32> gForeignLeaves{0};
 
+// The calling thread's identifier, read once per thread.
+thread_local pthread_t tSelf;
+thread_local bool tSelfKnown = false;
+
+inline pthread_t Self() {
+    if (!tSelfKnown) {
+        tSelf = pthread_self();
+        tSelfKnown = true;
+    }
+    return tSelf;
+}
+
 bool ValidNumber(SInt16 n) { return n >= 0 && n < kCriticalSectionCount; }
 
 bool HeldByCaller(const CriticalSection &s) {
     return s.owned.load(std::memory_order_acquire) &&
-           pthread_equal(s.owner.load(std::memory_order_relaxed), pthread_self());
+           pthread_equal(s.owner.load(std::memory_order_relaxed), Self());
 }
 
 bool HeldByAnyone(const CriticalSection &s) { return s.owned.load(std::memory_order_acquire); }
 
 void TakeOwnership(CriticalSection &s) {
-    s.owner.store(pthread_self(), std::memory_order_relaxed);
+    s.owner.store(Self(), std::memory_order_relaxed);
     s.owned.store(true, std::memory_order_release);
 }
 
@@ -48,6 +60,7 @@ NamedSection gDblBuffPair{kDblBuffCriticalSection, {false}, OrvaExitDblBuffCriti
 NamedSection gFluxPair{kFluxCriticalSection, {false}, OrvaExitFluxCriticalSection};
 
 void CreatePair(NamedSection &pair) {
+    if (pair.created.load(std::memory_order_acquire)) return;
     bool expected = false;
     if (pair.created.compare_exchange_strong(expected, true)) {
         SystemDependantNewCriticalSection(pair.number);
