@@ -13,6 +13,7 @@
 #include <sched.h>
 
 #include "platform/core/critical_sections.h"
+#include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 
