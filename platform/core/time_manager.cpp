@@ -29,8 +29,9 @@ constexpr int kStartLogLineSize = 1024;
 // from a task procedure can never wait for the tick that runs it.
 enum : int {
     kThreadRun = 0,        // keep ticking
-    kThreadStopAsked = 1,  // stop at the next check (a start may still take it back)
-    kThreadStopping = 2,   // the thread saw the request and is ending
+    kThreadStopAsked = 1,    // stop at the next check (a start may still take it back)
+    kThreadStopJoining = 2,  // stop: a thread waits for the end (nothing takes it back)
+    kThreadStopping = 3,     // the thread saw the request and is ending
 };
 struct TimerThreadState {
     pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
@@ -125,7 +126,9 @@ void SystemDependantStopTimer() {
     }
     pthread_mutex_lock(&gThread.lock);
     if (gThread.joinable) {
-        gThread.phase.compare_exchange_strong(running, kThreadStopAsked);
+        int phase = gThread.phase.load();
+        while (phase != kThreadStopping && !gThread.phase.compare_exchange_weak(phase, kThreadStopJoining)) {
+        }
         JoinThread();
     }
     pthread_mutex_unlock(&gThread.lock);
@@ -386,8 +389,11 @@ void *TimerThreadLoop(void *) {
 // On the timer thread: true once a stop was asked for and not taken back; from then on
 // the thread only ends.
 bool StopWanted() {
-    int asked = kThreadStopAsked;
-    return gThread.phase.compare_exchange_strong(asked, kThreadStopping) || asked == kThreadStopping;
+    int phase = gThread.phase.load();
+    while (phase == kThreadStopAsked || phase == kThreadStopJoining) {
+        if (gThread.phase.compare_exchange_weak(phase, kThreadStopping)) return true;
+    }
+    return phase == kThreadStopping;
 }
 
 // Caller holds gThread.lock.

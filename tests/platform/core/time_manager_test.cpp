@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,14 +63,17 @@ protected:
         SystemDependantStopTimer();
     }
     void TearDown() override {
-        for (TestTask *t : queued_) RmvTime(&t->task);
+        for (auto &t : tasks_) RmvTime(&t->task);
         OrvaStopTimer1000();
         SystemDependantStopTimer();
     }
-    void Prime(TestTask &t, SInt32 ms) {
-        queued_.push_back(&t);
-        PrimeTime(&t.task, ms);
+    // A task owned by the test, removed from the queue before it is freed.
+    TestTask &Task(SInt32 period) {
+        tasks_.push_back(std::make_unique<TestTask>());
+        InitTask(*tasks_.back(), period);
+        return *tasks_.back();
     }
+    void Prime(TestTask &t, SInt32 ms) { PrimeTime(&t.task, ms); }
     // Runs n ticks by hand, numbering them from 1.
     void Ticks(int n) {
         for (int i = 0; i < n; i++) {
@@ -78,14 +82,13 @@ protected:
         }
     }
     UInt32 tick_ = 0;
-    std::vector<TestTask *> queued_;
+    std::vector<std::unique_ptr<TestTask>> tasks_;
 };
 
 // ---- The tick, driven by hand -------------------------------------------------------------
 
 TEST_F(TimeManager, LatenessIsCarriedIntoTheNextPeriod) {
-    TestTask t;
-    InitTask(t, 10);
+    TestTask &t = Task(10);
     t.tickNumber = &tick_;
     Prime(t, -4);  // due at the first tick, 5 ms late
     Ticks(40);
@@ -94,8 +97,7 @@ TEST_F(TimeManager, LatenessIsCarriedIntoTheNextPeriod) {
 }
 
 TEST_F(TimeManager, ATaskLateByTwentyFiveRunsThreeTimesInOneTick) {
-    TestTask t;
-    InitTask(t, 10);
+    TestTask &t = Task(10);
     t.tickNumber = &tick_;
     Prime(t, -24);  // falls due at the next tick with a lateness of 25
     Ticks(1);
@@ -108,17 +110,15 @@ TEST_F(TimeManager, ATaskLateByTwentyFiveRunsThreeTimesInOneTick) {
 }
 
 TEST_F(TimeManager, ASelfReArmingTaskKeepsItsPeriodOnAverage) {
-    TestTask t;
-    InitTask(t, 10);
+    TestTask &t = Task(10);
     Prime(t, 10);
     Ticks(10000);
     EXPECT_EQ(t.calls.load(), 1000u);
 }
 
 TEST_F(TimeManager, PrimingWithZeroLeavesTheTaskInactiveAndNegativeFiresAtTheNextTick) {
-    TestTask idle, negative;
-    InitTask(idle, 0);
-    InitTask(negative, 0);
+    TestTask &idle = Task(0);
+    TestTask &negative = Task(0);
     Prime(idle, 0);
     Prime(negative, -1);
     Ticks(1);
@@ -130,8 +130,7 @@ TEST_F(TimeManager, PrimingWithZeroLeavesTheTaskInactiveAndNegativeFiresAtTheNex
 }
 
 TEST_F(TimeManager, AHugeNegativeDelayIsCaughtUpInBoundedSteps) {
-    TestTask t;
-    InitTask(t, 1);
+    TestTask &t = Task(1);
     Prime(t, -2000000000);  // would be two billion immediate calls
     Ticks(1);
     EXPECT_LE(t.calls.load(), 500u);
@@ -202,9 +201,8 @@ void MoveToTheTail(TestTask *self) {
 }
 
 TEST_F(TimeManager, ATaskThatRequeuesItselfIsNotCountedTwiceInOneTick) {
-    TestTask first, second;
-    InitTask(first, 0);
-    InitTask(second, 1);
+    TestTask &first = Task(0);
+    TestTask &second = Task(1);
     first.extra = MoveToTheTail;  // now behind second
     Prime(first, 1);
     Prime(second, 1);
@@ -219,8 +217,7 @@ TEST_F(TimeManager, ATaskThatRequeuesItselfIsNotCountedTwiceInOneTick) {
 void CallTheTick(TestTask *) { OrvaTimeManagerTick(); }
 
 TEST_F(TimeManager, ATickCalledFromAProcedureOnlyCounts) {
-    TestTask t;
-    InitTask(t, 1);
+    TestTask &t = Task(1);
     t.extra = CallTheTick;
     Prime(t, 1);
     Ticks(3);
@@ -400,8 +397,7 @@ std::string Join(const std::vector<double> &values) {
 
 TEST_F(TimeManager, AOneMillisecondTaskFiresAThousandTimesASecond) {
     OrvaStartTimer1000();
-    TestTask t;
-    InitTask(t, 1);
+    TestTask &t = Task(1);
     Prime(t, 1);
     std::vector<double> rates = CallsPerSecond(t, 950, 1050);
     EXPECT_TRUE(AnyWithin(rates, 950, 1050)) << Join(rates);
@@ -409,16 +405,14 @@ TEST_F(TimeManager, AOneMillisecondTaskFiresAThousandTimesASecond) {
 
 TEST_F(TimeManager, ATenMillisecondTaskFiresAHundredTimesASecond) {
     OrvaStartTimer1000();
-    TestTask t;
-    InitTask(t, 10);
+    TestTask &t = Task(10);
     Prime(t, 10);
     std::vector<double> rates = CallsPerSecond(t, 95, 105);
     EXPECT_TRUE(AnyWithin(rates, 95, 105)) << Join(rates);
 }
 
 TEST_F(TimeManager, TheFirstWakeUpCountsOnlyTheTimeThatPassed) {
-    TestTask t;
-    InitTask(t, 0);
+    TestTask &t = Task(0);
     for (int attempt = 0; attempt < 3; attempt++) {
         Prime(t, 300);
         UInt64 before = NowMs();
@@ -466,16 +460,14 @@ void RemoveItself(TestTask *self) { RmvTime(&self->task); }
 
 TEST_F(TimeManager, ATaskThatEmptiesTheQueueStopsTheThreadWithoutWaitingForItself) {
     ASSERT_EQ(SystemDependantStartTimer(OrvaTimeManagerTick), 1u);  // counter not running
-    TestTask t;
-    InitTask(t, 0);
+    TestTask &t = Task(0);
     t.extra = RemoveItself;
     PrimeTime(&t.task, 1);
     ASSERT_TRUE(WaitUntil([&] { return t.calls.load() == 1; }));
     // The thread was only asked to stop from inside the tick; it ends, and the stop from this
     // thread joins it.
     SystemDependantStopTimer();
-    TestTask later;
-    InitTask(later, 0);
+    TestTask &later = Task(0);
     Prime(later, 1);
     SystemDependantSleepMs(20);
     EXPECT_EQ(later.calls.load(), 0u);
@@ -483,10 +475,23 @@ TEST_F(TimeManager, ATaskThatEmptiesTheQueueStopsTheThreadWithoutWaitingForItsel
     EXPECT_TRUE(WaitUntil([&] { return later.calls.load() == 1; }));
 }
 
+void RemoveItselfThenComeBack(TestTask *self) {
+    RmvTime(&self->task);  // the queue is empty: the thread is asked to stop
+    PrimeTime(&self->task, 1);
+    SystemDependantStartTimer(OrvaTimeManagerTick);  // and the request is taken back
+}
+
+TEST_F(TimeManager, ATaskMayTakeBackTheStopItCaused) {
+    ASSERT_EQ(SystemDependantStartTimer(OrvaTimeManagerTick), 1u);
+    TestTask &t = Task(0);
+    t.extra = RemoveItselfThenComeBack;
+    Prime(t, 1);
+    EXPECT_TRUE(WaitUntil([&] { return t.calls.load() >= 20; }));  // the same thread goes on
+}
+
 TEST_F(TimeManager, RemovingTheLastTaskWhileHoldingSectionZeroDoesNotDeadlock) {
     ASSERT_EQ(SystemDependantStartTimer(OrvaTimeManagerTick), 1u);
-    TestTask t;
-    InitTask(t, 1);
+    TestTask &t = Task(1);
     PrimeTime(&t.task, 1);
     ASSERT_TRUE(WaitUntil([&] { return t.calls.load() > 5; }));
     StartTimerCriticalSection();
