@@ -12,8 +12,12 @@
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
+#include "platform/core/time_manager.h"
 #include "platform/gtk/dirty_areas.h"
 #include "platform/gtk/port_surfaces.h"
+#include "toolbox/toolbox_services.h"
+
+#include <glib.h>
 
 QDGlobals qd;
 GrafPort OrvaFrameGrafPort;
@@ -21,6 +25,8 @@ RgnHandle OrvaRgnClip;
 RgnHandle rgnDesk;
 ClipCacheRecord orvaClipCache = {kRgnMaxCoord, kRgnMaxCoord, 0, {kRgnEnd}};
 VideoOps video;
+GDHandle TheGraphicDevice;
+SInt16 OffsetYMBar;
 
 namespace {
 
@@ -48,6 +54,14 @@ const UInt8 kGray[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
 
 enum : SInt32 { kColorBlack = 33, kColorWhite = 30, kPatCopy = 8, kSrcOr = 1 };
 
+enum : SInt32 {
+    kDeviceDpi = 96 << 16,      // resolution the device's pixel map announces
+    kDevicePixelSize = 24,
+    kMouseMovedEvent = 15,
+    kMouseMovedMessage = SInt32(0xFA000000),
+    kWaitStepMicroseconds = 1000,  // standalone WaitNextEvent: time between two polls
+};
+
 }  // namespace
 
 static void InitFrameTemplate();
@@ -60,6 +74,9 @@ void OrvaInitGraf(void *, SInt16 hardware) {
     if (gGrafStart.started) return;
     gGrafStart.started = true;
     std::atexit(FlushCollectedAtExit);
+    VerifieInstallationWorva();
+    Point mouse;
+    lit_mouse(&mouse);
     qd.thePort = nullptr;
     qd.randSeed = 1;
     std::memcpy(qd.dkGray.pat, kDkGray, 8);
@@ -72,7 +89,17 @@ void OrvaInitGraf(void *, SInt16 hardware) {
     OrvaResetClipCache();
     rgnDesk = NewRgn();
     InitFrameTemplate();
+    // Inside the plug-in the host sets up colours and resources itself.
+    if (!OrvaIsPlugin()) orva_ouvreFichierRessSys();
     OrvaInitGrafHardware(hardware);
+    if (!OrvaIsPlugin()) OrvaFixeLangue(0);
+    OrvaMajSkinDir();
+    InitTheme();
+    CursHandle arrow = _GetCursor(0);
+    if (arrow && *arrow && GetHandleSize((Handle)arrow) >= sizeof(Cursor)) std::memcpy(&qd.arrow, *arrow, sizeof(Cursor));
+    std::atexit(out_orva);
+    OrvaInitTimeMgr();
+    init_orva();
 }
 
 void SetPort(GrafPtr port) {
@@ -279,6 +306,52 @@ void BitClr(void *bytes, SInt32 n) {
 SInt16 LoWord(SInt32 x) { return SInt16(x & 0xFFFF); }
 
 SInt16 HiWord(SInt32 x) { return SInt16((UInt32(x) >> 16) & 0xFFFF); }
+
+GDHandle GetGDevice() {
+    if (!TheGraphicDevice) TheGraphicDevice = (GDHandle)NewHandleClear(sizeof(GDevice));
+    if (!TheGraphicDevice) return nullptr;
+    GDevice *device = *TheGraphicDevice;
+    if (!device->gdPMap) {
+        PixMapHandle map = (PixMapHandle)NewHandleClear(sizeof(PixMap));
+        CTabHandle table = (CTabHandle)NewHandleClear(sizeof(ColorTable));
+        if (!map || !table) {
+            if (map) DisposHandle((Handle)map);
+            if (table) DisposHandle((Handle)table);
+            return TheGraphicDevice;
+        }
+        (*map)->hRes = (*map)->vRes = kDeviceDpi;
+        (*map)->pixelSize = kDevicePixelSize;
+        (*map)->pmTable = table;
+        device = *TheGraphicDevice;
+        device->gdPMap = map;
+    }
+    Rect screen = qd.screenBits.bounds;
+    screen.top = OffsetYMBar;
+    (*device->gdPMap)->bounds = screen;
+    device->gdRect = screen;
+    return TheGraphicDevice;
+}
+
+Boolean WaitNextEvent(UInt16 mask, EventRecord *event, UInt32 sleep, RgnHandle mouseRgn) {
+    if (GetNextEvent(mask, event)) return true;
+    if (OrvaIsPlugin()) return false;
+    UInt32 start = TickCount();
+    while (TickCount() - start < sleep) {
+        if (mouseRgn) {
+            Point where;
+            lit_mouse(&where);
+            if (PtInRgn(where, mouseRgn)) {
+                orva_genere_evt(kMouseMovedEvent, uintptr_t(UInt32(kMouseMovedMessage)), event);
+                return true;
+            }
+        } else {
+            g_main_context_iteration(nullptr, FALSE);
+        }
+        if (GetNextEvent(mask, event)) return true;
+        g_usleep(kWaitStepMicroseconds);
+    }
+    return false;
+}
 
 void ExitToShell() {
     if (!OrvaIsPlugin()) std::exit(0);

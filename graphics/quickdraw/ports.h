@@ -54,6 +54,64 @@ typedef GrafProcs QDProcs;
 struct PixPat;
 typedef PixPat **PixPatHandle;
 
+struct ColorSpec {
+    SInt16 value;
+    RGBColor rgb;
+};
+struct ColorTable {
+    SInt32 ctSeed;
+    SInt16 ctFlags;
+    SInt16 ctSize;          // entries - 1
+    ColorSpec ctTable[1];   // ctSize + 1 entries follow in the handle
+};
+typedef ColorTable *CTabPtr;
+typedef CTabPtr *CTabHandle;
+
+struct PixMap {
+    Ptr baseAddr;
+    SInt16 rowBytes;        // bit 15 set
+    Rect bounds;
+    SInt16 pmVersion;
+    SInt16 packType;
+    SInt32 packSize;
+    Fixed hRes;             // dots per inch, 16.16
+    Fixed vRes;
+    SInt16 pixelType;
+    SInt16 pixelSize;       // bits per pixel
+    SInt16 cmpCount;
+    SInt16 cmpSize;
+    SInt32 planeBytes;
+    CTabHandle pmTable;
+    SInt32 pmReserved;
+};
+typedef PixMap *PixMapPtr;
+typedef PixMapPtr *PixMapHandle;
+
+struct GDevice {
+    SInt16 gdRefNum;
+    SInt16 gdID;
+    SInt16 gdType;
+    Handle gdITable;        // inverse colour table of the Color Manager
+    SInt16 gdResPref;
+    Ptr gdSearchProc;
+    Ptr gdCompProc;
+    SInt16 gdFlags;
+    PixMapHandle gdPMap;
+    SInt32 gdRefCon;
+    Handle gdNextGD;
+    Rect gdRect;
+    SInt32 gdMode;
+    SInt16 gdCCBytes;
+    SInt16 gdCCDepth;
+    Handle gdCCXData;
+    Handle gdCCXMask;
+    SInt32 gdReserved;
+};
+typedef GDevice *GDPtr;
+typedef GDPtr *GDHandle;
+
+struct EventRecord;
+
 enum : SInt16 {
     kPortDirtySlots = 5,     // dirty rectangles kept per port
     kPixMapFlag = SInt16(0x8000),
@@ -192,6 +250,17 @@ void BitSet(void *bytes, SInt32 n);
 void BitClr(void *bytes, SInt32 n);
 SInt16 LoWord(SInt32 x);
 SInt16 HiWord(SInt32 x);
+// The one graphics device: its pixel map is made on the first call; its rectangle follows qd's
+// screen bounds below the menu bar. Null without memory.
+GDHandle GetGDevice();
+extern GDHandle TheGraphicDevice;
+extern SInt16 OffsetYMBar;  // height above the screen area given to windows; set by the window layer
+// True at once when an event is waiting; false at once inside the plug-in. Standalone: waits up
+// to sleep ticks, stepping the main loop without blocking, for an event or, with mouseRgn, for
+// the pointer to enter it (a mouse-moved event, kind 15, is made then).
+Boolean WaitNextEvent(UInt16 mask, EventRecord *event, UInt32 sleep, RgnHandle mouseRgn);
+SInt16 GetCaretTime();  // ticks
+SInt16 GetDblTime();    // ticks
 void ExitToShell();  // returns inside the plug-in
 void MaxApplZone();
 Boolean OrvaIsColorPort(GrafPtr port);

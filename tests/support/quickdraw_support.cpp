@@ -7,7 +7,12 @@
 
 #include "platform/core/runtime.h"
 
-static void CaptureError(const char *message) { CapturedErrors().push_back(message ? message : ""); }
+static std::vector<std::string> &Messages() {
+    static std::vector<std::string> messages;
+    return messages;
+}
+
+static void CaptureError(const char *message) { Messages().push_back(message ? message : ""); }
 
 void StartQuickDrawForTests() {
     static bool started = false;
@@ -25,8 +30,8 @@ void StartQuickDrawForTests() {
 }
 
 std::vector<std::string> &CapturedErrors() {
-    static std::vector<std::string> messages;
-    return messages;
+    OrvaPumpErrors();  // in the plug-in, messages wait in a queue for the pump
+    return Messages();
 }
 
 void OpenTestPort(GrafPort *port, SInt16 width, SInt16 height) {

@@ -10,7 +10,7 @@
 // Starts QuickDraw once per process (plug-in mode, HOME in a fresh temporary folder) and
 // routes the error sink into the captured list.
 void StartQuickDrawForTests();
-std::vector<std::string> &CapturedErrors();  // messages since the last clear
+std::vector<std::string> &CapturedErrors();  // messages since the last clear, queued ones pumped
 // Opens port (a zeroed record of the caller's) at width x height, makes it current.
 void OpenTestPort(GrafPort *port, SInt16 width, SInt16 height);
 // The pixel (x, y) of the port's buffer (relative to the effective base) as 0xRRGGBB.

@@ -9,6 +9,8 @@
 #include "graphics/quickdraw/rects.h"
 #include "platform/gtk/port_surfaces.h"
 #include "support/quickdraw_support.h"
+#include "platform/core/time_manager.h"
+#include "toolbox/toolbox_services.h"
 
 namespace {
 
@@ -241,6 +243,36 @@ TEST_F(Ports, ClosingTheCurrentPortLeavesNoPort) {
     EXPECT_EQ(other.visRgn, nullptr);
     PortSize(10, 10);  // no current port: nothing happens
     SetPort(&port);
+}
+
+TEST_F(Ports, TheDeviceFollowsTheScreenBelowTheMenuBar) {
+    Rect saved = qd.screenBits.bounds;
+    _SetRect(&qd.screenBits.bounds, 0, 0, 1280, 1024);
+    OffsetYMBar = 22;
+    GDHandle device = GetGDevice();
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(GetGDevice(), device);
+    EXPECT_TRUE(SameRect((*device)->gdRect, 22, 0, 1024, 1280));
+    PixMapHandle map = (*device)->gdPMap;
+    ASSERT_NE(map, nullptr);
+    EXPECT_TRUE(SameRect((*map)->bounds, 22, 0, 1024, 1280));
+    EXPECT_EQ((*map)->hRes, 96 << 16);
+    EXPECT_EQ((*map)->pixelSize, 24);
+    EXPECT_NE((*map)->pmTable, nullptr);
+    OffsetYMBar = 0;
+    qd.screenBits.bounds = saved;
+}
+
+TEST_F(Ports, WaitingForAnEventNeverBlocksThePlugin) {
+    EventRecord event;
+    while (GetNextEvent(everyEvent, &event)) {
+    }
+    UInt32 start = TickCount();
+    EXPECT_FALSE(WaitNextEvent(everyEvent, &event, 600, nullptr));
+    EXPECT_LT(TickCount() - start, 300u);  // far less than the ten seconds asked for
+    ASSERT_EQ(PostEvent(3, 'a'), 0);
+    EXPECT_TRUE(WaitNextEvent(everyEvent, &event, 600, nullptr));
+    EXPECT_EQ(event.what, 3);
 }
 
 }  // namespace
