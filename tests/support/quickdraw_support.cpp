@@ -22,7 +22,12 @@ void StartQuickDrawForTests() {
     std::string home = std::string(base && *base ? base : "/tmp") + "/qdhomeXXXXXX";
     std::vector<char> buffer(home.begin(), home.end());
     buffer.push_back('\0');
-    if (mkdtemp(buffer.data())) setenv("HOME", buffer.data(), 1);
+    static std::string made;
+    if (mkdtemp(buffer.data())) {
+        made = buffer.data();
+        setenv("HOME", made.c_str(), 1);
+        std::atexit([] { rmdir(made.c_str()); });  // left in place if something was written there
+    }
     orvaSettings.pluginFlag = 1;
     OrvaSetMainThread();
     OrvaSetErrorHook(CaptureError);
