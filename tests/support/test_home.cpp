@@ -8,7 +8,11 @@
 
 namespace {
 
-std::string gHome;
+// Function-local so that tests may call OrvaTestHome from their own static initialisers.
+std::string &Home() {
+    static std::string home;
+    return home;
+}
 
 int RemoveEntry(const char *path, const struct stat *, int, struct FTW *) {
     remove(path);
@@ -16,12 +20,13 @@ int RemoveEntry(const char *path, const struct stat *, int, struct FTW *) {
 }
 
 void RemoveHome() {
-    if (!gHome.empty()) nftw(gHome.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+    if (!Home().empty()) nftw(Home().c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 }  // namespace
 
 const std::string &OrvaTestHome() {
+    std::string &gHome = Home();
     if (gHome.empty()) {
         const char *base = getenv("ORVA_TEST_TMP");
         std::string pattern = std::string(base && *base ? base : "/tmp") + "/orva-test-XXXXXX";

@@ -5,10 +5,8 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
-#include <atomic>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/core/encoding_tables.h"
@@ -272,49 +270,6 @@ TEST(UTF8, NextAndPreviousCharacterStayInsideTheText) {
     EXPECT_EQ(UTFNextChar(strays.data(), 3, 7), 4);
     const std::string cut = "\xf0\x9f";  // a lead whose sequence runs past the end
     EXPECT_EQ(UTFNextChar(cut.data(), 1, 2), 2);
-}
-
-TEST(Pool, FiveResultsHeldAtOnceUseFourSlotsAndTheHeap) {
-    ASSERT_EQ(OrvaEncodedStrSlotsInUse(), 0);
-    EncodedStr held[5];
-    SInt32 n = 0;
-    for (int i = 0; i < 5; i++) {
-        held[i] = MacRomanTextToUnicode("abc", 0, 4, &n);
-        ASSERT_NE(held[i], nullptr);
-    }
-    EXPECT_EQ(OrvaEncodedStrSlotsInUse(), 4);
-    EXPECT_FALSE(OrvaReleaseEncodedStrSlot(held[4]));  // the fifth is a heap block
-    for (int i = 0; i < 5; i++) DisposeEncodedStr(held[i]);
-    EXPECT_EQ(OrvaEncodedStrSlotsInUse(), 0);
-    // Disposing with the memory manager hands a pool buffer back too.
-    EncodedStr a = NewEncodedStr(1024, FourCC("test"));
-    EncodedStr big = NewEncodedStr(1025, FourCC("test"));
-    EXPECT_EQ(OrvaEncodedStrSlotsInUse(), 1);
-    DisposPtr(a);
-    EXPECT_EQ(OrvaEncodedStrSlotsInUse(), 0);
-    DisposeEncodedStr(big);
-    DisposeEncodedStr(nullptr);
-    EXPECT_EQ(NewEncodedStr(0, FourCC("test")), nullptr);
-}
-
-TEST(Pool, TwoThreadsNeverShareASlot) {
-    std::atomic<int> failures{0};
-    auto work = [&failures](char mark) {
-        char text[40];
-        memset(text, mark, sizeof text - 1);
-        text[sizeof text - 1] = 0;
-        for (int i = 0; i < 100000; i++) {
-            SInt32 n = 0;
-            EncodedStr r = MacRomanTextToUTF(text, 0, sizeof text, &n);
-            if (r == nullptr || n != SInt32(sizeof text) || memcmp(r, text, sizeof text) != 0) failures++;
-            DisposeEncodedStr(r);
-        }
-    };
-    std::thread a(work, 'a'), b(work, 'b');
-    a.join();
-    b.join();
-    EXPECT_EQ(failures.load(), 0);
-    EXPECT_EQ(OrvaEncodedStrSlotsInUse(), 0);
 }
 
 TEST(Converters, BadParametersGiveNullAndCountZero) {
