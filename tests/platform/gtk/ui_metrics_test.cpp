@@ -6,8 +6,11 @@
 #include <gtk/gtk.h>
 
 #include "platform/core/os_utilities.h"
+#include "support/test_home.h"
 
 namespace {
+
+const std::string &gHome = OrvaTestHome();
 
 TEST(UIMetrics, DoubleClickAndCaretTimesInTicks) {
     if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
