@@ -161,7 +161,7 @@ TEST(Preferences, EveryPreferenceReadsAsItsDefault) {
     char value[64] = "junk";
     SystemDependantInitPref();
     SystemDependantSetPrefString("Section", "Key", "written");
-    EXPECT_EQ(SystemDependantGetPrefString("Section", "Key", "default", value), 7);
+    EXPECT_EQ(SystemDependantGetPrefString("Section", "Key", "default", value, sizeof value), 7);
     EXPECT_STREQ(value, "default");
     char path[kOrvaPathMax + 1];
     EXPECT_FALSE(OrvaWindowsGetPathOrva(path));
