@@ -247,21 +247,6 @@ TEST(Paths, MisusedSavedFolderIsReported) {
     OrvaSetAlertHook(nullptr);
 }
 
-TEST(Paths, SmallRoutines) {
-    char text[] = "a:b::c";
-    CarboniseSupprimeDeuxPointsNomPathSimple(text);
-    EXPECT_STREQ(text, "abc");
-    EXPECT_EQ(SeparateurChemin(), '/');
-    EXPECT_STREQ(StrSeparateurChemin(), "/");
-    OrvaSetDefaultPathGet(3);
-    OrvaSetDefaultPathPut(4);
-    EXPECT_EQ(OrvaGetDefaultPathGet(), 3);
-    EXPECT_EQ(OrvaGetDefaultPathPut(), 4);
-    SInt16 vRefNum = 0;
-    SaisitVolume(&vRefNum);
-    EXPECT_EQ(vRefNum, 1562);
-}
-
 TEST(Drives, ThereAreNone) {
     ASSERT_EQ(chdir(gHome.c_str()), 0);
     EXPECT_EQ(OrvaNbDisk(), 0);

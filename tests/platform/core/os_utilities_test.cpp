@@ -150,11 +150,6 @@ TEST(SmallServices, LanguagePortabilityNamesAndSettings) {
     EXPECT_TRUE(IsAntiAliasedTextEnabled(&minSize));
     EXPECT_EQ(minSize, 9);
     EXPECT_TRUE(IsAntiAliasedTextEnabled(nullptr));
-
-    char theme[32];
-    SystemDependantGetDefaultTheme(theme);
-    EXPECT_STREQ(theme, "Ubuntu 9.1");
-    EXPECT_EQ(OrvaOpenDocumentWithApplication("x", "y"), -1);
 }
 
 TEST(Preferences, EveryPreferenceReadsAsItsDefault) {
