@@ -644,10 +644,10 @@ SInt32 DecodeHTMLEntity(const UInt8 *text, SInt32 available, UniChar *unit) {
     char name[kMaxEntityName + 1];
     SInt32 length = 0;
     for (;;) {
-        if (1 + length >= available || length > kMaxEntityName) return 0;
+        if (1 + length >= available) return 0;  // the text ends before the ';'
         UInt8 c = text[1 + length];
         if (c == ';') break;
-        if (length == kMaxEntityName) return 0;
+        if (length == kMaxEntityName) return 0;  // too long for a name
         name[length++] = char(c);
     }
     name[length] = 0;
