@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+void SystemDependantInitPref() {}
+
 SInt32 SystemDependantGetPrefString(const char *, const char *, const char *defaultValue, char *value,
                                     SInt32 valueSize) {
     if (!value || valueSize <= 0) return 0;

@@ -4,6 +4,7 @@
 
 #include "platform/core/mac_types.h"
 
+void SystemDependantInitPref();  // nothing to prepare
 // Copies defaultValue into value (at most valueSize bytes with the terminator) and returns
 // the length copied; 0 when value is null or valueSize is not positive.
 SInt32 SystemDependantGetPrefString(const char *section, const char *key, const char *defaultValue, char *value,

@@ -1,50 +1,48 @@
-// Replays fuzz inputs without libFuzzer: every file named on the command line, or found in a
-// folder named there, goes once through LLVMFuzzerTestOneInput. Fails when there is none.
-#include <algorithm>
+// Replays every file of the corpus folders given as arguments through a fuzz target, so that
+// every build checks the committed inputs without needing the fuzzing engine.
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <cstdio>
-#include <dirent.h>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
-static bool ReadFile(const std::string &path, std::vector<uint8_t> *bytes) {
-    FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes->insert(bytes->end(), buffer, buffer + n);
-    std::fclose(f);
-    return true;
-}
+static bool ReplayFile(const std::string &path);
 
 int main(int argc, char **argv) {
-    std::vector<std::string> files;
+    int files = 0;
     for (int i = 1; i < argc; i++) {
-        struct stat st;
-        if (stat(argv[i], &st) != 0) continue;
-        if (!S_ISDIR(st.st_mode)) {
-            files.push_back(argv[i]);
+        DIR *folder = opendir(argv[i]);
+        if (folder == nullptr) {
+            if (!ReplayFile(argv[i])) return 1;
+            files++;
             continue;
         }
-        DIR *dir = opendir(argv[i]);
-        while (dirent *entry = dir ? readdir(dir) : nullptr) {
-            std::string path = std::string(argv[i]) + "/" + entry->d_name;
-            if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) files.push_back(path);
+        while (struct dirent *entry = readdir(folder)) {
+            if (entry->d_name[0] == '.') continue;
+            if (!ReplayFile(std::string(argv[i]) + "/" + entry->d_name)) return 1;
+            files++;
         }
-        if (dir) closedir(dir);
+        closedir(folder);
     }
-    std::sort(files.begin(), files.end());
-    for (const std::string &path : files) {
-        std::vector<uint8_t> bytes;
-        if (!ReadFile(path, &bytes)) {
-            std::fprintf(stderr, "replay: cannot read %s\n", path.c_str());
-            return 1;
-        }
-        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    printf("replayed %d inputs\n", files);
+    return files > 0 ? 0 : 1;
+}
+
+static bool ReplayFile(const std::string &path) {
+    FILE *f = fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        fprintf(stderr, "cannot read %s\n", path.c_str());
+        return false;
     }
-    std::printf("replayed %zu inputs\n", files.size());
-    return files.empty() ? 1 : 0;
+    std::vector<uint8_t> bytes;
+    uint8_t block[4096];
+    size_t n;
+    while ((n = fread(block, 1, sizeof block, f)) > 0) bytes.insert(bytes.end(), block, block + n);
+    fclose(f);
+    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    return true;
 }

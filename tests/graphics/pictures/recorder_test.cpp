@@ -1,4 +1,4 @@
-// ctest-labels: ports ports.recorder
+// ctest-labels: ports;ports.recorder
 // The picture recorder, the picture walk, CvtPict2MacPict and GetPictInfo.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// ctest-labels: ports ports.ports
+// ctest-labels: ports;ports.ports
 // Ports: globals, the current port, sizing, origins, coordinates, surfaces and the effective clip.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// ctest-labels: ports ports.regions
+// ctest-labels: ports;ports.regions
 // Regions: set operations against a bit grid, canonical forms, limits and malformed input.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// ctest-labels: ports ports.dirty
+// ctest-labels: ports;ports.dirty
 // Dirty areas: merging into the five slots of a port and handing them to the refresh.
 #include <gtest/gtest.h>
 
