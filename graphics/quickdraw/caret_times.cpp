@@ -1,10 +1,6 @@
-// The caret blink and double-click intervals of the platform, in ticks. Kept apart from the
-// ports so that only their callers need the OS utilities.
+// The caret blink and double-click intervals of the platform, in ticks.
 #include "graphics/quickdraw/ports.h"
-
-// OS utilities: the platform's intervals, in ticks.
-SInt16 OrvaWindowsGetDblTime();
-SInt32 OrvaWindowsGetCaretTime();
+#include "platform/core/os_utilities.h"
 
 SInt16 GetCaretTime() { return SInt16(OrvaWindowsGetCaretTime()); }
 

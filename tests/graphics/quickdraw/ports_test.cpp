@@ -275,4 +275,10 @@ TEST_F(Ports, WaitingForAnEventNeverBlocksThePlugin) {
     EXPECT_EQ(event.what, 3);
 }
 
+TEST_F(Ports, CaretAndDoubleClickIntervalsAreSensible) {
+    EXPECT_GT(GetDblTime(), 0);
+    EXPECT_LT(GetDblTime(), 600);  // below ten seconds
+    EXPECT_GT(GetCaretTime(), 0);
+}
+
 }  // namespace
