@@ -340,30 +340,27 @@ Handle OrvaLoadResEntry(ResFileRecord *file, Handle entry) {
         if (!r->data) r->data = NewHandle(0);
         return r->data;
     }
-    if (r->data) {
-        DisposHandle(r->data);  // an empty handle handed out while loading was off
-        r->data = nullptr;
-    }
+    // An empty handle handed out while loading was off dies here, after the new one is made
+    // so that the caller cannot be given the same handle back.
+    Handle stale = r->data;
+    r->data = nullptr;
     UInt8 length[4];
     SInt64 fileSize = OrvaOpenResStream(file) == noErr ? OrvaResFileSize(file->stream) : -1;
+    Handle h = nullptr;
     if (fileSize < 0 || r->dataPosition + SInt64(4) > fileSize ||
         fseek(file->stream, r->dataPosition, SEEK_SET) != 0 || fread(length, 1, 4, file->stream) != 4) {
         OrvaErreur("Erreur lecture datas ressource #2");
-        OrvaCloseResStream(file);
-        return nullptr;
-    }
-    UInt32 size = ResGet32(length);
-    if (r->dataPosition + SInt64(4) + size > fileSize) {
+    } else if (r->dataPosition + SInt64(4) + ResGet32(length) > fileSize) {
         OrvaErreur("Erreur lecture datas ressource");
-        OrvaCloseResStream(file);
-        return nullptr;
-    }
-    Handle h = NewHandle(size);
-    if (!h) {
+    } else if (!(h = NewHandle(ResGet32(length)))) {
         OrvaErreur("No more mem #25446");
+    }
+    if (stale) DisposHandle(stale);
+    if (!h) {
         OrvaCloseResStream(file);
         return nullptr;
     }
+    UInt32 size = GetHandleSize(h);
     UInt8 state = HGetState(h);
     HLock(h);
     if (size > 0 && fread(*h, 1, size, file->stream) != size) {
