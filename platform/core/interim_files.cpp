@@ -115,7 +115,7 @@ ORVA_INTERIM Boolean OrvaGetNomChemin(SInt32 id, char *path) {
 ORVA_INTERIM void OrvaSetDefaultPathGet(SInt16) {}
 ORVA_INTERIM void OrvaSetDefaultPathPut(SInt16) {}
 
-ORVA_INTERIM long SystemDependantGetApplicationExePath(char *buffer) {
+ORVA_INTERIM SInt32 SystemDependantGetApplicationExePath(char *buffer) {
     buffer[0] = 0;
     return 0;
 }

@@ -14,4 +14,4 @@ OSErr FindFolder(SInt16 vRefNum, OSType folderType, Boolean createFolder, SInt16
 Boolean OrvaGetNomChemin(SInt32 id, char *path);  // the path of a folder id
 void OrvaSetDefaultPathGet(SInt16 id);
 void OrvaSetDefaultPathPut(SInt16 id);
-long SystemDependantGetApplicationExePath(char *buffer);  // empty and 0 when unknown
+SInt32 SystemDependantGetApplicationExePath(char *buffer);  // empty and 0 when unknown
