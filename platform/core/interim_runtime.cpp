@@ -22,3 +22,4 @@ void OrvaErreurF(const char *format, ...) {
 void OrvaSetErrorHook(void (*hook)(const char *message)) { gErrorHook = hook; }
 void OrvaSetMainThread() { gMainThread = pthread_self(); }
 Boolean OrvaIsMainThread() { return pthread_equal(gMainThread, pthread_self()); }
+Boolean OrvaIsPlugin() { return orvaSettings.pluginFlag; }

@@ -11,6 +11,7 @@
 #include "platform/core/critical_sections.h"
 #include "platform/core/errors.h"
 #include "platform/core/runtime.h"
+#include "platform/core/text_encodings.h"
 
 SInt16 OrvaTaillePremierBlockHandle = 16384;
 SInt16 OrvaTailleBlockHandle = 2048;
@@ -221,6 +222,7 @@ Ptr NewPtrClear(UInt32 size) {
 }
 
 void DisposPtr(Ptr p) {
+    if (OrvaReleaseEncodedStrSlot(p)) return;  // a pooled converter result goes back to its pool
     StartMemoryCriticalSection();
     InternalDisposPtr(p);
     EndMemoryCriticalSection();

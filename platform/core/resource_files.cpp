@@ -10,7 +10,8 @@
 #include <unistd.h>
 
 #include "platform/core/errors.h"
-#include "platform/core/interim_files.h"
+#include "platform/core/files.h"
+#include "platform/core/folders.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files_internal.h"
 #include "platform/core/runtime.h"

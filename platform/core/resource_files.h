@@ -151,7 +151,8 @@ void GetPathStdOrva(char *path);                 // "/usr/share/<application nam
 
 // --- resource_menus.cpp: menus and fonts
 struct MenuInfo;
-typedef MenuInfo **MenuHandle;
+typedef MenuInfo *MenuPtr;
+typedef MenuPtr *MenuHandle;
 Boolean RealFont(SInt16 fontNum, SInt16 size);
 void InsertResMenu(MenuHandle menu, ResType type, SInt16 afterItem);
 void GetFNum(const char *name, SInt16 *familyID);   // 0 when unknown
@@ -160,13 +161,13 @@ void GetFontName(SInt16 familyID, char *name);      // number 1 is taken as 3
 // Services of the font table and of the port layer that resource files reach through this
 // record until those modules install theirs. A null slot answers "none".
 struct ResourceServiceHooks {
-    SInt16 (*fontIDFromName)(const char *name);         // 0: unknown
-    const char *(*fontNameFromID)(SInt16 familyID);     // null: unknown
-    // The index-th font of the table (from 0): its name and menu kind; false past the end.
-    Boolean (*fontMenuEntry)(SInt32 index, char *name, UInt16 *menuKind);
-    void (*stripFontName)(char *name);                  // cleans a name for a menu item
-    void (*invalidateCachedFont)();                     // forget the cached current font
-    void (*collectError)(const char *message);          // collected messages shown at exit
+    SInt16 (*fontIDFromName)(const char *name);       // 0: unknown
+    const char *(*fontNameFromID)(SInt16 familyID);   // null: unknown
+    // The font branch of InsertResMenu: appends every font of the table to the menu, each
+    // item with its cleaned name, its icon from the font's menu kind and its area recomputed.
+    void (*appendFontItems)(MenuHandle menu);
+    void (*invalidateCachedFont)();                   // forget the cached current font
+    void (*collectError)(const char *message);        // collected messages shown at exit
 };
 void OrvaSetResourceServiceHooks(const ResourceServiceHooks *hooks);  // null: all "none"
 const ResourceServiceHooks *OrvaGetResourceServiceHooks();

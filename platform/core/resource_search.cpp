@@ -11,7 +11,9 @@
 #include <unistd.h>
 
 #include "platform/core/errors.h"
-#include "platform/core/interim_files.h"
+#include "platform/core/files.h"
+#include "platform/core/folders.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/resource_files_internal.h"
 #include "platform/core/runtime.h"
 
