@@ -301,8 +301,10 @@ void CopyName(char *to, const char *from) {
     to[n] = 0;
 }
 
+// The file's path: its folder and the name as opened; an absolute name stands alone.
 void ResPath(const ResFileRecord *file, char *path, size_t size) {
-    snprintf(path, size, "%s%s", file->folderPath, file->openedName);
+    if (file->openedName[0] == '/') snprintf(path, size, "%s", file->openedName);
+    else snprintf(path, size, "%s%s", file->folderPath, file->openedName);
 }
 
 // Turns the map into the type table and the entry list. Every offset is checked against the
@@ -410,7 +412,9 @@ Boolean ResWrite(FILE *f, const void *bytes, size_t count) {
 OSErr RewriteResFile(ResFileRecord *file) {
     char path[2 * kResPathMax], tmpPath[2 * kResPathMax + 16];
     ResPath(file, path, sizeof path);
-    snprintf(tmpPath, sizeof tmpPath, "%s.%s.XXXXXX", file->folderPath, file->openedName);
+    const char *slash = strrchr(path, '/');
+    int folderLength = slash ? int(slash - path + 1) : 0;
+    snprintf(tmpPath, sizeof tmpPath, "%.*s.%s.XXXXXX", folderLength, path, path + folderLength);
     FILE *old = Orvafopen(path, "rb");
     int descriptor = old ? mkstemp(tmpPath) : -1;
     FILE *tmp = descriptor >= 0 ? fdopen(descriptor, "wb") : nullptr;

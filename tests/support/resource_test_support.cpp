@@ -11,6 +11,7 @@
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
+#include "support/test_home.h"
 
 namespace restest {
 
@@ -36,14 +37,8 @@ void Capture(const char *message) {
 
 std::string FreshFolder() {
     if (gRoot.empty()) {
-        const char *base = getenv("ORVA_TEST_TMP");
-        std::string pattern = std::string(base && base[0] ? base : "/tmp") + "/orva-res-XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back(0);
-        gRoot = mkdtemp(buffer.data());
-        for (const char *sub : {"/home", "/config", "/worva"}) mkdir((gRoot + sub).c_str(), 0775);
-        setenv("HOME", (gRoot + "/home").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (gRoot + "/config").c_str(), 1);
+        gRoot = OrvaTestHome();
+        mkdir((gRoot + "/worva").c_str(), 0775);
         setenv("WORVA", (gRoot + "/worva").c_str(), 1);
     }
     std::string folder = gRoot + "/t" + std::to_string(++gFolderCount);

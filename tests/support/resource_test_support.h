@@ -29,7 +29,7 @@ struct RawFile {
     bool ok = false;
 };
 
-// Sets HOME, XDG_CONFIG_HOME and WORVA under a fresh folder of its own and makes a new empty
+// Sets HOME and XDG_CONFIG_HOME (the test home) and WORVA under it, and makes a new empty
 // folder current for each call; answers that folder (ending without '/').
 std::string FreshFolder();
 Bytes ReadAll(const std::string &path);
