@@ -190,9 +190,8 @@ bool ReadString(Lexer *lx, char quote, Token *t) {
         if (t->pieces.empty() || t->pieces.back().raw != raw) t->pieces.push_back({raw, std::string()});
         t->pieces.back().bytes += bytes;
     };
-    while (lx->at < s.size() && s[lx->at] != quote) {
+    while (lx->at < s.size() && s[lx->at] != quote && s[lx->at] != '\n' && s[lx->at] != '\r') {
         char c = s[lx->at++];
-        if (c == '\n' || c == '\r') break;
         if (c != '\\') {
             add(false, std::string(1, c));
             continue;
