@@ -1,0 +1,38 @@
+// What the fuzz targets share: a private folder made current once, with HOME,
+// XDG_CONFIG_HOME and WORVA pointing into it, and an error sink that keeps quiet.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/core/runtime.h"
+
+inline void FuzzQuietErrors(const char *) {}
+
+// Answers the folder (without a trailing '/'); the same one on every call.
+inline const std::string &FuzzFolder() {
+    static std::string folder;
+    if (!folder.empty()) return folder;
+    const char *base = getenv("ORVA_TEST_TMP");
+    std::string pattern = std::string(base && base[0] ? base : "/tmp") + "/orva-fuzz-XXXXXX";
+    char buffer[4096];
+    snprintf(buffer, sizeof buffer, "%s", pattern.c_str());
+    folder = mkdtemp(buffer) ? buffer : "/tmp";
+    mkdir((folder + "/config").c_str(), 0775);
+    setenv("HOME", folder.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
+    setenv("WORVA", folder.c_str(), 1);
+    if (chdir(folder.c_str()) != 0) abort();
+    OrvaSetErrorHook(FuzzQuietErrors);
+    return folder;
+}
+
+inline void FuzzWriteFile(const std::string &path, const unsigned char *data, size_t size) {
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f) abort();
+    if (size) fwrite(data, 1, size, f);
+    fclose(f);
+}
