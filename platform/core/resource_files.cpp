@@ -510,7 +510,8 @@ Boolean BuildMap(ResFileRecord *file, Handle *map) {
     UInt32 reference = 2 + kResTypeRecordSize * types;  // relative to the type list
     for (UInt32 t = 0; t < types; t++) {
         ResTypeRecord type = TypesOf(file)[t];
-        UInt8 *record = m + kResTypeListOffset + 2 + kResTypeRecordSize * t;
+        // Appending names moves the map: its address is taken again for every write.
+        UInt8 *record = reinterpret_cast<UInt8 *>(**map) + kResTypeListOffset + 2 + kResTypeRecordSize * t;
         ResPut32(record, type.type);
         ResPut16(record + 4, UInt32(type.count) - 1);
         ResPut16(record + 6, reference);

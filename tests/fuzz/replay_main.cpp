@@ -9,19 +9,22 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
-static bool ReplayFile(const std::string &path) {
+typedef std::vector<uint8_t> Input;
+
+static bool ReadInput(const std::string &path, std::vector<Input> *inputs) {
     FILE *f = fopen(path.c_str(), "rb");
     if (!f) return false;
-    std::vector<uint8_t> bytes;
+    Input bytes;
     int c;
     while ((c = getc(f)) != EOF) bytes.push_back(uint8_t(c));
     fclose(f);
-    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    inputs->push_back(bytes);
     return true;
 }
 
+// Every input is read before the first runs: a target may change the current folder.
 int main(int argc, char **argv) {
-    int replayed = 0;
+    std::vector<Input> inputs;
     for (int i = 1; i < argc; i++) {
         struct stat st;
         if (stat(argv[i], &st) != 0) {
@@ -29,7 +32,7 @@ int main(int argc, char **argv) {
             return 1;
         }
         if (!S_ISDIR(st.st_mode)) {
-            replayed += ReplayFile(argv[i]);
+            ReadInput(argv[i], &inputs);
             continue;
         }
         DIR *dir = opendir(argv[i]);
@@ -37,8 +40,10 @@ int main(int argc, char **argv) {
         while (dirent *e = dir ? readdir(dir) : nullptr)
             if (e->d_name[0] != '.') names.push_back(std::string(argv[i]) + "/" + e->d_name);
         if (dir) closedir(dir);
-        for (const std::string &name : names) replayed += ReplayFile(name);
+        for (const std::string &name : names)
+            if (!ReadInput(name, &inputs)) fprintf(stderr, "replay: cannot read %s\n", name.c_str());
     }
-    printf("replayed %d inputs\n", replayed);
-    return replayed > 0 ? 0 : 1;
+    for (const Input &input : inputs) LLVMFuzzerTestOneInput(input.data(), input.size());
+    printf("replayed %zu inputs\n", inputs.size());
+    return inputs.empty() ? 1 : 0;
 }

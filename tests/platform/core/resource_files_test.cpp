@@ -100,6 +100,28 @@ TEST_F(ResourceFiles, WrittenFileReadsBackAndSurvivesAnUpdate) {
     }
 }
 
+TEST_F(ResourceFiles, NamesOfEveryTypeSurviveARewrite) {
+    std::vector<RawResource> resources;
+    for (int t = 0; t < 6; t++)
+        for (int i = 0; i < 5; i++)
+            resources.push_back({std::string("TYP") + char('A' + t), i, true,
+                                 std::string(size_t(200 + i), char('a' + t)) + char('0' + i), Text("d")});
+    WriteAll(Path("names.rsr"), BuildFile(resources));
+    SInt16 ref = OpenResFile("names.rsr");
+    ASSERT_GT(ref, 0);
+    ChangedResource(Get1Resource(FourCC("TYPA"), 0));
+    CloseResFile(ref);
+    ASSERT_EQ(ResError(), noErr);
+    RawFile raw = ParseFile(ReadAll(Path("names.rsr")));
+    ASSERT_TRUE(raw.ok);
+    ASSERT_EQ(raw.resources.size(), resources.size());
+    for (const RawResource &r : raw.resources) {
+        SCOPED_TRACE(r.type + " " + std::to_string(r.id));
+        EXPECT_EQ(r.name, std::string(size_t(200 + r.id), char('a' + (r.type[3] - 'A'))) + char('0' + r.id));
+        EXPECT_EQ(r.data, Text("d"));
+    }
+}
+
 TEST_F(ResourceFiles, SameNameInAnotherCaseAnswersTheOpenFile) {
     WriteSample();
     WriteAll(Path("other.rsr"), BuildFile({{"PICT", 1, false, "", Text("p")}}));
