@@ -205,24 +205,22 @@ FILE *ReportMissing(const char *name, const char *mode, SInt16 level, const char
                     const char *lastTried) {
     std::string listing;
     FILE *direct = nullptr;
-    DIR *dir = opendir(before);
-    while (dir) {
-        dirent *e = readdir(dir);
-        if (!e) break;
-        std::string path = std::string(before) + e->d_name;
-        struct stat st;
-        if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        char line[kResPathMax + 64];
-        if (strcasecmp(e->d_name, name) == 0) {
-            FILE *f = fopen(path.c_str(), "rb");
+    FindFileRecord search;
+    std::string pattern = std::string(before) + "*.*";
+    for (Boolean found = OrvaFindFirstFile(pattern.c_str(), &search); found; found = OrvaFindNextFile(&search)) {
+        if (search.attributes & kFindAttributeFolder) continue;
+        if (strcasecmp(search.name, name) == 0) {
+            FILE *f = fopen((std::string(before) + search.name).c_str(), "rb");
             listing += f ? "---> OPEN " : "---> NO_OPEN ";
             if (f && direct) fclose(f);
             else if (f) direct = f;
         }
-        snprintf(line, sizeof line, "%s (%d) %ld oct.\n", e->d_name, 0, long(st.st_size));
+        char line[kResPathMax + 64];
+        snprintf(line, sizeof line, "%s (%u) %llu oct.\n", search.name, unsigned(search.attributes),
+                 (unsigned long long)search.size);
         listing += line;
     }
-    if (dir) closedir(dir);
+    OrvaFindClose(&search);
     OrvaErreurF("Fichier %s inconnu dans %s et %s\n Mode %s niveau %d\nListe:\n%s", name, before,
                 lastTried, mode, level, listing.c_str());
     return direct;

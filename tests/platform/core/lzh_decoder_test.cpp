@@ -195,10 +195,13 @@ TEST(LzhDecoder, CommittedStreamsDecodeToTheirOriginalsInMemory) {
 }
 
 TEST(LzhDecoder, CommittedStreamsDecodeStreamToStream) {
-    for (const char *name : {"text20k", "random"}) {
+    const char *names[] = {"one", "text20k", "random", "text1m"};
+    const char *originals[] = {"one.bin", "text20k.txt", "random.bin", "text1m.txt"};
+    for (int i = 0; i < 4; i++) {
+        const char *name = names[i];
         SCOPED_TRACE(name);
         Bytes packed = ReadFixture(std::string(name) + ".lh5");
-        Bytes original = ReadFixture(std::string(name) == "random" ? "random.bin" : "text20k.txt");
+        Bytes original = ReadFixture(originals[i]);
         FILE *src = tmpfile();
         FILE *dst = tmpfile();
         ASSERT_TRUE(src && dst);

@@ -334,6 +334,10 @@ TEST_F(ResourceFiles, DamagedMapsAnswerMinusFourWithTheMessage) {
     EXPECT_TRUE(errors.Saw("Error #1: RSRC file Header read error"));
     EXPECT_EQ(OpenResFile("missing.rsr"), -1);
     EXPECT_EQ(ResError(), resFNotFound);
+    WriteAll(Path("other.txt"), Text("abc"));
+    EXPECT_EQ(OpenResFile("Cadenzo.rsr"), -1);  // this one name is reported with a listing
+    EXPECT_TRUE(errors.Saw("Fichier Cadenzo.rsr inconnu dans " + folder + "/"));
+    EXPECT_TRUE(errors.Saw("other.txt (0) 3 oct.\n"));
 }
 
 TEST_F(ResourceFiles, HugeOrMisplacedDataFailsThatLoadOnly) {
