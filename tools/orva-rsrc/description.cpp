@@ -2,6 +2,7 @@
 // comments), one row per item keyword, and the dump that chooses the shortest faithful item.
 #include "description.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>

@@ -3,10 +3,12 @@
 // rewritten and damaged on purpose.
 #include "platform/core/resource_files.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
@@ -120,6 +122,26 @@ TEST_F(ResourceFiles, NamesOfEveryTypeSurviveARewrite) {
         EXPECT_EQ(r.name, std::string(size_t(200 + r.id), char('a' + (r.type[3] - 'A'))) + char('0' + r.id));
         EXPECT_EQ(r.data, Text("d"));
     }
+}
+
+TEST_F(ResourceFiles, SearchFindsTheSystemFolderAndTrimsLongExtensions) {
+    std::string system = getenv("WORVA");
+    WriteAll(system + "/Sys.rsr", BuildFile({{"TEXT", 1, false, "", Text("system")}}));
+    char before[1024];
+    ASSERT_NE(getcwd(before, sizeof before), nullptr);
+    SInt16 ref = OpenResFile("sys.rsrc");  // cut to "sys.rsr", found ignoring case in folder 2
+    ASSERT_GT(ref, 0);
+    EXPECT_EQ(HandleBytes(Get1Resource(kTEXT, 1)), Text("system"));
+    char after[1024];
+    ASSERT_NE(getcwd(after, sizeof after), nullptr);
+    EXPECT_STREQ(after, before);
+    char folder2[1024];
+    FILE *f = orva_ouvre_ressource("SYS.RSR", "rb", 2, folder2, nullptr);
+    ASSERT_NE(f, nullptr);
+    fclose(f);
+    EXPECT_EQ(std::string(folder2), system + "/");
+    EXPECT_EQ(orva_ouvre_ressource("sys.rsr", "rb", 0, nullptr, nullptr), nullptr);  // not in folder 0
+    EXPECT_EQ(orva_ouvre_ressource("", "rb", -1, nullptr, nullptr), nullptr);
 }
 
 TEST_F(ResourceFiles, SameNameInAnotherCaseAnswersTheOpenFile) {
