@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
+#include <ftw.h>
 #include <string>
 #include <unistd.h>
 #include <unordered_map>
@@ -19,12 +20,15 @@ namespace {
 const int kSoundCount = 5000;
 const ResType kSnd = FourCC("snd ");
 
+int RemoveEntry(const char *path, const struct stat *, int, struct FTW *) { return remove(path); }
+
 // A file of 5000 'snd ' resources in a private folder, opened and fully loaded once.
 SInt16 SoundFile() {
     static SInt16 ref = 0;
     if (ref > 0) return ref;
-    char folder[] = "/tmp/orva-bench-XXXXXX";
+    static char folder[] = "/tmp/orva-bench-XXXXXX";
     if (!mkdtemp(folder) || chdir(folder) != 0) abort();
+    atexit([] { nftw(folder, RemoveEntry, 16, FTW_DEPTH | FTW_PHYS); });
     setenv("WORVA", folder, 1);
     CreateResFile("sounds.rsr");
     ref = OpenResFile("sounds.rsr");

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ftw.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +12,8 @@
 #include "platform/core/runtime.h"
 
 inline void FuzzQuietErrors(const char *) {}
+
+inline int FuzzRemoveEntry(const char *path, const struct stat *, int, struct FTW *) { return remove(path); }
 
 // Answers the folder (without a trailing '/'); the same one on every call.
 inline const std::string &FuzzFolder() {
@@ -20,7 +23,9 @@ inline const std::string &FuzzFolder() {
     std::string pattern = std::string(base && base[0] ? base : "/tmp") + "/orva-fuzz-XXXXXX";
     char buffer[4096];
     snprintf(buffer, sizeof buffer, "%s", pattern.c_str());
-    folder = mkdtemp(buffer) ? buffer : "/tmp";
+    if (!mkdtemp(buffer)) abort();
+    folder = buffer;
+    atexit([] { nftw(FuzzFolder().c_str(), FuzzRemoveEntry, 16, FTW_DEPTH | FTW_PHYS); });
     mkdir((folder + "/config").c_str(), 0775);
     setenv("HOME", folder.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
