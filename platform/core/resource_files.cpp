@@ -2,12 +2,14 @@
 // one resource, and rewriting a whole file through a temporary file.
 #include "platform/core/resource_files.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "platform/core/errors.h"
 #include "platform/core/files.h"
@@ -323,7 +325,12 @@ Boolean ReadMap(ResFileRecord *file, const UInt8 *map, UInt32 mapLength) {
         const UInt8 *record = map + file->typeListOffset + 2 + kResTypeRecordSize * t;
         if (!ReadType(file, TypesOf(file) + t, map, mapLength, record)) return 0;
     }
-    return 1;
+    // A type listed twice would split its entries between two records that every later
+    // count, add and remove treats as one.
+    std::vector<ResType> seen;
+    for (UInt32 t = 0; t < types; t++) seen.push_back(TypesOf(file)[t].type);
+    std::sort(seen.begin(), seen.end());
+    return std::adjacent_find(seen.begin(), seen.end()) == seen.end();
 }
 
 Boolean ReadType(ResFileRecord *file, ResTypeRecord *type, const UInt8 *map, UInt32 mapLength,

@@ -338,6 +338,7 @@ TEST_F(ResourceFiles, DamagedMapsAnswerMinusFourWithTheMessage) {
         {"name offset past the map", refs + 2, {0x40, 0x00}},
         {"name length past the map", good.size() - 5, {0xFF}},
         {"65536 references", typeList + 2 + 4, {0xFF, 0xFF}},
+        {"a type listed twice", typeList + 2 + 8, {'T', 'E', 'X', 'T'}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.label);
