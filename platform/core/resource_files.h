@@ -170,4 +170,3 @@ struct ResourceServiceHooks {
     void (*collectError)(const char *message);        // collected messages shown at exit
 };
 void OrvaSetResourceServiceHooks(const ResourceServiceHooks *hooks);  // null: all "none"
-const ResourceServiceHooks *OrvaGetResourceServiceHooks();

@@ -16,8 +16,6 @@ void OrvaSetResourceServiceHooks(const ResourceServiceHooks *hooks) {
     gHooks = hooks ? *hooks : ResourceServiceHooks{};
 }
 
-const ResourceServiceHooks *OrvaGetResourceServiceHooks() { return &gHooks; }
-
 Boolean RealFont(SInt16 fontNum, SInt16 size) {
     if (fontNum < 0) return 1;
     SInt32 id = SInt32(fontNum) * 128 + size;
