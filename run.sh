@@ -16,7 +16,7 @@ mkdir -p "$out"
 # Each demonstration is a tool named orva-demo-*; each writes into the folder it is given.
 found=0
 for demo in "$build"/tools/orva-demo-*; do
-  [ -x "$demo" ] || continue
+  [ -f "$demo" ] && [ -x "$demo" ] || continue
   found=1
   name=$(basename "$demo")
   echo "== $name"

@@ -28,6 +28,7 @@ if [ -n "$shared" ] && [ -f "$shared/tools/alsa-capture.conf" ]; then
 fi
 export ORVA_TEST_TMP=$tmp
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 export HOME=$tmp/home; mkdir -p "$HOME"

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core fonts-freefont-ttf poppler-utils sox alsa-utils
   python3-pyqt5.qtwebkit libxtst6
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -16,7 +16,7 @@ struct CasePair {  // one row of the case table, sorted by lower
 };
 
 // A row of a reverse index: a unit and what the forward table holds at the first position
-// where that unit appears (a byte, a Shift-JIS code, a lower-case unit or an entity number).
+// where that unit appears (a byte, a lower-case unit or an entity number).
 // Indexes are sorted by unit, so a binary search answers what a scan from the start would.
 struct UnitIndexEntry {
     UniChar unit;
@@ -40,8 +40,6 @@ extern const SInt32 kMSDosByUnitCount;
 
 extern const ShiftJisPair kShiftJisTable[];  // kShiftJisPairCount rows, then {0xFFFF, 0xFFFF}
 extern const SInt32 kShiftJisPairCount;
-extern const UnitIndexEntry kShiftJisByUnit[];  // unit -> code
-extern const SInt32 kShiftJisByUnitCount;
 
 extern const CasePair kCaseTable[];  // kCasePairCount rows, then {0, 0}
 extern const SInt32 kCasePairCount;

@@ -44,6 +44,7 @@ enum : OSErr {
     noTypeErr = -102,
     // events, apple events
     eventNotHandledErr = -9874,
+    collectionItemNotFoundErr = -5751,
     errAEEventNotHandled = -1708,
     // sound
     notEnoughHardwareErr = -201,

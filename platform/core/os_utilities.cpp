@@ -254,20 +254,20 @@ char *LMGetCurApName() {
 // The main window's remembered place
 
 Boolean OrvaWindowsGetPathOrva(char *path) {
-    return SystemDependantGetPrefString("Chemin", "WORVA", "", path) > 0 ? kTrue : kFalse;
+    return SystemDependantGetPrefString("Chemin", "WORVA", "", path, kOrvaPathMax + 1) > 0 ? kTrue : kFalse;
 }
 
 SInt16 OrvaWindowsGetRectMainWindow(Rect *rect, SInt16 *maximised) {
     const char *section = orvaSettings.applicationName;
     char value[256];
     gOSUtilities.startTicks = TickCount();
-    SystemDependantGetPrefString(section, "Duree", "0", value);
+    SystemDependantGetPrefString(section, "Duree", "0", value, sizeof value);
     gOSUtilities.useSeconds = SInt32(strtol(value, nullptr, 10));
-    SystemDependantGetPrefString(section, "Crash", "0", value);
+    SystemDependantGetPrefString(section, "Crash", "0", value, sizeof value);
     if (strtol(value, nullptr, 10) != 0) IncrementCounter(section, "Arrets", "%d (arrets illegaux de l'application)");
     IncrementCounter(section, "Executions", "%d (executions de l'application)");
 
-    if (SystemDependantGetPrefString(section, "Aire", "", value) == 0) return 0;
+    if (SystemDependantGetPrefString(section, "Aire", "", value, sizeof value) == 0) return 0;
     SInt16 left, top, right, bottom, flag;
     if (sscanf(value, "%hd %hd %hd %hd %hd", &left, &top, &right, &bottom, &flag) != 5) return 0;
     rect->left = left;
@@ -343,7 +343,7 @@ void FitOnScreen(Rect *rect) {
 
 void IncrementCounter(const char *section, const char *key, const char *format) {
     char value[256];
-    SystemDependantGetPrefString(section, key, "0", value);
+    SystemDependantGetPrefString(section, key, "0", value, sizeof value);
     snprintf(value, sizeof value, format, int(strtol(value, nullptr, 10) + 1));
     SystemDependantSetPrefString(section, key, value);
 }

@@ -1,16 +1,18 @@
-// The empty preference store.
+// The preference store that keeps nothing.
 #include "platform/core/preferences.h"
 
 #include <cstring>
 
 void SystemDependantInitPref() {}
 
-void SystemDependantSetPrefString(const char *, const char *, const char *) {}
-
-SInt32 SystemDependantGetPrefString(const char *, const char *, const char *defaultValue, char *value) {
-    if (value == nullptr) return 0;
-    if (defaultValue == nullptr) defaultValue = "";
-    size_t length = strlen(defaultValue);
-    memmove(value, defaultValue, length + 1);
+SInt32 SystemDependantGetPrefString(const char *, const char *, const char *defaultValue, char *value,
+                                    SInt32 valueSize) {
+    if (!value || valueSize <= 0) return 0;
+    size_t length = defaultValue ? strlen(defaultValue) : 0;
+    if (length > size_t(valueSize - 1)) length = size_t(valueSize - 1);
+    if (length) memcpy(value, defaultValue, length);
+    value[length] = 0;
     return SInt32(length);
 }
+
+void SystemDependantSetPrefString(const char *, const char *, const char *) {}

@@ -32,6 +32,13 @@ struct EncodedStrPool {
 };
 
 EncodedStrPool gEncodedStrPool;
+
+// Direct indexes of the Shift-JIS table, built once: what a scan of the table from its start
+// answers for every code and every unit.
+struct ShiftJisIndexRecord {
+    UniChar unitOfCode[0x10000];  // U+FFFD for a code the table lacks
+    UInt16 codeOfUnit[0x10000];   // the first code holding the unit, 0 for none
+};
 std::atomic<SInt16> gHTMLDefault8BitEncoding{0};  // 0: a byte above 126 stands for its own value
 
 // One row per encoding id below 6: how text of that encoding reaches UTF-16 and back.
@@ -51,6 +58,8 @@ const EncodingOps kEncodingOps[] = {
 
 bool PoolReady();
 bool AllocatePoolBuffers();
+const ShiftJisIndexRecord &ShiftJisIndexes();
+bool BuildShiftJisIndexes(ShiftJisIndexRecord *index);
 EncodedStr NewResult(SInt64 bytes, OSType tag);
 const UInt8 *SourceStart(const void *text, SInt32 offset, SInt32 count, SInt32 unitSize, SInt32 *outCount);
 UInt8 LookUpByte(const UnitIndexEntry *index, SInt32 count, UniChar unit);
@@ -196,22 +205,9 @@ UInt8 UnicodeCharToMSDos(UniChar unit) {
     return unit < 0x80 ? UInt8(unit) : LookUpByte(kMSDosByUnit, kMSDosByUnitCount, unit);
 }
 
-UniChar ShiftJisCodeToUnicode(UInt16 code) {
-    // The table is sorted by code: the first row whose code is not smaller decides.
-    SInt32 low = 0, high = kShiftJisPairCount;
-    while (low < high) {
-        SInt32 mid = (low + high) / 2;
-        if (kShiftJisTable[mid].code < code) low = mid + 1;
-        else high = mid;
-    }
-    if (low < kShiftJisPairCount && kShiftJisTable[low].code == code) return kShiftJisTable[low].unit;
-    return kReplacementUnit;
-}
+UniChar ShiftJisCodeToUnicode(UInt16 code) { return ShiftJisIndexes().unitOfCode[code]; }
 
-UInt16 UnicodeCharToShiftJisCode(UniChar unit) {
-    SInt32 i = FindIndexEntry(kShiftJisByUnit, kShiftJisByUnitCount, unit);
-    return i < 0 ? 0 : kShiftJisByUnit[i].value;
-}
+UInt16 UnicodeCharToShiftJisCode(UniChar unit) { return ShiftJisIndexes().codeOfUnit[unit]; }
 
 // ---------------------------------------------------------------------------------------------
 // 8-bit and UTF-8 text to UTF-16
@@ -593,6 +589,25 @@ bool AllocatePoolBuffers() {
     return true;
 }
 
+const ShiftJisIndexRecord &ShiftJisIndexes() {
+    static ShiftJisIndexRecord index;
+    static const bool built = BuildShiftJisIndexes(&index);  // thread-safe once
+    (void)built;
+    return index;
+}
+
+bool BuildShiftJisIndexes(ShiftJisIndexRecord *index) {
+    for (UInt32 i = 0; i < 0x10000; i++) {
+        index->unitOfCode[i] = kReplacementUnit;
+        index->codeOfUnit[i] = 0;
+    }
+    for (const ShiftJisPair *p = kShiftJisTable; p->code != 0xFFFF; p++) {
+        index->unitOfCode[p->code] = p->unit;
+        if (index->codeOfUnit[p->unit] == 0) index->codeOfUnit[p->unit] = p->code;
+    }
+    return true;
+}
+
 EncodedStr NewResult(SInt64 bytes, OSType tag) {
     if (bytes <= 0 || bytes > INT32_MAX) return nullptr;
     return NewEncodedStr(SInt32(bytes), tag);
@@ -629,10 +644,10 @@ SInt32 DecodeHTMLEntity(const UInt8 *text, SInt32 available, UniChar *unit) {
     char name[kMaxEntityName + 1];
     SInt32 length = 0;
     for (;;) {
-        if (1 + length >= available || length > kMaxEntityName) return 0;
+        if (1 + length >= available) return 0;  // the text ends before the ';'
         UInt8 c = text[1 + length];
         if (c == ';') break;
-        if (length == kMaxEntityName) return 0;
+        if (length == kMaxEntityName) return 0;  // too long for a name
         name[length++] = char(c);
     }
     name[length] = 0;

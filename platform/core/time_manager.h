@@ -29,8 +29,10 @@ struct DateTimeRec {
 enum : UInt32 { kSecondsFrom1904To1970 = 2082844800u };
 
 // Timer thread (calls the callback once per elapsed millisecond, at most 500 a wake-up).
-UInt32 SystemDependantStartTimer(void (*callback)());  // 1 started, 0 not
-void SystemDependantStopTimer();                        // stops and joins; from the timer thread only asks
+UInt32 SystemDependantStartTimer(void (*callback)());  // 1 started (or already running), 0 not
+// Stops the thread and joins it. On the timer thread, or holding section 0, it only asks:
+// the next start or stop from another thread joins the finished thread.
+void SystemDependantStopTimer();
 UInt32 SystemDependantInitTimer();                      // 100: a timer is available
 UInt32 SystemDependantGetTickCountMs();                 // monotonic ms, wraps as unsigned 32-bit
 void SystemDependantSleepMs(UInt32 ms);

@@ -1,49 +1,48 @@
-// Runs every file of the folders (or files) named on the command line through a fuzz target
-// once, so that committed corpora and the inputs of past crashes are replayed by every build.
+// Replays every file of the corpus folders given as arguments through a fuzz target, so that
+// every build checks the committed inputs without needing the fuzzing engine.
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <cstdio>
-#include <dirent.h>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
-typedef std::vector<uint8_t> Input;
+static bool ReplayFile(const std::string &path);
 
-static bool ReadInput(const std::string &path, std::vector<Input> *inputs) {
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) return false;
-    Input bytes;
-    int c;
-    while ((c = getc(f)) != EOF) bytes.push_back(uint8_t(c));
-    fclose(f);
-    inputs->push_back(bytes);
-    return true;
-}
-
-// Every input is read before the first runs: a target may change the current folder.
 int main(int argc, char **argv) {
-    std::vector<Input> inputs;
+    int files = 0;
     for (int i = 1; i < argc; i++) {
-        struct stat st;
-        if (stat(argv[i], &st) != 0) {
-            fprintf(stderr, "replay: cannot read %s\n", argv[i]);
-            return 1;
-        }
-        if (!S_ISDIR(st.st_mode)) {
-            ReadInput(argv[i], &inputs);
+        DIR *folder = opendir(argv[i]);
+        if (folder == nullptr) {
+            if (!ReplayFile(argv[i])) return 1;
+            files++;
             continue;
         }
-        DIR *dir = opendir(argv[i]);
-        std::vector<std::string> names;
-        while (dirent *e = dir ? readdir(dir) : nullptr)
-            if (e->d_name[0] != '.') names.push_back(std::string(argv[i]) + "/" + e->d_name);
-        if (dir) closedir(dir);
-        for (const std::string &name : names)
-            if (!ReadInput(name, &inputs)) fprintf(stderr, "replay: cannot read %s\n", name.c_str());
+        while (struct dirent *entry = readdir(folder)) {
+            if (entry->d_name[0] == '.') continue;
+            if (!ReplayFile(std::string(argv[i]) + "/" + entry->d_name)) return 1;
+            files++;
+        }
+        closedir(folder);
     }
-    for (const Input &input : inputs) LLVMFuzzerTestOneInput(input.data(), input.size());
-    printf("replayed %zu inputs\n", inputs.size());
-    return inputs.empty() ? 1 : 0;
+    printf("replayed %d inputs\n", files);
+    return files > 0 ? 0 : 1;
+}
+
+static bool ReplayFile(const std::string &path) {
+    FILE *f = fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        fprintf(stderr, "cannot read %s\n", path.c_str());
+        return false;
+    }
+    std::vector<uint8_t> bytes;
+    uint8_t block[4096];
+    size_t n;
+    while ((n = fread(block, 1, sizeof block, f)) > 0) bytes.insert(bytes.end(), block, block + n);
+    fclose(f);
+    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    return true;
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "fuzz/fuzz_support.h"
+#include "tests/fuzz/fuzz_support.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 

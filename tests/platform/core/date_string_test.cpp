@@ -7,8 +7,11 @@
 #include <clocale>
 #include <cstdlib>
 #include <ctime>
+#include "support/test_home.h"
 
 namespace {
+
+const std::string &gHome = OrvaTestHome();
 
 TEST(DateString, TheStartOf1970InTheCLocale) {
     setenv("TZ", "UTC", 1);

@@ -9,8 +9,11 @@
 #include <thread>
 
 #include "platform/core/memory.h"
+#include "support/test_home.h"
 
 namespace {
+
+const std::string &gHome = OrvaTestHome();
 
 TEST(Pool, FiveResultsHeldAtOnceUseFourSlotsAndTheHeap) {
     ASSERT_EQ(OrvaEncodedStrSlotsInUse(), 0);

@@ -239,19 +239,4 @@ TEST(FileRoutines, WideNamesGoThroughUTF8) {
     EXPECT_EQ(OrvaTestReadFile(folder + "/\xc3\xa9t\xc3\xa9"), "");
 }
 
-TEST(FileRoutines, FixedAnswers) {
-    SInt16 message = 9, count = 9;
-    CountAppFiles(&message, &count);
-    EXPECT_EQ(message, 0);
-    EXPECT_EQ(count, 0);
-    EXPECT_EQ(SetFInfo("x", 0, nullptr), 0);
-    EXPECT_EQ(GetFInfo("x", 0, nullptr), 0);
-    EXPECT_EQ(SystemDependantOpenDocumentWithApplication("x", "y"), -1);
-    EXPECT_EQ(GetLogicalDrives(), 0u);
-    char path[kOrvaPathMax + 1];
-    SystemDependantSetAppFileName("/opt/app/bin/player");
-    EXPECT_EQ(SystemDependantGetApplicationExePath(path), 1);
-    EXPECT_STREQ(path, "/opt/app/bin/player");
-}
-
 }  // namespace

@@ -8,8 +8,11 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "support/test_home.h"
 
 namespace {
+
+const std::string &gHome = OrvaTestHome();
 
 TEST(FolderTableThreads, EightThreadsInterningGetUniqueIds) {
     const int kThreads = 8, kFolders = 1000;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/core/errors.h"
+#include "toolbox/toolbox_services.h"
 #include "support/test_home.h"
 
 namespace {
@@ -220,19 +221,30 @@ TEST(Paths, SavedFolderComesBack) {
     EXPECT_EQ(std::string(name), gHome + "/");
 }
 
-TEST(Paths, SmallRoutines) {
-    char text[] = "a:b::c";
-    CarboniseSupprimeDeuxPointsNomPathSimple(text);
-    EXPECT_STREQ(text, "abc");
-    EXPECT_EQ(SeparateurChemin(), '/');
-    EXPECT_STREQ(StrSeparateurChemin(), "/");
-    OrvaSetDefaultPathGet(3);
-    OrvaSetDefaultPathPut(4);
-    EXPECT_EQ(OrvaGetDefaultPathGet(), 3);
-    EXPECT_EQ(OrvaGetDefaultPathPut(), 4);
-    SInt16 vRefNum = 0;
-    SaisitVolume(&vRefNum);
-    EXPECT_EQ(vRefNum, 1562);
+std::string gLastAlert;
+
+SInt16 RecordAlert(SInt16, const unsigned char *const params[4]) {
+    gLastAlert.assign(reinterpret_cast<const char *>(params[0] + 1), params[0][0]);
+    return 1;
+}
+
+TEST(Paths, MisusedSavedFolderIsReported) {
+    OrvaSetAlertHook(RecordAlert);
+    std::string first = MakeFolder("first"), second = MakeFolder("second");
+    ASSERT_EQ(chdir(first.c_str()), 0);
+    PreservePath();
+    EXPECT_EQ(gLastAlert, "");
+    ASSERT_EQ(chdir(second.c_str()), 0);
+    PreservePath();  // the slot is overwritten
+    EXPECT_EQ(gLastAlert, "PreservePath : Error");
+    ASSERT_EQ(chdir(gHome.c_str()), 0);
+    RestorePath();
+    EXPECT_EQ(OrvaTestCurrentFolder(), second);
+    gLastAlert.clear();
+    RestorePath();  // empty slot: reported, nothing changes
+    EXPECT_EQ(gLastAlert, "RestorePath : Error");
+    EXPECT_EQ(OrvaTestCurrentFolder(), second);
+    OrvaSetAlertHook(nullptr);
 }
 
 TEST(Drives, ThereAreNone) {
