@@ -7,6 +7,7 @@
 #include "platform/core/errors.h"
 #include "platform/core/resource_files_internal.h"
 #include "platform/core/runtime.h"
+#include "toolbox/toolbox_services.h"
 
 namespace {
 ResourceServiceHooks gHooks = {};  // all "none" until the font and port modules install theirs
@@ -27,6 +28,20 @@ Boolean RealFont(SInt16 fontNum, SInt16 size) {
             if (EntryOf(entry)->id == SInt16(id)) return 1;
     }
     return 0;
+}
+
+// Each name goes right after afterItem, so a file's names end up in the opposite order of its
+// chain; names starting with '.' are hidden.
+void InsertResMenu(MenuHandle menu, ResType type, SInt16 afterItem) {
+    for (ResFileRecord *file = OrvaPremierFichierRessource; file; file = file->next) {
+        ResTypeRecord *t = OrvaFindResType(file, type);
+        Handle entry = t ? t->firstEntry : nullptr;
+        for (UInt32 i = 0; t && i < t->count && entry; i++, entry = EntryOf(entry)->next) {
+            const char *name = EntryOf(entry)->name;
+            if (name && name[0] != '.') InsMenuItem(menu, name, afterItem);
+        }
+    }
+    if (type == FourCC("FONT") && gHooks.appendFontItems) gHooks.appendFontItems(menu);
 }
 
 void GetFNum(const char *name, SInt16 *familyID) {

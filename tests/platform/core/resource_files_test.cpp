@@ -539,6 +539,38 @@ TEST_F(ResourceFiles, PurgeDetachAndRealFont) {
     SInt16 number = 5;
     GetFNum("Anything", &number);
     EXPECT_EQ(number, 0);  // no font table installed
+    char name[256] = "x";
+    GetFontName(1, name);
+    EXPECT_STREQ(name, "");
+}
+
+TEST_F(ResourceFiles, FontCallsGoThroughTheInstalledHooks) {
+    static SInt16 askedFor;
+    static int fontItems, invalidations;
+    askedFor = 0, fontItems = 0, invalidations = 0;
+    ResourceServiceHooks hooks = {};
+    hooks.fontIDFromName = [](const char *name) -> SInt16 { return strcmp(name, "Serif") == 0 ? 42 : 0; };
+    hooks.fontNameFromID = [](SInt16 id) -> const char * { return askedFor = id, "Mono"; };
+    hooks.appendFontItems = [](MenuHandle) { fontItems++; };
+    hooks.invalidateCachedFont = [] { invalidations++; };
+    OrvaSetResourceServiceHooks(&hooks);
+    SInt16 number;
+    GetFNum("Serif", &number);
+    EXPECT_EQ(number, 42);
+    char name[256];
+    GetFontName(1, name);
+    EXPECT_EQ(askedFor, 3);  // font 1 is read as 3
+    EXPECT_STREQ(name, "Mono");
+    WriteAll(Path("f.rsr"), BuildFile({{"FONT", 1, false, "", Text("f")}, {"FONT", 2, true, ".Hidden", Text("h")}}));
+    SInt16 ref = OpenResFile("f.rsr");
+    EXPECT_EQ(invalidations, 1);
+    // No name here reaches the menu, which can stay null: only the font table is appended.
+    InsertResMenu(nullptr, FourCC("FONT"), 0);
+    InsertResMenu(nullptr, kTEXT, 0);
+    EXPECT_EQ(fontItems, 1);
+    CloseResFile(ref);
+    EXPECT_EQ(invalidations, 2);
+    OrvaSetResourceServiceHooks(nullptr);
 }
 
 }  // namespace
