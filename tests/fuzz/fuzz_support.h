@@ -1,5 +1,6 @@
-// What the fuzz targets share: a private folder made current once, with HOME,
-// XDG_CONFIG_HOME and WORVA pointing into it, and an error sink that keeps quiet.
+// What the fuzz targets share: a private folder, with HOME, XDG_CONFIG_HOME and WORVA pointing
+// into it, and an error sink that keeps quiet. The current folder is left alone, so that the
+// fuzzing engine still finds its corpus by a relative path.
 #pragma once
 
 #include <cstdio>
@@ -30,7 +31,6 @@ inline const std::string &FuzzFolder() {
     setenv("HOME", folder.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
     setenv("WORVA", folder.c_str(), 1);
-    if (chdir(folder.c_str()) != 0) abort();
     OrvaSetErrorHook(FuzzQuietErrors);
     return folder;
 }

@@ -9,7 +9,8 @@
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 
-static void Exercise(const char *name) {
+static void Exercise(const std::string &path) {
+    const char *name = path.c_str();
     SInt16 ref = OpenResFile(name);
     if (ref <= 0) return;
     Handle first = nullptr;
@@ -42,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string &folder = FuzzFolder();
     FuzzWriteFile(folder + "/fuzz.rsf", data, size);
     FuzzWriteFile(folder + "/fuzz.dat", data, size);
-    Exercise("fuzz.rsf");
-    Exercise("fuzz.dat");
+    Exercise(folder + "/fuzz.rsf");
+    Exercise(folder + "/fuzz.dat");
     return 0;
 }
