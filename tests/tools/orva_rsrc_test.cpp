@@ -1,0 +1,132 @@
+// ctest-labels: resources
+// The resource compiler run as a program: build, list and dump, read back through the
+// player's own resource reader, and its error reports.
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/core/resource_files.h"
+#include "support/resource_test_support.h"
+
+using namespace restest;
+
+namespace {
+
+std::string Tool() {
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    std::string path(exe, size_t(n > 0 ? n : 0));
+    return path.substr(0, path.rfind('/')) + "/../tools/orva-rsrc";
+}
+
+struct ToolRun {
+    int status;
+    std::string out, err;
+};
+
+// Runs the tool with the arguments (single-quoted for the shell) in the current folder.
+ToolRun RunTool(const std::string &arguments) {
+    std::string command = "'" + Tool() + "' " + arguments + " 2>stderr.txt";
+    ToolRun run{-1, "", ""};
+    FILE *pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char block[4096];
+    size_t n;
+    while ((n = fread(block, 1, sizeof block, pipe)) > 0) run.out.append(block, n);
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    Bytes err = ReadAll("stderr.txt");
+    run.err.assign(err.begin(), err.end());
+    return run;
+}
+
+const char kSample[] =
+    "# The two resources of the sample file.\n"
+    "resource 'STR#' 128\n"
+    "    strlist \"one\" \"two\" \"three\"\n"
+    "resource 'TEXT' 129 \"notes\"   # a named text\n"
+    "    text \"hello\"\n";
+
+class OrvaRsrc : public ::testing::Test {
+protected:
+    void SetUp() override { folder = FreshFolder(); }
+    void TearDown() override { CloseAllResFiles(); }
+    std::string folder;
+};
+
+TEST_F(OrvaRsrc, BuildsListsAndReadsBackThroughTheResourceManager) {
+    WriteAll("s.r", Text(kSample));
+    ToolRun built = RunTool("build s.r '" + folder + "/s.rsr'");
+    ASSERT_EQ(built.status, 0) << built.err;
+    EXPECT_EQ(built.out, "");
+    ToolRun listed = RunTool("list '" + folder + "/s.rsr'");
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.out, "'STR#' 128 \"\" 16\n'TEXT' 129 \"notes\" 5\n");
+
+    SInt16 ref = OpenResFile("s.rsr");
+    ASSERT_GT(ref, 0);
+    EXPECT_EQ(HandleBytes(Get1Resource(FourCC("STR#"), 128)), StrList({"one", "two", "three"}));
+    EXPECT_EQ(HandleBytes(GetNamedResource(FourCC("TEXT"), "notes")), Text("hello"));
+}
+
+TEST_F(OrvaRsrc, BuildsAreIdenticalAndADumpBuildsTheSameFile) {
+    std::string description = std::string(kSample) +
+                              "resource 'snd ' 3 \"Caf\xc3\xa9\"\n    u16 1 2\n    i32 -5\n    rect 0 0 10 -20\n"
+                              "    pstr \"\xc3\xa9t\xc3\xa9\" cstr \"a\\tb\" hex \"00 ff\"\n"
+                              "resource 'snd ' 1\n    pstr.sjis \"\xe6\x97\xa5\xe6\x9c\xac\"\n"
+                              "resource 'STR#' 7\n    strlist \"\\x01\" \"q\\\"\"\n";
+    WriteAll("all.r", Text(description));
+    ASSERT_EQ(RunTool("build all.r a.rsr").status, 0);
+    ASSERT_EQ(RunTool("build all.r b.rsr").status, 0);
+    EXPECT_EQ(ReadAll("a.rsr"), ReadAll("b.rsr"));
+    ToolRun dumped = RunTool("dump a.rsr");
+    ASSERT_EQ(dumped.status, 0);
+    WriteAll("dumped.r", Text(dumped.out));
+    ASSERT_EQ(RunTool("build dumped.r c.rsr").status, 0) << dumped.out;
+    EXPECT_EQ(ReadAll("a.rsr"), ReadAll("c.rsr"));
+
+    RawFile raw = ParseFile(ReadAll("a.rsr"));
+    ASSERT_TRUE(raw.ok);
+    bool sawSound = false;
+    for (const RawResource &r : raw.resources) {
+        if (r.type != "snd " || r.id != 3) continue;
+        sawSound = true;
+        EXPECT_EQ(r.name, "Caf\x8e");  // MacRoman
+        EXPECT_EQ(r.data, (Bytes{0, 1, 0, 2, 0xFF, 0xFF, 0xFF, 0xFB, 0, 0, 0, 0, 0, 10, 0xFF, 0xEC,
+                                 3, 0x8e, 't', 0x8e, 'a', '\t', 'b', 0, 0, 0xFF}));
+    }
+    EXPECT_TRUE(sawSound);
+}
+
+TEST_F(OrvaRsrc, ErrorsNameTheLineAndWriteNothing) {
+    struct Row {
+        const char *description;
+        const char *message;
+    } rows[] = {
+        {"resource 'TEXT' 1\n  text \"a\"\n  u16 70000\n", "bad.r:3: "},
+        {"resource 'TEXT' 1\n  u8\n  text \"x\"\n", "bad.r:3: "},
+        {"resource 'TEX' 1\n", "bad.r:1: "},
+        {"# c\nresource 'TEXT' 1\n\n  pstr \"\xe6\x97\xa5\"\n", "bad.r:4: "},
+        {"resource 'TEXT' 1\nresource 'TEXT' 1\n", "bad.r:2: "},
+        {"resource 'TEXT' 1\n  file \"missing.bin\"\n", "bad.r:2: "},
+        {"resource 'TEXT' 1\n  text \"open\n\"\n", "bad.r:2: "},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.description);
+        WriteAll("bad.r", Text(row.description));
+        ToolRun run = RunTool("build bad.r out.rsr");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err.rfind(row.message, 0), 0u) << run.err;
+        EXPECT_TRUE(ReadAll("out.rsr").empty());
+        EXPECT_EQ(access("out.rsr", F_OK), -1);
+    }
+    WriteAll("good.r", Text(kSample));
+    EXPECT_EQ(RunTool("build good.r missing-folder/out.rsr").status, 1);
+    EXPECT_EQ(RunTool("list nothing.rsr").status, 1);
+    EXPECT_EQ(RunTool("frobnicate").status, 2);
+}
+
+}  // namespace
