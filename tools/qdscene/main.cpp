@@ -14,6 +14,7 @@
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/gtk/port_surfaces.h"
+#include "shape_scenes.h"
 
 namespace {
 
@@ -62,6 +63,8 @@ void DrawNothing(GrafPtr) {}
 const SceneRow kScenes[] = {
     {"clip", 200, 200, DrawClip},
     {"empty", 100, 100, DrawNothing},
+    {"regions", 400, 300, DrawRegionsScene},
+    {"shapes", 800, 600, DrawShapesScene},
 };
 
 int Usage() {
