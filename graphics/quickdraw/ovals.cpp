@@ -201,9 +201,33 @@ static void RunH(SInt32 h1, SInt32 v, SInt32 h2) {
     OrvaLineHSized(h1, v, h2, port->pnSize.h, port->pnSize.v);
 }
 
+// Row by row from the top; with a pen one pixel high, rows of equal width go out as one run.
 static void FillOvalRows(const OvalRecord &o) {
-    for (SInt32 y = o.b; y >= o.lastY; y--) RunH(o.cx - o.x[size_t(y)], o.cy - y, o.cx - o.ox + o.x[size_t(y)]);
-    for (SInt32 y = 1; y <= o.b; y++) RunH(o.cx - o.x[size_t(y)], o.cy - o.oy + y, o.cx - o.ox + o.x[size_t(y)]);
+    GrafPtr port = qd.thePort;
+    Boolean merge = port->pnSize.v == 1;
+    SInt32 runX = -1, runTop = 0, runRows = 0;
+    auto flush = [&]() {
+        if (runRows) OrvaLineHSized(o.cx - runX, runTop, o.cx - o.ox + runX, port->pnSize.h, runRows);
+        runRows = 0;
+    };
+    auto row = [&](SInt32 y, SInt32 v) {
+        SInt32 x = o.x[size_t(y)];
+        if (!merge) {
+            RunH(o.cx - x, v, o.cx - o.ox + x);
+            return;
+        }
+        if (runRows && x == runX && v == runTop + runRows) {
+            runRows++;
+            return;
+        }
+        flush();
+        runX = x;
+        runTop = v;
+        runRows = 1;
+    };
+    for (SInt32 y = o.b; y >= o.lastY; y--) row(y, o.cy - y);
+    for (SInt32 y = 1; y <= o.b; y++) row(y, o.cy - o.oy + y);
+    flush();
 }
 
 // The boundary: the top and bottom rows whole, then on each side a run wherever the half-width
