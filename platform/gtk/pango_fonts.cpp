@@ -6,6 +6,7 @@
 #include <gtk/gtk.h>
 #include <pango/pangocairo.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -111,9 +112,9 @@ Boolean SystemDependantSelectFont(char *name, SInt16 size, UInt8 *face, float *o
         UInt8 chosenFace = (slant == PANGO_STYLE_ITALIC || slant == PANGO_STYLE_OBLIQUE) ? kFaceItalic : 0;
         if (SInt32(pango_font_description_get_weight(description)) > kBoldWeight) chosenFace |= kFaceBold;
         if (face) *face = chosenFace;
+        // Whole sizes, rounded: the dialog answers in 1/1024 of a unit.
         double units = pango_font_description_get_size(description);
-        if (!pango_font_description_get_size_is_absolute(description)) units += 0.5;
-        if (outSize) *outSize = float(units / PANGO_SCALE);
+        if (outSize) *outSize = float(std::floor(units / PANGO_SCALE + 0.5));
         pango_font_description_free(description);
     }
     g_free(text);
