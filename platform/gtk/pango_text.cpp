@@ -265,9 +265,17 @@ SInt32 OrvaTextRunToUTF8(const void *text, SInt32 length, Boolean isUnicode, UIn
     if (isUnicode) return UnicodeRunToUTF8((const UniChar *)text, length, IsSymbolFont(fontID), out);
     const UInt8 *bytes = (const UInt8 *)text;
     if (OrvaGetFontTranscoding(fontID)) {
+        // MacRoman's lower half is ASCII: such runs need no conversion.
+        Boolean japanese = IsCurrentLanguageJaponais();
+        SInt32 ascii = 0;
+        while (!japanese && ascii < length && bytes[ascii] < 0x80) ascii++;
+        if (ascii == length) {
+            std::memcpy(out, bytes, size_t(length));
+            return length;
+        }
         SInt32 count = 0;
-        EncodedStr converted = IsCurrentLanguageJaponais() ? ShiftJisTextToUTF(bytes, 0, length, &count)
-                                                           : MacRomanTextToUTF(bytes, 0, length, &count);
+        EncodedStr converted = japanese ? ShiftJisTextToUTF(bytes, 0, length, &count)
+                                        : MacRomanTextToUTF(bytes, 0, length, &count);
         count = std::min(count, capacity);
         if (converted) std::memcpy(out, converted, size_t(count));
         DisposeEncodedStr(converted);
