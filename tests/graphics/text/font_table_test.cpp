@@ -240,47 +240,21 @@ TEST_F(FontTable, FontFilesInstalledAtRunTime) {
     EXPECT_EQ(OrvaGetFontStructFromID(symbol)->transcoding, 0);
 }
 
-TEST_F(FontTable, TextStateAndLanguageServices) {
-    OrvaSetCurrentFontRatio(0);
-    EXPECT_EQ(OrvaGetCurrentFontRatio(), 1.0f);
-    OrvaSetCurrentFontRatio(0.5f);
-    EXPECT_EQ(OrvaGetCurrentFontRatio(), 0.5f);
-    OrvaSetCurrentFontRatio(0);
-    SInt16 a, b, c, d;
-    OrvaSetFontScale(1, -2, 3, 400);
-    OrvaGetFontScale(&a, &b, &c, &d);
-    EXPECT_EQ(a + b + c + d, 402);
+TEST_F(FontTable, RightToLeftAndShiftJisPositions) {
     const UniChar hebrew[] = {0x05D0, 0}, latin[] = {'a', 0};
     OrvaFixeRLSelonTexte(hebrew);
     EXPECT_TRUE(OrvaIsRL());
     OrvaFixeRLSelonTexte(latin);
     EXPECT_FALSE(OrvaIsRL());
-
-    // Shift-JIS positions move only under the Japanese interface, and only inside a character.
+    // Positions move only under the Japanese interface, and only inside a character.
     const UInt8 text[] = {'a', 0x93, 0xFA, 'b'};
     EXPECT_EQ(OrvaAjustePosJis(text, 4, 2, 1), 2);
     OrvaFixeLangue(kLanguageJapanese);
-    EXPECT_TRUE(IsCurrentLanguageJaponais());
     EXPECT_EQ(OrvaAjustePosJis(text, 4, 2, 1), 3);
     EXPECT_EQ(OrvaAjustePosJis(text, 4, 2, -1), 1);
     EXPECT_EQ(OrvaAjustePosJis(text, 4, 3, 1), 3);
     EXPECT_EQ(OrvaAjustePosJis(text, 2, 2, 1), 2);  // a lead byte at the end stands alone
     OrvaFixeLangue(1);
-    EXPECT_FALSE(IsCurrentLanguageJaponais());
-
-    SInt16 screen[kLentaraScreenFonts] = {SInt16(0xEA01), 0, SInt16(0xEA03)};
-    OrvaSetFontesLentara(screen, 0xF5FF);
-    EXPECT_TRUE(IsFonteLentaraScreen(SInt16(0xEA03)));
-    EXPECT_FALSE(IsFonteLentaraScreen(0));
-    EXPECT_EQ(lentaraPrint, SInt16(0xF5FF));
-    OrvaSetFontesLentara(nullptr, 0);
-    EXPECT_FALSE(IsFonteLentaraScreen(SInt16(0xEA01)));
-
-    SInt16 level = OrvaGetAntialiasingLevel();
-    OrvaSystemAntialiasing();
-    OrvaRestaureAntialiasing();
-    EXPECT_EQ(OrvaGetAntialiasingLevel(), level);
-    EXPECT_EQ(OrvaGetTypeAntialias(), 1);  // QuickDraw turned it on: the platform antialiases
 }
 
 TEST_F(FontTable, NativeCharsetOfThePortFont) {

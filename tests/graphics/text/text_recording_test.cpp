@@ -252,9 +252,6 @@ TEST_F(TextRecording, FontFamilyCalls) {
     EXPECT_EQ(FMGetFontFamilyName(22, name), noErr);
     EXPECT_STREQ(name, "FreeMono");
     EXPECT_EQ(UInt16(FMGetFontFamilyFromName("FreeMono")), OrvaGetFontIDFromNameStrict("FreeMono"));
-    TextEncoding encoding = 0;
-    EXPECT_EQ(FMGetFontFamilyTextEncoding(20, &encoding), noErr);
-    EXPECT_EQ(encoding, 0x0600B400u);
 }
 
 }  // namespace
