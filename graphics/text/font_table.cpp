@@ -124,12 +124,15 @@ Boolean OrvaAddDefaultFont(UInt16 id, const char *name) {
     return PtrAndHand(&entry, gFonts.idLut, sizeof entry) == noErr;
 }
 
-Boolean OrvaAddDefaultMultipleFont(UInt16 id, ...) {
+Boolean OrvaAddDefaultMultipleFont(SInt32 id, ...) {
     va_list names;
     va_start(names, id);
     Boolean added = false;
-    for (const char *name = va_arg(names, const char *); name && !added; name = va_arg(names, const char *))
-        added = OrvaAddDefaultFont(id, name);
+    while (!added) {
+        const char *name = va_arg(names, const char *);
+        if (!name) break;
+        added = OrvaAddDefaultFont(UInt16(id), name);
+    }
     va_end(names);
     return added;
 }

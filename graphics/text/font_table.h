@@ -57,7 +57,8 @@ Boolean OrvaAddFont(const OrvaFontStruct *descriptor);
 // resolves to a listed font or the name was found; false when the name is not listed.
 Boolean OrvaAddDefaultFont(UInt16 id, const char *name);
 // The names in order, ended by a null pointer; stops at the first that OrvaAddDefaultFont takes.
-Boolean OrvaAddDefaultMultipleFont(UInt16 id, ...);
+// (id is a 16-bit id passed as an int, as a variadic call promotes it.)
+Boolean OrvaAddDefaultMultipleFont(SInt32 id, ...);
 void OrvaInstallDefaultFonts();     // the rows of system ids, then OrvaUpdateSystemFontIDLut
 void OrvaUpdateSystemFontIDLut();   // refreshes each lookup entry's index from its chosen id
 

@@ -65,6 +65,11 @@ TEST_F(FontTable, ClassicIdsResolveToTheTestFonts) {
         SCOPED_TRACE(row.id);
         EXPECT_STREQ(OrvaGetFontNameFromID(row.id), row.name);
     }
+    EXPECT_TRUE(OrvaAddDefaultMultipleFont(0xE999, "No Such Font", "FreeMono", "FreeSans", nullptr));
+    EXPECT_STREQ(OrvaGetFontNameFromID(0xE999), "FreeMono");
+    EXPECT_FALSE(OrvaAddDefaultMultipleFont(0xE998, "No Such Font", nullptr));
+    EXPECT_TRUE(OrvaAddDefaultMultipleFont(20, "FreeSans", nullptr));  // 20 resolves already: kept
+    EXPECT_STREQ(OrvaGetFontNameFromID(20), "FreeSerif");
     // The resource layer answers through the table: number 1 is read as 3.
     char name[256];
     GetFontName(1, name);
