@@ -258,6 +258,7 @@ void InsMenuItem(MenuHandle menu, const char *itemText, SInt16 afterItem);  // M
 SInt16 CountMItems(MenuHandle menu);
 MenuItemRecord *orva_localise_item_menu(MenuHandle menu, SInt16 item);  // 1-based; null out of range
 void OrvaCalculeAireItem(MenuItemRecord *item);
+void SetItemIcon(MenuHandle menu, SInt16 item, SInt16 iconIndex);  // 1-based item; 0: no icon
 Boolean OrvaRechercheRaccourciMenuBar(UniChar character, Rect *titleRect);
 void FlashMenuBar(SInt16 menuID);
 

@@ -11,6 +11,8 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/pixel_writers.h"
 #include "graphics/quickdraw/rects.h"
+#include "graphics/text/font_manager.h"
+#include "graphics/text/font_table.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
@@ -76,7 +78,9 @@ void OrvaInitGraf(void *, SInt16 hardware) {
     if (gGrafStart.started) return;
     gGrafStart.started = true;
     std::atexit(FlushCollectedAtExit);
+    OrvaInitGlyphCache();
     VerifieInstallationWorva();
+    OrvaSetTypeAntialias(SystemDependantCanAntialiasFonts() ? 1 : 0);
     Point mouse;
     lit_mouse(&mouse);
     qd.thePort = nullptr;
@@ -91,6 +95,8 @@ void OrvaInitGraf(void *, SInt16 hardware) {
     OrvaResetClipCache();
     rgnDesk = NewRgn();
     InitFrameTemplate();
+    OrvaInstallFontServices();
+    OrvaGetFontList();
     // Inside the plug-in the host sets up colours and resources itself.
     if (!OrvaIsPlugin()) {
         orva_ouvreFichierRessSys();

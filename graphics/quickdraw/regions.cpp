@@ -52,6 +52,7 @@ static void PrepareOperand(RgnHandle rgn, SInt16 *rectList, Seglist *state, RgnO
 static SInt32 NextRow(const RgnOperand *op);
 static Boolean AdvanceOperand(RgnOperand *op, SInt32 y);
 static void CombineRgn(RgnHandle a, RgnHandle b, RgnHandle dst, SInt32 top, SInt32 bottom, SeglistKernel kernel);
+static void CombineRgnOverBoth(RgnHandle a, RgnHandle b, RgnHandle dst, SeglistKernel kernel);
 static Boolean EmitLine(SInt32 *pos, SInt32 row, const Seglist *list);
 static void StoreResult(RgnHandle dst, SInt32 words);
 static SInt32 NormaliseWords(SInt16 *data);
@@ -162,25 +163,11 @@ void _UnionRgn(RgnHandle a, RgnHandle b, RgnHandle dst) {
 }
 
 void DiffRgn(RgnHandle a, RgnHandle b, RgnHandle dst) {
-    if (!dst) return;
-    SInt32 top = kRgnMaxCoord, bottom = kRgnMinCoord;
-    for (RgnHandle r : {a, b}) {
-        if (!r) continue;
-        top = std::min<SInt32>(top, RgnData(r)->rgnBBox.top);
-        bottom = std::max<SInt32>(bottom, RgnData(r)->rgnBBox.bottom);
-    }
-    CombineRgn(a, b, dst, top, bottom, DiffKernel);
+    if (dst) CombineRgnOverBoth(a, b, dst, DiffKernel);
 }
 
 void XorRgn(RgnHandle a, RgnHandle b, RgnHandle dst) {
-    if (!dst) return;
-    SInt32 top = kRgnMaxCoord, bottom = kRgnMinCoord;
-    for (RgnHandle r : {a, b}) {
-        if (!r) continue;
-        top = std::min<SInt32>(top, RgnData(r)->rgnBBox.top);
-        bottom = std::max<SInt32>(bottom, RgnData(r)->rgnBBox.bottom);
-    }
-    CombineRgn(a, b, dst, top, bottom, XorKernel);
+    if (dst) CombineRgnOverBoth(a, b, dst, XorKernel);
 }
 
 Boolean EmptyRgn(RgnHandle rgn) { return !rgn || EmptyRect(&RgnData(rgn)->rgnBBox); }
@@ -420,6 +407,17 @@ static Boolean AdvanceOperand(RgnOperand *op, SInt32 y) {
 // combines the two line states with kernel and writes a line wherever the result changes. The
 // result closes at bottom whatever the operands hold, so a box smaller than its data still
 // gives a well-formed region.
+// Combines a and b over the rows that either of them covers.
+static void CombineRgnOverBoth(RgnHandle a, RgnHandle b, RgnHandle dst, SeglistKernel kernel) {
+    SInt32 top = kRgnMaxCoord, bottom = kRgnMinCoord;
+    for (RgnHandle r : {a, b}) {
+        if (!r) continue;
+        top = std::min<SInt32>(top, RgnData(r)->rgnBBox.top);
+        bottom = std::max<SInt32>(bottom, RgnData(r)->rgnBBox.bottom);
+    }
+    CombineRgn(a, b, dst, top, bottom, kernel);
+}
+
 static void CombineRgn(RgnHandle a, RgnHandle b, RgnHandle dst, SInt32 top, SInt32 bottom, SeglistKernel kernel) {
     if (!EnsureWorkBuffers()) {
         SetEmptyRgn(dst);

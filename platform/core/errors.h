@@ -59,4 +59,6 @@ enum : OSErr {
     cMatchErr = -150,
     cDevErr = -155,
     pictureDataErr = -11005,
+    // Font Manager
+    kFMIterationCompleted = -980,
 };

@@ -170,3 +170,4 @@ struct ResourceServiceHooks {
     void (*collectError)(const char *message);        // collected messages shown at exit
 };
 void OrvaSetResourceServiceHooks(const ResourceServiceHooks *hooks);  // null: all "none"
+void OrvaGetResourceServiceHooks(ResourceServiceHooks *hooks);        // the ones in force

@@ -17,6 +17,10 @@ void OrvaSetResourceServiceHooks(const ResourceServiceHooks *hooks) {
     gHooks = hooks ? *hooks : ResourceServiceHooks{};
 }
 
+void OrvaGetResourceServiceHooks(ResourceServiceHooks *hooks) {
+    if (hooks) *hooks = gHooks;
+}
+
 Boolean RealFont(SInt16 fontNum, SInt16 size) {
     if (fontNum < 0) return 1;
     SInt32 id = SInt32(fontNum) * 128 + size;

@@ -331,37 +331,29 @@ EncodedStr GenericTextToUnicode(const void *text, SInt32 offset, SInt32 count, S
 // ---------------------------------------------------------------------------------------------
 // UTF-16 to 8-bit and UTF-8 text
 
-EncodedStr UnicodeTextToMacRoman(const UniChar *text, SInt32 offset, SInt32 count, SInt32 *outCount) {
+// One byte for each UTF-16 unit, through a code page's mapping.
+static EncodedStr UnicodeTextToCodePage(const UniChar *text, SInt32 offset, SInt32 count, SInt32 *outCount,
+                                        OSType tag, UInt8 (*map)(UniChar)) {
     if (SourceStart(text, offset, count, 2, outCount) == nullptr) return nullptr;
     const UniChar *s = text + offset;
-    EncodedStr result = NewResult(count, FourCC("ubmr"));
+    EncodedStr result = NewResult(count, tag);
     if (result == nullptr) return nullptr;
     UInt8 *d = reinterpret_cast<UInt8 *>(result);
-    for (SInt32 i = 0; i < count; i++) d[i] = UnicodeCharToMacRoman(s[i]);
+    for (SInt32 i = 0; i < count; i++) d[i] = map(s[i]);
     if (outCount) *outCount = count;
     return result;
+}
+
+EncodedStr UnicodeTextToMacRoman(const UniChar *text, SInt32 offset, SInt32 count, SInt32 *outCount) {
+    return UnicodeTextToCodePage(text, offset, count, outCount, FourCC("ubmr"), UnicodeCharToMacRoman);
 }
 
 EncodedStr UnicodeTextToWindows(const UniChar *text, SInt32 offset, SInt32 count, SInt32 *outCount) {
-    if (SourceStart(text, offset, count, 2, outCount) == nullptr) return nullptr;
-    const UniChar *s = text + offset;
-    EncodedStr result = NewResult(count, FourCC("ubwi"));
-    if (result == nullptr) return nullptr;
-    UInt8 *d = reinterpret_cast<UInt8 *>(result);
-    for (SInt32 i = 0; i < count; i++) d[i] = UnicodeCharToWindows(s[i]);
-    if (outCount) *outCount = count;
-    return result;
+    return UnicodeTextToCodePage(text, offset, count, outCount, FourCC("ubwi"), UnicodeCharToWindows);
 }
 
 EncodedStr UnicodeTextToMSDos(const UniChar *text, SInt32 offset, SInt32 count, SInt32 *outCount) {
-    if (SourceStart(text, offset, count, 2, outCount) == nullptr) return nullptr;
-    const UniChar *s = text + offset;
-    EncodedStr result = NewResult(count, FourCC("ubms"));
-    if (result == nullptr) return nullptr;
-    UInt8 *d = reinterpret_cast<UInt8 *>(result);
-    for (SInt32 i = 0; i < count; i++) d[i] = UnicodeCharToMSDos(s[i]);
-    if (outCount) *outCount = count;
-    return result;
+    return UnicodeTextToCodePage(text, offset, count, outCount, FourCC("ubms"), UnicodeCharToMSDos);
 }
 
 EncodedStr UnicodeTextToShiftJis(const UniChar *text, SInt32 offset, SInt32 count, SInt32 *outCount) {

@@ -7,5 +7,6 @@ void InsMenuItem(MenuHandle, const char *, SInt16) {}
 SInt16 CountMItems(MenuHandle) { return 0; }
 MenuItemRecord *orva_localise_item_menu(MenuHandle, SInt16) { return nullptr; }
 void OrvaCalculeAireItem(MenuItemRecord *) {}
+void SetItemIcon(MenuHandle, SInt16, SInt16) {}
 Boolean OrvaRechercheRaccourciMenuBar(UniChar, Rect *) { return kFalse; }
 void FlashMenuBar(SInt16) {}

@@ -1,8 +1,10 @@
 // qdscene: draws a named scene into a fresh port and writes the port as a PNG.
 //   qdscene SCENE [OUT.png] [--record FILE]
-// Prints the scene's name with the size and box of the effective clip it drew through.
+// Prints the scene's name with the size and box of the effective clip it drew through; the text
+// scene first prints one line per run with its measured width and the box of its ink.
 // --record writes the drawing calls as a picture (its raw bytes, in the library's own form).
 #include <cairo.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -11,6 +13,9 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/regions.h"
+#include "graphics/text/font_manager.h"
+#include "graphics/text/font_table.h"
+#include "graphics/text/quickdraw_text.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/gtk/port_surfaces.h"
@@ -60,11 +65,78 @@ void DrawClip(GrafPtr port) {
 
 void DrawNothing(GrafPtr) {}
 
+// One run of the text scene. font 0 stands for the test symbol font.
+struct TextRunRow {
+    SInt16 font, size;
+    UInt8 face;
+    SInt16 angle, h, v;
+    const char *text;
+};
+
+const TextRunRow kTextRuns[] = {
+    {3, 9, 0, 0, 10, 24, "System font 3 at 9, plain"},
+    {3, 12, kFaceBold, 0, 10, 46, "System font 3 at 12, bold"},
+    {20, 14, kFaceItalic, 0, 10, 72, "Serif 20 at 14, italic"},
+    {20, 18, kFaceUnderline, 0, 10, 102, "Serif 20 at 18, underline"},
+    {21, 24, kFaceBold, 0, 10, 138, "Sans 21 bold"},
+    {21, 22, kFaceOutline, 0, 10, 174, "Outline 22"},
+    {21, 22, kFaceShadow, 0, 10, 210, "Shadow 22"},
+    {21, 22, kFaceOutline | kFaceShadow, 0, 170, 210, "Both"},
+    {22, 16, kFaceCondense, 0, 10, 240, "Mono condensed"},
+    {22, 16, kFaceExtend, 0, 10, 266, "Mono extended"},
+    {22, 12, kFaceBold | kFaceItalic | kFaceUnderline, 0, 10, 290, "Mono bold italic underlined"},
+    {20, 36, kFaceBold | kFaceItalic, 0, 10, 336, "Serif 36"},
+    {0, 28, 0, 0, 10, 384, "ABCXYZ"},
+    {3, 28, 0, 0, 180, 384, "ABCXYZ"},
+    {21, 18, 0, 30, 330, 230, "Thirty degrees"},
+    {20, 20, kFaceBold, 90, 560, 380, "Ninety degrees"},
+    {3, 10, 0, 0, 330, 24, "Tab\there: measured in two"},
+};
+
+// Draws each run and prints its font, size, face, angle, width and the box of the pixels it
+// changed (left, top, right, bottom exclusive), or "ink none".
+void DrawTextSheet(GrafPtr port) {
+    char fontFile[] = ORVA_TEST_FONT_DIR "/OrvaTestSymbol.ttf";
+    SystemDependantInstalleFonteLocale(fontFile, true);
+    UInt16 symbol = OrvaGetFontIDFromNameStrict("OrvaTestSymbol");
+    size_t bytes = size_t(port->rowStride) * size_t(port->height);
+    std::string before(bytes, 0);
+    for (const TextRunRow &run : kTextRuns) {
+        std::string text = run.text;
+        SInt16 font = run.font ? run.font : SInt16(symbol);
+        TextFont(font);
+        TextSize(run.size);
+        TextFace(run.face);
+        OrvaSetFontAngle(run.angle);
+        std::memcpy(&before[0], port->data, bytes);
+        _MoveTo(run.h, run.v);
+        SInt16 width = StringWidth(text.c_str());
+        DrawString(text.c_str());
+        OrvaSetFontAngle(0);
+        SInt32 left = port->width, top = port->height, right = -1, bottom = -1;
+        for (SInt32 y = 0; y < port->height; y++) {
+            const char *now = port->data + y * port->rowStride, *was = before.data() + y * port->rowStride;
+            if (std::memcmp(now, was, size_t(port->width) * 4) == 0) continue;
+            for (SInt32 x = 0; x < port->width; x++) {
+                if (std::memcmp(now + 4 * x, was + 4 * x, 4) == 0) continue;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+        std::printf("font %d size %d face %d angle %d width %d ", font, run.size, run.face, run.angle, width);
+        if (right < 0) std::printf("ink none\n");
+        else std::printf("ink (%d,%d,%d,%d)\n", int(left), int(top), int(right + 1), int(bottom + 1));
+    }
+}
+
 const SceneRow kScenes[] = {
     {"clip", 200, 200, DrawClip},
     {"empty", 100, 100, DrawNothing},
     {"regions", 400, 300, DrawRegionsScene},
     {"shapes", 800, 600, DrawShapesScene},
+    {"text", 600, 400, DrawTextSheet},
 };
 
 int Usage() {
