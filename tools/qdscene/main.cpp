@@ -20,6 +20,7 @@
 #include "platform/core/runtime.h"
 #include "platform/gtk/port_surfaces.h"
 #include "shape_scenes.h"
+#include "textedit_scene.h"
 
 namespace {
 
@@ -137,6 +138,7 @@ const SceneRow kScenes[] = {
     {"regions", 400, 300, DrawRegionsScene},
     {"shapes", 800, 600, DrawShapesScene},
     {"text", 600, 400, DrawTextSheet},
+    {"textedit", 400, 300, DrawTextEditScene},
 };
 
 int Usage() {
