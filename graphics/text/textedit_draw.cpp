@@ -23,8 +23,6 @@
 namespace {
 
 enum : SInt32 {
-    kBlackCode = 33,
-    kWhiteCode = 30,
     kOverwriteCaretWidth = 8,  // the overwrite caret at the text's end, or on a zero-width byte
     kDrawChunk = 32000,        // bytes given to one _DrawText call
 };
@@ -51,7 +49,6 @@ static void InvertCaretRect(TEHandle te);
 static Rect CaretRect(TEHandle te);
 static Rect MakeRect(SInt32 top, SInt32 left, SInt32 bottom, SInt32 right);
 static void DrawLineText(TEHandle te, SInt32 line, SInt32 top);
-static void SetBlackOnWhite(GrafPtr port);
 
 // ---- Public ---------------------------------------------------------------------------------
 
@@ -114,7 +111,7 @@ void TEDoText(TEHandle te, SInt32 start, SInt32 end, SInt32 oldHeight) {
     Boolean themed = GetThemeDrawingState(&theme) == noErr;
     OrvaPenAndColorState colours;
     if (!themed) OrvaGetPenAndColorState(&colours);
-    SetBlackOnWhite(qd.thePort);
+    TESetBlackOnWhite(qd.thePort);
     Boolean wasActive = (*te)->active != 0;
     TEHideSelection(te);
     SInt32 top = (*te)->destRect.top;
@@ -270,6 +267,15 @@ void TEEndDraw(TEDrawSave *save) {
     TELeavePort(&save->port);
 }
 
+void TESetBlackOnWhite(GrafPtr port) {
+    if (!port) return;
+    ForeColor(kTEBlackCode);
+    BackColor(kTEWhiteCode);
+    // Without the colour tables the codes alone leave the colours as they were.
+    port->rgbFgColor = RGBColor{0, 0, 0};
+    port->rgbBkColor = RGBColor{0xFFFF, 0xFFFF, 0xFFFF};
+}
+
 // ---- Helpers --------------------------------------------------------------------------------
 
 // Inverts the highlight of start..end (either order): from the first offset's point to the
@@ -337,9 +343,9 @@ static Boolean BeginFeedback(TEHandle te, FeedbackSave *save) {
     save->bkPixPat = port->bkPixPat;
     save->hiliteMode = HiliteMode;
     port->pnPat = qd.black;
-    port->bkColor = kWhiteCode;
+    port->bkColor = kTEWhiteCode;
     port->rgbBkColor = RGBColor{0xFFFF, 0xFFFF, 0xFFFF};
-    OrvaClassicColor(port, kWhiteCode, &port->backPixel, nullptr);
+    OrvaClassicColor(port, kTEWhiteCode, &port->backPixel, nullptr);
     port->bkPixPat = nullptr;
     return kTrue;
 }
@@ -402,13 +408,4 @@ static void DrawLineText(TEHandle te, SInt32 line, SInt32 top) {
             TEClampCoordinate(top + (*te)->fontAscent));
     for (SInt32 at = start; at < end; at += kDrawChunk)
         _DrawText(text + at, 0, SInt16(std::min<SInt32>(end - at, kDrawChunk)));
-}
-
-static void SetBlackOnWhite(GrafPtr port) {
-    if (!port) return;
-    ForeColor(kBlackCode);
-    BackColor(kWhiteCode);
-    // Without the colour tables the codes alone leave the colours as they were.
-    port->rgbFgColor = RGBColor{0, 0, 0};
-    port->rgbBkColor = RGBColor{0xFFFF, 0xFFFF, 0xFFFF};
 }

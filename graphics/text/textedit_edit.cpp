@@ -22,7 +22,6 @@
 namespace {
 
 enum : UInt8 { kWordByteHigh = 128 };
-enum : SInt32 { kBlackCode = 33, kWhiteCode = 30 };
 enum : SInt16 { kTextBoxHeight = 32000 };  // the height of OrvaTailleTextBox's record
 
 const ResType kScrapText = FourCC("TEXT");
@@ -241,11 +240,8 @@ void TEScroll(SInt16 dh, SInt16 dv, TEHandle te) {
         Boolean themed = GetThemeDrawingState(&theme) == noErr;
         OrvaPenAndColorState colours;
         if (!themed) OrvaGetPenAndColorState(&colours);
-        BackColor(kWhiteCode);
+        TESetBlackOnWhite(qd.thePort);
         BackPat(&qd.white);
-        ForeColor(kBlackCode);
-        qd.thePort->rgbBkColor = RGBColor{0xFFFF, 0xFFFF, 0xFFFF};
-        qd.thePort->rgbFgColor = RGBColor{0, 0, 0};
         Rect scrolled = (*te)->viewRect;
         ScrollRect(&scrolled, dh, dv, update);
         Rect box = (*update)->rgnBBox;

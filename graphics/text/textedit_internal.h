@@ -6,6 +6,7 @@
 #include "graphics/text/textedit.h"
 
 enum : UInt8 { kTEReturn = 13 };
+enum : SInt32 { kTEBlackCode = 33, kTEWhiteCode = 30 };  // classic colour codes
 enum : SInt32 { kTEHeightMask = 0x7FFF };  // line heights are summed on 15 bits
 
 // The record's port made current, and the port current before put back.
@@ -49,6 +50,8 @@ SInt16 TEClampCoordinate(SInt32 value);
 void TESetSelection(TEHandle te, SInt32 start, SInt32 end, Boolean order);
 void TESetCaretState(TEHandle te, SInt16 state);  // draws or removes the caret when it changes
 void TEHideSelection(TEHandle te);                 // removes caret or highlight, clears active
+// Foreground black and background white in the current port, recorded like any colour call.
+void TESetBlackOnWhite(GrafPtr port);
 // Drawing: the record's port with clip = clip and viewRect; a plain record's text settings put
 // through the recorded setters. The end puts back the clip, text settings and foreground colour.
 // "No more mem" when the clip cannot be made.

@@ -44,6 +44,8 @@ struct LayoutPass {
 
 }  // namespace
 
+static void Relayout(TEHandle te, SInt32 start, SInt32 end, SInt32 delta, SInt32 *firstOut, SInt32 *lastOut);
+static Boolean LinesAreSound(TEHandle te);
 static UInt32 RecordBytes(SInt32 lines);
 static const UInt8 *TextOf(TEHandle te);
 static SInt32 LineEnd(TEHandle te, SInt32 start, SInt32 width, SInt32 *paragraphEnd);
@@ -113,39 +115,9 @@ void TERecalText(SInt32 start, SInt32 end, SInt32 delta, TEHandle te, SInt32 *fi
         Handle text = (*te)->hText;
         UInt8 state = HGetState(text);
         HLock(text);
-        SInt32 length = (*te)->teLength, oldCount = (*te)->nLines;
-        SInt32 firstLine = 0, resumeFrom = oldCount;
-        Boolean whole = start < 0 || oldCount == 0 || length == 0;
-        if (!whole) {
-            // The first line of the paragraph holding start: the text before start is unchanged.
-            firstLine = OldLineOf(te, start);
-            const UInt8 *bytes = TextOf(te);
-            while (firstLine > 0 && bytes[(*te)->lineStarts[firstLine] - 1] != kTEReturn) firstLine--;
-            // Old lines that began at or after the end of the edit may resume the old layout.
-            SInt32 editEnd = delta < 0 ? start - delta : std::max(start, end);
-            resumeFrom = firstLine + 1;
-            while (resumeFrom < oldCount && (*te)->lineStarts[resumeFrom] < editEnd) resumeFrom++;
-        }
-        LayoutPass pass;
-        if (length > 0) Produce(te, firstLine, oldCount, resumeFrom, whole ? 0 : delta, &pass);
-        SInt32 replacedEnd = pass.resumeOld >= 0 ? pass.resumeOld : oldCount;
-        SInt32 oldHeight = TEIsStyled(te) ? SumHeights(te, firstLine, replacedEnd) : 0;
-        if (!SpliceLines(te, firstLine, oldCount, pass, delta)) FallBackLines(te, firstLine);
-        length = (*te)->teLength;
-        SInt32 count = (*te)->nLines;
-        if (whole) {
-            first = 0;
-            last = length > 0 ? length - 1 : 0;
-        } else {
-            SInt32 producedEnd = firstLine + SInt32(pass.starts.size());
-            Boolean heightsMoved = TEIsStyled(te) && SumHeights(te, firstLine, producedEnd) != oldHeight;
-            first = (*te)->lineStarts[firstLine];
-            Boolean onFirstLine = start >= first && start < (*te)->lineStarts[std::min(firstLine + 1, count)];
-            if (((*te)->just == teFlushDefault || (*te)->just == teFlushLeft) && onFirstLine) first = start;
-            if (count != oldCount || heightsMoved || pass.resumeOld < 0) last = length;
-            else last = (*te)->lineStarts[producedEnd] - 1;
-            if (first > last) std::swap(first, last);
-        }
+        Relayout(te, std::min<SInt32>(start, (*te)->teLength), end, delta, &first, &last);
+        // An edit described wrongly by its caller cannot leave a broken table behind.
+        if (!LinesAreSound(te)) Relayout(te, -1, -1, 0, &first, &last);
         HSetState(text, state);
         TELeavePort(&save);
     }
@@ -393,6 +365,53 @@ Point TEPointOf(TEHandle te, SInt32 offset, SInt32 *lineOut) {
 SInt16 TEClampCoordinate(SInt32 value) { return SInt16(std::clamp<SInt32>(value, -32768, 32767)); }
 
 // ---- Helpers --------------------------------------------------------------------------------
+
+// Lays the lines out after an edit (see TERecalText) and answers the bytes to redraw.
+static void Relayout(TEHandle te, SInt32 start, SInt32 end, SInt32 delta, SInt32 *firstOut, SInt32 *lastOut) {
+    SInt32 length = (*te)->teLength, oldCount = (*te)->nLines;
+    SInt32 firstLine = 0, resumeFrom = oldCount;
+    Boolean whole = start < 0 || oldCount == 0 || length == 0;
+    if (!whole) {
+        // The first line of the paragraph holding start: the text before start is unchanged.
+        firstLine = OldLineOf(te, start);
+        const UInt8 *bytes = TextOf(te);
+        while (firstLine > 0 && bytes[(*te)->lineStarts[firstLine] - 1] != kTEReturn) firstLine--;
+        // Old lines that began at or after the end of the edit may resume the old layout.
+        SInt32 editEnd = delta < 0 ? start - delta : std::max(start, end);
+        resumeFrom = firstLine + 1;
+        while (resumeFrom < oldCount && (*te)->lineStarts[resumeFrom] < editEnd) resumeFrom++;
+    }
+    LayoutPass pass;
+    if (length > 0) Produce(te, firstLine, oldCount, resumeFrom, whole ? 0 : delta, &pass);
+    SInt32 replacedEnd = pass.resumeOld >= 0 ? pass.resumeOld : oldCount;
+    SInt32 oldHeight = TEIsStyled(te) ? SumHeights(te, firstLine, replacedEnd) : 0;
+    if (!SpliceLines(te, firstLine, oldCount, pass, delta)) FallBackLines(te, firstLine);
+    SInt32 count = (*te)->nLines;
+    if (whole) {
+        *firstOut = 0;
+        *lastOut = length > 0 ? length - 1 : 0;
+        return;
+    }
+    SInt32 producedEnd = std::min<SInt32>(firstLine + SInt32(pass.starts.size()), count);
+    Boolean heightsMoved = TEIsStyled(te) && SumHeights(te, firstLine, producedEnd) != oldHeight;
+    SInt32 first = (*te)->lineStarts[std::min(firstLine, count)], last = length;
+    Boolean onFirstLine = start >= first && start < (*te)->lineStarts[std::min(firstLine + 1, count)];
+    if (((*te)->just == teFlushDefault || (*te)->just == teFlushLeft) && onFirstLine) first = start;
+    if (count == oldCount && !heightsMoved && pass.resumeOld >= 0) last = (*te)->lineStarts[producedEnd] - 1;
+    if (first > last) std::swap(first, last);
+    *firstOut = first;
+    *lastOut = last;
+}
+
+// Line starts from 0, strictly ascending, the last at teLength.
+static Boolean LinesAreSound(TEHandle te) {
+    SInt32 count = (*te)->nLines;
+    const UInt16 *starts = (*te)->lineStarts;
+    if (starts[0] != 0 || starts[count] != (*te)->teLength) return kFalse;
+    for (SInt32 i = 1; i <= count; i++)
+        if (starts[i] <= starts[i - 1]) return kFalse;
+    return kTrue;
+}
 
 // Bytes of a record with lines lines: lineStarts holds lines + 1 entries.
 static UInt32 RecordBytes(SInt32 lines) {

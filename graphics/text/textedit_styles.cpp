@@ -57,6 +57,7 @@ struct PlacedStyle {
 }  // namespace
 
 static UInt32 StyleRecBytes(SInt32 runs);
+static void DrawStyledLine(TEHandle te, SInt32 line, SInt32 top);
 static TEStylePtr StyleRec(TEHandle te);
 static SInt32 EffectiveLength(TEHandle te);
 static SInt32 RunOf(TEHandle te, SInt32 offset);
@@ -518,24 +519,7 @@ void orva_affiche_texteExt(TEHandle te, SInt32 start, SInt32 end, SInt32 oldBott
             if (top + height <= view.top) continue;
             Rect band = {TEClampCoordinate(top), view.left, TEClampCoordinate(top + height), view.right};
             EraseRect(&band);
-            if (line >= (*te)->nLines) continue;
-            SInt32 at = (*te)->lineStarts[line], stop = (*te)->lineStarts[line + 1];
-            if (stop > at && UInt8((*text)[stop - 1]) == kTEReturn) stop--;
-            _MoveTo(TEClampCoordinate((*te)->destRect.left + TEJustification(te, line)),
-                    TEClampCoordinate(top + TELineAscent(te, line)));
-            for (SInt32 i = RunOf(te, at); at < stop; i++) {
-                const StyleRun run = StyleRec(te)->runs[i];
-                SInt32 pieceEnd = std::min<SInt32>(stop, StyleRec(te)->runs[i + 1].startChar);
-                if (pieceEnd <= at) pieceEnd = stop;
-                const STElement entry = (*StyleRec(te)->styleTab)[run.styleIndex];
-                TextFont(SInt16(entry.stFont));
-                TextFace(entry.stFace);
-                TextSize(SInt16(entry.stSize));
-                RGBForeColor(&entry.stColor);
-                for (; at < pieceEnd; at += kDrawChunk)
-                    _DrawText(*text + at, 0, SInt16(std::min<SInt32>(pieceEnd - at, kDrawChunk)));
-                at = pieceEnd;
-            }
+            if (line < (*te)->nLines) DrawStyledLine(te, line, top);
         }
         SInt32 textBottom = destTop + TEGetHeight((*te)->nLines, 0, te);
         Rect below = {TEClampCoordinate(std::max<SInt32>(textBottom, view.top)), view.left, view.bottom, view.right};
@@ -575,6 +559,29 @@ Boolean TESpliceLineHeights(TEHandle te, SInt32 first, SInt32 oldEnd, const LHEl
 }
 
 // ---- Helpers --------------------------------------------------------------------------------
+
+// A styled line without its return, run by run in each run's font, face, size and colour, on
+// the line's baseline.
+static void DrawStyledLine(TEHandle te, SInt32 line, SInt32 top) {
+    const char *text = *(*te)->hText;
+    SInt32 at = (*te)->lineStarts[line], stop = (*te)->lineStarts[line + 1];
+    if (stop > at && UInt8(text[stop - 1]) == kTEReturn) stop--;
+    _MoveTo(TEClampCoordinate((*te)->destRect.left + TEJustification(te, line)),
+            TEClampCoordinate(top + TELineAscent(te, line)));
+    for (SInt32 i = RunOf(te, at); at < stop; i++) {
+        const StyleRun run = StyleRec(te)->runs[i];
+        SInt32 pieceEnd = std::min<SInt32>(stop, StyleRec(te)->runs[i + 1].startChar);
+        if (pieceEnd <= at) pieceEnd = stop;
+        const STElement entry = (*StyleRec(te)->styleTab)[run.styleIndex];
+        TextFont(SInt16(entry.stFont));
+        TextFace(entry.stFace);
+        TextSize(SInt16(entry.stSize));
+        RGBForeColor(&entry.stColor);
+        for (; at < pieceEnd; at += kDrawChunk)
+            _DrawText(text + at, 0, SInt16(std::min<SInt32>(pieceEnd - at, kDrawChunk)));
+        at = pieceEnd;
+    }
+}
 
 static UInt32 StyleRecBytes(SInt32 runs) {
     return UInt32(offsetof(TEStyleRec, runs) + sizeof(StyleRun) * size_t(runs + 1));

@@ -1,7 +1,8 @@
 // qdscene: draws a named scene into a fresh port and writes the port as a PNG.
 //   qdscene SCENE [OUT.png] [--record FILE]
 // Prints the scene's name with the size and box of the effective clip it drew through; the text
-// scene first prints one line per run with its measured width and the box of its ink.
+// scene first prints one line per run with its measured width and the box of its ink, the
+// textedit scene one line per record with its line count, caret point and selection.
 // --record writes the drawing calls as a picture (its raw bytes, in the library's own form).
 #include <cairo.h>
 #include <algorithm>
