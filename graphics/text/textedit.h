@@ -170,8 +170,8 @@ void TEAutoView(Boolean flag, TEHandle te);
 // The insert (true) or overwrite switch, shared by every record; key 5 toggles it.
 Boolean OrvaTEGetInsertMode();
 void OrvaTESetInsertMode(Boolean insert);
-// Test seam: every text and record allocation of TextEdit asks refuse(size) first; true makes
-// it fail as with no memory. Null restores the allocator.
+// Test seam: the allocations of new records, text blocks and style tables ask refuse(size)
+// first; true makes them fail as with no memory. Null restores the allocator.
 void OrvaTESetAllocationHook(Boolean (*refuse)(UInt32 size));
 
 // ---- textedit_draw.cpp: showing the record ------------------------------------------------
