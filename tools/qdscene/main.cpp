@@ -1,7 +1,8 @@
 // qdscene: draws a named scene into a fresh port and writes the port as a PNG.
 //   qdscene SCENE [OUT.png] [--record FILE]
 // Prints the scene's name with the size and box of the effective clip it drew through; the text
-// scene first prints one line per run with its measured width and the box of its ink.
+// scene first prints one line per run with its measured width and the box of its ink, the
+// textedit scene one line per record with its line count, caret point and selection.
 // --record writes the drawing calls as a picture (its raw bytes, in the library's own form).
 #include <cairo.h>
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "platform/core/runtime.h"
 #include "platform/gtk/port_surfaces.h"
 #include "shape_scenes.h"
+#include "textedit_scene.h"
 
 namespace {
 
@@ -137,6 +139,7 @@ const SceneRow kScenes[] = {
     {"regions", 400, 300, DrawRegionsScene},
     {"shapes", 800, 600, DrawShapesScene},
     {"text", 600, 400, DrawTextSheet},
+    {"textedit", 400, 300, DrawTextEditScene},
 };
 
 int Usage() {
