@@ -41,6 +41,12 @@ enum : UInt16 {
     kPictOpLongText = 0x28,
     kPictOpDHText = 0x29,
     kPictOpFontName = 0x2C,
+    kPictOpFrameRect = 0x30,   // + kPictVerbPaint ... kPictVerbFill: the other verbs
+    kPictOpFrameRRect = 0x40,
+    kPictOpFrameOval = 0x50,
+    kPictOpFrameArc = 0x60,
+    kPictOpFramePoly = 0x70,
+    kPictOpFrameRgn = 0x80,
     kPictOpBitsRect = 0x90,
     kPictOpPackBitsRect = 0x98,
     kPictOpDirectBitsRect = 0x9A,
@@ -51,6 +57,9 @@ enum : UInt16 {
     kPictOpMove = 0x0AFE,  // pseudo-opcode of _MoveTo and Move: writes nothing
     kPictOpAppend = 0,     // appends operand bytes to the previous opcode
 };
+
+// Offsets of the five shape verbs from a shape's frame opcode.
+enum : UInt16 { kPictVerbFrame = 0, kPictVerbPaint = 1, kPictVerbErase = 2, kPictVerbInvert = 3, kPictVerbFill = 4 };
 
 enum : SInt16 {
     kOwnPictHeaderBytes = 42,   // header block and DefHilite

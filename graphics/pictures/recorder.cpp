@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "graphics/quickdraw/pen.h"
+#include "graphics/quickdraw/shapes.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
@@ -140,6 +141,12 @@ void RecordPictAction(UInt16 opcode, const void *operands, UInt32 length) {
     if (opcode == kPictOpMove) {
         port->picFlags |= kFlagPendingMove;
         return;
+    }
+    if (opcode == kPictOpLineFrom && operands && length >= sizeof(Point) && OrvaIsPolygonPicture(port->picSave)) {
+        // A polygon is open: the line adds its end, and its start after a move.
+        Point end;
+        std::memcpy(&end, operands, sizeof end);
+        orva_ajoute_ligne_poly(port->pnLoc, end, (port->picFlags & kFlagPendingMove) != 0);
     }
     if ((opcode == kPictOpLineFrom || opcode == kPictOpShortLineFrom) && (port->picFlags & kFlagPendingMove)) {
         // A move followed by a line becomes one Line carrying both points.

@@ -1,10 +1,12 @@
-// The pen and classic colour setters of the current port. Each one hands its opcode to the
-// recorder first, so that the recorder's redundancy filter sees the old value in the port.
+// The pen and colour setters of the current port, and lines. Each setter hands its opcode to
+// the recorder first, so that the recorder's redundancy filter sees the old value in the port.
 #include "graphics/quickdraw/pen.h"
 
 #include <cstring>
 
 #include "graphics/pictures/pictures.h"
+#include "graphics/quickdraw/color.h"
+#include "graphics/quickdraw/shapes.h"
 
 namespace {
 enum : SInt16 { kPatCopy = 8 };
@@ -93,6 +95,7 @@ void ForeColor(SInt32 code) {
     if (!port) return;
     if (RecordingPort()) RecordPictAction(kPictOpFgColor, &code, sizeof code);
     port->fgColor = code;
+    OrvaClassicColor(port, code, &port->forePixel, &port->rgbFgColor);
 }
 
 void BackColor(SInt32 code) {
@@ -100,6 +103,7 @@ void BackColor(SInt32 code) {
     if (!port) return;
     if (RecordingPort()) RecordPictAction(kPictOpBkColor, &code, sizeof code);
     port->bkColor = code;
+    OrvaClassicColor(port, code, &port->backPixel, &port->rgbBkColor);
 }
 
 void RGBForeColor(const RGBColor *c) {
@@ -108,6 +112,7 @@ void RGBForeColor(const RGBColor *c) {
     RGBColor copy = *c;
     if (RecordingPort()) RecordPictAction(kPictOpRGBFgCol, &copy, sizeof copy);
     port->rgbFgColor = copy;
+    port->forePixel = UInt32(Color2Index(&copy));
 }
 
 void RGBBackColor(const RGBColor *c) {
@@ -116,6 +121,7 @@ void RGBBackColor(const RGBColor *c) {
     RGBColor copy = *c;
     if (RecordingPort()) RecordPictAction(kPictOpRGBBkCol, &copy, sizeof copy);
     port->rgbBkColor = copy;
+    port->backPixel = UInt32(Color2Index(&copy));
 }
 
 void SpaceExtra(Fixed extra) {
@@ -143,6 +149,7 @@ void _LineTo(SInt16 h, SInt16 v) {
     if (!port) return;
     Point end = {v, h};
     if (RecordingPort()) RecordPictAction(kPictOpLineFrom, &end, sizeof end);
+    if (port->pnVis >= 0) LineAbs(port->pnLoc.h, port->pnLoc.v, h, v);
     port->pnLoc = end;
 }
 

@@ -15,14 +15,17 @@ void PenNormal();                        // 1x1, mode 8, black pattern
 void GetPen(Point *pt);
 void GetPenState(PenState *state);       // zeros without a port
 void SetPenState(const PenState *state);
-void ForeColor(SInt32 code);             // classic colour code; records FgColor
+// Classic colour code; with the colour tables also the fore pixel and RGB colour of the code's
+// predefined index. Records FgColor.
+void ForeColor(SInt32 code);
 void BackColor(SInt32 code);             // records BkColor
-void RGBForeColor(const RGBColor *c);    // the port's colour and the record; records RGBFgCol
+void RGBForeColor(const RGBColor *c);    // the colour and its nearest index; records RGBFgCol
 void RGBBackColor(const RGBColor *c);    // records RGBBkCol
 void SpaceExtra(Fixed extra);            // records SpExtra
 void _MoveTo(SInt16 h, SInt16 v);        // notes a pending move for the next recorded line
 void Move(SInt16 dh, SInt16 dv);
-// Lines: recorded as LineFrom (or Line after a move); with the pen hidden only the pen moves.
+// Lines: recorded as LineFrom (or Line after a move), drawn with LineAbs while the pen is
+// visible; the pen ends at the point.
 void _LineTo(SInt16 h, SInt16 v);
 void Line(SInt16 dh, SInt16 dv);
 Boolean orva_EqualPattern(const Pattern *a, const Pattern *b);

@@ -7,7 +7,9 @@
 #include <cstring>
 
 #include "graphics/pictures/pictures.h"
+#include "graphics/quickdraw/color.h"
 #include "graphics/quickdraw/pen.h"
+#include "graphics/quickdraw/pixel_writers.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
@@ -25,7 +27,7 @@ QDGlobals qd;
 GrafPort OrvaFrameGrafPort;
 RgnHandle OrvaRgnClip;
 RgnHandle rgnDesk;
-ClipCacheRecord orvaClipCache = {kRgnMaxCoord, kRgnMaxCoord, 0, {kRgnEnd}};
+ClipCacheRecord orvaClipCache = {kRgnMaxCoord, kRgnMaxCoord, 0, nullptr, 0};
 VideoOps video;
 GDHandle TheGraphicDevice;
 SInt16 OffsetYMBar;
@@ -96,7 +98,11 @@ void OrvaInitGraf(void *, SInt16 hardware) {
     OrvaInstallFontServices();
     OrvaGetFontList();
     // Inside the plug-in the host sets up colours and resources itself.
-    if (!OrvaIsPlugin()) orva_ouvreFichierRessSys();
+    if (!OrvaIsPlugin()) {
+        orva_ouvreFichierRessSys();
+        OrvaInitColorManager();
+    }
+    OrvaInstallPixelWriters();
     OrvaInitGrafHardware(hardware);
     if (!OrvaIsPlugin()) OrvaFixeLangue(0);
     OrvaMajSkinDir();
@@ -283,7 +289,7 @@ void OrvaResetClipCache() {
     orvaClipCache.premLigneSeg = kRgnMaxCoord;
     orvaClipCache.derLigneSeg = kRgnMaxCoord;
     orvaClipCache.posRgnClip = 0;
-    orvaClipCache.seglist_clip[0] = kRgnEnd;
+    if (orvaClipCache.seglist_clip) orvaClipCache.seglist_clip[0] = kRgnEnd;
 }
 
 void GetCPixel(SInt16 h, SInt16 v, RGBColor *rgb) {

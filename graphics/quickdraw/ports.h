@@ -208,7 +208,8 @@ struct ClipCacheRecord {
     SInt16 premLigneSeg;  // first row of the cached band; kRgnMaxCoord: no band
     SInt16 derLigneSeg;   // first row after it
     SInt32 posRgnClip;    // word index in OrvaRgnClip of the next line
-    Seglist seglist_clip[1000];
+    Seglist *seglist_clip;  // the band's line state; grown by the span fill to the clip's size
+    SInt32 capacity;        // values seglist_clip has room for, end marker included
 };
 extern ClipCacheRecord orvaClipCache;
 

@@ -26,7 +26,7 @@ static SInt64 MergeWaste(const Rect *a, const Rect *b);
 static Boolean VideoInit(SInt16 mode);
 
 SInt16 OrvaInitGrafHardware(SInt16 mode) {
-    // The pixel writers of slots 1 to 3 install themselves when they start.
+    // Slots 1 to 3, the pixel writers, are installed by QuickDraw's start-up just before.
     video.init = VideoInit;
     video.init(mode);
     return 1;

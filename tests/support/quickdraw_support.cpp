@@ -5,7 +5,10 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "graphics/quickdraw/color.h"
+#include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
+#include "support/test_home.h"
 
 static std::vector<std::string> &Messages() {
     static std::vector<std::string> messages;
@@ -18,16 +21,7 @@ void StartQuickDrawForTests() {
     static bool started = false;
     if (started) return;
     started = true;
-    const char *base = std::getenv("ORVA_TEST_TMP");
-    std::string home = std::string(base && *base ? base : "/tmp") + "/qdhomeXXXXXX";
-    std::vector<char> buffer(home.begin(), home.end());
-    buffer.push_back('\0');
-    static std::string made;
-    if (mkdtemp(buffer.data())) {
-        made = buffer.data();
-        setenv("HOME", made.c_str(), 1);
-        std::atexit([] { rmdir(made.c_str()); });  // left in place if something was written there
-    }
+    OrvaTestHome();  // HOME and XDG_CONFIG_HOME: preferences and caches start empty
     orvaSettings.pluginFlag = 1;
     OrvaSetMainThread();
     OrvaSetErrorHook(CaptureError);
@@ -51,4 +45,21 @@ UInt32 PortPixel(const GrafPort *port, SInt32 x, SInt32 y) {
     UInt32 value;
     std::memcpy(&value, row + 4 * SInt64(x), 4);
     return value & 0xFFFFFF;
+}
+
+std::string BuildTreePath(const std::string &relative) {
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return relative;
+    std::string path(self, size_t(n));
+    path = path.substr(0, path.rfind('/'));  // .../tests
+    return path.substr(0, path.rfind('/')) + "/" + relative;
+}
+
+bool StartColorsForTests() {
+    StartQuickDrawForTests();
+    if (!GetResource(FourCC("pltt"), 128) && OpenResFile(BuildTreePath("resources/OrvaTests.rsr").c_str()) < 0)
+        return false;
+    OrvaInitColorManager();
+    return OrvaDefault8BitsColorTable != nullptr;
 }

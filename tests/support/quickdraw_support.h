@@ -1,5 +1,6 @@
 // Test helpers for QuickDraw: starts it once in plug-in mode with HOME in a temporary folder,
-// captures the error sink, and opens fixed-size ports.
+// captures the error sink, opens fixed-size ports and loads the colour tables from the tests'
+// resource file.
 #pragma once
 
 #include <string>
@@ -15,3 +16,8 @@ std::vector<std::string> &CapturedErrors();  // messages since the last clear, q
 void OpenTestPort(GrafPort *port, SInt16 width, SInt16 height);
 // The pixel (x, y) of the port's buffer (relative to the effective base) as 0xRRGGBB.
 UInt32 PortPixel(const GrafPort *port, SInt32 x, SInt32 y);
+// A path inside the build tree (the folder above tests/ of the running test program).
+std::string BuildTreePath(const std::string &relative);
+// Opens the tests' resource file (resources/OrvaTests.rsr of the build tree, with the standard
+// palette as 'pltt' 128) once and runs OrvaInitColorManager; false when the file is missing.
+bool StartColorsForTests();

@@ -68,8 +68,10 @@ bool ItemRect(Parser *p, const ItemRow &row, DescribedResource *r);
 bool ItemFile(Parser *p, const ItemRow &row, DescribedResource *r);
 bool ItemStrList(Parser *p, const ItemRow &row, DescribedResource *r);
 bool ItemText(Parser *p, const ItemRow &row, DescribedResource *r);
+bool ItemPalette(Parser *p, const ItemRow &row, DescribedResource *r);
 void PutNumber(std::vector<UInt8> *data, unsigned long long value, int width);
 bool AsStrList(const std::vector<UInt8> &data, std::vector<std::string> *strings);
+bool AsPalette(const std::vector<UInt8> &data, std::vector<unsigned> *components);
 std::string ShowText(const std::string &bytes, char quote);
 
 enum : int { kPascal = 1, kC = 2, kPascalSjis = 3, kCSjis = 4 };
@@ -82,7 +84,12 @@ const ItemRow kItems[] = {
     {"cstr.sjis", ItemString, kCSjis, false}, {"hex", ItemHex, 0, false},
     {"rect", ItemRect, 0, false},      {"file", ItemFile, 0, false},
     {"strlist", ItemStrList, 0, false}, {"text", ItemText, 0, false},
+    {"pltt", ItemPalette, 0, false},
 };
+
+// 'pltt': a 16-byte header holding the count, then 16-byte entries whose first three words are
+// red, green and blue; every other field is zero.
+const size_t kPaletteHeader = 16, kPaletteEntry = 16;
 
 }  // namespace
 
@@ -114,10 +121,17 @@ std::string DescribeResources(const std::vector<DescribedResource> &resources) {
         if (r.hasName) out += " " + QuoteBytes(r.name, '"');
         out += "\n";
         std::vector<std::string> strings;
+        std::vector<unsigned> components;
         std::string bytes(r.data.begin(), r.data.end());
         if (r.type == FourCC("STR#") && AsStrList(r.data, &strings)) {
             out += "    strlist\n";
             for (const std::string &s : strings) out += "        " + QuoteBytes(s, '"') + "\n";
+        } else if (r.type == FourCC("pltt") && AsPalette(r.data, &components)) {
+            out += "    pltt";
+            for (size_t i = 0; i < components.size(); i += 3)
+                out += "\n        " + std::to_string(components[i]) + " " + std::to_string(components[i + 1]) + " " +
+                       std::to_string(components[i + 2]);
+            out += "\n";
         } else if (r.type == FourCC("TEXT")) {
             out += "    text";
             size_t start = 0;
@@ -409,6 +423,29 @@ bool ItemText(Parser *p, const ItemRow &, DescribedResource *r) {
     return true;
 }
 
+// 'pltt': red green blue triples, one entry each.
+bool ItemPalette(Parser *p, const ItemRow &, DescribedResource *r) {
+    std::vector<unsigned> components;
+    while (p->token.kind == Token::kWord && p->token.word != "resource") {
+        long long value;
+        bool isNumber = isdigit(UInt8(p->token.word[0])) || p->token.word[0] == '-';
+        if (!isNumber) break;
+        if (!ParseNumber(p->token.word, 0, 65535, &value))
+            return Fail(p, p->token.line, "\"" + p->token.word + "\" is not a colour component (0 to 65535)");
+        components.push_back(unsigned(value));
+        Advance(p);
+    }
+    if (components.size() % 3) return Fail(p, p->token.line, "pltt needs red, green and blue for every entry");
+    if (components.size() / 3 > 32767) return Fail(p, p->token.line, "more than 32767 palette entries");
+    PutNumber(&r->data, components.size() / 3, 2);
+    r->data.insert(r->data.end(), kPaletteHeader - 2, 0);
+    for (size_t i = 0; i < components.size(); i += 3) {
+        for (size_t k = 0; k < 3; k++) PutNumber(&r->data, components[i + k], 2);
+        r->data.insert(r->data.end(), kPaletteEntry - 6, 0);
+    }
+    return true;
+}
+
 void PutNumber(std::vector<UInt8> *data, unsigned long long value, int width) {
     for (int i = width - 1; i >= 0; i--) data->push_back(UInt8(value >> (8 * i)));
 }
@@ -422,6 +459,23 @@ bool AsStrList(const std::vector<UInt8> &data, std::vector<std::string> *strings
         at += 1 + data[at];
     }
     return at == data.size();
+}
+
+// A palette that the pltt item writes back exactly: the count matches the size and every field
+// besides the colours is zero.
+bool AsPalette(const std::vector<UInt8> &data, std::vector<unsigned> *components) {
+    if (data.size() < kPaletteHeader) return false;
+    size_t count = (size_t(data[0]) << 8) | data[1];
+    if (data.size() != kPaletteHeader + count * kPaletteEntry || count > 32767) return false;
+    for (size_t i = 2; i < kPaletteHeader; i++)
+        if (data[i]) return false;
+    for (size_t e = 0; e < count; e++) {
+        const UInt8 *entry = data.data() + kPaletteHeader + e * kPaletteEntry;
+        for (size_t k = 6; k < kPaletteEntry; k++)
+            if (entry[k]) return false;
+        for (size_t k = 0; k < 3; k++) components->push_back((unsigned(entry[2 * k]) << 8) | entry[2 * k + 1]);
+    }
+    return true;
 }
 
 // MacRoman bytes as description text: ASCII as it is, other characters in UTF-8 when they

@@ -1,8 +1,12 @@
 // pictdump: lists a picture file (the raw picture bytes) for review.
-//   pictdump FILE
+//   pictdump [--summary] FILE
 // First its kind, picSize and frame, then one line per opcode: offset (decimal), opcode (hex),
-// name and operands decoded in the picture's byte order. Exits 1 when the walk stops early.
+// name and operands decoded in the picture's byte order. With --summary, one line per opcode
+// met instead: opcode (hex), name and how many times, by opcode. Exits 1 when the walk stops
+// early.
 #include <cstdio>
+#include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -82,23 +86,40 @@ bool ReadFile(const char *path, std::vector<UInt8> *bytes) {
     return ok;
 }
 
+// Counts of each opcode; 1 when the walk stops early.
+int Summary(PictWalkRecord *walk) {
+    std::map<UInt16, std::pair<std::string, int>> counts;
+    PictOpRecord op;
+    while (!walk->ended) {
+        if (OrvaPictNextOp(walk, &op) != noErr) return 1;
+        auto &entry = counts[op.opcode];
+        entry.first = op.name;
+        entry.second++;
+    }
+    for (const auto &c : counts) std::printf("%04X %s %d\n", c.first, c.second.first.c_str(), c.second.second);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: pictdump FILE\n");
+    bool summary = argc == 3 && std::strcmp(argv[1], "--summary") == 0;
+    if (argc != 2 && !summary) {
+        std::fprintf(stderr, "usage: pictdump [--summary] FILE\n");
         return 2;
     }
+    const char *path = argv[argc - 1];
     std::vector<UInt8> bytes;
-    if (!ReadFile(argv[1], &bytes)) {
-        std::fprintf(stderr, "pictdump: cannot read %s\n", argv[1]);
+    if (!ReadFile(path, &bytes)) {
+        std::fprintf(stderr, "pictdump: cannot read %s\n", path);
         return 1;
     }
     PictWalkRecord walk;
     if (OrvaPictBeginWalk(bytes.data(), UInt32(bytes.size()), &walk) != noErr) {
-        std::fprintf(stderr, "pictdump: %s is not a picture of a known kind\n", argv[1]);
+        std::fprintf(stderr, "pictdump: %s is not a picture of a known kind\n", path);
         return 1;
     }
+    if (summary) return Summary(&walk);
     UInt16 picSize;
     Rect frame;
     OrvaPictHeader(&walk, &picSize, &frame);

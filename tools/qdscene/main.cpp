@@ -19,6 +19,7 @@
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/gtk/port_surfaces.h"
+#include "shape_scenes.h"
 
 namespace {
 
@@ -133,6 +134,8 @@ void DrawTextSheet(GrafPtr port) {
 const SceneRow kScenes[] = {
     {"clip", 200, 200, DrawClip},
     {"empty", 100, 100, DrawNothing},
+    {"regions", 400, 300, DrawRegionsScene},
+    {"shapes", 800, 600, DrawShapesScene},
     {"text", 600, 400, DrawTextSheet},
 };
 

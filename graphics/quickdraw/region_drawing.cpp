@@ -1,0 +1,569 @@
+// Region drawing and regions made by drawing. A tracing swaps the rectangle-fill slot of the
+// video table for the accumulator, which XORs every drawn run into the scan lines of the region
+// being built; lines are collected first and drawn afterwards one pixel wide, with their joints
+// adjusted so that a shared end pixel is entered once.
+#include "graphics/quickdraw/region_drawing.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <cstring>
+#include <vector>
+
+#include "graphics/quickdraw/raster.h"
+#include "graphics/quickdraw/rects.h"
+#include "graphics/quickdraw/shapes.h"
+#include "platform/core/errors.h"
+#include "platform/core/memory.h"
+#include "platform/gtk/port_surfaces.h"
+
+namespace {
+
+struct CollectedLine {  // 8 bytes in the collected-lines handle
+    SInt16 startH, startV, endH, endV;
+};
+
+// The region being built from drawn runs.
+struct AccumulatorRecord {
+    RgnHandle rgn;
+    SInt32 capacity;       // bytes of the handle
+    SInt32 used;           // bytes of region data, the final end marker included
+    SInt32 lastLeft;       // last segment added [lastLeft, lastRight) on lastRow; kRgnEnd: none
+    SInt32 lastRight;
+    SInt32 lastRow;
+    SInt32 cachedLine;     // word index of the last line found, 0 for none
+};
+
+// One tracing in progress; an inner one (a traced shape inside a replayed outline) stacks on
+// the outer one.
+struct TraceRecord {
+    TraceRecord *outer;
+    GrafPtr savedPort;
+    OrvaPenAndColorState tracePen;  // the tracing port's pen before this tracing
+    Handle savedRgnSave;
+    VideoOps savedVideo;
+    AccumulatorRecord acc;
+    Handle lines;                   // CollectedLine each, or null
+    SInt32 lineCount;
+    Boolean collecting;
+};
+
+// Process-wide state of this file. Main thread only.
+struct RgnDrawingRecord {
+    GrafPort tracePort;          // where outlines are traced; never given pixels
+    Boolean tracePortReady;
+    TraceRecord *trace;          // the innermost tracing, or null
+    PicHandle picRgn;            // the outline being recorded by OpenRgn
+    GrafPtr recordingPort;
+    Handle savedPicSave;
+    RgnPicturePlayerProc player;
+};
+RgnDrawingRecord gRgnDraw;
+
+const Rect kTraceClip = {-32000, -32000, 32000, 32000};
+const Rect kOutlineFrame = {0, 0, 1, 1};
+
+enum : SInt32 {
+    kAccumulatorGrowth = 256,
+    kRgnHeaderWords = 5,
+    kMaxRgnWords = kRgnMaxBytes / 2,
+};
+
+// One band of a clip region for the pixel mover: its rows and its segments.
+struct CopyBand {
+    SInt16 top, bottom;
+    std::vector<SInt16> segments;
+};
+
+}  // namespace
+
+static void EnsureTracePort();
+static Boolean BeginTrace(RgnHandle rgn, TraceRecord *t);
+static void EndTrace(TraceRecord *t);
+static void DrawCollectedLines(TraceRecord *t);
+static SInt32 Predecessor(const CollectedLine *lines, SInt32 count, SInt32 index);
+static void AccumulatorFill(SInt16 left, SInt16 top, SInt16 right, SInt16 bottom);
+static Boolean XorIntoRow(AccumulatorRecord *acc, SInt32 row, SInt16 left, SInt16 right);
+static void FinishRegion(AccumulatorRecord *acc);
+static void DrawRgn(RgnHandle rgn, ShapeVerb verb, UInt16 opcode, const Pattern *pat);
+static void FillBand(void *context, SInt16 top, SInt16 bottom, const Seglist *state);
+static void FrameScanLines(RgnHandle rgn);
+static void CollectBand(void *context, SInt16 top, SInt16 bottom, const Seglist *state);
+
+void _PaintRgn(RgnHandle rgn) { DrawRgn(rgn, kVerbPaint, kPictOpFrameRgn + kPictVerbPaint, nullptr); }
+
+void EraseRgn(RgnHandle rgn) { DrawRgn(rgn, kVerbErase, kPictOpFrameRgn + kPictVerbErase, nullptr); }
+
+void _InvertRgn(RgnHandle rgn) { DrawRgn(rgn, kVerbInvert, kPictOpFrameRgn + kPictVerbInvert, nullptr); }
+
+void _FillRgn(RgnHandle rgn, const Pattern *pat) {
+    if (pat) DrawRgn(rgn, kVerbFill, kPictOpFrameRgn + kPictVerbFill, pat);
+}
+
+void _FrameRgn(RgnHandle rgn) {
+    GrafPtr port = qd.thePort;
+    if (!port || !rgn || !*rgn) return;
+    if (port->picSave) RecordPictAction(kPictOpFrameRgn, *rgn, UInt32(OrvaRgnWords(rgn) * 2));
+    if (port->pnVis < 0 || EmptyRgn(rgn)) return;
+    Point saved = port->pnLoc;
+    if (OrvaRgnWords(rgn) <= kRgnHeaderWords) {
+        Rect box = (*rgn)->rgnBBox;
+        orva_Rectangle(&box);
+    } else {
+        FrameScanLines(rgn);
+    }
+    port->pnLoc = saved;
+}
+
+void OrvaFillRgn(RgnHandle rgn) {
+    GrafPtr port = qd.thePort;
+    if (!port || !rgn || !*rgn || port->pnVis < 0) return;
+    OrvaRecalculeRgnClip();
+    if (OrvaRgnWords(rgn) <= kRgnHeaderWords) {
+        Rect box = (*rgn)->rgnBBox;
+        orva_Bar(box.left, box.top, box.right, box.bottom);
+        return;
+    }
+    OrvaForEachRgnBand(rgn, FillBand, port);
+}
+
+void OpenRgn() {
+    GrafPtr port = qd.thePort;
+    if (!port) return;
+    if (gRgnDraw.picRgn) {
+        // A second OpenRgn drops the first recording.
+        GrafPtr current = port;
+        SetPort(gRgnDraw.recordingPort);
+        if (qd.thePort->picSave == (Handle)gRgnDraw.picRgn) ClosePicture();
+        qd.thePort->picSave = gRgnDraw.savedPicSave;
+        KillPicture(gRgnDraw.picRgn);
+        gRgnDraw.picRgn = nullptr;
+        SetPort(current);
+    }
+    gRgnDraw.savedPicSave = port->picSave;
+    gRgnDraw.recordingPort = port;
+    gRgnDraw.picRgn = OpenPicture(&kOutlineFrame);
+    if (!gRgnDraw.picRgn) port->picSave = gRgnDraw.savedPicSave;
+}
+
+void CloseRgn(RgnHandle rgn) {
+    GrafPtr port = qd.thePort;
+    PicHandle picture = gRgnDraw.picRgn;
+    if (!port || !picture || port != gRgnDraw.recordingPort) {
+        if (rgn) SetEmptyRgn(rgn);
+        return;
+    }
+    gRgnDraw.picRgn = nullptr;
+    if (port->picSave == (Handle)picture) ClosePicture();
+    port->picSave = gRgnDraw.savedPicSave;
+    TraceRecord t;
+    if (rgn && BeginTrace(rgn, &t)) {
+        t.collecting = true;
+        if (gRgnDraw.player) gRgnDraw.player(picture, &kOutlineFrame);
+        t.collecting = false;
+        EndTrace(&t);
+    }
+    KillPicture(picture);
+}
+
+void OrvaSetRgnPicturePlayer(RgnPicturePlayerProc player) { gRgnDraw.player = player; }
+
+void OrvaTraceRgn(RgnHandle rgn, void (*outline)(void *context), void *context) {
+    TraceRecord t;
+    if (!rgn || !outline || !BeginTrace(rgn, &t)) return;
+    t.collecting = true;
+    outline(context);
+    t.collecting = false;
+    EndTrace(&t);
+}
+
+Boolean OrvaIsCollectingLines() {
+    return gRgnDraw.trace && gRgnDraw.trace->collecting && qd.thePort == &gRgnDraw.tracePort;
+}
+
+void OrvaAddLine2Rgn(SInt16 startH, SInt16 startV, SInt16 endH, SInt16 endV) {
+    TraceRecord *t = gRgnDraw.trace;
+    if (!t || (startH == endH && startV == endV)) return;
+    if (!t->lines) {
+        t->lines = NewHandle(0);
+        if (!t->lines) return;
+    }
+    CollectedLine *lines = (CollectedLine *)*t->lines;
+    if (startH == endH) {
+        for (SInt32 i = 0; i < t->lineCount; i++) {
+            CollectedLine &l = lines[i];
+            if (l.startH != l.endH || l.startH != startH) continue;
+            // A vertical line continuing a collected one at the same h extends it.
+            if (l.endV == startV) l.endV = endV;
+            else if (l.startV == endV) l.startV = startV;
+            else if (l.startV == startV) l.startV = endV;
+            else if (l.endV == endV) l.endV = startV;
+            else continue;
+            return;
+        }
+    }
+    CollectedLine line = {startH, startV, endH, endV};
+    if (PtrAndHand(&line, t->lines, sizeof line) == noErr) t->lineCount++;
+}
+
+void ScrollRect(const Rect *r, SInt16 dh, SInt16 dv, RgnHandle updateRgn) {
+    GrafPtr port = qd.thePort;
+    if (!port || !r) return;
+    if (dh == 0 && dv == 0) {
+        if (updateRgn) SetEmptyRgn(updateRgn);
+        return;
+    }
+    OrvaRecalculeRgnClip();
+    if (!OrvaRgnClip) return;
+    Rect area = *r;
+    _OffsetRect(&area, SInt16(-port->portBits.bounds.left), SInt16(-port->portBits.bounds.top));
+    Rect source = area;
+    _OffsetRect(&source, SInt16(-dh), SInt16(-dv));
+    if (SectRect(&source, &area, &source)) {
+        Point destination = {SInt16(source.top + dv), SInt16(source.left + dh)};
+        orva_CopyScreen(&source, destination, OrvaRgnClip);
+    }
+    RgnHandle uncovered = NewRgn(), moved = NewRgn();
+    if (uncovered && moved) {
+        RectRgn(uncovered, &area);
+        SectRgn(uncovered, OrvaRgnClip, uncovered);
+        _CopyRgn(uncovered, moved);
+        _OffsetRgn(moved, dh, dv);
+        DiffRgn(uncovered, moved, uncovered);
+        _OffsetRgn(uncovered, port->portBits.bounds.left, port->portBits.bounds.top);
+        EraseRgn(uncovered);
+        if (updateRgn) _CopyRgn(uncovered, updateRgn);
+    }
+    DisposeRgn(uncovered);
+    DisposeRgn(moved);
+}
+
+void orva_CopyScreen(const Rect *src, Point dstTopLeft, RgnHandle clip) {
+    if (!src || !clip || !video.moveLine) return;
+    SInt32 dh = SInt32(dstTopLeft.h) - src->left, dv = SInt32(dstTopLeft.v) - src->top;
+    if (dh == 0 && dv == 0) return;
+    RgnHandle both = NewRgn();
+    if (!both) return;
+    // Source pixels whose destination lies in the clip too.
+    _CopyRgn(clip, both);
+    _OffsetRgn(both, SInt16(-dh), SInt16(-dv));
+    SectRgn(both, clip, both);
+    Rect cut;
+    if (SectRect(&(*both)->rgnBBox, src, &cut)) {
+        std::vector<CopyBand> bands;
+        OrvaForEachRgnBand(both, CollectBand, &bands);
+        // Rows move bottom up when they move down, and runs right to left when they move right,
+        // so that no pixel is overwritten before it is copied.
+        SInt32 bandCount = SInt32(bands.size());
+        for (SInt32 k = 0; k < bandCount; k++) {
+            const CopyBand &band = bands[size_t(dv > 0 ? bandCount - 1 - k : k)];
+            SInt32 top = std::max<SInt32>(band.top, cut.top), bottom = std::min<SInt32>(band.bottom, cut.bottom);
+            SInt32 segments = SInt32(band.segments.size()) / 2;
+            for (SInt32 n = 0; n < bottom - top; n++) {
+                SInt32 y = dv > 0 ? bottom - 1 - n : top + n;
+                for (SInt32 s = 0; s < segments; s++) {
+                    SInt32 i = 2 * (dh > 0 ? segments - 1 - s : s);
+                    SInt32 a = std::max<SInt32>(band.segments[size_t(i)], cut.left);
+                    SInt32 b = std::min<SInt32>(band.segments[size_t(i) + 1], cut.right);
+                    if (a < b) video.moveLine(SInt16(a), SInt16(y), SInt16(b - 1), SInt16(a + dh), SInt16(y + dv));
+                }
+            }
+        }
+    }
+    DisposeRgn(both);
+}
+
+// The tracing port: made once, without pixels, seeing the whole tracing area.
+static void EnsureTracePort() {
+    if (gRgnDraw.tracePortReady) return;
+    GrafPtr saved = qd.thePort;
+    GrafPort &port = gRgnDraw.tracePort;
+    std::memset(&port, 0, sizeof port);
+    OpenPort(&port);
+    OrvaDisposePortData(&port);
+    port.noBuffer = 1;
+    RectRgn(port.visRgn, &kTraceClip);
+    RectRgn(port.clipRgn, &kTraceClip);
+    SetPort(saved);
+    gRgnDraw.tracePortReady = true;
+}
+
+// The tracing port becomes current with a fixed clip, rgn its region being recorded, and the
+// accumulator its rectangle filler.
+static Boolean BeginTrace(RgnHandle rgn, TraceRecord *t) {
+    // The region starts over from its header and the end marker, whatever it held before.
+    SetHandleSize((Handle)rgn, kRgnRectSize + 2);
+    if (MemError() != noErr || GetHandleSize((Handle)rgn) != UInt32(kRgnRectSize + 2)) return false;
+    EnsureTracePort();
+    std::memset(t, 0, sizeof *t);
+    t->outer = gRgnDraw.trace;
+    t->savedPort = qd.thePort;
+    GrafPort &port = gRgnDraw.tracePort;
+    SetPort(&port);
+    OrvaGetPenAndColorState(&t->tracePen);
+    t->savedRgnSave = port.rgnSave;
+    OrvaEnableComputeClip(false);
+    SetOrvaRgnClip(kTraceClip.left, kTraceClip.top, kTraceClip.right, kTraceClip.bottom);
+    port.rgnSave = (Handle)rgn;
+    port.pnSize.h = port.pnSize.v = 1;
+    port.pnVis = 0;
+    AccumulatorRecord &acc = t->acc;
+    acc.rgn = rgn;
+    acc.capacity = kRgnRectSize + 2;
+    ((SInt16 *)*rgn)[kRgnHeaderWords] = kRgnEnd;
+    acc.used = kRgnRectSize + 2;
+    acc.lastLeft = kRgnEnd;
+    t->savedVideo = video;
+    video.fillRect = AccumulatorFill;
+    gRgnDraw.trace = t;
+    return true;
+}
+
+// Draws the collected lines into the region, normalises it and gives everything back.
+static void EndTrace(TraceRecord *t) {
+    DrawCollectedLines(t);
+    if (t->lines) DisposHandle(t->lines);
+    GrafPort &port = gRgnDraw.tracePort;
+    port.rgnSave = t->savedRgnSave;
+    video = t->savedVideo;
+    FinishRegion(&t->acc);
+    OrvaSetPenAndColorState(&t->tracePen);
+    gRgnDraw.trace = t->outer;
+    if (t->outer) {
+        SetOrvaRgnClip(kTraceClip.left, kTraceClip.top, kTraceClip.right, kTraceClip.bottom);
+    } else {
+        OrvaEnableComputeClip(true);
+    }
+    SetPort(t->savedPort);
+}
+
+// Each line one pixel wide through the accumulator. A line continuing its predecessor in the
+// same horizontal direction starts one pixel on, so that the shared pixel is entered once.
+static void DrawCollectedLines(TraceRecord *t) {
+    if (!t->lines || t->lineCount == 0) return;
+    GrafPort &port = gRgnDraw.tracePort;
+    port.pnSize.h = port.pnSize.v = 1;
+    for (SInt32 i = 0; i < t->lineCount; i++) {
+        CollectedLine line = ((const CollectedLine *)*t->lines)[i];
+        SInt32 direction = (line.endH > line.startH) - (line.endH < line.startH);
+        SInt32 p = Predecessor((const CollectedLine *)*t->lines, t->lineCount, i);
+        t->acc.lastLeft = kRgnEnd;
+        if (p >= 0 && direction != 0) {
+            const CollectedLine &pred = ((const CollectedLine *)*t->lines)[p];
+            SInt32 predDirection = (pred.endH > pred.startH) - (pred.endH < pred.startH);
+            if (predDirection == direction) {
+                SInt32 span = std::abs(SInt32(line.endH) - line.startH) + 1;
+                SInt32 startH = line.startH + direction;
+                SInt32 startV = line.startV + (SInt32(line.endV) - line.startV) / span;
+                if (startH == line.endH) {
+                    SInt16 middle = SInt16((SInt32(line.endV) + startV) / 2);
+                    LineAbs(line.endH, middle, line.endH, middle);
+                    continue;
+                }
+                line.startH = SInt16(startH);
+                line.startV = SInt16(startV);
+            }
+        }
+        LineAbs(line.startH, line.startV, line.endH, line.endV);
+    }
+}
+
+// The line that ends where line index starts, searched backwards with wrap-around. A vertical
+// line ending at this line's end h counts as none; any other vertical one hands the search on
+// to its own predecessor.
+static SInt32 Predecessor(const CollectedLine *lines, SInt32 count, SInt32 index) {
+    SInt32 target = index;
+    for (SInt32 hops = 0; hops < count; hops++) {
+        SInt32 found = -1;
+        for (SInt32 k = 1; k < count; k++) {
+            SInt32 j = (target - k + count) % count;
+            if (lines[j].endH == lines[target].startH && lines[j].endV == lines[target].startV) {
+                found = j;
+                break;
+            }
+        }
+        if (found < 0) return -1;
+        const CollectedLine &f = lines[found];
+        if (f.startH != f.endH) return found;
+        if (f.startH == lines[index].endH) return -1;
+        target = found;
+    }
+    return -1;
+}
+
+// The rectangle filler while tracing: every row of the run XORs [left, right + 1) into the
+// row's scan line, except that a run repeating the last one on the next row is entered once.
+static void AccumulatorFill(SInt16 left, SInt16 top, SInt16 right, SInt16 bottom) {
+    TraceRecord *t = gRgnDraw.trace;
+    if (!t || SInt32(left) > SInt32(right) + 1 || top > bottom) return;
+    AccumulatorRecord *acc = &t->acc;
+    if (acc->capacity + kAccumulatorGrowth > 32767) return;
+    SInt32 end = SInt32(right) + 1;
+    for (SInt32 row = top; row <= bottom; row++) {
+        if (left == acc->lastLeft && end == acc->lastRight && row == acc->lastRow + 1) {
+            acc->lastRow = row;
+            continue;
+        }
+        if (end > left && end <= kRgnMaxCoord && !XorIntoRow(acc, row, left, SInt16(end))) return;
+        acc->lastLeft = left;
+        acc->lastRight = end;
+        acc->lastRow = row;
+    }
+}
+
+// XORs [left, right) into the line of row, making, replacing or removing that line. False when
+// the region cannot grow.
+static Boolean XorIntoRow(AccumulatorRecord *acc, SInt32 row, SInt16 left, SInt16 right) {
+    static SInt16 merged[kMaxRgnWords];
+    SInt16 *data = (SInt16 *)*acc->rgn;
+    SInt32 words = acc->used / 2;
+    SInt32 pos = kRgnHeaderWords;
+    if (acc->cachedLine >= kRgnHeaderWords && acc->cachedLine < words - 1 && data[acc->cachedLine] <= row)
+        pos = acc->cachedLine;
+    while (data[pos] != kRgnEnd && data[pos] < row) {
+        while (data[++pos] != kRgnEnd) {
+        }
+        pos++;
+    }
+    SInt32 oldCount = 0;
+    Boolean exists = data[pos] == row;
+    if (exists)
+        while (data[pos + 1 + oldCount] != kRgnEnd) oldCount++;
+    const SInt16 add[2] = {left, right};
+    SInt32 n = 0, i = 0, k = 0;
+    const SInt16 *old = data + pos + 1;
+    while (i < oldCount || k < 2) {
+        if (i < oldCount && k < 2 && old[i] == add[k]) {
+            i++;
+            k++;
+        } else if (k >= 2 || (i < oldCount && old[i] < add[k])) {
+            merged[n++] = old[i++];
+        } else {
+            merged[n++] = add[k++];
+        }
+    }
+    SInt32 oldWords = exists ? oldCount + 2 : 0, newWords = n ? n + 2 : 0;
+    SInt32 newUsed = acc->used + 2 * (newWords - oldWords);
+    if (newUsed > kRgnMaxBytes) return false;
+    while (newUsed > acc->capacity) {
+        SetHandleSize((Handle)acc->rgn, UInt32(acc->capacity + kAccumulatorGrowth));
+        if (MemError() != noErr) return false;
+        acc->capacity += kAccumulatorGrowth;
+        data = (SInt16 *)*acc->rgn;
+    }
+    std::memmove(data + pos + newWords, data + pos + oldWords, size_t(words - pos - oldWords) * 2);
+    if (newWords) {
+        data[pos] = SInt16(row);
+        std::memcpy(data + pos + 1, merged, size_t(n) * 2);
+        data[pos + 1 + n] = kRgnEnd;
+    }
+    acc->used = newUsed;
+    acc->cachedLine = pos;
+    return true;
+}
+
+// Sizes the handle to the data, closes any state the lines leave open below the last line (so
+// that the region is always well formed) and normalises the box.
+static void FinishRegion(AccumulatorRecord *acc) {
+    RgnHandle rgn = acc->rgn;
+    SInt16 *data = (SInt16 *)*rgn;
+    SInt32 words = acc->used / 2;
+    std::vector<SInt16> open;
+    SInt32 lastRow = 0;
+    for (SInt32 pos = kRgnHeaderWords; data[pos] != kRgnEnd;) {
+        lastRow = data[pos++];
+        for (; data[pos] != kRgnEnd; pos++) open.push_back(data[pos]);
+        pos++;
+    }
+    std::sort(open.begin(), open.end());
+    std::vector<SInt16> state;
+    for (size_t i = 0; i < open.size(); i++) {
+        if (i + 1 < open.size() && open[i] == open[i + 1]) i++;
+        else state.push_back(open[i]);
+    }
+    if (!state.empty()) {
+        SInt32 needed = acc->used + 2 * SInt32(state.size() + 2);
+        if (needed > kRgnMaxBytes || lastRow >= kRgnMaxCoord) {
+            SetEmptyRgn(rgn);
+            return;
+        }
+        SetHandleSize((Handle)rgn, UInt32(needed));
+        if (MemError() != noErr) {
+            SetEmptyRgn(rgn);
+            return;
+        }
+        data = (SInt16 *)*rgn;
+        SInt32 pos = words - 1;
+        data[pos++] = SInt16(lastRow + 1);
+        for (SInt16 x : state) data[pos++] = x;
+        data[pos++] = kRgnEnd;
+        data[pos++] = kRgnEnd;
+        acc->used = needed;
+    }
+    SetHandleSize((Handle)rgn, UInt32(acc->used));
+    (*rgn)->rgnSize = SInt16(acc->used);
+    orva_calcule_BBox(rgn);
+}
+
+static void DrawRgn(RgnHandle rgn, ShapeVerb verb, UInt16 opcode, const Pattern *pat) {
+    GrafPtr port = qd.thePort;
+    if (!port || !rgn || !*rgn) return;
+    if (pat) port->fillPat = *pat;
+    if (port->picSave) {
+        if (pat) RecordPictAction(kPictOpFillPat, pat->pat, sizeof pat->pat);
+        RecordPictAction(opcode, *rgn, UInt32(OrvaRgnWords(rgn) * 2));
+    }
+    if (port->pnVis < 0) return;
+    OrvaPenAndColorState saved;
+    OrvaBeginVerb(verb, &saved);
+    OrvaFillRgn(rgn);
+    OrvaEndVerb(&saved);
+}
+
+// One stroke per segment, as high as the band.
+static void FillBand(void *context, SInt16 top, SInt16 bottom, const Seglist *state) {
+    GrafPtr port = (GrafPtr)context;
+    for (SInt32 i = 0; state[i] != kRgnEnd && state[i + 1] != kRgnEnd; i += 2)
+        OrvaLineHSized(state[i], top, SInt32(state[i + 1]) - 1, port->pnSize.h, SInt32(bottom) - top + port->pnSize.v - 1);
+}
+
+// The outline of a region with scan data: each line's inversion pairs as horizontal pieces, and
+// the boundaries of the state down to the next line as vertical pieces. Coordinates right of
+// the box's centre move one left, rows below it one up, so the outline stays inside.
+static void FrameScanLines(RgnHandle rgn) {
+    const Rect box = (*rgn)->rgnBBox;
+    SInt32 midX = (SInt32(box.left) + box.right) / 2, midY = (SInt32(box.top) + box.bottom) / 2;
+    auto adjustX = [midX](SInt32 x) { return x > midX ? x - 1 : x; };
+    auto adjustY = [midY](SInt32 y) { return y > midY ? y - 1 : y; };
+    SInt32 words = OrvaRgnWords(rgn);
+    // Drawing may move memory: the scan data is read from a copy.
+    std::vector<SInt16> copy((const SInt16 *)*rgn, (const SInt16 *)*rgn + words);
+    std::vector<SInt16> state;
+    std::vector<SInt16> next;
+    GrafPtr port = qd.thePort;
+    const SInt16 *data = copy.data();
+    for (SInt32 pos = kRgnHeaderWords; pos < words && data[pos] != kRgnEnd;) {
+        SInt32 row = data[pos++];
+        SInt32 start = pos;
+        while (pos < words && data[pos] != kRgnEnd) pos++;
+        for (SInt32 i = start; i + 1 < pos; i += 2)
+            OrvaLineHSized(adjustX(data[i]), adjustY(row), adjustX(data[i + 1]), port->pnSize.h, port->pnSize.v);
+        next.clear();
+        std::set_symmetric_difference(state.begin(), state.end(), data + start, data + pos, std::back_inserter(next));
+        state.swap(next);
+        pos++;
+        SInt32 nextRow = pos < words && data[pos] != kRgnEnd ? data[pos] : row;
+        if (nextRow <= row) continue;
+        for (SInt16 x : state) OrvaLineVSized(adjustX(x), adjustY(row), adjustY(nextRow - 1));
+    }
+}
+
+static void CollectBand(void *context, SInt16 top, SInt16 bottom, const Seglist *state) {
+    std::vector<CopyBand> *bands = (std::vector<CopyBand> *)context;
+    CopyBand band = {top, bottom, {}};
+    for (SInt32 i = 0; state[i] != kRgnEnd && state[i + 1] != kRgnEnd; i += 2) {
+        band.segments.push_back(state[i]);
+        band.segments.push_back(state[i + 1]);
+    }
+    bands->push_back(std::move(band));
+}
