@@ -20,6 +20,7 @@
 #include "platform/core/runtime.h"
 #include "platform/gtk/port_surfaces.h"
 #include "shape_scenes.h"
+#include "transfer_scenes.h"
 
 namespace {
 
@@ -133,9 +134,13 @@ void DrawTextSheet(GrafPtr port) {
 
 const SceneRow kScenes[] = {
     {"clip", 200, 200, DrawClip},
+    {"copybits", 640, 300, DrawCopyBitsScene},
     {"empty", 100, 100, DrawNothing},
+    {"ppat", 160, 100, DrawPixPatScene},
     {"regions", 400, 300, DrawRegionsScene},
     {"shapes", 800, 600, DrawShapesScene},
+    {"shapes8", 800, 600, DrawShapes8Scene},
+    {"shapesgray", 800, 600, DrawShapesGrayScene},
     {"text", 600, 400, DrawTextSheet},
 };
 

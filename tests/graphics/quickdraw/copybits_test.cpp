@@ -4,6 +4,7 @@
 // destinations, the clip, and hostile depths, rectangles and scales.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -367,6 +368,15 @@ TEST_F(CopyBitsTest, BitmapExpansionWritesOneBytePerPixel) {
     const UInt8 expected[4] = {9, 7, 7, 7};
     EXPECT_EQ(std::memcmp(out, expected, 4), 0);
     EXPECT_FALSE(OrvaBitmap2Mob(rows, 2, 0, 2, 2, out, 8, 7, 9));
+}
+
+TEST(CopyBitsScene, EqualsItsGolden) {
+    std::string png = TempFile("copybits.png");
+    int status = -1;
+    RunCommand(ToolPath("qdscene") + " copybits " + png, &status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(CompareWithGolden(png, "copybits.png", 1), "");
+    std::remove(png.c_str());
 }
 
 }  // namespace
