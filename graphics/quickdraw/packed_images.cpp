@@ -36,6 +36,7 @@ struct RowWalkRecord {
 
 static Boolean NextRow(RowWalkRecord *walk, SInt32 rowBytes, const UInt8 **packed, SInt32 *length);
 static const UInt8 *SkipRows(const UInt8 *data, const UInt8 *end, SInt32 rowBytes, SInt32 height);
+static Boolean RowsFit(const UInt8 *data, const UInt8 *end, SInt32 rowBytes, SInt32 height);
 static const UInt8 *PutPictureBands(const UInt8 *data, const UInt8 *end, const PixMap *map, const Rect *srcRect,
                                     const Rect *dstRect, SInt16 mode, SInt32 bandRows);
 static Ptr NewQuietPtr(UInt64 bytes);
@@ -143,6 +144,7 @@ const UInt8 *PutPicture(const UInt8 *data, const UInt8 *end, const BitMap *bits,
         if (rows < height) return PutPictureBands(data, end, &map, srcRect, dstRect, mode, SInt32(std::max<SInt64>(rows, 1)));
     }
     UInt64 bytes = UInt64(height) * UInt64(rowBytes);
+    if (!RowsFit(data, end, rowBytes, height)) return end;
     if (bytes > UInt64(kMaxUnpackedImageBytes)) return SkipRows(data, end, rowBytes, height);
     Ptr buffer = NewQuietPtr(bytes);
     if (!buffer) return nullptr;
@@ -175,6 +177,7 @@ const UInt8 *PutPicture24Bits(const UInt8 *data, const UInt8 *end, const PixMap 
     SInt64 slot = std::max<SInt64>(rowBytes, pixmap->packType == kWordPackType ? 2 * SInt64(width) : planes * SInt64(width));
     UInt64 bytes = UInt64(slot) * UInt64(height);
     Boolean known = pixmap->packType == kDirectPackType || pixmap->packType == kWordPackType;
+    if (!RowsFit(data, end, rowBytes, height)) return end;
     if (!known || width <= 0 || bytes > UInt64(kMaxUnpackedImageBytes)) return SkipRows(data, end, rowBytes, height);
     Ptr rows = NewQuietPtr(bytes);
     SInt32 *produced = (SInt32 *)NewQuietPtr(UInt64(height) * sizeof(SInt32));
@@ -282,6 +285,13 @@ static const UInt8 *SkipRows(const UInt8 *data, const UInt8 *end, SInt32 rowByte
     for (SInt32 y = 0; y < height; y++)
         if (!NextRow(&walk, rowBytes, &packed, &length)) return end;
     return walk.p;
+}
+
+// Whether the data can hold the rows at all: raw rows whole, packed rows at least their
+// lengths. Checked before the rows are given memory.
+static Boolean RowsFit(const UInt8 *data, const UInt8 *end, SInt32 rowBytes, SInt32 height) {
+    SInt64 least = SInt64(height) * (rowBytes < kPackedRowMinBytes ? rowBytes : (rowBytes > kPackedByteCountLimit ? 2 : 1));
+    return least <= end - data;
 }
 
 // Bands of bandRows rows of the bounds, each drawn with the source rectangle cut to it and the

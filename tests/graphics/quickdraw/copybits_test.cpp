@@ -305,6 +305,28 @@ TEST_F(CopyBitsTest, IndexedAndSixteenBitSourcesReadThroughTheirTables) {
     DisposeHandle((Handle)table);
 }
 
+TEST_F(CopyBitsTest, CallersPixelMapsAreWrittenInPlaceOrLeftAlone) {
+    ASSERT_TRUE(StartColorsForTests());
+    GrafPtr current = Port(8, 8, kWhite), src = Source(2, 1, {kRed, kBlue});
+    SetPort(current);
+    Rect r = {0, 0, 1, 2};
+    std::vector<UInt8> direct(8, 0);
+    PixMap map32 = RawPixMap(&direct, 8, 2, 1, 32);
+    CopyBits(&src->portBits, (const BitMap *)&map32, &r, &r, srcCopy, nullptr);
+    const UInt8 expected[8] = {0, 0, 255, 0, 255, 0, 0, 0};  // blue, green, red, spare
+    EXPECT_EQ(std::memcmp(direct.data(), expected, 8), 0);
+    std::vector<UInt8> indexed(2, 0);
+    PixMap map8 = RawPixMap(&indexed, 2, 2, 1, 8, OrvaDefault8BitsColorTable);
+    CopyBits(&src->portBits, (const BitMap *)&map8, &r, &r, srcCopy, nullptr);
+    const RGBColor red = {0xFFFF, 0, 0};
+    EXPECT_EQ(indexed[0], UInt8(Color2Index(&red)));
+    std::vector<UInt8> one = {0x5A};
+    BitMap bits = RawBitMap(&one, 1, 8, 1);
+    CopyBits(&src->portBits, &bits, &r, &r, srcCopy, nullptr);
+    EXPECT_EQ(one[0], 0x5A);  // 1-bit destinations are left as they are
+    EXPECT_EQ(StorePixel(current, 0, 0), kWhite);
+}
+
 TEST_F(CopyBitsTest, ColumnsPastTheSourcesRightEdgeLeaveTheDestination) {
     GrafPtr src = Port(4, 4, kRed), dst = Port(8, 4, kBlue);
     // Equal size, reaching 2 columns past the source: those stay.
