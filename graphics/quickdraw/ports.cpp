@@ -8,6 +8,7 @@
 
 #include "graphics/pictures/pictures.h"
 #include "graphics/quickdraw/color.h"
+#include "graphics/quickdraw/cursors.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/pixel_writers.h"
 #include "graphics/quickdraw/rects.h"
@@ -108,7 +109,10 @@ void OrvaInitGraf(void *, SInt16 hardware) {
     OrvaMajSkinDir();
     InitTheme();
     CursHandle arrow = _GetCursor(0);
-    if (arrow && *arrow && GetHandleSize((Handle)arrow) >= sizeof(Cursor)) std::memcpy(&qd.arrow, *arrow, sizeof(Cursor));
+    if (arrow && *arrow && GetHandleSize((Handle)arrow) >= sizeof(Cursor)) {
+        std::memcpy(&qd.arrow, *arrow, sizeof(Cursor));
+        _SetCursor(&qd.arrow);
+    }
     std::atexit(out_orva);
     OrvaInitTimeMgr();
     init_orva();

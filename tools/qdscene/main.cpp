@@ -22,6 +22,7 @@
 #include "platform/gtk/port_surfaces.h"
 #include "shape_scenes.h"
 #include "textedit_scene.h"
+#include "transfer_scenes.h"
 
 namespace {
 
@@ -135,9 +136,13 @@ void DrawTextSheet(GrafPtr port) {
 
 const SceneRow kScenes[] = {
     {"clip", 200, 200, DrawClip},
+    {"copybits", 640, 300, DrawCopyBitsScene},
     {"empty", 100, 100, DrawNothing},
+    {"ppat", 160, 100, DrawPixPatScene},
     {"regions", 400, 300, DrawRegionsScene},
     {"shapes", 800, 600, DrawShapesScene},
+    {"shapes8", 800, 600, DrawShapes8Scene},
+    {"shapesgray", 800, 600, DrawShapesGrayScene},
     {"text", 600, 400, DrawTextSheet},
     {"textedit", 400, 300, DrawTextEditScene},
 };
