@@ -258,6 +258,7 @@ static RgnHandle ReadRegion(const Player *p, const PictFieldRecord *field) {
         for (i++; i < words && w[i] != kRgnEnd; i++) w[i] = PictClampCoord(RoundH(p, w[i]));
         i++;
     }
+    (*rgn)->rgnBBox = MapRect(p, (*rgn)->rgnBBox);
     // Rows or points that a reduction made meet are no longer a valid region: nothing is drawn.
     if (!OrvaRegionIsValid(rgn)) SetEmptyRgn(rgn);
     else orva_calcule_BBox(rgn);
