@@ -559,21 +559,18 @@ static void PlayFontName(Player *p, const PictOpRecord *op) {
 
 // Bit, pixel and direct images. Bit images are drawn by PutPicture and recorded here as one
 // BitsRect; direct images are drawn and recorded by PutPicture24Bits through CopyBits.
-static Boolean PlayImage(Player *p, const PictOpRecord *op) {
-    const PictWalkRecord *w = &p->walk;
+Boolean OrvaPictReadImage(const PictWalkRecord *w, const PictOpRecord *op, PictImageRecord *image) {
+    std::memset(image, 0, sizeof *image);
     Boolean direct = op->opcode >= kPictOpDirectBitsRect;
-    Boolean masked = (op->opcode & 1) != 0;
     const PictFieldRecord *f = op->fields;
+    PixMap &map = image->map;
     SInt32 i = direct ? 1 : 0;  // rowBytes
-    PixMap map;
-    std::memset(&map, 0, sizeof map);
     map.rowBytes = SInt16(OrvaPictWord(w, f[i].offset));
     i++;
-    CTabHandle table = nullptr;
-    Boolean isPixMap = f[i].kind == kFieldPixMap;
+    image->isPixMap = f[i].kind == kFieldPixMap;
     UInt32 at = f[i].offset;
     map.bounds = OrvaPictRect(w, at);
-    if (isPixMap) {
+    if (image->isPixMap) {
         map.pmVersion = SInt16(OrvaPictWord(w, at + 8));
         map.packType = SInt16(OrvaPictWord(w, at + 10));
         map.packSize = OrvaPictLong(w, at + 12);
@@ -589,8 +586,9 @@ static Boolean PlayImage(Player *p, const PictOpRecord *op) {
         if (!direct) {
             const PictFieldRecord &t = f[i++];
             SInt32 entries = SInt32(t.length - 8) / 8;
-            table = (CTabHandle)NewHandle(UInt32(offsetof(ColorTable, ctTable) + sizeof(ColorSpec) * size_t(entries ? entries : 1)));
-            if (!table) return true;
+            CTabHandle table =
+                (CTabHandle)NewHandle(UInt32(offsetof(ColorTable, ctTable) + sizeof(ColorSpec) * size_t(entries ? entries : 1)));
+            if (!table) return false;
             (*table)->ctSeed = OrvaPictLong(w, t.offset);
             (*table)->ctFlags = SInt16(OrvaPictWord(w, t.offset + 4));
             (*table)->ctSize = SInt16(entries - 1);
@@ -608,12 +606,29 @@ static Boolean PlayImage(Player *p, const PictOpRecord *op) {
         map.cmpSize = 1;
         i++;
     }
-    Rect src = OrvaPictRect(w, f[i].offset), dstRect = MapRect(p, OrvaPictRect(w, f[i + 1].offset));
-    SInt16 mode = SInt16(OrvaPictWord(w, f[i + 2].offset));
+    image->src = OrvaPictRect(w, f[i].offset);
+    image->dst = OrvaPictRect(w, f[i + 1].offset);
+    image->mode = SInt16(OrvaPictWord(w, f[i + 2].offset));
     i += 3;
+    if (op->opcode & 1) image->mask = &f[i++];
+    image->rows = w->bytes + f[i].offset;
+    image->rowsLength = f[i].length;
+    return true;
+}
+
+static Boolean PlayImage(Player *p, const PictOpRecord *op) {
+    const PictWalkRecord *w = &p->walk;
+    Boolean direct = op->opcode >= kPictOpDirectBitsRect;
+    PictImageRecord image;
+    if (!OrvaPictReadImage(w, op, &image)) return true;
+    PixMap &map = image.map;
+    CTabHandle table = map.pmTable;
+    Boolean isPixMap = image.isPixMap;
+    Rect src = image.src, dstRect = MapRect(p, image.dst);
+    SInt16 mode = image.mode;
     RgnHandle savedClip = nullptr;
-    if (masked) {
-        RgnHandle mask = ReadRegion(p, &f[i++]);
+    if (image.mask) {
+        RgnHandle mask = ReadRegion(p, image.mask);
         savedClip = NewRgn();
         if (mask && savedClip) {
             GetClip(savedClip);
@@ -625,8 +640,7 @@ static Boolean PlayImage(Player *p, const PictOpRecord *op) {
         }
         DisposeRgn(mask);
     }
-    const PictFieldRecord &rows = f[i];
-    const UInt8 *data = w->bytes + rows.offset, *end = data + rows.length;
+    const UInt8 *data = image.rows, *end = data + image.rowsLength;
     if (direct) {
         PutPicture24Bits(data, end, &map, &src, &dstRect, mode);
     } else {
@@ -669,7 +683,7 @@ static Boolean PlayImage(Player *p, const PictOpRecord *op) {
             add(&dstRect, 8);
             add(&mode, 2);
             RecordPictAction(kPictOpBitsRect, ops.data(), UInt32(ops.size()));
-            RecordPictAction(kPictOpAppend, data, rows.length);
+            RecordPictAction(kPictOpAppend, data, image.rowsLength);
         }
     }
     if (savedClip) {
