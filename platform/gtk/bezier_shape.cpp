@@ -39,5 +39,5 @@ void SystemDependantBezierShape(GrafPtr port, const BezierPoint *points, SInt32 
     }
     cairo_set_antialias(cr, former);
     cairo_restore(cr);
-    cairo_surface_flush(port->surface);
+    if (port->surface) cairo_surface_flush(port->surface);
 }
