@@ -3,13 +3,17 @@
 // playback into a recording port, CloseRgn of recorded outlines, and hostile pictures.
 #include <gtest/gtest.h>
 
+#include <cairo.h>
+
 #include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "graphics/pictures/cairo_player.h"
 #include "graphics/pictures/pict_format.h"
+#include "graphics/pictures/pict_rewriter.h"
 #include "graphics/pictures/pictures.h"
 #include "graphics/pictures/player.h"
 #include "graphics/quickdraw/pen.h"
@@ -436,6 +440,7 @@ TEST_F(Player, HostilePicturesPlayOrEndWithOneMessage) {
     KillPicture(own);
     KillPicture(curved);
     std::mt19937 rng(9);
+    cairo_surface_t *page = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 60, 40);
     for (int i = 0; i < 5000; i++) {
         std::vector<UInt8> bytes = seeds[size_t(i) % seeds.size()];
         int kind = i % 4;
@@ -456,10 +461,22 @@ TEST_F(Player, HostilePicturesPlayOrEndWithOneMessage) {
         EXPECT_EQ(qd.thePort, &played);
         PictInfo info;
         GetPictInfo(pic, &info);
+        CapturedErrors().clear();
+        cairo_t *cr = cairo_create(page);
+        GTKTracePicture(pic, cr, 60, 40);
+        cairo_destroy(cr);
+        EXPECT_LE(CapturedErrors().size(), 1u) << "mutation " << i;
+        EXPECT_EQ(qd.thePort, &played);
+        PicHandle adapted = AdaptePicture(pic, 1, 3);
+        if (adapted) {
+            DrawPicture(adapted, &frame);
+            KillPicture(adapted);
+        }
         CvtPict2MacPict(pic, false);
         DrawPicture(pic, &frame);
         KillPicture(pic);
     }
+    cairo_surface_destroy(page);
     CapturedErrors().clear();
 }
 
