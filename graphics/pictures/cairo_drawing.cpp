@@ -7,6 +7,7 @@
 
 #include <cairo.h>
 
+#include "graphics/pictures/player.h"
 #include "graphics/quickdraw/pen.h"
 #include "platform/gtk/port_surfaces.h"
 
@@ -254,4 +255,9 @@ void SystemDependantSetClipRgn(double x0, double y0, double x1, double y1, RgnHa
     cairo_new_path(cr);
     OrvaForEachRgnBand(rgn, AddClipBand, &c);
     cairo_clip(cr);
+}
+
+Boolean SystemDependantPrintPicture(PicHandle picture, const Rect *r) {
+    DrawPicture(picture, r);
+    return true;
 }

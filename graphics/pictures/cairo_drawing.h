@@ -4,7 +4,7 @@
 // their rectangle. Main thread only: one graphic context at a time.
 #pragma once
 
-#include "graphics/quickdraw/ports.h"
+#include "graphics/pictures/pictures.h"
 
 struct CairoPictState {
     cairo_t *context;
@@ -45,5 +45,7 @@ void SystemDependantPolygon(Boolean stroke, const double *points, SInt32 count);
 void SystemDependantRGBForeColor(const RGBColor *c);
 void SystemDependantRGBBackColor(const RGBColor *c);
 void SystemDependantSetPattern(const Pattern *pat);
+// Plays picture into r of the current port (DrawPicture); true.
+Boolean SystemDependantPrintPicture(PicHandle picture, const Rect *r);
 // Clips to the rectangle and, for a non-rectangular region, to its bands mapped onto it.
 void SystemDependantSetClipRgn(double x0, double y0, double x1, double y1, RgnHandle rgn);
