@@ -389,6 +389,19 @@ TEST_F(Player, BitImagesAreRecordedOnceAndDirectImagesOnce) {
     KillPicture(inner);
 }
 
+TEST_F(Player, DirtyAreasReachTheCaller) {
+    Rect frame = {0, 0, 120, 120};
+    PicHandle pic = Record(ExactScene, 1, frame);
+    SetPort(&played);
+    std::memset(played.dirty, 0, sizeof played.dirty);
+    DrawPicture(pic, &frame);
+    Rect all = {0, 0, 0, 0};
+    for (const Rect &d : played.dirty) _UnionRect(&all, &d, &all);
+    EXPECT_LE(all.top, 12);
+    EXPECT_GE(all.bottom, 100);
+    KillPicture(pic);
+}
+
 TEST_F(Player, ACallerWithoutBufferGetsOne) {
     Rect frame = {0, 0, 120, 120};
     PicHandle pic = Record(ExactScene, 1, frame);
