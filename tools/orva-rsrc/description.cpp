@@ -10,6 +10,7 @@
 #include <set>
 #include <utility>
 
+#include "image_resources.h"
 #include "platform/core/text_encodings.h"
 
 namespace {
@@ -69,6 +70,12 @@ bool ItemFile(Parser *p, const ItemRow &row, DescribedResource *r);
 bool ItemStrList(Parser *p, const ItemRow &row, DescribedResource *r);
 bool ItemText(Parser *p, const ItemRow &row, DescribedResource *r);
 bool ItemPalette(Parser *p, const ItemRow &row, DescribedResource *r);
+bool ItemCursor(Parser *p, const ItemRow &row, DescribedResource *r);
+bool ItemPixPat(Parser *p, const ItemRow &row, DescribedResource *r);
+bool ItemColorCursor(Parser *p, const ItemRow &row, DescribedResource *r);
+bool ReadNumbers(Parser *p, int count, long long low, long long high, long long *values, const char *what);
+bool ReadArt(Parser *p, CursorArt *art);
+bool ReadImage(Parser *p, IndexedImage *image);
 void PutNumber(std::vector<UInt8> *data, unsigned long long value, int width);
 bool AsStrList(const std::vector<UInt8> &data, std::vector<std::string> *strings);
 bool AsPalette(const std::vector<UInt8> &data, std::vector<unsigned> *components);
@@ -84,7 +91,8 @@ const ItemRow kItems[] = {
     {"cstr.sjis", ItemString, kCSjis, false}, {"hex", ItemHex, 0, false},
     {"rect", ItemRect, 0, false},      {"file", ItemFile, 0, false},
     {"strlist", ItemStrList, 0, false}, {"text", ItemText, 0, false},
-    {"pltt", ItemPalette, 0, false},
+    {"pltt", ItemPalette, 0, false},   {"curs", ItemCursor, 0, false},
+    {"ppat", ItemPixPat, 0, false},    {"crsr", ItemColorCursor, 0, false},
 };
 
 // 'pltt': a 16-byte header holding the count, then 16-byte entries whose first three words are
@@ -132,6 +140,12 @@ std::string DescribeResources(const std::vector<DescribedResource> &resources) {
                 out += "\n        " + std::to_string(components[i]) + " " + std::to_string(components[i + 1]) + " " +
                        std::to_string(components[i + 2]);
             out += "\n";
+        } else if (r.type == FourCC("CURS") && !DescribeCursor(r.data).empty()) {
+            out += DescribeCursor(r.data);
+        } else if (r.type == FourCC("ppat") && !DescribePixPat(r.data).empty()) {
+            out += DescribePixPat(r.data);
+        } else if (r.type == FourCC("crsr") && !DescribeColorCursor(r.data).empty()) {
+            out += DescribeColorCursor(r.data);
         } else if (r.type == FourCC("TEXT")) {
             out += "    text";
             size_t start = 0;
@@ -444,6 +458,88 @@ bool ItemPalette(Parser *p, const ItemRow &, DescribedResource *r) {
         r->data.insert(r->data.end(), kPaletteEntry - 6, 0);
     }
     return true;
+}
+
+// 'CURS': hot spot v h, then 16 rows of art.
+bool ItemCursor(Parser *p, const ItemRow &, DescribedResource *r) {
+    long long hot[2];
+    CursorArt art;
+    std::string error;
+    if (!ReadNumbers(p, 2, -32768, 32767, hot, "curs needs the hot spot: v h")) return false;
+    art.hotV = int(hot[0]);
+    art.hotH = int(hot[1]);
+    int line = p->token.line;
+    if (!ReadArt(p, &art)) return false;
+    return LayOutCursor(art, &r->data, &error) || Fail(p, line, error);
+}
+
+// 'ppat': width height depth, then colors and the rows of pixels.
+bool ItemPixPat(Parser *p, const ItemRow &, DescribedResource *r) {
+    long long size[3];
+    IndexedImage image;
+    std::string error;
+    if (!ReadNumbers(p, 3, 1, kMaxPatternSide, size, "ppat needs width, height and bits a pixel")) return false;
+    image.width = int(size[0]);
+    image.height = int(size[1]);
+    image.depth = int(size[2]);
+    int line = p->token.line;
+    if (!ReadImage(p, &image)) return false;
+    return LayOutPixPat(image, &r->data, &error) || Fail(p, line, error);
+}
+
+// 'crsr': hot spot v h and depth, 16 rows of art, then colors and 16 rows of 16 pixels.
+bool ItemColorCursor(Parser *p, const ItemRow &, DescribedResource *r) {
+    long long hot[2], depth;
+    CursorArt art;
+    IndexedImage image;
+    std::string error;
+    if (!ReadNumbers(p, 2, -32768, 32767, hot, "crsr needs the hot spot: v h") ||
+        !ReadNumbers(p, 1, 1, 8, &depth, "crsr needs bits a pixel after the hot spot"))
+        return false;
+    art.hotV = int(hot[0]);
+    art.hotH = int(hot[1]);
+    image.width = image.height = kCursorSide;
+    image.depth = int(depth);
+    int line = p->token.line;
+    if (!ReadArt(p, &art) || !ReadImage(p, &image)) return false;
+    return LayOutColorCursor(art, image, &r->data, &error) || Fail(p, line, error);
+}
+
+bool ReadNumbers(Parser *p, int count, long long low, long long high, long long *values, const char *what) {
+    for (int i = 0; i < count; i++) {
+        if (p->token.kind != Token::kWord || !ParseNumber(p->token.word, low, high, &values[i]))
+            return Fail(p, p->token.line, what);
+        Advance(p);
+    }
+    return true;
+}
+
+bool ReadArt(Parser *p, CursorArt *art) {
+    while (p->token.kind == Token::kString && int(art->rows.size()) < kCursorSide) {
+        std::string row;
+        for (const Piece &piece : p->token.pieces) row += piece.bytes;
+        art->rows.push_back(row);
+        Advance(p);
+    }
+    return p->error.empty();
+}
+
+bool ReadImage(Parser *p, IndexedImage *image) {
+    if (p->token.kind != Token::kWord || p->token.word != "colors")
+        return Fail(p, p->token.line, "expected colors: red green blue of each entry");
+    Advance(p);
+    while (p->token.kind == Token::kWord && (isdigit(UInt8(p->token.word[0])) || p->token.word[0] == '-')) {
+        long long value;
+        if (!ReadNumbers(p, 1, 0, 65535, &value, "a colour component is 0 to 65535")) return false;
+        image->colors.push_back(unsigned(value));
+    }
+    while (p->token.kind == Token::kString && int(image->rows.size()) < image->height) {
+        std::string row;
+        for (const Piece &piece : p->token.pieces) row += piece.bytes;
+        image->rows.push_back(row);
+        Advance(p);
+    }
+    return p->error.empty();
 }
 
 void PutNumber(std::vector<UInt8> *data, unsigned long long value, int width) {

@@ -36,7 +36,7 @@ std::string Text(const PictWalkRecord *walk, const PictFieldRecord &f) {
 
 // One operand field as text.
 std::string Field(const PictWalkRecord *walk, const PictFieldRecord &f) {
-    char text[96];
+    char text[160];
     UInt32 at = f.offset;
     switch (f.kind) {
         case kFieldByte: std::snprintf(text, sizeof text, "%u", walk->bytes[at]); break;
@@ -66,9 +66,10 @@ std::string Field(const PictWalkRecord *walk, const PictFieldRecord &f) {
         case kFieldData:
         case kFieldRows: std::snprintf(text, sizeof text, "%u bytes", f.length); break;
         case kFieldPixMap:
-            std::snprintf(text, sizeof text, "bounds %s pixelType %d pixelSize %d cmpCount %d hRes %d vRes %d",
-                          Rect4(walk, at).c_str(), OrvaPictWord(walk, at + 24), OrvaPictWord(walk, at + 26),
-                          OrvaPictWord(walk, at + 28), OrvaPictLong(walk, at + 16) >> 16, OrvaPictLong(walk, at + 20) >> 16);
+            std::snprintf(text, sizeof text, "bounds %s packType %d pixelType %d pixelSize %d cmpCount %d hRes %d vRes %d",
+                          Rect4(walk, at).c_str(), OrvaPictWord(walk, at + 10), OrvaPictWord(walk, at + 24),
+                          OrvaPictWord(walk, at + 26), OrvaPictWord(walk, at + 28), OrvaPictLong(walk, at + 16) >> 16,
+                          OrvaPictLong(walk, at + 20) >> 16);
             break;
         case kFieldColorTable: std::snprintf(text, sizeof text, "%d entries", OrvaPictWord(walk, at + 6) + 1); break;
     }
