@@ -2,6 +2,7 @@
 // Goals: recording a page-like scene and playing it at 1x into a 2000 x 2000 port takes at most
 // 2x drawing the scene directly; DrawPicture of that recording at 2x at most 1.3x drawing the
 // doubled scene directly.
+#include "ratio_reporter.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -99,25 +100,9 @@ void BM_Play2x(benchmark::State &state) {
 }
 BENCHMARK(BM_Play2x)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        Ratio("record + play 1x / draw", "BM_RecordAndPlay1x", "BM_DrawScene", 2.0);
-        Ratio("play 2x / draw doubled", "BM_Play2x", "BM_DrawDoubledScene", 1.3);
-    }
-
-private:
-    std::map<std::string, double> times_;
-    void Ratio(const char *label, const char *ours, const char *reference, double goal) {
-        if (!times_.count(ours) || !times_.count(reference) || times_[reference] <= 0) return;
-        double ratio = times_[ours] / times_[reference];
-        std::printf("%-36s %6.3f (goal <= %.1f) %s\n", label, ratio, goal, ratio <= goal ? "met" : "MISSED");
-    }
+const std::vector<RatioGoal> kGoals = {
+    {"record + play 1x / draw", "BM_RecordAndPlay1x", "BM_DrawScene", 2.0},
+    {"play 2x / draw doubled", "BM_Play2x", "BM_DrawDoubledScene", 1.3},
 };
 
 }  // namespace
@@ -127,7 +112,7 @@ int main(int argc, char **argv) {
     orvaSettings.pluginFlag = 1;
     OrvaSetMainThread();
     OrvaInitGraf(&qd, 1);
-    RatioReporter reporter;
+    RatioReporter reporter(kGoals);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     return 0;
 }

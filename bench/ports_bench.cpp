@@ -3,6 +3,7 @@
 // rectangles within 2000 x 2000, take at most the time of AND/OR-ing the same shapes as
 // 2000 x 2000 byte masks; recording 100,000 _LineTo takes at most 4x appending the same opcode
 // bytes to a std::vector<uint8_t>.
+#include "ratio_reporter.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -119,35 +120,10 @@ void BM_VectorAppend(benchmark::State &state) {
 }
 BENCHMARK(BM_VectorAppend)->Unit(benchmark::kMillisecond);
 
-// Prints each goal's ratio of real times after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime() * Seconds(run.time_unit);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        Ratio("SectRgn / mask AND", "BM_SectRgn", "BM_MaskAnd", 1.0);
-        Ratio("_UnionRgn / mask OR", "BM_UnionRgn", "BM_MaskOr", 1.0);
-        Ratio("recording _LineTo / vector append", "BM_RecordLineTo", "BM_VectorAppend", 4.0);
-    }
-
-private:
-    std::map<std::string, double> times_;
-    static double Seconds(benchmark::TimeUnit unit) {
-        switch (unit) {
-            case benchmark::kNanosecond: return 1e-9;
-            case benchmark::kMicrosecond: return 1e-6;
-            case benchmark::kMillisecond: return 1e-3;
-            default: return 1.0;
-        }
-    }
-    void Ratio(const char *label, const char *ours, const char *reference, double goal) {
-        if (!times_.count(ours) || !times_.count(reference) || times_[reference] <= 0) return;
-        double ratio = times_[ours] / times_[reference];
-        std::printf("%-36s %6.3f (goal <= %.0f) %s\n", label, ratio, goal, ratio <= goal ? "met" : "MISSED");
-    }
+const std::vector<RatioGoal> kGoals = {
+    {"SectRgn / mask AND", "BM_SectRgn", "BM_MaskAnd", 1.0},
+    {"_UnionRgn / mask OR", "BM_UnionRgn", "BM_MaskOr", 1.0},
+    {"recording _LineTo / vector append", "BM_RecordLineTo", "BM_VectorAppend", 4.0},
 };
 
 }  // namespace
@@ -160,7 +136,7 @@ int main(int argc, char **argv) {
     GrafPort port;
     std::memset(&port, 0, sizeof port);
     OpenPort(&port);
-    RatioReporter reporter;
+    RatioReporter reporter(kGoals);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     ClosePort(&port);
     return 0;

@@ -3,6 +3,7 @@
 // most 2x memset of its 16 MB with the black pattern and 4x with the gray one; PaintOval of a
 // 1000 x 1000 oval at most 1.5x PaintRect of its box; _PaintRgn of a region made of 200
 // rectangles at most 1.5x PaintRect of each of them.
+#include "ratio_reporter.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -100,36 +101,11 @@ void BM_PaintEachRect(benchmark::State &state) {
 }
 BENCHMARK(BM_PaintEachRect)->Unit(benchmark::kMillisecond);
 
-// Prints each goal's ratio of real times after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime() * Seconds(run.time_unit);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        Ratio("PaintRect black / memset", "BM_PaintRectBlack", "BM_Memset", 2.0);
-        Ratio("PaintRect gray / memset", "BM_PaintRectGray", "BM_Memset", 4.0);
-        Ratio("PaintOval / PaintRect of its box", "BM_PaintOval", "BM_PaintOvalBox", 1.5);
-        Ratio("_PaintRgn / PaintRect of each piece", "BM_PaintRgn", "BM_PaintEachRect", 1.5);
-    }
-
-private:
-    std::map<std::string, double> times_;
-    static double Seconds(benchmark::TimeUnit unit) {
-        switch (unit) {
-            case benchmark::kNanosecond: return 1e-9;
-            case benchmark::kMicrosecond: return 1e-6;
-            case benchmark::kMillisecond: return 1e-3;
-            default: return 1.0;
-        }
-    }
-    void Ratio(const char *label, const char *ours, const char *reference, double goal) {
-        if (!times_.count(ours) || !times_.count(reference) || times_[reference] <= 0) return;
-        double ratio = times_[ours] / times_[reference];
-        std::printf("%-38s %6.3f (goal <= %.1f) %s\n", label, ratio, goal, ratio <= goal ? "met" : "MISSED");
-    }
+const std::vector<RatioGoal> kGoals = {
+    {"PaintRect black / memset", "BM_PaintRectBlack", "BM_Memset", 2.0},
+    {"PaintRect gray / memset", "BM_PaintRectGray", "BM_Memset", 4.0},
+    {"PaintOval / PaintRect of its box", "BM_PaintOval", "BM_PaintOvalBox", 1.5},
+    {"_PaintRgn / PaintRect of each piece", "BM_PaintRgn", "BM_PaintEachRect", 1.5},
 };
 
 }  // namespace
@@ -142,7 +118,7 @@ int main(int argc, char **argv) {
     std::memset(&gPort, 0, sizeof gPort);
     OpenPort(&gPort);
     PortSize(kSide, kSide);
-    RatioReporter reporter;
+    RatioReporter reporter(kGoals);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     ClosePort(&gPort);
     return 0;

@@ -3,6 +3,7 @@
 // (the layout and the redraw of what changed, with the line on screen) takes at most 1/20 of one
 // full TECalText of that text; TEUpdate of a 40-line view takes at most 1.5x _DrawText of the
 // same 40 lines at the same places.
+#include "ratio_reporter.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -100,34 +101,9 @@ void BM_DrawText40Lines(benchmark::State &state) {
 }
 BENCHMARK(BM_DrawText40Lines)->Unit(benchmark::kMicrosecond);
 
-// Prints each goal's ratio of real times after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime() * Seconds(run.time_unit);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        Ratio("typing one character / full TECalText", "BM_TypeInTheMiddle", "BM_FullCalText", 1.0 / 20);
-        Ratio("TEUpdate of 40 lines / _DrawText of them", "BM_Update40Lines", "BM_DrawText40Lines", 1.5);
-    }
-
-private:
-    std::map<std::string, double> times_;
-    static double Seconds(benchmark::TimeUnit unit) {
-        switch (unit) {
-            case benchmark::kNanosecond: return 1e-9;
-            case benchmark::kMicrosecond: return 1e-6;
-            case benchmark::kMillisecond: return 1e-3;
-            default: return 1.0;
-        }
-    }
-    void Ratio(const char *label, const char *ours, const char *reference, double goal) {
-        if (!times_.count(ours) || !times_.count(reference) || times_[reference] <= 0) return;
-        double ratio = times_[ours] / times_[reference];
-        std::printf("%-44s %6.3f (goal <= %.3f) %s\n", label, ratio, goal, ratio <= goal ? "met" : "MISSED");
-    }
+const std::vector<RatioGoal> kGoals = {
+    {"typing one character / full TECalText", "BM_TypeInTheMiddle", "BM_FullCalText", 1.0 / 20},
+    {"TEUpdate of 40 lines / _DrawText of them", "BM_Update40Lines", "BM_DrawText40Lines", 1.5},
 };
 
 }  // namespace
@@ -147,7 +123,7 @@ int main(int argc, char **argv) {
     Rect view = (*warm)->viewRect;
     TEUpdate(&view, warm);
     TEDispose(warm);
-    RatioReporter reporter;
+    RatioReporter reporter(kGoals);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     ClosePort(&gPort);
     return 0;

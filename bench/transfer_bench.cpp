@@ -4,6 +4,7 @@
 // 1500 x 1500 at most 1.2x a plain loop applying the bilinear formula; PutPicture24Bits of a
 // packed 1000 x 1000 32-bit image at most 3x unpacking its rows alone plus one memcpy of the
 // result.
+#include "ratio_reporter.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -154,35 +155,10 @@ void BM_UnpackRowsAndCopy(benchmark::State &state) {
 }
 BENCHMARK(BM_UnpackRowsAndCopy)->Unit(benchmark::kMillisecond);
 
-// Prints each goal's ratio of real times after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime() * Seconds(run.time_unit);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        Ratio("CopyBits 1:1 / memcpy", "BM_CopyBits1To1", "BM_Memcpy16MB", 1.5);
-        Ratio("CopyBits bilinear / plain loop", "BM_CopyBitsBilinear", "BM_BilinearReference", 1.2);
-        Ratio("PutPicture24Bits / unpack + memcpy", "BM_PutPicture24Bits", "BM_UnpackRowsAndCopy", 3.0);
-    }
-
-private:
-    std::map<std::string, double> times_;
-    static double Seconds(benchmark::TimeUnit unit) {
-        switch (unit) {
-            case benchmark::kNanosecond: return 1e-9;
-            case benchmark::kMicrosecond: return 1e-6;
-            case benchmark::kMillisecond: return 1e-3;
-            default: return 1.0;
-        }
-    }
-    void Ratio(const char *label, const char *ours, const char *reference, double goal) {
-        if (!times_.count(ours) || !times_.count(reference) || times_[reference] <= 0) return;
-        double ratio = times_[ours] / times_[reference];
-        std::printf("%-36s %6.3f (goal <= %.1f) %s\n", label, ratio, goal, ratio <= goal ? "met" : "MISSED");
-    }
+const std::vector<RatioGoal> kGoals = {
+    {"CopyBits 1:1 / memcpy", "BM_CopyBits1To1", "BM_Memcpy16MB", 1.5},
+    {"CopyBits bilinear / plain loop", "BM_CopyBitsBilinear", "BM_BilinearReference", 1.2},
+    {"PutPicture24Bits / unpack + memcpy", "BM_PutPicture24Bits", "BM_UnpackRowsAndCopy", 3.0},
 };
 
 }  // namespace
@@ -192,7 +168,7 @@ int main(int argc, char **argv) {
     orvaSettings.pluginFlag = 1;
     OrvaSetMainThread();
     OrvaInitGraf(&qd, 1);
-    RatioReporter reporter;
+    RatioReporter reporter(kGoals);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     return 0;
 }
