@@ -22,6 +22,19 @@ for demo in "$build"/tools/orva-demo-*; do
   echo "== $name"
   xvfb-run -a -s "-screen 0 1280x1024x24" "$demo" "$out/$name"
 done
+# Every QuickDraw scene drawn into a PNG, and the page scene printed into a PDF.
+if [ -x "$build/tools/qdscene" ]; then
+  found=1
+  echo "== qdscene"
+  mkdir -p "$out/qdscene"
+  scenes=$("$build/tools/qdscene" 2>&1 | sed -n 's/^scenes: //p' || true)
+  for scene in $scenes; do
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tools/qdscene" "$scene" "$out/qdscene/$scene.png" \
+      >"$out/qdscene/$scene.txt" 2>&1
+  done
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tools/qdscene" page --print "$out/qdscene/page.pdf" >/dev/null 2>&1 || true
+  echo "drew: $scenes"
+fi
 if [ $found = 0 ]; then
   echo "Built everything in $build; no demonstration tool exists yet."
 fi
