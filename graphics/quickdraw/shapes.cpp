@@ -9,6 +9,7 @@
 #include "graphics/pictures/pictures.h"
 #include "graphics/quickdraw/color.h"
 #include "graphics/quickdraw/raster.h"
+#include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/region_drawing.h"
 
 UInt8 HiliteMode = 0x80;
@@ -40,8 +41,23 @@ const VerbRow kVerbRows[] = {
     {kVerbHilite, kPatKeep, kPixNone, kHilite, false},
 };
 
+// Consecutive runs of a line that cover the same visible pixels (a pen larger than the clip
+// makes thousands of them) are drawn once, twice never for an inverting mode, as often as they
+// came for a blending one: the pixels end the same.
+struct RunBatchRecord {
+    Boolean direct;     // every run goes straight to the raster core
+    Boolean parity;     // drawing twice undoes drawing once
+    Boolean repeat;     // every run counts
+    Rect clip;          // the effective clip's box, local coordinates
+    SInt32 left, top, right, bottom;  // the pending run, cut to the clip box
+    SInt32 count;
+};
+
 }  // namespace
 
+static void BeginBatch(RunBatchRecord *batch);
+static void BatchRun(RunBatchRecord *batch, SInt32 h1, SInt32 v, SInt32 h2, SInt32 penWidth, SInt32 penHeight);
+static void FlushBatch(RunBatchRecord *batch);
 static void DrawSteepLine(SInt32 x0, SInt32 y0, SInt32 x1, SInt32 y1);
 static void DrawShallowLine(SInt32 x0, SInt32 y0, SInt32 x1, SInt32 y1);
 static void RecordRect(UInt16 opcode, const Rect *r);
@@ -195,21 +211,28 @@ void orva_EraseBar(SInt16 left, SInt16 top, SInt16 right, SInt16 bottom) {
 // One vertical run per column: the row where each column ends follows the line's slope in
 // 17.15 fixed point, rounded from half a pixel below.
 static void DrawSteepLine(SInt32 x0, SInt32 y0, SInt32 x1, SInt32 y1) {
+    GrafPtr port = qd.thePort;
+    RunBatchRecord batch;
+    BeginBatch(&batch);
     SInt64 step = SInt64(y1 - y0) * kFixedOne / std::abs(x1 - x0);
     SInt64 acc = SInt64(y0) * kFixedOne + kRoundHalf;
     SInt32 y = y0, dx = x1 > x0 ? 1 : -1;
     for (SInt32 x = x0;; x += dx) {
         acc += step;
         SInt32 n = SInt32(std::min<SInt64>(acc >> 15, y1));
-        OrvaLineVSized(x, y, n == y ? y : n - 1);
+        SInt32 end = n == y ? y : n - 1;
+        BatchRun(&batch, x, std::min(y, end), x, port->pnSize.h, std::abs(end - y) + port->pnSize.v);
         y = n;
         if (x == x1) break;
     }
+    FlushBatch(&batch);
 }
 
 // One horizontal run per row, from where the previous row's run stopped.
 static void DrawShallowLine(SInt32 x0, SInt32 y0, SInt32 x1, SInt32 y1) {
     GrafPtr port = qd.thePort;
+    RunBatchRecord batch;
+    BeginBatch(&batch);
     SInt64 step = SInt64(std::abs(x1 - x0)) * kFixedOne / (y1 - y0);
     SInt64 acc = SInt64(x0) * kFixedOne + kRoundHalf;
     SInt32 x = x0;
@@ -218,16 +241,61 @@ static void DrawShallowLine(SInt32 x0, SInt32 y0, SInt32 x1, SInt32 y1) {
         if (x1 < x0) {
             acc -= step;
             n = SInt32(std::max<SInt64>(acc >> 15, x1));
-            if (n == x) OrvaLineHSized(n, y, n, port->pnSize.h, port->pnSize.v);
-            else OrvaLineHSized(n + 1, y, x, port->pnSize.h, port->pnSize.v);
+            if (n == x) BatchRun(&batch, n, y, n, port->pnSize.h, port->pnSize.v);
+            else BatchRun(&batch, n + 1, y, x, port->pnSize.h, port->pnSize.v);
         } else {
             acc += step;
             n = SInt32(std::min<SInt64>(acc >> 15, x1));
-            if (n == x) OrvaLineHSized(n, y, n, port->pnSize.h, port->pnSize.v);
-            else OrvaLineHSized(x, y, n - 1, port->pnSize.h, port->pnSize.v);
+            if (n == x) BatchRun(&batch, n, y, n, port->pnSize.h, port->pnSize.v);
+            else BatchRun(&batch, x, y, n - 1, port->pnSize.h, port->pnSize.v);
         }
         x = n;
     }
+    FlushBatch(&batch);
+}
+
+// Runs are batched only where the raster core would clip them to a box and fill them: not
+// while a region is being built, nor through a pixel pattern.
+static void BeginBatch(RunBatchRecord *batch) {
+    GrafPtr port = qd.thePort;
+    std::memset(batch, 0, sizeof *batch);
+    OrvaRecalculeRgnClip();
+    batch->direct = port->rgnSave || port->pnPixPat || !OrvaRgnClip || !*OrvaRgnClip;
+    if (batch->direct) return;
+    SInt16 mode = port->pnMode;
+    Boolean blend = (mode & 0xFB) == 32, invert = (mode & 3) == 2;
+    batch->parity = (mode & 0x80) || (invert && !blend && port->depth == 24);
+    batch->repeat = !batch->parity && (blend || invert);
+    batch->clip = (*OrvaRgnClip)->rgnBBox;
+    _OffsetRect(&batch->clip, port->portBits.bounds.left, port->portBits.bounds.top);
+}
+
+static void BatchRun(RunBatchRecord *batch, SInt32 h1, SInt32 v, SInt32 h2, SInt32 penWidth, SInt32 penHeight) {
+    if (batch->direct || batch->repeat) {
+        OrvaLineHSized(h1, v, h2, penWidth, penHeight);
+        return;
+    }
+    SInt32 left = std::max<SInt32>(std::min(h1, h2), batch->clip.left);
+    SInt32 right = std::min<SInt32>(std::max(h1, h2) + penWidth - 1, batch->clip.right - 1);
+    SInt32 top = std::max<SInt32>(v, batch->clip.top), bottom = std::min<SInt32>(v + penHeight - 1, batch->clip.bottom - 1);
+    if (left > right || top > bottom) return;
+    if (batch->count && left == batch->left && right == batch->right && top == batch->top && bottom == batch->bottom) {
+        batch->count++;
+        return;
+    }
+    FlushBatch(batch);
+    batch->left = left;
+    batch->right = right;
+    batch->top = top;
+    batch->bottom = bottom;
+    batch->count = 1;
+}
+
+static void FlushBatch(RunBatchRecord *batch) {
+    if (batch->count == 0) return;
+    if (!batch->parity || (batch->count & 1))
+        OrvaLineHSized(batch->left, batch->top, batch->right, 1, batch->bottom - batch->top + 1);
+    batch->count = 0;
 }
 
 static void RecordRect(UInt16 opcode, const Rect *r) {
