@@ -297,8 +297,10 @@ UInt32 SystemDependantPlaySound(Handle riffData, Boolean async) {
 }
 
 UInt32 SystemDependantStopSound() {
+    // Taking section 0 waits for a running tick; a tick after this finds no device and
+    // does not re-arm. The task leaves the queue outside the section, so that the timer
+    // thread can be joined when nothing else uses it.
     StartTimerCriticalSection();
-    RmvTime(&gOut.task);
     snd_pcm_t *pcm = gOut.pcm;
     UInt8 *buffer = gOut.buffer;
     bool finished = gOut.finished;
@@ -307,7 +309,8 @@ UInt32 SystemDependantStopSound() {
     gOut.size = gOut.position = 0;
     gOut.finished = false;
     EndTimerCriticalSection();
-    // The task is out of the queue and no tick runs: the device and buffer are ours alone.
+    RmvTime(&gOut.task);
+    // No tick can reach the device or the buffer any more: they are ours alone.
     Close(pcm, finished);
     free(buffer);
     return 1;

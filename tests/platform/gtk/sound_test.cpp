@@ -241,7 +241,8 @@ TEST_F(Sound, AsynchronousPlayReturnsAtOnceAndTheWriterFinishesIt) {
     EXPECT_LT(SystemDependantGetTickCountMs() - before, 400u);
     EXPECT_TRUE(Busy());
     SystemDependantSleepMs(400);
-    EXPECT_TRUE(Busy());
+    // Half a second of sound: still busy, unless a loaded machine slept far too long.
+    if (SystemDependantGetTickCountMs() - before < 450) EXPECT_TRUE(Busy());
     bool done = false;
     for (int i = 0; i < 300 && !done; i++) {
         SystemDependantSleepMs(10);
