@@ -242,7 +242,9 @@ TEST_F(Sound, AsynchronousPlayReturnsAtOnceAndTheWriterFinishesIt) {
     EXPECT_TRUE(Busy());
     SystemDependantSleepMs(400);
     // Half a second of sound: still busy, unless a loaded machine slept far too long.
-    if (SystemDependantGetTickCountMs() - before < 450) EXPECT_TRUE(Busy());
+    if (SystemDependantGetTickCountMs() - before < 450) {
+        EXPECT_TRUE(Busy());
+    }
     bool done = false;
     for (int i = 0; i < 300 && !done; i++) {
         SystemDependantSleepMs(10);
