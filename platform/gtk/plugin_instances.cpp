@@ -11,6 +11,7 @@
 #include "platform/core/time_manager.h"
 #include "platform/gtk/event_pump.h"
 #include "platform/gtk/keyboard_mouse.h"
+#include "platform/gtk/platform_windows.h"
 #include "platform/gtk/port_surfaces.h"
 
 namespace {
@@ -149,25 +150,13 @@ void OrvaPluginGetXYWindow(OrvaPluginID id, SInt16 *h, SInt16 *v) {
     if (v) *v = p && p->window ? p->window->port.screenV : 0;
 }
 
-void SystemDependantGetWindowFrame(WindowPtr window, Rect *frame) {
-    *frame = Rect{0, 0, 0, 0};
-    if (!window) return;
-    if (OrvaIsPlugin() && orvaSettings.instanceRect) {
-        orvaSettings.instanceRect(window->platformWindow, frame);
-        return;
-    }
-    const GrafPort &port = window->port;
-    *frame = Rect{port.screenV, port.screenH, SInt16(port.screenV + port.portRect.bottom - port.portRect.top),
-                  SInt16(port.screenH + port.portRect.right - port.portRect.left)};
-}
-
 void OrvaPluginGetRect(OrvaPluginID id, Rect *rect) {
     if (!rect) return;
     *rect = Rect{0, 0, 0, 0};
     OrvaPluginInstance *p = OrvaGetPluginInstance(id);
     if (!p || !p->window || !p->window->platformWindow) return;
     Rect frame;
-    SystemDependantGetWindowFrame(p->window, &frame);
+    SystemDependantGetWindowFrame(p->window->platformWindow, &frame);
     *rect = Rect{0, 0, SInt16(frame.bottom - frame.top), SInt16(frame.right - frame.left)};
 }
 
@@ -179,7 +168,7 @@ void OrvaPluginCheckResize(OrvaPluginID id, Boolean positionOnly) {
     WindowPtr w = p->window;
     GrafPort &port = w->port;
     Rect frame;
-    SystemDependantGetWindowFrame(w, &frame);
+    SystemDependantGetWindowFrame(w->platformWindow, &frame);
     SInt32 width = frame.right - frame.left, height = frame.bottom - frame.top;
     // A browser rectangle of no size still gives a 1 x 1 port.
     if (width < 1) width = 1;

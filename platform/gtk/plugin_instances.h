@@ -33,7 +33,5 @@ void OrvaPluginCheckResize(OrvaPluginID id, Boolean positionOnly);
 OSErr OrvaInitPluginSystem();
 SInt16 OrvaExitPluginSystem();
 UInt32 OrvaPluginInstanceCount();
-// The frame of a window on the screen; for a plug-in window the browser's rectangle.
-void SystemDependantGetWindowFrame(WindowPtr window, Rect *frame);
 // The text size of the loading face for a port of that size (diagnostics and tests).
 SInt16 OrvaPluginLoadingTextSize(SInt16 width, SInt16 height);
