@@ -53,6 +53,7 @@ GtkWidget *SystemDependantCreatePhysicalWindow(WindowPtr window, const Rect *rec
     gtk_window_move(gw, rect->left, rect->top);
     SInt32 width = rect->right - rect->left, height = rect->bottom - rect->top;
     gtk_window_set_default_size(gw, width > 0 ? width : 1, height > 0 ? height : 1);
+    gtk_window_resize(gw, width > 0 ? width : 1, height > 0 ? height : 1);
     gtk_widget_realize(widget);
     GTKSetWindowEvents(window, widget);
     return widget;
