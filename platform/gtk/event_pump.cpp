@@ -98,15 +98,7 @@ gboolean OnDelete(GtkWidget *, GdkEvent *, gpointer) {
 gboolean OnIgnored(GtkWidget *, GdkEvent *, gpointer) { return TRUE; }
 
 void OnCommit(GtkIMContext *context, const gchar *text, gpointer) {
-    glong units = 0;
-    gunichar2 *utf16 = text ? g_utf8_to_utf16(text, -1, nullptr, &units, nullptr) : nullptr;
-    for (glong i = 0; utf16 && i < units; i++) {
-        UInt8 roman = UnicodeCharToMacRoman(utf16[i]);
-        UInt32 message = UInt32(utf16[i]) << 16 | UInt32(gLastScanCode) << 8 | roman;
-        PostEvent(3, message);
-        PostEvent(4, message);
-    }
-    g_free(utf16);
+    OrvaPostCommittedText(text);
     gtk_im_context_reset(context);
 }
 
@@ -150,6 +142,18 @@ UInt32 OrvaGtkKeyMessage(const GdkEventKey *event) {
         unicode = character;
     }
     return UInt32(unicode) << 16 | UInt32(scan) << 8 | character;
+}
+
+void OrvaPostCommittedText(const char *text) {
+    glong units = 0;
+    gunichar2 *utf16 = text ? g_utf8_to_utf16(text, -1, nullptr, &units, nullptr) : nullptr;
+    for (glong i = 0; utf16 && i < units; i++) {
+        UInt8 roman = UnicodeCharToMacRoman(utf16[i]);
+        UInt32 message = UInt32(utf16[i]) << 16 | UInt32(gLastScanCode) << 8 | roman;
+        PostEvent(3, message);
+        PostEvent(4, message);
+    }
+    g_free(utf16);
 }
 
 void OrvaSetProcessWindowMessages(Boolean on) { gProcessWindowMessages = on; }

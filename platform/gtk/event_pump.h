@@ -24,6 +24,9 @@ SInt16 SystemDependantGetAutoKey();
 void SystemDependantPosteLigneDeCommande();
 // The key message of a key press: (unicode << 16) | (scan code << 8) | character.
 UInt32 OrvaGtkKeyMessage(const GdkEventKey *event);
+// Posts a key-down and key-up pair per UTF-16 unit of committed input-method text (UTF-8;
+// text that is not valid UTF-8 posts nothing).
+void OrvaPostCommittedText(const char *text);
 // Where wheel turns go: null restores OrvaProcessWheelMouse. Test seam.
 void OrvaSetWheelHandler(Boolean (*handler)(SInt16 delta));
 // How many focus checks ran (diagnostics).

@@ -73,6 +73,7 @@ Boolean gHasFocus = kTrue;
 SInt32 gLastCursorType = -1;
 
 Boolean GdkPointerState(SInt16 *h, SInt16 *v, UInt32 *mask) {
+    if (!gdk_display_get_default()) return kFalse;
     GdkWindow *root = gdk_get_default_root_window();
     if (!root) return kFalse;
     gint x = 0, y = 0;

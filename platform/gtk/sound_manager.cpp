@@ -7,6 +7,7 @@
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/time_manager.h"
+#include "platform/gtk/event_pump.h"
 #include "toolbox/toolbox_services.h"
 
 namespace {
@@ -252,6 +253,7 @@ OSErr SndPlay(SndChannelPtr chan, Handle sndHandle, Boolean async) {
 }
 
 OSErr SndChannelStatus(SndChannelPtr, SInt16, SCStatus *status) {
+    SystemDependantDoEvent();
     StartTimerCriticalSection();
     bool queued = gQueue.qHead != nullptr;
     EndTimerCriticalSection();

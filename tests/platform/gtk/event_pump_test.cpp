@@ -109,6 +109,24 @@ TEST_F(Pump, WheelAndCloseRequests) {
     EXPECT_TRUE(gtk_widget_get_mapped(window));  // the window stays
 }
 
+TEST_F(Pump, CommittedTextPostsOnePairPerUtf16Unit) {
+    Key(GDK_KEY_PRESS, 'a', 38, 0, "a");  // the scan code of the last key press goes along
+    Drain();
+    OrvaPostCommittedText("\xC3\xA9\xF0\x9D\x84\x9E");  // e acute, then a character outside the BMP
+    std::vector<EventRecord> events = Drain();
+    ASSERT_EQ(events.size(), 6u);
+    EXPECT_EQ(events[0].what, 3);
+    EXPECT_EQ(events[0].message, 0x00E9008Eu);  // unit, scan code 0, MacRoman 0x8E
+    EXPECT_EQ(events[1].what, 4);
+    EXPECT_EQ(events[2].message >> 16, 0xD834u);
+    EXPECT_EQ(events[4].message >> 16, 0xDD1Eu);
+    OrvaPostCommittedText("\xC3");  // cut short: nothing
+    OrvaPostCommittedText("");
+    OrvaPostCommittedText(nullptr);
+    EXPECT_TRUE(Drain().empty());
+    GTKUpdateKeyState(65535, 0, 0);
+}
+
 TEST_F(Pump, FocusChangesTakeSixChecks) {
     OrvaSetProcessWindowMessages(kFalse);
     gReads = 0;
