@@ -5,7 +5,10 @@
 
 #include <vector>
 
+#include "graphics/quickdraw/rects.h"
+#include "graphics/quickdraw/regions.h"
 #include "platform/core/runtime.h"
+#include "platform/gtk/port_surfaces.h"
 #include "platform/core/time_manager.h"
 #include "platform/gtk/event_pump.h"
 #include "platform/gtk/plugin_instances.h"
@@ -202,4 +205,59 @@ void GTKSetPhysicalWindowShape(WindowPtr window, SInt32 width, SInt32 height) {
     }
     last->width = width;
     last->height = height;
+}
+
+void SystemDependantSetWindowFrame(void *platformWindow, SInt16 left, SInt16 top, SInt16 width, SInt16 height,
+                                   Boolean resize, Rect *outFrame) {
+    if (outFrame) *outFrame = Rect{0, 0, 0, 0};
+    if (OrvaIsPlugin()) return;
+    GtkWidget *widget = Widget(platformWindow);
+    if (!widget || !GTK_IS_WINDOW(widget)) return;
+    if (resize && width > 0 && height > 0) gtk_window_resize(GTK_WINDOW(widget), width, height);
+    gtk_window_move(GTK_WINDOW(widget), left, top);
+    if (outFrame) *outFrame = Rect{top, left, SInt16(top + height), SInt16(left + width)};
+}
+
+void OrvaMoveAndSizeWindow(WindowPtr window, const Rect *contentRect, Boolean, Boolean, Boolean force, Boolean) {
+    if (!window || !contentRect) return;
+    OrvaProcessUnderMouse(nullptr, nullptr, 0, 0);
+    GrafPort &port = window->port;
+    SInt32 oldWidth = port.portRect.right - port.portRect.left, oldHeight = port.portRect.bottom - port.portRect.top;
+    SInt32 width = contentRect->right - contentRect->left, height = contentRect->bottom - contentRect->top;
+    if (width < 1) width = 1;
+    if (height < 1) height = 1;
+    bool resizing = force || width != oldWidth || height != oldHeight;
+    bool moving = force || contentRect->left != port.screenH || contentRect->top != port.screenV;
+    if (!resizing && !moving) return;
+    Rect oldFrame = {SInt16(port.screenV - port.marginTop), SInt16(port.screenH - port.marginLeft),
+                     SInt16(port.screenV + oldHeight + port.marginBottom),
+                     SInt16(port.screenH + oldWidth + port.marginRight)};
+    Rect newFrame = {SInt16(contentRect->top - port.marginTop), SInt16(contentRect->left - port.marginLeft),
+                     SInt16(contentRect->top + height + port.marginBottom),
+                     SInt16(contentRect->left + width + port.marginRight)};
+    if (resizing) {
+        OrvaPortSize(&port, SInt16(width), SInt16(height), 0, 0, kFalse);
+        port.portRect = Rect{0, 0, SInt16(height), SInt16(width)};
+        port.portBits.bounds = port.portRect;
+        if (port.visRgn) RectRgn(port.visRgn, &port.portRect);
+        if (window->windowDefProc) {
+            window->windowDefProc(0, window, 2, 0);
+            window->windowDefProc(0, window, 0, 0);
+        }
+    }
+    // Old and new frame, relative to the new frame's top-left, into the first dirty slot.
+    Rect a = oldFrame, b = newFrame, both;
+    _OffsetRect(&a, SInt16(-newFrame.left), SInt16(-newFrame.top));
+    _OffsetRect(&b, SInt16(-newFrame.left), SInt16(-newFrame.top));
+    _UnionRect(&a, &b, &both);
+    _UnionRect(&port.dirty[0], &both, &port.dirty[0]);
+    if (moving) {
+        if (!window->strucRgn) window->strucRgn = NewRgn();
+        if (window->strucRgn) RectRgn(window->strucRgn, &newFrame);
+        port.screenV = contentRect->top;
+        port.screenH = contentRect->left;
+    }
+    SystemDependantSetWindowFrame(window->platformWindow, newFrame.left, newFrame.top,
+                                  SInt16(newFrame.right - newFrame.left), SInt16(newFrame.bottom - newFrame.top),
+                                  resizing ? kTrue : kFalse, nullptr);
 }

@@ -22,3 +22,13 @@ void SystemDependantSetWindowShape(WindowPtr window, SInt16 kind, const SInt16 p
 // with g_free; null for a width or height of 0, or no rounded corner.
 UInt8 *OrvaBuildWindowShapeMask(const SInt16 shape[7], SInt32 width, SInt32 height, SInt32 *rowBytes);
 void GTKSetPhysicalWindowShape(WindowPtr window, SInt32 width, SInt32 height);
+
+// Moves (left, top) and, when resize is set, sizes the platform window; nothing in the
+// plug-in. outFrame gets the frame extents when given.
+void SystemDependantSetWindowFrame(void *platformWindow, SInt16 left, SInt16 top, SInt16 width, SInt16 height,
+                                   Boolean resize, Rect *outFrame);
+// Brings the window's content to contentRect (screen coordinates): resizes the port when the
+// size differs, moves the platform window, and leaves the union of the old and the new frame
+// in the port's first dirty rectangle (relative to the new frame).
+void OrvaMoveAndSizeWindow(WindowPtr window, const Rect *contentRect, Boolean redraw, Boolean scrollBars,
+                           Boolean force, Boolean drawers);

@@ -5,7 +5,10 @@
 #include <string.h>
 
 #include "platform/core/runtime.h"
+#include "graphics/quickdraw/ports.h"
+#include "graphics/quickdraw/rects.h"
 #include "platform/gtk/platform_windows.h"
+#include "support/quickdraw_support.h"
 
 namespace {
 
@@ -52,6 +55,29 @@ TEST_F(Windows, ScreenRectangleIsTheMonitor) {
     SystemDependantGetScreenRect(&screen);
     EXPECT_EQ(screen.right, 1280);
     EXPECT_EQ(screen.bottom, 1024);
+}
+
+TEST_F(Windows, MoveLeavesBothFramesInTheFirstDirtyRectangle) {
+    StartQuickDrawForTests();
+    orvaSettings.pluginFlag = 0;
+    Rect bounds = {100, 100, 150, 180};
+    WindowPtr w = NewWindow(nullptr, &bounds, nullptr, kTrue, 0, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
+    ASSERT_NE(w, nullptr);
+    for (Rect &slot : w->port.dirty) slot = Rect{0, 0, 0, 0};
+    Rect moved = {120, 90, 170, 170};  // 10 left, 20 down, same size
+    OrvaMoveAndSizeWindow(w, &moved, kFalse, kTrue, kFalse, kTrue);
+    EXPECT_EQ(w->port.screenV, 120);
+    EXPECT_EQ(w->port.screenH, 90);
+    const Rect &d = w->port.dirty[0];
+    EXPECT_EQ(d.left, 0);
+    EXPECT_EQ(d.top, -20);
+    EXPECT_EQ(d.right, 90);
+    EXPECT_EQ(d.bottom, 50);
+    Rect same = moved;
+    w->port.dirty[0] = Rect{0, 0, 0, 0};
+    OrvaMoveAndSizeWindow(w, &same, kFalse, kTrue, kFalse, kTrue);
+    EXPECT_TRUE(EmptyRect(&w->port.dirty[0]));  // nothing moved
+    DisposeWindow(w);
 }
 
 TEST(WindowShapes, CornersAreCutAndLargeRadiiStayInsideTheMask) {
