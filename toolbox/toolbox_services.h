@@ -283,6 +283,9 @@ void GetMouse(Point *where);  // current port's local coordinates
 void lit_mouse(Point *where);  // global coordinates
 UInt16 Button();               // bit 0 the main button
 Boolean StillDown();
+// Test seam: StillDown answers hook() (which may move the pointer with OrvaSetMousePos), so
+// that mouse tracking can be scripted. Null restores the button.
+void OrvaSetStillDownHook(Boolean (*hook)());
 void OrvaSetMousePos(Point where, Boolean move);  // global coordinates
 void GetKeys(KeyMap keys);
 UniChar OrvaGetLastUnicodeKey();

@@ -79,13 +79,17 @@ void FillOval(const Rect *r, const Pattern *pat) {
     if (pat) OvalVerb(r, kVerbFill, kPictOpFrameOval + kPictVerbFill, pat);
 }
 
-// The region traced from the frame is both what is inverted and what an open picture gets.
+// The region traced from a frame is both what is inverted and what an open picture gets. The
+// frame traced is that of r a pixel larger, which lies on the oval of r itself, so that the
+// pixels inverted are those PaintOval paints.
 void InvertOval(const Rect *r) {
     GrafPtr port = qd.thePort;
     if (!port || !r || (port->pnVis < 0 && !port->picSave)) return;
     RgnHandle rgn = NewRgn();
     if (!rgn) return;
     Rect copy = *r;
+    if (copy.bottom < 32767) copy.bottom++;
+    if (copy.right < 32767) copy.right++;
     OrvaTraceRgn(rgn, TraceFrameOval, &copy);
     if (port->picSave) RecordPictAction(kPictOpFrameRgn + kPictVerbInvert, *rgn, UInt32(OrvaRgnWords(rgn) * 2));
     PaintTraced(rgn, kVerbInvert);
@@ -185,6 +189,10 @@ static Boolean OvalRows(SInt32 top, SInt32 left, SInt32 bottom, SInt32 right, Ov
     }
     if (o->oy) o->x[1] = std::max(o->x[1], SInt32(x));
     else o->x[0] = SInt32(x);
+    // With an even width a half-width of 0 still covers the two middle columns, as 1 does;
+    // saying so keeps the frame from entering those columns twice.
+    if (o->ox)
+        for (SInt32 &v : o->x) v = std::max<SInt32>(v, 1);
     return true;
 }
 
@@ -193,9 +201,33 @@ static void RunH(SInt32 h1, SInt32 v, SInt32 h2) {
     OrvaLineHSized(h1, v, h2, port->pnSize.h, port->pnSize.v);
 }
 
+// Row by row from the top; with a pen one pixel high, rows of equal width go out as one run.
 static void FillOvalRows(const OvalRecord &o) {
-    for (SInt32 y = o.b; y >= o.lastY; y--) RunH(o.cx - o.x[size_t(y)], o.cy - y, o.cx - o.ox + o.x[size_t(y)]);
-    for (SInt32 y = 1; y <= o.b; y++) RunH(o.cx - o.x[size_t(y)], o.cy - o.oy + y, o.cx - o.ox + o.x[size_t(y)]);
+    GrafPtr port = qd.thePort;
+    Boolean merge = port->pnSize.v == 1;
+    SInt32 runX = -1, runTop = 0, runRows = 0;
+    auto flush = [&]() {
+        if (runRows) OrvaLineHSized(o.cx - runX, runTop, o.cx - o.ox + runX, port->pnSize.h, runRows);
+        runRows = 0;
+    };
+    auto row = [&](SInt32 y, SInt32 v) {
+        SInt32 x = o.x[size_t(y)];
+        if (!merge) {
+            RunH(o.cx - x, v, o.cx - o.ox + x);
+            return;
+        }
+        if (runRows && x == runX && v == runTop + runRows) {
+            runRows++;
+            return;
+        }
+        flush();
+        runX = x;
+        runTop = v;
+        runRows = 1;
+    };
+    for (SInt32 y = o.b; y >= o.lastY; y--) row(y, o.cy - y);
+    for (SInt32 y = 1; y <= o.b; y++) row(y, o.cy - o.oy + y);
+    flush();
 }
 
 // The boundary: the top and bottom rows whole, then on each side a run wherever the half-width
@@ -208,6 +240,16 @@ static void FrameOvalRows(const OvalRecord &o) {
     FrameOvalSide(o, false, true);
     FrameOvalSide(o, true, true);
     RunH(o.cx - xb, o.cy - o.oy + o.b, o.cx - o.ox + xb);
+    // A traced region enters each run as a change on its own row. The centre row of an odd
+    // height opens the columns beyond the rows next to it, and the lower half must close them
+    // again on the row below: a change the tracing alone sees, as it draws no pixel.
+    SInt32 x0 = o.x[0], x1 = o.b >= 1 ? o.x[1] : x0;
+    if (!o.oy && qd.thePort->rgnSave && x0 > x1) {
+        OrvaTraceChangesOnly(true);
+        RunH(o.cx - x0, o.cy + 1, o.cx - x1 - 1);
+        RunH(o.cx - o.ox + x1 + 1, o.cy + 1, o.cx - o.ox + x0);
+        OrvaTraceChangesOnly(false);
+    }
 }
 
 static void FrameOvalSide(const OvalRecord &o, Boolean right, Boolean bottom) {

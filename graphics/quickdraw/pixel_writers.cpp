@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cairo.h>
 #include <cstring>
+#include <vector>
 
 #include "graphics/quickdraw/color.h"
 #include "platform/core/runtime.h"
@@ -36,6 +37,11 @@ struct Pen24Record {
     UInt8 invert;                   // 0xFF when the pattern is inverted, else 0
 };
 
+// The rows of one fill for each of the pattern's eight rows, made on first use.
+struct PatternRowsRecord {
+    std::vector<UInt32> rows[8];
+};
+
 }  // namespace
 
 static Boolean CutToSurface(GrafPtr port, SInt32 left, SInt32 top, SInt32 right, SInt32 bottom, SpanRecord *span);
@@ -43,7 +49,8 @@ static void BeginWrite(GrafPtr port);
 static void EndWrite(GrafPtr port, const SpanRecord *span);
 static UInt8 *PixelAddress(GrafPtr port, SInt32 x, SInt32 y);
 static UInt32 Rgb24(const RGBColor *c);
-static void FillRow24(UInt32 *p, SInt32 x0, SInt32 count, UInt8 bits, const Pen24Record *pen);
+static void FillRow24(UInt32 *p, SInt32 x0, SInt32 count, UInt8 bits, const Pen24Record *pen, std::vector<UInt32> *row);
+static void SolidRow(UInt32 *p, SInt32 count, UInt32 pixel);
 static void BlendRow24(UInt32 *p, SInt32 x0, SInt32 count, UInt8 bits, const Pen24Record *pen);
 static UInt32 BlendPixel(UInt32 s, UInt32 d, UInt32 w);
 static void FillRect8(GrafPtr port, const SpanRecord *span);
@@ -80,6 +87,7 @@ void WindowRectangleHardAss24(GrafPtr port, SInt32 left, SInt32 top, SInt32 righ
     if (!(pen.mode & kModeHilite) && (pen.mode & 3) == kModeBic && (pen.mode & 0xFB) != kModeBlend) return;
     BeginWrite(port);
     SInt32 count = span.right - span.left + 1;
+    PatternRowsRecord rows;
     for (SInt32 y = span.top; y <= span.bottom; y++) {
         UInt32 *p = (UInt32 *)PixelAddress(port, span.left, y);
         UInt8 bits = UInt8(port->pnPat.pat[y & 7] ^ pen.invert);
@@ -92,7 +100,7 @@ void WindowRectangleHardAss24(GrafPtr port, SInt32 left, SInt32 top, SInt32 righ
         } else if ((pen.mode & 0xFB) == kModeBlend) {
             if (bits) BlendRow24(p, span.left, count, bits, &pen);
         } else {
-            FillRow24(p, span.left, count, bits, &pen);
+            FillRow24(p, span.left, count, bits, &pen, &rows.rows[y & 7]);
         }
     }
     EndWrite(port, &span);
@@ -156,15 +164,27 @@ static UInt8 *PixelAddress(GrafPtr port, SInt32 x, SInt32 y) {
 static UInt32 Rgb24(const RGBColor *c) { return UInt32(c->red >> 8) << 16 | UInt32(c->green >> 8) << 8 | (c->blue >> 8); }
 
 // One row of copy, or or xor: the pattern byte repeats every 8 pixels from the buffer's origin.
-static void FillRow24(UInt32 *p, SInt32 x0, SInt32 count, UInt8 bits, const Pen24Record *pen) {
+// A copy of a mixed pattern byte copies a row made once per pattern row and call.
+static void FillRow24(UInt32 *p, SInt32 x0, SInt32 count, UInt8 bits, const Pen24Record *pen, std::vector<UInt32> *made) {
     SInt16 op = pen->mode & 3;
     if (op == 0 && (bits == 0xFF || bits == 0)) {
-        std::fill(p, p + count, bits ? pen->fore : pen->back);
+        SolidRow(p, count, bits ? pen->fore : pen->back);
         return;
     }
     if (op != 0 && bits == 0) return;
     if (op == 1 && bits == 0xFF) {
-        std::fill(p, p + count, pen->fore);
+        SolidRow(p, count, pen->fore);
+        return;
+    }
+    if (op == 0) {
+        std::vector<UInt32> &row = *made;
+        if (row.empty()) {
+            row.resize(size_t(count));
+            for (SInt32 i = 0; i < count && i < 8; i++) row[size_t(i)] = (bits & (0x80 >> ((x0 + i) & 7))) ? pen->fore : pen->back;
+            for (SInt32 done = 8; done < count; done *= 2)
+                std::memcpy(&row[size_t(done)], &row[0], size_t(std::min(done, count - done)) * 4);
+        }
+        std::memcpy(p, row.data(), size_t(count) * 4);
         return;
     }
     for (SInt32 i = 0; i < count; i++) {
@@ -172,6 +192,12 @@ static void FillRow24(UInt32 *p, SInt32 x0, SInt32 count, UInt8 bits, const Pen2
         if (op == 0) p[i] = set ? pen->fore : pen->back;
         else if (set) p[i] = op == 1 ? pen->fore : p[i] ^ kRgbMask;
     }
+}
+
+// Black and white fill with a byte fill; the spare byte of a white pixel may become 0xFF.
+static void SolidRow(UInt32 *p, SInt32 count, UInt32 pixel) {
+    if (pixel == 0 || pixel == kRgbMask) std::memset(p, pixel ? 0xFF : 0, size_t(count) * 4);
+    else std::fill(p, p + count, pixel);
 }
 
 static void BlendRow24(UInt32 *p, SInt32 x0, SInt32 count, UInt8 bits, const Pen24Record *pen) {

@@ -7,11 +7,13 @@
 #include <cstring>
 
 #include "graphics/pictures/pictures.h"
+#include "graphics/pictures/player.h"
 #include "graphics/quickdraw/color.h"
 #include "graphics/quickdraw/cursors.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/pixel_writers.h"
 #include "graphics/quickdraw/rects.h"
+#include "graphics/quickdraw/region_drawing.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
 #include "platform/core/errors.h"
@@ -104,6 +106,7 @@ void OrvaInitGraf(void *, SInt16 hardware) {
         OrvaInitColorManager();
     }
     OrvaInstallPixelWriters();
+    OrvaSetRgnPicturePlayer(DrawPicture);
     OrvaInitGrafHardware(hardware);
     if (!OrvaIsPlugin()) OrvaFixeLangue(0);
     OrvaMajSkinDir();

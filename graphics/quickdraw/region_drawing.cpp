@@ -1,13 +1,14 @@
 // Region drawing and regions made by drawing. A tracing swaps the rectangle-fill slot of the
 // video table for the accumulator, which XORs every drawn run into the scan lines of the region
-// being built; lines are collected first and drawn afterwards one pixel wide, with their joints
-// adjusted so that a shared end pixel is entered once.
+// being built and keeps the run, so that the region ends up as the outline's inside together
+// with everything drawn; lines are collected first and drawn afterwards one pixel wide, with
+// their joints adjusted so that a shared end pixel is entered once.
 #include "graphics/quickdraw/region_drawing.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "graphics/quickdraw/raster.h"
@@ -23,29 +24,36 @@ struct CollectedLine {  // 8 bytes in the collected-lines handle
     SInt16 startH, startV, endH, endV;
 };
 
-// The region being built from drawn runs.
+// What the accumulator keeps of a tracing: the runs entered as scan-line changes, and every
+// run drawn.
 struct AccumulatorRecord {
-    RgnHandle rgn;
-    SInt32 capacity;       // bytes of the handle
-    SInt32 used;           // bytes of region data, the final end marker included
-    SInt32 lastLeft;       // last segment added [lastLeft, lastRight) on lastRow; kRgnEnd: none
+    RgnHandle rgn;         // the region being made
+    SInt32 lastLeft;       // last segment entered [lastLeft, lastRight) on lastRow; kRgnEnd: none
     SInt32 lastRight;
     SInt32 lastRow;
-    SInt32 cachedLine;     // word index of the last line found, 0 for none
 };
+
+// A run the accumulator received, inclusive.
+struct InkRun {
+    SInt32 left, right, top, bottom;
+};
+typedef std::vector<InkRun> InkRuns;
 
 // One tracing in progress; an inner one (a traced shape inside a replayed outline) stacks on
 // the outer one.
 struct TraceRecord {
-    TraceRecord *outer;
-    GrafPtr savedPort;
-    OrvaPenAndColorState tracePen;  // the tracing port's pen before this tracing
-    Handle savedRgnSave;
-    VideoOps savedVideo;
-    AccumulatorRecord acc;
-    Handle lines;                   // CollectedLine each, or null
-    SInt32 lineCount;
-    Boolean collecting;
+    TraceRecord *outer = nullptr;
+    GrafPtr savedPort = nullptr;
+    OrvaPenAndColorState tracePen = {};  // the tracing port's pen before this tracing
+    Handle savedRgnSave = nullptr;
+    VideoOps savedVideo = {};
+    AccumulatorRecord acc = {};
+    Handle lines = nullptr;              // CollectedLine each, or null
+    SInt32 lineCount = 0;
+    Boolean collecting = false;
+    Boolean changesOnly = false;         // runs enter the scan lines without being drawn
+    InkRuns entered;                     // one row each: the rows that change the scan lines
+    InkRuns ink;                         // every run drawn, whole
 };
 
 // Process-wide state of this file. Main thread only.
@@ -64,7 +72,6 @@ const Rect kTraceClip = {-32000, -32000, 32000, 32000};
 const Rect kOutlineFrame = {0, 0, 1, 1};
 
 enum : SInt32 {
-    kAccumulatorGrowth = 256,
     kRgnHeaderWords = 5,
     kMaxRgnWords = kRgnMaxBytes / 2,
 };
@@ -83,8 +90,8 @@ static void EndTrace(TraceRecord *t);
 static void DrawCollectedLines(TraceRecord *t);
 static SInt32 Predecessor(const CollectedLine *lines, SInt32 count, SInt32 index);
 static void AccumulatorFill(SInt16 left, SInt16 top, SInt16 right, SInt16 bottom);
-static Boolean XorIntoRow(AccumulatorRecord *acc, SInt32 row, SInt16 left, SInt16 right);
-static void FinishRegion(AccumulatorRecord *acc);
+static void FinishRegion(TraceRecord *t);
+static Boolean ScanLinesOfRuns(InkRuns *runs, Boolean xorRows, RgnHandle rgn);
 static void DrawRgn(RgnHandle rgn, ShapeVerb verb, UInt16 opcode, const Pattern *pat);
 static void FillBand(void *context, SInt16 top, SInt16 bottom, const Seglist *state);
 static void FrameScanLines(RgnHandle rgn);
@@ -175,6 +182,10 @@ void OrvaTraceRgn(RgnHandle rgn, void (*outline)(void *context), void *context) 
     outline(context);
     t.collecting = false;
     EndTrace(&t);
+}
+
+void OrvaTraceChangesOnly(Boolean on) {
+    if (gRgnDraw.trace) gRgnDraw.trace->changesOnly = on;
 }
 
 Boolean OrvaIsCollectingLines() {
@@ -291,11 +302,7 @@ static void EnsureTracePort() {
 // The tracing port becomes current with a fixed clip, rgn its region being recorded, and the
 // accumulator its rectangle filler.
 static Boolean BeginTrace(RgnHandle rgn, TraceRecord *t) {
-    // The region starts over from its header and the end marker, whatever it held before.
-    SetHandleSize((Handle)rgn, kRgnRectSize + 2);
-    if (MemError() != noErr || GetHandleSize((Handle)rgn) != UInt32(kRgnRectSize + 2)) return false;
     EnsureTracePort();
-    std::memset(t, 0, sizeof *t);
     t->outer = gRgnDraw.trace;
     t->savedPort = qd.thePort;
     GrafPort &port = gRgnDraw.tracePort;
@@ -307,12 +314,8 @@ static Boolean BeginTrace(RgnHandle rgn, TraceRecord *t) {
     port.rgnSave = (Handle)rgn;
     port.pnSize.h = port.pnSize.v = 1;
     port.pnVis = 0;
-    AccumulatorRecord &acc = t->acc;
-    acc.rgn = rgn;
-    acc.capacity = kRgnRectSize + 2;
-    ((SInt16 *)*rgn)[kRgnHeaderWords] = kRgnEnd;
-    acc.used = kRgnRectSize + 2;
-    acc.lastLeft = kRgnEnd;
+    t->acc.rgn = rgn;
+    t->acc.lastLeft = kRgnEnd;
     t->savedVideo = video;
     video.fillRect = AccumulatorFill;
     gRgnDraw.trace = t;
@@ -326,7 +329,7 @@ static void EndTrace(TraceRecord *t) {
     GrafPort &port = gRgnDraw.tracePort;
     port.rgnSave = t->savedRgnSave;
     video = t->savedVideo;
-    FinishRegion(&t->acc);
+    FinishRegion(t);
     OrvaSetPenAndColorState(&t->tracePen);
     gRgnDraw.trace = t->outer;
     if (t->outer) {
@@ -391,118 +394,90 @@ static SInt32 Predecessor(const CollectedLine *lines, SInt32 count, SInt32 index
     return -1;
 }
 
-// The rectangle filler while tracing: every row of the run XORs [left, right + 1) into the
-// row's scan line, except that a run repeating the last one on the next row is entered once.
+// The rectangle filler while tracing: every row of a run enters [left, right + 1) as a change
+// of the scan lines, except that a run repeating the last one on the next row is entered once
+// (a vertical run of one segment opens it once). The whole run is kept as drawn.
 static void AccumulatorFill(SInt16 left, SInt16 top, SInt16 right, SInt16 bottom) {
     TraceRecord *t = gRgnDraw.trace;
-    if (!t || SInt32(left) > SInt32(right) + 1 || top > bottom) return;
+    if (!t || left > right || top > bottom) return;
+    if (!t->changesOnly) t->ink.push_back({left, right, top, bottom});
     AccumulatorRecord *acc = &t->acc;
-    if (acc->capacity + kAccumulatorGrowth > 32767) return;
     SInt32 end = SInt32(right) + 1;
     for (SInt32 row = top; row <= bottom; row++) {
-        if (left == acc->lastLeft && end == acc->lastRight && row == acc->lastRow + 1) {
-            acc->lastRow = row;
-            continue;
-        }
-        if (end > left && end <= kRgnMaxCoord && !XorIntoRow(acc, row, left, SInt16(end))) return;
+        if (left != acc->lastLeft || end != acc->lastRight || row != acc->lastRow + 1) t->entered.push_back({left, right, row, row});
         acc->lastLeft = left;
         acc->lastRight = end;
         acc->lastRow = row;
     }
 }
 
-// XORs [left, right) into the line of row, making, replacing or removing that line. False when
-// the region cannot grow.
-static Boolean XorIntoRow(AccumulatorRecord *acc, SInt32 row, SInt16 left, SInt16 right) {
-    static SInt16 merged[kMaxRgnWords];
-    SInt16 *data = (SInt16 *)*acc->rgn;
-    SInt32 words = acc->used / 2;
-    SInt32 pos = kRgnHeaderWords;
-    if (acc->cachedLine >= kRgnHeaderWords && acc->cachedLine < words - 1 && data[acc->cachedLine] <= row)
-        pos = acc->cachedLine;
-    while (data[pos] != kRgnEnd && data[pos] < row) {
-        while (data[++pos] != kRgnEnd) {
-        }
-        pos++;
-    }
-    SInt32 oldCount = 0;
-    Boolean exists = data[pos] == row;
-    if (exists)
-        while (data[pos + 1 + oldCount] != kRgnEnd) oldCount++;
-    const SInt16 add[2] = {left, right};
-    SInt32 n = 0, i = 0, k = 0;
-    const SInt16 *old = data + pos + 1;
-    while (i < oldCount || k < 2) {
-        if (i < oldCount && k < 2 && old[i] == add[k]) {
-            i++;
-            k++;
-        } else if (k >= 2 || (i < oldCount && old[i] < add[k])) {
-            merged[n++] = old[i++];
-        } else {
-            merged[n++] = add[k++];
-        }
-    }
-    SInt32 oldWords = exists ? oldCount + 2 : 0, newWords = n ? n + 2 : 0;
-    SInt32 newUsed = acc->used + 2 * (newWords - oldWords);
-    if (newUsed > kRgnMaxBytes) return false;
-    while (newUsed > acc->capacity) {
-        SetHandleSize((Handle)acc->rgn, UInt32(acc->capacity + kAccumulatorGrowth));
-        if (MemError() != noErr) return false;
-        acc->capacity += kAccumulatorGrowth;
-        data = (SInt16 *)*acc->rgn;
-    }
-    std::memmove(data + pos + newWords, data + pos + oldWords, size_t(words - pos - oldWords) * 2);
-    if (newWords) {
-        data[pos] = SInt16(row);
-        std::memcpy(data + pos + 1, merged, size_t(n) * 2);
-        data[pos + 1 + n] = kRgnEnd;
-    }
-    acc->used = newUsed;
-    acc->cachedLine = pos;
-    return true;
+// The region of a tracing: the scan lines the entered runs make, each row changing the state by
+// the union of its runs (so that two runs meeting on a row do not cancel), together with every
+// pixel drawn (a run closing an outline leaves its own row out of the scan lines, as does the
+// lower half of a round outline).
+static void FinishRegion(TraceRecord *t) {
+    RgnHandle rgn = t->acc.rgn, drawn = NewRgn();
+    if (!ScanLinesOfRuns(&t->entered, true, rgn)) SetEmptyRgn(rgn);
+    if (drawn && ScanLinesOfRuns(&t->ink, false, drawn)) _UnionRgn(rgn, drawn, rgn);
+    DisposeRgn(drawn);
 }
 
-// Sizes the handle to the data, closes any state the lines leave open below the last line (so
-// that the region is always well formed) and normalises the box.
-static void FinishRegion(AccumulatorRecord *acc) {
-    RgnHandle rgn = acc->rgn;
-    SInt16 *data = (SInt16 *)*rgn;
-    SInt32 words = acc->used / 2;
-    std::vector<SInt16> open;
+// Region data from runs. With xorRows the union of the runs starting on a row is XORed into the
+// state; otherwise the state of a row is the union of the runs covering it. The region stops
+// growing before it passes the largest size and is closed below its last line. False without
+// memory.
+static Boolean ScanLinesOfRuns(InkRuns *runs, Boolean xorRows, RgnHandle rgn) {
+    std::sort(runs->begin(), runs->end(), [](const InkRun &a, const InkRun &b) { return a.top < b.top; });
+    std::vector<SInt32> rows;
+    for (const InkRun &run : *runs) {
+        rows.push_back(run.top);
+        if (!xorRows) rows.push_back(run.bottom + 1);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::vector<SInt16> words = {0, 0, 0, 0, 0}, state, covered, line;
+    std::vector<const InkRun *> active;
+    std::vector<std::pair<SInt32, SInt32>> spans;
+    size_t next = 0;
     SInt32 lastRow = 0;
-    for (SInt32 pos = kRgnHeaderWords; data[pos] != kRgnEnd;) {
-        lastRow = data[pos++];
-        for (; data[pos] != kRgnEnd; pos++) open.push_back(data[pos]);
-        pos++;
-    }
-    std::sort(open.begin(), open.end());
-    std::vector<SInt16> state;
-    for (size_t i = 0; i < open.size(); i++) {
-        if (i + 1 < open.size() && open[i] == open[i + 1]) i++;
-        else state.push_back(open[i]);
-    }
-    if (!state.empty()) {
-        SInt32 needed = acc->used + 2 * SInt32(state.size() + 2);
-        if (needed > kRgnMaxBytes || lastRow >= kRgnMaxCoord) {
-            SetEmptyRgn(rgn);
-            return;
+    for (SInt32 row : rows) {
+        if (xorRows) active.clear();
+        while (next < runs->size() && (*runs)[next].top <= row) active.push_back(&(*runs)[next++]);
+        active.erase(std::remove_if(active.begin(), active.end(), [row](const InkRun *r) { return r->bottom < row; }),
+                     active.end());
+        spans.clear();
+        for (const InkRun *r : active) spans.push_back({r->left, r->right + 1});
+        std::sort(spans.begin(), spans.end());
+        covered.clear();
+        for (const auto &span : spans) {
+            if (!covered.empty() && span.first <= covered.back()) covered.back() = SInt16(std::max<SInt32>(covered.back(), span.second));
+            else covered.insert(covered.end(), {SInt16(span.first), SInt16(span.second)});
         }
-        SetHandleSize((Handle)rgn, UInt32(needed));
-        if (MemError() != noErr) {
-            SetEmptyRgn(rgn);
-            return;
-        }
-        data = (SInt16 *)*rgn;
-        SInt32 pos = words - 1;
-        data[pos++] = SInt16(lastRow + 1);
-        for (SInt16 x : state) data[pos++] = x;
-        data[pos++] = kRgnEnd;
-        data[pos++] = kRgnEnd;
-        acc->used = needed;
+        line.clear();
+        if (xorRows) line = covered;
+        else std::set_symmetric_difference(state.begin(), state.end(), covered.begin(), covered.end(), std::back_inserter(line));
+        if (line.empty()) continue;
+        if (words.size() + line.size() + state.size() + covered.size() + 6 > size_t(kMaxRgnWords)) break;
+        words.push_back(SInt16(row));
+        words.insert(words.end(), line.begin(), line.end());
+        words.push_back(kRgnEnd);
+        std::vector<SInt16> changed;
+        std::set_symmetric_difference(state.begin(), state.end(), line.begin(), line.end(), std::back_inserter(changed));
+        state.swap(changed);
+        lastRow = row;
     }
-    SetHandleSize((Handle)rgn, UInt32(acc->used));
-    (*rgn)->rgnSize = SInt16(acc->used);
+    if (!state.empty() && lastRow < kRgnMaxCoord) {
+        words.push_back(SInt16(lastRow + 1));
+        words.insert(words.end(), state.begin(), state.end());
+        words.push_back(kRgnEnd);
+    }
+    words.push_back(kRgnEnd);
+    words[0] = SInt16(words.size() * 2);
+    SetHandleSize((Handle)rgn, UInt32(words.size() * 2));
+    if (MemError() != noErr) return false;
+    std::memcpy(*rgn, words.data(), words.size() * 2);
     orva_calcule_BBox(rgn);
+    return true;
 }
 
 static void DrawRgn(RgnHandle rgn, ShapeVerb verb, UInt16 opcode, const Pattern *pat) {
@@ -529,18 +504,20 @@ static void FillBand(void *context, SInt16 top, SInt16 bottom, const Seglist *st
 
 // The outline of a region with scan data: each line's inversion pairs as horizontal pieces, and
 // the boundaries of the state down to the next line as vertical pieces. Coordinates right of
-// the box's centre move one left, rows below it one up, so the outline stays inside.
+// the box's centre move left by the pen width, rows below it up by the pen height, so that the
+// outline stays inside the region whatever the pen, as a rectangle's frame does.
 static void FrameScanLines(RgnHandle rgn) {
     const Rect box = (*rgn)->rgnBBox;
+    GrafPtr port = qd.thePort;
     SInt32 midX = (SInt32(box.left) + box.right) / 2, midY = (SInt32(box.top) + box.bottom) / 2;
-    auto adjustX = [midX](SInt32 x) { return x > midX ? x - 1 : x; };
-    auto adjustY = [midY](SInt32 y) { return y > midY ? y - 1 : y; };
+    SInt32 penWidth = std::max<SInt32>(port->pnSize.h, 0), penHeight = std::max<SInt32>(port->pnSize.v, 0);
+    auto adjustX = [midX, penWidth](SInt32 x) { return x > midX ? x - penWidth : x; };
+    auto adjustY = [midY, penHeight](SInt32 y) { return y > midY ? y - penHeight : y; };
     SInt32 words = OrvaRgnWords(rgn);
     // Drawing may move memory: the scan data is read from a copy.
     std::vector<SInt16> copy((const SInt16 *)*rgn, (const SInt16 *)*rgn + words);
     std::vector<SInt16> state;
     std::vector<SInt16> next;
-    GrafPtr port = qd.thePort;
     const SInt16 *data = copy.data();
     for (SInt32 pos = kRgnHeaderWords; pos < words && data[pos] != kRgnEnd;) {
         SInt32 row = data[pos++];

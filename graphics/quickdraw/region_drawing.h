@@ -30,6 +30,8 @@ void OrvaSetRgnPicturePlayer(RgnPicturePlayerProc player);  // installed by pict
 // recording of the same calls. Tracings nest.
 void OrvaTraceRgn(RgnHandle rgn, void (*outline)(void *context), void *context);
 Boolean OrvaIsCollectingLines();  // lines go to the collector instead of the pixels
+// While on, runs reaching the tracing change its scan lines but are not counted as drawn.
+void OrvaTraceChangesOnly(Boolean on);
 // Collects a line (a zero-length one is ignored; a vertical one sharing an end with a collected
 // vertical line at the same h extends it).
 void OrvaAddLine2Rgn(SInt16 startH, SInt16 startV, SInt16 endH, SInt16 endV);

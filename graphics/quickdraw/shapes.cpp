@@ -8,6 +8,7 @@
 
 #include "graphics/pictures/pictures.h"
 #include "graphics/quickdraw/color.h"
+#include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/raster.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/region_drawing.h"
@@ -143,6 +144,18 @@ void LineAbs(SInt16 ha, SInt16 va, SInt16 hb, SInt16 vb) {
     }
     port->pnLoc.h = hb;
     port->pnLoc.v = vb;
+}
+
+void SetCPixel(SInt16 h, SInt16 v, const RGBColor *rgb) {
+    GrafPtr port = qd.thePort;
+    if (!port || !rgb) return;
+    RGBColor fore = port->rgbFgColor;
+    Point location = port->pnLoc;
+    RGBForeColor(rgb);
+    _MoveTo(h, v);
+    Line(0, 0);
+    RGBForeColor(&fore);
+    port->pnLoc = location;
 }
 
 void _FrameRect(const Rect *r) {

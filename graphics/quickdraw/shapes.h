@@ -57,6 +57,9 @@ void OrvaEndVerb(const OrvaPenAndColorState *saved);  // restores, recording not
 
 // Lines: from (ha, va) to (hb, vb) in pen-size runs, or collected while a region is traced.
 void LineAbs(SInt16 ha, SInt16 va, SInt16 hb, SInt16 vb);
+// A pen-sized dot at (h, v) in rgb (Line (0, 0) with the current pen); the foreground colour
+// and the pen location are restored afterwards.
+void SetCPixel(SInt16 h, SInt16 v, const RGBColor *rgb);
 
 // Rectangles.
 void _FrameRect(const Rect *r);

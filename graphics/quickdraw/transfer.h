@@ -48,7 +48,6 @@ void CopyDeepMask(const BitMap *srcBits, const BitMap *maskBits, const BitMap *d
 // The smoothing of scaled transfers: averaging when both axes shrink (default off), else
 // bilinear interpolation (default on), else the nearest pixel.
 void OrvaSetCopybitAntialias(Boolean averaging, Boolean bilinear);
-void OrvaGetCopybitAntialias(Boolean *averaging, Boolean *bilinear);
 
 // One pixel of a store of depth bits a pixel as 8-bit components. x and y count from base and
 // are clamped into bounds (given from 0,0) and to >= 0. Depth 1: a set bit is table entry 1

@@ -63,11 +63,6 @@ void OrvaSetCopybitAntialias(Boolean averaging, Boolean bilinear) {
     gSmoothing.bilinear = bilinear;
 }
 
-void OrvaGetCopybitAntialias(Boolean *averaging, Boolean *bilinear) {
-    if (averaging) *averaging = gSmoothing.averaging;
-    if (bilinear) *bilinear = gSmoothing.bilinear;
-}
-
 UInt32 OrvaTransferBlockCount() { return gSmoothing.blocks; }
 
 void GetPixMapRGB(const void *base, SInt32 rowBytes, SInt16 depth, CTabHandle table, SInt32 x, SInt32 y,

@@ -85,7 +85,8 @@ UInt32 SystemDependantNewCriticalSection(SInt16 n) {
     if (!ValidNumber(n)) return 0;
     CriticalSection &s = gSections[n];
     if (HeldByAnyone(s)) return 0;  // re-creating a held section would reset a locked mutex
-    s.count = 0;
+    // The nesting count is the holder's alone and is back at 0 whenever nobody holds the
+    // section: resetting it here could race with a thread entering at this moment.
     s.inUse.store(true, std::memory_order_release);
     return 1;
 }

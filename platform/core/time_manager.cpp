@@ -63,6 +63,9 @@ struct TickState {
 };
 TickState gTick;
 
+// Test seam: when set, TickCount answers it instead of the clock.
+std::atomic<UInt32 (*)()> gTickCountSource{nullptr};
+
 UInt64 MonotonicMs();
 void *TimerThreadLoop(void *);
 void AppendStartLog(const char *format, ...) __attribute__((format(printf, 1, 2)));
@@ -295,9 +298,12 @@ Boolean OrvaIsInQueue(QElemPtr element, QHdrPtr queue) {
 // ---- Clocks -------------------------------------------------------------------------------
 
 UInt32 TickCount() {
+    if (UInt32 (*source)() = gTickCountSource.load()) return source();
     // From the 64-bit count, so the 32-bit result wraps only at 2^32 like every Toolbox clock.
     return UInt32(MonotonicMs() * 3u / 50u);
 }
+
+void OrvaSetTickCountSource(UInt32 (*source)()) { gTickCountSource.store(source); }
 
 void Delay(UInt32 ticks, UInt32 *finalTicks) {
     SystemDependantSleepMs(UInt32(ticks * 1000u) / 60u);

@@ -56,6 +56,7 @@ void Dequeue(QElemPtr element, QHdrPtr queue);  // section 0; an element not que
 Boolean OrvaIsInQueue(QElemPtr element, QHdrPtr queue);
 
 UInt32 TickCount();  // 60 a second
+void OrvaSetTickCountSource(UInt32 (*source)());  // test seam: TickCount answers source(); null: the clock
 void Delay(UInt32 ticks, UInt32 *finalTicks);
 void OrvaPause(SInt16 ticks);
 

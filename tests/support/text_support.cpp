@@ -71,7 +71,10 @@ Rect InkBox(const GrafPort *port, const std::string *before) {
 }
 
 std::string PortPixels(const GrafPort *port) {
-    return std::string(port->data, size_t(port->rowStride) * size_t(port->height));
+    std::string pixels(port->data, size_t(port->rowStride) * size_t(port->height));
+    // The fourth byte of a 24-bit pixel is not shown and writers may leave anything there.
+    for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 0;
+    return pixels;
 }
 
 void PaintPortWhite(GrafPort *port) {

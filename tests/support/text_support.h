@@ -16,7 +16,7 @@ int PangoReferenceWidth(const char *family, int size, const std::string &utf8, b
 // The box (left, top, right, bottom exclusive; buffer pixels) of pixels that are not white,
 // or of pixels that differ from before when given; empty when none.
 Rect InkBox(const GrafPort *port, const std::string *before = nullptr);
-std::string PortPixels(const GrafPort *port);  // a copy of the whole buffer
+std::string PortPixels(const GrafPort *port);  // a copy of the whole buffer, spare bytes as 0
 void PaintPortWhite(GrafPort *port);
 bool InsideDirtySlots(const GrafPort *port, SInt32 x, SInt32 y);
 bool DirtySlotsEmpty(const GrafPort *port);

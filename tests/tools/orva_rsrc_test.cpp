@@ -101,6 +101,32 @@ TEST_F(OrvaRsrc, BuildsAreIdenticalAndADumpBuildsTheSameFile) {
     EXPECT_TRUE(sawSound);
 }
 
+TEST_F(OrvaRsrc, PalettesAreWrittenAsCountAndSixteenByteEntriesAndDumpBack) {
+    WriteAll("p.r", Text("resource 'pltt' 128\n    pltt 65535 0 4660\n         0 0 0\n"
+                         "resource 'pltt' 5\n    hex \"0009000000000000 0000000000000000\"\n"));
+    ASSERT_EQ(RunTool("build p.r p.rsr").status, 0);
+    SInt16 ref = OpenResFile("p.rsr");
+    ASSERT_GT(ref, 0);
+    Bytes expected(16 + 2 * 16, 0);
+    expected[1] = 2;
+    expected[16] = 0xFF, expected[17] = 0xFF, expected[20] = 0x12, expected[21] = 0x34;
+    EXPECT_EQ(HandleBytes(Get1Resource(FourCC("pltt"), 128)), expected);
+    // A well-formed palette dumps as pltt; one whose count disagrees with its size as hex.
+    ToolRun dumped = RunTool("dump p.rsr");
+    ASSERT_EQ(dumped.status, 0);
+    EXPECT_NE(dumped.out.find("    pltt\n        65535 0 4660\n        0 0 0\n"), std::string::npos) << dumped.out;
+    EXPECT_NE(dumped.out.find("hex \"0009"), std::string::npos) << dumped.out;
+    WriteAll("d.r", Text(dumped.out));
+    ASSERT_EQ(RunTool("build d.r d.rsr").status, 0);
+    EXPECT_EQ(ReadAll("p.rsr"), ReadAll("d.rsr"));
+    for (const char *bad : {"resource 'pltt' 1\n  pltt 1 2\n", "resource 'pltt' 1\n  pltt 1 2 65536\n"}) {
+        WriteAll("bad.r", Text(bad));
+        ToolRun run = RunTool("build bad.r out.rsr");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err.rfind("bad.r:", 0), 0u) << run.err;
+    }
+}
+
 TEST_F(OrvaRsrc, ErrorsNameTheLineAndWriteNothing) {
     struct Row {
         const char *description;

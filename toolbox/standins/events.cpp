@@ -28,6 +28,9 @@ struct EventQueue {
 };
 EventQueue gEvents;
 
+// Test seam: StillDown answers this instead of the (absent) button. Main thread only.
+Boolean (*gStillDownHook)() = nullptr;
+
 void Append(const EventRecord &event, uintptr_t extra);
 bool Matches(const EventRecord &event, EventMask mask);
 bool Take(EventMask mask, EventRecord *event, bool remove);
@@ -88,7 +91,9 @@ void lit_mouse(Point *where) {
 }
 
 UInt16 Button() { return 0; }
-Boolean StillDown() { return kFalse; }
+Boolean StillDown() { return gStillDownHook ? gStillDownHook() : Boolean(kFalse); }
+
+void OrvaSetStillDownHook(Boolean (*hook)()) { gStillDownHook = hook; }
 
 void OrvaSetMousePos(Point where, Boolean) {
     StartTimerCriticalSection();

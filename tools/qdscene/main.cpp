@@ -1,15 +1,20 @@
 // qdscene: draws a named scene into a fresh port and writes the port as a PNG.
-//   qdscene SCENE [OUT.png] [--record FILE]
+//   qdscene SCENE [OUT.png] [--record FILE] [--play SCALE PNG] [--print PDF]
 // Prints the scene's name with the size and box of the effective clip it drew through; the text
-// scene first prints one line per run with its measured width and the box of its ink.
+// scene first prints one line per run with its measured width and the box of its ink, the
+// textedit scene one line per record with its line count, caret point and selection.
 // --record writes the drawing calls as a picture (its raw bytes, in the library's own form).
+// --play plays that recording at SCALE times the scene's size into a new port written as PNG;
+// --print prints the scene as one page through the Printing Manager into a PDF.
 #include <cairo.h>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "graphics/pictures/pictures.h"
+#include "graphics/pictures/player.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/regions.h"
@@ -19,7 +24,10 @@
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/gtk/port_surfaces.h"
+#include "platform/gtk/printing.h"
+#include "page_scenes.h"
 #include "shape_scenes.h"
+#include "textedit_scene.h"
 #include "transfer_scenes.h"
 
 namespace {
@@ -136,16 +144,18 @@ const SceneRow kScenes[] = {
     {"clip", 200, 200, DrawClip},
     {"copybits", 640, 300, DrawCopyBitsScene},
     {"empty", 100, 100, DrawNothing},
+    {"page", 612, 792, DrawPageScene},
     {"ppat", 160, 100, DrawPixPatScene},
     {"regions", 400, 300, DrawRegionsScene},
     {"shapes", 800, 600, DrawShapesScene},
     {"shapes8", 800, 600, DrawShapes8Scene},
     {"shapesgray", 800, 600, DrawShapesGrayScene},
     {"text", 600, 400, DrawTextSheet},
+    {"textedit", 400, 300, DrawTextEditScene},
 };
 
 int Usage() {
-    std::fprintf(stderr, "usage: qdscene SCENE [OUT.png] [--record FILE]\nscenes:");
+    std::fprintf(stderr, "usage: qdscene SCENE [OUT.png] [--record FILE] [--play SCALE PNG] [--print PDF]\nscenes:");
     for (const SceneRow &s : kScenes) std::fprintf(stderr, " %s", s.name);
     std::fprintf(stderr, "\n");
     return 2;
@@ -162,9 +172,15 @@ bool WritePicture(PicHandle pic, const char *path) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    const char *sceneName = nullptr, *png = nullptr, *record = nullptr;
+    const char *sceneName = nullptr, *png = nullptr, *record = nullptr, *playPng = nullptr, *pdf = nullptr;
+    int scale = 0;
     for (int i = 1; i < argc; i++) {
         if (std::strcmp(argv[i], "--record") == 0 && i + 1 < argc) record = argv[++i];
+        else if (std::strcmp(argv[i], "--play") == 0 && i + 2 < argc) {
+            scale = std::atoi(argv[++i]);
+            playPng = argv[++i];
+            if (scale < 1 || scale > 8) return Usage();
+        } else if (std::strcmp(argv[i], "--print") == 0 && i + 1 < argc) pdf = argv[++i];
         else if (!sceneName) sceneName = argv[i];
         else if (!png) png = argv[i];
         else return Usage();
@@ -184,7 +200,7 @@ int main(int argc, char **argv) {
     OrvaFillSurfaceRect(&port, 0, 0, scene->width - 1, scene->height - 1, kWhitePixel);
 
     PicHandle pic = nullptr;
-    if (record) {
+    if (record || playPng) {
         Rect frame = port.portRect;
         pic = OpenPicture(&frame);
     }
@@ -200,7 +216,40 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "qdscene: cannot write %s\n", png);
         status = 1;
     }
-    if (pic && !WritePicture(pic, record)) {
+    if (pic && playPng) {
+        GrafPort played;
+        std::memset(&played, 0, sizeof played);
+        OpenPort(&played);
+        PortSize(SInt16(scene->width * scale), SInt16(scene->height * scale));
+        OrvaFillSurfaceRect(&played, 0, 0, scene->width * scale - 1, scene->height * scale - 1, kWhitePixel);
+        Rect dst = {0, 0, SInt16(scene->height * scale), SInt16(scene->width * scale)};
+        DrawPicture(pic, &dst);
+        if (cairo_surface_write_to_png(played.surface, playPng) != CAIRO_STATUS_SUCCESS) {
+            std::fprintf(stderr, "qdscene: cannot write %s\n", playPng);
+            status = 1;
+        }
+        ClosePort(&played);
+        SetPort(&port);
+    }
+    if (pdf) {
+        // One page whose frame is the scene: it fills the printable area.
+        PrOpen();
+        Handle h = NewHandleClear(kTPrintBytes);
+        PrintDefault(h);
+        std::memcpy(*h + kPrOffsetPage, &port.portRect, sizeof(Rect));
+        PrJobDialog(h);
+        OrvaSetPrintExportFile(pdf);
+        PrOpenDoc(h, &port, nullptr);
+        PrOpenPage(h, nullptr);
+        PenNormal();
+        scene->draw(&port);
+        PrClosePage(&port);
+        PrCloseDoc(&port);
+        if (PrError() != 0) status = 1;
+        PrClose();
+        DisposHandle(h);
+    }
+    if (pic && record && !WritePicture(pic, record)) {
         std::fprintf(stderr, "qdscene: cannot write %s\n", record);
         status = 1;
     }

@@ -96,7 +96,7 @@ TEST_F(CopyBitsTest, ModesOrXorBlendAndTransparent) {
     };
     const Row rows[] = {
         {"srcOr", srcOr, {kRed, 0x336699, 0x808080, kBlue}},          // black takes the fore colour
-        {"srcXor", srcXor, {0xCC9966, 0x336699, 0x4C19E6, 0xCC9999}},  // NOT (s XOR d)
+        {"srcXor", srcXor, {0xCC9966, 0x336699, 0x4C19E6, 0xCC9999}},  // black inverts, white keeps
         {"transparent", transparent, {kBlack, 0x336699, 0x808080, kBlue}},  // the back colour keeps d
         {"blend", blend, {0x19324C, 0x99B2CC, 0x59738C, 0x1932CC}},    // (s 128 + d 127) / 255
     };
@@ -110,14 +110,6 @@ TEST_F(CopyBitsTest, ModesOrXorBlendAndTransparent) {
         Copy(src, {0, 0, 1, 4}, dst, {0, 0, 1, 4}, row.mode);
         for (SInt32 x = 0; x < 4; x++) EXPECT_EQ(StorePixel(dst, x, 0), row.expected[x]) << x;
     }
-}
-
-TEST_F(CopyBitsTest, XorWithWhiteKeepsAndWithBlackInverts) {
-    GrafPtr src = Source(2, 1, {kWhite, kBlack});
-    GrafPtr dst = Source(2, 1, {0x123456, 0x123456});
-    Copy(src, {0, 0, 1, 2}, dst, {0, 0, 1, 2}, srcXor);
-    EXPECT_EQ(StorePixel(dst, 0, 0), 0x123456u);
-    EXPECT_EQ(StorePixel(dst, 1, 0), 0xEDCBA9u);
 }
 
 TEST_F(CopyBitsTest, PatBicFillOfA32BitPortChangesNothing) {
@@ -302,6 +294,16 @@ TEST_F(CopyBitsTest, IndexedAndSixteenBitSourcesReadThroughTheirTables) {
     CopyBits((const BitMap *)&direct, nullptr, &pair, &pair, srcCopy, nullptr);
     EXPECT_EQ(StorePixel(dst, 0, 0), 0xF8F8F8u);
     EXPECT_EQ(StorePixel(dst, 1, 0), 0xF80000u);
+    // A table claiming more entries than its handle holds, or fewer than none: indices past
+    // what it holds read black.
+    std::vector<UInt8> eight = {3, 200};
+    PixMap map8 = RawPixMap(&eight, 2, 2, 1, 8, table);
+    for (SInt16 size : {SInt16(255), SInt16(-5)}) {
+        (*table)->ctSize = size;
+        CopyBits((const BitMap *)&map8, nullptr, &pair, &pair, srcCopy, nullptr);
+        EXPECT_EQ(StorePixel(dst, 0, 0), size > 0 ? kBlue : kBlack);
+        EXPECT_EQ(StorePixel(dst, 1, 0), kBlack);
+    }
     DisposeHandle((Handle)table);
 }
 

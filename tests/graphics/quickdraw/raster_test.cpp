@@ -293,6 +293,24 @@ TEST_F(PixelWriters, ModesCopyOrInvertSkipBlendAndHighlight) {
     PenNormal();
 }
 
+TEST_F(PixelWriters, SetAndGetAPixelThroughThePort) {
+    const RGBColor green = {0, 0x8000, 0};
+    PenSize(2, 2);
+    _MoveTo(1, 1);
+    SetCPixel(10, 5, &green);
+    EXPECT_EQ(PortPixel(&port, 10, 5), 0x008000u);
+    EXPECT_EQ(PortPixel(&port, 11, 6), 0x008000u);
+    EXPECT_EQ(PortPixel(&port, 12, 5), 0xFFFFFFu);
+    EXPECT_EQ(port.rgbFgColor.green, 0);
+    EXPECT_EQ(port.pnLoc.h, 1);
+    RGBColor read;
+    GetCPixel(10, 5, &read);
+    EXPECT_EQ(read.green, 0x8000);
+    GetCPixel(200, 5, &read);  // outside the port: white
+    EXPECT_EQ(read.red, 0xFFFF);
+    PenNormal();
+}
+
 TEST_F(PixelWriters, WritesAreCutToTheSurfaceAndReported) {
     for (Rect &slot : port.dirty) _SetRect(&slot, 0, 0, 0, 0);
     WindowRectangleHardAss(-10, -10, 5, 3);

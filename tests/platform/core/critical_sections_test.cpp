@@ -75,6 +75,32 @@ TEST(CriticalSections, EntryBlocksUntilTheLastLeave) {
     EXPECT_EQ(stage.load(), 2);
 }
 
+TEST(CriticalSections, ThreadsRacingIntoAFreshSectionAllGetThrough) {
+    // The first entry creates the section; a creation racing with another thread's entry
+    // must not disturb that thread's nesting count (it would never leave the section).
+    for (SInt16 n = 100; n < 300; n++) {
+        std::atomic<int> ready{0};
+        long inside = 0;
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 6; t++) {
+            threads.emplace_back([&, n] {
+                ready++;
+                while (ready.load() < 6) {
+                }
+                for (int i = 0; i < 20; i++) {
+                    SystemDependantStartCriticalSection(n);
+                    inside++;
+                    SystemDependantEndCriticalSection(n);
+                }
+            });
+        }
+        for (auto &t : threads) t.join();
+        ASSERT_EQ(inside, 120);
+        ASSERT_EQ(SystemDependantCheckOrStartCriticalSection(n), 1u);
+        SystemDependantEndCriticalSection(n);
+    }
+}
+
 TEST(CriticalSections, BadNumbersAndHeldSectionsAreRefused) {
     EXPECT_EQ(SystemDependantStartCriticalSection(-1), 0u);
     EXPECT_EQ(SystemDependantStartCriticalSection(513), 0u);
