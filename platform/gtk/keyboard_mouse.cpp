@@ -9,6 +9,7 @@
 
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
+#include "platform/gtk/input_standins.h"
 #include "toolbox/toolbox_services.h"
 
 namespace {
@@ -158,8 +159,8 @@ UInt16 GTKGetKeyAscii(UInt32 keySymbol) {
 UInt16 SystemDependantGetModifiers() {
     SInt16 h, v;
     UInt32 mask = 0;
-    if (!gReader(&h, &v, &mask)) return 0;
-    UInt16 modifiers = 0;
+    UInt16 modifiers = OrvaGetStandInModifiers();
+    if (!gReader(&h, &v, &mask)) return modifiers;
     if (mask & GDK_SHIFT_MASK) modifiers |= 0x0200;
     if (mask & GDK_CONTROL_MASK) modifiers |= 0x0100;
     if (mask & GDK_MOD1_MASK) modifiers |= 0x0800;
