@@ -10,6 +10,8 @@
 #include "platform/core/time_manager.h"
 #include "platform/gtk/dirty_areas.h"
 #include "platform/gtk/keyboard_mouse.h"
+#include "platform/gtk/platform_windows.h"
+#include "toolbox/window_record.h"
 
 namespace {
 
@@ -103,6 +105,35 @@ void OnCommit(GtkIMContext *context, const gchar *text, gpointer) {
 }
 
 void OnPreedit(GtkIMContext *, gpointer) {}
+
+gboolean OnMap(GtkWidget *, GdkEvent *, gpointer window) {
+    static_cast<WindowPtr>(window)->mapped = kTrue;
+    return TRUE;
+}
+
+gboolean OnUnmap(GtkWidget *, GdkEvent *, gpointer window) {
+    static_cast<WindowPtr>(window)->mapped = kFalse;
+    return TRUE;
+}
+
+// Paints the exposed part of the window's port surface onto the window.
+gboolean OnExpose(GtkWidget *widget, GdkEventExpose *event, gpointer window) {
+    GrafPort &port = static_cast<WindowPtr>(window)->port;
+    GdkWindow *gdk = gtk_widget_get_window(widget);
+    if (!port.surface || !gdk) return TRUE;
+    cairo_t *cr = gdk_cairo_create(gdk);
+    cairo_rectangle(cr, event->area.x, event->area.y, event->area.width, event->area.height);
+    cairo_clip(cr);
+    cairo_set_source_surface(cr, port.surface, 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    return TRUE;
+}
+
+gboolean OnConfigure(GtkWidget *, GdkEventConfigure *event, gpointer window) {
+    GTKSetPhysicalWindowShape(static_cast<WindowPtr>(window), event->width, event->height);
+    return FALSE;
+}
 
 void OnWidgetDestroyed(GtkWidget *widget, gpointer) {
     for (size_t i = 0; i < gWidgets.size(); i++) {
@@ -225,7 +256,7 @@ void CheckApplicationFocus() {
     gInFocusCheck = false;
 }
 
-void GTKSetWindowEvents(WindowPtr, GtkWidget *widget) {
+void GTKSetWindowEvents(WindowPtr window, GtkWidget *widget) {
     if (!widget) return;
     gtk_widget_add_events(widget, 0x3FFFFE);
     if (!gIM) {
@@ -245,6 +276,12 @@ void GTKSetWindowEvents(WindowPtr, GtkWidget *widget) {
                              "enter_notify_event", "leave_notify_event", "destroy_event"})
         g_signal_connect(widget, name, G_CALLBACK(OnIgnored), nullptr);
     g_signal_connect(widget, "destroy", G_CALLBACK(OnWidgetDestroyed), nullptr);
+    if (window) {
+        g_signal_connect(widget, "map_event", G_CALLBACK(OnMap), window);
+        g_signal_connect(widget, "unmap_event", G_CALLBACK(OnUnmap), window);
+        g_signal_connect(widget, "expose_event", G_CALLBACK(OnExpose), window);
+        g_signal_connect(widget, "configure_event", G_CALLBACK(OnConfigure), window);
+    }
     gWidgets.push_back(widget);
 }
 

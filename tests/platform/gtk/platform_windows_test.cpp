@@ -48,6 +48,12 @@ TEST_F(Windows, ShownWindowIsMappedWithItsClassHint) {
     GTKSetPhysicalWindowShape(&record, 200, 80);  // applied to the real window
     SystemDependantHideWindow(w);
     EXPECT_FALSE(gtk_widget_get_visible(w));
+    for (int i = 0; i < 50 && record.mapped; i++) {
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        g_usleep(10000);
+    }
+    EXPECT_FALSE(record.mapped);  // the unmap handler
 }
 
 TEST_F(Windows, ScreenRectangleIsTheMonitor) {
