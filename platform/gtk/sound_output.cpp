@@ -351,7 +351,9 @@ Boolean SystemDependantBeep(const char *device) {
     }
     snd_pcm_t *pcm = nullptr;
     Trace("open");
-    if (snd_pcm_open(&pcm, DeviceName(device), SND_PCM_STREAM_PLAYBACK, 0) < 0) return kFalse;
+    // Opened without waiting for a busy device, then written to in blocking mode.
+    if (snd_pcm_open(&pcm, DeviceName(device), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) return kFalse;
+    snd_pcm_nonblock(pcm, 0);
     Trace("set_params");
     bool configured =
         snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 1, 44100, 0, 50000) >= 0;
