@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 root=$PWD
 
 # Tests whose code runs on several threads (their capability labels).
-TSAN_LABELS='^(memory|critical_sections|time_manager|runtime|encoding_pool|folder_table_threads)$'
+TSAN_LABELS='^(memory|critical_sections|time_manager|runtime|encoding_pool|folder_table_threads|sound)$'
 
 mode=asan
 if [ "${1:-}" = "--tsan" ]; then mode=tsan; shift; fi

@@ -261,6 +261,7 @@ void OrvaCalculeAireItem(MenuItemRecord *item);
 void SetItemIcon(MenuHandle menu, SInt16 item, SInt16 iconIndex);  // 1-based item; 0: no icon
 Boolean OrvaRechercheRaccourciMenuBar(UniChar character, Rect *titleRect);
 void FlashMenuBar(SInt16 menuID);
+UInt32 OrvaGetFlashMenuBarCount();  // calls of FlashMenuBar so far (stand-in diagnostics)
 
 // ---- Events, mouse, keyboard and cursor ---------------------------------------------------
 

@@ -11,7 +11,7 @@ InputStandInState gInput;
 
 }  // namespace
 
-UInt16 SystemDependantGetModifiers() { return gInput.modifiers; }
+UInt16 OrvaGetStandInModifiers() { return gInput.modifiers; }
 
 void SystemDependantIMESetPosition(SInt16 v, SInt16 h, const TextStyle *) { gInput.imePosition = Point{v, h}; }
 

@@ -21,4 +21,5 @@ void SystemDependantIMESetPosition(SInt16 v, SInt16 h, const TextStyle *style);
 // Test seams: the modifiers that SystemDependantGetModifiers answers, and the last position the
 // input method was given.
 void OrvaSetStandInModifiers(UInt16 modifiers);
+UInt16 OrvaGetStandInModifiers();  // added to what the pointer state says
 Point OrvaGetStandInIMEPosition();

@@ -6,6 +6,7 @@
 #include "platform/core/critical_sections.h"
 #include "platform/core/time_manager.h"
 #include "toolbox/toolbox_services.h"
+#include "platform/gtk/keyboard_mouse.h"
 
 namespace {
 
@@ -101,7 +102,13 @@ void OrvaSetMousePos(Point where, Boolean) {
 }
 
 void GetKeys(KeyMap keys) {
-    if (keys) memset(keys, 0, sizeof(KeyMap));
+    if (!keys) return;
+    // Each word big-endian: key k is bit k mod 8 of byte k / 8.
+    UInt32 words[4];
+    SystemDependantGetKeyMap(words);
+    UInt8 *bytes = reinterpret_cast<UInt8 *>(keys);
+    for (int w = 0; w < 4; w++)
+        for (int b = 0; b < 4; b++) bytes[w * 4 + b] = UInt8(words[w] >> (24 - 8 * b));
 }
 
 UniChar OrvaGetLastUnicodeKey() {

@@ -9,4 +9,8 @@ MenuItemRecord *orva_localise_item_menu(MenuHandle, SInt16) { return nullptr; }
 void OrvaCalculeAireItem(MenuItemRecord *) {}
 void SetItemIcon(MenuHandle, SInt16, SInt16) {}
 Boolean OrvaRechercheRaccourciMenuBar(UniChar, Rect *) { return kFalse; }
-void FlashMenuBar(SInt16) {}
+namespace {
+UInt32 gFlashMenuBarCount;
+}
+void FlashMenuBar(SInt16) { gFlashMenuBarCount++; }
+UInt32 OrvaGetFlashMenuBarCount() { return gFlashMenuBarCount; }

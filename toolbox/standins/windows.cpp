@@ -1,14 +1,74 @@
 // Stand-ins for the Window Manager until it exists: no window is ever made, so the window
 // list is empty and every point is on the desk.
-#include "toolbox/toolbox_services.h"
+#include <string.h>
 
-WindowPtr NewWindow(void *, const Rect *, ConstStr255Param, Boolean, SInt16, WindowPtr, Boolean, SInt32) {
-    return nullptr;
+#include "graphics/quickdraw/regions.h"
+#include "graphics/quickdraw/rects.h"
+#include "platform/core/memory.h"
+#include "toolbox/toolbox_services.h"
+#include "toolbox/window_record.h"
+
+namespace {
+
+// Draws nothing; computes the structure region as the window's rectangle on the screen.
+SInt32 StandInDefProc(SInt16, WindowPtr w, SInt16 message, SInt32) {
+    if (message == 2 && w) {
+        Rect r = w->port.portRect;
+        _OffsetRect(&r, w->port.screenH - r.left, w->port.screenV - r.top);
+        if (!w->strucRgn) w->strucRgn = NewRgn();
+        if (!w->contRgn) w->contRgn = NewRgn();
+        RectRgn(w->strucRgn, &r);
+        RectRgn(w->contRgn, &r);
+    }
+    return 0;
 }
-WindowPtr NewCWindow(void *, const Rect *, ConstStr255Param, Boolean, SInt16, WindowPtr, Boolean, SInt32) {
-    return nullptr;
+
+}  // namespace
+
+// A window with a real port of the bounds' size, placed at the bounds' top-left; it enters no
+// window list.
+WindowPtr NewWindow(void *storage, const Rect *bounds, ConstStr255Param, Boolean visible, SInt16 procID, WindowPtr,
+                    Boolean goAway, SInt32 refCon) {
+    WindowPtr w = static_cast<WindowPtr>(storage);
+    if (w) {
+        memset(w, 0, sizeof *w);
+    } else {
+        w = reinterpret_cast<WindowPtr>(NewPtrClear(sizeof(WindowRecord)));
+        if (!w) return nullptr;
+        w->allocated = kTrue;
+    }
+    GrafPtr saved;
+    GetPort(&saved);
+    OpenPort(&w->port);
+    Rect r = bounds ? *bounds : Rect{0, 0, 1, 1};
+    PortSize(SInt16(r.right - r.left), SInt16(r.bottom - r.top));
+    w->port.screenV = r.top;
+    w->port.screenH = r.left;
+    SetPort(saved);
+    w->visible = visible;
+    w->goAwayFlag = goAway;
+    w->procID = procID;
+    w->refCon = refCon;
+    w->windowKind = 8;
+    w->windowDefProc = StandInDefProc;
+    StandInDefProc(0, w, 2, 0);
+    return w;
 }
-void DisposeWindow(WindowPtr) {}
+WindowPtr NewCWindow(void *storage, const Rect *bounds, ConstStr255Param title, Boolean visible, SInt16 procID,
+                     WindowPtr behind, Boolean goAway, SInt32 refCon) {
+    return NewWindow(storage, bounds, title, visible, procID, behind, goAway, refCon);
+}
+void DisposeWindow(WindowPtr w) {
+    if (!w) return;
+    GrafPtr current;
+    GetPort(&current);
+    if (current == &w->port) SetPort(nullptr);
+    ClosePort(&w->port);
+    if (w->strucRgn) DisposeRgn(w->strucRgn);
+    if (w->contRgn) DisposeRgn(w->contRgn);
+    if (w->title) DisposPtr(w->title);
+    if (w->allocated) DisposPtr(reinterpret_cast<Ptr>(w));
+}
 WindowPtr FrontWindow() { return nullptr; }
 WindowPtr GetWindowList() { return nullptr; }
 WindowPtr _GetNextWindow(WindowPtr) { return nullptr; }
@@ -34,7 +94,7 @@ Boolean TrackGoAway(WindowPtr, Point) { return kFalse; }
 SInt32 GetWRefCon(WindowPtr) { return 0; }
 void SetWRefCon(WindowPtr, SInt32) {}
 OSStatus SetWindowClass(WindowPtr, UInt32) { return noErr; }
-GrafPtr GetWindowPort(WindowPtr) { return nullptr; }
+GrafPtr GetWindowPort(WindowPtr w) { return w ? &w->port : nullptr; }
 WindowPtr GetWindowFromPort(GrafPtr) { return nullptr; }
 OSStatus InvalWindowRgn(WindowPtr, RgnHandle) { return noErr; }
 OSStatus ValidWindowRgn(WindowPtr, RgnHandle) { return noErr; }

@@ -1,0 +1,344 @@
+// Sound channels and their command queue, 'snd ' conversion and the small Sound Manager calls.
+#include "platform/gtk/sound_manager.h"
+
+#include <string.h>
+
+#include "platform/core/critical_sections.h"
+#include "platform/core/errors.h"
+#include "platform/core/memory.h"
+#include "platform/core/time_manager.h"
+#include "platform/gtk/event_pump.h"
+#include "toolbox/toolbox_services.h"
+
+namespace {
+
+// One command waiting in the process-wide queue.
+struct QueuedSndCommand {
+    QElemPtr qLink;
+    SInt16 qType;
+    UInt16 cmd;
+    SInt16 param1;
+    intptr_t param2;  // for buffer commands: the RIFF image's handle
+    Boolean noWait;
+    SndChannelPtr chan;
+};
+
+QHdr gQueue;
+Handle gPlaying;  // RIFF image of the buffer command that plays
+Handle gMarker;   // ten samples of silence
+UInt16 gVolume = 1;
+
+UInt32 ReadBig32(const UInt8 *p) { return UInt32(p[0]) << 24 | UInt32(p[1]) << 16 | UInt32(p[2]) << 8 | p[3]; }
+UInt16 ReadBig16(const UInt8 *p) { return UInt16(p[0] << 8 | p[1]); }
+void WriteBig32(UInt8 *p, UInt32 v) {
+    p[0] = UInt8(v >> 24);
+    p[1] = UInt8(v >> 16);
+    p[2] = UInt8(v >> 8);
+    p[3] = UInt8(v);
+}
+void WriteBig16(UInt8 *p, UInt16 v) {
+    p[0] = UInt8(v >> 8);
+    p[1] = UInt8(v);
+}
+void WriteLittle32(UInt8 *p, UInt32 v) {
+    p[0] = UInt8(v);
+    p[1] = UInt8(v >> 8);
+    p[2] = UInt8(v >> 16);
+    p[3] = UInt8(v >> 24);
+}
+void WriteLittle16(UInt8 *p, UInt16 v) {
+    p[0] = UInt8(v);
+    p[1] = UInt8(v >> 8);
+}
+
+// Converts the 'snd ' data of sound into a RIFF image; 0 or a result code.
+OSErr ConvertSound(Handle sound, Handle *riff) {
+    *riff = nullptr;
+    UInt32 size = GetHandleSize(sound);
+    const UInt8 *data = reinterpret_cast<const UInt8 *>(*sound);
+    if (size < 2) return kBadFormatErr;
+    UInt16 format = ReadBig16(data);
+    UInt64 at = 2;
+    if (format == 1) {
+        if (at + 2 > size) return kBadHeaderErr;
+        at += 2 + UInt64(ReadBig16(data + at)) * 6;
+    } else if (format == 2) {
+        at += 2;  // reference count
+    } else {
+        return kBadFormatErr;
+    }
+    if (at + 2 > size) return kBadHeaderErr;
+    at += 2 + UInt64(ReadBig16(data + at)) * 8;
+    if (at >= size) return kBadHeaderErr;
+    const UInt8 *header = data + at;
+    UInt64 left = size - at;
+    if (left < 22) return kBadHeaderErr;
+    UInt8 encoding = header[20];
+    UInt32 channels, frames, bits;
+    UInt64 samplesAt;
+    if (encoding == 0) {
+        channels = 1;
+        bits = 8;
+        frames = ReadBig32(header + 4);
+        samplesAt = 22;
+    } else if (encoding == 255) {
+        if (left < 64) return kBadHeaderErr;
+        channels = ReadBig32(header + 4);
+        frames = ReadBig32(header + 22);
+        bits = ReadBig16(header + 48);
+        samplesAt = 64;
+    } else {
+        return kBadEncodingErr;
+    }
+    if ((bits != 8 && bits != 16) || channels < 1 || channels > 32) return kBadEncodingErr;
+    UInt32 rate = ReadBig32(header + 8) >> 16;
+    // Only the frames actually present are converted, whatever the header claims.
+    UInt64 frameBytes = UInt64(channels) * bits / 8;
+    UInt64 present = (left - samplesAt) / frameBytes;
+    if (frames > present) frames = UInt32(present);
+    *riff = CvtBufferMacToRiff(header + samplesAt, SInt16(channels), SInt16(bits), rate, frames);
+    if (!*riff) return kBadHeaderErr;
+    return noErr;
+}
+
+void RemoveQueued(QueuedSndCommand *q) {
+    Dequeue(reinterpret_cast<QElemPtr>(q), &gQueue);
+    DisposPtr(reinterpret_cast<Ptr>(q));
+}
+
+// Plays queued commands in order until one cannot start.
+OSErr ProcessQueue() {
+    OSErr result = noErr;
+    for (;;) {
+        StartTimerCriticalSection();
+        QueuedSndCommand *q = reinterpret_cast<QueuedSndCommand *>(gQueue.qHead);
+        EndTimerCriticalSection();
+        if (!q) return result;
+        if (q->cmd == kSndVolumeCmd) {
+            gVolume = UInt16(UInt16(q->param2 & 0xFFFF) >> 5);
+            RemoveQueued(q);
+            return result;
+        }
+        Handle sound;
+        if (q->cmd == kSndBufferCmd) {
+            sound = reinterpret_cast<Handle>(q->param2);
+        } else if (q->cmd == kSndCallBackCmd) {
+            sound = gMarker;
+        } else {
+            RemoveQueued(q);
+            return result;
+        }
+        if (sound && SystemDependantPlaySound(sound, q->noWait)) {
+            if (gPlaying && gPlaying != sound) DisposHandle(gPlaying);
+            gPlaying = nullptr;
+            if (q->cmd == kSndCallBackCmd) {
+                SndCommand command{q->cmd, q->param1, q->param2};
+                if (q->chan && q->chan->callBack) q->chan->callBack(q->chan, &command);
+            } else {
+                gPlaying = sound;
+            }
+            RemoveQueued(q);
+            continue;
+        }
+        if (gPlaying) return result;  // retried by the next command
+        if (q->cmd == kSndBufferCmd && sound) DisposHandle(sound);
+        RemoveQueued(q);
+        return -1;
+    }
+}
+
+void BuildMarker() {
+    if (gMarker) return;
+    UInt8 silence[10];
+    memset(silence, 0x80, sizeof silence);
+    gMarker = CvtBufferMacToRiff(silence, 1, 8, 22050, 10);
+}
+
+}  // namespace
+
+Handle CvtBufferMacToRiff(const UInt8 *samples, SInt16 channels, SInt16 bits, UInt32 rate, UInt32 frames) {
+    if (channels < 1 || (bits != 8 && bits != 16)) return nullptr;
+    UInt64 dataSize = UInt64(channels) * UInt64(bits) * frames / 8;
+    if (dataSize + 44 > 0x7FFFFFFF) return nullptr;
+    Handle h = NewHandleClear(UInt32(dataSize + 44));
+    if (!h) return nullptr;
+    UInt8 *p = reinterpret_cast<UInt8 *>(*h);
+    memcpy(p, "RIFF", 4);
+    WriteLittle32(p + 4, UInt32(dataSize + 36));
+    memcpy(p + 8, "WAVEfmt ", 8);
+    WriteLittle32(p + 16, 16);
+    WriteLittle16(p + 20, 1);
+    WriteLittle16(p + 22, UInt16(channels));
+    WriteLittle32(p + 24, rate);
+    WriteLittle32(p + 28, UInt32(UInt64(rate) * UInt64(bits) * UInt64(channels) / 8));
+    WriteLittle16(p + 32, UInt16(channels * bits / 8));
+    WriteLittle16(p + 34, UInt16(bits));
+    memcpy(p + 36, "data", 4);
+    WriteLittle32(p + 40, UInt32(dataSize));
+    if (bits == 8) {
+        if (dataSize) memcpy(p + 44, samples, size_t(dataSize));
+    } else {
+        for (UInt64 i = 0; i + 1 < dataSize; i += 2) {
+            p[44 + i] = samples[i + 1];
+            p[44 + i + 1] = samples[i];
+        }
+    }
+    return h;
+}
+
+OSErr SndNewChannel(SndChannelPtr *chan, SInt16, SInt32, SndCallBackProcPtr userRoutine) {
+    BuildMarker();
+    if (!chan) return -50;
+    if (!*chan) {
+        *chan = reinterpret_cast<SndChannelPtr>(NewPtrClear(sizeof(SndChannel)));
+        if (!*chan) return memFullErr;
+        (*chan)->flags = kSndChannelAllocatedHere;
+    } else {
+        (*chan)->flags = 0;
+    }
+    (*chan)->callBack = userRoutine;
+    return noErr;
+}
+
+OSErr SndDoCommand(SndChannelPtr chan, const SndCommand *cmd, Boolean noWait) {
+    if (!cmd) return -50;
+    BuildMarker();
+    intptr_t param2 = cmd->param2;
+    if (cmd->cmd == kSndBufferCmd && cmd->param2) {
+        Handle sound = reinterpret_cast<Handle>(cmd->param2);
+        UInt8 state = HGetState(sound);
+        HLock(sound);
+        Handle riff = nullptr;
+        OSErr err = ConvertSound(sound, &riff);
+        HSetState(sound, state);
+        if (err != noErr) return err;
+        param2 = reinterpret_cast<intptr_t>(riff);
+    }
+    QueuedSndCommand *q = reinterpret_cast<QueuedSndCommand *>(NewPtrClear(sizeof(QueuedSndCommand)));
+    if (!q) {
+        if (cmd->cmd == kSndBufferCmd && param2) DisposHandle(reinterpret_cast<Handle>(param2));
+        return memFullErr;
+    }
+    q->cmd = cmd->cmd;
+    q->param1 = cmd->param1;
+    q->param2 = param2;
+    q->noWait = noWait;
+    q->chan = chan;
+    Enqueue(reinterpret_cast<QElemPtr>(q), &gQueue);
+    return ProcessQueue();
+}
+
+void OrvaFlushSndQueue() {
+    SystemDependantStopSound();
+    if (gPlaying) DisposHandle(gPlaying);
+    gPlaying = nullptr;
+    for (;;) {
+        StartTimerCriticalSection();
+        QueuedSndCommand *q = reinterpret_cast<QueuedSndCommand *>(gQueue.qHead);
+        EndTimerCriticalSection();
+        if (!q) break;
+        if (q->cmd == kSndBufferCmd && q->param2) DisposHandle(reinterpret_cast<Handle>(q->param2));
+        RemoveQueued(q);
+    }
+}
+
+OSErr SndDoImmediate(SndChannelPtr chan, const SndCommand *cmd) {
+    OrvaFlushSndQueue();
+    return SndDoCommand(chan, cmd, 0);
+}
+
+OSErr SndPlay(SndChannelPtr chan, Handle sndHandle, Boolean async) {
+    SndCommand cmd{kSndBufferCmd, 0, reinterpret_cast<intptr_t>(sndHandle)};
+    return SndDoCommand(chan, &cmd, async);
+}
+
+OSErr SndChannelStatus(SndChannelPtr, SInt16, SCStatus *status) {
+    SystemDependantDoEvent();
+    StartTimerCriticalSection();
+    bool queued = gQueue.qHead != nullptr;
+    EndTimerCriticalSection();
+    bool busy;
+    if (queued) {
+        busy = true;
+    } else if (!gPlaying) {
+        busy = false;
+    } else if (OrvaSoundOutputBusy()) {
+        busy = true;  // asking never ends the sound
+    } else {
+        SystemDependantStopSound();
+        DisposHandle(gPlaying);
+        gPlaying = nullptr;
+        busy = false;
+    }
+    if (status) status->scChannelBusy = busy ? kTrue : kFalse;
+    return noErr;
+}
+
+OSErr SndControl(SInt16 id, SndCommand *cmd) {
+    if (id == 3 && cmd && cmd->cmd == kSndAvailableCmd) cmd->param1 = 1;
+    return noErr;
+}
+
+OSErr SndDisposeChannel(SndChannelPtr chan, Boolean) {
+    OrvaFlushSndQueue();
+    if (chan && (chan->flags & kSndChannelAllocatedHere)) DisposPtr(reinterpret_cast<Ptr>(chan));
+    return noErr;
+}
+
+OSErr SetupSndHeader(Handle sndHandle, SInt16 numChannels, UInt32 sampleRate, SInt16 sampleSize, OSType,
+                     SInt16 baseNote, UInt32 numBytes, SInt16 *headerLen) {
+    if (headerLen) *headerLen = 70;
+    if (!sndHandle) return -50;
+    if (GetHandleSize(sndHandle) < 70) {
+        SetHandleSize(sndHandle, 70);
+        if (GetHandleSize(sndHandle) < 70) return memFullErr;
+    }
+    UInt8 *p = reinterpret_cast<UInt8 *>(*sndHandle);
+    memset(p, 0, 70);
+    WriteBig16(p, 2);
+    UInt8 *h = p + 6;
+    WriteBig32(h + 4, UInt32(numChannels));
+    WriteBig32(h + 8, sampleRate);
+    h[20] = 0xFF;
+    h[21] = UInt8(baseNote);
+    UInt32 divisor = UInt32(numChannels) * UInt32(sampleSize);
+    WriteBig32(h + 22, divisor ? UInt32(UInt64(numBytes) * 8 / divisor) : 0);
+    WriteBig16(h + 48, UInt16(sampleSize));
+    return noErr;
+}
+
+void GetSoundVol(SInt16 *level) {
+    if (level) *level = SInt16(gVolume);
+}
+void SetSoundVol(SInt16 level) { gVolume = UInt16(level); }
+void InitSoundHp() { gVolume = 1; }
+
+void SysBeep(SInt16 duration) {
+    if (gVolume == 0) {
+        FlashMenuBar(0);
+        Delay(UInt32(duration < 0 ? 0 : duration), nullptr);
+        FlashMenuBar(0);
+        return;
+    }
+    SystemDependantBeep(nullptr);
+}
+
+NumVersion SndSoundManagerVersion() { return NumVersion{3, 0, 0, 0}; }
+NumVersion SPBVersion() { return NumVersion{1, 0, 0, 0}; }
+NumVersion MACEVersion() { return NumVersion{0, 0, 0, 0}; }
+SInt32 SndDispVersion() { return 1; }
+Boolean SoundDone() { return 1; }
+OSErr SndStartFilePlay(SndChannelPtr, SInt16, SInt16, SInt32, Ptr, void *, void *, Boolean) { return noErr; }
+OSErr SndPauseFilePlay(SndChannelPtr) { return noErr; }
+OSErr SndStopFilePlay(SndChannelPtr, Boolean) { return noErr; }
+OSErr SndManagerStatus(SInt16, void *) { return noErr; }
+OSErr SndSetSysBeepState(SInt16) { return noErr; }
+void SndGetSysBeepState(SInt16 *) {}
+OSErr SndPlayDoubleBuffer(SndChannelPtr, void *) { return noErr; }
+OSErr SndAddModifier(SndChannelPtr, void *, SInt16, SInt32) { return noErr; }
+void _StartSound(Ptr, SInt32, void *) {}
+void _StopSound() {}
+void Comp3to1(const void *, void *, UInt32, void *, void *, UInt32, UInt32) {}
+void Exp1to3(const void *, void *, UInt32, void *, void *, UInt32, UInt32) {}
+void Comp6to1(const void *, void *, UInt32, void *, void *, UInt32, UInt32) {}
+void Exp1to6(const void *, void *, UInt32, void *, void *, UInt32, UInt32) {}

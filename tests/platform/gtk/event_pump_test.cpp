@@ -1,0 +1,153 @@
+// ctest-labels: gtk-input-sound
+// The pump and the signal handlers of a real GTK window, fed with synthetic GDK events.
+#include <gdk/gdkkeysyms.h>
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <string.h>
+
+#include <vector>
+
+#include "platform/gtk/event_pump.h"
+#include "platform/gtk/keyboard_mouse.h"
+
+namespace {
+
+std::vector<EventRecord> Drain() {
+    std::vector<EventRecord> events;
+    EventRecord e;
+    while (GetNextEvent(0xFFFF, &e)) events.push_back(e);
+    return events;
+}
+
+int gReads;
+Boolean CountingReader(SInt16 *h, SInt16 *v, UInt32 *mask) {
+    gReads++;
+    *h = *v = 0;
+    *mask = 0;
+    return kTrue;
+}
+
+std::vector<SInt16> gWheel;
+
+class Pump : public ::testing::Test {
+protected:
+    GtkWidget *window = nullptr;
+    void SetUp() override {
+        if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
+        OrvaSetPointerStateReader(CountingReader);
+        window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        gtk_window_set_default_size(GTK_WINDOW(window), 100, 80);
+        GTKSetWindowEvents(nullptr, window);
+        gtk_widget_show(window);
+        for (int i = 0; i < 50 && !gtk_widget_get_mapped(window); i++) {
+            while (gtk_events_pending()) gtk_main_iteration();
+            g_usleep(10000);
+        }
+        gWheel.clear();
+        OrvaSetWheelHandler([](SInt16 delta) -> Boolean {
+            gWheel.push_back(delta);
+            return kTrue;
+        });
+        Drain();
+    }
+    void TearDown() override {
+        OrvaSetWheelHandler(nullptr);
+        OrvaSetPointerStateReader(nullptr);
+        if (window) gtk_widget_destroy(window);
+        OrvaSetProcessWindowMessages(kTrue);
+    }
+    void Key(GdkEventType type, guint keyval, guint16 keycode, guint state, const char *text) {
+        GdkEvent *event = gdk_event_new(type);
+        event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        event->key.keyval = keyval;
+        event->key.hardware_keycode = keycode;
+        event->key.state = state;
+        event->key.string = g_strdup(text);
+        event->key.length = gint(strlen(text));
+        event->key.send_event = TRUE;
+        gtk_widget_event(window, event);
+        gdk_event_free(event);
+    }
+    void Scroll(GdkScrollDirection direction) {
+        GdkEvent *event = gdk_event_new(GDK_SCROLL);
+        event->scroll.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        event->scroll.direction = direction;
+        gtk_widget_event(window, event);
+        gdk_event_free(event);
+    }
+};
+
+TEST_F(Pump, KeysBecomeKeyEventsWithTheirMessages) {
+    Key(GDK_KEY_PRESS, 'a', 38, GDK_CONTROL_MASK, "\x01");
+    Key(GDK_KEY_RELEASE, 'a', 38, GDK_CONTROL_MASK, "\x01");
+    Key(GDK_KEY_PRESS, GDK_Return, 36, 0, "\r");
+    std::vector<EventRecord> events = Drain();
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].what, 3);
+    EXPECT_EQ(events[0].message, 0x00410041u);
+    EXPECT_EQ(events[1].what, 4);
+    EXPECT_EQ(events[1].message, 0x00410041u);
+    EXPECT_EQ(events[2].what, 3);
+    EXPECT_EQ(events[2].message, 0x000D240Du);
+    GTKUpdateKeyState(65535, 0, 0);
+}
+
+TEST_F(Pump, WheelAndCloseRequests) {
+    Scroll(GDK_SCROLL_UP);
+    Scroll(GDK_SCROLL_RIGHT);
+    EXPECT_EQ(gWheel, (std::vector<SInt16>{-3, 3}));
+    GdkEvent *event = gdk_event_new(GDK_DELETE);
+    event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+    gtk_widget_event(window, event);
+    gdk_event_free(event);
+    std::vector<EventRecord> events = Drain();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].what, 3);
+    EXPECT_EQ(events[0].message & 0xFF, UInt32('Q'));
+    EXPECT_EQ(events[0].modifiers & 256, 256);
+    EXPECT_EQ(events[1].what, 4);
+    EXPECT_TRUE(gtk_widget_get_mapped(window));  // the window stays
+}
+
+TEST_F(Pump, CommittedTextPostsOnePairPerUtf16Unit) {
+    Key(GDK_KEY_PRESS, 'a', 38, 0, "a");  // the scan code of the last key press goes along
+    Drain();
+    OrvaPostCommittedText("\xC3\xA9\xF0\x9D\x84\x9E");  // e acute, then a character outside the BMP
+    std::vector<EventRecord> events = Drain();
+    ASSERT_EQ(events.size(), 6u);
+    EXPECT_EQ(events[0].what, 3);
+    EXPECT_EQ(events[0].message, 0x00E9008Eu);  // unit, scan code 0, MacRoman 0x8E
+    EXPECT_EQ(events[1].what, 4);
+    EXPECT_EQ(events[2].message >> 16, 0xD834u);
+    EXPECT_EQ(events[4].message >> 16, 0xDD1Eu);
+    OrvaPostCommittedText("\xC3");  // cut short: nothing
+    OrvaPostCommittedText("");
+    OrvaPostCommittedText(nullptr);
+    EXPECT_TRUE(Drain().empty());
+    GTKUpdateKeyState(65535, 0, 0);
+}
+
+TEST_F(Pump, FocusChangesTakeSixChecks) {
+    OrvaSetProcessWindowMessages(kFalse);
+    gReads = 0;
+    UInt32 checks = OrvaGetFocusCheckCount();
+    OrvaRequestApplicationFocus(-1);
+    for (int i = 0; i < 5; i++) SystemDependantDoEvent();
+    EXPECT_EQ(OrvaGetFocusCheckCount() - checks, 5u);
+    EXPECT_EQ(gReads, 0);  // only the focus check ran
+    EXPECT_TRUE(Drain().empty());
+    SystemDependantDoEvent();
+    std::vector<EventRecord> events = Drain();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].what, 15);
+    EXPECT_EQ(events[0].message, 0x1000000u);
+    EXPECT_FALSE(SystemDependantApplicationHasFocus());
+    OrvaRequestApplicationFocus(1);
+    for (int i = 0; i < 6; i++) SystemDependantDoEvent();
+    events = Drain();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].message, 0x1000001u);
+    EXPECT_TRUE(SystemDependantApplicationHasFocus());
+}
+
+}  // namespace
