@@ -185,6 +185,16 @@ UniChar CvtCarKeyboardShiftJisToUnicode(UInt8 byte) {
     return MacRomanCharToUnicode(byte);
 }
 
+CFStringRef UTFToStringRef(const char *text) {
+    if (!text) return nullptr;
+    SInt32 n = 0;
+    EncodedStr units = UTFTextToUnicode(text, 0, SInt32(std::strlen(text)) + 1, &n);
+    if (!units) return nullptr;
+    CFStringRef s = CFStringCreateWithCharacters(nullptr, (const UniChar *)units, n);
+    DisposeEncodedStr(units);
+    return s;
+}
+
 void OrvaSetUTFKeyboardTicks(UInt32 (*ticks)()) { gTicks = ticks; }
 
 EncodedStr LoadEncodedTextFile(FILE *file, SInt16 source, SInt16 target, SInt32 *length) {

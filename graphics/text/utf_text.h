@@ -8,6 +8,7 @@
 
 #include "graphics/pictures/pictures.h"
 #include "platform/core/text_encodings.h"
+#include "toolbox/toolbox_services.h"
 
 enum : SInt16 {
     kPictCommentUTFText = 100,     // "Zido", u16 version 1, u16 rotation, the UTF-8 bytes
@@ -36,6 +37,9 @@ void DrawUTFPicture(PicHandle picture, const Rect *dst);
 
 UniChar CvtCarKeyboardMacRomanToUnicode(UInt8 byte);
 UniChar CvtCarKeyboardShiftJisToUnicode(UInt8 byte);  // 0 while a two-byte character is incomplete
+// A new string of the UTF-16 form of a NUL-terminated UTF-8 string, terminator included;
+// null for a null text. Caller releases it with CFRelease.
+CFStringRef UTFToStringRef(const char *text);
 // Test seam: the tick source of the Shift-JIS keyboard state (null: TickCount).
 void OrvaSetUTFKeyboardTicks(UInt32 (*ticks)());
 

@@ -14,6 +14,8 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/text/font_manager.h"
+#include "graphics/text/font_services.h"
+#include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/text/utf_text.h"
 #include "platform/core/memory.h"
@@ -106,6 +108,26 @@ TEST_F(UTFText, WidthsAreThoseOfPango) {
     SetUnicodeApplication(kFalse);
     EXPECT_EQ(UTFTextWidth(&port, kCafe, 0, 5), StringWidth("caf\x8e"));
     EXPECT_EQ(UTFTextWidth(&port, kNihon, 0, 6), StringWidth("??"));
+}
+
+TEST_F(UTFText, ThePrintMusicFontTakesItsSymbolsFromThePrivatePage) {
+    UInt16 symbol = TestSymbolFontID();
+    ASSERT_NE(symbol, kFontIDNone);
+    const SInt16 screen[kLentaraScreenFonts] = {0, 0, 0};
+    OrvaSetFontesLentara(screen, SInt16(symbol));
+    TextFont(SInt16(symbol));
+    TextSize(30);
+    // The test font shows Z, Y and X at U+F041..U+F043.
+    EXPECT_EQ(UTFTextWidth(&port, "ABC", 0, 3),
+              PangoReferenceWidth("OrvaTestSymbol", 30, "\xef\x81\x81\xef\x81\x82\xef\x81\x83"));
+    OrvaSetFontesLentara(screen, 0);
+    CFStringRef s = UTFToStringRef(kCafe);
+    ASSERT_NE(s, nullptr);
+    char back[16];
+    EXPECT_TRUE(CFStringGetCString(s, back, sizeof back, 0x08000100));  // UTF-8
+    EXPECT_STREQ(back, kCafe);
+    CFRelease(s);
+    EXPECT_EQ(UTFToStringRef(nullptr), nullptr);
 }
 
 TEST_F(UTFText, DrawingShowsTheTextAndMovesThePen) {
