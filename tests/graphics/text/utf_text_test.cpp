@@ -192,6 +192,22 @@ TEST_F(UTFText, AsciiRecordsAsPlainTextAndAccentsKeepTheirUTF8) {
     KillPicture(pic);
 }
 
+TEST_F(UTFText, LongTextKeepsWholeCharactersInItsComment) {
+    std::string text;
+    for (int i = 0; i < 20000; i++) text += "\xc3\xa9";  // 40,000 bytes of é
+    PicHandle pic = Record(text.c_str());
+    std::vector<Op> ops = Ops(pic);
+    ASSERT_FALSE(ops.empty());
+    EXPECT_EQ(Word(ops[0].operands, 0), kPictCommentUTFText);
+    SInt16 size = Word(ops[0].operands, 2);
+    EXPECT_LE(size, 32767);
+    EXPECT_EQ((size - 8) % 2, 0);  // never half a character
+    EXPECT_GT(size, 32000);
+    PaintPortWhite(&port);
+    DrawUTFPicture(pic, &frame);  // plays without reading past the comment
+    KillPicture(pic);
+}
+
 TEST_F(UTFText, ReplayDrawsTheUTF8TextAndPassesCommentsOn) {
     TextFont(3);
     TextSize(20);
