@@ -149,6 +149,8 @@ bool Take(EventMask mask, EventRecord *event, bool remove) {
         if (event) *event = gEvents.events[slot].event;
         if (!remove) break;
         gEvents.lastTakenWhen = gEvents.events[slot].event.when;
+        const EventRecord &taken = gEvents.events[slot].event;
+        if (taken.what == keyDown || taken.what == autoKey) gEvents.lastUnicodeKey = UniChar(taken.message >> 16);
         for (int j = i; j + 1 < gEvents.count; j++)
             gEvents.events[(gEvents.first + j) % kEventQueueSize] =
                 gEvents.events[(gEvents.first + j + 1) % kEventQueueSize];

@@ -20,6 +20,7 @@
 #include "graphics/text/utf_text.h"
 #include "platform/core/memory.h"
 #include "platform/core/unicode_mode.h"
+#include "platform/gtk/event_pump.h"
 #include "support/quickdraw_support.h"
 #include "support/text_support.h"
 #include "toolbox/toolbox_services.h"
@@ -320,6 +321,22 @@ TEST(UTFKeyboard, ShiftJisPairsWithinSixtyTicks) {
     EXPECT_TRUE(IsUnicodeInput());
     EXPECT_EQ(GetUnicodeCar(), 0x3042);
     EXPECT_EQ(GetUnicodeCar(), 0);
+    DisableUnicodeInput();
+}
+
+TEST(UTFKeyboard, ComposedTextReachesGetUnicodeCar) {
+    StartQuickDrawForTests();
+    EventRecord e;
+    while (GetNextEvent(0xFFFF, &e)) {
+    }
+    EnableUnicodeInput();
+    OrvaPostCommittedText("\xe3\x81\x82");  // あ from the input method
+    ASSERT_TRUE(GetNextEvent(0xFFFF, &e));
+    EXPECT_EQ(e.what, keyDown);
+    EXPECT_EQ(GetUnicodeCar(), 0x3042);
+    EXPECT_EQ(GetUnicodeCar(), 0);
+    while (GetNextEvent(0xFFFF, &e)) {
+    }
     DisableUnicodeInput();
 }
 
