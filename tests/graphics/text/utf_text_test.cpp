@@ -131,6 +131,24 @@ TEST_F(UTFText, ThePrintMusicFontTakesItsSymbolsFromThePrivatePage) {
     EXPECT_EQ(UTFToStringRef(nullptr), nullptr);
 }
 
+TEST_F(UTFText, TheJapaneseInterfaceTakesShiftJisOutsideUnicodeMode) {
+    TextFont(3);
+    TextSize(12);
+    SInt16 language = OrvaGetLangue();
+    OrvaFixeLangue(kLanguageJapanese);
+    SetUnicodeApplication(kFalse);
+    const char sjis[] = "\x93\xfa\x96\x7b";  // 日本 in Shift-JIS
+    EXPECT_EQ(UTFTextWidth(&port, kNihon, 0, 6), StringWidth(sjis));
+    EXPECT_GT(UTFTextWidth(&port, kNihon, 0, 6), 0);
+    SetUnicodeApplication(kTrue);
+    PicHandle pic = Record(kNihon);
+    std::vector<Op> ops = Ops(pic);
+    ASSERT_EQ(ops.size(), 3u);
+    EXPECT_EQ(std::string((const char *)ops[2].operands.data() + 5, 4), sjis);
+    KillPicture(pic);
+    OrvaFixeLangue(language);
+}
+
 TEST_F(UTFText, DrawingShowsTheTextAndMovesThePen) {
     TextFont(3);
     TextSize(20);
