@@ -1,0 +1,81 @@
+// Images with a per-pixel opacity plane: an Offscreen is a 24-bit offscreen port whose opacity
+// field holds width x height bytes (0 transparent, 255 opaque; colours stored straight). This
+// header covers creation, pixel access, painting, copies, compositing, margins, cropping, flips
+// and drawing into the current port (images.cpp), and plain and smooth resizing (resize.cpp).
+// Every operation that answers an image answers a new one the caller closes with
+// OrvaClosePortOffscreen, which also frees the plane. Main thread only; no global state.
+#pragma once
+
+#include "graphics/quickdraw/offscreen.h"
+
+typedef GrafPtr Offscreen;
+
+enum : SInt16 {
+    kOffscreenMaxSize = 8191,  // widest and highest image, as for every offscreen port
+};
+
+// Compositing modes of OffscreenEmbed.
+enum : SInt16 {
+    kEmbedBlend = 0,           // source over destination through the source's opacity
+    kEmbedReplace = 1,         // colours and opacity of the source
+    kEmbedColour = 2,          // colours of the source, destination opacity kept
+    kEmbedAdd = 3,
+    kEmbedSubtract = 4,
+    kEmbedDarken = 5,
+    kEmbedLighten = 6,
+    kEmbedMultiply = 7,
+    kEmbedDoubleMultiply = 8,  // doubled multiply weighted by the source's opacity
+};
+
+// Reads text as a hexadecimal number RRGGBB into rgb's high bytes. Text that is not
+// hexadecimal gives black.
+void CvtColorTxtToRGB(const char *text, RGBColor *rgb);
+
+// A new image of width rect.right and height rect.bottom with a zeroed plane; null when either
+// is below 1 or above kOffscreenMaxSize, or without memory.
+Offscreen OffscreenCreate(const Rect *rect);
+void OffscreenCreateAlpha(Offscreen image);  // gives the image a zeroed plane if it has none
+// Bounds, pixel base, row bytes, pixel step (4), plane (or null), plane row bytes (the width)
+// and plane step (1); any out pointer may be null.
+void OffscreenGetInfo(Offscreen image, Rect *bounds, Ptr *pixelBase, SInt16 *rowBytes, SInt16 *pixelStep,
+                      Ptr *opacityBase, SInt16 *opacityRowBytes, SInt16 *opacityStep);
+// Components and opacity 0..255 of pixel (x, y); all zero outside; opacity 255 without a plane.
+void OffscreenGetPixel(Offscreen image, SInt16 x, SInt16 y, SInt16 *red, SInt16 *green, SInt16 *blue,
+                       SInt16 *opacity);
+// Writes a pixel inside the image, and its opacity when opacity >= 0 and there is a plane.
+void OffscreenSetPixel(Offscreen image, SInt16 x, SInt16 y, UInt8 red, UInt8 green, UInt8 blue, SInt16 opacity);
+// Paints rect (cut to the image) with the colour at percent (0..100), adding the coverage to the
+// opacity when addOpacity is set.
+void OffscreenPaintRect(Offscreen image, const Rect *rect, UInt8 red, UInt8 green, UInt8 blue, SInt16 percent,
+                        UInt8 addOpacity);
+void OffscreenSetOpacity(Offscreen image, SInt16 percent);  // every opacity byte percent * 255 / 100
+// Copies source into destination: whole when the sizes are equal, else centred, pixels outside
+// the source taking the fill colour and opacity. The fill's order is red, blue, green: stored
+// settings depend on it.
+void OffscreenCopy(Offscreen source, Offscreen destination, UInt8 red, UInt8 blue, UInt8 green, UInt8 opacity);
+Offscreen OffscreenDuplicate(Offscreen image);  // a new copy; null without memory
+// Composites source into destination with the source's top-left at (x, y) in mode (the enum
+// above; others change nothing).
+void OffscreenEmbed(Offscreen source, Offscreen destination, SInt16 x, SInt16 y, SInt16 mode);
+// A new image grown by the margins (negative ones cut), painted with the colour at opacity
+// percent under the image; null when the result would be empty or too large.
+Offscreen OffscreenAddMargins(Offscreen image, const OrvaMarginsRecord *margins, UInt8 red, UInt8 green,
+                              UInt8 blue, SInt16 percent);
+// A new image of rect's size holding rect of the image (transparent outside it); null when rect
+// is empty.
+Offscreen OffscreenCrop(Offscreen image, const Rect *rect);
+void OffscreenFlip(Offscreen image);    // upside down, in place
+void OffscreenMirror(Offscreen image);  // left to right, in place
+// Draws srcRect of the image into dstRect of the current port: blended through both planes
+// when useOpacity is set and the current port is an image, else by CopyBits, through the
+// image's plane only when useOpacity is set.
+void OffscreenCopyBits(Offscreen image, const Rect *srcRect, const Rect *dstRect, UInt8 useOpacity);
+
+// Scales the image to rect.right x rect.bottom in the blitter, plane included; null when rect is
+// empty or too large.
+Offscreen OffscreenResize(Offscreen image, const Rect *rect);
+// Bilinear resampling weighted by opacity into trunc(newWidth + 1) x trunc(newHeight + 1)
+// pixels; null for sizes that are not positive finite numbers or give too large an image.
+Offscreen OffscreenSmoothResize(Offscreen image, float newWidth, float newHeight);
+// Smooth or plain resize by percentages of the image's size; null as those answer.
+Offscreen OffscreenZoom(Offscreen image, float percentX, float percentY, UInt8 smooth);
