@@ -1,7 +1,8 @@
 // Images with a per-pixel opacity plane: an Offscreen is a 24-bit offscreen port whose opacity
 // field holds width x height bytes (0 transparent, 255 opaque; colours stored straight). This
 // header covers creation, pixel access, painting, copies, compositing, margins, cropping, flips
-// and drawing into the current port (images.cpp), and plain and smooth resizing (resize.cpp).
+// and drawing into the current port (images.cpp), plain and smooth resizing (resize.cpp), and
+// rotation, perspective and skew (transform.cpp).
 // Every operation that answers an image answers a new one the caller closes with
 // OrvaClosePortOffscreen, which also frees the plane. Main thread only; no global state.
 #pragma once
@@ -79,3 +80,18 @@ Offscreen OffscreenResize(Offscreen image, const Rect *rect);
 Offscreen OffscreenSmoothResize(Offscreen image, float newWidth, float newHeight);
 // Smooth or plain resize by percentages of the image's size; null as those answer.
 Offscreen OffscreenZoom(Offscreen image, float percentX, float percentY, UInt8 smooth);
+
+// The size (0, 0, height, width) of the box around a rect.right x rect.bottom rectangle turned by
+// angle degrees about its centre; empty for an angle that is not finite.
+void OffscreenGetRotatedBoundRect(const Rect *rect, float angle, Rect *out);
+// A new image of the source turned by angle degrees, positions outside the source taking the
+// fill; null for an angle that is not finite or a result too large.
+Offscreen OffscreenRotate(Offscreen image, float angle, UInt8 red, UInt8 green, UInt8 blue, UInt8 opacity);
+// Tilts the image in place backwards by angle about its bottom edge, seen from distance;
+// answers the row where the top edge lands (0 when inside). A distance that is not positive,
+// or an angle of 0 or not finite, changes nothing and answers 0.
+SInt16 OffscreenPerspective(Offscreen image, float angle, SInt16 unused1, SInt16 unused2, float distance);
+// New images sheared by angle (held to -45..45 degrees): the top leaning right, or the left
+// side lowered, for positive angles; the fill outside. Null for NaN.
+Offscreen OffscreenRightSkew(Offscreen image, float angle, UInt8 red, UInt8 green, UInt8 blue, UInt8 opacity);
+Offscreen OffscreenBottomSkew(Offscreen image, float angle, UInt8 red, UInt8 green, UInt8 blue, UInt8 opacity);
