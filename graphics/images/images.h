@@ -2,7 +2,7 @@
 // field holds width x height bytes (0 transparent, 255 opaque; colours stored straight). This
 // header covers creation, pixel access, painting, copies, compositing, margins, cropping, flips
 // and drawing into the current port (images.cpp), plain and smooth resizing (resize.cpp), and
-// rotation, perspective and skew (transform.cpp).
+// rotation, perspective and skew (transform.cpp), and opacity, blur and shadows (opacity.cpp).
 // Every operation that answers an image answers a new one the caller closes with
 // OrvaClosePortOffscreen, which also frees the plane. Main thread only; no global state.
 #pragma once
@@ -95,3 +95,33 @@ SInt16 OffscreenPerspective(Offscreen image, float angle, SInt16 unused1, SInt16
 // side lowered, for positive angles; the fill outside. Null for NaN.
 Offscreen OffscreenRightSkew(Offscreen image, float angle, UInt8 red, UInt8 green, UInt8 blue, UInt8 opacity);
 Offscreen OffscreenBottomSkew(Offscreen image, float angle, UInt8 red, UInt8 green, UInt8 blue, UInt8 opacity);
+
+// Combines the source's plane, centred, into the destination's: 0 copy (0 outside the source),
+// 1 union, 2 subtract, 3 intersect. Both get a plane first when they have none.
+void OffscreenComputeOpacity(Offscreen source, Offscreen destination, SInt16 mode);
+void OffscreenInvertOpacity(Offscreen image);               // every opacity o becomes 255 - o
+void OffscreenCreateOpacityFromLuminance(Offscreen image);  // o = (b + g + r) / 3
+// Opaque everywhere except the pixels of the key colour (hexadecimal text RRGGBB).
+void OffscreenCreateOpacityFromColor(Offscreen image, const char *text);
+void OffscreenPixelsFromOpacity(Offscreen image);  // pixels become the grey of their opacity, opaque
+void OffscreenFadeOpacity(Offscreen image, float percent);  // o scaled by percent, at most 255
+// o scaled by a percentage interpolated between the four corners' percentages.
+void OffscreenProgressiveFadeOpacity(Offscreen image, float topLeft, float topRight, float bottomLeft,
+                                     float bottomRight);
+// One box-blur pass of window 2 x radius along rows (H) or columns (V), of the opacity and/or
+// the colours; edgeOpaque takes opacity outside as 255; inner multiplies the blurred opacity by
+// the input opacity. A radius of 0 or below does nothing.
+void OffscreenBlurH(Offscreen image, SInt32 radius, Boolean blurOpacity, Boolean blurColour, Boolean edgeOpaque,
+                    Boolean inner);
+void OffscreenBlurV(Offscreen image, SInt32 radius, Boolean blurOpacity, Boolean blurColour, Boolean edgeOpaque,
+                    Boolean inner);
+void OffscreenBlur(Offscreen image, SInt32 radius);  // colours, both directions
+void OffscreenBlurOpacity(Offscreen image, SInt32 radius, Boolean edgeOpaque);
+void OffscreenBlurInnerOpacity(Offscreen image, SInt32 radius, Boolean edgeOpaque);
+// A new image: the image over its shadow, shifted by (dx, dy), blurred and coloured at intensity
+// percent; *originX, *originY the image's place in it. Null when too large.
+Offscreen OffscreenDropShadow(Offscreen image, SInt16 dx, SInt16 dy, UInt8 red, UInt8 green, UInt8 blue,
+                              SInt16 blur, SInt16 intensity, SInt16 *originX, SInt16 *originY);
+// Tints the inside of the image where its shifted, blurred opacity leaves a gap.
+void OffscreenDropInnerShadow(Offscreen image, SInt16 dx, SInt16 dy, UInt8 red, UInt8 green, UInt8 blue, SInt16 blur,
+                              SInt16 intensity);
