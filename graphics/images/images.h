@@ -2,7 +2,8 @@
 // field holds width x height bytes (0 transparent, 255 opaque; colours stored straight). This
 // header covers creation, pixel access, painting, copies, compositing, margins, cropping, flips
 // and drawing into the current port (images.cpp), plain and smooth resizing (resize.cpp), and
-// rotation, perspective and skew (transform.cpp), and opacity, blur and shadows (opacity.cpp).
+// rotation, perspective and skew (transform.cpp), opacity, blur and shadows (opacity.cpp), and
+// colour adjustments and distortion (colour.cpp).
 // Every operation that answers an image answers a new one the caller closes with
 // OrvaClosePortOffscreen, which also frees the plane. Main thread only; no global state.
 #pragma once
@@ -125,3 +126,19 @@ Offscreen OffscreenDropShadow(Offscreen image, SInt16 dx, SInt16 dy, UInt8 red, 
 // Tints the inside of the image where its shifted, blurred opacity leaves a gap.
 void OffscreenDropInnerShadow(Offscreen image, SInt16 dx, SInt16 dy, UInt8 red, UInt8 green, UInt8 blue, SInt16 blur,
                               SInt16 intensity);
+
+// Brightness (added), contrast and saturation (percent changes) of every pixel.
+void OffscreenBCS(Offscreen image, float brightness, float contrast, float saturation);
+// Hue shift (degrees), saturation and lightness (percent, -100..100) in an integer HSL model
+// whose hue is measured from byte 0 (blue), as stored settings expect.
+void OffscreenHSL(Offscreen image, SInt16 hue, SInt16 saturation, SInt16 lightness);
+void OffscreenHighlight(Offscreen image, float factor);  // every component times factor, held to 0..255
+// Each output channel an offset plus weights of red, green and blue, held to 0..255.
+void OffscreenChannelMixer(Offscreen image, float redOffset, float redFromRed, float redFromGreen, float redFromBlue,
+                           float greenOffset, float greenFromRed, float greenFromGreen, float greenFromBlue,
+                           float blueOffset, float blueFromRed, float blueFromGreen, float blueFromBlue);
+void OffscreenGlow(Offscreen image, float amount);  // brightens in proportion to the pixel's brightness
+// Displaces and shades target pixels by the gradient of the map placed at (dx, dy); negative
+// shading darkens in proportion to the displacement.
+void OffscreenDistort(Offscreen map, Offscreen target, SInt16 dx, SInt16 dy, float strength, float shading,
+                      float highlight);
