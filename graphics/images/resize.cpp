@@ -63,7 +63,7 @@ Offscreen OffscreenSmoothResize(Offscreen image, float newWidth, float newHeight
     if (!(newWidth + 1.0f < float(kOffscreenMaxSize + 1)) || !(newHeight + 1.0f < float(kOffscreenMaxSize + 1)))
         return nullptr;
     OffscreenGetInfo(image, &bounds, &pixels, &rowBytes, nullptr, &plane, nullptr, nullptr);
-    if (!pixels || !plane) return nullptr;
+    if (!pixels) return nullptr;  // without a plane the image is opaque
     SInt32 width = bounds.right, height = bounds.bottom;
     Rect size = {0, 0, SInt16(SInt32(newHeight + 1.0f)), SInt16(SInt32(newWidth + 1.0f))};
     Offscreen result = OffscreenCreate(&size);
@@ -161,16 +161,16 @@ static SampleRecord RowSample(const UInt8 *base, SInt32 rowBytes, const UInt8 *p
     if (row < 0 || row >= height || sx < -1.0f || sx >= float(width)) return sample;
     float floorX = std::floor(sx), f = sx - floorX;
     SInt32 x0 = SInt32(floorX);
-    const UInt8 *line = base + SInt64(row) * rowBytes, *alpha = plane + SInt64(row) * width;
+    const UInt8 *line = base + SInt64(row) * rowBytes, *alpha = plane ? plane + SInt64(row) * width : nullptr;
     UInt8 c0[3] = {0, 0, 0}, c1[3] = {0, 0, 0};
     float a0 = 0.0f, a1 = 0.0f;
     if (x0 >= 0 && x0 < width) {
         std::memcpy(c0, line + x0 * 4, 3);
-        a0 = alpha[x0];
+        a0 = alpha ? alpha[x0] : 255;
     }
     if (x0 + 1 >= 0 && x0 + 1 < width) {
         std::memcpy(c1, line + (x0 + 1) * 4, 3);
-        a1 = alpha[x0 + 1];
+        a1 = alpha ? alpha[x0 + 1] : 255;
     }
     float w0 = a0 * (1.0f - f), w1 = a1 * f, sum = w0 + w1;
     if (sum == 0.0f) return sample;

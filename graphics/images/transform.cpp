@@ -10,7 +10,7 @@ namespace {
 struct SourceRecord {
     const UInt8 *base;
     SInt32 rowBytes;
-    const UInt8 *plane;
+    const UInt8 *plane;  // null: the image is opaque
     SInt32 width;
     SInt32 height;
 };
@@ -153,9 +153,8 @@ static Boolean Source(Offscreen image, SourceRecord *source) {
     Ptr base = nullptr, plane = nullptr;
     SInt16 rowBytes = 0;
     if (!image) return false;
-    OffscreenCreateAlpha(image);  // the transforms read the plane; an image made elsewhere gets one
     OffscreenGetInfo(image, &bounds, &base, &rowBytes, nullptr, &plane, nullptr, nullptr);
-    if (!base || !plane || bounds.right < 1 || bounds.bottom < 1) return false;
+    if (!base || bounds.right < 1 || bounds.bottom < 1) return false;
     *source = SourceRecord{(const UInt8 *)base, rowBytes, (const UInt8 *)plane, bounds.right, bounds.bottom};
     return true;
 }
@@ -164,7 +163,7 @@ static Boolean Source(Offscreen image, SourceRecord *source) {
 static TexelRecord Neighbour(const SourceRecord *s, SInt32 x, SInt32 y, TexelRecord fill) {
     if (x < 0 || y < 0 || x >= s->width || y >= s->height) return fill;
     const UInt8 *p = s->base + SInt64(y) * s->rowBytes + x * 4;
-    return TexelRecord{p[0], p[1], p[2], s->plane[SInt64(y) * s->width + x]};
+    return TexelRecord{p[0], p[1], p[2], s->plane ? s->plane[SInt64(y) * s->width + x] : UInt8(255)};
 }
 
 // a and b weighted by their opacity and by 1 - f and f.

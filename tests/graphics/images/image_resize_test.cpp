@@ -140,6 +140,10 @@ TEST_F(ImageResize, PlainResizeAndZoom) {
     ASSERT_NE(scaled, nullptr);
     EXPECT_EQ(scaled->opacity, nullptr);
     EXPECT_EQ(StorePixel(scaled, 7, 3), 0x00FF00u);
+    Offscreen smoothBare = Keep(OffscreenSmoothResize(bare, 8.0f, 4.0f));  // taken as opaque
+    ASSERT_NE(smoothBare, nullptr);
+    EXPECT_EQ(Pixel(smoothBare, 3, 1), 0xFF00FF00u);
+    EXPECT_EQ(bare->opacity, nullptr);
 }
 
 TEST_F(ImageResize, SizesThatGiveNoImage) {

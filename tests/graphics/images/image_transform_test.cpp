@@ -216,9 +216,11 @@ TEST_F(ImageTransform, Skews) {
     Offscreen clamped = Keep(OffscreenBottomSkew(image, inf, 0, 0, 0, 0));
     ASSERT_NE(clamped, nullptr);
     EXPECT_EQ(Size(clamped).bottom, 20);
-    Offscreen bare = Keep(NewFilledOffscreen(3, 3, 24, 0x102030));  // no plane: given one
+    Offscreen bare = Keep(NewFilledOffscreen(3, 3, 24, 0x102030));  // no plane
     Offscreen turned = Keep(OffscreenRotate(bare, 90.0f, 0, 0, 0, 0));
-    EXPECT_NE(turned, nullptr);
+    ASSERT_NE(turned, nullptr);
+    EXPECT_EQ(Pixel(turned, 1, 1), 0xFF102030u);  // taken as opaque
+    EXPECT_EQ(bare->opacity, nullptr);             // and left as it was
 }
 
 }  // namespace
