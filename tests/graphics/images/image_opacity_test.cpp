@@ -204,6 +204,11 @@ TEST_F(ImageOpacity, Shadows) {
     EXPECT_EQ(Pixel(shadow, 0, 0), 0xFFFFFFFFu);
     EXPECT_EQ(Pixel(shadow, 14, 14), 0xFF000000u);
     EXPECT_EQ(Pixel(shadow, 14, 0) >> 24, 0u);
+    Offscreen sharp = Keep(OffscreenDropShadow(image, -5, 0, 0, 0, 0, 0, 100, &ox, &oy));
+    ASSERT_NE(sharp, nullptr);
+    EXPECT_EQ(ox, 5);
+    EXPECT_EQ(oy, 0);
+    EXPECT_EQ(Pixel(sharp, 0, 0), 0xFF000000u);
     Offscreen left = Keep(OffscreenDropShadow(image, -5, 0, 0, 0, 0, 2, 50, &ox, &oy));
     ASSERT_NE(left, nullptr);
     EXPECT_EQ(ox, 7);
