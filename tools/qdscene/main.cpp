@@ -25,6 +25,7 @@
 #include "platform/core/runtime.h"
 #include "platform/gtk/port_surfaces.h"
 #include "platform/gtk/printing.h"
+#include "effects_scene.h"
 #include "page_scenes.h"
 #include "shape_scenes.h"
 #include "textedit_scene.h"
@@ -143,6 +144,7 @@ void DrawTextSheet(GrafPtr port) {
 const SceneRow kScenes[] = {
     {"clip", 200, 200, DrawClip},
     {"copybits", 640, 300, DrawCopyBitsScene},
+    {"effects", 680, 340, DrawEffectsScene},
     {"empty", 100, 100, DrawNothing},
     {"page", 612, 792, DrawPageScene},
     {"ppat", 160, 100, DrawPixPatScene},
