@@ -2,6 +2,7 @@
 // and zoom by percentages.
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "graphics/images/images.h"
 #include "graphics/quickdraw/transfer.h"
@@ -15,11 +16,18 @@ struct SampleRecord {
     UInt8 weight;
 };
 
+// Where a column samples the source rows: the same for every row, so worked out once.
+struct ColumnRecord {
+    SInt32 x0;     // left neighbour
+    float f;       // fraction towards the right one
+    bool inside;   // false when the column lies beyond the source
+};
+
 }  // namespace
 
 static Ptr ScalePlane(Offscreen image, const Rect *bounds, const Rect *rect);
 static SampleRecord RowSample(const UInt8 *base, SInt32 rowBytes, const UInt8 *plane, SInt32 width,
-                              SInt32 height, SInt32 row, float sx);
+                              SInt32 height, SInt32 row, const ColumnRecord &column);
 
 Offscreen OffscreenResize(Offscreen image, const Rect *rect) {
     Rect bounds;
@@ -73,15 +81,24 @@ Offscreen OffscreenSmoothResize(Offscreen image, float newWidth, float newHeight
     OffscreenGetInfo(result, nullptr, &outPixels, &outRowBytes, nullptr, &outPlane, nullptr, nullptr);
     const UInt8 *base = (const UInt8 *)pixels, *alpha = (const UInt8 *)plane;
     float stepX = float(width) / newWidth, stepY = float(height) / newHeight;
+    // The column positions step by repeated addition, as the rows do.
+    std::vector<ColumnRecord> columns(size_t(size.right));
+    float sx = 0.0f;
+    for (SInt32 i = 0; i < size.right; i++, sx += stepX) {
+        ColumnRecord &c = columns[size_t(i)];
+        c.inside = !(sx < -1.0f || sx >= float(width));
+        float floorX = c.inside ? std::floor(sx) : 0.0f;
+        c.x0 = SInt32(floorX);
+        c.f = sx - floorX;
+    }
     float sy = 0.0f;
     for (SInt32 j = 0; j < size.bottom; j++, sy += stepY) {
         UInt8 *q = (UInt8 *)outPixels + SInt64(j) * outRowBytes;
         UInt8 *qa = (UInt8 *)outPlane + SInt64(j) * size.right;
         float floorY = std::floor(sy), fy = sy - floorY;
         SInt32 y0 = SInt32(floorY);
-        float sx = 0.0f;
-        for (SInt32 i = 0; i < size.right; i++, sx += stepX, q += 4) {
-            SampleRecord a = RowSample(base, rowBytes, alpha, width, height, y0, sx);
+        for (SInt32 i = 0; i < size.right; i++, q += 4) {
+            SampleRecord a = RowSample(base, rowBytes, alpha, width, height, y0, columns[size_t(i)]);
             if (fy == 0.0f) {
                 q[0] = a.blue;
                 q[1] = a.green;
@@ -89,7 +106,7 @@ Offscreen OffscreenSmoothResize(Offscreen image, float newWidth, float newHeight
                 qa[i] = a.weight;
                 continue;
             }
-            SampleRecord b = RowSample(base, rowBytes, alpha, width, height, y0 + 1, sx);
+            SampleRecord b = RowSample(base, rowBytes, alpha, width, height, y0 + 1, columns[size_t(i)]);
             float w0 = float(a.weight) * (1.0f - fy), w1 = float(b.weight) * fy, sum = w0 + w1;
             if (sum == 0.0f) {
                 q[0] = q[1] = q[2] = 0;
@@ -156,11 +173,11 @@ static Ptr ScalePlane(Offscreen image, const Rect *bounds, const Rect *rect) {
 
 // The sample at row and position sx, weighted by the opacity of its two neighbours.
 static SampleRecord RowSample(const UInt8 *base, SInt32 rowBytes, const UInt8 *plane, SInt32 width,
-                              SInt32 height, SInt32 row, float sx) {
+                              SInt32 height, SInt32 row, const ColumnRecord &column) {
     SampleRecord sample = {0, 0, 0, 0};
-    if (row < 0 || row >= height || sx < -1.0f || sx >= float(width)) return sample;
-    float floorX = std::floor(sx), f = sx - floorX;
-    SInt32 x0 = SInt32(floorX);
+    if (row < 0 || row >= height || !column.inside) return sample;
+    float f = column.f;
+    SInt32 x0 = column.x0;
     const UInt8 *line = base + SInt64(row) * rowBytes, *alpha = plane ? plane + SInt64(row) * width : nullptr;
     UInt8 c0[3] = {0, 0, 0}, c1[3] = {0, 0, 0};
     float a0 = 0.0f, a1 = 0.0f;
