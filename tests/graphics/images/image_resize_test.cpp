@@ -9,35 +9,14 @@
 
 #include "graphics/images/images.h"
 #include "graphics/quickdraw/transfer.h"
+#include "support/image_support.h"
 #include "support/quickdraw_support.h"
 #include "support/transfer_support.h"
 
 namespace {
 
-class ImageResize : public ::testing::Test {
+class ImageResize : public ImageTest {
 protected:
-    std::vector<GrafPtr> images;
-    void SetUp() override {
-        StartQuickDrawForTests();
-        OrvaSetCopybitAntialias(false, true);
-    }
-    void TearDown() override {
-        SetPort(nullptr);
-        for (GrafPtr p : images) OrvaClosePortOffscreen(p);
-    }
-    Offscreen Keep(Offscreen image) {
-        if (image) images.push_back(image);
-        return image;
-    }
-    Offscreen Image(SInt16 width, SInt16 height, UInt32 rgb, SInt16 opacity) {
-        Rect r = {0, 0, height, width};
-        Offscreen image = Keep(OffscreenCreate(&r));
-        EXPECT_NE(image, nullptr);
-        for (SInt16 y = 0; y < height; y++)
-            for (SInt16 x = 0; x < width; x++)
-                OffscreenSetPixel(image, x, y, UInt8(rgb >> 16), UInt8(rgb >> 8), UInt8(rgb), opacity);
-        return image;
-    }
     // Red by column and green by row 0, 100, 207, 250; blue 7; the last column transparent.
     Offscreen Fixture() {
         const UInt8 levels[4] = {0, 100, 207, 250};
