@@ -12,10 +12,7 @@
 class ImageTest : public ::testing::Test {
 protected:
     std::vector<GrafPtr> images;
-    void SetUp() override {
-        StartQuickDrawForTests();
-        OrvaSetCopybitAntialias(false, true);
-    }
+    void SetUp() override { StartQuickDrawForTests(); }
     void TearDown() override {
         SetPort(nullptr);
         for (GrafPtr p : images) OrvaClosePortOffscreen(p);

@@ -15,6 +15,10 @@ namespace {
 
 class ImageCore : public ImageTest {
 protected:
+    void SetUp() override {
+        ImageTest::SetUp();
+        OrvaSetCopybitAntialias(false, true);
+    }
     // A 24-bit port without a plane, as made elsewhere.
     Offscreen Plain(SInt16 width, SInt16 height, UInt32 rgb) { return Keep(NewFilledOffscreen(width, height, 24, rgb)); }
 };

@@ -7,31 +7,13 @@
 #include <vector>
 
 #include "graphics/images/images.h"
+#include "support/image_support.h"
 #include "support/quickdraw_support.h"
 
 namespace {
 
-class ImageOpacity : public ::testing::Test {
+class ImageOpacity : public ImageTest {
 protected:
-    std::vector<GrafPtr> images;
-    void SetUp() override { StartQuickDrawForTests(); }
-    void TearDown() override {
-        SetPort(nullptr);
-        for (GrafPtr p : images) OrvaClosePortOffscreen(p);
-    }
-    Offscreen Keep(Offscreen image) {
-        if (image) images.push_back(image);
-        return image;
-    }
-    Offscreen Image(SInt16 width, SInt16 height, UInt32 rgb, SInt16 opacity) {
-        Rect r = {0, 0, height, width};
-        Offscreen image = Keep(OffscreenCreate(&r));
-        EXPECT_NE(image, nullptr);
-        for (SInt16 y = 0; y < height; y++)
-            for (SInt16 x = 0; x < width; x++)
-                OffscreenSetPixel(image, x, y, UInt8(rgb >> 16), UInt8(rgb >> 8), UInt8(rgb), opacity);
-        return image;
-    }
 };
 
 UInt32 Pixel(Offscreen image, SInt16 x, SInt16 y) {

@@ -17,6 +17,10 @@ namespace {
 
 class ImageResize : public ImageTest {
 protected:
+    void SetUp() override {
+        ImageTest::SetUp();
+        OrvaSetCopybitAntialias(false, true);
+    }
     // Red by column and green by row 0, 100, 207, 250; blue 7; the last column transparent.
     Offscreen Fixture() {
         const UInt8 levels[4] = {0, 100, 207, 250};

@@ -8,23 +8,14 @@
 #include <limits>
 
 #include "graphics/images/images.h"
+#include "support/image_support.h"
 #include "support/quickdraw_support.h"
 #include "support/transfer_support.h"
 
 namespace {
 
-class ImageTransform : public ::testing::Test {
+class ImageTransform : public ImageTest {
 protected:
-    std::vector<GrafPtr> images;
-    void SetUp() override { StartQuickDrawForTests(); }
-    void TearDown() override {
-        SetPort(nullptr);
-        for (GrafPtr p : images) OrvaClosePortOffscreen(p);
-    }
-    Offscreen Keep(Offscreen image) {
-        if (image) images.push_back(image);
-        return image;
-    }
     // A w x h image of distinct opaque colours with a transparent pixel at (1, 1).
     Offscreen Pattern(SInt16 w, SInt16 h) {
         Rect r = {0, 0, h, w};
