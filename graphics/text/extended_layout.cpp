@@ -31,6 +31,7 @@ struct LayoutContext {
     UInt8 textState;
     SInt32 scanFrom;      // no line end lies in scanFrom .. paragraphEnd - 1
     SInt32 paragraphEnd;  // the first CR or LF at or after scanFrom, or the length
+    Boolean failed;       // the lines could not be stored: the text shows as one line
 };
 
 // What one pass produced: the starts of the lines after its first line, and the metrics of
@@ -188,11 +189,13 @@ static void BeginLayout(ExtendedTEHandle te, LayoutContext *ctx) {
     ctx->maxWidth = MaxWidth(te);
     ctx->scanFrom = 1;
     ctx->paragraphEnd = 0;  // nothing scanned yet
+    ctx->failed = kFalse;
 }
 
 static void EndLayout(LayoutContext *ctx) {
     HSetState((*ctx->te)->hText, ctx->textState);
     ExtendedLeavePort(&ctx->port);
+    if (ctx->failed) OrvaSetMemError(memFullErr);
 }
 
 static void Relayout(ExtendedTEHandle te, SInt32 start, SInt32 end, SInt32 delta, SInt32 *first, SInt32 *last) {
@@ -228,7 +231,10 @@ static void FullLayout(LayoutContext *ctx) {
         line++;
     } while (true);
     SInt32 oldCount = (*te)->nLines;
-    if (!StoreLines(te, 0, pass, -1, oldCount, 0)) SingleLine(te);
+    if (!StoreLines(te, 0, pass, -1, oldCount, 0)) {
+        SingleLine(te);
+        ctx->failed = kTrue;
+    }
 }
 
 // Lays out the paragraph of an edit at start and what follows until the old lines resume.
@@ -291,6 +297,7 @@ static Boolean EditLayout(LayoutContext *ctx, SInt32 start, SInt32 end, SInt32 d
     SInt32 resumeAt = resume >= 0 ? (*te)->lineStarts[resume] + delta : length;
     if (!StoreLines(te, firstLine, pass, resume, count, delta)) {
         SingleLine(te);
+        ctx->failed = kTrue;
         moved = kTrue;
     }
     SInt32 to = moved ? length - 1 : std::max(resumeAt, newEditEnd) - 1;
@@ -337,7 +344,6 @@ static Boolean StoreLines(ExtendedTEHandle te, SInt32 first, const LayoutPass &p
 // Without memory for its lines the record shows its text as one line, which fits in the room
 // every record keeps.
 static void SingleLine(ExtendedTEHandle te) {
-    OrvaSetMemError(memFullErr);
     (*te)->nLines = 1;
     (*te)->lineStarts[0] = 0;
     (*te)->lineStarts[1] = (*te)->teLength;

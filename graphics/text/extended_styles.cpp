@@ -268,8 +268,8 @@ SInt16 ExtendedAddStyle(const TextStyle *style, ExtendedStylHandle styles) {
     } else if (!ExtendedGrowHandle(table, bytes)) {
         return -1;
     }
-    *Entry(styles, count) = added;
     (*styles)->nStyles = SInt16(count + 1);
+    *Entry(styles, count) = added;
     return SInt16(count);
 }
 
