@@ -300,6 +300,8 @@ static Boolean EditLayout(LayoutContext *ctx, SInt32 start, SInt32 end, SInt32 d
         ctx->failed = kTrue;
         moved = kTrue;
     }
+    // Bytes deleted at the end of a line leave it ending where it did, at the edit.
+    if (delta < 0 && start > 0) from = std::min(from, (*te)->lineStarts[OldLineOf(te, start - 1)]);
     SInt32 to = moved ? length - 1 : std::max(resumeAt, newEditEnd) - 1;
     from = std::max<SInt32>(std::min(from, start), 0);
     to = std::max<SInt32>(to, 0);
