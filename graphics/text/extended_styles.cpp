@@ -200,7 +200,7 @@ ExtendedSTElement *ExtendedLocStyle(SInt32 offset, ExtendedStylHandle styles) {
 
 void Extended_NewRun(SInt32 offset, SInt16 styleIndex, ExtendedStylHandle styles) {
     SInt32 run = Extended_NumRun(offset, styles);
-    if (run < 0 || styleIndex < 0 || styleIndex >= (*styles)->nStyles) return;
+    if (run < 0 || offset < 0 || styleIndex < 0 || styleIndex >= (*styles)->nStyles) return;
     if (Runs(styles)[run].startChar == offset) {
         ChangeRunStyle(styles, run, styleIndex);
         return;
@@ -234,6 +234,7 @@ void Extended_CleanRun(ExtendedStylHandle styles, SInt32 from, SInt32 to) {
 }
 
 void ExtendedRunAdjust(SInt32 offset, SInt32 delta, ExtendedStylHandle styles) {
+    offset = std::max<SInt32>(offset, 0);
     SInt32 run = Extended_NumRun(offset, styles);
     if (run < 0) return;
     for (SInt32 k = run + 1; k <= (*styles)->nRuns; k++) {
@@ -480,6 +481,7 @@ void ExtendedSetStylScrap(SInt32 start, SInt32 end, StScrpHandle scrap, Boolean,
     if (!te || !*te || !ExtendedIsStyled(te)) return;
     SInt32 count = OrvaStScrpCount(scrap);
     ExtendedStylHandle styles = (*te)->styleHandle;
+    start = std::max<SInt32>(start, 0);
     SInt32 run = Extended_NumRun(start, styles);
     if (count <= 0 || run < 0) return;
     // The text after an insertion keeps the style it had.

@@ -246,6 +246,11 @@ TEST_F(ExtendedStyles, HostileScrapsAreBoundedAndIgnoredPastTheText) {
     OrvaSetStScrpElement(scrap, 0, &back);
     ExtendedSetStylScrap(2, 4, scrap, kFalse, te);
     EXPECT_EQ(ExtendedStyleFault((*te)->styleHandle, 6, true), "");
+    ExtendedSetStylScrap(-3, 4, scrap, kFalse, te);  // a range starting before the text
+    Extended_NewRun(-5, 0, (*te)->styleHandle);
+    ExtendedRunAdjust(-2, 1, (*te)->styleHandle);
+    ExtendedRunAdjust(0, -1, (*te)->styleHandle);
+    EXPECT_EQ(ExtendedStyleFault((*te)->styleHandle, 6, true), "");
     SInt16 negative = -3;
     std::memcpy(*scrap, &negative, 2);
     ExtendedSetStylScrap(0, 6, scrap, kFalse, te);
