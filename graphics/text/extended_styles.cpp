@@ -22,6 +22,7 @@ enum : SInt16 { kNullStyleFont = 1 };
 }  // namespace
 
 static UInt32 StylBytes(SInt32 runs);
+static SInt16 LegalSize(SInt16 size);
 static ExtendedStyleRun *Runs(ExtendedStylHandle styles);
 static ExtendedSTElement *Entry(ExtendedStylHandle styles, SInt32 index);
 static Boolean IsEmptyText(ExtendedStylHandle styles);
@@ -81,6 +82,7 @@ void ExtendedInitStylHandle(ExtendedStylHandle styles, const TextStyle *style, S
     ExtendedSTElement entry;
     ExtendedTextStyleToTEStyle(style, &entry);
     entry.stCount = 1;
+    entry.stSize = LegalSize(entry.stSize);
     ExtendedFontMetrics(entry.stFont, entry.stFace, entry.stSize, &entry.stHeight, &entry.stAscent);
     std::memcpy(*table, &entry, sizeof entry);
     ExtendedStylPtr p = *styles;
@@ -166,7 +168,7 @@ void ExtendedZoomText(float factor, ExtendedTEHandle te) {
     ExtendedStylHandle styles = (*te)->styleHandle;
     for (SInt32 i = 0; i < (*styles)->nStyles; i++) {
         ExtendedSTElement entry = *Entry(styles, i);
-        entry.stSize = ExtendedZoomedSize(entry.stSize, factor);
+        entry.stSize = LegalSize(ExtendedZoomedSize(entry.stSize, factor));
         ExtendedFontMetrics(entry.stFont, entry.stFace, entry.stSize, &entry.stHeight, &entry.stAscent);
         *Entry(styles, i) = entry;
     }
@@ -260,15 +262,18 @@ void ExtendedRunOffset(SInt32 offset, SInt32 delta, ExtendedStylHandle styles) {
 
 SInt16 ExtendedAddStyle(const TextStyle *style, ExtendedStylHandle styles) {
     if (!styles || !*styles || !style) return -1;
+    TextStyle wanted = *style;
+    wanted.tsSize = LegalSize(wanted.tsSize);
     SInt32 count = (*styles)->nStyles;
     for (SInt32 i = 0; i < count; i++) {
         TextStyle entry;
         ExtendedTEStyleToTextStyle(Entry(styles, i), &entry);
-        if (SameStyle(&entry, style)) return SInt16(i);
+        if (SameStyle(&entry, &wanted)) return SInt16(i);
     }
     if (count >= kExtendedMaxStyles) return -1;
     ExtendedSTElement added;
     ExtendedTextStyleToTEStyle(style, &added);
+    added.stSize = LegalSize(added.stSize);
     ExtendedFontMetrics(added.stFont, added.stFace, added.stSize, &added.stHeight, &added.stAscent);
     Handle table = (Handle)(*styles)->styleTab;
     UInt32 bytes = UInt32(count + 1) * sizeof(ExtendedSTElement);
@@ -571,6 +576,9 @@ static UInt32 StylBytes(SInt32 runs) {
 }
 
 static ExtendedStyleRun *Runs(ExtendedStylHandle styles) { return (*styles)->runs; }
+
+// Sizes a style may hold: 0 (the default size) up to the largest the text layer draws.
+static SInt16 LegalSize(SInt16 size) { return SInt16(std::clamp<SInt32>(size, 0, kTEStyleSizeMax)); }
 
 // The entry at index; a harmless scratch entry for an index outside the table, so that a
 // broken index reads as a style instead of stray memory.

@@ -361,6 +361,23 @@ TEST_F(ExtendedStyles, ZoomScalesSizesAndHeights) {
     ExtendedTEDispose(te);
 }
 
+TEST_F(ExtendedStyles, AbsurdSizesAreHeldToWhatTheTextLayerDraws) {
+    ExtendedTEHandle te = NewExtendedRecord(kDest, true, "abc def");
+    TextStyle negative = Style(0, -16), huge = Style(0, 30000);
+    ExtendedTESetStyleRange(doSize, &negative, 0, 3, (*te)->styleHandle);
+    ExtendedTESetStyleRange(doSize, &huge, 4, 7, (*te)->styleHandle);
+    ExtendedTECalText(te);
+    TextStyle style;
+    SInt16 height = 0;
+    ExtendedTEGetStyle(0, &style, &height, nullptr, te);
+    EXPECT_EQ(style.tsSize, 0);  // the default size
+    EXPECT_GT(height, 0);
+    ExtendedTEGetStyle(5, &style, &height, nullptr, te);
+    EXPECT_EQ(style.tsSize, kTEStyleSizeMax);
+    EXPECT_EQ(ExtendedLayoutFault(te), "");
+    ExtendedTEDispose(te);
+}
+
 TEST_F(ExtendedStyles, DuplicateAndDisposeOwnEverything) {
     ExtendedStylHandle styles = NewStyles(10);
     TextStyle bold = Style(1);
