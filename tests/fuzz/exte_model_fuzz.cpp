@@ -70,7 +70,13 @@ void CheckAgainstFull(const Records &r) {
     (*r.reference)->encodingMode = (*r.te)->encodingMode;
     (*r.reference)->textWidth = (*r.te)->textWidth;
     ExtendedTECalText(r.reference);
-    if (ExtendedLineStarts(r.te) != ExtendedLineStarts(r.reference)) Fail("lines differ from a full layout");
+    if (ExtendedLineStarts(r.te) != ExtendedLineStarts(r.reference)) {
+        std::string lines = "lines differ from a full layout:";
+        for (SInt32 s : ExtendedLineStarts(r.te)) lines += " " + std::to_string(s);
+        lines += " instead of";
+        for (SInt32 s : ExtendedLineStarts(r.reference)) lines += " " + std::to_string(s);
+        Fail(lines);
+    }
     if (ExtendedHeights(r.te) != ExtendedHeights(r.reference)) Fail("heights differ from a full layout");
 }
 
