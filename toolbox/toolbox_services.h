@@ -81,8 +81,15 @@ enum : UInt16 {
     diskEvt = 7,
     activateEvt = 8,
     osEvt = 15,
+    kHighLevelEvent = 23,
 };
-enum : EventMask { mDownMask = 0x0002, mUpMask = 0x0004, updateMask = 0x0040, everyEvent = 0xFFFF };
+enum : EventMask {
+    mDownMask = 0x0002,
+    mUpMask = 0x0004,
+    updateMask = 0x0040,
+    highLevelEventMask = 0x0400,  // kHighLevelEvent, whose kind lies beyond the mask's 16 bits
+    everyEvent = 0xFFFF,
+};
 
 // An event of the Carbon kind: its target's installed handlers, class and kind.
 struct OrvaCarbonEvent {
