@@ -167,7 +167,7 @@ Boolean FillDocumentSpec(const char *path, OrvaDocumentSpec *spec) {
     memset(spec, 0, sizeof *spec);
     const char *slash = strrchr(path, '/');
     const char *name = slash ? slash + 1 : path;
-    if (strlen(name) >= sizeof spec->name) return kFalse;
+    if (!name[0] || strlen(name) >= sizeof spec->name) return kFalse;  // a folder is no document
     strcpy(spec->name, name);
     SavedCurrentFolderRecord saved;
     OrvaSaveCurrentFolder(&saved);
@@ -179,8 +179,10 @@ Boolean FillDocumentSpec(const char *path, OrvaDocumentSpec *spec) {
         folder[length] = 0;
         entered = OrvaSetCurrentDir(folder) == 0;
     } else {
-        orva_fixe_path_ressource(kResourceFolderLevel);
-        entered = kTrue;
+        // The resource folders are looked for when the Toolbox starts; looking for them here
+        // could end the process over one document name, so a bare name needs them known.
+        SInt16 resources = OrvaPathRessource[kResourceFolderLevel];
+        entered = resources >= 0 && SetVol(nullptr, resources) == noErr;
     }
     HParamBlockRec block{0, 0, nullptr};
     if (entered && PBHGetVol(&block) == noErr && block.ioWDDirID > 0) {

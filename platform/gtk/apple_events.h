@@ -71,6 +71,7 @@ OSErr AEGetNthPtr(const AEDescList *list, SInt32 index, DescType desiredType, AE
                   DescType *typeCode, void *data, Size maxSize, Size *actualSize);
 OSErr AEDisposeDesc(AEDesc *desc);  // disposes of the data handle and clears it
 // Posts an event asking to open (or print) the document at path: false for a path over
-// kOrvaAEPathMax bytes, a folder that cannot be entered or no memory. A bare name is taken in
-// the library's resource folder. The current folder is left as it was.
+// kOrvaAEPathMax bytes, no file name, a folder that cannot be entered or no memory. A bare
+// name is taken in the library's resource folder (false before the resource folders are set
+// up). The current folder is left as it was.
 Boolean OrvaPostAppleEvent(const char *path, UInt32 eventCode);

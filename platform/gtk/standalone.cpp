@@ -57,6 +57,7 @@ void CleanUpAtExit();
 void SilentLog(const gchar *, GLogLevelFlags, const gchar *, gpointer);
 bool StartGtk(int *argc, char ***argv);
 void PostOwnDocuments(int argc, char **argv);
+void WaitForFrameSize(GtkWidget *widget, const Rect &wanted, Rect *frame);
 
 }  // namespace
 
@@ -133,6 +134,8 @@ void OrvaGetQueueName(char *name, size_t size) {
     if (!name || size == 0) return;
     snprintf(name, size, "/%s", orvaSettings.applicationName);
     CleanString(name + 1);
+    for (char *c = name + 1; *c; c++)
+        if (*c == '/') *c = '_';  // a queue name has its one '/' in front
 }
 
 void OrvaGetPidFilePath(char *path, size_t size) {
@@ -184,9 +187,11 @@ void SystemDependantInitMenuBar() {
     Rect rect{SInt16(g.y), SInt16(g.x), SInt16(g.y + MBarHeight), SInt16(g.x + g.width)};
     GtkWidget *widget = SystemDependantCreatePhysicalWindow(window, &rect, nullptr, kFalse);
     gMenuBar = window;
-    if (widget) SystemDependantShowWindow(widget, window);
     Rect frame = rect;
-    if (widget) SystemDependantGetWindowFrame(widget, &frame);
+    if (widget) {
+        SystemDependantShowWindow(widget, window);
+        WaitForFrameSize(widget, rect, &frame);
+    }
     window->port.screenV = frame.top;
     window->port.screenH = frame.left;
     SetPort(&window->port);
@@ -340,6 +345,21 @@ void PostOwnDocuments(int argc, char **argv) {
         std::string path = AbsolutePath(argv[i]);
         if (!OrvaPostAppleEvent(path.c_str(), kOrvaAEOpenDocuments))
             fprintf(stderr, "%s: cannot open the document %.200s\n", orvaSettings.applicationName, path.c_str());
+    }
+}
+
+// A window just shown reports GTK's default size until its configure event has been handled:
+// runs the main context (at most half a second) until its frame has the size asked for.
+void WaitForFrameSize(GtkWidget *widget, const Rect &wanted, Rect *frame) {
+    UInt32 start = SystemDependantGetTickCountMs();
+    for (;;) {
+        SystemDependantGetWindowFrame(widget, frame);
+        bool sized = frame->right - frame->left == wanted.right - wanted.left &&
+                     frame->bottom - frame->top == wanted.bottom - wanted.top;
+        if (sized || SystemDependantGetTickCountMs() - start >= 500) return;
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        g_usleep(100);
     }
 }
 

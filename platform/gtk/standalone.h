@@ -37,9 +37,10 @@ int OrvaStandaloneMain(int argc, char **argv, const OrvaStandaloneApp *app);
 void GetAppNameFromPid(long pid, char *name);
 // Replaces in place every character but letters, digits, '.', '-' and '/' with '_'.
 void CleanString(char *text);
-// "/" and the cleaned application name of the settings.
+// "/" and the cleaned application name of the settings (its own '/' made '_' too).
 void OrvaGetQueueName(char *name, size_t size);
-// The pid file: the user configuration folder, then "<prefix>.<application name>.pid" cleaned.
+// The pid file: the user configuration folder, then "<prefix>.<application name>.pid" cleaned
+// ('/' made '_' too).
 void OrvaGetPidFilePath(char *path, size_t size);
 
 // The menu-bar window: a 24-bit offscreen port with its own platform window, as wide as the

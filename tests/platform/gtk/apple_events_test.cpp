@@ -10,6 +10,7 @@
 
 #include "platform/core/folders.h"
 #include "platform/core/memory.h"
+#include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
 #include "platform/gtk/apple_events.h"
 #include "support/test_home.h"
@@ -182,6 +183,7 @@ TEST_F(AppleEvents, RefusedPathsPostNothing) {
     EXPECT_FALSE(OrvaPostAppleEvent(longPath.c_str(), kOrvaAEOpenDocuments));
     EXPECT_FALSE(OrvaPostAppleEvent((folder + "/no such folder/a.oms").c_str(), kOrvaAEOpenDocuments));
     EXPECT_FALSE(OrvaPostAppleEvent(nullptr, kOrvaAEOpenDocuments));
+    EXPECT_FALSE(OrvaPostAppleEvent((folder + "/").c_str(), kOrvaAEOpenDocuments)) << "a folder is no document";
     // A quote, a blank and bytes that are not UTF-8 are only bytes of a name.
     const char odd[] = "it's a \xFF\xFE.oms";
     ASSERT_TRUE(OrvaPostAppleEvent((folder + "/" + odd).c_str(), kOrvaAEOpenDocuments));
@@ -200,4 +202,21 @@ TEST_F(AppleEvents, EventNumbersAboveFourAreRefused) {
     EXPECT_EQ(AEInstallEventHandler(FourCC("aevt"), 4, OnOpen, 0, kFalse), noErr);
     EXPECT_EQ(AERemoveEventHandler(FourCC("aevt"), 4), noErr);
     EXPECT_EQ(NewAEEventHandlerProc(OnOpen), OnOpen);
+}
+
+TEST_F(AppleEvents, BareNameIsTakenInTheResourceFolderOnceItIsKnown) {
+    SInt16 saved = OrvaPathRessource[2];
+    OrvaPathRessource[2] = -1;
+    EXPECT_FALSE(OrvaPostAppleEvent("bare.oms", kOrvaAEOpenDocuments));
+    SInt32 id = OrvaGetFolderId((folder + "/").c_str());
+    OrvaPathRessource[2] = SInt16(id);
+    EXPECT_TRUE(OrvaPostAppleEvent("bare.oms", kOrvaAEOpenDocuments));
+    OrvaPathRessource[2] = saved;
+    AEInstallEventHandler(FourCC("aevt"), kAEOpenDocumentsSlot, OnOpen, 0, kFalse);
+    EventRecord event;
+    ASSERT_TRUE(GetNextEvent(highLevelEventMask, &event));
+    EXPECT_EQ(AEProcessAppleEvent(&event), noErr);
+    ASSERT_EQ(gOpened.size(), 1u);
+    EXPECT_EQ(gOpened[0].name, "bare.oms");
+    EXPECT_EQ(gOpened[0].parID, id);
 }
