@@ -51,7 +51,7 @@ OSErr AERemoveEventHandler(AEEventClass, AEEventID eventNumber) {
 
 OSErr AEProcessAppleEvent(const EventRecord *event) {
     Handle data = event ? reinterpret_cast<Handle>(event->message) : nullptr;
-    if (!data) return errAENotAppleEvent;
+    if (!data || !OrvaIsValidHandle(data)) return errAENotAppleEvent;  // not ours to free
     if (!*data || GetHandleSize(data) < sizeof(OrvaAppleEventData)) {
         DisposeEventData(data);
         return errAENotAppleEvent;
@@ -86,9 +86,11 @@ OSErr AEGetParamDesc(const AppleEvent *event, AEKeyword, DescType, AEDescList *r
     result->descriptorType = kTypeDocumentList;
     result->dataHandle = nullptr;
     Handle data = event ? event->dataHandle : nullptr;
-    if (!data || !*data || GetHandleSize(data) < sizeof(OrvaAppleEventData)) return errAEDescNotFound;
+    if (!data || !OrvaIsValidHandle(data) || !*data || GetHandleSize(data) < sizeof(OrvaAppleEventData))
+        return errAEDescNotFound;
     Handle document = reinterpret_cast<OrvaAppleEventData *>(*data)->document;
-    if (!document || !*document || GetHandleSize(document) < sizeof(OrvaDocumentSpec)) return errAEDescNotFound;
+    if (!document || !OrvaIsValidHandle(document) || !*document || GetHandleSize(document) < sizeof(OrvaDocumentSpec))
+        return errAEDescNotFound;
     Handle copy = NewHandle(sizeof(OrvaDocumentSpec));
     if (!copy) return memFullErr;
     memcpy(*copy, *document, sizeof(OrvaDocumentSpec));
@@ -103,8 +105,8 @@ OSErr AECountItems(const AEDescList *list, SInt32 *count) {
 
 OSErr AEGetNthPtr(const AEDescList *list, SInt32, DescType desiredType, AEKeyword *keyword, DescType *typeCode,
                   void *data, Size maxSize, Size *actualSize) {
-    if (desiredType != kTypeDocumentSpec || !list || !list->dataHandle || !*list->dataHandle ||
-        GetHandleSize(list->dataHandle) < sizeof(OrvaDocumentSpec))
+    if (desiredType != kTypeDocumentSpec || !list || !list->dataHandle || !OrvaIsValidHandle(list->dataHandle) ||
+        !*list->dataHandle || GetHandleSize(list->dataHandle) < sizeof(OrvaDocumentSpec))
         return fnfErr;
     Size count = maxSize < Size(sizeof(OrvaDocumentSpec)) ? maxSize : Size(sizeof(OrvaDocumentSpec));
     if (data && count > 0) memcpy(data, *list->dataHandle, size_t(count));
@@ -156,7 +158,7 @@ GtkWidget *DropTargetWidget() {
 void DisposeEventData(Handle data) {
     if (*data && GetHandleSize(data) >= sizeof(OrvaAppleEventData)) {
         Handle document = reinterpret_cast<OrvaAppleEventData *>(*data)->document;
-        if (document) DisposHandle(document);
+        if (document && OrvaIsValidHandle(document)) DisposHandle(document);
     }
     DisposHandle(data);
 }

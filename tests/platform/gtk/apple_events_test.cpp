@@ -150,6 +150,9 @@ TEST_F(AppleEvents, UnhandledAndUnknownEventsAreReportedAndFreed) {
     EventRecord empty{kHighLevelEvent, 0, 0, {0, 0}, 0};
     EXPECT_EQ(AEProcessAppleEvent(&empty), errAENotAppleEvent);
     EXPECT_EQ(AEProcessAppleEvent(nullptr), errAENotAppleEvent);
+    long notAHandle = 0;
+    EventRecord foreign{kHighLevelEvent, reinterpret_cast<uintptr_t>(&notAHandle), 0, {0, 0}, 0};
+    EXPECT_EQ(AEProcessAppleEvent(&foreign), errAENotAppleEvent);
 }
 
 TEST_F(AppleEvents, GetNthPtrCopiesNoMoreThanAsked) {
