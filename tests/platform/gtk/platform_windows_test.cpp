@@ -7,6 +7,7 @@
 #include "platform/core/runtime.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/quickdraw/rects.h"
+#include "platform/gtk/event_pump.h"
 #include "platform/gtk/platform_windows.h"
 #include "support/quickdraw_support.h"
 
@@ -41,9 +42,26 @@ TEST_F(Windows, ShownWindowIsMappedWithItsClassHint) {
     SystemDependantShowWindow(w, &record);
     EXPECT_TRUE(record.mapped);
     EXPECT_TRUE(gtk_widget_get_mapped(w));
-    Rect frame;
-    SystemDependantGetWindowFrame(w, &frame);
-    EXPECT_GT(frame.right - frame.left, 0);
+    // The real frame: the X window itself is 200 x 80 at (60, 50) once the server has
+    // configured it (the configure may follow the map).
+    Rect frame = {};
+    gint x = 0, y = 0, width = 0, height = 0;
+    for (int i = 0; i < 100; i++) {
+        SystemDependantDoEvent();
+        gdk_window_get_geometry(gtk_widget_get_window(w), &x, &y, &width, &height, nullptr);
+        SystemDependantGetWindowFrame(w, &frame);
+        if (width == 200 && height == 80 && frame.bottom == 130) break;
+        g_usleep(5000);
+    }
+    EXPECT_EQ(width, 200);
+    EXPECT_EQ(height, 80);
+    gdk_window_get_origin(gtk_widget_get_window(w), &x, &y);
+    EXPECT_EQ(x, 60);
+    EXPECT_EQ(y, 50);
+    EXPECT_EQ(frame.top, 50);
+    EXPECT_EQ(frame.left, 60);
+    EXPECT_EQ(frame.bottom, 130);
+    EXPECT_EQ(frame.right, 260);
     record.shape[2] = 4;
     GTKSetPhysicalWindowShape(&record, 200, 80);  // applied to the real window
     SystemDependantHideWindow(w);

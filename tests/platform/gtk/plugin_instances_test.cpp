@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/runtime.h"
+#include "platform/gtk/event_pump.h"
 #include "platform/gtk/plugin_instances.h"
 #include "support/quickdraw_support.h"
 
@@ -100,6 +101,27 @@ TEST_F(Plugin, NarrowPortsGetTheSmallestTextSize) {
     EXPECT_GT(wide, 10);
     EXPECT_LE(OrvaPluginLoadingTextSize(2000, 30), 30);
     ClosePort(&measuring);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PluginSystem, StartingTurnsThePumpAndTheScrollBarsOff) {
+    StartQuickDrawForTests();
+    OrvaSetProcessWindowMessages(kTrue);
+    OrvaSetScrollBarSizes(16, 16);
+    EXPECT_EQ(OrvaInitPluginSystem(), noErr);
+    EXPECT_FALSE(OrvaIsProcessWindowMessages());
+    SInt16 h = -1, v = -1;
+    OrvaGetScrollBarSizes(&h, &v);
+    EXPECT_EQ(h, 0);
+    EXPECT_EQ(v, 0);
+    // The pump then runs only the focus check.
+    UInt32 checks = OrvaGetFocusCheckCount();
+    SystemDependantDoEvent();
+    EXPECT_EQ(OrvaGetFocusCheckCount(), checks + 1);
+    OrvaSetProcessWindowMessages(kTrue);
 }
 
 }  // namespace
