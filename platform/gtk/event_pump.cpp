@@ -164,6 +164,7 @@ void WaitMapped(GtkWidget *widget, bool mapped) {
     while (GTK_IS_WIDGET(widget) && bool(gtk_widget_get_mapped(widget)) != mapped &&
            SystemDependantGetTickCountMs() - start < 500) {
         SystemDependantDoEvent();
+        Iterate();  // also when the pump leaves window messages alone
         g_usleep(100);
     }
 }
