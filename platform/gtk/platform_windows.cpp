@@ -385,6 +385,56 @@ void OrvaMoveAndSizeWindow(WindowPtr window, const Rect *contentRect, Boolean re
     (void)scrollBars;  // the main scroll bars follow by themselves on this platform
 }
 
+GtkWidget *OrvaCreatePhysicalWindow(WindowPtr window, const Rect *rect, WindowPtr behind, Boolean inTaskBar) {
+    if (!window || !rect) return nullptr;
+    const GrafPort &port = window->port;
+    Rect frame = {SInt16(rect->top - port.marginTop), SInt16(rect->left - port.marginLeft),
+                  SInt16(rect->bottom + port.marginBottom), SInt16(rect->right + port.marginRight)};
+    GtkWidget *widget = SystemDependantCreatePhysicalWindow(window, &frame, behind, inTaskBar);
+    if (!widget) return nullptr;
+    SystemDependantSetWindowTitle(widget, window->title ? window->title : "");
+    ThemeRegion(window, frame, kFalse);
+    // In front of all (-1) and at the back (null) both stand behind the menu bar.
+    bool frontOrBack = !behind || behind == reinterpret_cast<WindowPtr>(-1);
+    SystemDependantSendWindowBehind(window, frontOrBack ? nullptr : behind);
+    SystemDependantPosteLigneDeCommande();
+    if (window->visible) {
+        SystemDependantMiniMaxiWindow(widget, -1);
+        SystemDependantShowWindow(widget, window);
+    }
+    return widget;
+}
+
+void OrvaSendBehind(WindowPtr window, WindowPtr behind) {
+    if (!window) return;
+    SystemDependantSendWindowBehind(window, behind);
+    if (window->strucRgn && *window->strucRgn) OrvaGlobalTranslucentDirtyRect(&(*window->strucRgn)->rgnBBox);
+}
+
+void OrvaSetFocusToWindow(WindowPtr window) {
+    if (window) SystemDependantSetFocus(window->platformWindow);
+}
+
+void OrvaShowHide(WindowPtr window, Boolean show) {
+    if (!window) return;
+    if (!show) {
+        window->deferredShow = kFalse;
+        SystemDependantHideWindow(window->platformWindow);
+        return;
+    }
+    if (window->deferredShow) return;  // shown once its content is ready
+    SystemDependantDoEvent();
+    if (!window->port.surface && !window->port.noBuffer) SystemDependantInitPortData(&window->port);
+    SystemDependantShowWindow(window->platformWindow, window);
+}
+
+void OrvaDeletePhysicalWindow(WindowPtr window) {
+    if (!window || !window->platformWindow) return;
+    if (!OrvaIsPlugin()) SystemDependantDestroyWindow(window->platformWindow);
+    window->platformWindow = nullptr;
+    window->mapped = kFalse;
+}
+
 void GTKReadjustStructRect(WindowPtr window, SInt16 x, SInt16 y, SInt16 width, SInt16 height) {
     if (!window || window == OrvaGetPlaceholderWindow()) return;
     const GrafPort &port = window->port;

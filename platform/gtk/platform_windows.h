@@ -34,6 +34,17 @@ void SystemDependantSetWindowFrame(void *platformWindow, SInt16 left, SInt16 top
 void OrvaMoveAndSizeWindow(WindowPtr window, const Rect *contentRect, Boolean redraw, Boolean scrollBars,
                            Boolean force, Boolean drawers);
 
+// The library's window routines over the platform windows.
+// Creates the window's platform window round rect (content, screen coordinates) widened by the
+// frame margins, titles it, stacks it and, for a visible window, shows it.
+GtkWidget *OrvaCreatePhysicalWindow(WindowPtr window, const Rect *rect, WindowPtr behind, Boolean inTaskBar);
+void OrvaSendBehind(WindowPtr window, WindowPtr behind);
+void OrvaSetFocusToWindow(WindowPtr window);
+// Shows (after one pump pass, with a drawing port) or hides the platform window; hiding clears
+// a deferred show, and a window waiting for one is not shown yet.
+void OrvaShowHide(WindowPtr window, Boolean show);
+void OrvaDeletePhysicalWindow(WindowPtr window);
+
 // Follows a move or resize the window manager made: the structure becomes (x, y, width,
 // height) less the frame margins, without moving the platform window again; then the resize
 // hook is told. Nothing for the placeholder window.

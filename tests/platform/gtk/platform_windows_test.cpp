@@ -365,4 +365,38 @@ TEST_F(LibraryWindow, DevicesResolutionAndTranslucentBuffers) {
     EXPECT_FALSE(w->translucent);
 }
 
+TEST_F(LibraryWindow, PhysicalWindowsTakeTheFrameMarginsAndDeferredShowsWait) {
+    Rect bounds = {100, 100, 160, 200};
+    w = NewWindow(nullptr, &bounds, nullptr, kFalse, 0, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
+    ASSERT_NE(w, nullptr);
+    w->port.marginTop = 20;
+    w->port.marginLeft = w->port.marginRight = w->port.marginBottom = 4;
+    static char title[] = "Score";
+    w->title = title;
+    widget = OrvaCreatePhysicalWindow(w, &bounds, reinterpret_cast<WindowPtr>(-1), kTrue);
+    w->title = nullptr;
+    ASSERT_NE(widget, nullptr);
+    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(widget)), "Score");
+    EXPECT_FALSE(gtk_widget_get_visible(widget));  // not visible: kept hidden
+    Rect structure = {80, 96, 164, 204};  // what the theme's definition procedure gives
+    RectRgn(w->strucRgn, &structure);
+    w->deferredShow = kTrue;
+    OrvaShowHide(w, kTrue);
+    EXPECT_FALSE(gtk_widget_get_visible(widget));  // waits for its deferred show
+    OrvaShowHide(w, kFalse);
+    EXPECT_FALSE(w->deferredShow);
+    OrvaShowHide(w, kTrue);
+    EXPECT_TRUE(gtk_widget_get_mapped(widget));
+    Settle(108, 84);
+    Rect frame;
+    SystemDependantGetWindowFrame(widget, &frame);
+    EXPECT_EQ(frame.top, 80);
+    EXPECT_EQ(frame.left, 96);
+    EXPECT_EQ(frame.bottom, 164);
+    EXPECT_EQ(frame.right, 204);
+    OrvaDeletePhysicalWindow(w);
+    EXPECT_EQ(w->platformWindow, nullptr);
+    widget = nullptr;
+}
+
 }  // namespace
