@@ -37,11 +37,15 @@ Boolean (*gWheel)(SInt16) = OrvaProcessWheelMouse;
 WindowRecord gPlaceholderRecord;
 WindowPtr gPlaceholder;  // &gPlaceholderRecord while it exists
 
-bool FocusOnOurWindow() {
+}  // namespace
+
+Boolean GTKIsFocusOnWindow() {
     for (GtkWidget *w : gWidgets)
-        if (GTK_IS_WINDOW(w) && gtk_window_has_toplevel_focus(GTK_WINDOW(w))) return true;
-    return false;
+        if (GTK_IS_WINDOW(w) && gtk_window_has_toplevel_focus(GTK_WINDOW(w))) return kTrue;
+    return kFalse;
 }
+
+namespace {
 
 // Runs the default main context while it dispatches; true when anything was dispatched.
 bool Iterate() {
@@ -324,7 +328,7 @@ void CheckApplicationFocus() {
             SystemDependantCvtScrapToOrva();
             PostEvent(15, kResumeMessage);
         }
-    } else if (gFocusRequest == -1 && !FocusOnOurWindow()) {
+    } else if (gFocusRequest == -1 && !GTKIsFocusOnWindow()) {
         if (++gFocusPasses >= kFocusChecksBeforeChange) {
             gActive = kFalse;
             gFocusRequest = 0;

@@ -12,6 +12,7 @@ void SystemDependantDoEvent();
 void SystemDependantWaitAndDoEvent(SInt16 ticks);
 void CheckApplicationFocus();
 Boolean SystemDependantApplicationHasFocus();
+Boolean GTKIsFocusOnWindow();  // one of the library's windows has the top-level focus
 // The flag that lets the pump process window messages (cleared in the browser plug-in).
 void OrvaSetProcessWindowMessages(Boolean on);
 Boolean OrvaIsProcessWindowMessages();

@@ -28,7 +28,10 @@ struct ShapeSize {
     SInt32 width = -1, height = -1;
 };
 
+// The GTK window behind a platform-window field; none in the plug-in, where the field holds
+// an instance id.
 GtkWidget *Widget(void *platformWindow) {
+    if (OrvaIsPlugin()) return nullptr;
     return platformWindow && GTK_IS_WIDGET(platformWindow) ? GTK_WIDGET(platformWindow) : nullptr;
 }
 
@@ -132,7 +135,7 @@ void SystemDependantSetWindowClass(WindowPtr window, UInt32 windowClass) {
         if (GtkWindow *owner = FirstOtherShownWindow(widget)) gtk_window_set_transient_for(gw, owner);
     } else if (windowClass == 0 || (windowClass >= 10 && windowClass <= 13)) {
         if (gMenuBarWidget && gMenuBarWidget != widget && GTK_IS_WINDOW(gMenuBarWidget)) {
-            if (gtk_widget_get_mapped(gMenuBarWidget)) gtk_window_present(GTK_WINDOW(gMenuBarWidget));
+            SystemDependantSetFocus(gMenuBarWidget);
             gtk_window_set_transient_for(gw, GTK_WINDOW(gMenuBarWidget));
         }
     }
