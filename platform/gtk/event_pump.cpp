@@ -7,7 +7,6 @@
 
 #include "graphics/quickdraw/regions.h"
 #include "graphics/text/textedit.h"
-#include "platform/gtk/port_surfaces.h"
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/time_manager.h"

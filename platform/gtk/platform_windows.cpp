@@ -9,7 +9,6 @@
 
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/regions.h"
-#include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/shapes.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
