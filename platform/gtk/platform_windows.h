@@ -1,5 +1,8 @@
 // The GTK windows behind the library's top-level windows: creation, class hints, showing,
-// frames, the screen rectangle and the rounded-corner shape. Main thread only.
+// frames, the screen and its monitors, the rounded-corner shape, transparency, translucent
+// buffers, and the library's geometry routines over them (moving, sizing, following the window
+// manager, sizing the application frame, dragging). Inside the plug-in there are no GTK
+// windows: these calls leave instance windows to the browser. Main thread only.
 #pragma once
 #include <gtk/gtk.h>
 
