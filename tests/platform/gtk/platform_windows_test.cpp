@@ -406,4 +406,24 @@ TEST_F(LibraryWindow, PhysicalWindowsTakeTheFrameMarginsAndDeferredShowsWait) {
     widget = nullptr;
 }
 
+TEST_F(LibraryWindow, PalettesStandOnTheShownWindowAndDocksOnTheMenuBar) {
+    Make(Rect{100, 100, 140, 140});
+    WindowRecord palette;
+    memset(&palette, 0, sizeof palette);
+    palette.windowClass = 101;
+    Rect r = {10, 10, 30, 30};
+    GtkWidget *p = SystemDependantCreatePhysicalWindow(&palette, &r, nullptr, kFalse);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(p)), GTK_WINDOW(widget));
+    EXPECT_TRUE(gtk_window_get_skip_taskbar_hint(GTK_WINDOW(p)));
+    GtkWidget *bar = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    GTKSetMenuBar(bar, nullptr);
+    SystemDependantSetWindowClass(&palette, 10);
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(p)), GTK_WINDOW(bar));
+    EXPECT_EQ(gtk_window_get_type_hint(GTK_WINDOW(p)), GDK_WINDOW_TYPE_HINT_DOCK);
+    GTKSetMenuBar(nullptr, nullptr);
+    SystemDependantDestroyWindow(p);
+    gtk_widget_destroy(bar);
+}
+
 }  // namespace
