@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "graphics/quickdraw/regions.h"
 #include "platform/core/time_manager.h"
 
 namespace {
@@ -98,6 +99,20 @@ TEST(ToolboxServices, AFullEventQueueLosesItsOldestEvents) {
     }
     EXPECT_EQ(count, 64u);
     EXPECT_EQ(first, 36u);
+}
+
+TEST(ToolboxServices, AWindowOutlineWithoutThemesIsItsFrame) {
+    Rect frame = {10, 20, 90, 220};
+    RgnHandle outline = OrvaCalculateThemeWindowPhysicalRegion(nullptr, &frame, true);
+    ASSERT_NE(outline, nullptr);
+    Rect box;
+    GetRegionBounds(outline, &box);
+    EXPECT_EQ(box.top, 10);
+    EXPECT_EQ(box.left, 20);
+    EXPECT_EQ(box.bottom, 90);
+    EXPECT_EQ(box.right, 220);
+    DisposeRgn(outline);
+    EXPECT_EQ(OrvaCalculateThemeWindowPhysicalRegion(nullptr, nullptr, false), nullptr);
 }
 
 }  // namespace
