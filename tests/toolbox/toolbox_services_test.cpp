@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "graphics/quickdraw/ports.h"
 #include "graphics/quickdraw/regions.h"
 #include "platform/core/time_manager.h"
 
@@ -113,6 +114,46 @@ TEST(ToolboxServices, AWindowOutlineWithoutThemesIsItsFrame) {
     EXPECT_EQ(box.right, 220);
     DisposeRgn(outline);
     EXPECT_EQ(OrvaCalculateThemeWindowPhysicalRegion(nullptr, nullptr, false), nullptr);
+}
+
+TEST(ToolboxServices, PortAccessorsReadAndWriteThePortRecord) {
+    OrvaInitGraf(&qd.thePort, 1);
+    GrafPtr saved;
+    GetPort(&saved);
+    GrafPtr port = CreateNewPort();
+    ASSERT_NE(port, nullptr);
+    GrafPtr now;
+    GetPort(&now);
+    EXPECT_EQ(now, saved);  // creating a port leaves the current one alone
+    port->txFont = 22;
+    port->txSize = 14;
+    port->pnLoc = Point{5, 7};
+    EXPECT_EQ(GetPortTextFont(port), 22);
+    EXPECT_EQ(GetPortTextSize(port), 14);
+    Point pen;
+    GetPortPenLocation(port, &pen);
+    EXPECT_EQ(pen.v, 5);
+    EXPECT_EQ(pen.h, 7);
+    EXPECT_FALSE(IsPortPictureBeingDefined(port));
+    EXPECT_EQ(GetPortBitMapForCopyBits(port), &port->portBits);
+
+    RgnHandle clip = NewRgn();
+    Rect r = {1, 2, 30, 40};
+    RectRgn(clip, &r);
+    SetPortClipRegion(port, clip);
+    RgnHandle back = NewRgn();
+    GetPortClipRegion(port, back);
+    Rect box;
+    GetRegionBounds(back, &box);
+    EXPECT_EQ(box.top, 1);
+    EXPECT_EQ(box.right, 40);
+    DisposeRgn(clip);
+    DisposeRgn(back);
+    DisposePort(port);
+
+    SetQDGlobalsRandomSeed(77);
+    EXPECT_EQ(GetQDGlobalsRandomSeed(), 77);
+    EXPECT_EQ(GetPortTextFont(nullptr), 0);
 }
 
 }  // namespace
