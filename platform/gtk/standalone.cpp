@@ -159,8 +159,7 @@ void GTKCheckIPCQueue() {
         ssize_t length = mq_receive(gInstance.queue, gInstance.receiveBuffer, size_t(gInstance.messageSize), nullptr);
         if (length < 0) break;  // empty (EAGAIN) or failing: nothing more this pass
         gInstance.receiveBuffer[length] = 0;  // messages carry no terminator
-        if (gMenuBar && gMenuBar->platformWindow && GTK_IS_WINDOW(gMenuBar->platformWindow))
-            gtk_window_present(GTK_WINDOW(gMenuBar->platformWindow));
+        if (GtkWidget *menuBar = GTKGetMenuBarWidget()) SystemDependantSetFocus(menuBar);
         if (length == 0) continue;  // a second start without documents only asks for the focus
         if (!OrvaPostAppleEvent(gInstance.receiveBuffer, kOrvaAEOpenDocuments))
             fprintf(stderr, "%s: cannot open the document %.200s\n", orvaSettings.applicationName,
@@ -187,6 +186,7 @@ void SystemDependantInitMenuBar() {
     Rect rect{SInt16(g.y), SInt16(g.x), SInt16(g.y + MBarHeight), SInt16(g.x + g.width)};
     GtkWidget *widget = SystemDependantCreatePhysicalWindow(window, &rect, nullptr, kFalse);
     gMenuBar = window;
+    GTKSetMenuBar(widget, &window->port);  // the focus check shows, hides and focuses it
     Rect frame = rect;
     if (widget) {
         SystemDependantShowWindow(widget, window);

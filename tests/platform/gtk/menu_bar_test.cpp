@@ -4,6 +4,7 @@
 #include <gtk/gtk.h>
 
 #include "platform/core/runtime.h"
+#include "platform/gtk/platform_windows.h"
 #include "platform/gtk/standalone.h"
 #include "support/quickdraw_support.h"
 
@@ -22,6 +23,9 @@ TEST(MenuBar, IsABlackBandAcrossTheScreenWithWideOpenRegions) {
     ASSERT_NE(port, nullptr);
     SystemDependantInitMenuBar();
     EXPECT_EQ(SystemDependantGetMenuBarGrafPort(), port) << "one menu bar";
+    EXPECT_EQ(GTKGetMenuBarPort(), port) << "registered for the focus check";
+    ASSERT_NE(GTKGetMenuBarWidget(), nullptr);
+    EXPECT_TRUE(gtk_widget_get_visible(GTKGetMenuBarWidget()));
     GrafPtr after;
     GetPort(&after);
     EXPECT_EQ(after, current) << "the caller's port stays current";
