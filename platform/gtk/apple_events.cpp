@@ -13,6 +13,7 @@
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
 #include "platform/gtk/event_pump.h"
+#include "platform/gtk/platform_windows.h"
 #include "toolbox/window_record.h"
 
 namespace {
@@ -57,9 +58,7 @@ OSErr AEProcessAppleEvent(const EventRecord *event) {
         return errAENotAppleEvent;
     }
     HLock(data);
-    WindowPtr frame = OrvaGetFrameWnd();
-    if (frame && frame->platformWindow && GTK_IS_WINDOW(frame->platformWindow))
-        gtk_window_present(GTK_WINDOW(frame->platformWindow));
+    if (WindowPtr frame = OrvaGetFrameWnd()) SystemDependantSetFocus(frame->platformWindow);
     UInt32 code = reinterpret_cast<OrvaAppleEventData *>(*data)->eventCode;
     SInt32 slot = -1;
     if (code == kOrvaAEOpenDocuments || code == kOrvaAEOpenDroppedDocuments) slot = kAEOpenDocumentsSlot;
@@ -149,6 +148,7 @@ namespace {
 
 // The frame window's GTK window, else the current port's window's, else null.
 GtkWidget *DropTargetWidget() {
+    if (OrvaIsPlugin()) return nullptr;  // a window's platform field holds an instance id there
     WindowPtr window = OrvaGetFrameWnd();
     if (!window && qd.thePort) window = GetWindowFromPort(qd.thePort);
     void *platform = window ? window->platformWindow : nullptr;
