@@ -57,8 +57,10 @@ protected:
 
     std::string PidFile() const { return folder + "/cfg/example.ondrak." + name + ".pid"; }
 
-    void StartFirst() {
-        first = OrvaStartChild({OrvaToolPath("orva-demo-app")}, Options("first"));
+    void StartFirst(const std::vector<std::string> &arguments = {}) {
+        std::vector<std::string> argv{OrvaToolPath("orva-demo-app")};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        first = OrvaStartChild(argv, Options("first"));
         ASSERT_GT(first, 0);
         ASSERT_TRUE(OrvaWaitForText(log, "ready: " + name, kChildTimeoutMs)) << OrvaTestReadFile(log);
     }
@@ -120,8 +122,9 @@ TEST_F(HandOver, StalePidFileOfAnotherProgramIsOverwritten) {
     mkdir((folder + "/cfg").c_str(), 0755);
     // This test program is alive but is not orva-demo-app.
     ASSERT_TRUE(OrvaTestWriteFile(PidFile(), std::to_string(getpid())));
-    StartFirst();
+    StartFirst({"own.oms"});
     EXPECT_EQ(OrvaTestReadFile(PidFile()), std::to_string(first));
+    EXPECT_TRUE(OrvaWaitForText(log, "open own.oms in " + folder + "/\n", kChildTimeoutMs)) << "its own document";
     EXPECT_EQ(RunSecond({"z.oms"}), 0);
     EXPECT_TRUE(OrvaWaitForText(log, "open z.oms in " + folder + "/\n", kChildTimeoutMs));
 }
