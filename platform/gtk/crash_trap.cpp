@@ -4,7 +4,6 @@
 #include "platform/gtk/crash_trap.h"
 
 #include <alsa/asoundlib.h>
-#include <errno.h>
 #include <fcntl.h>
 #include <gtk/gtk.h>
 #include <stdio.h>

@@ -7,7 +7,6 @@
 #include <gtk/gtk.h>
 #include <locale.h>
 #include <mqueue.h>
-#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -287,7 +286,9 @@ int HandOver(mqd_t queue, int argc, char **argv) {
         }
         timespec deadline;
         clock_gettime(CLOCK_REALTIME, &deadline);
-        deadline.tv_sec += kOrvaHandOverTimeoutMs / 1000;
+        long nanoseconds = deadline.tv_nsec + long(kOrvaHandOverTimeoutMs % 1000) * 1000000;
+        deadline.tv_sec += kOrvaHandOverTimeoutMs / 1000 + nanoseconds / 1000000000;
+        deadline.tv_nsec = nanoseconds % 1000000000;
         if (mq_timedsend(queue, message.data(), message.size(), 0, &deadline) != 0) {
             fprintf(stderr, "%s: could not hand %s over to the running instance (%s)\n",
                     orvaSettings.applicationName, message.empty() ? "the start" : message.c_str(), strerror(errno));

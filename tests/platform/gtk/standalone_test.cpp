@@ -137,6 +137,19 @@ TEST_F(HandOver, OverlongPathIsSkippedAndTheSecondStartEndsWithOne) {
     EXPECT_TRUE(OrvaWaitForText(log, "open ok.oms in " + folder + "/\n", kChildTimeoutMs));
 }
 
+TEST_F(HandOver, DocumentsThatFindNoRoomMakeTheSecondStartEndWithOne) {
+    StartFirst();
+    kill(first, SIGSTOP);  // alive, but reading nothing: the queue fills at ten
+    std::vector<std::string> documents;
+    for (int i = 1; i <= 11; i++) documents.push_back("d" + std::to_string(i) + ".oms");
+    int result = RunSecond(documents);
+    kill(first, SIGCONT);
+    EXPECT_EQ(result, 1);
+    EXPECT_NE(OrvaTestReadFile(folder + "/second.err").find("d11.oms"), std::string::npos);
+    EXPECT_TRUE(OrvaWaitForText(log, "open d10.oms in " + folder + "/\n", kChildTimeoutMs)) << OrvaTestReadFile(log);
+    EXPECT_EQ(OrvaTestReadFile(log).find("open d11.oms"), std::string::npos);
+}
+
 TEST_F(HandOver, AnyBytesOnTheQueueLeaveTheFirstInstanceRunning) {
     StartFirst();
     mqd_t queue = mq_open(("/" + name).c_str(), O_WRONLY);
