@@ -13,7 +13,10 @@
 #include "graphics/quickdraw/shapes.h"
 #include "platform/core/memory.h"
 #include "platform/gtk/keyboard_mouse.h"
+#include "platform/core/resource_files.h"
 #include "support/quickdraw_support.h"
+#include "support/resource_test_support.h"
+#include "toolbox/toolbox_services.h"
 
 namespace {
 
@@ -145,6 +148,31 @@ TEST(SmallIcons, TheIndexedIconIsDrawnBlackAtThePoint) {
     DisposHandle(sicn);
     SetPort(nullptr);
     ClosePort(&port);
+}
+
+TEST(DeskAccessories, DriversAreFoundByNameInTheNewestFileAndNothingRuns) {
+    using namespace restest;
+    FreshFolder();
+    WriteAll("older.rsr", BuildFile({{"TEXT", 1, false, "", {'t'}}}));
+    // A driver's stored name begins with a character that is not part of the name.
+    WriteAll("newest.rsr", BuildFile({{"DRVR", 12, true, ".Clock", {0, 0}}}));
+    SInt16 older = OpenResFile("older.rsr");
+    SInt16 newest = OpenResFile("newest.rsr");
+    ASSERT_GE(older, 0);
+    ASSERT_GE(newest, 0);
+    UseResFile(older);
+    EXPECT_EQ(OpenDeskAcc("Clock"), 12);
+    EXPECT_EQ(CurResFile(), older);
+    EXPECT_EQ(OpenDeskAcc("Calculator"), -1);
+    EXPECT_EQ(CurResFile(), older);
+    EXPECT_EQ(OpenDeskAcc(nullptr), -1);
+    EXPECT_FALSE(SystemEdit(3));  // no desk-accessory window in front
+    EventRecord event = {};
+    EXPECT_FALSE(SystemEvent(&event));
+    SystemClick(&event, nullptr);
+    EXPECT_EQ(CurResFile(), older);
+    CloseResFile(newest);
+    CloseResFile(older);
 }
 
 }  // namespace
