@@ -48,7 +48,7 @@ void OrvaPlotSicn(Handle sicn, SInt16 index, SInt32 point) {
     if (offset + kSicnBytes > size) return;
     ThemeDrawingState state = nullptr;
     Boolean saved = GetThemeDrawingState(&state) == noErr;
-    RGBColor fore, back;
+    RGBColor fore = {0, 0, 0}, back = {0xFFFF, 0xFFFF, 0xFFFF};
     GetForeColor(&fore);
     GetBackColor(&back);
     ForeColor(33);

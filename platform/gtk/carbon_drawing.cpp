@@ -106,7 +106,7 @@ void CarboniseEraseColorRect(const Rect *r, const RGBColor *color) {
 // A bevel: the darker outline, a lighter top-left edge, then the colour itself inside.
 void CarboniseEraseColorRoundRect(const Rect *r, const RGBColor *color, SInt16 ovalWidth, SInt16 ovalHeight) {
     if (!r || !color) return;
-    RGBColor fore, back;
+    RGBColor fore = {0, 0, 0}, back = {0xFFFF, 0xFFFF, 0xFFFF};
     GetForeColor(&fore);
     GetBackColor(&back);
     RGBColor shade = Scaled(*color, 2, 3), light = Scaled(*color, 7, 8);
@@ -251,6 +251,8 @@ SInt16 CarboniseThemeTextBoxHeight(const char *utf8, SInt16 width, ThemeFontID f
 namespace {
 
 void EnterNormalTheme(ThemeBracket *bracket) {
+    bracket->fore = RGBColor{0, 0, 0};
+    bracket->back = RGBColor{0xFFFF, 0xFFFF, 0xFFFF};
     GetForeColor(&bracket->fore);
     GetBackColor(&bracket->back);
     bracket->state = nullptr;
@@ -277,7 +279,7 @@ void DrawTextBox(const char *text, CFStringEncoding encoding, const Rect *r, The
     if (erase) EraseRect(r);
     CFStringRef string = CFStringCreateWithCString(nullptr, text, encoding);
     if (!string) return;
-    RGBColor fore;
+    RGBColor fore = {0, 0, 0};
     GetForeColor(&fore);
     if (state == 0) {
         RGBColor gray = {kInactiveGray, kInactiveGray, kInactiveGray};
