@@ -14,6 +14,7 @@
 #include "graphics/quickdraw/region_drawing.h"
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/shapes.h"
+#include "graphics/text/extended_internal.h"
 #include "graphics/text/extended_view.h"
 #include "graphics/text/font_manager.h"
 #include "platform/core/memory.h"
@@ -558,7 +559,7 @@ static Boolean DrawSegment(ExtendedTEHandle te, SInt32 line, const Segment &segm
         GetHandleSize((Handle)table) >= sizeof(ExtendedSTElement) * size_t(segment.style + 1)) {
         ExtendedSTElement entry = (*table)[segment.style];
         TextFont(entry.stFont);
-        TextSize(ExtendedViewZoomedSize(entry.stSize, ExtendedViewZoom(te)));
+        TextSize(ExtendedZoomedSize(entry.stSize, ExtendedViewZoom(te)));
         TextFace(SInt16(entry.stFace & kFaceDrawn));
         RGBForeColor(&entry.stColor);
     }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "graphics/text/extended_internal.h"
 #include "graphics/text/extended_view.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
@@ -108,8 +109,7 @@ void ExtendedTEInsertNoGraph(const void *bytes, SInt32 count, StScrpHandle scrap
     Boolean consistent = LayoutConsistent(te);
     SInt32 oldHeight = ExtendedTextHeight(te);
     Handle text = (*te)->hText;
-    SetHandleSize(text, UInt32(length + count));
-    if (MemError() != noErr || GetHandleSize(text) != UInt32(length + count)) return;
+    if (!ExtendedGrowHandle(text, UInt32(length + count))) return;
     std::memmove(*text + at + count, *text + at, size_t(length - at));
     std::memcpy(*text + at, bytes, size_t(count));
     ExtendedStylHandle styles = (*te)->styleHandle;
@@ -165,8 +165,7 @@ void ExtendedTEFastAddData(const void *bytes, SInt32 count, ExtendedTEHandle te)
     SInt32 length = (*te)->teLength;
     if (count > 0x7FFFFFFF - length - 2) return;
     Handle text = (*te)->hText;
-    SetHandleSize(text, UInt32(length + count));
-    if (MemError() != noErr || GetHandleSize(text) != UInt32(length + count)) return;
+    if (!ExtendedGrowHandle(text, UInt32(length + count))) return;
     std::memcpy(*text + length, bytes, size_t(count));
     // The bytes go at the end, whatever the selection: only the sentinel run moves.
     if ((*te)->styleHandle) ExtendedRunOffset(length + 1, count, (*te)->styleHandle);
@@ -321,10 +320,15 @@ SInt32 ExtendedUnitsToUTF8(const UniChar *units, SInt32 count, UInt8 *text) {
 
 // ---- Helpers ---------------------------------------------------------------------------------
 
-// The next character boundary as the record steps through UTF-8 text.
+// The next character boundary as the record steps through UTF-8 text: a lead byte with every
+// continuation byte it announces, or any other single byte.
 static SInt32 NextBoundary(const UInt8 *text, SInt32 at, SInt32 length) {
-    SInt32 next = UTFNextChar(text, at, length);
-    return next > at ? next : at + 1;
+    UInt8 b = text[at];
+    SInt32 n = b >= 0xF0 && b < 0xF8 ? 4 : b >= 0xE0 && b < 0xF0 ? 3 : b >= 0xC0 && b < 0xE0 ? 2 : 1;
+    if (n == 1 || at + n > length) return at + 1;
+    for (SInt32 k = 1; k < n; k++)
+        if ((text[at + k] & 0xC0) != 0x80) return at + 1;
+    return at + n;
 }
 
 static SInt32 UnitsOfChar(const UInt8 *text, SInt32 at, SInt32 next) {

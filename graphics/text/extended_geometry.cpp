@@ -9,6 +9,7 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/region_drawing.h"
 #include "graphics/quickdraw/regions.h"
+#include "graphics/text/extended_internal.h"
 #include "graphics/text/extended_view.h"
 #include "platform/core/memory.h"
 
@@ -127,12 +128,6 @@ Boolean ExtendedIsBoundary(ExtendedTEHandle te, SInt32 offset) {
 SInt32 ExtendedSnapBack(ExtendedTEHandle te, SInt32 offset) {
     offset = ExtendedClampOffset(te, offset);
     return ExtendedIsBoundary(te, offset) ? offset : ExtendedPreviousChar(te, offset);
-}
-
-SInt16 ExtendedViewZoomedSize(SInt16 size, float zoom) {
-    SInt32 zoomed = SInt32(float(size) * zoom);
-    if (size > 0 && zoomed < 1) zoomed = 1;
-    return ExtendedClamp16(zoomed);
 }
 
 float ExtendedViewZoom(ExtendedTEHandle te) {

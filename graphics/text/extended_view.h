@@ -38,8 +38,6 @@ SInt32 ExtendedClampOffset(ExtendedTEHandle te, SInt32 offset);  // into 0..teLe
 // Whether offset starts a character (UTF-8 mode); every offset in 8-bit mode.
 Boolean ExtendedIsBoundary(ExtendedTEHandle te, SInt32 offset);
 SInt32 ExtendedSnapBack(ExtendedTEHandle te, SInt32 offset);  // the boundary at or before offset
-// Size x zoom truncated, at least 1 for a positive size.
-SInt16 ExtendedViewZoomedSize(SInt16 size, float zoom);
 float ExtendedViewZoom(ExtendedTEHandle te);  // 1 without style handle
 
 // Line geometry in pixels at the zoom. line may be nLines: the line after a final CR.
