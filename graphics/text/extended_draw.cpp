@@ -104,8 +104,17 @@ void ExtendedTEUpdate(const Rect *rect, ExtendedTEHandle te) {
     if (!SectRect(&view, rect, &narrowed)) return;
     (*te)->viewRect = narrowed;
     DrawRange(te, 0, std::max<SInt32>((*te)->teLength - 1, 0), 0, 0);
-    Extended_affiche_select(te);
     (*te)->viewRect = view;
+    // The highlight is the whole selection's, limited to the part drawn: an outline made from
+    // the narrowed view would gain edges along it.
+    ExtendedViewPort port;
+    ExtendedViewEnter(te, &port);
+    ExtendedClipSave clip;
+    if (ExtendedClipToRect(&narrowed, &clip)) {
+        Extended_affiche_select(te);
+        ExtendedClipRestore(&clip);
+    }
+    ExtendedViewLeave(&port);
 }
 
 // ---- Scrolling --------------------------------------------------------------------------------
@@ -235,8 +244,10 @@ void Extended_affiche_select(ExtendedTEHandle te) {
     ExtendedInvertText(start, end, (*te)->active ? kFalse : kTrue, te);
 }
 
+// While drawing is suspended the caret stays as it is, shown or not, so that its state keeps
+// matching the pixels.
 void ExtendedAfficheCurseur(ExtendedTEHandle te, Boolean show) {
-    if (!te || !*te) return;
+    if (!te || !*te || (*te)->drawSuspended) return;
     UInt16 state = show ? 1 : 0;
     if ((*te)->caretState == state) return;
     (*te)->caretState = state;
@@ -253,18 +264,28 @@ void ExtendedAfficheCurseur(ExtendedTEHandle te, Boolean show) {
         return;
     }
     if (shown) shown->te = nullptr;  // a record that had a caret at this address before
-    if ((*te)->drawSuspended) return;
     ExtendedXorCaret(te);
 }
 
+// The region is redrawn rectangle by rectangle: text drawing honours a rectangular clip
+// exactly, while a clip of several rectangles may let glyphs through beside them.
 void ExtendedRetraceRegion(ExtendedTEHandle te, RgnHandle region) {
-    if (!te || !*te || !region || (*te)->drawSuspended) return;
+    if (!te || !*te || !region || (*te)->drawSuspended || EmptyRgn(region)) return;
+    std::vector<Rect> pieces;
+    OrvaForEachRgnBand(
+        region,
+        [](void *context, SInt16 top, SInt16 bottom, const Seglist *state) {
+            std::vector<Rect> *out = (std::vector<Rect> *)context;
+            for (SInt32 i = 0; state[i] != kRgnEnd && state[i + 1] != kRgnEnd; i += 2)
+                out->push_back(Rect{top, state[i], bottom, state[i + 1]});
+        },
+        &pieces);
     ExtendedViewPort port;
     ExtendedViewEnter(te, &port);
-    ExtendedClipSave clip;
-    if (ExtendedClipToRgn(region, &clip)) {
-        Rect box = (*region)->rgnBBox;
-        ExtendedTEUpdate(&box, te);
+    for (const Rect &piece : pieces) {
+        ExtendedClipSave clip;
+        if (!ExtendedClipToRect(&piece, &clip)) break;
+        ExtendedTEUpdate(&piece, te);
         ExtendedClipRestore(&clip);
     }
     ExtendedViewLeave(&port);
