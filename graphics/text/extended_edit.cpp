@@ -43,10 +43,12 @@ static void Relayout(ExtendedTEHandle te, SInt32 at, SInt32 delta, Boolean consi
 static Boolean LayoutConsistent(ExtendedTEHandle te);
 
 // ---- Selection ------------------------------------------------------------------------------
+// Offsets given from outside are held to the text and, in UTF-8 mode, moved back to the start
+// of the character they fall in, so that no edit splits a character.
 
 void ExtendedAdjustStartEnd(ExtendedTEHandle te) {
     if (!te || !*te) return;
-    SInt32 anchor = ExtendedClampOffset(te, (*te)->anchor), active = ExtendedClampOffset(te, (*te)->activeEnd);
+    SInt32 anchor = ExtendedSnapBack(te, (*te)->anchor), active = ExtendedSnapBack(te, (*te)->activeEnd);
     (*te)->anchor = anchor;
     (*te)->activeEnd = active;
     (*te)->selStart = std::min(anchor, active);
@@ -55,8 +57,8 @@ void ExtendedAdjustStartEnd(ExtendedTEHandle te) {
 
 void ExtendedTESetStartEnd(ExtendedTEHandle te, SInt32 a, SInt32 b) {
     if (!te || !*te) return;
-    a = ExtendedClampOffset(te, a);
-    b = ExtendedClampOffset(te, b);
+    a = ExtendedSnapBack(te, a);
+    b = ExtendedSnapBack(te, b);
     if (a > b) std::swap(a, b);
     (*te)->anchor = (*te)->selStart = a;
     (*te)->activeEnd = (*te)->selEnd = b;
@@ -64,8 +66,8 @@ void ExtendedTESetStartEnd(ExtendedTEHandle te, SInt32 a, SInt32 b) {
 
 void ExtendedFixeSelect(SInt32 anchor, SInt32 activeEnd, ExtendedTEHandle te) {
     if (!te || !*te) return;
-    anchor = ExtendedClampOffset(te, anchor);
-    activeEnd = ExtendedClampOffset(te, activeEnd);
+    anchor = ExtendedSnapBack(te, anchor);
+    activeEnd = ExtendedSnapBack(te, activeEnd);
     (*te)->anchor = anchor;
     (*te)->activeEnd = activeEnd;
     SInt32 start = std::min(anchor, activeEnd), end = std::max(anchor, activeEnd);
