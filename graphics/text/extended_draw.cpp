@@ -37,8 +37,8 @@ const RGBColor kBlack = {0, 0, 0};
 struct ShownCaret {
     ExtendedTEHandle te;  // null: a free slot
     GrafPtr port;
-    SInt32 h, v;          // bottom-left pixel below the caret
-    SInt32 width, height;
+    Point from, to;       // the ends of the caret's line, turned with the text
+    SInt16 width;         // pen width, pixels
 };
 struct ShownCaretTable {
     ShownCaret slots[kShownCarets];
@@ -646,10 +646,10 @@ static ShownCaret *FindCaret(ExtendedTEHandle te) {
     return nullptr;
 }
 
-// A vertical line of the caret's width by XOR, clipped to the view.
+// The caret's line by XOR, clipped to the view.
 static void XorCaretShape(const ShownCaret &caret) {
     ExtendedTEHandle te = caret.te;
-    if (!qd.thePort || caret.height < 1 || caret.width < 1) return;
+    if (!qd.thePort || caret.width < 1) return;
     Rect view = te && *te ? (*te)->viewRect : Rect{0, 0, 0, 0};
     ExtendedClipSave clip;
     if (!ExtendedClipToRect(&view, &clip)) return;
@@ -657,21 +657,19 @@ static void XorCaretShape(const ShownCaret &caret) {
     ExtendedGetPenAndColorState(&state);
     PenNormal();
     PenMode(kModePatXor);
-    PenSize(ExtendedClamp16(caret.width), 1);
+    PenSize(caret.width, 1);
     RGBForeColor(&kBlack);
-    LineAbs(ExtendedClamp16(caret.h), ExtendedClamp16(caret.v - 1), ExtendedClamp16(caret.h),
-            ExtendedClamp16(caret.v - 1 - (caret.height - 1)));
+    LineAbs(caret.from.h, caret.from.v, caret.to.h, caret.to.v);
     ExtendedSetPenAndColorState(&state);
     ExtendedClipRestore(&clip);
 }
 
-// The caret at the selection start: as tall as its line; one pixel wide in insert mode, as wide
-// as the character after it in overwrite mode.
+// The caret at the selection start: from the bottom of its line up over the line's height; one
+// pixel wide in insert mode, as wide as the character after it in overwrite mode.
 static ShownCaret CaretShape(ExtendedTEHandle te) {
     SInt32 line = 0, start = (*te)->selStart;
-    BigPoint at = ExtendedPointOf(te, start, &line);
-    at.h = (*te)->selPoint.h;
-    at.v = (*te)->selPoint.v;
+    ExtendedPointOf(te, start, &line);
+    SInt32 h = (*te)->selPoint.h, v = (*te)->selPoint.v, height = ExtendedLineHeightPx(te, line);
     SInt32 width = 1;
     if (!OrvaExtendedTEGetInsertMode()) {
         width = kOverwriteCaretWidth;
@@ -680,5 +678,12 @@ static ShownCaret CaretShape(ExtendedTEHandle te) {
             if (next.h - here.h >= 1) width = next.h - here.h;
         }
     }
-    return ShownCaret{te, qd.thePort, at.h, at.v, width, ExtendedLineHeightPx(te, line)};
+    ShownCaret caret = {te, qd.thePort, Point{ExtendedClamp16(v - 1), ExtendedClamp16(h)},
+                        Point{ExtendedClamp16(v - 1 - (height - 1)), ExtendedClamp16(h)}, ExtendedClamp16(width)};
+    if (height < 1) caret.width = 0;
+    if ((*te)->rotation != 0) {
+        ExtendedRotateTransformPoint(te, caret.from, &caret.from);
+        ExtendedRotateTransformPoint(te, caret.to, &caret.to);
+    }
+    return caret;
 }

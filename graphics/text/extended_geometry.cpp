@@ -25,7 +25,9 @@ static SInt32 LineOfPosition(ExtendedTEHandle te, SInt32 offset);
 static SInt32 Width(ExtendedTEHandle te, SInt32 line, SInt32 start, SInt32 end);
 static Corners TurnRect(ExtendedTEHandle te, const Rect *r);
 static void TraceCorners(void *context);
-static void AddRect(RgnHandle rgn, RgnHandle scratch, SInt32 left, SInt32 top, SInt32 right, SInt32 bottom);
+static void FillQuadRgn(const Corners &c, RgnHandle rgn);
+static void AddRect(ExtendedTEHandle te, RgnHandle rgn, RgnHandle scratch, SInt32 left, SInt32 top, SInt32 right,
+                    SInt32 bottom);
 
 // ---- Positions and offsets --------------------------------------------------------------------
 
@@ -88,8 +90,7 @@ RgnHandle ExtendedRotateGetRgnFromRect(ExtendedTEHandle te, const Rect *rect) {
         RectRgn(rgn, rect);
         return rgn;
     }
-    Corners c = TurnRect(te, rect);
-    OrvaTraceRgn(rgn, TraceCorners, &c);
+    FillQuadRgn(TurnRect(te, rect), rgn);
     return rgn;
 }
 
@@ -278,20 +279,20 @@ RgnHandle ExtendedSelectionRgn(ExtendedTEHandle te, SInt32 a, SInt32 b) {
     if (b == (*te)->teLength) q.h = view.right;
     SInt32 hp = ExtendedLineHeightPx(te, lineP), hq = ExtendedLineHeightPx(te, lineQ);
     if (lineP == lineQ) {
-        AddRect(rgn, scratch, std::max<SInt32>(view.left, p.h), p.v - hp, std::min<SInt32>(q.h, view.right), p.v);
+        AddRect(te, rgn, scratch, std::max<SInt32>(view.left, p.h), p.v - hp, std::min<SInt32>(q.h, view.right), p.v);
         DisposeRgn(scratch);
         return rgn;
     }
     SInt32 middleTop = view.top;
     if (p.v >= view.top) {
-        AddRect(rgn, scratch, std::max<SInt32>(view.left, p.h), p.v - hp, view.right, p.v);
+        AddRect(te, rgn, scratch, std::max<SInt32>(view.left, p.h), p.v - hp, view.right, p.v);
         middleTop = p.v;
     }
     if (q.v - hq <= view.bottom) {
-        AddRect(rgn, scratch, view.left, middleTop, view.right, q.v - hq);
-        AddRect(rgn, scratch, view.left, q.v - hq, q.h, q.v);
+        AddRect(te, rgn, scratch, view.left, middleTop, view.right, q.v - hq);
+        AddRect(te, rgn, scratch, view.left, q.v - hq, q.h, q.v);
     } else {
-        AddRect(rgn, scratch, view.left, middleTop, view.right, view.bottom);
+        AddRect(te, rgn, scratch, view.left, middleTop, view.right, view.bottom);
     }
     DisposeRgn(scratch);
     return rgn;
@@ -341,9 +342,59 @@ static void TraceCorners(void *context) {
     for (int i = 1; i <= 4; i++) _LineTo(c->p[i % 4].h, c->p[i % 4].v);
 }
 
-static void AddRect(RgnHandle rgn, RgnHandle scratch, SInt32 left, SInt32 top, SInt32 right, SInt32 bottom) {
+// A turned record's rectangles are turned with its text.
+// The pixels whose centres lie inside the turned rectangle, row by row, rows with the same span
+// joined: the region a polygon fill of the corners would paint.
+static void FillQuadRgn(const Corners &c, RgnHandle rgn) {
+    SetEmptyRgn(rgn);
+    RgnHandle piece = NewRgn();
+    if (!piece) return;
+    SInt32 top = 32767, bottom = -32767;
+    for (const Point &p : c.p) {
+        top = std::min<SInt32>(top, p.v);
+        bottom = std::max<SInt32>(bottom, p.v);
+    }
+    SInt32 runTop = top, runLeft = 0, runRight = 0;
+    for (SInt32 y = top; y <= bottom; y++) {
+        SInt32 left = 0, right = 0;
+        if (y < bottom) {
+            double centre = y + 0.5, lo = 1e9, hi = -1e9;
+            for (int i = 0; i < 4; i++) {
+                const Point &a = c.p[i], &b = c.p[(i + 1) % 4];
+                if ((a.v <= centre) == (b.v <= centre)) continue;
+                double x = a.h + (centre - a.v) * double(b.h - a.h) / double(b.v - a.v);
+                lo = std::min(lo, x);
+                hi = std::max(hi, x);
+            }
+            if (hi > lo) {
+                left = SInt32(std::ceil(lo - 0.5));
+                right = SInt32(std::ceil(hi - 0.5));
+            }
+        }
+        if (y < bottom && left == runLeft && right == runRight) continue;
+        if (runRight > runLeft && y > runTop) {
+            Rect r = {ExtendedClamp16(runTop), ExtendedClamp16(runLeft), ExtendedClamp16(y), ExtendedClamp16(runRight)};
+            RectRgn(piece, &r);
+            _UnionRgn(rgn, piece, rgn);
+        }
+        runTop = y;
+        runLeft = left;
+        runRight = right;
+    }
+    DisposeRgn(piece);
+}
+
+static void AddRect(ExtendedTEHandle te, RgnHandle rgn, RgnHandle scratch, SInt32 left, SInt32 top, SInt32 right,
+                    SInt32 bottom) {
     if (right <= left || bottom <= top) return;
     Rect r = {ExtendedClamp16(top), ExtendedClamp16(left), ExtendedClamp16(bottom), ExtendedClamp16(right)};
+    if ((*te)->rotation != 0) {
+        RgnHandle turned = ExtendedRotateGetRgnFromRect(te, &r);
+        if (!turned) return;
+        _UnionRgn(rgn, turned, rgn);
+        DisposeRgn(turned);
+        return;
+    }
     RectRgn(scratch, &r);
     _UnionRgn(rgn, scratch, rgn);
 }

@@ -5,7 +5,9 @@
 // drawn while drawing is suspended.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "graphics/text/extended_textedit.h"
@@ -206,6 +208,43 @@ TEST_F(ExteDrawing, NothingIsDrawnWhileSuspendedAndResumingLaysOutOnce) {
     ExtendedTECalText(te);  // one whole layout measures as much as the resume did
     EXPECT_EQ(gWidthCalls - beforeResume - resume, resume);
     ExtendedTEDispose(te);
+}
+
+}  // namespace
+
+namespace {
+
+std::string ToolPath(const char *name) {
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string path(self, size_t(n > 0 ? n : 0));
+    path = path.substr(0, path.rfind('/'));  // .../tests
+    return path.substr(0, path.rfind('/')) + "/tools/" + name;
+}
+
+// qdscene's exte scene, run as a program: it reports its record and writes its picture.
+TEST(ExteScene, ReportsLinesCaretAndSelectionAndWritesThePicture) {
+    std::string png = BuildTreePath("exte_scene_test.png");
+    std::remove(png.c_str());
+    FILE *p = popen((ToolPath("qdscene") + " exte " + png).c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    char buffer[256] = {0};
+    std::string first = std::fgets(buffer, sizeof buffer, p) ? buffer : "";
+    while (std::fgets(buffer, sizeof buffer, p)) {
+    }
+    EXPECT_EQ(pclose(p), 0);
+    int lines = 0, h = 0, v = 0, a = 0, b = 0;
+    ASSERT_EQ(std::sscanf(first.c_str(), "exte lines %d caret (%d,%d) sel %d..%d", &lines, &h, &v, &a, &b), 5) << first;
+    EXPECT_GE(lines, 3);
+    EXPECT_EQ(a, 7);
+    EXPECT_EQ(b, 22);
+    FILE *f = std::fopen(png.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    unsigned char signature[8] = {0};
+    EXPECT_EQ(std::fread(signature, 1, 8, f), 8u);
+    std::fclose(f);
+    EXPECT_EQ(signature[1], 'P');
+    std::remove(png.c_str());
 }
 
 }  // namespace
