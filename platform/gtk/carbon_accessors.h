@@ -10,6 +10,7 @@
 #include "graphics/pictures/pictures.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/quickdraw/shapes.h"
+#include "graphics/text/extended_textedit.h"
 #include "graphics/text/font_equivalence.h"
 #include "graphics/text/textedit.h"
 #include "toolbox/toolbox_services.h"
@@ -171,7 +172,8 @@ void CarboniseSetThemeBackGround();
 void CarboniseSetThemeBackGroundPalette();
 void CarboniseEraseRectMetalBackground(const Rect *r);
 
-// ---- TextEdit: each call draws in the record's own port, in the normal theme state ----------
+// ---- TextEdit, classic and Extended: each call draws in the record's own port, in the normal
+// theme state --------------------------------------------------------------------------------
 void CarboniseTEUpdate(const Rect *r, TEHandle te);
 void CarboniseTEKey(SInt16 key, TEHandle te);
 void CarboniseTEClick(Point where, Boolean extend, TEHandle te);
@@ -180,6 +182,14 @@ void CarboniseTEStylPaste(TEHandle te);
 void CarboniseTEScroll(SInt16 dh, SInt16 dv, TEHandle te);
 void CarboniseTESetStyle(SInt16 mode, const TextStyle *style, Boolean redraw, TEHandle te);
 void CarboniseTECut(TEHandle te);
+void CarboniseExtendedTEUpdate(const Rect *r, ExtendedTEHandle te);
+void CarboniseExtendedTEKey(UInt16 key, ExtendedTEHandle te);
+void CarboniseExtendedTEClick(Point where, Boolean extend, ExtendedTEHandle te);
+void CarboniseExtendedTESetSelect(SInt32 selStart, SInt32 selEnd, ExtendedTEHandle te);
+void CarboniseExtendedTEStylPaste(ExtendedTEHandle te);
+void CarboniseExtendedTEScroll(SInt32 dh, SInt32 dv, ExtendedTEHandle te);
+void CarboniseExtendedTESetStyle(SInt16 mode, const TextStyle *style, Boolean redraw, ExtendedTEHandle te);
+void CarboniseExtendedTECut(ExtendedTEHandle te);
 
 // ---- Updates and timing ----------------------------------------------------------------------
 void CarboniseSetUpdateState(SInt16 flag);

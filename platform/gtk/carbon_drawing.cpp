@@ -47,8 +47,8 @@ void DrawTextBox(const char *text, CFStringEncoding encoding, const Rect *r, The
 
 // Runs a TextEdit call in its record's port with the normal theme state and a white pen
 // pattern, then gives the caller back its port and state.
-template <typename Call>
-void InRecordPort(TEHandle te, Call call) {
+template <typename RecordHandle, typename Call>
+void InRecordPort(RecordHandle te, Call call) {
     if (!te || !*te) return;
     GrafPtr saved;
     GetPort(&saved);
@@ -196,6 +196,32 @@ void CarboniseTESetStyle(SInt16 mode, const TextStyle *style, Boolean redraw, TE
 }
 
 void CarboniseTECut(TEHandle te) { InRecordPort(te, [&] { TECut(te); }); }
+
+void CarboniseExtendedTEUpdate(const Rect *r, ExtendedTEHandle te) {
+    InRecordPort(te, [&] { ExtendedTEUpdate(r, te); });
+}
+
+void CarboniseExtendedTEKey(UInt16 key, ExtendedTEHandle te) { InRecordPort(te, [&] { ExtendedTEKey(key, te); }); }
+
+void CarboniseExtendedTEClick(Point where, Boolean extend, ExtendedTEHandle te) {
+    InRecordPort(te, [&] { ExtendedTEClick(where, extend, te); });
+}
+
+void CarboniseExtendedTESetSelect(SInt32 selStart, SInt32 selEnd, ExtendedTEHandle te) {
+    InRecordPort(te, [&] { ExtendedTESetSelect(selStart, selEnd, te); });
+}
+
+void CarboniseExtendedTEStylPaste(ExtendedTEHandle te) { InRecordPort(te, [&] { ExtendedTEStylPaste(te); }); }
+
+void CarboniseExtendedTEScroll(SInt32 dh, SInt32 dv, ExtendedTEHandle te) {
+    InRecordPort(te, [&] { ExtendedTEScroll(dh, dv, te); });
+}
+
+void CarboniseExtendedTESetStyle(SInt16 mode, const TextStyle *style, Boolean redraw, ExtendedTEHandle te) {
+    InRecordPort(te, [&] { ExtendedTESetStyle(mode, style, redraw, te); });
+}
+
+void CarboniseExtendedTECut(ExtendedTEHandle te) { InRecordPort(te, [&] { ExtendedTECut(te); }); }
 
 void CarboniseSetUpdateState(SInt16 flag) {
     gCarbon.updateState = flag;

@@ -64,7 +64,9 @@ const void *const kAccessors[] = {
     A(CarboniseTextColorBox), A(CarboniseSetThemeBackGround), A(CarboniseSetThemeBackGroundPalette),
     A(CarboniseEraseRectMetalBackground), A(CarboniseTEUpdate), A(CarboniseTEKey), A(CarboniseTEClick),
     A(CarboniseTESetSelect), A(CarboniseTEStylPaste), A(CarboniseTEScroll), A(CarboniseTESetStyle),
-    A(CarboniseTECut), A(CarboniseSetUpdateState), A(CarboniseValideUpdate), A(CarboniseDelay),
+    A(CarboniseTECut), A(CarboniseExtendedTEUpdate), A(CarboniseExtendedTEKey), A(CarboniseExtendedTEClick),
+    A(CarboniseExtendedTESetSelect), A(CarboniseExtendedTEStylPaste), A(CarboniseExtendedTEScroll),
+    A(CarboniseExtendedTESetStyle), A(CarboniseExtendedTECut), A(CarboniseSetUpdateState), A(CarboniseValideUpdate), A(CarboniseDelay),
     A(CarboniseGetIDFontFromName), A(CarboniseDrawThemeTextBox), A(CarboniseDrawThemeTextBoxUTF),
     A(CarboniseThemeTextBoxWidth), A(CarboniseThemeTextBoxHeight), A(CarboniseGetPicFrame),
     A(CarboniseGetRegionBounds), A(CarboniseGetWindowList), A(CarboniseGetWindowPort),
@@ -315,6 +317,32 @@ TEST_F(Accessors, TextEditCallsDrawInTheRecordsPortAndGiveTheCallerItsOwnBack) {
     EXPECT_EQ((*te)->teLength, 0);
     EXPECT_EQ(qd.thePort, other);
     TEDispose(te);
+    SetPort(nullptr);
+    CarboniseDisposePort(edit);
+    CarboniseDisposePort(other);
+}
+
+TEST_F(Accessors, ExtendedTextEditCallsDrawInTheRecordsPortToo) {
+    GrafPtr edit = CarboniseCreatePort(), other = CarboniseCreatePort();
+    ASSERT_TRUE(edit && other);
+    SetPort(edit);
+    PortSize(200, 50);
+    Rect view = {0, 0, 50, 200};
+    ExtendedTEHandle te = ExtendedTEStylNew(&view, &view);
+    ASSERT_NE(te, nullptr);
+    SetPort(other);
+    CarboniseExtendedTEKey('x', te);
+    CarboniseExtendedTEKey('y', te);
+    CarboniseExtendedTESetSelect(0, 1, te);
+    CarboniseExtendedTEUpdate(&view, te);
+    CarboniseExtendedTEScroll(0, 0, te);
+    EXPECT_EQ(qd.thePort, other);
+    EXPECT_EQ((*te)->teLength, 2);
+    EXPECT_EQ((*te)->selEnd, 1);
+    CarboniseExtendedTECut(te);
+    EXPECT_EQ((*te)->teLength, 1);
+    EXPECT_EQ(qd.thePort, other);
+    ExtendedTEDispose(te);
     SetPort(nullptr);
     CarboniseDisposePort(edit);
     CarboniseDisposePort(other);
