@@ -1,5 +1,5 @@
 // Accessors of ports, the current port, the QuickDraw globals, the standard patterns, pictures
-// and regions: they read and write the port record through QuickDraw.
+// and regions: they read and write the port record through the port accessors and QuickDraw.
 #include "graphics/quickdraw/cursors.h"
 #include "graphics/quickdraw/packed_images.h"
 #include "graphics/quickdraw/pen.h"
@@ -10,10 +10,6 @@ namespace {
 
 enum : UInt32 { kPicFrameEnd = 14 };  // bytes up to the library's own-form mark (12-13)
 
-RgnHandle CopyOfRegion(RgnHandle region);
-Rect *BoundsOf(RgnHandle region, Rect *r);
-void StoreRegion(GrafPtr port, RgnHandle into, RgnHandle region);
-
 }  // namespace
 
 void CarboniseSetPort(GrafPtr port) { SetPort(port); }
@@ -21,39 +17,26 @@ void CarboniseSetPortWindow(WindowPtr window) { SetPort(GetWindowPort(window)); 
 void CarboniseSetPortDialog(DialogPtr dialog) { SetPort(GetDialogPort(dialog)); }
 void CarboniseSetPortListe(ListHandle list) { SetPort(GetListPort(list)); }
 
-Rect *CarboniseGetRectPort(GrafPtr port, Rect *r) {
-    if (r) *r = port ? port->portRect : Rect{0, 0, 0, 0};
-    return r;
+Rect *CarboniseGetRectPort(GrafPtr port, Rect *r) { return GetPortBounds(port, r); }
+
+const BitMap *CarboniseGetPortBitMapForCopyBits(GrafPtr port) { return GetPortBitMapForCopyBits(port); }
+
+RgnHandle CarboniseGetPortClipRegion(GrafPtr port) {
+    RgnHandle region = NewRgn();
+    return region ? GetPortClipRegion(port, region) : nullptr;
 }
 
-const BitMap *CarboniseGetPortBitMapForCopyBits(GrafPtr port) { return port ? &port->portBits : nullptr; }
-RgnHandle CarboniseGetPortClipRegion(GrafPtr port) { return CopyOfRegion(port ? port->clipRgn : nullptr); }
-RgnHandle CarboniseGetPortVisibleRegion(GrafPtr port) { return CopyOfRegion(port ? port->visRgn : nullptr); }
-Rect *CarboniseGetPortClipRect(GrafPtr port, Rect *r) { return BoundsOf(port ? port->clipRgn : nullptr, r); }
-
-void CarboniseSetPortClipRegion(GrafPtr port, RgnHandle region) {
-    if (port) StoreRegion(port, port->clipRgn, region);
+RgnHandle CarboniseGetPortVisibleRegion(GrafPtr port) {
+    RgnHandle region = NewRgn();
+    return region ? GetPortVisibleRegion(port, region) : nullptr;
 }
 
-void CarboniseSetPortVisibleRegion(GrafPtr port, RgnHandle region) {
-    if (port) StoreRegion(port, port->visRgn, region);
-}
+Rect *CarboniseGetPortClipRect(GrafPtr port, Rect *r) { return GetRegionBounds(port ? port->clipRgn : nullptr, r); }
 
-GrafPtr CarboniseCreatePort() {
-    GrafPtr port = reinterpret_cast<GrafPtr>(NewPtrClear(sizeof(GrafPort)));
-    if (!port) return nullptr;
-    GrafPtr saved;
-    GetPort(&saved);
-    OpenPort(port);
-    SetPort(saved);
-    return port;
-}
-
-void CarboniseDisposePort(GrafPtr port) {
-    if (!port) return;
-    ClosePort(port);
-    DisposPtr(reinterpret_cast<Ptr>(port));
-}
+void CarboniseSetPortClipRegion(GrafPtr port, RgnHandle region) { SetPortClipRegion(port, region); }
+void CarboniseSetPortVisibleRegion(GrafPtr port, RgnHandle region) { SetPortVisibleRegion(port, region); }
+GrafPtr CarboniseCreatePort() { return CreateNewPort(); }
+void CarboniseDisposePort(GrafPtr port) { DisposePort(port); }
 
 void CarboniseSetPortGrafProcs(GrafPtr port, GrafProcs *procs) { SetPortGrafProcs(port, procs); }
 GrafProcs *CarboniseGetPortGrafProcs(GrafPtr port) { return GetPortGrafProcs(port); }
@@ -67,34 +50,21 @@ void CarboniseSetCurrentPortClipRegion(RgnHandle region) {
 }
 
 const BitMap *CarboniseGetScreenBitsPortCourant() { return CarboniseGetPortBitMapForCopyBits(qd.thePort); }
-Boolean CarboniseIsPicturePort(GrafPtr port) { return port && port->picSave; }
+Boolean CarboniseIsPicturePort(GrafPtr port) { return IsPortPictureBeingDefined(port); }
 Boolean CarboniseIsPicturePortCourant() { return CarboniseIsPicturePort(qd.thePort); }
 Rect *CarboniseGetRectPortCourant(Rect *r) { return CarboniseGetRectPort(qd.thePort, r); }
 SInt16 CarboniseGetTextSizePortCourant() { return CarboniseGetTextSizePort(qd.thePort); }
-SInt16 CarboniseGetTextSizePort(GrafPtr port) { return port ? port->txSize : 0; }
-SInt16 CarboniseGetTextFontPort(GrafPtr port) { return port ? port->txFont : 0; }
+SInt16 CarboniseGetTextSizePort(GrafPtr port) { return GetPortTextSize(port); }
+SInt16 CarboniseGetTextFontPort(GrafPtr port) { return GetPortTextFont(port); }
 SInt16 CarboniseGetTextFontPortCourant() { return CarboniseGetTextFontPort(qd.thePort); }
 UInt8 CarboniseGetTextFacePortCourant() { return CarboniseGetTextFacePort(qd.thePort); }
-UInt8 CarboniseGetTextFacePort(GrafPtr port) { return port ? port->txFace : 0; }
-SInt16 CarboniseGetTextModePortCourant() { return qd.thePort ? qd.thePort->txMode : 0; }
-Fixed CarboniseGetTextSpExtraPortCourant() { return qd.thePort ? qd.thePort->spExtra : 0; }
-
-Point *CarboniseGetPenLocPortCourant(Point *location) {
-    if (location) *location = qd.thePort ? qd.thePort->pnLoc : Point{0, 0};
-    return location;
-}
-
-SInt16 CarboniseGetPenMode() { return qd.thePort ? qd.thePort->pnMode : 0; }
-
-RGBColor *CarboniseGetRgbForeColor(RGBColor *color) {
-    if (color) *color = qd.thePort ? qd.thePort->rgbFgColor : RGBColor{0, 0, 0};
-    return color;
-}
-
-RGBColor *CarboniseGetRgbBackColor(RGBColor *color) {
-    if (color) *color = qd.thePort ? qd.thePort->rgbBkColor : RGBColor{0xFFFF, 0xFFFF, 0xFFFF};
-    return color;
-}
+UInt8 CarboniseGetTextFacePort(GrafPtr port) { return GetPortTextFace(port); }
+SInt16 CarboniseGetTextModePortCourant() { return GetPortTextMode(qd.thePort); }
+Fixed CarboniseGetTextSpExtraPortCourant() { return GetPortSpExtra(qd.thePort); }
+Point *CarboniseGetPenLocPortCourant(Point *location) { return GetPortPenLocation(qd.thePort, location); }
+SInt16 CarboniseGetPenMode() { return SInt16(GetPortPenMode(qd.thePort)); }
+RGBColor *CarboniseGetRgbForeColor(RGBColor *color) { return GetPortForeColor(qd.thePort, color); }
+RGBColor *CarboniseGetRgbBackColor(RGBColor *color) { return GetPortBackColor(qd.thePort, color); }
 
 TextStyle *CarboniseGetCurrentTextStylePort(TextStyle *style) {
     if (!style) return nullptr;
@@ -108,18 +78,15 @@ TextStyle *CarboniseGetCurrentTextStylePort(TextStyle *style) {
     return style;
 }
 
-BitMap *CarboniseGetQDScreenBits(BitMap *bits) {
-    if (bits) *bits = qd.screenBits;
-    return bits;
-}
+BitMap *CarboniseGetQDScreenBits(BitMap *bits) { return GetQDGlobalsScreenBits(bits); }
 
 Rect *CarboniseGetQDRectScreenBits(Rect *r) {
     if (r) *r = qd.screenBits.bounds;
     return r;
 }
 
-SInt32 CarboniseGetRandSeed() { return qd.randSeed; }
-void CarboniseSetRandSeed(SInt32 seed) { qd.randSeed = seed; }
+SInt32 CarboniseGetRandSeed() { return GetQDGlobalsRandomSeed(); }
+void CarboniseSetRandSeed(SInt32 seed) { SetQDGlobalsRandomSeed(seed); }
 void CarboniseSetCursorArrow() { _SetCursor(&qd.arrow); }
 
 void CarboniseSetPatWhite() { PenPat(&qd.white); }
@@ -152,26 +119,4 @@ Rect *CarboniseGetPicFrame(PicHandle picture, Rect *frame) {
     return frame;
 }
 
-Rect *CarboniseGetRegionBounds(RgnHandle region, Rect *r) { return BoundsOf(region, r); }
-
-namespace {
-
-RgnHandle CopyOfRegion(RgnHandle region) {
-    RgnHandle copy = NewRgn();
-    if (copy && region) _CopyRgn(region, copy);
-    return copy;
-}
-
-Rect *BoundsOf(RgnHandle region, Rect *r) {
-    if (r) *r = region && *region ? (*region)->rgnBBox : Rect{0, 0, 0, 0};
-    return r;
-}
-
-// Copies region into one of port's own regions; the effective clip of the current port follows.
-void StoreRegion(GrafPtr port, RgnHandle into, RgnHandle region) {
-    if (!into || !region) return;
-    _CopyRgn(region, into);
-    if (port == qd.thePort) calcule_portclip();
-}
-
-}  // namespace
+Rect *CarboniseGetRegionBounds(RgnHandle region, Rect *r) { return GetRegionBounds(region, r); }
