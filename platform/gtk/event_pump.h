@@ -36,7 +36,8 @@ WindowPtr OrvaGetPlaceholderWindow();
 // How many focus checks ran (diagnostics).
 UInt32 OrvaGetFocusCheckCount();
 
-// Later services, empty for now.
+// Services the pump calls: the single-instance queue poll (standalone.cpp) and the clipboard
+// exchange with the scrap (clipboard.cpp).
 void GTKCheckIPCQueue();
 void SystemDependantCvtScrapToOrva();
 void SystemDependantCvtScrapFromOrva();

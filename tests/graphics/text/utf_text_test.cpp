@@ -1,4 +1,4 @@
-// ctest-labels: utf-text
+// ctest-labels: utf-text exte-model exte.utf
 // UTF-8 text measured and drawn in ports, recorded into pictures and replayed with its
 // comment, keyboard bytes turned into Unicode, and text files with byte-order marks.
 #include <gtest/gtest.h>
