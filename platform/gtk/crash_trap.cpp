@@ -3,19 +3,18 @@
 // memory at the faulting addresses only after the kernel has said it is readable.
 #include "platform/gtk/crash_trap.h"
 
-#include <alsa/asoundlib.h>
 #include <fcntl.h>
 #include <gtk/gtk.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/syscall.h>
-#include <sys/utsname.h>
 #include <time.h>
 #include <ucontext.h>
 #include <unistd.h>
 
 #include "platform/core/project_constants.h"
 #include "platform/core/runtime.h"
+#include "platform/gtk/linux_services.h"
 #include "platform/gtk/standalone.h"
 #include "toolbox/toolbox_services.h"
 
@@ -37,7 +36,7 @@ struct CrashTrapRecord {
     volatile sig_atomic_t entered = 0;  // the handler already ran: a second fault ends at once
     char program[kOrvaProcessNameSize] = "";
     char version[kTextField] = "";
-    char system[kTextField] = "";
+    char system[kVersionNameSize] = "";
     char reportPath[kPathField] = "";
     char signalNames[kTrappedCount][64] = {};
     long utcOffset = 0;              // seconds east of UTC when installed
@@ -61,7 +60,6 @@ void Put(TextWriter *w, const char *text);
 void PutHex(TextWriter *w, unsigned long value, int digits);
 void PutDecimal(TextWriter *w, long value, int digits);
 bool ReadMemory(const void *address, void *out, size_t count);
-void GatherSystemDescription(char *out, size_t size);
 void GatherReportPath(char *out, size_t size);
 const char *SignalName(int signal);
 void PutDate(TextWriter *w);
@@ -83,7 +81,7 @@ void SystemDependantInitCrashTrap() {
         gTrap.program[length - 2] = 0;
     }
     snprintf(gTrap.version, sizeof gTrap.version, "%s", orvaSettings.version ? orvaSettings.version : "");
-    GatherSystemDescription(gTrap.system, sizeof gTrap.system);
+    GetWindowsVersionName(gTrap.system);  // taken now: the handler runs nothing
     GatherReportPath(gTrap.reportPath, sizeof gTrap.reportPath);
     for (int i = 0; i < kTrappedCount; i++)
         snprintf(gTrap.signalNames[i], sizeof gTrap.signalNames[i], "%s", strsignal(kTrappedSignals[i]));
@@ -253,28 +251,6 @@ bool ReadMemory(const void *address, void *out, size_t count) {
     if (!whole || got != written) return false;
     memcpy(out, drain, count);
     return true;
-}
-
-// "<distributor words> GTK v<version> ALSA <version> <uname>", as the system reports.
-void GatherSystemDescription(char *out, size_t size) {
-    char first[64] = "(Linux)", second[64] = "???";
-    if (FILE *pipe = popen("lsb_release -d 2>/dev/null", "r")) {
-        char a[64], b[64];
-        if (fscanf(pipe, "%*s %63s %63s", a, b) == 2) {
-            snprintf(first, sizeof first, "%s", a);
-            snprintf(second, sizeof second, "%s", b);
-        }
-        pclose(pipe);
-    }
-    // The highest major, then minor, then micro version the GTK library still accepts.
-    guint major = 1, minor = 0, micro = 0;
-    while (major < 100 && !gtk_check_version(major + 1, 0, 0)) major++;
-    while (minor < 1000 && !gtk_check_version(major, minor + 1, 0)) minor++;
-    while (micro < 1000 && !gtk_check_version(major, minor, micro + 1)) micro++;
-    struct utsname system;
-    if (uname(&system) != 0) memset(&system, 0, sizeof system);
-    snprintf(out, size, "%s %s/GTK v%u.%u.%u/ALSA %s/%s %s %s %s", first, second, major, minor, micro,
-             snd_asoundlib_version(), system.sysname, system.release, system.version, system.machine);
 }
 
 // "crash.log" in the documents folder, else in the home folder (an account without a
