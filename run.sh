@@ -20,6 +20,21 @@ for demo in "$build"/tools/orva-demo-*; do
   found=1
   name=$(basename "$demo")
   echo "== $name"
+  if [ "$name" = orva-demo-app ]; then
+    # The standalone start-up runs until stopped: a first instance, then a second start that
+    # hands it two documents; each stops by itself after 30 s should anything go wrong.
+    mkdir -p "$out/$name"
+    ORVA_DEMO_APP_NAME=orva-demo-app-run ORVA_DEMO_APP_SECONDS=30 \
+      xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+        cd "$2"
+        "$1" >first.txt 2>&1 & first=$!
+        for _ in $(seq 100); do grep -q ready first.txt 2>/dev/null && break; sleep 0.1; done
+        "$1" score1.oms score2.oms >second.txt 2>&1
+        echo "the second start ended with $?" >>second.txt
+        sleep 1; kill $first; wait $first' _ "$demo" "$out/$name"
+    cat "$out/$name/first.txt" "$out/$name/second.txt"
+    continue
+  fi
   xvfb-run -a -s "-screen 0 1280x1024x24" "$demo" "$out/$name"
 done
 # Every QuickDraw scene drawn into a PNG, and the page scene printed into a PDF.

@@ -12,6 +12,7 @@ packages=(
   python3-pyqt5.qtwebkit libxtst6
   clang libclang-rt-14-dev
   locales
+  lsb-release file
 )
 
 missing=()

@@ -48,6 +48,11 @@ typedef const OrvaCFString *CFStringRef;
 struct OrvaCFAllocator;
 typedef const OrvaCFAllocator *CFAllocatorRef;  // always null here: the default allocator
 typedef UInt32 CFStringEncoding;
+enum : CFStringEncoding {
+    kCFStringEncodingMacRoman = 0,
+    kCFStringEncodingMacJapanese = 1,
+    kCFStringEncodingUTF8 = 0x08000100,
+};
 typedef long CFIndex;
 struct OpaqueThemeDrawingState;
 typedef OpaqueThemeDrawingState *ThemeDrawingState;
@@ -59,6 +64,7 @@ typedef SInt16 ThemeBrush;      // 1 dialog background, 7 palette background
 typedef UInt16 EventMask;
 typedef UInt16 EventModifiers;
 typedef UInt32 KeyMap[4];       // key k is down when bit (k mod 8) of byte (k div 8) is set
+typedef intptr_t SRefCon;       // a window's reference constant: a number or a record's address
 
 // ---- Events -------------------------------------------------------------------------------
 
@@ -81,8 +87,15 @@ enum : UInt16 {
     diskEvt = 7,
     activateEvt = 8,
     osEvt = 15,
+    kHighLevelEvent = 23,
 };
-enum : EventMask { mDownMask = 0x0002, mUpMask = 0x0004, updateMask = 0x0040, everyEvent = 0xFFFF };
+enum : EventMask {
+    mDownMask = 0x0002,
+    mUpMask = 0x0004,
+    updateMask = 0x0040,
+    highLevelEventMask = 0x0400,  // kHighLevelEvent, whose kind lies beyond the mask's 16 bits
+    everyEvent = 0xFFFF,
+};
 
 // An event of the Carbon kind: its target's installed handlers, class and kind.
 struct OrvaCarbonEvent {
@@ -184,8 +197,8 @@ void DragWindow(WindowPtr w, Point start, const Rect *bounds);
 SInt32 GrowWindow(WindowPtr w, Point start, const Rect *sizeLimits);
 void SizeWindow(WindowPtr w, SInt16 width, SInt16 height, Boolean update);
 Boolean TrackGoAway(WindowPtr w, Point start);  // true when released inside the close box
-SInt32 GetWRefCon(WindowPtr w);
-void SetWRefCon(WindowPtr w, SInt32 refCon);
+SRefCon GetWRefCon(WindowPtr w);
+void SetWRefCon(WindowPtr w, SRefCon refCon);
 OSStatus SetWindowClass(WindowPtr w, UInt32 windowClass);
 GrafPtr GetWindowPort(WindowPtr w);
 WindowPtr GetWindowFromPort(GrafPtr port);

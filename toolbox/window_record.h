@@ -31,5 +31,5 @@ struct WindowRecord {
     Boolean translucent;
     void *translucentBuffers[2];
     SInt16 shape[7];           // two words, four corner radii, one word
-    SInt32 refCon;
+    SRefCon refCon;            // pointer-sized: often a record's address
 };

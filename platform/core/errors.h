@@ -45,6 +45,8 @@ enum : OSErr {
     // events, apple events
     eventNotHandledErr = -9874,
     collectionItemNotFoundErr = -5751,
+    errAEDescNotFound = -1701,
+    errAENotAppleEvent = -1707,
     errAEEventNotHandled = -1708,
     // sound
     notEnoughHardwareErr = -201,

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "graphics/quickdraw/regions.h"
+#include "graphics/text/textedit.h"
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/time_manager.h"
@@ -26,16 +28,23 @@ bool gInFocusCheck;
 UInt32 gFocusChecks;
 GtkIMContext *gIM;
 UInt8 gLastScanCode;
-SInt16 gIMV, gIMH;
-Rect gIMArea;
+SInt16 gIMV = -1, gIMH = -1;  // where the input method shows its window
+TextStyle gIMStyle;
+Boolean gIMSet;
 std::vector<GtkWidget *> gWidgets;  // the windows whose handlers are connected
 Boolean (*gWheel)(SInt16) = OrvaProcessWheelMouse;
+WindowRecord gPlaceholderRecord;
+WindowPtr gPlaceholder;  // &gPlaceholderRecord while it exists
 
-bool FocusOnOurWindow() {
+}  // namespace
+
+Boolean GTKIsFocusOnWindow() {
     for (GtkWidget *w : gWidgets)
-        if (GTK_IS_WINDOW(w) && gtk_window_has_toplevel_focus(GTK_WINDOW(w))) return true;
-    return false;
+        if (GTK_IS_WINDOW(w) && gtk_window_has_toplevel_focus(GTK_WINDOW(w))) return kTrue;
+    return kFalse;
 }
+
+namespace {
 
 // Runs the default main context while it dispatches; true when anything was dispatched.
 bool Iterate() {
@@ -130,8 +139,15 @@ gboolean OnExpose(GtkWidget *widget, GdkEventExpose *event, gpointer window) {
     return TRUE;
 }
 
-gboolean OnConfigure(GtkWidget *, GdkEventConfigure *event, gpointer window) {
-    GTKSetPhysicalWindowShape(static_cast<WindowPtr>(window), event->width, event->height);
+gboolean OnConfigure(GtkWidget *widget, GdkEventConfigure *event, gpointer data) {
+    if (widget == GTKGetMenuBarWidget()) return FALSE;
+    WindowPtr window = static_cast<WindowPtr>(data);
+    GTKSetPhysicalWindowShape(window, event->width, event->height);
+    const GrafPort &port = window->port;
+    SInt32 width = port.portRect.right - port.portRect.left + port.marginLeft + port.marginRight;
+    SInt32 height = port.portRect.bottom - port.portRect.top + port.marginTop + port.marginBottom;
+    if (event->width != width || event->height != height)
+        GTKReadjustStructRect(window, SInt16(event->x), SInt16(event->y), SInt16(event->width), SInt16(event->height));
     return FALSE;
 }
 
@@ -142,6 +158,66 @@ void OnWidgetDestroyed(GtkWidget *widget, gpointer) {
             break;
         }
     }
+}
+
+// Polls every 100 microseconds, pumping between polls, until the widget is (un)mapped or half
+// a second has gone.
+void WaitMapped(GtkWidget *widget, bool mapped) {
+    UInt32 start = SystemDependantGetTickCountMs();
+    while (GTK_IS_WIDGET(widget) && bool(gtk_widget_get_mapped(widget)) != mapped &&
+           SystemDependantGetTickCountMs() - start < 500) {
+        SystemDependantDoEvent();
+        Iterate();  // also when the pump leaves window messages alone
+        g_usleep(100);
+    }
+}
+
+bool TaskBarWindowShown() {
+    for (GtkWidget *w : gWidgets) {
+        WindowPtr record = static_cast<WindowPtr>(g_object_get_data(G_OBJECT(w), "OrvaWnd"));
+        if (!record || record == gPlaceholder) continue;
+        if (record->shownInTaskBar && gtk_widget_get_visible(w) && gtk_widget_get_mapped(w)) return true;
+    }
+    return false;
+}
+
+void ShowPlaceholder() {
+    if (!gPlaceholder) {
+        WindowRecord &p = gPlaceholderRecord;
+        memset(&p, 0, sizeof p);
+        GrafPtr saved;
+        GetPort(&saved);
+        OpenPort(&p.port);
+        PortSize(1, 1);
+        SetPort(saved);
+        Rect open = {-32767, -32767, 32767, 32767};
+        if (p.port.visRgn) RectRgn(p.port.visRgn, &open);
+        if (p.port.clipRgn) RectRgn(p.port.clipRgn, &open);
+        p.visible = kTrue;
+        gPlaceholder = &p;
+        Rect where = {0, 0, 1, 1};
+        SystemDependantCreatePhysicalWindow(gPlaceholder, &where, nullptr, kTrue);
+    }
+    if (GtkWidget *widget = static_cast<GtkWidget *>(gPlaceholder->platformWindow)) {
+        gtk_widget_show_all(widget);
+        WaitMapped(widget, true);
+        SystemDependantLoseFocus(widget);
+    }
+}
+
+void DestroyPlaceholder() {
+    if (!gPlaceholder) return;
+    WindowPtr p = gPlaceholder;
+    if (GtkWidget *widget = static_cast<GtkWidget *>(p->platformWindow)) {
+        gtk_widget_hide(widget);
+        SystemDependantDestroyWindow(widget);
+    }
+    p->platformWindow = nullptr;
+    GrafPtr current;
+    GetPort(&current);
+    if (current == &p->port) SetPort(nullptr);
+    ClosePort(&p->port);
+    gPlaceholder = nullptr;
 }
 
 void OnDragData(GtkWidget *, GdkDragContext *, gint, gint, GtkSelectionData *, guint, guint, gpointer) {}
@@ -203,6 +279,7 @@ void SystemDependantDoEvent() {
     if (gProcessWindowMessages) {
         GTKCheckIPCQueue();
         GTKUpdateMousePos();
+        OrvaAdvanceWindowDrag();
         OrvaUpdateDirtyWindows();
         if (Iterate()) {
             while (Iterate()) {
@@ -219,6 +296,7 @@ void SystemDependantWaitAndDoEvent(SInt16 ticks) {
         OrvaUpdateDirtyWindows();
         for (SInt16 pass = 0; pass < ticks; pass++) {
             bool moved = GTKUpdateMousePos();
+            OrvaAdvanceWindowDrag();
             if (Iterate()) break;
             if (moved) {
                 SystemDependantSleepMs(5);
@@ -234,27 +312,45 @@ void CheckApplicationFocus() {
     if (gInFocusCheck) return;
     gInFocusCheck = true;
     gFocusChecks++;
+    GtkWidget *menuBar = GTKGetMenuBarWidget();
     if (gFocusRequest == 1) {
         if (++gFocusPasses >= kFocusChecksBeforeChange) {
             gActive = kTrue;
-            SystemDependantCvtScrapToOrva();
-            PostEvent(15, kResumeMessage);
             gFocusRequest = 0;
             gFocusPasses = 0;
+            DestroyPlaceholder();
+            if (menuBar) {
+                gtk_widget_show(menuBar);
+                WaitMapped(menuBar, true);
+                SystemDependantSetFocus(menuBar);
+            }
+            SystemDependantCvtScrapToOrva();
+            PostEvent(15, kResumeMessage);
         }
-    } else if (gFocusRequest == -1 && !FocusOnOurWindow()) {
+    } else if (gFocusRequest == -1 && !GTKIsFocusOnWindow()) {
         if (++gFocusPasses >= kFocusChecksBeforeChange) {
             gActive = kFalse;
+            gFocusRequest = 0;
+            gFocusPasses = 0;
+            if (menuBar) {
+                gtk_widget_hide(menuBar);
+                WaitMapped(menuBar, false);
+            }
             SystemDependantCvtScrapFromOrva();
             PostEvent(15, kSuspendMessage);
             GTKUpdateKeyState(65535, 0, 0);  // no key stays down while away
-            gFocusRequest = 0;
-            gFocusPasses = 0;
+            if (!OrvaIsPlugin() && gdk_display_get_default() && !TaskBarWindowShown()) ShowPlaceholder();
         }
     }
+    menuBar = GTKGetMenuBarWidget();
+    if (gActive && menuBar && GTK_IS_WINDOW(menuBar) && gtk_widget_get_mapped(menuBar) &&
+        !gtk_window_has_toplevel_focus(GTK_WINDOW(menuBar)))
+        SystemDependantSetFocus(menuBar);
     OrvaGtkSetHasFocus(gActive);
     gInFocusCheck = false;
 }
+
+WindowPtr OrvaGetPlaceholderWindow() { return gPlaceholder; }
 
 void GTKSetWindowEvents(WindowPtr window, GtkWidget *widget) {
     if (!widget) return;
@@ -297,15 +393,19 @@ void SystemDependantDragAcceptFiles(GtkWidget *widget, Boolean accept) {
     g_signal_connect(widget, "drag-motion", G_CALLBACK(OnDragMotion), nullptr);
 }
 
-void SystemDependantIMESetPosition(SInt16 v, SInt16 h, const Rect *area) {
-    if (!area) {
-        gIMV = gIMH = 0;
-        gIMArea = Rect{0, 0, 0, 0};
-        return;
-    }
+void SystemDependantIMESetPosition(SInt16 v, SInt16 h, const TextStyle *style) {
     gIMV = v;
     gIMH = h;
-    gIMArea = *area;
+    if (style) gIMStyle = *style;
+    else memset(&gIMStyle, 0, sizeof gIMStyle);
+    gIMSet = kTrue;
+}
+
+Point OrvaGetStandInIMEPosition() { return Point{gIMV, gIMH}; }
+
+Boolean OrvaGetIMEStyle(TextStyle *style) {
+    if (style) *style = gIMStyle;
+    return gIMSet;
 }
 
 SInt16 SystemDependantGetAutoKey() { return -1; }

@@ -5,12 +5,14 @@
 #include <gtk/gtk.h>
 
 #include "platform/core/mac_types.h"
+#include "platform/gtk/input_standins.h"
 #include "toolbox/toolbox_services.h"
 
 void SystemDependantDoEvent();
 void SystemDependantWaitAndDoEvent(SInt16 ticks);
 void CheckApplicationFocus();
 Boolean SystemDependantApplicationHasFocus();
+Boolean GTKIsFocusOnWindow();  // one of the library's windows has the top-level focus
 // The flag that lets the pump process window messages (cleared in the browser plug-in).
 void OrvaSetProcessWindowMessages(Boolean on);
 Boolean OrvaIsProcessWindowMessages();
@@ -19,7 +21,6 @@ Boolean OrvaIsProcessWindowMessages();
 void OrvaRequestApplicationFocus(SInt16 request);
 void GTKSetWindowEvents(WindowPtr window, GtkWidget *widget);
 void SystemDependantDragAcceptFiles(GtkWidget *widget, Boolean accept);
-void SystemDependantIMESetPosition(SInt16 v, SInt16 h, const Rect *area);
 SInt16 SystemDependantGetAutoKey();
 void SystemDependantPosteLigneDeCommande();
 // The key message of a key press: (unicode << 16) | (scan code << 8) | character.
@@ -29,10 +30,14 @@ UInt32 OrvaGtkKeyMessage(const GdkEventKey *event);
 void OrvaPostCommittedText(const char *text);
 // Where wheel turns go: null restores OrvaProcessWheelMouse. Test seam.
 void OrvaSetWheelHandler(Boolean (*handler)(SInt16 delta));
+// The placeholder window shown while the application is inactive with no window of its own
+// in the task bar (null when there is none).
+WindowPtr OrvaGetPlaceholderWindow();
 // How many focus checks ran (diagnostics).
 UInt32 OrvaGetFocusCheckCount();
 
-// Later services, empty for now.
+// Services the pump calls: the single-instance queue poll (standalone.cpp) and the clipboard
+// exchange with the scrap (clipboard.cpp).
 void GTKCheckIPCQueue();
 void SystemDependantCvtScrapToOrva();
 void SystemDependantCvtScrapFromOrva();

@@ -1,20 +1,13 @@
-// Stand-ins for the keyboard-modifier and input-method calls of the GTK back end.
+// The modifier seam of the keyboard layer. The input-method position lives with the event
+// pump (event_pump.cpp).
 #include "platform/gtk/input_standins.h"
 
 namespace {
 
-struct InputStandInState {
-    UInt16 modifiers = 0;
-    Point imePosition = {-1, -1};
-};
-InputStandInState gInput;
+UInt16 gModifiers;
 
 }  // namespace
 
-UInt16 OrvaGetStandInModifiers() { return gInput.modifiers; }
+UInt16 OrvaGetStandInModifiers() { return gModifiers; }
 
-void SystemDependantIMESetPosition(SInt16 v, SInt16 h, const TextStyle *) { gInput.imePosition = Point{v, h}; }
-
-void OrvaSetStandInModifiers(UInt16 modifiers) { gInput.modifiers = modifiers; }
-
-Point OrvaGetStandInIMEPosition() { return gInput.imePosition; }
+void OrvaSetStandInModifiers(UInt16 modifiers) { gModifiers = modifiers; }

@@ -6,6 +6,7 @@
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/quickdraw_text.h"
+#include "graphics/text/textedit.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
@@ -17,6 +18,7 @@
 namespace {
 
 OrvaPluginInstance *gInstances;  // newest first
+SInt16 gScrollBarWidth = 16, gScrollBarHeight = 16;  // vertical bar's width, horizontal bar's height
 void (*gResizeCallback)(OrvaPluginID);
 
 const char kLoadingText[] = "Ondrak Music Plug-in is loading...";
@@ -192,13 +194,25 @@ void OrvaPluginCheckResize(OrvaPluginID id, Boolean positionOnly) {
     SetPort(saved);
 }
 
+void OrvaSetScrollBarSizes(SInt16 horizontal, SInt16 vertical) {
+    gScrollBarHeight = horizontal;
+    gScrollBarWidth = vertical;
+}
+
+void OrvaGetScrollBarSizes(SInt16 *horizontal, SInt16 *vertical) {
+    if (horizontal) *horizontal = gScrollBarHeight;
+    if (vertical) *vertical = gScrollBarWidth;
+}
+
 OSErr OrvaInitPluginSystem() {
     OrvaSetProcessWindowMessages(kFalse);
+    OrvaSetScrollBarSizes(0, 0);  // the browser page scrolls; instances show no scroll bars
     SystemDependantInitCursor();
     MaxApplZone();
     InitGraf(&qd);
     InitFonts();
     InitMenus();
+    TEInit();
     InitDialogs(nullptr);
     InitCursor();
     OrvaInitTimeMgr();

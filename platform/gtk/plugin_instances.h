@@ -30,8 +30,15 @@ void OrvaPluginGetXYWindow(OrvaPluginID id, SInt16 *h, SInt16 *v);
 void OrvaPluginGetRect(OrvaPluginID id, Rect *rect);
 void OrvaPluginSetResizeCallback(void (*callback)(OrvaPluginID id));
 void OrvaPluginCheckResize(OrvaPluginID id, Boolean positionOnly);
+// Starts the library in plug-in mode: the pump stops processing window messages, the scroll-bar
+// sizes become 0, then the cursor, memory, QuickDraw, fonts, menus, TextEdit, dialogs and the
+// Time Manager start. Answers 0.
 OSErr OrvaInitPluginSystem();
 SInt16 OrvaExitPluginSystem();
 UInt32 OrvaPluginInstanceCount();
+// The scroll-bar sizes the window layer gives its windows: the horizontal bar's height and the
+// vertical bar's width (16 each until the plug-in system sets them to 0).
+void OrvaSetScrollBarSizes(SInt16 horizontal, SInt16 vertical);
+void OrvaGetScrollBarSizes(SInt16 *horizontal, SInt16 *vertical);
 // The text size of the loading face for a port of that size (diagnostics and tests).
 SInt16 OrvaPluginLoadingTextSize(SInt16 width, SInt16 height);

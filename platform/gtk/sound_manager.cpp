@@ -307,6 +307,13 @@ OSErr SetupSndHeader(Handle sndHandle, SInt16 numChannels, UInt32 sampleRate, SI
     return noErr;
 }
 
+OSErr OrvaConvertSndToRiff(Handle sound, Handle *riff) {
+    if (!riff) return paramErr;
+    *riff = nullptr;
+    if (!sound || !*sound) return kBadFormatErr;
+    return ConvertSound(sound, riff);
+}
+
 void GetSoundVol(SInt16 *level) {
     if (level) *level = SInt16(gVolume);
 }

@@ -100,6 +100,12 @@ void Exp1to6(const void *, void *, UInt32, void *, void *, UInt32, UInt32);
 // Stops the output, disposes of the playing sound and of every queued command.
 void OrvaFlushSndQueue();
 
+// The RIFF WAVE image (a new handle, the caller's) of the 'snd ' data in sound: 0, -204 for a
+// format other than 1 and 2, -206 for an encoding or sample layout not handled, -207 for a
+// header or command list past the end of the handle (or no memory for the image). Only the
+// frames present in the handle are converted, whatever the header claims.
+OSErr OrvaConvertSndToRiff(Handle sound, Handle *riff);
+
 // A new handle holding a RIFF WAVE image of frames big-endian samples (null when memory is short).
 Handle CvtBufferMacToRiff(const UInt8 *samples, SInt16 channels, SInt16 bits, UInt32 rate, UInt32 frames);
 

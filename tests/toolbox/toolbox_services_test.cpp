@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "graphics/quickdraw/ports.h"
+#include "graphics/quickdraw/regions.h"
 #include "platform/core/time_manager.h"
 
 namespace {
@@ -98,6 +100,60 @@ TEST(ToolboxServices, AFullEventQueueLosesItsOldestEvents) {
     }
     EXPECT_EQ(count, 64u);
     EXPECT_EQ(first, 36u);
+}
+
+TEST(ToolboxServices, AWindowOutlineWithoutThemesIsItsFrame) {
+    Rect frame = {10, 20, 90, 220};
+    RgnHandle outline = OrvaCalculateThemeWindowPhysicalRegion(nullptr, &frame, true);
+    ASSERT_NE(outline, nullptr);
+    Rect box;
+    GetRegionBounds(outline, &box);
+    EXPECT_EQ(box.top, 10);
+    EXPECT_EQ(box.left, 20);
+    EXPECT_EQ(box.bottom, 90);
+    EXPECT_EQ(box.right, 220);
+    DisposeRgn(outline);
+    EXPECT_EQ(OrvaCalculateThemeWindowPhysicalRegion(nullptr, nullptr, false), nullptr);
+}
+
+TEST(ToolboxServices, PortAccessorsReadAndWriteThePortRecord) {
+    OrvaInitGraf(&qd.thePort, 1);
+    GrafPtr saved;
+    GetPort(&saved);
+    GrafPtr port = CreateNewPort();
+    ASSERT_NE(port, nullptr);
+    GrafPtr now;
+    GetPort(&now);
+    EXPECT_EQ(now, saved);  // creating a port leaves the current one alone
+    port->txFont = 22;
+    port->txSize = 14;
+    port->pnLoc = Point{5, 7};
+    EXPECT_EQ(GetPortTextFont(port), 22);
+    EXPECT_EQ(GetPortTextSize(port), 14);
+    Point pen;
+    GetPortPenLocation(port, &pen);
+    EXPECT_EQ(pen.v, 5);
+    EXPECT_EQ(pen.h, 7);
+    EXPECT_FALSE(IsPortPictureBeingDefined(port));
+    EXPECT_EQ(GetPortBitMapForCopyBits(port), &port->portBits);
+
+    RgnHandle clip = NewRgn();
+    Rect r = {1, 2, 30, 40};
+    RectRgn(clip, &r);
+    SetPortClipRegion(port, clip);
+    RgnHandle back = NewRgn();
+    GetPortClipRegion(port, back);
+    Rect box;
+    GetRegionBounds(back, &box);
+    EXPECT_EQ(box.top, 1);
+    EXPECT_EQ(box.right, 40);
+    DisposeRgn(clip);
+    DisposeRgn(back);
+    DisposePort(port);
+
+    SetQDGlobalsRandomSeed(77);
+    EXPECT_EQ(GetQDGlobalsRandomSeed(), 77);
+    EXPECT_EQ(GetPortTextFont(nullptr), 0);
 }
 
 }  // namespace

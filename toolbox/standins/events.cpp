@@ -137,7 +137,10 @@ void Append(const EventRecord &event, uintptr_t extra) {
     EndTimerCriticalSection();
 }
 
-bool Matches(const EventRecord &event, EventMask mask) { return event.what < 16 && (mask & (1u << event.what)); }
+bool Matches(const EventRecord &event, EventMask mask) {
+    if (event.what == kHighLevelEvent) return (mask & highLevelEventMask) != 0;
+    return event.what < 16 && (mask & (1u << event.what));
+}
 
 bool Take(EventMask mask, EventRecord *event, bool remove) {
     bool found = false;

@@ -1,55 +1,100 @@
-// Stand-ins for the port and QuickDraw-globals accessors until QuickDraw's ports exist:
-// there is no port, so every field reads as zero and every copy leaves an empty result.
+// The port and QuickDraw-globals accessors: plain reads and writes of the port record and of
+// `qd`. A null port reads as an empty, black-on-white port.
 #include <cstring>
 
+#include "graphics/quickdraw/ports.h"
+#include "graphics/quickdraw/regions.h"
+#include "platform/core/memory.h"
 #include "toolbox/toolbox_services.h"
 
-SInt16 GetPortTextFont(GrafPtr) { return 0; }
-UInt8 GetPortTextFace(GrafPtr) { return 0; }
-SInt16 GetPortTextMode(GrafPtr) { return 0; }
-SInt16 GetPortTextSize(GrafPtr) { return 0; }
-Fixed GetPortSpExtra(GrafPtr) { return 0; }
+SInt16 GetPortTextFont(GrafPtr port) { return port ? port->txFont : 0; }
+UInt8 GetPortTextFace(GrafPtr port) { return port ? port->txFace : 0; }
+SInt16 GetPortTextMode(GrafPtr port) { return port ? port->txMode : 0; }
+SInt16 GetPortTextSize(GrafPtr port) { return port ? port->txSize : 0; }
+Fixed GetPortSpExtra(GrafPtr port) { return port ? port->spExtra : 0; }
 
-Point *GetPortPenLocation(GrafPtr, Point *penLocation) {
-    if (penLocation) *penLocation = Point{0, 0};
+Point *GetPortPenLocation(GrafPtr port, Point *penLocation) {
+    if (penLocation) *penLocation = port ? port->pnLoc : Point{0, 0};
     return penLocation;
 }
 
-SInt32 GetPortPenMode(GrafPtr) { return 0; }
+SInt32 GetPortPenMode(GrafPtr port) { return port ? port->pnMode : 0; }
 
-RGBColor *GetPortForeColor(GrafPtr, RGBColor *color) {
-    if (color) *color = RGBColor{0, 0, 0};
+RGBColor *GetPortForeColor(GrafPtr port, RGBColor *color) {
+    if (color) *color = port ? port->rgbFgColor : RGBColor{0, 0, 0};
     return color;
 }
 
-RGBColor *GetPortBackColor(GrafPtr, RGBColor *color) {
-    if (color) *color = RGBColor{0xFFFF, 0xFFFF, 0xFFFF};
+RGBColor *GetPortBackColor(GrafPtr port, RGBColor *color) {
+    if (color) *color = port ? port->rgbBkColor : RGBColor{0xFFFF, 0xFFFF, 0xFFFF};
     return color;
 }
 
-Rect *GetPortBounds(GrafPtr, Rect *r) {
-    if (r) *r = Rect{0, 0, 0, 0};
+Rect *GetPortBounds(GrafPtr port, Rect *r) {
+    if (r) *r = port ? port->portRect : Rect{0, 0, 0, 0};
     return r;
 }
 
-Rect *GetRegionBounds(RgnHandle, Rect *r) {
-    if (r) *r = Rect{0, 0, 0, 0};
+Rect *GetRegionBounds(RgnHandle region, Rect *r) {
+    if (r) *r = (region && *region) ? (**region).rgnBBox : Rect{0, 0, 0, 0};
     return r;
 }
 
-GrafPtr GetQDGlobalsThePort() { return nullptr; }
-BitMap *GetQDGlobalsScreenBits(BitMap *screenBits) { return screenBits; }
-Cursor *GetQDGlobalsArrow(Cursor *arrow) { return arrow; }
-SInt32 GetQDGlobalsRandomSeed() { return 0; }
-void SetQDGlobalsRandomSeed(SInt32) {}
-Boolean IsPortPictureBeingDefined(GrafPtr) { return kFalse; }
-RgnHandle GetPortVisibleRegion(GrafPtr, RgnHandle visibleRegion) { return visibleRegion; }
-RgnHandle GetPortClipRegion(GrafPtr, RgnHandle clipRegion) { return clipRegion; }
-void SetPortVisibleRegion(GrafPtr, RgnHandle) {}
-void SetPortClipRegion(GrafPtr, RgnHandle) {}
-GrafPtr CreateNewPort() { return nullptr; }
-void DisposePort(GrafPtr) {}
-PixMapHandle GetPortPixMap(GrafPtr) { return nullptr; }
-SInt16 GetPixDepth(PixMapHandle) { return 0; }
-Boolean IsPortColor(GrafPtr) { return kFalse; }
-const BitMap *GetPortBitMapForCopyBits(GrafPtr) { return nullptr; }
+GrafPtr GetQDGlobalsThePort() { return qd.thePort; }
+
+BitMap *GetQDGlobalsScreenBits(BitMap *screenBits) {
+    if (screenBits) *screenBits = qd.screenBits;
+    return screenBits;
+}
+
+Cursor *GetQDGlobalsArrow(Cursor *arrow) {
+    if (arrow) *arrow = qd.arrow;
+    return arrow;
+}
+
+SInt32 GetQDGlobalsRandomSeed() { return qd.randSeed; }
+void SetQDGlobalsRandomSeed(SInt32 seed) { qd.randSeed = seed; }
+Boolean IsPortPictureBeingDefined(GrafPtr port) { return port && port->picSave ? kTrue : kFalse; }
+
+RgnHandle GetPortVisibleRegion(GrafPtr port, RgnHandle visibleRegion) {
+    if (port && port->visRgn) _CopyRgn(port->visRgn, visibleRegion);
+    return visibleRegion;
+}
+
+RgnHandle GetPortClipRegion(GrafPtr port, RgnHandle clipRegion) {
+    if (port && port->clipRgn) _CopyRgn(port->clipRgn, clipRegion);
+    return clipRegion;
+}
+
+void SetPortVisibleRegion(GrafPtr port, RgnHandle region) {
+    if (!port || !port->visRgn || !region) return;
+    _CopyRgn(region, port->visRgn);
+    calcule_portclip();
+}
+
+void SetPortClipRegion(GrafPtr port, RgnHandle region) {
+    if (!port || !port->clipRgn || !region) return;
+    _CopyRgn(region, port->clipRgn);
+    calcule_portclip();
+}
+
+GrafPtr CreateNewPort() {
+    GrafPtr saved = qd.thePort;
+    GrafPtr port = reinterpret_cast<GrafPtr>(NewPtrClear(sizeof(GrafPort)));
+    if (!port) return nullptr;
+    OpenPort(port);  // makes it current, as a new port is
+    if (saved) SetPort(saved);
+    return port;
+}
+
+void DisposePort(GrafPtr port) {
+    if (!port) return;
+    if (qd.thePort == port) qd.thePort = nullptr;
+    ClosePort(port);
+    DisposPtr(reinterpret_cast<Ptr>(port));
+}
+
+PixMapHandle GetPortPixMap(GrafPtr) { return nullptr; }  // ports keep their pixels in a surface
+SInt16 GetPixDepth(PixMapHandle map) { return map && *map ? (**map).pixelSize : 0; }
+Boolean IsPortColor(GrafPtr port) { return port && OrvaIsColorPort(port) ? kTrue : kFalse; }
+const BitMap *GetPortBitMapForCopyBits(GrafPtr port) { return port ? &port->portBits : nullptr; }

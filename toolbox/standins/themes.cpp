@@ -1,6 +1,7 @@
 // Stand-ins for the appearance themes until the theme manager exists: nothing is drawn and
 // every metric is zero.
 #include "toolbox/toolbox_services.h"
+#include "graphics/quickdraw/regions.h"
 
 OSStatus RegisterAppearanceClient() { return noErr; }
 OSStatus SetThemeBackground(ThemeBrush, SInt16, Boolean) { return noErr; }
@@ -29,7 +30,13 @@ OSStatus GetThemeMenuBarHeight(SInt16 *height) {
     return noErr;
 }
 
-RgnHandle OrvaCalculateThemeWindowPhysicalRegion(WindowPtr, const Rect *, Boolean) { return nullptr; }
+// Without themes a window's outline is its structure rectangle.
+RgnHandle OrvaCalculateThemeWindowPhysicalRegion(WindowPtr, const Rect *r, Boolean) {
+    if (!r) return nullptr;
+    RgnHandle region = NewRgn();
+    if (region) RectRgn(region, r);
+    return region;
+}
 void OrvaMajSkinDir() {}
 void InitTheme() {}
 void OrvaAdjustDrawers(WindowPtr) {}

@@ -23,6 +23,13 @@ SInt32 StandInDefProc(SInt16, WindowPtr w, SInt16 message, SInt32) {
     return 0;
 }
 
+RgnHandle OwnRegion(WindowPtr w, SInt16 regionCode) {
+    if (!w) return nullptr;
+    if (regionCode == kWindowStructureRgn) return w->strucRgn;
+    if (regionCode == kWindowContentRgn) return w->contRgn;
+    return nullptr;
+}
+
 }  // namespace
 
 // A window with a real port of the bounds' size, placed at the bounds' top-left; it enters no
@@ -91,8 +98,12 @@ void DragWindow(WindowPtr, Point, const Rect *) {}
 SInt32 GrowWindow(WindowPtr, Point, const Rect *) { return 0; }
 void SizeWindow(WindowPtr, SInt16, SInt16, Boolean) {}
 Boolean TrackGoAway(WindowPtr, Point) { return kFalse; }
-SInt32 GetWRefCon(WindowPtr) { return 0; }
-void SetWRefCon(WindowPtr, SInt32) {}
+SRefCon GetWRefCon(WindowPtr w) { return w ? w->refCon : 0; }
+
+void SetWRefCon(WindowPtr w, SRefCon refCon) {
+    if (w) w->refCon = refCon;
+}
+
 OSStatus SetWindowClass(WindowPtr, UInt32) { return noErr; }
 GrafPtr GetWindowPort(WindowPtr w) { return w ? &w->port : nullptr; }
 WindowPtr GetWindowFromPort(GrafPtr) { return nullptr; }
@@ -101,11 +112,21 @@ OSStatus ValidWindowRgn(WindowPtr, RgnHandle) { return noErr; }
 OSStatus InvalWindowRect(WindowPtr, const Rect *) { return noErr; }
 OSStatus ValidWindowRect(WindowPtr, const Rect *) { return noErr; }
 void InvalRect(const Rect *) {}
-OSStatus GetWindowRegion(WindowPtr, SInt16, RgnHandle) { return paramErr; }
+// The structure and content regions the definition procedure computed, as the record holds them.
+OSStatus GetWindowRegion(WindowPtr w, SInt16 regionCode, RgnHandle region) {
+    RgnHandle own = OwnRegion(w, regionCode);
+    if (!own || !region) return paramErr;
+    _CopyRgn(own, region);
+    return noErr;
+}
 
-OSStatus GetWindowBounds(WindowPtr, SInt16, Rect *globalBounds) {
-    if (globalBounds) *globalBounds = Rect{0, 0, 0, 0};
-    return paramErr;
+OSStatus GetWindowBounds(WindowPtr w, SInt16 regionCode, Rect *globalBounds) {
+    if (!globalBounds) return paramErr;
+    *globalBounds = Rect{0, 0, 0, 0};
+    RgnHandle own = OwnRegion(w, regionCode);
+    if (!own) return paramErr;
+    *globalBounds = (*own)->rgnBBox;
+    return noErr;
 }
 
 OSStatus TransitionWindow(WindowPtr, UInt32, UInt32, const Rect *) { return noErr; }

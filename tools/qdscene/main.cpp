@@ -3,7 +3,8 @@
 // Prints the scene's name with the size and box of the effective clip it drew through; the text
 // scene first prints one line per run with its measured width and the box of its ink, the
 // textedit scene one line per record with its line count, caret point and selection, the
-// exte-layout scene the line table of a styled text at two widths.
+// exte-layout scene the line table of a styled text at two widths, the exte scene its record's
+// line count, caret point and selection.
 // --record writes the drawing calls as a picture (its raw bytes, in the library's own form).
 // --play plays that recording at SCALE times the scene's size into a new port written as PNG;
 // --print prints the scene as one page through the Printing Manager into a PDF.
@@ -27,6 +28,7 @@
 #include "platform/gtk/port_surfaces.h"
 #include "platform/gtk/printing.h"
 #include "effects_scene.h"
+#include "exte_edit_scene.h"
 #include "exte_scene.h"
 #include "page_scenes.h"
 #include "shape_scenes.h"
@@ -148,6 +150,7 @@ const SceneRow kScenes[] = {
     {"copybits", 640, 300, DrawCopyBitsScene},
     {"effects", 680, 340, DrawEffectsScene},
     {"empty", 100, 100, DrawNothing},
+    {"exte", 400, 300, DrawExteEditScene},
     {"exte-layout", 400, 300, DrawExteLayoutScene},
     {"page", 612, 792, DrawPageScene},
     {"ppat", 160, 100, DrawPixPatScene},

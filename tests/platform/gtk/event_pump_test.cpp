@@ -8,7 +8,11 @@
 #include <vector>
 
 #include "platform/gtk/event_pump.h"
+#include "graphics/quickdraw/regions.h"
+#include "graphics/text/textedit.h"
+#include "platform/core/runtime.h"
 #include "platform/gtk/keyboard_mouse.h"
+#include "platform/gtk/platform_windows.h"
 
 namespace {
 
@@ -148,6 +152,90 @@ TEST_F(Pump, FocusChangesTakeSixChecks) {
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].message, 0x1000001u);
     EXPECT_TRUE(SystemDependantApplicationHasFocus());
+}
+
+void Settle(int passes) {
+    for (int i = 0; i < passes; i++) {
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        g_usleep(2000);
+    }
+}
+
+TEST_F(Pump, MenuBarHidesAndAPlaceholderStandsInWhileInactive) {
+    orvaSettings.pluginFlag = 0;
+    GtkWidget *menuBar = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_default_size(GTK_WINDOW(menuBar), 300, 22);
+    gtk_widget_show(menuBar);
+    GTKSetMenuBar(menuBar, nullptr);
+    Settle(5);
+    OrvaRequestApplicationFocus(-1);
+    for (int i = 0; i < 6; i++) SystemDependantDoEvent();
+    EXPECT_FALSE(SystemDependantApplicationHasFocus());
+    EXPECT_FALSE(gtk_widget_get_visible(menuBar));
+    EXPECT_FALSE(gtk_widget_get_mapped(menuBar));
+    // No window of ours is in the task bar: the placeholder, 1 x 1, is shown.
+    WindowPtr placeholder = OrvaGetPlaceholderWindow();
+    ASSERT_NE(placeholder, nullptr);
+    GtkWidget *stand = static_cast<GtkWidget *>(placeholder->platformWindow);
+    ASSERT_NE(stand, nullptr);
+    EXPECT_TRUE(gtk_widget_get_mapped(stand));
+    EXPECT_EQ(placeholder->port.portRect.right, 1);
+    EXPECT_EQ(placeholder->port.portRect.bottom, 1);
+    std::vector<EventRecord> events = Drain();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].message, 0x1000000u);
+    // Back: the placeholder goes, the menu bar comes back mapped.
+    OrvaRequestApplicationFocus(1);
+    for (int i = 0; i < 6; i++) SystemDependantDoEvent();
+    EXPECT_TRUE(SystemDependantApplicationHasFocus());
+    EXPECT_EQ(OrvaGetPlaceholderWindow(), nullptr);
+    EXPECT_TRUE(gtk_widget_get_visible(menuBar));
+    EXPECT_TRUE(gtk_widget_get_mapped(menuBar));
+    events = Drain();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].message, 0x1000001u);
+    GTKSetMenuBar(nullptr, nullptr);
+    gtk_widget_destroy(menuBar);
+}
+
+TEST_F(Pump, NoPlaceholderWhileAWindowStaysInTheTaskBar) {
+    orvaSettings.pluginFlag = 0;
+    WindowRecord record;
+    memset(&record, 0, sizeof record);
+    Rect r = {40, 40, 80, 120};
+    GtkWidget *shown = SystemDependantCreatePhysicalWindow(&record, &r, nullptr, kTrue);
+    ASSERT_NE(shown, nullptr);
+    SystemDependantShowWindow(shown, &record);
+    OrvaRequestApplicationFocus(-1);
+    for (int i = 0; i < 12 && SystemDependantApplicationHasFocus(); i++) SystemDependantDoEvent();
+    EXPECT_FALSE(SystemDependantApplicationHasFocus());
+    EXPECT_EQ(OrvaGetPlaceholderWindow(), nullptr);
+    OrvaRequestApplicationFocus(1);
+    for (int i = 0; i < 6; i++) SystemDependantDoEvent();
+    EXPECT_TRUE(SystemDependantApplicationHasFocus());
+    Drain();
+    SystemDependantDestroyWindow(shown);
+    if (record.strucRgn) DisposeRgn(record.strucRgn);
+}
+
+TEST(InputMethod, OnePositionCallKeepsThePointAndTheStyle) {
+    TextStyle style = {20, 1, 0, 14, {0x1000, 0x2000, 0x3000}};
+    SystemDependantIMESetPosition(120, 45, &style);
+    Point where = OrvaGetStandInIMEPosition();
+    EXPECT_EQ(where.v, 120);
+    EXPECT_EQ(where.h, 45);
+    TextStyle kept;
+    EXPECT_TRUE(OrvaGetIMEStyle(&kept));
+    EXPECT_EQ(kept.tsFont, 20);
+    EXPECT_EQ(kept.tsSize, 14);
+    EXPECT_EQ(kept.tsColor.blue, 0x3000);
+    // An editor losing the focus: (-1, -1) and no style.
+    SystemDependantIMESetPosition(-1, -1, nullptr);
+    EXPECT_EQ(OrvaGetStandInIMEPosition().v, -1);
+    OrvaGetIMEStyle(&kept);
+    EXPECT_EQ(kept.tsFont, 0);
+    EXPECT_EQ(kept.tsSize, 0);
 }
 
 }  // namespace

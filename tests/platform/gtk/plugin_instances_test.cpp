@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/runtime.h"
+#include "platform/gtk/event_pump.h"
+#include "platform/gtk/platform_windows.h"
 #include "platform/gtk/plugin_instances.h"
 #include "support/quickdraw_support.h"
 
@@ -92,6 +94,34 @@ TEST_F(Plugin, ResizeFitsThePortAndPaintsTheLoadingFace) {
     EXPECT_EQ(port.portRect.bottom, 1);
 }
 
+TEST_F(Plugin, WindowCallsLeaveInstanceWindowsToTheBrowser) {
+    OrvaPluginInstance *p = OrvaPluginSetInstanceWindow(0x1000, nullptr);
+    ASSERT_NE(p, nullptr);
+    SystemDependantSetPluginWindow(0x1000, reinterpret_cast<void *>(0x1000));
+    gBrowserRect = Rect{10, 20, 110, 220};
+    OrvaPluginCheckResize(0x1000, 0);
+    WindowPtr w = p->window;
+    void *id = w->platformWindow;  // the instance id, not a GTK window: nothing may read it as one
+    EXPECT_EQ(SystemDependantCreatePhysicalWindow(w, &gBrowserRect, nullptr, kTrue), nullptr);
+    EXPECT_EQ(w->platformWindow, id);
+    SystemDependantShowWindow(id, w);
+    SystemDependantSetWindowTitle(id, "x");
+    SystemDependantScreenTransfer(w, 0, 0, 10, 10, 0, 0);
+    SystemDependantSetFocus(id);
+    SystemDependantSetWindowTransparency(id, 500);
+    SystemDependantMiniMaxiWindow(id, 1);
+    SystemDependantUpdatePortPos(w);
+    Rect frame;
+    SystemDependantGetWindowFrame(id, &frame);
+    EXPECT_EQ(frame.right, 220);  // from the browser's rectangle
+    EXPECT_TRUE(SystemDependantSendWindowBehind(w, nullptr));
+    EXPECT_EQ(OrvaDragWindow(w, Point{15, 25}, nullptr), 1);
+    EXPECT_EQ(OrvaGetDraggedWindow(), nullptr);
+    EXPECT_EQ(w->port.screenH, 20);
+    SystemDependantDestroyWindow(id);
+    EXPECT_EQ(OrvaPluginGetInstanceWindow(0x1000), w);
+}
+
 TEST_F(Plugin, NarrowPortsGetTheSmallestTextSize) {
     GrafPort measuring;
     OpenTestPort(&measuring, 10, 10);
@@ -100,6 +130,27 @@ TEST_F(Plugin, NarrowPortsGetTheSmallestTextSize) {
     EXPECT_GT(wide, 10);
     EXPECT_LE(OrvaPluginLoadingTextSize(2000, 30), 30);
     ClosePort(&measuring);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PluginSystem, StartingTurnsThePumpAndTheScrollBarsOff) {
+    StartQuickDrawForTests();
+    OrvaSetProcessWindowMessages(kTrue);
+    OrvaSetScrollBarSizes(16, 16);
+    EXPECT_EQ(OrvaInitPluginSystem(), noErr);
+    EXPECT_FALSE(OrvaIsProcessWindowMessages());
+    SInt16 h = -1, v = -1;
+    OrvaGetScrollBarSizes(&h, &v);
+    EXPECT_EQ(h, 0);
+    EXPECT_EQ(v, 0);
+    // The pump then runs only the focus check.
+    UInt32 checks = OrvaGetFocusCheckCount();
+    SystemDependantDoEvent();
+    EXPECT_EQ(OrvaGetFocusCheckCount(), checks + 1);
+    OrvaSetProcessWindowMessages(kTrue);
 }
 
 }  // namespace

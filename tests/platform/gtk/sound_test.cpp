@@ -141,6 +141,17 @@ TEST_F(Sound, SynchronousPlayPadsToThreeQuartersOfASecondAndDrainsBeforeClosing)
     EXPECT_EQ(w.rate, 22050u);
     EXPECT_EQ(w.channels, 1u);
     ASSERT_EQ(w.frames(), 16537u);
+    // The same file read by python3's wave module.
+    std::string command = "python3 -c 'import wave,sys;w=wave.open(sys.argv[1]);print(w.getnframes(),w.getframerate())' '" +
+                          CaptureName(0) + "' 2>/dev/null";
+    if (FILE *python = popen(command.c_str(), "r")) {
+        char line[64] = {};
+        if (!fgets(line, sizeof line, python)) line[0] = 0;
+        int status = pclose(python);
+        if (status == 0) {
+            EXPECT_STREQ(line, "16537 22050\n");
+        }
+    }
     // The capture is 16-bit: unsigned 8-bit v becomes (v - 128) << 8.
     if (w.bits == 8) {
         EXPECT_EQ(w.data[10], 20);

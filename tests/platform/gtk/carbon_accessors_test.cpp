@@ -1,0 +1,350 @@
+// ctest-labels: periphery
+// The accessor layer: every accessor exists, and those that add behaviour of their own (picture
+// frames, window margins, magic tags, dialog item counts, start-up, ports) behave as the engine
+// relies on.
+#include "platform/gtk/carbon_accessors.h"
+
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "graphics/quickdraw/pen.h"
+#include "graphics/text/font_manager.h"
+#include "graphics/quickdraw/regions.h"
+#include "platform/core/memory.h"
+#include "platform/core/resource_files.h"
+#include "support/quickdraw_support.h"
+#include "support/resource_test_support.h"
+#include "toolbox/window_record.h"
+
+namespace {
+
+// Taking the address of every accessor makes a missing one fail the link.
+#define A(name) reinterpret_cast<const void *>(&name)
+const void *const kAccessors[] = {
+    A(CarboniseGetDialogWindow), A(CarboniseGetDialogFromWindow), A(CarboniseGetDialogFromPort),
+    A(CarboniseGetDialogPort), A(CarboniseGetDialogTextEditHandle), A(CarboniseGetDialogItemAsControl),
+    A(CarboniseIsDialogEvent), A(CarboniseSetDialogFont), A(CarboniseTrackControl), A(CarboniseGetRectDialog),
+    A(CarboniseInvalRectDialog), A(CarboniseGetContRectDialog), A(CarboniseGetStrucRectDialog),
+    A(CarboniseGetContRegionDialog), A(CarboniseGetVisRegionDialog), A(CarboniseGetClipRectDialog),
+    A(CarboniseMoveDialog), A(CarboniseDragDialog), A(CarboniseShowDialog), A(CarboniseIsDialogVisible),
+    A(CarboniseSizeDialog), A(CarboniseGrowDialog), A(CarboniseSetDialogRefCon), A(CarboniseGetDialogRefCon),
+    A(CarboniseSelectDialog), A(CarboniseGetMagicDialog), A(CarboniseSetMagicDialog),
+    A(CarboniseDisplayCloseDialog), A(CarboniseGetDialogBitMapForCopyBits),
+    A(CarboniseGetDialogKeyboardFocusItem), A(CarboniseShowHideDialog), A(CarboniseFindControlDialog),
+    A(CarboniseSetDialogTitle), A(CarboniseGetDialogTitle), A(CarboniseGetNbItemDitl),
+    A(CarboniseAutoEmbedControlRange), A(CarboniseAdapteStaticText), A(CarboniseNewModalFilterProc),
+    A(CarboniseNewUserItemProc), A(CarboniseNewListDefProc), A(CarboniseDisposeModalFilterProc),
+    A(CarboniseDisposeUserItemProc), A(CarboniseDisposeListDefProc), A(CarboniseCloseDialog),
+    A(CarboniseSetPort), A(CarboniseSetPortWindow), A(CarboniseSetPortDialog), A(CarboniseSetPortListe),
+    A(CarboniseGetRectPort), A(CarboniseGetPortBitMapForCopyBits), A(CarboniseGetPortClipRegion),
+    A(CarboniseGetPortVisibleRegion), A(CarboniseGetPortClipRect), A(CarboniseSetPortClipRegion),
+    A(CarboniseSetPortVisibleRegion), A(CarboniseCreatePort), A(CarboniseDisposePort),
+    A(CarboniseSetPortGrafProcs), A(CarboniseGetPortGrafProcs), A(CarboniseGetPortListe),
+    A(CarboniseGetCurrentPort), A(CarboniseGetCurrentPortClipRegion), A(CarboniseSetCurrentPortClipRegion),
+    A(CarboniseGetScreenBitsPortCourant), A(CarboniseIsPicturePort), A(CarboniseIsPicturePortCourant),
+    A(CarboniseGetRectPortCourant), A(CarboniseGetTextSizePortCourant), A(CarboniseGetTextSizePort),
+    A(CarboniseGetTextFontPort), A(CarboniseGetTextFontPortCourant), A(CarboniseGetTextFacePortCourant),
+    A(CarboniseGetTextFacePort), A(CarboniseGetTextModePortCourant), A(CarboniseGetTextSpExtraPortCourant),
+    A(CarboniseGetPenLocPortCourant), A(CarboniseGetPenMode), A(CarboniseGetRgbForeColor),
+    A(CarboniseGetRgbBackColor), A(CarboniseGetCurrentTextStylePort), A(CarboniseGetQDScreenBits),
+    A(CarboniseGetQDRectScreenBits), A(CarboniseGetRandSeed), A(CarboniseSetRandSeed),
+    A(CarboniseSetCursorArrow), A(CarboniseSetPatWhite), A(CarboniseSetPatLtGray), A(CarboniseSetPatGray),
+    A(CarboniseSetPatDkGray), A(CarboniseSetPatBlack), A(CarboniseBackPatWhite), A(CarboniseBackPatLtGray),
+    A(CarboniseBackPatGray), A(CarboniseBackPatDkGray), A(CarboniseBackPatBlack), A(CarboniseGetPatBlack),
+    A(CarboniseGetPatDarkGray), A(CarboniseSetListUserHandle), A(CarboniseGetListUserHandle),
+    A(CarboniseDrawThemeListBoxFrame), A(CarboniseIsApparenceManager), A(CarboniseIsMacOsX),
+    A(CarboniseMacOsXVersion), A(CarboniseIsMacOsXOrPC), A(CarboniseIsSystemeOffscreen),
+    A(CarboniseCanAllFontsDisplayJapanese), A(CarboniseSetQuartzAntialias), A(CarboniseInitQuickdDraw),
+    A(CarboniseEraseColorRect), A(CarboniseEraseColorRoundRect), A(CarboniseEraseColorRgn),
+    A(CarboniseErasePoly), A(CarboniseEraseRect), A(CarboniseEraseRoundRect), A(CarboniseEraseRgn),
+    A(CarboniseTextColorBox), A(CarboniseSetThemeBackGround), A(CarboniseSetThemeBackGroundPalette),
+    A(CarboniseEraseRectMetalBackground), A(CarboniseTEUpdate), A(CarboniseTEKey), A(CarboniseTEClick),
+    A(CarboniseTESetSelect), A(CarboniseTEStylPaste), A(CarboniseTEScroll), A(CarboniseTESetStyle),
+    A(CarboniseTECut), A(CarboniseExtendedTEUpdate), A(CarboniseExtendedTEKey), A(CarboniseExtendedTEClick),
+    A(CarboniseExtendedTESetSelect), A(CarboniseExtendedTEStylPaste), A(CarboniseExtendedTEScroll),
+    A(CarboniseExtendedTESetStyle), A(CarboniseExtendedTECut), A(CarboniseSetUpdateState), A(CarboniseValideUpdate), A(CarboniseDelay),
+    A(CarboniseGetIDFontFromName), A(CarboniseDrawThemeTextBox), A(CarboniseDrawThemeTextBoxUTF),
+    A(CarboniseThemeTextBoxWidth), A(CarboniseThemeTextBoxHeight), A(CarboniseGetPicFrame),
+    A(CarboniseGetRegionBounds), A(CarboniseGetWindowList), A(CarboniseGetWindowPort),
+    A(CarboniseGetWindowFromPort), A(CarboniseGetWindowBitMapForCopyBits), A(CarboniseSizeWindow),
+    A(CarboniseGetRectWindow), A(CarboniseGetNextWindow), A(CarboniseIsWindowVisible),
+    A(CarboniseIsWindowHilited), A(CarboniseGetWindowKind), A(CarboniseSetWindowKind), A(CarboniseHiliteWindow),
+    A(CarboniseGetWindowTitle), A(CarboniseSelectWindow), A(CarboniseMoveWindow), A(CarboniseGetCurrentWindow),
+    A(CarboniseInvalRegion), A(CarboniseInvalRect), A(CarboniseValidRegion), A(CarboniseValidWindowRect),
+    A(CarboniseGetWindowStructRegion), A(CarboniseGetWindowContRegion), A(CarboniseGetWindowStructRect),
+    A(CarboniseGetWindowContRect), A(CarboniseGetWindowVisibleRegion), A(CarboniseGetWindowClipRegion),
+    A(CarboniseGetWindowVisibleRect), A(CarboniseGetWindowClipRect), A(CarboniseSetWindowRefCon),
+    A(CarboniseGetWindowRefCon), A(CarboniseDisplayCloseWindow), A(CarboniseSetWindowClass),
+    A(CarboniseCreateNewWindow), A(CarboniseGetWindowMargin), A(CarboniseGetWindowTitleHeight),
+    A(CarboniseGetMagicWindow), A(CarboniseSetMagicWindow), A(CarboniseGetWindowAttributes),
+    A(CarboniseChangeWindowAttributes), A(CarboniseTrackWindowProxyDrag), A(CarboniseGetPathProxy),
+    A(CarboniseSetWindowProxy), A(CarboniseSetWindowProxyAlias), A(CarboniseSetWindowModified),
+};
+#undef A
+
+// Alerts shown by the code under test: their ids and first parameter texts.
+struct AlertLog {
+    std::vector<SInt16> ids;
+    std::vector<std::string> firstParams;
+};
+AlertLog gAlerts;
+
+SInt16 RecordAlert(SInt16 alertID, const unsigned char *const params[4]) {
+    gAlerts.ids.push_back(alertID);
+    gAlerts.firstParams.emplace_back(reinterpret_cast<const char *>(params[0] + 1), params[0][0]);
+    return 2;  // never the first button
+}
+
+class Accessors : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StartQuickDrawForTests();
+        gAlerts = AlertLog{};
+        OrvaSetAlertHook(RecordAlert);
+    }
+    void TearDown() override {
+        OrvaSetAlertHook(nullptr);
+        SetPort(nullptr);
+    }
+};
+
+Handle BytesHandle(const std::vector<UInt8> &bytes) {
+    Handle h = NewHandle(UInt32(bytes.size()));
+    if (h && !bytes.empty()) memcpy(*h, bytes.data(), bytes.size());
+    return h;
+}
+
+TEST_F(Accessors, EveryAccessorIsDefined) {
+    for (const void *accessor : kAccessors) EXPECT_NE(accessor, nullptr);
+}
+
+TEST_F(Accessors, PictureFramesAreSwappedUnlessInTheLibrarysOwnForm) {
+    // size, frame (10, 20, 110, 220) big-endian, then two bytes, then the mark bytes.
+    std::vector<UInt8> big = {0, 0, 0, 10, 0, 20, 0, 110, 0, 220, 0x11, 0x01, 0x00, 0xFF};
+    Handle h = BytesHandle(big);
+    Rect frame;
+    CarboniseGetPicFrame(reinterpret_cast<PicHandle>(h), &frame);
+    EXPECT_EQ(frame.top, 10);
+    EXPECT_EQ(frame.left, 20);
+    EXPECT_EQ(frame.bottom, 110);
+    EXPECT_EQ(frame.right, 220);
+    DisposHandle(h);
+
+    std::vector<UInt8> own(14, 0);
+    Rect host = {1, 2, 3, 4};
+    memcpy(own.data() + 2, &host, sizeof host);
+    own[12] = 0xCA;
+    own[13] = 0xFE;
+    h = BytesHandle(own);
+    CarboniseGetPicFrame(reinterpret_cast<PicHandle>(h), &frame);
+    EXPECT_EQ(memcmp(&frame, &host, sizeof host), 0);
+    DisposHandle(h);
+
+    h = BytesHandle(std::vector<UInt8>(big.begin(), big.begin() + 10));
+    CarboniseGetPicFrame(reinterpret_cast<PicHandle>(h), &frame);
+    EXPECT_EQ(frame.top | frame.left | frame.bottom | frame.right, 0);
+    DisposHandle(h);
+    CarboniseGetPicFrame(nullptr, &frame);
+    EXPECT_EQ(frame.bottom, 0);
+}
+
+TEST_F(Accessors, WindowMarginsAreTheDistancesBetweenStructureAndContent) {
+    Rect bounds = {10, 20, 110, 220};
+    WindowPtr w = NewCWindow(nullptr, &bounds, nullptr, kFalse, 0, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
+    ASSERT_NE(w, nullptr);
+    Rect structure = {10, 20, 110, 220}, content = {32, 24, 106, 216};
+    RectRgn(w->strucRgn, &structure);
+    RectRgn(w->contRgn, &content);
+    Rect margins;
+    CarboniseGetWindowMargin(w, &margins);
+    EXPECT_EQ(margins.top, 22);
+    EXPECT_EQ(margins.left, 4);
+    EXPECT_EQ(margins.bottom, 4);
+    EXPECT_EQ(margins.right, 4);
+    EXPECT_EQ(CarboniseGetWindowTitleHeight(w), 22);
+    Rect r;
+    CarboniseGetWindowContRect(w, &r);
+    EXPECT_EQ(r.top, 32);
+    RgnHandle region = CarboniseGetWindowStructRegion(w);
+    ASSERT_NE(region, nullptr);
+    EXPECT_EQ((*region)->rgnBBox.right, 220);
+    DisposeRgn(region);
+    CarboniseGetRectWindow(w, &r);
+    EXPECT_EQ(r.right - r.left, 200);
+    EXPECT_EQ(r.bottom - r.top, 100);
+    DisposeWindow(w);
+}
+
+TEST_F(Accessors, MagicTagsAreReadThroughARecordRefConOnly) {
+    Rect bounds = {0, 0, 10, 10};
+    WindowPtr w = NewCWindow(nullptr, &bounds, nullptr, kFalse, 0, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
+    ASSERT_NE(w, nullptr);
+    UInt32 *record = reinterpret_cast<UInt32 *>(NewPtrClear(16));
+    record[0] = 0x4D616769;
+    CarboniseSetWindowRefCon(w, reinterpret_cast<SRefCon>(record));
+    EXPECT_EQ(CarboniseGetWindowRefCon(w), reinterpret_cast<SRefCon>(record));
+    EXPECT_EQ(CarboniseGetMagicWindow(w), 0x4D616769u);
+    CarboniseSetMagicWindow(w, 0x1234);
+    EXPECT_EQ(record[0], 0x1234u);
+    EXPECT_TRUE(gAlerts.ids.empty());
+
+    for (SRefCon plain : {SRefCon(5), SRefCon(-1), SRefCon(0xFFFF)}) {
+        CarboniseSetWindowRefCon(w, plain);
+        EXPECT_EQ(CarboniseGetMagicWindow(w), 0u) << plain;
+    }
+    // A refCon naming memory the process cannot touch answers 0 instead of faulting.
+    void *page = mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(page, MAP_FAILED);
+    munmap(page, 4096);
+    CarboniseSetWindowRefCon(w, reinterpret_cast<SRefCon>(page));
+    EXPECT_EQ(CarboniseGetMagicWindow(w), 0u);
+    CarboniseSetMagicWindow(w, 7);
+    CarboniseSetWindowRefCon(w, 0);
+    CarboniseSetMagicWindow(w, 7);
+    ASSERT_EQ(gAlerts.firstParams.size(), 2u);
+    EXPECT_EQ(gAlerts.firstParams[1], "CarboniseSetMagicWindow: Bad forward pointeur");
+    DisposPtr(reinterpret_cast<Ptr>(record));
+    DisposeWindow(w);
+}
+
+TEST_F(Accessors, DialogItemCountsComeFromTheFirstWordOfTheList) {
+    using namespace restest;
+    FreshFolder();
+    WriteAll("ditl.rsr", BuildFile({{"DITL", 128, false, "", {0, 4, 0, 0}}, {"DITL", 129, false, "", {7}}}));
+    SInt16 file = OpenResFile("ditl.rsr");
+    ASSERT_GE(file, 0);
+    EXPECT_EQ(CarboniseGetNbItemDitl(128), 5);
+    EXPECT_EQ(CarboniseGetNbItemDitl(129), 0);
+    EXPECT_TRUE(gAlerts.ids.empty());
+    EXPECT_EQ(CarboniseGetNbItemDitl(300), 0);
+    ASSERT_EQ(gAlerts.firstParams.size(), 1u);
+    EXPECT_EQ(gAlerts.firstParams[0], "DITL 300 non trouve");
+    CloseResFile(file);
+}
+
+TEST_F(Accessors, ListBoxFrameWithoutAppearanceIsABlackRectangleOutside) {
+    if (CarboniseIsApparenceManager()) GTEST_SKIP() << "start-up already ran";
+    GrafPort port = {};
+    OpenTestPort(&port, 30, 30);
+    Rect all = {0, 0, 30, 30}, box = {10, 10, 20, 20};
+    EraseRect(&all);
+    CarboniseDrawThemeListBoxFrame(&box, kTrue);
+    EXPECT_EQ(PortPixel(&port, 8, 8), 0x000000u);
+    EXPECT_EQ(PortPixel(&port, 21, 15), 0x000000u);
+    EXPECT_EQ(PortPixel(&port, 9, 9), 0xFFFFFFu);
+    EXPECT_EQ(PortPixel(&port, 15, 15), 0xFFFFFFu);
+    SetPort(nullptr);
+    ClosePort(&port);
+}
+
+TEST_F(Accessors, StartUpFindsTheAppearanceLayerAndNeedsNoAlert) {
+    CarboniseInitQuickdDraw();
+    EXPECT_TRUE(CarboniseIsApparenceManager());
+    EXPECT_FALSE(CarboniseIsMacOsX());
+    EXPECT_EQ(CarboniseMacOsXVersion(), 0x0999);
+    EXPECT_TRUE(gAlerts.ids.empty());
+    EXPECT_TRUE(CarboniseIsMacOsXOrPC());
+}
+
+TEST_F(Accessors, PortsAreReadAndWrittenThroughQuickDraw) {
+    GrafPtr port = CarboniseCreatePort();
+    ASSERT_NE(port, nullptr);
+    CarboniseSetPort(port);
+    EXPECT_EQ(CarboniseGetCurrentPort(), port);
+    TextFont(3);
+    TextSize(14);
+    TextFace(1);
+    RGBColor red = {0xFFFF, 0, 0};
+    RGBForeColor(&red);
+    TextStyle style;
+    CarboniseGetCurrentTextStylePort(&style);
+    EXPECT_EQ(style.tsFont, 3);
+    EXPECT_EQ(style.tsSize, 14);
+    EXPECT_EQ(style.tsFace, 1);
+    EXPECT_EQ(style.tsColor.red, 0xFFFF);
+    EXPECT_EQ(CarboniseGetTextSizePortCourant(), 14);
+
+    Rect clip = {1, 2, 30, 40};
+    RgnHandle region = NewRgn();
+    RectRgn(region, &clip);
+    CarboniseSetPortClipRegion(port, region);
+    DisposeRgn(region);
+    Rect r;
+    CarboniseGetPortClipRect(port, &r);
+    EXPECT_EQ(r.right, 40);
+    RgnHandle copy = CarboniseGetCurrentPortClipRegion();
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ((*copy)->rgnBBox.bottom, 30);
+    EXPECT_NE(copy, port->clipRgn);  // the caller's own region
+    DisposeRgn(copy);
+
+    CarboniseSetPatGray();
+    EXPECT_EQ(memcmp(&port->pnPat, &qd.gray, sizeof(Pattern)), 0);
+    CarboniseBackPatDkGray();
+    EXPECT_EQ(memcmp(&port->bkPat, &qd.dkGray, sizeof(Pattern)), 0);
+    Pattern pattern;
+    EXPECT_EQ(memcmp(CarboniseGetPatBlack(&pattern), &qd.black, sizeof pattern), 0);
+    EXPECT_FALSE(CarboniseIsPicturePortCourant());
+    Rect frame = {0, 0, 10, 10};
+    PicHandle picture = OpenPicture(&frame);
+    EXPECT_TRUE(CarboniseIsPicturePortCourant());
+    ClosePicture();
+    KillPicture(picture);
+    CarboniseSetPort(nullptr);
+    CarboniseDisposePort(port);
+}
+
+TEST_F(Accessors, TextEditCallsDrawInTheRecordsPortAndGiveTheCallerItsOwnBack) {
+    GrafPtr edit = CarboniseCreatePort(), other = CarboniseCreatePort();
+    ASSERT_TRUE(edit && other);
+    SetPort(edit);
+    Rect view = {0, 0, 50, 200};
+    TEHandle te = TENew(&view, &view);
+    ASSERT_NE(te, nullptr);
+    SetPort(other);
+    CarboniseTEKey('x', te);
+    CarboniseTESetSelect(0, 1, te);
+    CarboniseTEUpdate(&view, te);
+    EXPECT_EQ(qd.thePort, other);
+    EXPECT_EQ((*te)->teLength, 1);
+    EXPECT_EQ((*te)->selEnd, 1);
+    CarboniseTECut(te);
+    EXPECT_EQ((*te)->teLength, 0);
+    EXPECT_EQ(qd.thePort, other);
+    TEDispose(te);
+    SetPort(nullptr);
+    CarboniseDisposePort(edit);
+    CarboniseDisposePort(other);
+}
+
+TEST_F(Accessors, ExtendedTextEditCallsDrawInTheRecordsPortToo) {
+    GrafPtr edit = CarboniseCreatePort(), other = CarboniseCreatePort();
+    ASSERT_TRUE(edit && other);
+    SetPort(edit);
+    PortSize(200, 50);
+    Rect view = {0, 0, 50, 200};
+    ExtendedTEHandle te = ExtendedTEStylNew(&view, &view);
+    ASSERT_NE(te, nullptr);
+    SetPort(other);
+    CarboniseExtendedTEKey('x', te);
+    CarboniseExtendedTEKey('y', te);
+    CarboniseExtendedTESetSelect(0, 1, te);
+    CarboniseExtendedTEUpdate(&view, te);
+    CarboniseExtendedTEScroll(0, 0, te);
+    EXPECT_EQ(qd.thePort, other);
+    EXPECT_EQ((*te)->teLength, 2);
+    EXPECT_EQ((*te)->selEnd, 1);
+    CarboniseExtendedTECut(te);
+    EXPECT_EQ((*te)->teLength, 1);
+    EXPECT_EQ(qd.thePort, other);
+    ExtendedTEDispose(te);
+    SetPort(nullptr);
+    CarboniseDisposePort(edit);
+    CarboniseDisposePort(other);
+}
+
+}  // namespace
