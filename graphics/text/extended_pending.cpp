@@ -1,6 +1,7 @@
 // Weak stand-ins for the Extended TextEdit drawing routines that the record, style and layout
-// code calls (activation, idling, restyling with redraw, the default click loop). The drawing
-// and editing files define the real ones, which take precedence; until then nothing is drawn.
+// code calls (activation, idling, restyling with redraw, the default click loop) until the
+// drawing and editing files define them; nothing is drawn. This file goes when they land: from a
+// static library the linker may take a stand-in whenever it is found first.
 #include "graphics/text/extended_textedit.h"
 
 __attribute__((weak)) void ExtendedTEGetPoint(SInt32, ExtendedTEHandle te, BigPoint *position) {

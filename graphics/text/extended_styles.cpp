@@ -65,6 +65,16 @@ void ExtendedInitStylHandle(ExtendedStylHandle styles, const TextStyle *style, S
     if (!null || !ExtendedGrowHandle((Handle)styles, StylBytes(1))) {
         for (Handle h : {table, lines, null})
             if (h) DisposHandle(h);
+        // Without memory the old style of the first run covers the new length, so that the
+        // runs still describe the text.
+        ExtendedStylPtr p = *styles;
+        if (p->nRuns > 0 && p->styleTab) {
+            for (SInt32 i = 0; i < p->nStyles; i++) (*p->styleTab)[i].stCount = 0;
+            p->nRuns = 1;
+            p->runs[0].startChar = 0;
+            p->runs[1] = ExtendedStyleRun{std::max<SInt32>(length, 0) + 1, -1};
+            Entry(styles, p->runs[0].styleIndex)->stCount = 1;
+        }
         return;
     }
     DisposeTables(styles);
