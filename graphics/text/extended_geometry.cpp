@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "graphics/quickdraw/pen.h"
-#include "graphics/quickdraw/region_drawing.h"
 #include "graphics/quickdraw/regions.h"
 #include "graphics/text/extended_internal.h"
 #include "graphics/text/extended_view.h"
