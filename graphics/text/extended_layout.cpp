@@ -267,9 +267,11 @@ static Boolean EditLayout(LayoutContext *ctx, SInt32 start, SInt32 end, SInt32 d
         ExtendedLineMetrics(te, pos, x - pos, &metrics);
         pass.metrics.push_back(metrics);
         if (x >= length) break;
+        // An old line resumes when it starts past the edit and where this line ends; never the
+        // text's first line, whose start counts as a word character.
         while (next < count && (*te)->lineStarts[next] + delta < x) next++;
-        if (next < count && (*te)->lineStarts[next] >= oldEditEnd && (*te)->lineStarts[next] + delta == x &&
-            x >= newEditEnd) {
+        if (next < count && (*te)->lineStarts[next] >= oldEditEnd && (*te)->lineStarts[next] > 0 &&
+            (*te)->lineStarts[next] + delta == x && x >= newEditEnd) {
             resume = next;
             break;
         }
