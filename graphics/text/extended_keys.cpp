@@ -306,7 +306,8 @@ static Boolean TabIndents(ExtendedTEHandle te, Boolean shift) {
     std::vector<SInt32> starts;
     for (SInt32 line = last; line >= first; line--) starts.push_back(ExtendedLineStart(te, line));
     const UInt8 tab = kKeyTab;
-    ExtendedDeactivateDraw(te);
+    Boolean suspended = (*te)->drawSuspended != 0;  // a caller's suspension is left as it was
+    if (!suspended) ExtendedDeactivateDraw(te);
     for (SInt32 at : starts) {
         if (shift) {
             if (at < (*te)->teLength && UInt8((*(*te)->hText)[at]) == kKeyTab) {
@@ -320,7 +321,7 @@ static Boolean TabIndents(ExtendedTEHandle te, Boolean shift) {
             after++;
         }
     }
-    ExtendedActivateDraw(te);
+    if (!suspended) ExtendedActivateDraw(te);
     ExtendedTESetStartEnd(te, firstStart, after);
     Rect view = (*te)->viewRect;
     ExtendedTEUpdate(&view, te);

@@ -186,6 +186,22 @@ TEST_F(ExteDrawing, DeletingLinesErasesTheBandTheyOccupied) {
     }
 }
 
+// A centred plain line that shrinks leaves nothing of its old glyphs on either side.
+TEST_F(ExteDrawing, ShrinkingCentredPlainLineLeavesNothingBehind) {
+    PaintPortWhite(&port);
+    ExtendedTEHandle te = NewExtendedRecord(Rect{10, 10, 100, 200}, false, "a long centred line");
+    ExtendedTESetJust(kExtendedJustCenter, te);
+    Rect view = (*te)->viewRect;
+    ExtendedTEUpdate(&view, te);
+    ExtendedTESetSelect(0, 10, te);
+    ExtendedTEDelete(te);
+    std::string shrunk = PortPixels(&port);
+    PaintPortWhite(&port);
+    ExtendedTEUpdate(&view, te);  // the same text drawn on a clean port
+    EXPECT_EQ(Changed(&port, shrunk), "none");
+    ExtendedTEDispose(te);
+}
+
 // "abc ", a bold Hebrew word, a space, a second word, " xyz": the right-to-left run (first
 // word, spaces, second word) is drawn from its last segment to its first.
 TEST_F(ExteDrawing, RightToLeftWordsReachTheHookInVisualOrder) {
