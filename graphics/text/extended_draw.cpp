@@ -135,9 +135,8 @@ void ExtendedTEScroll(SInt32 dh, SInt32 dv, ExtendedTEHandle te) {
     dest.top = move(dest.top, dv);
     dest.bottom = move(dest.bottom, dv);
     RgnHandle exposed = NewRgn();
-    if (exposed && qd.thePort) {
-        DrawSave save;
-        BeginDraw(te, &save);
+    DrawSave save;
+    if (exposed && BeginDraw(te, &save)) {
         ScrollRect(&view, ExtendedClamp16(dh), ExtendedClamp16(dv), exposed);
         Rect box = (*exposed)->rgnBBox;
         if (!EmptyRect(&box)) {

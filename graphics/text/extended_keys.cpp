@@ -146,7 +146,9 @@ void ExtendedTEClick(Point point, Boolean extend, ExtendedTEHandle te) {
             ExtendedViewLeave(&port);
             return;
         }
-        ExtendedInvertText((*te)->selStart, (*te)->selEnd, kFalse, te);
+        // Any other click counts as a single one. The highlight is not inverted here: the drag
+        // below redraws what changes, and an inversion nothing undid would leave the selection
+        // unhighlighted (or blended twice).
         ExtendedTEActivate(te);
     }
     (*te)->clickTime = now;
