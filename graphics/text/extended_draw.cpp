@@ -620,17 +620,13 @@ static void EraseBand(ExtendedTEHandle te, SInt32 top, SInt32 bottom, Boolean ta
     }
     // Every point of the view, turned back, lies within these columns.
     SInt32 left = (*te)->destRect.left, right = (*te)->destRect.right;
-    SInt16 degrees = (*te)->rotation;
-    (*te)->rotation = SInt16(-degrees);
     const Point corners[4] = {{view.top, view.left}, {view.top, view.right}, {view.bottom, view.left},
                               {view.bottom, view.right}};
     for (const Point &corner : corners) {
-        Point back;
-        ExtendedRotateTransformPoint(te, corner, &back);
+        Point back = ExtendedUnturnPoint(te, corner);
         left = std::min<SInt32>(left, back.h - 1);
         right = std::max<SInt32>(right, back.h + 1);
     }
-    (*te)->rotation = degrees;
     band.left = ExtendedClamp16(left);
     band.right = ExtendedClamp16(right);
     if (taller && band.bottom < 32767) band.bottom++;

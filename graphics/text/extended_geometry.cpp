@@ -259,6 +259,16 @@ SInt32 ExtendedOffsetAt(ExtendedTEHandle te, SInt32 h, SInt32 v) {
     return std::abs(SInt64(wp) - dx) < std::abs(SInt64(wm) - dx) ? p : m;
 }
 
+Point ExtendedUnturnPoint(ExtendedTEHandle te, Point point) {
+    SInt16 degrees = (*te)->rotation;
+    if (degrees == 0) return point;
+    (*te)->rotation = SInt16(-degrees);
+    Point back;
+    ExtendedRotateTransformPoint(te, point, &back);
+    (*te)->rotation = degrees;
+    return back;
+}
+
 SInt32 ExtendedPack(SInt32 h, SInt32 v) {
     return SInt32((UInt32(UInt16(ExtendedClamp16(h))) << 16) | UInt16(ExtendedClamp16(v)));
 }

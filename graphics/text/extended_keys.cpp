@@ -118,9 +118,11 @@ void ExtendedTEClick(Point point, Boolean extend, ExtendedTEHandle te) {
     if (!te || !*te) return;
     ExtendedViewPort port;
     ExtendedViewEnter(te, &port);
+    // Mouse points are taken back into the text's own, unturned, coordinates.
     SInt32 offset = (*te)->selEnd;
+    Point press = ExtendedUnturnPoint(te, point);
     if (!extend) {
-        offset = ExtendedTEGetOffset(ExtendedPack(point.h, point.v), te);
+        offset = ExtendedTEGetOffset(ExtendedPack(press.h, press.v), te);
         ExtendedFixeSelect(offset, offset, te);
     }
     if (offset < 0) {
@@ -157,6 +159,7 @@ void ExtendedTEClick(Point point, Boolean extend, ExtendedTEHandle te) {
     do {
         Point mouse = point;
         if (!plugin) GetMouse(&mouse);
+        mouse = ExtendedUnturnPoint(te, mouse);
         SInt32 at = ExtendedTEGetOffset(ExtendedPack(mouse.h, mouse.v), te);
         ExtendedFixeSelect((*te)->anchor, at, te);
         SInt32 packed = ExtendedPack(mouse.h, mouse.v);
@@ -175,7 +178,8 @@ void ExtendedTEClick(Point point, Boolean extend, ExtendedTEHandle te) {
 void ExtendedTESelectWord(Point point, ExtendedTEHandle te) {
     if (!te || !*te) return;
     SInt32 start = 0, end = 0;
-    WordAround(te, ExtendedTEGetOffset(ExtendedPack(point.h, point.v), te), &start, &end);
+    Point at = ExtendedUnturnPoint(te, point);
+    WordAround(te, ExtendedTEGetOffset(ExtendedPack(at.h, at.v), te), &start, &end);
     ExtendedTESetSelect(start, end, te);
     ServeUpdate(te);
 }

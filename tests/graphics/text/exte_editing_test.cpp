@@ -280,6 +280,22 @@ TEST_F(ExteEditing, DoubleClickSelectsTheWordTripleTheLineLaterClicksAreSingle) 
     ExtendedTEDispose(te);
 }
 
+// A click on a turned record lands on the character drawn under it.
+TEST_F(ExteEditing, ClickOnATurnedRecordFindsTheCharacterDrawnThere) {
+    ExtendedTEHandle te = NewExtendedRecord(Rect{50, 50, 150, 250}, true, "abcdefghij\rklmnopqrst");
+    ExtendedTESetRotation(te, 40);
+    for (SInt32 offset : {2, 5, 14}) {
+        BigPoint p;
+        ExtendedTEGetPoint(offset, te, &p);
+        Point turned;
+        ExtendedRotateTransformPoint(te, Point{SInt16(p.v - kMonoLine / 2), SInt16(p.h)}, &turned);
+        SetTestTicks(300000 + UInt32(offset) * 1000);
+        ExtendedTEClick(turned, kFalse, te);
+        EXPECT_EQ(Sel(te), std::to_string(offset) + ".." + std::to_string(offset));
+    }
+    ExtendedTEDispose(te);
+}
+
 int gPolls = 0;
 Boolean FivePolls() {
     gPolls++;
