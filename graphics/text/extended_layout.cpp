@@ -41,6 +41,13 @@ struct LayoutPass {
     std::vector<LHElement> metrics;
 };
 
+// An edit: delta bytes inserted or removed at start; its end before and after it (a restyle
+// ends at the end of its range).
+struct EditRange {
+    SInt32 start, delta;
+    SInt32 oldEnd, newEnd;
+};
+
 }  // namespace
 
 static void BeginLayout(ExtendedTEHandle te, LayoutContext *ctx);
@@ -48,6 +55,8 @@ static void EndLayout(LayoutContext *ctx);
 static void Relayout(ExtendedTEHandle te, SInt32 start, SInt32 end, SInt32 delta, SInt32 *first, SInt32 *last);
 static void FullLayout(LayoutContext *ctx);
 static Boolean EditLayout(LayoutContext *ctx, SInt32 start, SInt32 end, SInt32 delta, SInt32 *first, SInt32 *last);
+static SInt32 Produce(LayoutContext *ctx, SInt32 line, const EditRange *edit, LayoutPass *pass);
+static SInt32 FirstChangedStart(ExtendedTEHandle te, SInt32 firstLine, const LayoutPass &pass, const EditRange &edit);
 static Boolean StoreLines(ExtendedTEHandle te, SInt32 first, const LayoutPass &pass, SInt32 resume, SInt32 oldCount,
                           SInt32 delta);
 static void SingleLine(ExtendedTEHandle te);
@@ -219,27 +228,15 @@ static void Relayout(ExtendedTEHandle te, SInt32 start, SInt32 end, SInt32 delta
 static void FullLayout(LayoutContext *ctx) {
     ExtendedTEHandle te = ctx->te;
     LayoutPass pass;
-    SInt32 pos = 0, line = 0;
-    do {
-        SInt32 x = ctx->length == 0 ? 0 : LineEnd(ctx, line, pos);
-        LHElement metrics;
-        ExtendedLineMetrics(te, pos, x - pos, &metrics);
-        pass.metrics.push_back(metrics);
-        if (x >= ctx->length) break;
-        pass.starts.push_back(x);
-        pos = x;
-        line++;
-    } while (true);
-    SInt32 oldCount = (*te)->nLines;
-    if (!StoreLines(te, 0, pass, -1, oldCount, 0)) {
+    Produce(ctx, 0, nullptr, &pass);
+    if (!StoreLines(te, 0, pass, -1, (*te)->nLines, 0)) {
         SingleLine(te);
         ctx->failed = kTrue;
     }
 }
 
-// Lays out the paragraph of an edit at start and what follows until the old lines resume.
-// False when the record's lines do not describe the text before the edit: the caller then
-// lays out everything.
+// Lays out the paragraph of an edit and what follows until the old lines resume. False when
+// the record's lines do not describe the text before the edit: the caller then lays out all.
 static Boolean EditLayout(LayoutContext *ctx, SInt32 start, SInt32 end, SInt32 delta, SInt32 *first, SInt32 *last) {
     ExtendedTEHandle te = ctx->te;
     SInt32 count = (*te)->nLines, length = ctx->length;
@@ -249,48 +246,18 @@ static Boolean EditLayout(LayoutContext *ctx, SInt32 start, SInt32 end, SInt32 d
     LHHandle lhTab = ExtendedIsStyled(te) ? (*(*te)->styleHandle)->lhTab : nullptr;
     if (ExtendedIsStyled(te) && (!lhTab || GetHandleSize((Handle)lhTab) < UInt32(count + 1) * sizeof(LHElement)))
         return kFalse;
-    SInt32 oldEditEnd = start + std::max<SInt32>(-delta, 0);
-    SInt32 newEditEnd = start + std::max<SInt32>(delta, 0);
-    if (delta == 0 && end > start) oldEditEnd = newEditEnd = std::min(end, length);
+    EditRange edit = {start, delta, start + std::max<SInt32>(-delta, 0), start + std::max<SInt32>(delta, 0)};
+    if (delta == 0 && end > start) edit.oldEnd = edit.newEnd = std::min(end, length);
     // From the paragraph of the byte before the edit: a line end typed right after a CR may
     // pair with it, and a shortened word may now fit at the end of the line before.
-    SInt32 line = OldLineOf(te, std::max<SInt32>(start - 1, 0));
-    while (line > 0 && !ExtendedIsLineEnd(ctx->text[(*te)->lineStarts[line] - 1])) line--;
-    SInt32 firstLine = line;
-    SInt32 resume = -1;
-    SInt32 next = OldLineOf(te, oldEditEnd);  // the first old line that may resume
+    SInt32 firstLine = OldLineOf(te, std::max<SInt32>(start - 1, 0));
+    while (firstLine > 0 && !ExtendedIsLineEnd(ctx->text[(*te)->lineStarts[firstLine] - 1])) firstLine--;
     LayoutPass pass;
-    SInt32 pos = (*te)->lineStarts[firstLine];
-    do {
-        SInt32 x = length == 0 ? 0 : LineEnd(ctx, line, pos);
-        LHElement metrics;
-        ExtendedLineMetrics(te, pos, x - pos, &metrics);
-        pass.metrics.push_back(metrics);
-        if (x >= length) break;
-        while (next < count && (*te)->lineStarts[next] + delta < x) next++;
-        if (next < count && (*te)->lineStarts[next] >= oldEditEnd && (*te)->lineStarts[next] + delta == x &&
-            x >= newEditEnd) {
-            resume = next;
-            break;
-        }
-        pass.starts.push_back(x);
-        pos = x;
-        line++;
-    } while (true);
+    SInt32 resume = Produce(ctx, firstLine, &edit, &pass);
 
-    // The first line whose start moved ends a changed line; the line of the edit changed.
-    SInt32 from = start;
-    for (size_t i = 0; i < pass.starts.size(); i++) {
-        SInt32 old = firstLine + 1 + SInt32(i) <= count ? (*te)->lineStarts[firstLine + 1 + i] : -1;
-        if (old >= oldEditEnd && old >= 0) old += delta;
-        if (old != pass.starts[i]) {
-            from = std::min(from, i == 0 ? (*te)->lineStarts[firstLine] : pass.starts[i - 1]);
-            break;
-        }
-    }
+    SInt32 from = FirstChangedStart(te, firstLine, pass, edit);
     SInt32 produced = SInt32(pass.metrics.size());
-    SInt32 replaced = (resume >= 0 ? resume : count) - firstLine;
-    Boolean moved = produced != replaced;
+    Boolean moved = produced != (resume >= 0 ? resume : count) - firstLine;
     const LHElement *heights = HeightTable(te);
     for (SInt32 i = 0; !moved && heights && i < produced; i++)
         moved = (heights[firstLine + i].lhHeight & 0x7FFF) != pass.metrics[i].lhHeight;
@@ -302,13 +269,53 @@ static Boolean EditLayout(LayoutContext *ctx, SInt32 start, SInt32 end, SInt32 d
     }
     // Bytes deleted at the end of a line leave it ending where it did, at the edit.
     if (delta < 0 && start > 0) from = std::min(from, (*te)->lineStarts[OldLineOf(te, start - 1)]);
-    SInt32 to = moved ? length - 1 : std::max(resumeAt, newEditEnd) - 1;
+    // When lines come or go, or change height, everything below them moves.
+    SInt32 to = moved ? length - 1 : std::max(resumeAt, edit.newEnd) - 1;
     from = std::max<SInt32>(std::min(from, start), 0);
     to = std::max<SInt32>(to, 0);
     if (from > to) std::swap(from, to);
     *first = from;
     *last = to;
     return kTrue;
+}
+
+// Lays out lines from line on, starting at that line's start, into pass, to the end of the
+// text or, after an edit, until a line ends where an old line past the edit began: that old
+// line's index is answered (-1 when none), and it and all after it stay as they were.
+static SInt32 Produce(LayoutContext *ctx, SInt32 line, const EditRange *edit, LayoutPass *pass) {
+    ExtendedTEHandle te = ctx->te;
+    SInt32 count = (*te)->nLines, length = ctx->length;
+    SInt32 next = edit ? OldLineOf(te, edit->oldEnd) : count;  // the first old line that may resume
+    SInt32 pos = line == 0 ? 0 : (*te)->lineStarts[line];
+    while (true) {
+        SInt32 x = length == 0 ? 0 : LineEnd(ctx, line, pos);
+        LHElement metrics;
+        ExtendedLineMetrics(te, pos, x - pos, &metrics);
+        pass->metrics.push_back(metrics);
+        if (x >= length) return -1;
+        // Never the text's first line: its start counts as a word character.
+        const SInt32 *old = (*te)->lineStarts;
+        SInt32 delta = edit ? edit->delta : 0;
+        while (next < count && old[next] + delta < x) next++;
+        if (next < count && old[next] >= edit->oldEnd && old[next] > 0 && old[next] + delta == x && x >= edit->newEnd)
+            return next;
+        pass->starts.push_back(x);
+        pos = x;
+        line++;
+    }
+}
+
+// The start of the first line that changed before the edit: the line ending where the first
+// moved line start begins; start itself when none moved.
+static SInt32 FirstChangedStart(ExtendedTEHandle te, SInt32 firstLine, const LayoutPass &pass, const EditRange &edit) {
+    SInt32 count = (*te)->nLines;
+    for (size_t i = 0; i < pass.starts.size(); i++) {
+        SInt32 index = firstLine + 1 + SInt32(i);
+        SInt32 old = index <= count ? (*te)->lineStarts[index] : -1;
+        if (old >= edit.oldEnd) old += edit.delta;
+        if (old != pass.starts[i]) return i == 0 ? (*te)->lineStarts[firstLine] : pass.starts[i - 1];
+    }
+    return edit.start;
 }
 
 // Lines first.. become the pass's lines, followed by the old lines from resume on (shifted by

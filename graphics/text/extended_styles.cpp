@@ -22,6 +22,7 @@ enum : SInt16 { kNullStyleFont = 1 };
 }  // namespace
 
 static UInt32 StylBytes(SInt32 runs);
+static SInt16 LegalSize(SInt16 size);
 static ExtendedStyleRun *Runs(ExtendedStylHandle styles);
 static ExtendedSTElement *Entry(ExtendedStylHandle styles, SInt32 index);
 static Boolean IsEmptyText(ExtendedStylHandle styles);
@@ -65,12 +66,23 @@ void ExtendedInitStylHandle(ExtendedStylHandle styles, const TextStyle *style, S
     if (!null || !ExtendedGrowHandle((Handle)styles, StylBytes(1))) {
         for (Handle h : {table, lines, null})
             if (h) DisposHandle(h);
+        // Without memory the old style of the first run covers the new length, so that the
+        // runs still describe the text.
+        ExtendedStylPtr p = *styles;
+        if (p->nRuns > 0 && p->styleTab) {
+            for (SInt32 i = 0; i < p->nStyles; i++) (*p->styleTab)[i].stCount = 0;
+            p->nRuns = 1;
+            p->runs[0].startChar = 0;
+            p->runs[1] = ExtendedStyleRun{std::max<SInt32>(length, 0) + 1, -1};
+            Entry(styles, p->runs[0].styleIndex)->stCount = 1;
+        }
         return;
     }
     DisposeTables(styles);
     ExtendedSTElement entry;
     ExtendedTextStyleToTEStyle(style, &entry);
     entry.stCount = 1;
+    entry.stSize = LegalSize(entry.stSize);
     ExtendedFontMetrics(entry.stFont, entry.stFace, entry.stSize, &entry.stHeight, &entry.stAscent);
     std::memcpy(*table, &entry, sizeof entry);
     ExtendedStylPtr p = *styles;
@@ -156,7 +168,7 @@ void ExtendedZoomText(float factor, ExtendedTEHandle te) {
     ExtendedStylHandle styles = (*te)->styleHandle;
     for (SInt32 i = 0; i < (*styles)->nStyles; i++) {
         ExtendedSTElement entry = *Entry(styles, i);
-        entry.stSize = ExtendedZoomedSize(entry.stSize, factor);
+        entry.stSize = LegalSize(ExtendedZoomedSize(entry.stSize, factor));
         ExtendedFontMetrics(entry.stFont, entry.stFace, entry.stSize, &entry.stHeight, &entry.stAscent);
         *Entry(styles, i) = entry;
     }
@@ -190,7 +202,7 @@ ExtendedSTElement *ExtendedLocStyle(SInt32 offset, ExtendedStylHandle styles) {
 
 void Extended_NewRun(SInt32 offset, SInt16 styleIndex, ExtendedStylHandle styles) {
     SInt32 run = Extended_NumRun(offset, styles);
-    if (run < 0 || styleIndex < 0 || styleIndex >= (*styles)->nStyles) return;
+    if (run < 0 || offset < 0 || styleIndex < 0 || styleIndex >= (*styles)->nStyles) return;
     if (Runs(styles)[run].startChar == offset) {
         ChangeRunStyle(styles, run, styleIndex);
         return;
@@ -224,6 +236,7 @@ void Extended_CleanRun(ExtendedStylHandle styles, SInt32 from, SInt32 to) {
 }
 
 void ExtendedRunAdjust(SInt32 offset, SInt32 delta, ExtendedStylHandle styles) {
+    offset = std::max<SInt32>(offset, 0);
     SInt32 run = Extended_NumRun(offset, styles);
     if (run < 0) return;
     for (SInt32 k = run + 1; k <= (*styles)->nRuns; k++) {
@@ -249,15 +262,18 @@ void ExtendedRunOffset(SInt32 offset, SInt32 delta, ExtendedStylHandle styles) {
 
 SInt16 ExtendedAddStyle(const TextStyle *style, ExtendedStylHandle styles) {
     if (!styles || !*styles || !style) return -1;
+    TextStyle wanted = *style;
+    wanted.tsSize = LegalSize(wanted.tsSize);
     SInt32 count = (*styles)->nStyles;
     for (SInt32 i = 0; i < count; i++) {
         TextStyle entry;
         ExtendedTEStyleToTextStyle(Entry(styles, i), &entry);
-        if (SameStyle(&entry, style)) return SInt16(i);
+        if (SameStyle(&entry, &wanted)) return SInt16(i);
     }
     if (count >= kExtendedMaxStyles) return -1;
     ExtendedSTElement added;
     ExtendedTextStyleToTEStyle(style, &added);
+    added.stSize = LegalSize(added.stSize);
     ExtendedFontMetrics(added.stFont, added.stFace, added.stSize, &added.stHeight, &added.stAscent);
     Handle table = (Handle)(*styles)->styleTab;
     UInt32 bytes = UInt32(count + 1) * sizeof(ExtendedSTElement);
@@ -470,6 +486,7 @@ void ExtendedSetStylScrap(SInt32 start, SInt32 end, StScrpHandle scrap, Boolean,
     if (!te || !*te || !ExtendedIsStyled(te)) return;
     SInt32 count = OrvaStScrpCount(scrap);
     ExtendedStylHandle styles = (*te)->styleHandle;
+    start = std::max<SInt32>(start, 0);
     SInt32 run = Extended_NumRun(start, styles);
     if (count <= 0 || run < 0) return;
     // The text after an insertion keeps the style it had.
@@ -559,6 +576,9 @@ static UInt32 StylBytes(SInt32 runs) {
 }
 
 static ExtendedStyleRun *Runs(ExtendedStylHandle styles) { return (*styles)->runs; }
+
+// Sizes a style may hold: 0 (the default size) up to the largest the text layer draws.
+static SInt16 LegalSize(SInt16 size) { return SInt16(std::clamp<SInt32>(size, 0, kTEStyleSizeMax)); }
 
 // The entry at index; a harmless scratch entry for an index outside the table, so that a
 // broken index reads as a style instead of stray memory.

@@ -417,8 +417,9 @@ void ExtendedFontMetrics(SInt16 font, UInt8 face, SInt16 size, SInt16 *height, S
         info.descent /= 4;
         info.leading /= 4;
     }
-    *height = SInt16(info.ascent + info.descent + info.leading);
-    *ascent = info.ascent;
+    // Every line keeps at least a pixel, so that the caret and clicks can reach it.
+    *height = SInt16(std::max(info.ascent + info.descent + info.leading, 1));
+    *ascent = SInt16(std::clamp<SInt32>(info.ascent, 0, *height));
 }
 
 SInt16 ExtendedZoomedSize(SInt16 size, float zoom) {

@@ -158,7 +158,7 @@ struct ExtendedTERec {
     GrafPtr inPort;            // the port measured and drawn in: current at creation
     SInt32 nLines;
     UInt16 autoView;           // set: selection changes scroll it into view
-    SInt32 lineStarts[2];      // nLines + 1 entries follow, room for nLines + 2;
+    SInt32 lineStarts[1];      // nLines + 1 entries follow, room for nLines + 2;
                                // lineStarts[0] = 0, lineStarts[nLines] = teLength
 };
 

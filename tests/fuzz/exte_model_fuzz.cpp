@@ -4,6 +4,7 @@
 // and a partial relayout gives the lines a full layout gives.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -49,10 +50,16 @@ struct Records {
     ExtendedTEHandle te, reference;
 };
 
+void Fail(const std::string &fault) {
+    std::fprintf(stderr, "exte_model: %s\n", fault.c_str());
+    std::abort();
+}
+
 void Check(const Records &r) {
     ExtendedTEHandle te = r.te;
-    if (!ExtendedLayoutFault(te).empty()) std::abort();
-    if ((*te)->styleHandle && !ExtendedStyleFault((*te)->styleHandle, (*te)->teLength, false).empty()) std::abort();
+    std::string fault = ExtendedLayoutFault(te);
+    if (fault.empty() && (*te)->styleHandle) fault = ExtendedStyleFault((*te)->styleHandle, (*te)->teLength, false);
+    if (!fault.empty()) Fail(fault);
 }
 
 // The record's lines equal those of a full layout of the same text and styles.
@@ -63,8 +70,14 @@ void CheckAgainstFull(const Records &r) {
     (*r.reference)->encodingMode = (*r.te)->encodingMode;
     (*r.reference)->textWidth = (*r.te)->textWidth;
     ExtendedTECalText(r.reference);
-    if (ExtendedLineStarts(r.te) != ExtendedLineStarts(r.reference)) std::abort();
-    if (ExtendedHeights(r.te) != ExtendedHeights(r.reference)) std::abort();
+    if (ExtendedLineStarts(r.te) != ExtendedLineStarts(r.reference)) {
+        std::string lines = "lines differ from a full layout:";
+        for (SInt32 s : ExtendedLineStarts(r.te)) lines += " " + std::to_string(s);
+        lines += " instead of";
+        for (SInt32 s : ExtendedLineStarts(r.reference)) lines += " " + std::to_string(s);
+        Fail(lines);
+    }
+    if (ExtendedHeights(r.te) != ExtendedHeights(r.reference)) Fail("heights differ from a full layout");
 }
 
 std::string Bytes(Reader *in, UInt8 most) {

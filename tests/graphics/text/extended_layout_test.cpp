@@ -370,6 +370,22 @@ TEST_F(ExtendedLayout, AParagraphOf200000BytesLaysOut) {
     ExtendedTEDispose(te);
 }
 
+TEST_F(ExtendedLayout, TheFirstLineIsNotReusedAfterTextGoesInBeforeIt) {
+    // At offset 0 the space counts as a word character: " m" fits as one line there, but not
+    // once three blanks come before it.
+    ExtendedTEHandle te = NewExtendedRecord(Box(180), true, " mn");
+    TextStyle big = {kMonoFont, 0, 0, 101, kBlack};
+    ExtendedTESetStyleRange(doSize, &big, 0, 3, (*te)->styleHandle);
+    ExtendedTECalText(te);
+    ASSERT_EQ(ExtendedLineStarts(te), (std::vector<SInt32>{0, 2, 3}));
+    SInt32 first, last;
+    Splice(te, 0, 0, std::string("\x10\x01\x00", 3), &first, &last);
+    ExtendedTEHandle reference = NewExtendedRecord(Box(10), true);
+    EXPECT_EQ(ExtendedLineStarts(te), FullLayoutOf(te, reference).starts);
+    ExtendedTEDispose(reference);
+    ExtendedTEDispose(te);
+}
+
 TEST_F(ExtendedLayout, MisdescribedEditsFallBackToAFullLayout) {
     ExtendedTEHandle te = NewExtendedRecord(Box(60), true, "aaaa bbbb cccc dddd");
     SInt32 first, last;

@@ -160,6 +160,21 @@ TEST_F(ExtendedRecord, SetTextPutsTheCaretAtTheEndAndKeepsOneRun) {
     ExtendedTEDispose(te);
 }
 
+TEST_F(ExtendedRecord, SetTextWithoutMemoryForStylesKeepsRunsOverTheNewText) {
+    ExtendedTEHandle te = NewExtendedRecord(kDest, true, "bold plain");
+    TextStyle bold = {kMonoFont, 1, 0, kMonoSize, {0, 0, 0}};
+    ExtendedTESetStyleRange(doFace, &bold, 0, 4, (*te)->styleHandle);
+    gRefusedSize = sizeof(ExtendedSTElement);  // the new style table
+    OrvaExtendedTESetAllocationHook(RefuseSize);
+    ExtendedTESetText("a longer text than before", 25, te);
+    OrvaExtendedTESetAllocationHook(nullptr);
+    EXPECT_EQ(ExtendedText(te), "a longer text than before");
+    EXPECT_EQ((*(*te)->styleHandle)->nRuns, 1);
+    EXPECT_EQ(ExtendedStyleFault((*te)->styleHandle, 25, false), "");
+    EXPECT_EQ(ExtendedLayoutFault(te), "");
+    ExtendedTEDispose(te);
+}
+
 TEST_F(ExtendedRecord, FailedSetTextKeepsTheOldTextAndLayout) {
     Rect narrow = {0, 0, 100, 30};  // 5 characters a line
     ExtendedTEHandle te = NewExtendedRecord(narrow, true, "one two three");

@@ -246,6 +246,11 @@ TEST_F(ExtendedStyles, HostileScrapsAreBoundedAndIgnoredPastTheText) {
     OrvaSetStScrpElement(scrap, 0, &back);
     ExtendedSetStylScrap(2, 4, scrap, kFalse, te);
     EXPECT_EQ(ExtendedStyleFault((*te)->styleHandle, 6, true), "");
+    ExtendedSetStylScrap(-3, 4, scrap, kFalse, te);  // a range starting before the text
+    Extended_NewRun(-5, 0, (*te)->styleHandle);
+    ExtendedRunAdjust(-2, 1, (*te)->styleHandle);
+    ExtendedRunAdjust(0, -1, (*te)->styleHandle);
+    EXPECT_EQ(ExtendedStyleFault((*te)->styleHandle, 6, true), "");
     SInt16 negative = -3;
     std::memcpy(*scrap, &negative, 2);
     ExtendedSetStylScrap(0, 6, scrap, kFalse, te);
@@ -352,6 +357,23 @@ TEST_F(ExtendedStyles, ZoomScalesSizesAndHeights) {
     ExtendedTEGetStyle(0, &style, nullptr, nullptr, te);
     EXPECT_EQ(style.tsSize, 20);
     EXPECT_GE((*te)->nLines, 4);  // 20-point text at 1.5 zoom: 30 pixels a character
+    EXPECT_EQ(ExtendedLayoutFault(te), "");
+    ExtendedTEDispose(te);
+}
+
+TEST_F(ExtendedStyles, AbsurdSizesAreHeldToWhatTheTextLayerDraws) {
+    ExtendedTEHandle te = NewExtendedRecord(kDest, true, "abc def");
+    TextStyle negative = Style(0, -16), huge = Style(0, 30000);
+    ExtendedTESetStyleRange(doSize, &negative, 0, 3, (*te)->styleHandle);
+    ExtendedTESetStyleRange(doSize, &huge, 4, 7, (*te)->styleHandle);
+    ExtendedTECalText(te);
+    TextStyle style;
+    SInt16 height = 0;
+    ExtendedTEGetStyle(0, &style, &height, nullptr, te);
+    EXPECT_EQ(style.tsSize, 0);  // the default size
+    EXPECT_GT(height, 0);
+    ExtendedTEGetStyle(5, &style, &height, nullptr, te);
+    EXPECT_EQ(style.tsSize, kTEStyleSizeMax);
     EXPECT_EQ(ExtendedLayoutFault(te), "");
     ExtendedTEDispose(te);
 }
