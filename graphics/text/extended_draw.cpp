@@ -27,6 +27,7 @@ enum : UInt8 { kHiliteBit = 0x80, kFaceDrawn = 0x7F, kCR = 13, kLF = 10, kSpace 
 enum : SInt32 {
     kOverwriteCaretWidth = 8,  // the overwrite caret at the end of the text or on an empty character
     kShownCarets = 16,         // carets remembered at once (records shown together)
+    kPieceRedrawsMost = 8,     // a region of more rectangles is redrawn at once
     kNoLimit = 0x7FFFFFFF,
 };
 const RGBColor kOutlineBlendColor = {40000, 40000, 40000};
@@ -134,9 +135,8 @@ void ExtendedTEScroll(SInt32 dh, SInt32 dv, ExtendedTEHandle te) {
     dest.top = move(dest.top, dv);
     dest.bottom = move(dest.bottom, dv);
     RgnHandle exposed = NewRgn();
-    if (exposed && qd.thePort) {
-        DrawSave save;
-        BeginDraw(te, &save);
+    DrawSave save;
+    if (exposed && BeginDraw(te, &save)) {
         ScrollRect(&view, ExtendedClamp16(dh), ExtendedClamp16(dv), exposed);
         Rect box = (*exposed)->rgnBBox;
         if (!EmptyRect(&box)) {
@@ -267,8 +267,10 @@ void ExtendedAfficheCurseur(ExtendedTEHandle te, Boolean show) {
     ExtendedXorCaret(te);
 }
 
-// The region is redrawn rectangle by rectangle: text drawing honours a rectangular clip
-// exactly, while a clip of several rectangles may let glyphs through beside them.
+// The region is redrawn rectangle by rectangle, each through a rectangular clip: text drawing
+// clips to the bounding box of the clip it is given, so a clip of several rectangles would let
+// glyphs be drawn twice beside them. A region of many rectangles (a turned one, row by row) is
+// redrawn through its bounding box: more is drawn again, all of it from the text.
 void ExtendedRetraceRegion(ExtendedTEHandle te, RgnHandle region) {
     if (!te || !*te || !region || (*te)->drawSuspended || EmptyRgn(region)) return;
     std::vector<Rect> pieces;
@@ -280,6 +282,7 @@ void ExtendedRetraceRegion(ExtendedTEHandle te, RgnHandle region) {
                 out->push_back(Rect{top, state[i], bottom, state[i + 1]});
         },
         &pieces);
+    if (pieces.size() > kPieceRedrawsMost) pieces.assign(1, (*region)->rgnBBox);
     ExtendedViewPort port;
     ExtendedViewEnter(te, &port);
     for (const Rect &piece : pieces) {
@@ -465,18 +468,21 @@ static void DrawStyledLines(ExtendedTEHandle te, SInt32 from, SInt32 to, SInt32 
     GrafPtr port = qd.thePort;
     Rect view = (*te)->viewRect, clipBox = port->clipRgn ? (*port->clipRgn)->rgnBBox : view, meet;
     if ((*te)->nLines <= 0 || !SectRect(&clipBox, &view, &meet)) return;
+    // A turned record's lines lie across the view at an angle: none is skipped by its unturned
+    // place, the clip alone keeps the drawing in the view.
+    Boolean turned = (*te)->rotation != 0;
     ExtendedClipSave clip = {nullptr};
     SInt64 limit = kNoLimit;
     if (!(*te)->noClipToView) {
         if (!ExtendedClipToRect(&view, &clip)) return;
-        limit = view.bottom;
+        if (!turned) limit = view.bottom;
     }
     SInt32 first = ExtendedGetNumLigneTexte(te, from), last = ExtendedGetNumLigneTexte(te, to);
     SInt64 y = ExtendedLineTop(te, first);
     Boolean lastDrawn = kFalse;
     for (SInt32 line = first; line <= last && y < limit; line++) {
         SInt32 height = ExtendedLineHeightPx(te, line);
-        if (y + height > view.top) {
+        if (turned || y + height > view.top) {
             if ((*te)->eraseBackground) EraseBand(te, SInt32(y), SInt32(y + height), kTrue);
             DrawStyledLine(te, line, SInt32(y));
             if (line == (*te)->nLines - 1) lastDrawn = kTrue;
@@ -601,7 +607,9 @@ static SInt32 VisibleEnd(ExtendedTEHandle te, SInt32 start, SInt32 end) {
 }
 
 // Erases the band top..bottom across the view in the record's background colour; a turned
-// record erases the band turned with it, a pixel taller so that no seam stays.
+// record erases the band turned with it, across the destination and all of the view turned
+// back (its text and highlight may lie anywhere there) and a pixel taller, so that no seam
+// stays.
 static void EraseBand(ExtendedTEHandle te, SInt32 top, SInt32 bottom, Boolean taller) {
     const Rect view = (*te)->viewRect;
     if (bottom <= top) return;
@@ -610,6 +618,17 @@ static void EraseBand(ExtendedTEHandle te, SInt32 top, SInt32 bottom, Boolean ta
         EraseRect(&band);
         return;
     }
+    // Every point of the view, turned back, lies within these columns.
+    SInt32 left = (*te)->destRect.left, right = (*te)->destRect.right;
+    const Point corners[4] = {{view.top, view.left}, {view.top, view.right}, {view.bottom, view.left},
+                              {view.bottom, view.right}};
+    for (const Point &corner : corners) {
+        Point back = ExtendedUnturnPoint(te, corner);
+        left = std::min<SInt32>(left, back.h - 1);
+        right = std::max<SInt32>(right, back.h + 1);
+    }
+    band.left = ExtendedClamp16(left);
+    band.right = ExtendedClamp16(right);
     if (taller && band.bottom < 32767) band.bottom++;
     RgnHandle rgn = ExtendedRotateGetRgnFromRect(te, &band);
     if (!rgn) return;

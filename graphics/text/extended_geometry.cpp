@@ -5,15 +5,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "graphics/quickdraw/pen.h"
-#include "graphics/quickdraw/region_drawing.h"
 #include "graphics/quickdraw/regions.h"
 #include "graphics/text/extended_internal.h"
 #include "graphics/text/extended_view.h"
 #include "platform/core/memory.h"
 
 namespace {
+
+struct ExactCorners {  // the same, not rounded: regions made from them meet along shared edges
+    double h[4], v[4];
+};
 
 struct Corners {  // a rectangle's corners turned, in drawing order
     Point p[4];   // top-left, top-right, bottom-right, bottom-left
@@ -25,7 +30,8 @@ static SInt32 LineOfPosition(ExtendedTEHandle te, SInt32 offset);
 static SInt32 Width(ExtendedTEHandle te, SInt32 line, SInt32 start, SInt32 end);
 static Corners TurnRect(ExtendedTEHandle te, const Rect *r);
 static void TraceCorners(void *context);
-static void FillQuadRgn(const Corners &c, RgnHandle rgn);
+static ExactCorners TurnRectExactly(ExtendedTEHandle te, const Rect *r);
+static void FillQuadRgn(const ExactCorners &c, RgnHandle rgn);
 static void AddRect(ExtendedTEHandle te, RgnHandle rgn, RgnHandle scratch, SInt32 left, SInt32 top, SInt32 right,
                     SInt32 bottom);
 
@@ -90,7 +96,7 @@ RgnHandle ExtendedRotateGetRgnFromRect(ExtendedTEHandle te, const Rect *rect) {
         RectRgn(rgn, rect);
         return rgn;
     }
-    FillQuadRgn(TurnRect(te, rect), rgn);
+    FillQuadRgn(TurnRectExactly(te, rect), rgn);
     return rgn;
 }
 
@@ -253,6 +259,16 @@ SInt32 ExtendedOffsetAt(ExtendedTEHandle te, SInt32 h, SInt32 v) {
     return std::abs(SInt64(wp) - dx) < std::abs(SInt64(wm) - dx) ? p : m;
 }
 
+Point ExtendedUnturnPoint(ExtendedTEHandle te, Point point) {
+    SInt16 degrees = (*te)->rotation;
+    if (degrees == 0) return point;
+    (*te)->rotation = SInt16(-degrees);
+    Point back;
+    ExtendedRotateTransformPoint(te, point, &back);
+    (*te)->rotation = degrees;
+    return back;
+}
+
 SInt32 ExtendedPack(SInt32 h, SInt32 v) {
     return SInt32((UInt32(UInt16(ExtendedClamp16(h))) << 16) | UInt16(ExtendedClamp16(v)));
 }
@@ -336,54 +352,101 @@ static Corners TurnRect(ExtendedTEHandle te, const Rect *r) {
 }
 
 // Joins the corners top-left, top-right, bottom-right, bottom-left and top-left again.
+// The corners turned about the destination's centre as ExtendedRotateTransformPoint turns them,
+// without truncation.
+static ExactCorners TurnRectExactly(ExtendedTEHandle te, const Rect *r) {
+    const BigRect dest = (*te)->destRect;
+    double ch = double(SInt32((SInt64(dest.left) + dest.right) / 2)), cv = double(SInt32((SInt64(dest.top) + dest.bottom) / 2));
+    double angle = (*te)->rotation * M_PI / 180.0, cosine = std::cos(angle), sine = std::sin(angle);
+    const double hs[4] = {double(r->left), double(r->right), double(r->right), double(r->left)};
+    const double vs[4] = {double(r->top), double(r->top), double(r->bottom), double(r->bottom)};
+    ExactCorners c;
+    for (int i = 0; i < 4; i++) {
+        double dx = hs[i] - ch, dy = vs[i] - cv;
+        c.h[i] = ch + dx * cosine + dy * sine;
+        c.v[i] = cv - dx * sine + dy * cosine;
+    }
+    return c;
+}
+
 static void TraceCorners(void *context) {
     const Corners *c = (const Corners *)context;
     _MoveTo(c->p[0].h, c->p[0].v);
     for (int i = 1; i <= 4; i++) _LineTo(c->p[i % 4].h, c->p[i % 4].v);
 }
 
-// A turned record's rectangles are turned with its text.
-// The pixels whose centres lie inside the turned rectangle, row by row, rows with the same span
-// joined: the region a polygon fill of the corners would paint.
-static void FillQuadRgn(const Corners &c, RgnHandle rgn) {
-    SetEmptyRgn(rgn);
-    RgnHandle piece = NewRgn();
-    if (!piece) return;
-    SInt32 top = 32767, bottom = -32767;
-    for (const Point &p : c.p) {
-        top = std::min<SInt32>(top, p.v);
-        bottom = std::max<SInt32>(bottom, p.v);
+// The pixels whose centres lie inside the turned rectangle, written straight as scan lines: at
+// each row where the span changes, the inversion points that turn the old span into the new.
+// A shape too tall for a region's size becomes its bounding box.
+static void FillQuadRgn(const ExactCorners &c, RgnHandle rgn) {
+    double minV = 1e9, maxV = -1e9, minH = 1e9, maxH = -1e9;
+    for (int i = 0; i < 4; i++) {
+        minV = std::min(minV, c.v[i]);
+        maxV = std::max(maxV, c.v[i]);
+        minH = std::min(minH, c.h[i]);
+        maxH = std::max(maxH, c.h[i]);
     }
-    SInt32 runTop = top, runLeft = 0, runRight = 0;
+    SInt32 top = SInt32(std::clamp(std::floor(minV), -32767.0, 32767.0));
+    SInt32 bottom = SInt32(std::clamp(std::ceil(maxV), -32767.0, 32767.0));
+    SInt32 left = SInt32(std::clamp(std::floor(minH), -32767.0, 32767.0));
+    SInt32 right = SInt32(std::clamp(std::ceil(maxH), -32767.0, 32767.0));
+    top = std::max<SInt32>(top, kRgnMinCoord);
+    bottom = std::min<SInt32>(bottom, kRgnMaxCoord);
+    std::vector<SInt16> words = {0, 0, 0, 0, 0};
+    SInt32 spanLeft = 0, spanRight = 0;
     for (SInt32 y = top; y <= bottom; y++) {
-        SInt32 left = 0, right = 0;
+        SInt32 l = 0, r = 0;
         if (y < bottom) {
             double centre = y + 0.5, lo = 1e9, hi = -1e9;
             for (int i = 0; i < 4; i++) {
-                const Point &a = c.p[i], &b = c.p[(i + 1) % 4];
-                if ((a.v <= centre) == (b.v <= centre)) continue;
-                double x = a.h + (centre - a.v) * double(b.h - a.h) / double(b.v - a.v);
+                int j = (i + 1) % 4;
+                if ((c.v[i] <= centre) == (c.v[j] <= centre)) continue;
+                double x = c.h[i] + (centre - c.v[i]) * (c.h[j] - c.h[i]) / (c.v[j] - c.v[i]);
                 lo = std::min(lo, x);
                 hi = std::max(hi, x);
             }
             if (hi > lo) {
-                left = SInt32(std::ceil(lo - 0.5));
-                right = SInt32(std::ceil(hi - 0.5));
+                l = std::clamp<SInt32>(SInt32(std::ceil(lo - 0.5)), kRgnMinCoord, kRgnMaxCoord);
+                r = std::clamp<SInt32>(SInt32(std::ceil(hi - 0.5)), kRgnMinCoord, kRgnMaxCoord);
             }
         }
-        if (y < bottom && left == runLeft && right == runRight) continue;
-        if (runRight > runLeft && y > runTop) {
-            Rect r = {ExtendedClamp16(runTop), ExtendedClamp16(runLeft), ExtendedClamp16(y), ExtendedClamp16(runRight)};
-            RectRgn(piece, &r);
-            _UnionRgn(rgn, piece, rgn);
+        if (l == spanLeft && r == spanRight) continue;
+        // The points of the old and the new span, each pair that meets cancelling out.
+        std::vector<SInt32> points;
+        for (SInt32 x : {spanLeft, spanRight, l, r}) points.push_back(x);
+        if (spanRight <= spanLeft) points.erase(points.begin(), points.begin() + 2);
+        if (r <= l) points.resize(points.size() - 2);
+        std::sort(points.begin(), points.end());
+        std::vector<SInt32> kept;
+        for (SInt32 x : points) {
+            if (!kept.empty() && kept.back() == x) kept.pop_back();
+            else kept.push_back(x);
         }
-        runTop = y;
-        runLeft = left;
-        runRight = right;
+        spanLeft = l;
+        spanRight = r;
+        if (kept.empty()) continue;
+        words.push_back(SInt16(y));
+        for (SInt32 x : kept) words.push_back(SInt16(x));
+        words.push_back(kRgnEnd);
     }
-    DisposeRgn(piece);
+    words.push_back(kRgnEnd);
+    if (words.size() * 2 > size_t(kRgnMaxBytes) || words.size() <= 6) {
+        Rect box = {ExtendedClamp16(top), ExtendedClamp16(left), ExtendedClamp16(bottom), ExtendedClamp16(right)};
+        if (words.size() <= 6) box = Rect{0, 0, 0, 0};
+        RectRgn(rgn, &box);
+        return;
+    }
+    SetHandleSize((Handle)rgn, UInt32(words.size() * 2));
+    if (GetHandleSize((Handle)rgn) != words.size() * 2) {
+        SetEmptyRgn(rgn);
+        return;
+    }
+    words[0] = SInt16(words.size() * 2);
+    std::memcpy(*rgn, words.data(), words.size() * 2);
+    orva_calcule_BBox(rgn);
 }
 
+// A turned record's rectangles are turned with its text.
 static void AddRect(ExtendedTEHandle te, RgnHandle rgn, RgnHandle scratch, SInt32 left, SInt32 top, SInt32 right,
                     SInt32 bottom) {
     if (right <= left || bottom <= top) return;

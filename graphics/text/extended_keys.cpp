@@ -118,9 +118,11 @@ void ExtendedTEClick(Point point, Boolean extend, ExtendedTEHandle te) {
     if (!te || !*te) return;
     ExtendedViewPort port;
     ExtendedViewEnter(te, &port);
+    // Mouse points are taken back into the text's own, unturned, coordinates.
     SInt32 offset = (*te)->selEnd;
+    Point press = ExtendedUnturnPoint(te, point);
     if (!extend) {
-        offset = ExtendedTEGetOffset(ExtendedPack(point.h, point.v), te);
+        offset = ExtendedTEGetOffset(ExtendedPack(press.h, press.v), te);
         ExtendedFixeSelect(offset, offset, te);
     }
     if (offset < 0) {
@@ -146,7 +148,9 @@ void ExtendedTEClick(Point point, Boolean extend, ExtendedTEHandle te) {
             ExtendedViewLeave(&port);
             return;
         }
-        ExtendedInvertText((*te)->selStart, (*te)->selEnd, kFalse, te);
+        // Any other click counts as a single one. The highlight is not inverted here: the drag
+        // below redraws what changes, and an inversion nothing undid would leave the selection
+        // unhighlighted (or blended twice).
         ExtendedTEActivate(te);
     }
     (*te)->clickTime = now;
@@ -155,6 +159,7 @@ void ExtendedTEClick(Point point, Boolean extend, ExtendedTEHandle te) {
     do {
         Point mouse = point;
         if (!plugin) GetMouse(&mouse);
+        mouse = ExtendedUnturnPoint(te, mouse);
         SInt32 at = ExtendedTEGetOffset(ExtendedPack(mouse.h, mouse.v), te);
         ExtendedFixeSelect((*te)->anchor, at, te);
         SInt32 packed = ExtendedPack(mouse.h, mouse.v);
@@ -173,7 +178,8 @@ void ExtendedTEClick(Point point, Boolean extend, ExtendedTEHandle te) {
 void ExtendedTESelectWord(Point point, ExtendedTEHandle te) {
     if (!te || !*te) return;
     SInt32 start = 0, end = 0;
-    WordAround(te, ExtendedTEGetOffset(ExtendedPack(point.h, point.v), te), &start, &end);
+    Point at = ExtendedUnturnPoint(te, point);
+    WordAround(te, ExtendedTEGetOffset(ExtendedPack(at.h, at.v), te), &start, &end);
     ExtendedTESetSelect(start, end, te);
     ServeUpdate(te);
 }
@@ -306,7 +312,8 @@ static Boolean TabIndents(ExtendedTEHandle te, Boolean shift) {
     std::vector<SInt32> starts;
     for (SInt32 line = last; line >= first; line--) starts.push_back(ExtendedLineStart(te, line));
     const UInt8 tab = kKeyTab;
-    ExtendedDeactivateDraw(te);
+    Boolean suspended = (*te)->drawSuspended != 0;  // a caller's suspension is left as it was
+    if (!suspended) ExtendedDeactivateDraw(te);
     for (SInt32 at : starts) {
         if (shift) {
             if (at < (*te)->teLength && UInt8((*(*te)->hText)[at]) == kKeyTab) {
@@ -320,7 +327,7 @@ static Boolean TabIndents(ExtendedTEHandle te, Boolean shift) {
             after++;
         }
     }
-    ExtendedActivateDraw(te);
+    if (!suspended) ExtendedActivateDraw(te);
     ExtendedTESetStartEnd(te, firstStart, after);
     Rect view = (*te)->viewRect;
     ExtendedTEUpdate(&view, te);

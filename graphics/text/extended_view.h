@@ -52,6 +52,9 @@ SInt32 ExtendedTextHeight(ExtendedTEHandle te);  // ExtendedTEGetHeight of every
 BigPoint ExtendedPointOf(ExtendedTEHandle te, SInt32 offset, SInt32 *line);
 SInt32 ExtendedOffsetAt(ExtendedTEHandle te, SInt32 h, SInt32 v);  // ExtendedTEGetOffset unpacked
 SInt32 ExtendedPack(SInt32 h, SInt32 v);  // h in the high 16 bits, v in the low
+// A point of the port turned back about the destination's centre: where it falls in the text
+// as laid out, before the record's rotation. The point itself without rotation.
+Point ExtendedUnturnPoint(ExtendedTEHandle te, Point point);
 // The region of a..b (a <= b) as up to three rectangles; a new region (caller disposes), null
 // without memory.
 RgnHandle ExtendedSelectionRgn(ExtendedTEHandle te, SInt32 a, SInt32 b);

@@ -122,6 +122,27 @@ TEST_F(ExteDrawing, InvertedBlendedAndOutlinedHighlightsComeOffAsTheyWentOn) {
     }
 }
 
+// A turned record turns its highlight with its text, and taking it off redraws cleanly.
+TEST_F(ExteDrawing, TurnedHighlightComesOffAsItWentOn) {
+    PaintPortWhite(&port);
+    Rect dest = {60, 60, 140, 240}, view = {5, 5, 195, 295};
+    ExtendedTEHandle te = ExtendedTEStylNew(&dest, &view);
+    ExtendedTESetText("turned and highlighted\rsecond turned line", 41, te);
+    ExtendedTESetRotation(te, 30);
+    ExtendedActiveModeBlendSelection(te, &kBlendColor);
+    ExtendedTEUpdate(&view, te);
+    std::string plain = PortPixels(&port);
+    ExtendedTESetSelect(3, 30, te);
+    std::string shown = PortPixels(&port);
+    Rect ink = InkBox(&port, &plain);
+    EXPECT_LT(ink.top, 60);  // turned up to the right beyond the unturned first line
+    ExtendedEffaceAireSelectTexte(te);
+    EXPECT_EQ(Changed(&port, plain), "none");
+    ExtendedRetraceAireSelectTexte(te);
+    EXPECT_EQ(Changed(&port, shown), "none");
+    ExtendedTEDispose(te);
+}
+
 TEST_F(ExteDrawing, ScrollingThreeLinesAndBackRestoresTheView) {
     std::string text;
     for (int i = 0; i < 30; i++) text += "scrolled line " + std::to_string(i) + "\r";
@@ -163,6 +184,22 @@ TEST_F(ExteDrawing, DeletingLinesErasesTheBandTheyOccupied) {
         EXPECT_NE(InkBox(&port).bottom, 0);
         ExtendedTEDispose(te);
     }
+}
+
+// A centred plain line that shrinks leaves nothing of its old glyphs on either side.
+TEST_F(ExteDrawing, ShrinkingCentredPlainLineLeavesNothingBehind) {
+    PaintPortWhite(&port);
+    ExtendedTEHandle te = NewExtendedRecord(Rect{10, 10, 100, 200}, false, "a long centred line");
+    ExtendedTESetJust(kExtendedJustCenter, te);
+    Rect view = (*te)->viewRect;
+    ExtendedTEUpdate(&view, te);
+    ExtendedTESetSelect(0, 10, te);
+    ExtendedTEDelete(te);
+    std::string shrunk = PortPixels(&port);
+    PaintPortWhite(&port);
+    ExtendedTEUpdate(&view, te);  // the same text drawn on a clean port
+    EXPECT_EQ(Changed(&port, shrunk), "none");
+    ExtendedTEDispose(te);
 }
 
 // "abc ", a bold Hebrew word, a space, a second word, " xyz": the right-to-left run (first

@@ -183,6 +183,30 @@ TEST_F(ExteEditing, ShiftExtendsCommandMovesByWordsAndHomeEndFollowTheLine) {
     ExtendedTEDispose(te);
 }
 
+// End on a wrapped line stops before its last character, never inside it; the page keys never
+// scroll past the text's ends.
+TEST_F(ExteEditing, EndStopsOnACharacterAndPageKeysStayWithinTheText) {
+    const std::string text = "abc\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC end";
+    Rect dest = {10, 10, 400, 10 + 6 * kMonoAdvance}, view = {10, 10, 10 + 2 * kMonoLine, 300};
+    ExtendedTEHandle te = ExtendedTEStylNew(&dest, &view);
+    ExtendedTESetText(text.data(), SInt32(text.size()), te);
+    ASSERT_GT((*te)->nLines, 1);
+    SInt32 next = (*te)->lineStarts[1];
+    ExtendedTESetSelect(0, 0, te);
+    Keys(te, {kEnd});
+    EXPECT_EQ((*te)->selStart, ExtendedPreviousChar(te, next));
+    EXPECT_EQ(ExtendedNextChar(te, ExtendedPreviousChar(te, (*te)->selStart)), (*te)->selStart);
+    Keys(te, {11});  // page up at the top: nothing moves
+    EXPECT_EQ((*te)->destRect.top, 10);
+    Keys(te, {12});
+    EXPECT_EQ((*te)->destRect.top, 10 - 2 * kMonoLine);
+    for (int i = 0; i < 10; i++) Keys(te, {12});
+    EXPECT_GE((*te)->destRect.top + ExtendedTEGetHeight(0, (*te)->nLines, te), view.bottom);
+    for (int i = 0; i < 10; i++) Keys(te, {11});
+    EXPECT_EQ((*te)->destRect.top, 10);
+    ExtendedTEDispose(te);
+}
+
 TEST_F(ExteEditing, TabIndentsSelectedLinesAndShiftTabTakesTheIndentBack) {
     const std::string text = "one\rtwo\rthree\rfour";
     ExtendedTEHandle te = NewExtendedRecord(Rect{10, 10, 200, 300}, true, text);
@@ -253,6 +277,22 @@ TEST_F(ExteEditing, DoubleClickSelectsTheWordTripleTheLineLaterClicksAreSingle) 
     EXPECT_EQ((*te)->clickCount, 0);
     ExtendedTESelectWord(Point{25, SInt16(10 + 2 * kMonoAdvance)}, te);
     EXPECT_EQ(Sel(te), "17..21");
+    ExtendedTEDispose(te);
+}
+
+// A click on a turned record lands on the character drawn under it.
+TEST_F(ExteEditing, ClickOnATurnedRecordFindsTheCharacterDrawnThere) {
+    ExtendedTEHandle te = NewExtendedRecord(Rect{50, 50, 150, 250}, true, "abcdefghij\rklmnopqrst");
+    ExtendedTESetRotation(te, 40);
+    for (SInt32 offset : {2, 5, 14}) {
+        BigPoint p;
+        ExtendedTEGetPoint(offset, te, &p);
+        Point turned;
+        ExtendedRotateTransformPoint(te, Point{SInt16(p.v - kMonoLine / 2), SInt16(p.h)}, &turned);
+        SetTestTicks(300000 + UInt32(offset) * 1000);
+        ExtendedTEClick(turned, kFalse, te);
+        EXPECT_EQ(Sel(te), std::to_string(offset) + ".." + std::to_string(offset));
+    }
     ExtendedTEDispose(te);
 }
 
