@@ -3,8 +3,9 @@
 // extended_textedit.cpp: the record, its setters, activation and idling.
 // extended_styles.cpp: the style handle, runs, style table, null style and the style scrap.
 // extended_layout.cpp: line layout, measuring, line lookups and heights.
-// extended_draw.cpp / extended_edit.cpp: geometry, drawing, highlighting, scrolling, and the
-// selection, keys, mouse and scrap.
+// extended_geometry.cpp, extended_draw.cpp, extended_edit.cpp, extended_keys.cpp: geometry,
+// drawing, highlighting, scrolling, and the selection, keys, mouse and scrap (extended_view.h
+// says which file holds what).
 #pragma once
 
 #include "graphics/quickdraw/big_rect.h"
@@ -205,7 +206,7 @@ UInt16 ExtendedDefaultWordBreak(ExtendedTEHandle te, SInt32 offset);
 UInt16 ExtendedDefaultInEscape(ExtendedTEHandle te, SInt32 offset);  // 0
 UInt8 ExtendedDefaultDrawText(ExtendedTEHandle te, SInt32 line, const char *bytes, SInt32 count);
 SInt32 ExtendedDefaultTextWidth(ExtendedTEHandle te, SInt32 line, const char *text, SInt32 start, SInt32 count);
-UInt8 ExtendedDefaultClikLoop(SInt32 packed, ExtendedTEHandle te);  // automatic scrolling (extended_edit.cpp)
+UInt8 ExtendedDefaultClikLoop(SInt32 packed, ExtendedTEHandle te);  // automatic scrolling (extended_keys.cpp)
 // Word test of every scan: the word-character or the escape hook answers non-zero.
 Boolean ExtendedIsWordChar(ExtendedTEHandle te, SInt32 offset);
 // Character steps: whole UTF-8 sequences in UTF-8 mode, bytes otherwise; held to 0..teLength.
@@ -284,7 +285,7 @@ SInt32 ExtendedTEGetHeight(SInt32 lineA, SInt32 lineB, ExtendedTEHandle te);  //
 // Height and ascent of the line [start, start + count): maximum over its runs, unzoomed.
 void ExtendedLineMetrics(ExtendedTEHandle te, SInt32 start, SInt32 count, LHElement *metrics);
 
-// ---- extended_draw.cpp: geometry, drawing, highlighting, scrolling ------------------------
+// ---- geometry, drawing, highlighting, scrolling ------------------------------------------
 void ExtendedTEGetPoint(SInt32 offset, ExtendedTEHandle te, BigPoint *position);  // v the line's bottom
 SInt32 ExtendedTEGetOffset(SInt32 packed, ExtendedTEHandle te);  // packed: h high 16 bits, v low
 void ExtendedTEDoText(ExtendedTEHandle te, SInt32 from, SInt32 to, SInt32 oldHeight);
@@ -308,7 +309,7 @@ RgnHandle ExtendedRotateGetDestRgn(ExtendedTEHandle te);                        
 void ExtendedGetPenAndColorState(ExtendedPenColorState *state);
 void ExtendedSetPenAndColorState(const ExtendedPenColorState *state);
 
-// ---- extended_edit.cpp: selection, keys, mouse, scrap --------------------------------------
+// ---- selection, keys, mouse, scrap --------------------------------------------------------
 void ExtendedAdjustStartEnd(ExtendedTEHandle te);
 void ExtendedTESetStartEnd(ExtendedTEHandle te, SInt32 a, SInt32 b);  // draws nothing
 void ExtendedFixeSelect(SInt32 anchor, SInt32 activeEnd, ExtendedTEHandle te);
