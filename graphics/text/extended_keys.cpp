@@ -306,7 +306,12 @@ static Boolean IsRefused(ExtendedTEHandle te, UInt16 key) {
 static Boolean TabIndents(ExtendedTEHandle te, Boolean shift) {
     SInt32 start = (*te)->selStart, end = (*te)->selEnd;
     if (end <= start) return kFalse;
-    SInt32 first = ExtendedGetNumLigneTexte(te, start), last = ExtendedGetNumLigneTexte(te, end - 1);
+    // The last line is the one the selection end stands on (a wrap point belongs to the line
+    // after it), one less when a line end comes right before it.
+    const UInt8 before = UInt8((*(*te)->hText)[end - 1]);
+    SInt32 first = ExtendedGetNumLigneTexte(te, start), last = ExtendedNumLigne(end, te);
+    if (before == kKeyCR || before == kKeyLF) last--;
+    last = std::min<SInt32>(last, (*te)->nLines - 1);
     if (first >= last) return kFalse;
     SInt32 firstStart = ExtendedLineStart(te, first), after = ExtendedLineNext(te, last);
     std::vector<SInt32> starts;

@@ -228,6 +228,44 @@ TEST_F(ExteEditing, TabIndentsSelectedLinesAndShiftTabTakesTheIndentBack) {
     ExtendedTEDispose(te);
 }
 
+// A selection ending at a wrap point reaches the line that starts there, as the caret does:
+// both lines are indented, not the selection replaced by a tab.
+TEST_F(ExteEditing, TabOverASelectionEndingAtAWrapPointIndentsTheNextLineToo) {
+    ExtendedTEHandle te = NewExtendedRecord(Rect{10, 10, 200, 10 + 5 * kMonoAdvance}, true, "aaaa bbbb cccc");
+    ASSERT_EQ(ExtendedLineStarts(te), (std::vector<SInt32>{0, 5, 10, 14}));
+    ExtendedTESetSelect(0, 5, te);
+    Keys(te, {9});
+    EXPECT_EQ(ExtendedText(te).substr(0, 12), "\taaaa \tbbbb ");
+    EXPECT_EQ(ExtendedLayoutFault(te), "");
+    Keys(te, {9}, true);
+    EXPECT_EQ(ExtendedText(te), "aaaa bbbb cccc");
+    ExtendedTEDispose(te);
+}
+
+// With the text at its maximum length the page keys are refused like any other key.
+TEST_F(ExteEditing, AtTheMaximumLengthThePageKeysDoNothing) {
+    std::string text;
+    for (int i = 0; i < 20; i++) text += "line\r";
+    Rect dest = {10, 10, 400, 300}, view = {10, 10, SInt16(10 + 3 * kMonoLine), 300};
+    ExtendedTEHandle te = ExtendedTEStylNew(&dest, &view);
+    ExtendedTESetText(text.data(), SInt32(text.size()), te);
+    ExtendedTESetSelect(0, 0, te);
+    ExtendedTESetMaxSize(te, UInt32(text.size()));
+    Keys(te, {12});
+    EXPECT_EQ((*te)->destRect.top, 10);
+    ExtendedTESetMaxSize(te, 0);
+    Keys(te, {12});
+    EXPECT_EQ((*te)->destRect.top, 10 - 3 * kMonoLine);
+    ExtendedTESetMaxSize(te, UInt32(text.size()));
+    Keys(te, {11});
+    EXPECT_EQ((*te)->destRect.top, 10 - 3 * kMonoLine);
+    ExtendedTESetMaxSize(te, 0);
+    Keys(te, {11});
+    EXPECT_EQ((*te)->destRect.top, 10);
+    EXPECT_EQ(ExtendedText(te), text);
+    ExtendedTEDispose(te);
+}
+
 TEST_F(ExteEditing, OverwriteReplacesCharactersButNotLineEnds) {
     ExtendedTEHandle te = NewExtendedRecord(Rect{10, 10, 100, 300}, true, "ab\xC3\xA9\rcd");
     Keys(te, {5});

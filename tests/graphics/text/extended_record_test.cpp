@@ -14,6 +14,7 @@
 #include "platform/core/unicode_mode.h"
 #include "platform/gtk/input_standins.h"
 #include "support/extended_support.h"
+#include "support/text_support.h"
 #include "support/textedit_support.h"
 
 namespace {
@@ -270,12 +271,36 @@ TEST_F(ExtendedRecord, IdleBlinksOnlyAnActiveRecord) {
     ExtendedTEDispose(te);
 }
 
+// Key 5 typed into one record switches every record to overwrite: another record then
+// replaces what it types over and shows the wide caret.
 TEST_F(ExtendedRecord, InsertModeIsSharedByEveryRecord) {
     EXPECT_TRUE(OrvaExtendedTEGetInsertMode());
-    OrvaExtendedTESetInsertMode(kFalse);
+    ExtendedTEHandle a = NewExtendedRecord(Rect{10, 20, 100, 320}, true, "abc");
+    ExtendedTEHandle b = NewExtendedRecord(Rect{150, 20, 240, 320}, true, "xyz");
+    ExtendedTESetSelect(0, 0, a);
+    ExtendedTEKey(5, a);
     EXPECT_FALSE(OrvaExtendedTEGetInsertMode());
-    OrvaExtendedTESetInsertMode(kTrue);
+    ExtendedTESetSelect(0, 0, b);
+    ExtendedTEKey('Q', b);
+    EXPECT_EQ(ExtendedText(b), "Qyz");
+    auto caretWidth = [this](ExtendedTEHandle te) {
+        std::string before = PortPixels(&port);
+        ExtendedAfficheCurseur(te, kTrue);
+        Rect ink = InkBox(&port, &before);
+        ExtendedAfficheCurseur(te, kFalse);
+        EXPECT_TRUE(PortPixels(&port) == before);
+        return ink.right - ink.left;
+    };
+    ExtendedAfficheCurseur(b, kFalse);
+    EXPECT_EQ(caretWidth(b), kMonoAdvance);  // as wide as the 'y' after it
+    ExtendedTEKey(5, b);                     // back to insert mode, for a too
     EXPECT_TRUE(OrvaExtendedTEGetInsertMode());
+    ExtendedTEKey('R', a);
+    EXPECT_EQ(ExtendedText(a), "Rabc");
+    EXPECT_EQ(caretWidth(b), 1);
+    OrvaExtendedTESetInsertMode(kTrue);
+    ExtendedTEDispose(a);
+    ExtendedTEDispose(b);
 }
 
 TEST_F(ExtendedRecord, DefaultWordHookKeepsMultiByteCharactersInWords) {

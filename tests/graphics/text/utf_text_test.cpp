@@ -175,6 +175,23 @@ TEST_F(UTFText, DrawingShowsTheTextAndMovesThePen) {
     EXPECT_FALSE(EmptyRect(&ink));
 }
 
+// Past U+FFFF the drawing path too takes the character as a surrogate pair: the pen moves by
+// pango's width of the character and the glyph is not that of the wrapped unit.
+TEST_F(UTFText, CharactersPastTheBasicPlaneAreDrawnAsThemselves) {
+    TextFont(20);
+    TextSize(40);
+    _MoveTo(10, 60);
+    UTFDrawText(&port, kClef, 0, 4, 0);
+    EXPECT_EQ(port.pnLoc.h - 10, PangoReferenceWidth("FreeSerif", 40, kClef));
+    std::string clef = PortPixels(&port);
+    Rect ink = InkBox(&port);
+    EXPECT_FALSE(EmptyRect(&ink));
+    PaintPortWhite(&port);
+    _MoveTo(10, 60);
+    UTFDrawText(&port, "\xee\x84\x9e", 0, 3, 0);  // U+E11E, the unit the character wrapped to
+    EXPECT_TRUE(PortPixels(&port) != clef);
+}
+
 TEST_F(UTFText, AsciiRecordsAsPlainTextAndAccentsKeepTheirUTF8) {
     PicHandle plain = Record("abc");
     std::vector<Op> ops = Ops(plain);
