@@ -300,6 +300,38 @@ TEST_F(UTFText, ReplayDrawsTheUTF8TextAndPassesCommentsOn) {
     KillPicture(pic);
 }
 
+std::vector<std::string> gTextCalls;
+void RecordingTextProc(SInt16 count, const void *text, Point numer, Point denom) {
+    gTextCalls.emplace_back((const char *)text, size_t(count > 0 ? count : 0));
+    StdText(count, text, numer, denom);
+}
+
+// A client's own text bottleneck stays in place around the replay: in the Unicode application
+// mode the stored UTF-8 is drawn in place of the 8-bit text, which the client never sees;
+// outside it the client is handed the 8-bit text.
+TEST_F(UTFText, ReplayDrawsTheUTF8InPlaceOfTheClientsTextBottleneck) {
+    TextFont(3);
+    TextSize(20);
+    PicHandle pic = Record(kCafe);
+    GrafProcs procs;
+    std::memset(&procs, 0, sizeof procs);
+    procs.textProc = RecordingTextProc;
+    SetPortGrafProcs(&port, &procs);
+    gTextCalls.clear();
+    DrawUTFPicture(pic, &frame);
+    EXPECT_TRUE(gTextCalls.empty());
+    Rect ink = InkBox(&port);
+    EXPECT_FALSE(EmptyRect(&ink));
+    EXPECT_EQ(port.grafProcs, &procs);
+    SetUnicodeApplication(kFalse);
+    DrawUTFPicture(pic, &frame);
+    ASSERT_EQ(gTextCalls.size(), 1u);
+    EXPECT_EQ(gTextCalls[0], "caf\x8e");
+    SetUnicodeApplication(kTrue);
+    SetPortGrafProcs(&port, nullptr);
+    KillPicture(pic);
+}
+
 TEST_F(UTFText, ShortOrStrangeUTFCommentsAreIgnored) {
     TextFont(3);
     TextSize(20);
