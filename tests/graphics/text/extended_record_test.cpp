@@ -271,6 +271,43 @@ TEST_F(ExtendedRecord, IdleBlinksOnlyAnActiveRecord) {
     ExtendedTEDispose(te);
 }
 
+// Each idle call of an active record tells the input method where the caret stands, in global
+// coordinates, and the style there: the next typed character's in a styled record, the
+// record's own font in black otherwise.
+TEST_F(ExtendedRecord, IdleTellsTheInputMethodTheCaretPointAndItsStyle) {
+    ExtendedTEHandle te = NewExtendedRecord(kDest, true, "bold plain");
+    TextStyle bold = {kMonoFont, 1, 0, kMonoSize, {0, 0, 0}};
+    ExtendedTESetStyleRange(doFace, &bold, 0, 4, (*te)->styleHandle);
+    ExtendedTESetSelect(4, 4, te);  // after "bold": the next character is bold
+    ExtendedTEActivate(te);
+    SetTestTicks(5000);
+    ExtendedTEIdle(te);
+    BigPoint p;
+    ExtendedTEGetPoint(4, te, &p);
+    Point expected = {SInt16(p.v), SInt16(p.h)};
+    LocalToGlobal(&expected);
+    Point where = OrvaGetStandInIMEPosition();
+    EXPECT_EQ(where.h, expected.h);
+    EXPECT_EQ(where.v, expected.v);
+    TextStyle style;
+    ASSERT_TRUE(OrvaGetIMEStyle(&style));
+    EXPECT_EQ(style.tsFace, 1);
+    EXPECT_EQ(style.tsFont, kMonoFont);
+    EXPECT_EQ(style.tsSize, kMonoSize);
+    ExtendedTEDispose(te);
+
+    te = NewExtendedRecord(kDest, false, "plain");
+    TextStyle red = {kMonoFont, 2, 0, kMonoSize, {0xFFFF, 0, 0}};
+    ExtendedTESetStyle(doFace | doColor, &red, kFalse, te);
+    ExtendedTESetSelect(2, 2, te);
+    ExtendedTEActivate(te);
+    ExtendedTEIdle(te);
+    ASSERT_TRUE(OrvaGetIMEStyle(&style));
+    EXPECT_EQ(style.tsFace, 2);
+    EXPECT_EQ(style.tsColor.red, 0);  // black whatever the record's colour
+    ExtendedTEDispose(te);
+}
+
 // Key 5 typed into one record switches every record to overwrite: another record then
 // replaces what it types over and shows the wide caret.
 TEST_F(ExtendedRecord, InsertModeIsSharedByEveryRecord) {
