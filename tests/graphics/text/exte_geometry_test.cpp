@@ -11,6 +11,7 @@
 #include "graphics/text/extended_textedit.h"
 #include "platform/core/unicode_mode.h"
 #include "support/extended_support.h"
+#include "support/quickdraw_support.h"
 #include "support/text_support.h"
 #include "support/textedit_support.h"
 
@@ -111,8 +112,18 @@ TEST_F(ExteGeometry, SelectionRegionsOfOneTwoAndThreeRectangles) {
             // The region drawn for the selection is that of ExtendedInvertText: seen through the
             // pixels its inversion changes.
             std::string before = PortPixels(&port);
+            std::vector<UInt32> insideBefore, outsideBefore;
+            for (const Point &pt : row.inside) insideBefore.push_back(PortPixel(&port, pt.h, pt.v));
+            for (const Point &pt : row.outside) outsideBefore.push_back(PortPixel(&port, pt.h, pt.v));
             ExtendedInvertText(row.a, row.b, kFalse, te);
             Rect ink = InkBox(&port, &before);
+            // The shape inside the box: its rectangles' corners in, the notches beside them out.
+            for (size_t i = 0; i < row.inside.size(); i++)
+                EXPECT_NE(PortPixel(&port, row.inside[i].h, row.inside[i].v), insideBefore[i])
+                    << "inside (" << row.inside[i].h << "," << row.inside[i].v << ")";
+            for (size_t i = 0; i < row.outside.size(); i++)
+                EXPECT_EQ(PortPixel(&port, row.outside[i].h, row.outside[i].v), outsideBefore[i])
+                    << "outside (" << row.outside[i].h << "," << row.outside[i].v << ")";
             ExtendedInvertText(row.a, row.b, kFalse, te);
             EXPECT_EQ(ink.top, row.box.top);
             EXPECT_EQ(ink.left, row.box.left);
