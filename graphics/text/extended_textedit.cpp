@@ -149,6 +149,11 @@ void ExtendedCopyTEHandle(ExtendedTEHandle source, ExtendedTEHandle target) {
         (*target)->lineHeight = -1;
         (*target)->fontAscent = -1;
         (*target)->txSize = -1;
+    } else if ((*target)->styleHandle) {
+        // A plain source has no runs to copy: the target's runs are made to cover the new text,
+        // in the source's own style, so that they never end before or after it.
+        TextStyle style = {(*source)->txFont, (*source)->txFace, 0, (*source)->txSize, (*source)->txColor};
+        ExtendedInitStylHandle((*target)->styleHandle, &style, length);
     }
 }
 

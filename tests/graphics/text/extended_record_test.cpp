@@ -239,6 +239,29 @@ TEST_F(ExtendedRecord, CopyDuplicatesTextAndStyles) {
     ExtendedTEDispose(target);
 }
 
+// A plain record copied into a styled one: the target's runs cover the copied text, in the
+// source's style, and editing it goes on soundly.
+TEST_F(ExtendedRecord, CopyOfAPlainRecordGivesTheStyledTargetRunsOverTheNewText) {
+    ExtendedTEHandle plain = NewExtendedRecord(kDest, false, "a plain text\rof two lines");
+    TextStyle bold = {kMonoFont, 1, 0, kMonoSize, {0, 0, 0}};
+    ExtendedTESetStyle(doFace, &bold, kFalse, plain);
+    ExtendedTEHandle styled = NewExtendedRecord(kDest, true, "x");
+    ExtendedCopyTEHandle(plain, styled);
+    EXPECT_EQ(ExtendedText(styled), "a plain text\rof two lines");
+    EXPECT_EQ(ExtendedStyleFault((*styled)->styleHandle, 25, true), "");
+    TextStyle style;
+    ExtendedTEGetStyle(20, &style, nullptr, nullptr, styled);
+    EXPECT_EQ(style.tsFace, 1);
+    ExtendedTECalText(styled);
+    ExtendedTESetSelect(3, 20, styled);
+    ExtendedTEKey('z', styled);
+    EXPECT_EQ(ExtendedText(styled), "a pzlines");
+    EXPECT_EQ(ExtendedStyleFault((*styled)->styleHandle, (*styled)->teLength, true), "");
+    EXPECT_EQ(ExtendedLayoutFault(styled), "");
+    ExtendedTEDispose(plain);
+    ExtendedTEDispose(styled);
+}
+
 TEST_F(ExtendedRecord, IdleBlinksOnlyAnActiveRecord) {
     ExtendedTEHandle te = NewExtendedRecord(kDest, true, "abc");
     SystemDependantIMESetPosition(-1, -1, nullptr);
