@@ -307,10 +307,10 @@ static Boolean TabIndents(ExtendedTEHandle te, Boolean shift) {
     SInt32 start = (*te)->selStart, end = (*te)->selEnd;
     if (end <= start) return kFalse;
     // The last line is the one the selection end stands on (a wrap point belongs to the line
-    // after it), one less when a line end comes right before it.
+    // after it), one less when that line starts right after a line end.
     const UInt8 before = UInt8((*(*te)->hText)[end - 1]);
     SInt32 first = ExtendedGetNumLigneTexte(te, start), last = ExtendedNumLigne(end, te);
-    if (before == kKeyCR || before == kKeyLF) last--;
+    if ((before == kKeyCR || before == kKeyLF) && last > 0 && ExtendedLineStart(te, last) == end) last--;
     last = std::min<SInt32>(last, (*te)->nLines - 1);
     if (first >= last) return kFalse;
     SInt32 firstStart = ExtendedLineStart(te, first), after = ExtendedLineNext(te, last);

@@ -239,6 +239,15 @@ TEST_F(ExteEditing, TabOverASelectionEndingAtAWrapPointIndentsTheNextLineToo) {
     EXPECT_EQ(ExtendedLayoutFault(te), "");
     Keys(te, {9}, true);
     EXPECT_EQ(ExtendedText(te), "aaaa bbbb cccc");
+    // Lines ended by LF: the last one, up to the end of the text, is indented too.
+    ExtendedTESetText("one\ntwo\n", 8, te);
+    ExtendedTESetSelect(0, 8, te);
+    Keys(te, {9});
+    EXPECT_EQ(ExtendedText(te), "\tone\n\ttwo\n");
+    ExtendedTESetText("one\rtwo\r", 8, te);
+    ExtendedTESetSelect(0, 8, te);
+    Keys(te, {9});
+    EXPECT_EQ(ExtendedText(te), "\tone\r\ttwo\r");
     ExtendedTEDispose(te);
 }
 
