@@ -16,6 +16,7 @@
 #include "support/quickdraw_support.h"
 #include "support/text_support.h"
 #include "support/textedit_support.h"
+#include "support/tool_support.h"
 
 namespace {
 
@@ -250,14 +251,6 @@ TEST_F(ExteDrawing, NothingIsDrawnWhileSuspendedAndResumingLaysOutOnce) {
 }  // namespace
 
 namespace {
-
-std::string ToolPath(const char *name) {
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path(self, size_t(n > 0 ? n : 0));
-    path = path.substr(0, path.rfind('/'));  // .../tests
-    return path.substr(0, path.rfind('/')) + "/tools/" + name;
-}
 
 // qdscene's exte scene, run as a program: it reports its record and writes its picture.
 TEST(ExteScene, ReportsLinesCaretAndSelectionAndWritesThePicture) {
