@@ -236,11 +236,7 @@ void Step(FuzzReader *in, ExtendedTEHandle te, bool styled) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
-    GrafPort *port = Port();
-    SetPort(port);
-    TextFont(22);
-    TextSize(10);
-    TextFace(0);
+    FuzzMonospacedText(Port());
     FuzzReader in{data, size, 0};
     UInt8 header = in.Byte();
     bool styled = !(header & 1);

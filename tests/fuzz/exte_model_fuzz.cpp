@@ -154,11 +154,7 @@ void Step(Reader *in, const Records &r) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
-    GrafPort *port = Port();
-    SetPort(port);
-    TextFont(22);
-    TextSize(10);
-    TextFace(0);
+    FuzzMonospacedText(Port());
     Reader in{{data, size, 0}};
     UInt8 header = in.Byte();
     const SInt16 widths[8] = {60, 0, -10, 1, 120, 180, 7, 32000};

@@ -1,6 +1,7 @@
 // What the fuzz targets that draw share: QuickDraw started once in plug-in mode on this thread,
-// ports of a given size, and a reader of the input's bytes. Header only, so that the corpus
-// replayer and the libFuzzer build both get it without a library of their own.
+// ports of a given size, FreeMono 10 for the TextEdit scripts, and a reader of the input's
+// bytes. Header only, so that the corpus replayer and the libFuzzer build both get it without a
+// library of their own.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 
 #include "fuzz_support.h"
 #include "graphics/quickdraw/ports.h"
+#include "graphics/text/font_manager.h"
 #include "platform/core/runtime.h"
 
 // The private folder, plug-in mode, this thread as the main one and QuickDraw's globals; only
@@ -29,6 +31,15 @@ inline GrafPort *FuzzNewPort(SInt16 width, SInt16 height) {
     OpenPort(port);
     PortSize(width, height);
     return port;
+}
+
+// Makes port current, its text FreeMono (font 22) at 10 points, plain: where every script of
+// the TextEdit targets starts.
+inline void FuzzMonospacedText(GrafPort *port) {
+    SetPort(port);
+    TextFont(22);
+    TextSize(10);
+    TextFace(0);
 }
 
 // The input's bytes in order; past the end every read answers 0.

@@ -144,11 +144,7 @@ void Step(FuzzReader *in, TEHandle te) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
-    GrafPort *port = Port();
-    SetPort(port);
-    TextFont(22);
-    TextSize(10);
-    TextFace(0);
+    FuzzMonospacedText(Port());
     FuzzReader in{data, size, 0};
     UInt8 header = in.Byte();
     OrvaFixeLangue((header & 2) ? 5 : 1);
