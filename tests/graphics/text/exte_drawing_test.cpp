@@ -12,6 +12,7 @@
 
 #include "graphics/text/extended_textedit.h"
 #include "platform/core/unicode_mode.h"
+#include "support/extended_fixture.h"
 #include "support/extended_support.h"
 #include "support/quickdraw_support.h"
 #include "support/text_support.h"
@@ -23,17 +24,16 @@ namespace {
 const RGBColor kBlendColor = {0x8000, 0xC000, 0xFFFF};
 const std::string kAlef = "\xD7\x90", kBet = "\xD7\x91", kGimel = "\xD7\x92", kDalet = "\xD7\x93";
 
-class ExteDrawing : public ::testing::Test {
+class ExteDrawing : public ExtendedPortTest {
 protected:
-    GrafPort port;
+    ExteDrawing() : ExtendedPortTest(300, 200) {}
     void SetUp() override {
-        OpenTextEditPort(&port, 300, 200);
-        SetUnicodeApplication(kTrue);
+        ExtendedPortTest::SetUp();
         OrvaExtendedTESetInsertMode(kTrue);
     }
     void TearDown() override {
         OrvaExtendedTESetInsertMode(kTrue);
-        ClosePort(&port);
+        ExtendedPortTest::TearDown();
     }
     // A styled record drawn on a white port.
     ExtendedTEHandle Drawn(const Rect &box, const std::string &text) {
