@@ -3,7 +3,7 @@
 // 100 KB styled record (its relayout) takes at most 1/50 of one full ExtendedTECalText;
 // UTFTextWidth of 1,000 mixed-script runs at most 1.3x OrvaTextWidth of the same runs given as
 // UTF-16; ExtendedTailleMaxTexte of those runs at most 1/20 of ExtendedTailleTexte.
-#include "ratio_reporter.h"
+#include "bench_support.h"
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -27,19 +27,7 @@ GrafPort gPort;
 
 // 1,000 paragraphs of words, each 99 bytes and a CR: 100,000 bytes.
 const std::string &Text() {
-    static std::string text;
-    if (!text.empty()) return text;
-    std::mt19937 random(5);
-    for (int p = 0; p < kParagraphs; p++) {
-        std::string paragraph;
-        while (paragraph.size() < kParagraphBytes - 1) {
-            if (!paragraph.empty()) paragraph += ' ';
-            for (int n = int(random() % 8) + 2; n > 0; n--) paragraph += char('a' + random() % 26);
-        }
-        paragraph.resize(kParagraphBytes - 1);
-        if (paragraph.back() == ' ') paragraph.back() = 'z';
-        text += paragraph + '\r';
-    }
+    static const std::string text = BenchParagraphs(kParagraphs, kParagraphBytes, 5, 8);
     return text;
 }
 
@@ -180,20 +168,14 @@ const std::vector<RatioGoal> kGoals = {
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
+    BenchStart(&argc, argv);
     SetUnicodeApplication(kTrue);
-    std::memset(&gPort, 0, sizeof gPort);
-    OpenPort(&gPort);
-    PortSize(400, 300);
+    BenchOpenPort(&gPort, 400, 300);
     TextFont(22);
     TextSize(10);
     // Every path shares pango's caches: fill them before anything is timed.
     for (const std::string &run : Runs()) UTFTextWidth(&gPort, run.data(), 0, SInt32(run.size()));
-    RatioReporter reporter(kGoals);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    BenchRun(kGoals);
     ClosePort(&gPort);
     return 0;
 }

@@ -2,7 +2,7 @@
 // in font 22 at size 10 on a 200-line styled record shown through a 40-line view: typing one
 // character on a line in the view (its relayout and redraw, caret included) takes at most 1/5
 // of ExtendedTEUpdate of the whole view; ExtendedTEScroll by one line at most 1/3 of it.
-#include "ratio_reporter.h"
+#include "bench_support.h"
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -22,19 +22,7 @@ GrafPort gPort;
 
 // 200 paragraphs of words, each 49 bytes and a CR, so that each is one line at 300 pixels.
 const std::string &Text() {
-    static std::string text;
-    if (!text.empty()) return text;
-    std::mt19937 random(7);
-    for (int p = 0; p < kLines; p++) {
-        std::string paragraph;
-        while (paragraph.size() < kLineBytes - 1) {
-            if (!paragraph.empty()) paragraph += ' ';
-            for (int n = int(random() % 7) + 2; n > 0; n--) paragraph += char('a' + random() % 26);
-        }
-        paragraph.resize(kLineBytes - 1);
-        if (paragraph.back() == ' ') paragraph.back() = 'z';
-        text += paragraph + '\r';
-    }
+    static const std::string text = BenchParagraphs(kLines, kLineBytes, 7, 7);
     return text;
 }
 
@@ -105,21 +93,15 @@ const std::vector<RatioGoal> kGoals = {
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
+    BenchStart(&argc, argv);
     SetUnicodeApplication(kTrue);
-    std::memset(&gPort, 0, sizeof gPort);
-    OpenPort(&gPort);
-    PortSize(kWidth, kHeight);
+    BenchOpenPort(&gPort, kWidth, kHeight);
     TextFont(22);
     TextSize(10);
     // pango's and cairo's caches are filled before anything is timed.
     ExtendedTEHandle warm = NewRecord();
     ExtendedTEDispose(warm);
-    RatioReporter reporter(kGoals);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    BenchRun(kGoals);
     ClosePort(&gPort);
     return 0;
 }

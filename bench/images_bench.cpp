@@ -4,7 +4,7 @@
 // from 2000x2000 to 1000x1000 takes at most 1.5x a plain float bilinear loop with the same opacity
 // weighting; OffscreenRotate of a 1000x1000 image by 30 degrees takes at most 2x a smooth resize
 // producing as many pixels.
-#include "ratio_reporter.h"
+#include "bench_support.h"
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -183,11 +183,7 @@ const std::vector<RatioGoal> kGoals = {
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
-    RatioReporter reporter(kGoals);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    BenchStart(&argc, argv);
+    BenchRun(kGoals);
     return 0;
 }

@@ -2,7 +2,7 @@
 // Goals: recording a page-like scene and playing it at 1x into a 2000 x 2000 port takes at most
 // 2x drawing the scene directly; DrawPicture of that recording at 2x at most 1.3x drawing the
 // doubled scene directly.
-#include "ratio_reporter.h"
+#include "bench_support.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -108,11 +108,7 @@ const std::vector<RatioGoal> kGoals = {
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
-    RatioReporter reporter(kGoals);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    BenchStart(&argc, argv);
+    BenchRun(kGoals);
     return 0;
 }

@@ -3,7 +3,7 @@
 // rectangles within 2000 x 2000, take at most the time of AND/OR-ing the same shapes as
 // 2000 x 2000 byte masks; recording 100,000 _LineTo takes at most 4x appending the same opcode
 // bytes to a std::vector<uint8_t>.
-#include "ratio_reporter.h"
+#include "bench_support.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -129,15 +129,11 @@ const std::vector<RatioGoal> kGoals = {
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
+    BenchStart(&argc, argv);
     GrafPort port;
     std::memset(&port, 0, sizeof port);
     OpenPort(&port);
-    RatioReporter reporter(kGoals);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    BenchRun(kGoals);
     ClosePort(&port);
     return 0;
 }

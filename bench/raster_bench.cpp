@@ -3,7 +3,7 @@
 // most 2x memset of its 16 MB with the black pattern and 4x with the gray one; PaintOval of a
 // 1000 x 1000 oval at most 1.5x PaintRect of its box; _PaintRgn of a region made of 200
 // rectangles at most 1.5x PaintRect of each of them.
-#include "ratio_reporter.h"
+#include "bench_support.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -111,15 +111,9 @@ const std::vector<RatioGoal> kGoals = {
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
-    std::memset(&gPort, 0, sizeof gPort);
-    OpenPort(&gPort);
-    PortSize(kSide, kSide);
-    RatioReporter reporter(kGoals);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    BenchStart(&argc, argv);
+    BenchOpenPort(&gPort, kSide, kSide);
+    BenchRun(kGoals);
     ClosePort(&gPort);
     return 0;
 }

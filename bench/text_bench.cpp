@@ -3,7 +3,7 @@
 // TextWidth takes at most 1.3x measuring the same UTF-8 with a fresh pango layout per run and
 // the same font options; DrawString into a 1000 x 1000 port takes at most 1.5x showing such
 // layouts (built the same way, one per run) with pango_cairo_show_layout on the same surface.
-#include "ratio_reporter.h"
+#include "bench_support.h"
 #include <benchmark/benchmark.h>
 #include <pango/pangocairo.h>
 
@@ -118,13 +118,8 @@ const std::vector<RatioGoal> kGoals = {
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
-    std::memset(&gPort, 0, sizeof gPort);
-    OpenPort(&gPort);
-    PortSize(kSide, kSide);
+    BenchStart(&argc, argv);
+    BenchOpenPort(&gPort, kSide, kSide);
     TextFont(3);
     TextSize(kSize);
     // Both paths share pango's and cairo's caches: fill them before anything is timed.
@@ -132,8 +127,7 @@ int main(int argc, char **argv) {
         _MoveTo(10, 20);
         DrawString(run.c_str());
     }
-    RatioReporter reporter(kGoals);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    BenchRun(kGoals);
     ClosePort(&gPort);
     return 0;
 }

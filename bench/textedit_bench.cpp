@@ -3,7 +3,7 @@
 // (the layout and the redraw of what changed, with the line on screen) takes at most 1/20 of one
 // full TECalText of that text; TEUpdate of a 40-line view takes at most 1.5x _DrawText of the
 // same 40 lines at the same places.
-#include "ratio_reporter.h"
+#include "bench_support.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -27,19 +27,7 @@ GrafPort gPort;
 
 // 500 paragraphs of words, each 59 bytes and a return: 30,000 bytes.
 const std::string &Text() {
-    static std::string text;
-    if (!text.empty()) return text;
-    std::mt19937 random(5);
-    for (int p = 0; p < kParagraphs; p++) {
-        std::string paragraph;
-        while (paragraph.size() < kParagraphBytes - 1) {
-            if (!paragraph.empty()) paragraph += ' ';
-            for (int n = int(random() % 8) + 2; n > 0; n--) paragraph += char('a' + random() % 26);
-        }
-        paragraph.resize(kParagraphBytes - 1);
-        if (paragraph.back() == ' ') paragraph.back() = 'z';
-        text += paragraph + '\r';
-    }
+    static const std::string text = BenchParagraphs(kParagraphs, kParagraphBytes, 5, 8);
     return text;
 }
 
@@ -109,13 +97,8 @@ const std::vector<RatioGoal> kGoals = {
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
-    std::memset(&gPort, 0, sizeof gPort);
-    OpenPort(&gPort);
-    PortSize(kWidth, kHeight);
+    BenchStart(&argc, argv);
+    BenchOpenPort(&gPort, kWidth, kHeight);
     TextFont(22);
     TextSize(10);
     // Both drawing paths share pango's and cairo's caches: fill them before anything is timed.
@@ -123,8 +106,7 @@ int main(int argc, char **argv) {
     Rect view = (*warm)->viewRect;
     TEUpdate(&view, warm);
     TEDispose(warm);
-    RatioReporter reporter(kGoals);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    BenchRun(kGoals);
     ClosePort(&gPort);
     return 0;
 }

@@ -4,7 +4,7 @@
 // 1500 x 1500 at most 1.2x a plain loop applying the bilinear formula; PutPicture24Bits of a
 // packed 1000 x 1000 32-bit image at most 3x unpacking its rows alone plus one memcpy of the
 // result.
-#include "ratio_reporter.h"
+#include "bench_support.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -164,11 +164,7 @@ const std::vector<RatioGoal> kGoals = {
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
-    RatioReporter reporter(kGoals);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    BenchStart(&argc, argv);
+    BenchRun(kGoals);
     return 0;
 }

@@ -144,6 +144,8 @@ void transfere_mob(const UInt8 *block, SInt32 width, SInt32 height, UInt8 transp
 
 void OrvaSetBitmapFontLoader(BitmapFontLoaderProc loader) { gGlyph.loader = loader; }
 
+void OrvaResetSpaceFraction() { gGlyph.spaceFraction = 0; }
+
 UInt8 *OrvaCalculeBitmapCar(UInt8 character, SInt16 font, SInt16 size, UInt8 face, SInt32 *width, SInt32 *height,
                             SInt32 *originH, SInt32 *originV, SInt32 *advance) {
     SInt32 *outs[] = {width, height, originH, originV, advance};

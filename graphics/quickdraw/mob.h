@@ -58,3 +58,5 @@ void OrvaSetBitmapFontLoader(BitmapFontLoaderProc loader);
 // 2 italic, 4 underline, 8 outline, 16 shadow. Null without a font or memory.
 UInt8 *OrvaCalculeBitmapCar(UInt8 character, SInt16 font, SInt16 size, UInt8 face, SInt32 *width, SInt32 *height,
                             SInt32 *originH, SInt32 *originV, SInt32 *advance);
+// Drops the fraction of spExtra carried from space to space (_DrawText starts each run so).
+void OrvaResetSpaceFraction();

@@ -13,7 +13,7 @@
 #include "platform/core/resource_files.h"
 
 BitmapFontCacheRecord orvaBitmapFonts = {{-1, -1, nullptr}, {{-1, -1, nullptr}, {-1, -1, nullptr}, {-1, -1, nullptr}},
-                                         nullptr, 0};
+                                         nullptr};
 
 namespace {
 enum : SInt16 { kRatioUnit = 1000, kInstanceSize = 12 };
@@ -148,8 +148,6 @@ void OrvaInitGlyphCache() {
 }
 
 void OrvaInvalidateCachedFont() { orvaBitmapFonts.current.font = -1; }
-
-void OrvaResetSpaceFraction() { orvaBitmapFonts.spaceFraction = 0; }
 
 OSStatus FMCreateFontFamilyIterator(const void *, void *, UInt32, FMFontFamilyIterator *iterator) {
     if (!iterator) return paramErr;

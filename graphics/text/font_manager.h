@@ -49,14 +49,12 @@ struct BitmapFontCacheRecord {
     BitmapFontEntry current;
     BitmapFontEntry recent[kRecentBitmapFonts];
     Handle glyphCache;       // the glyph cache table; empty
-    UInt16 spaceFraction;    // fraction of spExtra carried from space to space, 16.16 low half
 };
 extern BitmapFontCacheRecord orvaBitmapFonts;
 void InitFonts();                  // the entries empty, the glyph cache table new
 void PurgeFontes();                // releases every loaded 'FONT' resource; the entries empty
 void OrvaInitGlyphCache();         // the glyph cache table made anew, empty
 void OrvaInvalidateCachedFont();   // the current entry's font becomes -1: looked up again
-void OrvaResetSpaceFraction();     // _DrawText starts each run with no carried fraction
 
 // Font families. The family iterator lists nothing; each family has one instance (style 0, 12).
 struct FMFontFamilyIterator {  // 64 bytes

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "graphics/pictures/pictures.h"
+#include "graphics/quickdraw/mob.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"

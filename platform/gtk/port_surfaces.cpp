@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "graphics/quickdraw/rects.h"
+#include "graphics/quickdraw/regions.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/gtk/dirty_areas.h"
@@ -145,30 +146,67 @@ void OrvaPortSize(GrafPtr port, SInt16 width, SInt16 height, SInt16 dx, SInt16 d
 
 SInt16 OrvaInitOffscreenSystem() { return kOffscreenSystemAnswer; }
 
+namespace {
+
+struct ConvertBands {
+    Handle converted;
+    SInt16 dh, dv;
+    bool failed;
+};
+
+void AddBandRecords(void *context, SInt16 top, SInt16 bottom, const Seglist *state) {
+    ConvertBands *c = static_cast<ConvertBands *>(context);
+    for (const Seglist *x = state; !c->failed && x[0] != kRgnEnd && x[1] != kRgnEnd; x += 2) {
+        ConvertedRgnRecord record = {double(x[0] + c->dh), double(top + c->dv), double(x[1] - x[0]),
+                                     double(bottom - top)};
+        if (PtrAndHand(&record, c->converted, sizeof record) != noErr) c->failed = true;
+    }
+}
+
+}  // namespace
+
+// One record per rectangle of the region, so text and curves stay inside a clip that is not a
+// rectangle (a bounding box would let them spill over whatever the region leaves out). A
+// rectangular region still gives one record.
 Handle SystemDependantConvertRgn(RgnHandle rgn) {
-    if (!rgn) return nullptr;
-    Handle converted = NewHandleClear(sizeof(ConvertedRgnRecord));
+    if (!rgn || !*rgn) return nullptr;
+    Handle converted = NewHandle(0);
     if (!converted) return nullptr;
-    Rect box = (*rgn)->rgnBBox;
     GrafPtr port = qd.thePort;
-    if (port && !port->systemDraw) _OffsetRect(&box, port->marginLeft, port->marginTop);
-    ConvertedRgnRecord record = {double(box.left), double(box.top), double(box.right - box.left),
-                                 double(box.bottom - box.top)};
-    std::memcpy(*converted, &record, sizeof record);
+    ConvertBands bands = {converted, 0, 0, false};
+    if (port && !port->systemDraw) bands.dh = port->marginLeft, bands.dv = port->marginTop;
+    OrvaForEachRgnBand(rgn, AddBandRecords, &bands);
+    if (bands.failed) {
+        // Without room for every rectangle, the bounding box, as a coarser clip.
+        Rect box = (*rgn)->rgnBBox;
+        _OffsetRect(&box, bands.dh, bands.dv);
+        ConvertedRgnRecord record = {double(box.left), double(box.top), double(box.right - box.left),
+                                     double(box.bottom - box.top)};
+        SetHandleSize(converted, sizeof record);
+        if (MemError() != noErr) {
+            DisposeHandle(converted);
+            return nullptr;
+        }
+        std::memcpy(*converted, &record, sizeof record);
+    }
     return converted;
 }
 
+// The records are the pieces of one region: the clip is their union. No record clips
+// everything away.
 void SystemDependantSetRgnClip(GrafPtr port, Handle converted) {
     if (!port || !port->context) return;
     cairo_reset_clip(port->context);
     if (!converted) return;
     UInt32 count = GetHandleSize(converted) / sizeof(ConvertedRgnRecord);
+    cairo_new_path(port->context);
     for (UInt32 i = 0; i < count; i++) {
         ConvertedRgnRecord record;
         std::memcpy(&record, *converted + i * sizeof record, sizeof record);
         cairo_rectangle(port->context, record.x, record.y, record.width, record.height);
-        cairo_clip(port->context);
     }
+    if (count == 0) cairo_rectangle(port->context, 0, 0, 0, 0);
+    cairo_clip(port->context);
 }
 
 void SystemDependantFreeRgn(Handle converted) {

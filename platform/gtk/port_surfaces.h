@@ -27,8 +27,9 @@ void OrvaDisposeOffscreen(cairo_t *context, cairo_surface_t *surface);
 // when the port has no surface yet or already has that size.
 void OrvaPortSize(GrafPtr port, SInt16 width, SInt16 height, SInt16 dx, SInt16 dy, Boolean force);
 SInt16 OrvaInitOffscreenSystem();  // 16
-// The current port's effective clip for cairo: one record, the region's bounding box, moved by
-// the frame margins. Caller disposes with SystemDependantFreeRgn.
+// The current port's effective clip for cairo: one record per rectangle of the region (a
+// rectangle gives one), moved by the frame margins; the bounding box alone when memory runs
+// short. The clip is the union of the records. Caller disposes with SystemDependantFreeRgn.
 Handle SystemDependantConvertRgn(RgnHandle rgn);
 void SystemDependantSetRgnClip(GrafPtr port, Handle converted);  // null only resets the clip
 void SystemDependantFreeRgn(Handle converted);

@@ -5,23 +5,15 @@
 #include <cstring>
 #include <string>
 
-#include "fuzz_support.h"
+#include "fuzz_quickdraw.h"
 #include "graphics/quickdraw/bezier.h"
 #include "platform/core/memory.h"
 
 static GrafPort *Port() {
     static GrafPort *port = nullptr;
     if (port) return port;
-    FuzzFolder();
-    OrvaSetErrorHook(FuzzQuietErrors);
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
-    port = new GrafPort;
-    std::memset(port, 0, sizeof *port);
-    OpenPort(port);
-    PortSize(64, 48);
-    return port;
+    FuzzStartQuickDraw();
+    return port = FuzzNewPort(64, 48);
 }
 
 static void Halve(float *x, float *y) {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "fuzz_support.h"
+#include "fuzz_quickdraw.h"
 #include "graphics/pictures/cairo_player.h"
 #include "graphics/pictures/pict_rewriter.h"
 #include "graphics/pictures/player.h"
@@ -18,16 +18,8 @@
 static GrafPort *Port() {
     static GrafPort *port = nullptr;
     if (port) return port;
-    FuzzFolder();
-    OrvaSetErrorHook(FuzzQuietErrors);
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
-    port = new GrafPort;
-    std::memset(port, 0, sizeof *port);
-    OpenPort(port);
-    PortSize(64, 48);
-    return port;
+    FuzzStartQuickDraw();
+    return port = FuzzNewPort(64, 48);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "fuzz_support.h"
+#include "fuzz_quickdraw.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/extended_textedit.h"
 #include "graphics/text/font_manager.h"
@@ -34,29 +34,11 @@ UInt32 ScriptTicks() { return gTicks; }
 GrafPort *Port() {
     static GrafPort *port = nullptr;
     if (port) return port;
-    FuzzFolder();
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
+    FuzzStartQuickDraw();
     SetUnicodeApplication(kTrue);
     OrvaSetTickCountSource(ScriptTicks);
-    port = new GrafPort;
-    std::memset(port, 0, sizeof *port);
-    OpenPort(port);
-    PortSize(220, 140);
-    return port;
+    return port = FuzzNewPort(220, 140);
 }
-
-struct Reader {
-    const uint8_t *data;
-    size_t size, at;
-    bool More() const { return at < size; }
-    UInt8 Byte() { return at < size ? data[at++] : 0; }
-    SInt16 Word() {
-        UInt16 high = Byte();
-        return SInt16((high << 8) | Byte());
-    }
-};
 
 UInt8 SilentDraw(ExtendedTEHandle, SInt32, const char *, SInt32) { return 1; }
 
@@ -85,7 +67,7 @@ void Check(ExtendedTEHandle te) {
 
 // Valid UTF-8 made from the script: letters, spaces, returns and characters of two, three and
 // four bytes, Hebrew among them.
-std::string Utf8(Reader *in, UInt8 most) {
+std::string Utf8(FuzzReader *in, UInt8 most) {
     static const char *const kPieces[] = {"a", "b", "Z", " ", " ", "\r", "\n", "-", "5", ".",
                                           "\xC3\xA9", "\xD7\x90", "\xD7\x91", "\xE2\x82\xAC", "\xE4\xB8\xAD",
                                           "\xF0\x9D\x84\x9E"};
@@ -94,7 +76,7 @@ std::string Utf8(Reader *in, UInt8 most) {
     return text;
 }
 
-std::string Raw(Reader *in, UInt8 most) {
+std::string Raw(FuzzReader *in, UInt8 most) {
     std::string bytes;
     for (UInt8 n = in->Byte() % most; n > 0 && in->More(); n--) bytes += char(in->Byte());
     return bytes;
@@ -105,7 +87,7 @@ SInt16 FontOf(UInt8 code) {
     return fonts[code & 7];
 }
 
-void Key(Reader *in, ExtendedTEHandle te) {
+void Key(FuzzReader *in, ExtendedTEHandle te) {
     UInt16 key = UInt16(in->Word());
     UInt8 modifiers = in->Byte();
     static const UInt16 kSpecial[16] = {1, 4, 5, 8, 9, 11, 12, 13, 16, 27, 28, 29, 30, 31, 127, 10};
@@ -117,7 +99,7 @@ void Key(Reader *in, ExtendedTEHandle te) {
     GTKUpdateKeyState(65535, 0, 0);
 }
 
-void Paste(Reader *in, ExtendedTEHandle te, bool styled) {
+void Paste(FuzzReader *in, ExtendedTEHandle te, bool styled) {
     ZeroScrap();
     UInt8 which = in->Byte();
     if (which & 1) {
@@ -136,7 +118,7 @@ void Paste(Reader *in, ExtendedTEHandle te, bool styled) {
     else ExtendedTEPaste(te);
 }
 
-void Misc(Reader *in, ExtendedTEHandle te) {
+void Misc(FuzzReader *in, ExtendedTEHandle te) {
     UInt8 what = in->Byte();
     switch (what % 8) {
     case 0:
@@ -179,7 +161,7 @@ void Misc(Reader *in, ExtendedTEHandle te) {
     }
 }
 
-void Step(Reader *in, ExtendedTEHandle te, bool styled) {
+void Step(FuzzReader *in, ExtendedTEHandle te, bool styled) {
     UInt8 op = in->Byte();
     switch (op % 16) {
     case 0:
@@ -254,12 +236,8 @@ void Step(Reader *in, ExtendedTEHandle te, bool styled) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
-    GrafPort *port = Port();
-    SetPort(port);
-    TextFont(22);
-    TextSize(10);
-    TextFace(0);
-    Reader in{data, size, 0};
+    FuzzMonospacedText(Port());
+    FuzzReader in{data, size, 0};
     UInt8 header = in.Byte();
     bool styled = !(header & 1);
     OrvaExtendedTESetInsertMode((header & 4) ? kFalse : kTrue);

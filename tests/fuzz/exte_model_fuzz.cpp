@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "fuzz_support.h"
+#include "fuzz_quickdraw.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/extended_textedit.h"
 #include "graphics/text/font_manager.h"
@@ -26,23 +26,12 @@ namespace {
 GrafPort *Port() {
     static GrafPort *port = nullptr;
     if (port) return port;
-    FuzzFolder();
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
+    FuzzStartQuickDraw();
     SetUnicodeApplication(kTrue);
-    port = new GrafPort;
-    std::memset(port, 0, sizeof *port);
-    OpenPort(port);
-    PortSize(200, 120);
-    return port;
+    return port = FuzzNewPort(200, 120);
 }
 
-struct Reader {
-    const uint8_t *data;
-    size_t size, at;
-    bool More() const { return at < size; }
-    UInt8 Byte() { return at < size ? data[at++] : 0; }
+struct Reader : FuzzReader {
     SInt32 Offset(SInt32 length) { return SInt32(((Byte() << 8) | Byte()) % (length + 2)) - 1; }
 };
 
@@ -165,12 +154,8 @@ void Step(Reader *in, const Records &r) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
-    GrafPort *port = Port();
-    SetPort(port);
-    TextFont(22);
-    TextSize(10);
-    TextFace(0);
-    Reader in{data, size, 0};
+    FuzzMonospacedText(Port());
+    Reader in{{data, size, 0}};
     UInt8 header = in.Byte();
     const SInt16 widths[8] = {60, 0, -10, 1, 120, 180, 7, 32000};
     Rect dest = {10, 10, 110, SInt16(10 + widths[(header >> 4) & 7])};

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "fuzz_support.h"
+#include "fuzz_quickdraw.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/font_equivalence.h"
 #include "toolbox/toolbox_services.h"
@@ -19,10 +19,7 @@ static void StartOnce() {
     static bool started = false;
     if (started) return;
     started = true;
-    FuzzFolder();
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
+    FuzzStartQuickDraw();
     OrvaSetAlertHook([](SInt16, const unsigned char *const *) -> SInt16 { return 1; });
 }
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <limits>
 
-#include "fuzz_support.h"
+#include "fuzz_quickdraw.h"
 #include "graphics/images/images.h"
 #include "graphics/quickdraw/ports.h"
 #include "platform/core/memory.h"
@@ -17,26 +17,8 @@ namespace {
 
 enum : int { kPool = 4, kMaxSide = 64 };
 
-void Start() {
-    static bool started = false;
-    if (started) return;
-    started = true;
-    FuzzFolder();
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
-}
-
-struct Reader {
-    const uint8_t *data;
-    size_t size, at;
-    bool More() const { return at < size; }
-    UInt8 Byte() { return at < size ? data[at++] : 0; }
+struct Reader : FuzzReader {
     SInt16 Small() { return SInt16(SInt8(Byte())); }  // -128..127
-    SInt16 Word() {
-        UInt16 high = Byte();
-        return SInt16((high << 8) | Byte());
-    }
     // Mostly ordinary values, sometimes the awkward ones.
     float Float() {
         UInt8 code = Byte();
@@ -291,8 +273,8 @@ void Step(Reader *in, Pool *pool) {
 // steps of an opcode byte, an image byte and operands.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size > 4096) return 0;
-    Start();
-    Reader in{data, size, 0};
+    FuzzStartQuickDraw();
+    Reader in{{data, size, 0}};
     UInt8 header = in.Byte();
     Pool pool;
     for (int i = 0; i < kPool; i++) {

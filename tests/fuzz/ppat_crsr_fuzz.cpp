@@ -6,21 +6,15 @@
 #include <cstring>
 #include <vector>
 
-#include "fuzz_support.h"
+#include "fuzz_quickdraw.h"
 #include "graphics/quickdraw/cursors.h"
 #include "graphics/quickdraw/pixel_patterns.h"
 
 static GrafPort *Port() {
     static GrafPort *port = nullptr;
     if (port) return port;
-    FuzzFolder();
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
-    port = new GrafPort;
-    std::memset(port, 0, sizeof *port);
-    OpenPort(port);
-    PortSize(32, 32);
+    FuzzStartQuickDraw();
+    port = FuzzNewPort(32, 32);
     OrvaSetCursorShowHook([](const OrvaCursorArea *) {});
     return port;
 }

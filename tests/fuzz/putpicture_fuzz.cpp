@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "fuzz_support.h"
+#include "fuzz_quickdraw.h"
 #include "graphics/pictures/pictures.h"
 #include "graphics/quickdraw/packed_images.h"
 #include "graphics/quickdraw/pen.h"
@@ -27,15 +27,8 @@ static void Check(bool ok) {
 static GrafPort *Port() {
     static GrafPort *port = nullptr;
     if (port) return port;
-    FuzzFolder();
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
-    port = new GrafPort;
-    std::memset(port, 0, sizeof *port);
-    OpenPort(port);
-    PortSize(64, 64);
-    return port;
+    FuzzStartQuickDraw();
+    return port = FuzzNewPort(64, 64);
 }
 
 static SInt16 Word(const uint8_t *p) {

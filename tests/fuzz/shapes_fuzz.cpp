@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "fuzz_support.h"
+#include "fuzz_quickdraw.h"
 #include "graphics/pictures/pict_format.h"
 #include "graphics/quickdraw/color.h"
 #include "graphics/quickdraw/pen.h"
@@ -155,10 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static GrafPort port;
     static bool started = false;
     if (!started) {
-        FuzzFolder();
-        orvaSettings.pluginFlag = 1;
-        OrvaSetMainThread();
-        OrvaInitGraf(&qd, 1);
+        FuzzStartQuickDraw();
         std::memset(&port, 0, sizeof port);
         OpenPort(&port);
         PortSize(256, 256);

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "fuzz_support.h"
+#include "fuzz_quickdraw.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/textedit.h"
@@ -30,28 +30,10 @@ UInt32 ScriptTicks() { return gTicks; }
 GrafPort *Port() {
     static GrafPort *port = nullptr;
     if (port) return port;
-    FuzzFolder();
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
+    FuzzStartQuickDraw();
     OrvaSetTickCountSource(ScriptTicks);
-    port = new GrafPort;
-    std::memset(port, 0, sizeof *port);
-    OpenPort(port);
-    PortSize(200, 120);
-    return port;
+    return port = FuzzNewPort(200, 120);
 }
-
-struct Reader {
-    const uint8_t *data;
-    size_t size, at;
-    bool More() const { return at < size; }
-    UInt8 Byte() { return at < size ? data[at++] : 0; }
-    SInt16 Word() {
-        UInt16 high = Byte();
-        return SInt16((high << 8) | Byte());
-    }
-};
 
 void Check(TEHandle te) {
     if (!TEInvariantFault(te).empty()) std::abort();
@@ -63,7 +45,7 @@ SInt16 FontOf(UInt8 code) {
 }
 
 // A 'TEXT' entry, and a 'styl' entry of the script's raw bytes when asked.
-void PutScrapFrom(Reader *in, Boolean withStyles) {
+void PutScrapFrom(FuzzReader *in, Boolean withStyles) {
     ZeroScrap();
     UInt8 length = in->Byte();
     std::string text;
@@ -76,7 +58,7 @@ void PutScrapFrom(Reader *in, Boolean withStyles) {
     PutScrap(SInt32(styles.size()), FourCC("styl"), styles.data());
 }
 
-void Step(Reader *in, TEHandle te) {
+void Step(FuzzReader *in, TEHandle te) {
     UInt8 op = in->Byte();
     switch (op % 16) {
     case 0:
@@ -162,12 +144,8 @@ void Step(Reader *in, TEHandle te) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
-    GrafPort *port = Port();
-    SetPort(port);
-    TextFont(22);
-    TextSize(10);
-    TextFace(0);
-    Reader in{data, size, 0};
+    FuzzMonospacedText(Port());
+    FuzzReader in{data, size, 0};
     UInt8 header = in.Byte();
     OrvaFixeLangue((header & 2) ? 5 : 1);
     OrvaTESetInsertMode((header & 4) ? kFalse : kTrue);

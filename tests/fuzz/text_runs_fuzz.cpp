@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz_support.h"
+#include "fuzz_quickdraw.h"
 #include "graphics/pictures/pictures.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/text/font_manager.h"
@@ -30,18 +30,11 @@ static void Check(bool ok) {
 static GrafPort *Port() {
     static GrafPort *port = nullptr;
     if (port) return port;
-    FuzzFolder();
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
+    FuzzStartQuickDraw();
     const char *source = std::getenv("ORVA_SOURCE_DIR");
     std::string font = std::string(source && *source ? source : ".") + "/tests/fonts/OrvaTestSymbol.ttf";
     SystemDependantInstalleFonteLocale(font.c_str(), true);
-    port = new GrafPort;
-    std::memset(port, 0, sizeof *port);
-    OpenPort(port);
-    PortSize(160, 120);
-    return port;
+    return port = FuzzNewPort(160, 120);
 }
 
 static SInt16 FontOf(UInt8 code) {

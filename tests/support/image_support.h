@@ -1,5 +1,5 @@
 // A test fixture for the image library: QuickDraw started, and images made by the test
-// closed at its end.
+// closed at its end; and the reads of an image's pixels and bounds that its tests compare.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +8,20 @@
 #include "graphics/images/images.h"
 #include "graphics/quickdraw/transfer.h"
 #include "support/quickdraw_support.h"
+
+// Pixel (x, y) of image as 0xAARRGGBB.
+inline UInt32 ImagePixel(Offscreen image, SInt16 x, SInt16 y) {
+    SInt16 r, g, b, a;
+    OffscreenGetPixel(image, x, y, &r, &g, &b, &a);
+    return UInt32(a) << 24 | UInt32(r) << 16 | UInt32(g) << 8 | UInt32(b);
+}
+
+// The image's bounds.
+inline Rect ImageSize(Offscreen image) {
+    Rect bounds;
+    OffscreenGetInfo(image, &bounds, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    return bounds;
+}
 
 class ImageTest : public ::testing::Test {
 protected:

@@ -168,7 +168,9 @@ void ScrambleMap(Bytes *file) {
 }
 
 Bytes Pstr(const std::string &s) {
-    Bytes b(1, (unsigned char)s.size());
+    Bytes b;
+    b.reserve(s.size() + 1);
+    b.push_back((unsigned char)s.size());
     b.insert(b.end(), s.begin(), s.end());
     return b;
 }

@@ -25,8 +25,3 @@ BitMap RawBitMap(std::vector<UInt8> *bytes, SInt16 rowBytes, SInt16 width, SInt1
 // in golden-out/ of the build tree and the message says where; with ORVA_UPDATE_GOLDENS=1 in
 // the environment the golden is replaced instead. Empty on success.
 std::string CompareWithGolden(const std::string &actualPath, const std::string &name, int tolerance);
-// The path of a tool built into tools/ of the build tree, and a file name in the test's
-// temporary folder.
-std::string ToolPath(const char *name);
-std::string TempFile(const std::string &leaf);
-std::string RunCommand(const std::string &command, int *status);  // stdout

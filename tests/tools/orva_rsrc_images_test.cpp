@@ -13,6 +13,7 @@
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "support/resource_test_support.h"
+#include "support/tool_support.h"
 #include "support/transfer_support.h"
 
 using namespace restest;

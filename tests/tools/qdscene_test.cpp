@@ -10,37 +10,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/tool_support.h"
+
 namespace {
 
-// The tools are built into tools/ beside tests/ in the build tree.
-std::string ToolPath(const char *name) {
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return name;
-    std::string path(self, size_t(n));
-    path = path.substr(0, path.rfind('/'));  // .../tests
-    return path.substr(0, path.rfind('/')) + "/tools/" + name;
-}
-
-std::string TempPath(const char *leaf) {
-    const char *base = std::getenv("ORVA_TEST_TMP");
-    return std::string(base && *base ? base : "/tmp") + "/qdscene_test_" + std::to_string(getpid()) + "_" + leaf;
-}
-
-std::string RunTool(const std::string &command, int *status) {
-    std::string out;
-    FILE *p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, p)) out += buffer;
-    *status = pclose(p);
-    return out;
-}
-
 TEST(Qdscene, ClipSceneDrawsTheLShapedClipBlack) {
-    std::string png = TempPath("clip.png");
+    std::string png = TempFile("clip.png");
     int status = -1;
-    std::string out = RunTool(ToolPath("qdscene") + " clip " + png, &status);
+    std::string out = RunCommand(ToolPath("qdscene") + " clip " + png, &status);
     ASSERT_EQ(status, 0) << out;
     EXPECT_EQ(out, "clip rgnSize 36 bbox (50,50,150,150)\n");
     cairo_surface_t *image = cairo_image_surface_create_from_png(png.c_str());
@@ -64,11 +41,11 @@ TEST(Qdscene, ClipSceneDrawsTheLShapedClipBlack) {
 }
 
 TEST(Qdscene, RecordedEmptySceneListsAsTheEmptyPicture) {
-    std::string pict = TempPath("empty.pict");
+    std::string pict = TempFile("empty.pict");
     int status = -1;
-    RunTool(ToolPath("qdscene") + " empty --record " + pict, &status);
+    RunCommand(ToolPath("qdscene") + " empty --record " + pict, &status);
     ASSERT_EQ(status, 0);
-    std::string out = RunTool(ToolPath("pictdump") + " " + pict, &status);
+    std::string out = RunCommand(ToolPath("pictdump") + " " + pict, &status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(out,
               "kind own  picSize 64  frame (0,0,100,100)\n"
@@ -81,9 +58,9 @@ TEST(Qdscene, RecordedEmptySceneListsAsTheEmptyPicture) {
 
 TEST(Qdscene, BadArgumentsAndFilesAreRefused) {
     int status = 0;
-    RunTool(ToolPath("qdscene") + " no-such-scene 2>/dev/null", &status);
+    RunCommand(ToolPath("qdscene") + " no-such-scene 2>/dev/null", &status);
     EXPECT_NE(status, 0);
-    RunTool(ToolPath("pictdump") + " /nonexistent/file 2>/dev/null", &status);
+    RunCommand(ToolPath("pictdump") + " /nonexistent/file 2>/dev/null", &status);
     EXPECT_NE(status, 0);
 }
 
@@ -97,7 +74,7 @@ TEST(Pictdump, EverySeedPictureListsOrStopsCleanly) {
     while (dirent *entry = readdir(dir)) {
         if (entry->d_name[0] == '.') continue;
         int status = -1;
-        RunTool(ToolPath("pictdump") + " " + folder + "/" + entry->d_name + " >/dev/null", &status);
+        RunCommand(ToolPath("pictdump") + " " + folder + "/" + entry->d_name + " >/dev/null", &status);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 1) << entry->d_name;
         listed++;
     }

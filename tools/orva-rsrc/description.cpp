@@ -29,9 +29,10 @@ struct Token {
 };
 
 struct Lexer {
+    explicit Lexer(const std::string &source) : text(source) {}
     const std::string &text;
-    size_t at;
-    int line;
+    size_t at = 0;
+    int line = 1;
     std::string error;  // set on the first bad token
 };
 
@@ -47,8 +48,9 @@ struct ItemRow {
 };
 
 struct Parser {
+    Parser(const std::string &text, const std::string &folder) : lexer(text), baseFolder(folder) {}
     Lexer lexer;
-    Token token;      // the current token
+    Token token{Token::kEnd, "", {}, 1};  // the current token
     std::string baseFolder;
     std::string error;
 };
@@ -103,7 +105,7 @@ const size_t kPaletteHeader = 16, kPaletteEntry = 16;
 
 bool ParseDescription(const std::string &text, const std::string &baseFolder,
                       std::vector<DescribedResource> *resources, std::string *error) {
-    Parser p{{text, 0, 1, std::string()}, Token{Token::kEnd, "", {}, 1}, baseFolder, std::string()};
+    Parser p(text, baseFolder);
     Advance(&p);
     std::set<std::pair<ResType, SInt16>> seen;
     while (p.error.empty() && p.token.kind != Token::kEnd) {

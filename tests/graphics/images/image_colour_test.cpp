@@ -7,25 +7,19 @@
 #include <vector>
 
 #include "graphics/images/images.h"
+#include "support/image_support.h"
 #include "support/quickdraw_support.h"
 
 namespace {
 
 const UInt32 kSamples[] = {0x000000, 0xFFFFFF, 0x808080, 0xFF0000, 0x00FF00, 0x0000FF, 0x336699, 0xC81E64};
 
-class ImageColour : public ::testing::Test {
+class ImageColour : public ImageTest {
 protected:
-    std::vector<GrafPtr> images;
-    void SetUp() override { StartQuickDrawForTests(); }
-    void TearDown() override {
-        SetPort(nullptr);
-        for (GrafPtr p : images) OrvaClosePortOffscreen(p);
-    }
     // One pixel per sample, opacity 200.
     Offscreen Samples() {
         Rect r = {0, 0, 1, 8};
-        Offscreen image = OffscreenCreate(&r);
-        images.push_back(image);
+        Offscreen image = Keep(OffscreenCreate(&r));
         for (SInt16 x = 0; x < 8; x++) {
             UInt32 c = kSamples[x];
             OffscreenSetPixel(image, x, 0, UInt8(c >> 16), UInt8(c >> 8), UInt8(c), 200);
@@ -34,15 +28,9 @@ protected:
     }
 };
 
-UInt32 Pixel(Offscreen image, SInt16 x, SInt16 y) {
-    SInt16 r, g, b, a;
-    OffscreenGetPixel(image, x, y, &r, &g, &b, &a);
-    return UInt32(a) << 24 | UInt32(r) << 16 | UInt32(g) << 8 | UInt32(b);
-}
-
 std::vector<UInt32> Row(Offscreen image) {
     std::vector<UInt32> row;
-    for (SInt16 x = 0; x < 8; x++) row.push_back(Pixel(image, x, 0));
+    for (SInt16 x = 0; x < 8; x++) row.push_back(ImagePixel(image, x, 0));
     return row;
 }
 
@@ -54,18 +42,18 @@ TEST_F(ImageColour, NeutralSettingsChangeNothing) {
     OffscreenChannelMixer(image, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
     EXPECT_EQ(Row(image), before);
     OffscreenHSL(image, 0, 0, 0);
-    for (int x : {0, 1, 2, 3, 4, 5}) EXPECT_EQ(Pixel(image, SInt16(x), 0), before[size_t(x)]);  // primaries, greys
+    for (int x : {0, 1, 2, 3, 4, 5}) EXPECT_EQ(ImagePixel(image, SInt16(x), 0), before[size_t(x)]);  // primaries, greys
     Offscreen glow = Samples();
     OffscreenGlow(glow, 1.0f);
-    EXPECT_EQ(Pixel(glow, 0, 0), 0xC8000000u);
-    EXPECT_EQ(Pixel(glow, 1, 0), 0xC8FFFFFFu);
+    EXPECT_EQ(ImagePixel(glow, 0, 0), 0xC8000000u);
+    EXPECT_EQ(ImagePixel(glow, 1, 0), 0xC8FFFFFFu);
 }
 
 TEST_F(ImageColour, HueSaturationAndLightness) {
     Offscreen grey = Samples();
     OffscreenHSL(grey, 0, -100, 0);
-    EXPECT_EQ(Pixel(grey, 3, 0), 0xC87F7F7Fu);  // (255 + 0) / 2
-    EXPECT_EQ(Pixel(grey, 7, 0), 0xC8737373u);  // (200 + 30) / 2
+    EXPECT_EQ(ImagePixel(grey, 3, 0), 0xC87F7F7Fu);  // (255 + 0) / 2
+    EXPECT_EQ(ImagePixel(grey, 7, 0), 0xC8737373u);  // (200 + 30) / 2
     Offscreen a = Samples(), b = Samples(), c = Samples(), d = Samples();
     OffscreenHSL(a, 180, 0, 0);
     OffscreenHSL(b, -180, 0, 0);
@@ -78,15 +66,15 @@ TEST_F(ImageColour, HueSaturationAndLightness) {
     OffscreenHSL(white, 0, 0, 100);
     OffscreenHSL(black, 0, 0, -100);
     for (SInt16 x = 0; x < 8; x++) {
-        EXPECT_EQ(Pixel(white, x, 0), 0xC8FFFFFFu);
-        EXPECT_EQ(Pixel(black, x, 0), 0xC8000000u);
+        EXPECT_EQ(ImagePixel(white, x, 0), 0xC8FFFFFFu);
+        EXPECT_EQ(ImagePixel(black, x, 0), 0xC8000000u);
     }
     Offscreen s100 = Samples(), s150 = Samples(), huge = Samples();
     OffscreenHSL(s100, 30, 100, 0);
     OffscreenHSL(s150, 30, 150, 0);
     EXPECT_EQ(Row(s100), Row(s150));
     OffscreenHSL(huge, -32768, 32767, 32767);  // held to the ranges
-    for (SInt16 x = 0; x < 8; x++) EXPECT_EQ(Pixel(huge, x, 0), 0xC8FFFFFFu);
+    for (SInt16 x = 0; x < 8; x++) EXPECT_EQ(ImagePixel(huge, x, 0), 0xC8FFFFFFu);
 }
 
 TEST_F(ImageColour, HighlightMixerAndGlow) {
@@ -95,22 +83,22 @@ TEST_F(ImageColour, HighlightMixerAndGlow) {
     images.push_back(image);
     OffscreenSetPixel(image, 0, 0, 100, 200, 10, 255);
     OffscreenHighlight(image, 2.0f);
-    EXPECT_EQ(Pixel(image, 0, 0), 0xFFC8FF14u);
+    EXPECT_EQ(ImagePixel(image, 0, 0), 0xFFC8FF14u);
     OffscreenHighlight(image, -1.0f);
-    EXPECT_EQ(Pixel(image, 0, 0), 0xFF000000u);
+    EXPECT_EQ(ImagePixel(image, 0, 0), 0xFF000000u);
     OffscreenSetPixel(image, 0, 0, 100, 200, 10, 255);
     OffscreenHighlight(image, std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ(Pixel(image, 0, 0), 0xFF000000u);
+    EXPECT_EQ(ImagePixel(image, 0, 0), 0xFF000000u);
     OffscreenSetPixel(image, 0, 0, 100, 200, 10, 255);
     OffscreenChannelMixer(image, 0, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0);  // red and blue swapped
-    EXPECT_EQ(Pixel(image, 0, 0), 0xFF0AC864u);
+    EXPECT_EQ(ImagePixel(image, 0, 0), 0xFF0AC864u);
     OffscreenChannelMixer(image, 300, 1, 1, 1, -500, 0, 0, 0, 0.5f, 0, 0, 0.5f);
-    EXPECT_EQ(Pixel(image, 0, 0), 0xFFFF0032u);
+    EXPECT_EQ(ImagePixel(image, 0, 0), 0xFFFF0032u);
     Offscreen grey = Samples();
     OffscreenGlow(grey, 0.01f);  // k = 128^3 / 255^3 = 0.1265: 128 + 127 x 0.1265 = 144.06
-    EXPECT_EQ(Pixel(grey, 2, 0), 0xC8909090u);
+    EXPECT_EQ(ImagePixel(grey, 2, 0), 0xC8909090u);
     OffscreenGlow(grey, -1e30f);
-    EXPECT_EQ(Pixel(grey, 2, 0), 0xC8000000u);
+    EXPECT_EQ(ImagePixel(grey, 2, 0), 0xC8000000u);
 }
 
 TEST_F(ImageColour, Distortion) {
@@ -122,9 +110,9 @@ TEST_F(ImageColour, Distortion) {
     for (SInt16 y = 0; y < 9; y++)
         for (SInt16 x = 0; x < 9; x++) OffscreenSetPixel(target, x, y, UInt8(x * 25), UInt8(y * 25), 100, 255);
     std::vector<UInt32> before;
-    for (SInt16 i = 0; i < 81; i++) before.push_back(Pixel(target, i % 9, i / 9));
+    for (SInt16 i = 0; i < 81; i++) before.push_back(ImagePixel(target, i % 9, i / 9));
     OffscreenDistort(flat, target, 0, 0, 5, 1, 1);
-    for (SInt16 i = 0; i < 81; i++) EXPECT_EQ(Pixel(target, i % 9, i / 9), before[size_t(i)]);
+    for (SInt16 i = 0; i < 81; i++) EXPECT_EQ(ImagePixel(target, i % 9, i / 9), before[size_t(i)]);
 
     // A ridge rising to the right: pixels read from further right, lightened or darkened by the
     // distance moved.
@@ -138,13 +126,13 @@ TEST_F(ImageColour, Distortion) {
     images.push_back(dark);
     OffscreenDistort(ridge, moved, 0, 0, 0.5f, 0, 0);
     // At (2, 4): c = 60, gx = 60 + 0.707 x 120 = 144.84, gx' = 4.26; sx = 2 + 2.13 = 4.13.
-    EXPECT_EQ(Pixel(moved, 2, 4), before[4 * 9 + 4]);
+    EXPECT_EQ(ImagePixel(moved, 2, 4), before[4 * 9 + 4]);
     OffscreenDistort(ridge, light, 0, 0, 0.5f, 2, 0);
     OffscreenDistort(ridge, dark, 0, 0, 0.5f, -2, 0);
     // The source pixel (4, 4) is grey 100; f = 2.13 x 2 / 20 = 0.213: 100 + 155 x 0.213 = 133.0
     // lighter, 100 x (1 - 0.213) = 78.7 darker.
-    EXPECT_EQ(Pixel(light, 2, 4), 0xFF858585u);
-    EXPECT_EQ(Pixel(dark, 2, 4), 0xFF4E4E4Eu);
+    EXPECT_EQ(ImagePixel(light, 2, 4), 0xFF858585u);
+    EXPECT_EQ(ImagePixel(dark, 2, 4), 0xFF4E4E4Eu);
     OffscreenDistort(ridge, dark, 0, 0, std::numeric_limits<float>::infinity(), -1e30f, 1e30f);
     OffscreenDistort(ridge, dark, -32768, 32767, 1, 1, 1);
 }

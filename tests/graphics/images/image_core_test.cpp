@@ -23,19 +23,6 @@ protected:
     Offscreen Plain(SInt16 width, SInt16 height, UInt32 rgb) { return Keep(NewFilledOffscreen(width, height, 24, rgb)); }
 };
 
-// Pixel (x, y) as 0xAARRGGBB.
-UInt32 Pixel(Offscreen image, SInt16 x, SInt16 y) {
-    SInt16 r, g, b, a;
-    OffscreenGetPixel(image, x, y, &r, &g, &b, &a);
-    return UInt32(a) << 24 | UInt32(r) << 16 | UInt32(g) << 8 | UInt32(b);
-}
-
-Rect Size(Offscreen image) {
-    Rect bounds;
-    OffscreenGetInfo(image, &bounds, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    return bounds;
-}
-
 TEST_F(ImageCore, CreationInfoAndPixelAccess) {
     Rect r = {0, 0, 10, 20};
     Offscreen image = Keep(OffscreenCreate(&r));
@@ -53,13 +40,13 @@ TEST_F(ImageCore, CreationInfoAndPixelAccess) {
     ASSERT_NE(plane, nullptr);
     for (int i = 0; i < 200; i++) EXPECT_EQ(plane[i], 0);
     OffscreenSetPixel(image, 19, 9, 1, 2, 3, 4);
-    EXPECT_EQ(Pixel(image, 19, 9), 0x04010203u);
+    EXPECT_EQ(ImagePixel(image, 19, 9), 0x04010203u);
     EXPECT_EQ(UInt8(base[9 * rowBytes + 19 * 4]), 3);  // byte 0 is blue
     OffscreenSetPixel(image, 19, 9, 9, 9, 9, -1);      // opacity kept
-    EXPECT_EQ(Pixel(image, 19, 9), 0x04090909u);
+    EXPECT_EQ(ImagePixel(image, 19, 9), 0x04090909u);
     OffscreenSetPixel(image, 20, 0, 9, 9, 9, 9);       // outside: nothing, and reads give zeros
-    EXPECT_EQ(Pixel(image, 20, 0), 0u);
-    EXPECT_EQ(Pixel(image, -1, 5), 0u);
+    EXPECT_EQ(ImagePixel(image, 20, 0), 0u);
+    EXPECT_EQ(ImagePixel(image, -1, 5), 0u);
 
     const Rect bad[] = {{0, 0, 0, 5}, {0, 0, 5, 0}, {0, 0, -3, 5}, {0, 0, 5, 8192}, {0, 0, 5, -1}};
     for (const Rect &b : bad) EXPECT_EQ(OffscreenCreate(&b), nullptr);
@@ -82,21 +69,21 @@ TEST_F(ImageCore, PaintingAndOpacity) {
     Offscreen image = Image(4, 4, 0x000000, 0);
     Rect all = {-5, -5, 50, 50};
     OffscreenPaintRect(image, &all, 10, 20, 30, 100, 0);
-    EXPECT_EQ(Pixel(image, 3, 3), 0x000A141Eu);  // exact colour, plane untouched
+    EXPECT_EQ(ImagePixel(image, 3, 3), 0x000A141Eu);  // exact colour, plane untouched
     Offscreen half = Image(4, 4, 0x000000, 0);
     Rect part = {1, 1, 3, 3};
     OffscreenPaintRect(half, &part, 255, 0, 200, 50, 1);  // a = 127
-    EXPECT_EQ(Pixel(half, 1, 1), 0x7F7F0063u);
-    EXPECT_EQ(Pixel(half, 0, 0), 0u);
-    EXPECT_EQ(Pixel(half, 3, 2), 0u);
+    EXPECT_EQ(ImagePixel(half, 1, 1), 0x7F7F0063u);
+    EXPECT_EQ(ImagePixel(half, 0, 0), 0u);
+    EXPECT_EQ(ImagePixel(half, 3, 2), 0u);
     OffscreenPaintRect(half, &part, 255, 0, 200, 50, 1);  // coverages unite: 127 + 127 - 63
-    EXPECT_EQ(Pixel(half, 2, 2) >> 24, 191u);
+    EXPECT_EQ(ImagePixel(half, 2, 2) >> 24, 191u);
     OffscreenSetOpacity(image, 50);
-    EXPECT_EQ(Pixel(image, 0, 0) >> 24, 127u);
+    EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, 127u);
     OffscreenSetOpacity(image, 5000);
-    EXPECT_EQ(Pixel(image, 0, 0) >> 24, 255u);
+    EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, 255u);
     OffscreenSetOpacity(image, -7);
-    EXPECT_EQ(Pixel(image, 0, 0) >> 24, 0u);
+    EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, 0u);
 }
 
 TEST_F(ImageCore, EmbedModes) {
@@ -125,7 +112,7 @@ TEST_F(ImageCore, EmbedModes) {
         SCOPED_TRACE(row.mode);
         Offscreen s = Image(1, 1, row.source, row.sourceOpacity), d = Image(1, 1, row.destination, 64);
         OffscreenEmbed(s, d, 0, 0, row.mode);
-        EXPECT_EQ(Pixel(d, 0, 0), row.expected);
+        EXPECT_EQ(ImagePixel(d, 0, 0), row.expected);
     }
 }
 
@@ -133,29 +120,29 @@ TEST_F(ImageCore, EmbedPlacesAndCutsTheSource) {
     Offscreen s = Image(3, 3, 0xFF0000, 255), d = Image(4, 4, 0x0000FF, 255);
     OffscreenSetPixel(s, 1, 1, 0, 255, 0, 255);
     OffscreenEmbed(s, d, -1, 2, kEmbedReplace);
-    EXPECT_EQ(Pixel(d, 0, 3), 0xFF00FF00u);  // source (1, 1)
-    EXPECT_EQ(Pixel(d, 1, 2), 0xFFFF0000u);
-    EXPECT_EQ(Pixel(d, 2, 2), 0xFF0000FFu);
-    EXPECT_EQ(Pixel(d, 0, 1), 0xFF0000FFu);
+    EXPECT_EQ(ImagePixel(d, 0, 3), 0xFF00FF00u);  // source (1, 1)
+    EXPECT_EQ(ImagePixel(d, 1, 2), 0xFFFF0000u);
+    EXPECT_EQ(ImagePixel(d, 2, 2), 0xFF0000FFu);
+    EXPECT_EQ(ImagePixel(d, 0, 1), 0xFF0000FFu);
     OffscreenEmbed(s, d, 32000, -32000, kEmbedReplace);  // wholly outside
     OffscreenEmbed(nullptr, d, 0, 0, kEmbedReplace);
-    EXPECT_EQ(Pixel(d, 3, 0), 0xFF0000FFu);
+    EXPECT_EQ(ImagePixel(d, 3, 0), 0xFF0000FFu);
 }
 
 TEST_F(ImageCore, CopiesWholeAndCentred) {
     Offscreen wide = Image(10, 2, 0, 200), narrow = Image(6, 2, 0, 0);
     for (SInt16 x = 0; x < 10; x++) OffscreenSetPixel(wide, x, 0, UInt8(x), 0, 0, SInt16(x * 10));
     OffscreenCopy(wide, narrow, 0, 0, 0, 0);
-    for (SInt16 x = 0; x < 6; x++) EXPECT_EQ(Pixel(narrow, x, 0), UInt32(x + 2) * 10 << 24 | UInt32(x + 2) << 16);
+    for (SInt16 x = 0; x < 6; x++) EXPECT_EQ(ImagePixel(narrow, x, 0), UInt32(x + 2) * 10 << 24 | UInt32(x + 2) << 16);
     Offscreen big = Image(12, 4, 0, 0);
     OffscreenCopy(narrow, big, 1, 2, 3, 77);  // the fill is red, blue, green
-    EXPECT_EQ(Pixel(big, 0, 0), 0x4D010302u);
-    EXPECT_EQ(Pixel(big, 3, 1), 0x14020000u);  // narrow (0, 0)
-    EXPECT_EQ(Pixel(big, 9, 3), 0x4D010302u);
+    EXPECT_EQ(ImagePixel(big, 0, 0), 0x4D010302u);
+    EXPECT_EQ(ImagePixel(big, 3, 1), 0x14020000u);  // narrow (0, 0)
+    EXPECT_EQ(ImagePixel(big, 9, 3), 0x4D010302u);
     Offscreen copy = Keep(OffscreenDuplicate(wide));
     ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(Pixel(copy, 9, 0), 0x5A090000u);
-    EXPECT_EQ(Pixel(copy, 9, 1), 0xC8000000u);
+    EXPECT_EQ(ImagePixel(copy, 9, 0), 0x5A090000u);
+    EXPECT_EQ(ImagePixel(copy, 9, 1), 0xC8000000u);
 }
 
 TEST_F(ImageCore, MarginsAndCropping) {
@@ -165,14 +152,14 @@ TEST_F(ImageCore, MarginsAndCropping) {
     Rect r = {2, 3, 5, 7};
     Offscreen crop = Keep(OffscreenCrop(image, &r));
     ASSERT_NE(crop, nullptr);
-    EXPECT_EQ(Size(crop).right, 4);
-    EXPECT_EQ(Size(crop).bottom, 3);
-    EXPECT_EQ(Pixel(crop, 0, 0), 0xFF030200u);
-    EXPECT_EQ(Pixel(crop, 3, 2), 0xFF060400u);
+    EXPECT_EQ(ImageSize(crop).right, 4);
+    EXPECT_EQ(ImageSize(crop).bottom, 3);
+    EXPECT_EQ(ImagePixel(crop, 0, 0), 0xFF030200u);
+    EXPECT_EQ(ImagePixel(crop, 3, 2), 0xFF060400u);
     Rect outside = {-10, 6, -8, 30};  // partly beyond: transparent there
     Offscreen edge = Keep(OffscreenCrop(image, &outside));
     ASSERT_NE(edge, nullptr);
-    EXPECT_EQ(Pixel(edge, 0, 0), 0u);
+    EXPECT_EQ(ImagePixel(edge, 0, 0), 0u);
     Rect empty = {3, 3, 3, 9}, extreme = {-32768, -32768, 32767, 32767};
     EXPECT_EQ(OffscreenCrop(image, &empty), nullptr);
     EXPECT_EQ(OffscreenCrop(image, &extreme), nullptr);  // beyond the port limit
@@ -180,11 +167,11 @@ TEST_F(ImageCore, MarginsAndCropping) {
     OrvaMarginsRecord m = {1, 2, 3, 4};
     Offscreen framed = Keep(OffscreenAddMargins(image, &m, 255, 0, 0, 50));
     ASSERT_NE(framed, nullptr);
-    EXPECT_EQ(Size(framed).right, 14);
-    EXPECT_EQ(Size(framed).bottom, 10);
-    EXPECT_EQ(Pixel(framed, 0, 0), 0x7FFF0000u);
-    EXPECT_EQ(Pixel(framed, 2, 1), 0xFF000000u);
-    EXPECT_EQ(Pixel(framed, 9, 6), 0xFF070500u);
+    EXPECT_EQ(ImageSize(framed).right, 14);
+    EXPECT_EQ(ImageSize(framed).bottom, 10);
+    EXPECT_EQ(ImagePixel(framed, 0, 0), 0x7FFF0000u);
+    EXPECT_EQ(ImagePixel(framed, 2, 1), 0xFF000000u);
+    EXPECT_EQ(ImagePixel(framed, 9, 6), 0xFF070500u);
     OrvaMarginsRecord cut = {-3, -4, -3, -4};
     EXPECT_EQ(OffscreenAddMargins(image, &cut, 0, 0, 0, 0), nullptr);
 }
@@ -193,29 +180,29 @@ TEST_F(ImageCore, FlipsAndMirrors) {
     Offscreen row = Image(3, 1, 0, 0);
     for (SInt16 x = 0; x < 3; x++) OffscreenSetPixel(row, x, 0, UInt8(x), 0, 0, x);
     OffscreenFlip(row);
-    EXPECT_EQ(Pixel(row, 0, 0), 0u);
+    EXPECT_EQ(ImagePixel(row, 0, 0), 0u);
     OffscreenMirror(row);
-    EXPECT_EQ(Pixel(row, 0, 0), 0x02020000u);
-    EXPECT_EQ(Pixel(row, 1, 0), 0x01010000u);
+    EXPECT_EQ(ImagePixel(row, 0, 0), 0x02020000u);
+    EXPECT_EQ(ImagePixel(row, 1, 0), 0x01010000u);
     Offscreen column = Image(1, 3, 0, 0);
     for (SInt16 y = 0; y < 3; y++) OffscreenSetPixel(column, 0, y, 0, UInt8(y), 0, y);
     OffscreenFlip(column);
-    EXPECT_EQ(Pixel(column, 0, 0), 0x02000200u);
-    EXPECT_EQ(Pixel(column, 0, 1), 0x01000100u);
-    EXPECT_EQ(Pixel(column, 0, 2), 0x00000000u);
+    EXPECT_EQ(ImagePixel(column, 0, 0), 0x02000200u);
+    EXPECT_EQ(ImagePixel(column, 0, 1), 0x01000100u);
+    EXPECT_EQ(ImagePixel(column, 0, 2), 0x00000000u);
 }
 
 TEST_F(ImageCore, ImagesWithoutPlanesAreOpaque) {
     Offscreen source = Plain(2, 2, 0x112233);
-    EXPECT_EQ(Pixel(source, 1, 1), 0xFF112233u);
+    EXPECT_EQ(ImagePixel(source, 1, 1), 0xFF112233u);
     SetStorePixel(source, 0, 0, 0xABCDEF);
     for (SInt16 mode : {kEmbedBlend, kEmbedReplace, kEmbedDoubleMultiply}) {
         SCOPED_TRACE(mode);
         Offscreen d = Image(2, 2, 0xFFFFFF, 0);
         OffscreenEmbed(source, d, 0, 0, mode);
-        EXPECT_EQ(Pixel(d, 1, 1) >> 24, mode == kEmbedDoubleMultiply ? 0u : 255u);
+        EXPECT_EQ(ImagePixel(d, 1, 1) >> 24, mode == kEmbedDoubleMultiply ? 0u : 255u);
         if (mode != kEmbedDoubleMultiply) {
-            EXPECT_EQ(Pixel(d, 0, 0), 0xFFABCDEFu);
+            EXPECT_EQ(ImagePixel(d, 0, 0), 0xFFABCDEFu);
         }
         Offscreen bare = Plain(3, 3, 0x000000);
         OffscreenEmbed(d, bare, 1, 1, mode);
@@ -224,17 +211,17 @@ TEST_F(ImageCore, ImagesWithoutPlanesAreOpaque) {
     Offscreen copy = Plain(2, 2, 0);
     OffscreenCopy(source, copy, 0, 0, 0, 0);
     ASSERT_NE(copy->opacity, nullptr);
-    EXPECT_EQ(Pixel(copy, 0, 0), 0xFFABCDEFu);
+    EXPECT_EQ(ImagePixel(copy, 0, 0), 0xFFABCDEFu);
     Offscreen small = Image(1, 1, 0, 0);
     OffscreenCopy(source, small, 0, 0, 0, 0);
-    EXPECT_EQ(Pixel(small, 0, 0), 0xFFABCDEFu);  // centred: offset (2 - 1) / 2 = 0
+    EXPECT_EQ(ImagePixel(small, 0, 0), 0xFFABCDEFu);  // centred: offset (2 - 1) / 2 = 0
     OffscreenFlip(source);
-    EXPECT_EQ(Pixel(source, 0, 1), 0xFFABCDEFu);
+    EXPECT_EQ(ImagePixel(source, 0, 1), 0xFFABCDEFu);
     OffscreenMirror(source);
-    EXPECT_EQ(Pixel(source, 1, 1), 0xFFABCDEFu);
+    EXPECT_EQ(ImagePixel(source, 1, 1), 0xFFABCDEFu);
     EXPECT_NE(source->opacity, nullptr);
     Offscreen duplicate = Keep(OffscreenDuplicate(Plain(3, 2, 0x010203)));
-    EXPECT_EQ(Pixel(duplicate, 2, 1), 0xFF010203u);
+    EXPECT_EQ(ImagePixel(duplicate, 2, 1), 0xFF010203u);
 }
 
 TEST_F(ImageCore, DrawingIntoAnImageBlendsThroughThePlane) {
@@ -245,13 +232,13 @@ TEST_F(ImageCore, DrawingIntoAnImageBlendsThroughThePlane) {
     Rect src = {0, 0, 4, 4}, dst = {2, 2, 6, 6};
     OffscreenCopyBits(picture, &src, &dst, 1);
     EXPECT_EQ(qd.thePort, target);
-    EXPECT_EQ(Pixel(target, 2, 2), 0xFF0000FFu);
-    EXPECT_EQ(Pixel(target, 3, 3), 0xFFFF0000u);
-    EXPECT_EQ(Pixel(target, 6, 6), 0xFF0000FFu);
+    EXPECT_EQ(ImagePixel(target, 2, 2), 0xFF0000FFu);
+    EXPECT_EQ(ImagePixel(target, 3, 3), 0xFFFF0000u);
+    EXPECT_EQ(ImagePixel(target, 6, 6), 0xFF0000FFu);
     Rect half = {2, 2, 4, 4}, scaled = {0, 0, 8, 8};  // a crop drawn at twice its size
     OffscreenCopyBits(picture, &half, &scaled, 1);
-    EXPECT_EQ(Pixel(target, 0, 0), 0xFFFF0000u);
-    EXPECT_EQ(Pixel(target, 7, 7), 0xFFFF0000u);
+    EXPECT_EQ(ImagePixel(target, 0, 0), 0xFFFF0000u);
+    EXPECT_EQ(ImagePixel(target, 7, 7), 0xFFFF0000u);
     Rect none = {0, 0, 0, 0};
     OffscreenCopyBits(picture, &src, &none, 1);  // nothing to draw
 }

@@ -16,18 +16,6 @@ class ImageOpacity : public ImageTest {
 protected:
 };
 
-UInt32 Pixel(Offscreen image, SInt16 x, SInt16 y) {
-    SInt16 r, g, b, a;
-    OffscreenGetPixel(image, x, y, &r, &g, &b, &a);
-    return UInt32(a) << 24 | UInt32(r) << 16 | UInt32(g) << 8 | UInt32(b);
-}
-
-Rect Size(Offscreen image) {
-    Rect bounds;
-    OffscreenGetInfo(image, &bounds, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    return bounds;
-}
-
 // The naive blur: every output the mean of its 2r window, read from a snapshot of the pass's
 // input (colours repeat the ends, opacity takes 0 or 255 outside).
 void NaivePass(std::vector<UInt32> &px, int w, int h, int r, bool vertical, bool colour, bool opacity, bool edge,
@@ -80,7 +68,7 @@ TEST_F(ImageOpacity, BlursEqualANaiveWindowSum) {
                 NaivePass(px, w, h, r, false, colour, !colour, edge, inner);
                 NaivePass(px, w, h, r, true, colour, !colour, edge, inner);
                 int wrong = 0;
-                for (int i = 0; i < w * h; i++) wrong += Pixel(image, SInt16(i % w), SInt16(i / w)) != px[size_t(i)];
+                for (int i = 0; i < w * h; i++) wrong += ImagePixel(image, SInt16(i % w), SInt16(i / w)) != px[size_t(i)];
                 EXPECT_EQ(wrong, 0);
                 OrvaClosePortOffscreen(image);
                 images.pop_back();
@@ -94,15 +82,15 @@ TEST_F(ImageOpacity, BlurEdgesAndRadii) {
     OffscreenSetPixel(row, 1, 0, 200, 0, 0, 255);
     OffscreenSetPixel(row, 2, 0, 0, 0, 0, 255);
     OffscreenBlurH(row, 1, false, true, false, false);  // window i - 1 .. i
-    EXPECT_EQ(Pixel(row, 0, 0), 0xFF640000u);
-    EXPECT_EQ(Pixel(row, 1, 0), 0xFF960000u);
-    EXPECT_EQ(Pixel(row, 2, 0), 0xFF640000u);
+    EXPECT_EQ(ImagePixel(row, 0, 0), 0xFF640000u);
+    EXPECT_EQ(ImagePixel(row, 1, 0), 0xFF960000u);
+    EXPECT_EQ(ImagePixel(row, 2, 0), 0xFF640000u);
     Offscreen opaque = Image(6, 6, 0, 255);
     OffscreenBlurOpacity(opaque, 2, true);
-    for (SInt16 i = 0; i < 6; i++) EXPECT_EQ(Pixel(opaque, i, i) >> 24, 255u);
+    for (SInt16 i = 0; i < 6; i++) EXPECT_EQ(ImagePixel(opaque, i, i) >> 24, 255u);
     OffscreenBlurOpacity(opaque, 2, false);
-    EXPECT_LT(Pixel(opaque, 0, 0) >> 24, 255u);
-    EXPECT_EQ(Pixel(opaque, 3, 3) >> 24, 255u);
+    EXPECT_LT(ImagePixel(opaque, 0, 0) >> 24, 255u);
+    EXPECT_EQ(ImagePixel(opaque, 3, 3) >> 24, 255u);
     Offscreen still = Image(4, 4, 0x808080, 100);
     OffscreenSetPixel(still, 0, 0, 0, 0, 0, 0);
     for (SInt32 r : {0, -1, -10000}) {
@@ -110,14 +98,14 @@ TEST_F(ImageOpacity, BlurEdgesAndRadii) {
         OffscreenBlurOpacity(still, r, true);
         OffscreenBlurInnerOpacity(still, r, false);
     }
-    EXPECT_EQ(Pixel(still, 0, 0), 0u);
-    EXPECT_EQ(Pixel(still, 1, 0), 0x64808080u);
+    EXPECT_EQ(ImagePixel(still, 0, 0), 0u);
+    EXPECT_EQ(ImagePixel(still, 1, 0), 0x64808080u);
     std::vector<UInt32> px(16);
-    for (int i = 0; i < 16; i++) px[size_t(i)] = Pixel(still, SInt16(i % 4), SInt16(i / 4));
+    for (int i = 0; i < 16; i++) px[size_t(i)] = ImagePixel(still, SInt16(i % 4), SInt16(i / 4));
     OffscreenBlur(still, 10000);  // a window far wider than the image: mostly the end pixels
     NaivePass(px, 4, 4, 10000, false, true, false, false, false);
     NaivePass(px, 4, 4, 10000, true, true, false, false, false);
-    for (int i = 0; i < 16; i++) EXPECT_EQ(Pixel(still, SInt16(i % 4), SInt16(i / 4)), px[size_t(i)]);
+    for (int i = 0; i < 16; i++) EXPECT_EQ(ImagePixel(still, SInt16(i % 4), SInt16(i / 4)), px[size_t(i)]);
 }
 
 TEST_F(ImageOpacity, PlanesFromColours) {
@@ -125,53 +113,53 @@ TEST_F(ImageOpacity, PlanesFromColours) {
     OffscreenSetPixel(image, 1, 0, 255, 255, 255, -1);
     OffscreenSetPixel(image, 2, 0, 255, 0, 0, -1);
     OffscreenCreateOpacityFromLuminance(image);
-    EXPECT_EQ(Pixel(image, 0, 0) >> 24, 0u);
-    EXPECT_EQ(Pixel(image, 1, 0) >> 24, 255u);
-    EXPECT_EQ(Pixel(image, 2, 0) >> 24, 85u);
+    EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, 0u);
+    EXPECT_EQ(ImagePixel(image, 1, 0) >> 24, 255u);
+    EXPECT_EQ(ImagePixel(image, 2, 0) >> 24, 85u);
     OffscreenCreateOpacityFromColor(image, "FF0000");
-    EXPECT_EQ(Pixel(image, 2, 0) >> 24, 0u);
-    EXPECT_EQ(Pixel(image, 1, 0) >> 24, 255u);
+    EXPECT_EQ(ImagePixel(image, 2, 0) >> 24, 0u);
+    EXPECT_EQ(ImagePixel(image, 1, 0) >> 24, 255u);
     OffscreenCreateOpacityFromColor(image, "not hex");  // black is the key
-    EXPECT_EQ(Pixel(image, 0, 0) >> 24, 0u);
+    EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, 0u);
     OffscreenInvertOpacity(image);
-    EXPECT_EQ(Pixel(image, 0, 0) >> 24, 255u);
+    EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, 255u);
     OffscreenSetPixel(image, 1, 0, 1, 2, 3, 77);
     OffscreenPixelsFromOpacity(image);
-    EXPECT_EQ(Pixel(image, 1, 0), 0xFF4D4D4Du);
+    EXPECT_EQ(ImagePixel(image, 1, 0), 0xFF4D4D4Du);
 }
 
 TEST_F(ImageOpacity, CombiningAndFading) {
     Offscreen a = Image(2, 2, 0, 255), b = Image(2, 2, 0, 255);
     OffscreenComputeOpacity(a, b, 1);
-    EXPECT_EQ(Pixel(b, 0, 0) >> 24, 255u);
+    EXPECT_EQ(ImagePixel(b, 0, 0) >> 24, 255u);
     Offscreen c = Image(2, 2, 0, 128), d = Image(2, 2, 0, 128);
     OffscreenComputeOpacity(c, d, 1);
-    EXPECT_EQ(Pixel(d, 1, 1) >> 24, 192u);
+    EXPECT_EQ(ImagePixel(d, 1, 1) >> 24, 192u);
     OffscreenComputeOpacity(c, d, 2);
-    EXPECT_EQ(Pixel(d, 1, 1) >> 24, 64u);
+    EXPECT_EQ(ImagePixel(d, 1, 1) >> 24, 64u);
     OffscreenComputeOpacity(c, d, 3);
-    EXPECT_EQ(Pixel(d, 1, 1) >> 24, 32u);
+    EXPECT_EQ(ImagePixel(d, 1, 1) >> 24, 32u);
     Offscreen big = Image(10, 10, 0, 0), small = Image(6, 6, 0, 0);
     for (SInt16 i = 0; i < 10; i++) OffscreenSetPixel(big, i, i, 0, 0, 0, SInt16(i * 10));
     OffscreenComputeOpacity(big, small, 0);
-    for (SInt16 i = 0; i < 6; i++) EXPECT_EQ(Pixel(small, i, i) >> 24, UInt32(i + 2) * 10);
+    for (SInt16 i = 0; i < 6; i++) EXPECT_EQ(ImagePixel(small, i, i) >> 24, UInt32(i + 2) * 10);
     Offscreen wide = Image(14, 14, 0, 99);
     OffscreenComputeOpacity(big, wide, 0);
-    EXPECT_EQ(Pixel(wide, 0, 0) >> 24, 0u);
-    EXPECT_EQ(Pixel(wide, 5, 5) >> 24, 30u);
+    EXPECT_EQ(ImagePixel(wide, 0, 0) >> 24, 0u);
+    EXPECT_EQ(ImagePixel(wide, 5, 5) >> 24, 30u);
 
     Offscreen fade = Image(2, 1, 0, 200);
     OffscreenSetPixel(fade, 1, 0, 0, 0, 0, 100);
     OffscreenFadeOpacity(fade, 200);
-    EXPECT_EQ(Pixel(fade, 0, 0) >> 24, 255u);
-    EXPECT_EQ(Pixel(fade, 1, 0) >> 24, 200u);
+    EXPECT_EQ(ImagePixel(fade, 0, 0) >> 24, 255u);
+    EXPECT_EQ(ImagePixel(fade, 1, 0) >> 24, 200u);
     OffscreenFadeOpacity(fade, std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ(Pixel(fade, 0, 0) >> 24, 0u);
+    EXPECT_EQ(ImagePixel(fade, 0, 0) >> 24, 0u);
     Offscreen ramp = Image(4, 1, 0, 200);
     OffscreenProgressiveFadeOpacity(ramp, 100, 0, 100, 0);
-    EXPECT_EQ(Pixel(ramp, 0, 0) >> 24, 200u);
-    EXPECT_EQ(Pixel(ramp, 2, 0) >> 24, 100u);
-    EXPECT_EQ(Pixel(ramp, 3, 0) >> 24, 50u);  // 3/4 of the way: the right percentage is never reached
+    EXPECT_EQ(ImagePixel(ramp, 0, 0) >> 24, 200u);
+    EXPECT_EQ(ImagePixel(ramp, 2, 0) >> 24, 100u);
+    EXPECT_EQ(ImagePixel(ramp, 3, 0) >> 24, 50u);  // 3/4 of the way: the right percentage is never reached
 }
 
 TEST_F(ImageOpacity, Shadows) {
@@ -179,35 +167,35 @@ TEST_F(ImageOpacity, Shadows) {
     SInt16 ox = -1, oy = -1;
     Offscreen shadow = Keep(OffscreenDropShadow(image, 5, 5, 0, 0, 0, 0, 100, &ox, &oy));
     ASSERT_NE(shadow, nullptr);
-    EXPECT_EQ(Size(shadow).right, 15);
-    EXPECT_EQ(Size(shadow).bottom, 15);
+    EXPECT_EQ(ImageSize(shadow).right, 15);
+    EXPECT_EQ(ImageSize(shadow).bottom, 15);
     EXPECT_EQ(ox, 0);
     EXPECT_EQ(oy, 0);
-    EXPECT_EQ(Pixel(shadow, 0, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(Pixel(shadow, 14, 14), 0xFF000000u);
-    EXPECT_EQ(Pixel(shadow, 14, 0) >> 24, 0u);
+    EXPECT_EQ(ImagePixel(shadow, 0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(ImagePixel(shadow, 14, 14), 0xFF000000u);
+    EXPECT_EQ(ImagePixel(shadow, 14, 0) >> 24, 0u);
     Offscreen sharp = Keep(OffscreenDropShadow(image, -5, 0, 0, 0, 0, 0, 100, &ox, &oy));
     ASSERT_NE(sharp, nullptr);
     EXPECT_EQ(ox, 5);
     EXPECT_EQ(oy, 0);
-    EXPECT_EQ(Pixel(sharp, 0, 0), 0xFF000000u);
+    EXPECT_EQ(ImagePixel(sharp, 0, 0), 0xFF000000u);
     Offscreen left = Keep(OffscreenDropShadow(image, -5, 0, 0, 0, 0, 2, 50, &ox, &oy));
     ASSERT_NE(left, nullptr);
     EXPECT_EQ(ox, 7);
     EXPECT_EQ(oy, 2);
-    EXPECT_EQ(Size(left).right, 17);  // from -7 to 10
-    EXPECT_EQ(Size(left).bottom, 14);
-    EXPECT_EQ(Pixel(left, 7, 2), 0xFFFFFFFFu);
+    EXPECT_EQ(ImageSize(left).right, 17);  // from -7 to 10
+    EXPECT_EQ(ImageSize(left).bottom, 14);
+    EXPECT_EQ(ImagePixel(left, 7, 2), 0xFFFFFFFFu);
     EXPECT_EQ(OffscreenDropShadow(image, 0, 0, 0, 0, 0, 9000, 50, nullptr, nullptr), nullptr);
 
     Offscreen inner = Image(10, 10, 0xFFFFFF, 255);
     OffscreenDropInnerShadow(inner, 3, 3, 0, 0, 0, 0, 100);
-    EXPECT_EQ(Pixel(inner, 0, 0), 0xFF000000u);  // the shifted plane leaves a gap at the top left
-    EXPECT_EQ(Pixel(inner, 5, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(ImagePixel(inner, 0, 0), 0xFF000000u);  // the shifted plane leaves a gap at the top left
+    EXPECT_EQ(ImagePixel(inner, 5, 5), 0xFFFFFFFFu);
     Offscreen strong = Image(10, 10, 0xFFFFFF, 255);
     OffscreenDropInnerShadow(strong, 3, 3, 0, 0, 0, 1, 200);  // held at full strength, no wrap
-    EXPECT_EQ(Pixel(strong, 0, 0), 0xFF000000u);
-    EXPECT_EQ(Pixel(strong, 9, 9), 0xFFFFFFFFu);
+    EXPECT_EQ(ImagePixel(strong, 0, 0), 0xFF000000u);
+    EXPECT_EQ(ImagePixel(strong, 9, 9), 0xFFFFFFFFu);
 }
 
 }  // namespace

@@ -31,27 +31,15 @@ protected:
     }
 };
 
-UInt32 Pixel(Offscreen image, SInt16 x, SInt16 y) {
-    SInt16 r, g, b, a;
-    OffscreenGetPixel(image, x, y, &r, &g, &b, &a);
-    return UInt32(a) << 24 | UInt32(r) << 16 | UInt32(g) << 8 | UInt32(b);
-}
-
-Rect Size(Offscreen image) {
-    Rect bounds;
-    OffscreenGetInfo(image, &bounds, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    return bounds;
-}
-
 TEST_F(ImageResize, HalvingLeavesTheExtraColumnAndRowTransparent) {
     Offscreen image = Image(10, 10, 0x336699, 255);
     Offscreen half = Keep(OffscreenSmoothResize(image, 5.0f, 5.0f));
     ASSERT_NE(half, nullptr);
-    EXPECT_EQ(Size(half).right, 6);
-    EXPECT_EQ(Size(half).bottom, 6);
+    EXPECT_EQ(ImageSize(half).right, 6);
+    EXPECT_EQ(ImageSize(half).bottom, 6);
     for (SInt16 y = 0; y < 6; y++)
         for (SInt16 x = 0; x < 6; x++)
-            EXPECT_EQ(Pixel(half, x, y), x == 5 || y == 5 ? 0u : 0xFF336699u) << x << "," << y;
+            EXPECT_EQ(ImagePixel(half, x, y), x == 5 || y == 5 ? 0u : 0xFF336699u) << x << "," << y;
 }
 
 TEST_F(ImageResize, TransparentPixelsLendNoColour) {
@@ -59,46 +47,46 @@ TEST_F(ImageResize, TransparentPixelsLendNoColour) {
     OffscreenSetPixel(image, 2, 0, 0, 0, 255, 0);  // a transparent blue pixel
     Offscreen wide = Keep(OffscreenSmoothResize(image, 6.0f, 1.0f));
     ASSERT_NE(wide, nullptr);
-    EXPECT_EQ(Pixel(wide, 1, 0), 0xFFFF0000u);  // half-way between two opaque pixels
-    EXPECT_EQ(Pixel(wide, 2, 0), 0xFFFF0000u);
-    EXPECT_EQ(Pixel(wide, 3, 0), 0x7FFF0000u);  // half-way to the transparent one: its colour unmixed
-    EXPECT_EQ(Pixel(wide, 4, 0), 0u);           // the transparent pixel itself
-    EXPECT_EQ(Pixel(wide, 0, 1), 0u);           // the extra row
+    EXPECT_EQ(ImagePixel(wide, 1, 0), 0xFFFF0000u);  // half-way between two opaque pixels
+    EXPECT_EQ(ImagePixel(wide, 2, 0), 0xFFFF0000u);
+    EXPECT_EQ(ImagePixel(wide, 3, 0), 0x7FFF0000u);  // half-way to the transparent one: its colour unmixed
+    EXPECT_EQ(ImagePixel(wide, 4, 0), 0u);           // the transparent pixel itself
+    EXPECT_EQ(ImagePixel(wide, 0, 1), 0u);           // the extra row
 }
 
 TEST_F(ImageResize, FixtureToSixBySix) {
     Offscreen big = Keep(OffscreenSmoothResize(Fixture(), 6.0f, 6.0f));
     ASSERT_NE(big, nullptr);
-    EXPECT_EQ(Size(big).right, 7);
-    EXPECT_EQ(Size(big).bottom, 7);
+    EXPECT_EQ(ImageSize(big).right, 7);
+    EXPECT_EQ(ImageSize(big).bottom, 7);
     // Steps of 2/3: columns sample 0, .667, 1.333, 2, 2.667, 3.333 and 4.
-    EXPECT_EQ(Pixel(big, 0, 0), 0xFF000007u);
-    EXPECT_EQ(Pixel(big, 1, 0), 0xFF420007u);  // 100 x 2/3 = 66.7
-    EXPECT_EQ(Pixel(big, 2, 0), 0xFF870007u);  // 100 / 3 + 207 x 2/3... 66.7 + 69 = 135.7
-    EXPECT_EQ(Pixel(big, 3, 0), 0xFFCF0007u);  // exactly column 2
+    EXPECT_EQ(ImagePixel(big, 0, 0), 0xFF000007u);
+    EXPECT_EQ(ImagePixel(big, 1, 0), 0xFF420007u);  // 100 x 2/3 = 66.7
+    EXPECT_EQ(ImagePixel(big, 2, 0), 0xFF870007u);  // 100 / 3 + 207 x 2/3... 66.7 + 69 = 135.7
+    EXPECT_EQ(ImagePixel(big, 3, 0), 0xFFCF0007u);  // exactly column 2
     // Column 2 beside the transparent column 3: its colour at a third of the weight; the
     // single-precision step puts 2.6666667 here, so 255 x 0.33333325 = 84.99998, and blue
     // 7 x 84.99998 / 84.99998 comes out a hair below 7.
-    EXPECT_EQ(Pixel(big, 4, 0), 0x54CF0006u);
-    EXPECT_EQ(Pixel(big, 5, 0), 0u);
-    EXPECT_EQ(Pixel(big, 6, 0), 0u);
-    EXPECT_EQ(Pixel(big, 1, 1) & 0xFFFF00u, 0x424200u);
-    EXPECT_EQ(Pixel(big, 2, 2) & 0xFFFF00u, 0x878700u);
-    EXPECT_EQ(Pixel(big, 0, 6), 0u);  // row 4 lies outside
+    EXPECT_EQ(ImagePixel(big, 4, 0), 0x54CF0006u);
+    EXPECT_EQ(ImagePixel(big, 5, 0), 0u);
+    EXPECT_EQ(ImagePixel(big, 6, 0), 0u);
+    EXPECT_EQ(ImagePixel(big, 1, 1) & 0xFFFF00u, 0x424200u);
+    EXPECT_EQ(ImagePixel(big, 2, 2) & 0xFFFF00u, 0x878700u);
+    EXPECT_EQ(ImagePixel(big, 0, 6), 0u);  // row 4 lies outside
 }
 
 TEST_F(ImageResize, FixtureToTwoAndAHalf) {
     Offscreen small = Keep(OffscreenSmoothResize(Fixture(), 2.5f, 2.5f));
     ASSERT_NE(small, nullptr);
-    EXPECT_EQ(Size(small).right, 3);
-    EXPECT_EQ(Size(small).bottom, 3);
+    EXPECT_EQ(ImageSize(small).right, 3);
+    EXPECT_EQ(ImageSize(small).bottom, 3);
     // Steps of 1.6: samples at 0, 1.6 and 3.2.
-    EXPECT_EQ(Pixel(small, 0, 0), 0xFF000007u);
-    EXPECT_EQ(Pixel(small, 1, 0), 0xFFA40007u);  // 100 x 0.4 + 207 x 0.6 = 164.2
-    EXPECT_EQ(Pixel(small, 2, 0), 0u);           // column 3 transparent, column 4 outside
-    EXPECT_EQ(Pixel(small, 1, 1) & 0xFFFFFF00u, 0xFFA4A400u);
+    EXPECT_EQ(ImagePixel(small, 0, 0), 0xFF000007u);
+    EXPECT_EQ(ImagePixel(small, 1, 0), 0xFFA40007u);  // 100 x 0.4 + 207 x 0.6 = 164.2
+    EXPECT_EQ(ImagePixel(small, 2, 0), 0u);           // column 3 transparent, column 4 outside
+    EXPECT_EQ(ImagePixel(small, 1, 1) & 0xFFFFFF00u, 0xFFA4A400u);
     // Row 3 and the missing row 4 at 0.2: row 3's colour, weight 255 x 0.79999995 = 203.99998.
-    EXPECT_EQ(Pixel(small, 0, 2), 0xCB00FA07u);
+    EXPECT_EQ(ImagePixel(small, 0, 2), 0xCB00FA07u);
 }
 
 TEST_F(ImageResize, PlainResizeAndZoom) {
@@ -106,16 +94,16 @@ TEST_F(ImageResize, PlainResizeAndZoom) {
     Offscreen same = Keep(OffscreenZoom(image, 100.0f, 100.0f, 0));
     ASSERT_NE(same, nullptr);
     for (SInt16 y = 0; y < 4; y++)
-        for (SInt16 x = 0; x < 4; x++) EXPECT_EQ(Pixel(same, x, y), Pixel(image, x, y));
+        for (SInt16 x = 0; x < 4; x++) EXPECT_EQ(ImagePixel(same, x, y), ImagePixel(image, x, y));
     Offscreen doubled = Keep(OffscreenZoom(image, 200.0f, 50.0f, 0));
     ASSERT_NE(doubled, nullptr);
-    EXPECT_EQ(Size(doubled).right, 8);
-    EXPECT_EQ(Size(doubled).bottom, 2);
-    EXPECT_EQ(Pixel(doubled, 0, 0) >> 24, 255u);
-    EXPECT_EQ(Pixel(doubled, 7, 0) >> 24, 0u);
+    EXPECT_EQ(ImageSize(doubled).right, 8);
+    EXPECT_EQ(ImageSize(doubled).bottom, 2);
+    EXPECT_EQ(ImagePixel(doubled, 0, 0) >> 24, 255u);
+    EXPECT_EQ(ImagePixel(doubled, 7, 0) >> 24, 0u);
     Offscreen smooth = Keep(OffscreenZoom(image, 150.0f, 150.0f, 1));
     ASSERT_NE(smooth, nullptr);
-    EXPECT_EQ(Size(smooth).right, 7);
+    EXPECT_EQ(ImageSize(smooth).right, 7);
 
     Offscreen bare = Keep(NewFilledOffscreen(4, 2, 24, 0x00FF00));
     Rect r = {0, 0, 4, 8};
@@ -125,7 +113,7 @@ TEST_F(ImageResize, PlainResizeAndZoom) {
     EXPECT_EQ(StorePixel(scaled, 7, 3), 0x00FF00u);
     Offscreen smoothBare = Keep(OffscreenSmoothResize(bare, 8.0f, 4.0f));  // taken as opaque
     ASSERT_NE(smoothBare, nullptr);
-    EXPECT_EQ(Pixel(smoothBare, 3, 1), 0xFF00FF00u);
+    EXPECT_EQ(ImagePixel(smoothBare, 3, 1), 0xFF00FF00u);
     EXPECT_EQ(bare->opacity, nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "support/tool_support.h"
 #include "support/transfer_support.h"
 
 namespace {

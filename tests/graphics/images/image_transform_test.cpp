@@ -28,18 +28,6 @@ protected:
     }
 };
 
-UInt32 Pixel(Offscreen image, SInt16 x, SInt16 y) {
-    SInt16 r, g, b, a;
-    OffscreenGetPixel(image, x, y, &r, &g, &b, &a);
-    return UInt32(a) << 24 | UInt32(r) << 16 | UInt32(g) << 8 | UInt32(b);
-}
-
-Rect Size(Offscreen image) {
-    Rect bounds;
-    OffscreenGetInfo(image, &bounds, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    return bounds;
-}
-
 TEST_F(ImageTransform, RotatedBounds) {
     Rect r = {0, 0, 50, 100}, out;
     OffscreenGetRotatedBoundRect(&r, 0.0f, &out);
@@ -59,11 +47,11 @@ TEST_F(ImageTransform, RotationByZeroKeepsTheVisiblePixels) {
     Offscreen image = Pattern(7, 5);
     Offscreen same = Keep(OffscreenRotate(image, 0.0f, 1, 2, 3, 0));
     ASSERT_NE(same, nullptr);
-    EXPECT_EQ(Size(same).right, 7);
-    EXPECT_EQ(Size(same).bottom, 5);
+    EXPECT_EQ(ImageSize(same).right, 7);
+    EXPECT_EQ(ImageSize(same).bottom, 5);
     for (SInt16 y = 0; y < 5; y++)
         for (SInt16 x = 0; x < 7; x++)
-            EXPECT_EQ(Pixel(same, x, y), x == 1 && y == 1 ? 0u : Pixel(image, x, y)) << x << "," << y;
+            EXPECT_EQ(ImagePixel(same, x, y), x == 1 && y == 1 ? 0u : ImagePixel(image, x, y)) << x << "," << y;
 }
 
 TEST_F(ImageTransform, RotationBy45HasTransparentCornersAndSoftEdges) {
@@ -72,19 +60,19 @@ TEST_F(ImageTransform, RotationBy45HasTransparentCornersAndSoftEdges) {
     OffscreenPaintRect(square, &r, 200, 0, 0, 100, 1);
     Offscreen turned = Keep(OffscreenRotate(square, 45.0f, 0, 0, 255, 0));
     ASSERT_NE(turned, nullptr);
-    Rect size = Size(turned);
+    Rect size = ImageSize(turned);
     EXPECT_EQ(size.right, 27);  // extents -4.14 and 24.14 round to -3 and 24
     EXPECT_EQ(size.bottom, 27);
-    EXPECT_EQ(Pixel(turned, 0, 0) >> 24, 0u);
-    EXPECT_EQ(Pixel(turned, 26, 26) >> 24, 0u);
-    EXPECT_EQ(Pixel(turned, 13, 13), 0xFFC80000u);
+    EXPECT_EQ(ImagePixel(turned, 0, 0) >> 24, 0u);
+    EXPECT_EQ(ImagePixel(turned, 26, 26) >> 24, 0u);
+    EXPECT_EQ(ImagePixel(turned, 13, 13), 0xFFC80000u);
     // Along the diagonal from a corner to the centre the opacity rises from 0 through partial values to 255.
     bool partial = false;
     for (SInt16 x = 0; x < 13; x++) {
-        UInt32 a = Pixel(turned, x, x) >> 24;
+        UInt32 a = ImagePixel(turned, x, x) >> 24;
         if (a > 0 && a < 255) {
             partial = true;
-            EXPECT_EQ(Pixel(turned, x, x) & 0xFFFFFF, 0xC80000u);  // the transparent fill lends no colour
+            EXPECT_EQ(ImagePixel(turned, x, x) & 0xFFFFFF, 0xC80000u);  // the transparent fill lends no colour
         }
     }
     EXPECT_TRUE(partial);
@@ -122,7 +110,7 @@ TEST_F(ImageTransform, RotationBy30MatchesTheFormulaInDoublePrecision) {
             OffscreenSetPixel(image, x, y, UInt8(x * 12), UInt8(y * 25), UInt8((x * y) % 256), (x + y) % 5 ? 255 : 90);
     Offscreen turned = Keep(OffscreenRotate(image, 30.0f, 0, 0, 0, 0));
     ASSERT_NE(turned, nullptr);
-    Rect size = Size(turned);
+    Rect size = ImageSize(turned);
     EXPECT_EQ(size.right, 21);   // extents -1.16 and 21.16 round to 0 and 21
     EXPECT_EQ(size.bottom, 17);  // extents -4.33 and 14.33 round to -3 and 14
     const double c = std::cos(30 * 3.1415926 / 180), s = std::sin(30 * 3.1415926 / 180);
@@ -131,7 +119,7 @@ TEST_F(ImageTransform, RotationBy30MatchesTheFormulaInDoublePrecision) {
             double dc = i - (size.right - 1) / 2.0, dr = j - (size.bottom - 1) / 2.0;
             double sx = 9.5 + dc * c + dr * s, sy = 4.5 - dc * s + dr * c, y0 = std::floor(sy);
             Ref want = RefMix(RefRow(image, int(y0), sx), RefRow(image, int(y0) + 1, sx), sy - y0);
-            UInt32 got = Pixel(turned, SInt16(i), SInt16(j));
+            UInt32 got = ImagePixel(turned, SInt16(i), SInt16(j));
             SCOPED_TRACE(testing::Message() << i << "," << j);
             EXPECT_NEAR(double(got >> 24), want.a, 1.0);
             // Faint edge pixels amplify the one-off row weights into their colour.
@@ -151,18 +139,18 @@ TEST_F(ImageTransform, PerspectiveWithoutAViewChangesNothing) {
     EXPECT_EQ(OffscreenPerspective(image, 30.0f, 0, 0, -5.0f), 0);
     EXPECT_EQ(OffscreenPerspective(image, std::numeric_limits<float>::infinity(), 0, 0, 50.0f), 0);
     for (SInt16 y = 0; y < 6; y++)
-        for (SInt16 x = 0; x < 6; x++) EXPECT_EQ(Pixel(image, x, y), Pixel(before, x, y));
+        for (SInt16 x = 0; x < 6; x++) EXPECT_EQ(ImagePixel(image, x, y), ImagePixel(before, x, y));
 }
 
 TEST_F(ImageTransform, PerspectiveTiltsTheTopAway) {
     Offscreen image = Pattern(40, 40);
     OffscreenPerspective(image, 40.0f, 0, 0, 200.0f);
-    EXPECT_EQ(Pixel(image, 20, 39) >> 24, 255u);  // the bottom edge stays
-    EXPECT_EQ(Pixel(image, 0, 0) >> 24, 0u);      // the top corners narrow away
+    EXPECT_EQ(ImagePixel(image, 20, 39) >> 24, 255u);  // the bottom edge stays
+    EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, 0u);      // the top corners narrow away
     Offscreen edgeOn = Pattern(10, 10);
     OffscreenPerspective(edgeOn, 90.0f, 0, 0, 30.0f);  // seen edge-on: defined pixels only
     for (SInt16 y = 0; y < 10; y++)
-        for (SInt16 x = 0; x < 10; x++) EXPECT_LE(Pixel(edgeOn, x, y) >> 24, 255u);
+        for (SInt16 x = 0; x < 10; x++) EXPECT_LE(ImagePixel(edgeOn, x, y) >> 24, 255u);
     Offscreen behind = Pattern(10, 10);
     OffscreenPerspective(behind, 170.0f, 0, 0, 1.0f);
     OffscreenPerspective(behind, -89.0f, 0, 0, 1e30f);
@@ -172,33 +160,33 @@ TEST_F(ImageTransform, Skews) {
     Offscreen image = Pattern(10, 10);
     Offscreen right = Keep(OffscreenRightSkew(image, 45.0f, 0, 0, 0, 0));
     ASSERT_NE(right, nullptr);
-    EXPECT_EQ(Size(right).right, 20);
-    EXPECT_EQ(Size(right).bottom, 10);
+    EXPECT_EQ(ImageSize(right).right, 20);
+    EXPECT_EQ(ImageSize(right).bottom, 10);
     Offscreen steep = Keep(OffscreenRightSkew(image, 60.0f, 0, 0, 0, 0));
     ASSERT_NE(steep, nullptr);
     for (SInt16 y = 0; y < 10; y++)
-        for (SInt16 x = 0; x < 20; x++) EXPECT_EQ(Pixel(steep, x, y), Pixel(right, x, y));
-    EXPECT_EQ(Pixel(right, 0, 0) >> 24, 0u);  // the top leans right
-    EXPECT_GT(Pixel(right, 1, 9) >> 24, 250u);
-    EXPECT_EQ(Pixel(right, 19, 9) >> 24, 0u);
+        for (SInt16 x = 0; x < 20; x++) EXPECT_EQ(ImagePixel(steep, x, y), ImagePixel(right, x, y));
+    EXPECT_EQ(ImagePixel(right, 0, 0) >> 24, 0u);  // the top leans right
+    EXPECT_GT(ImagePixel(right, 1, 9) >> 24, 250u);
+    EXPECT_EQ(ImagePixel(right, 19, 9) >> 24, 0u);
     for (float angle : {0.0f, -0.0f}) {
         Offscreen flat = Keep(OffscreenRightSkew(image, angle, 0, 0, 0, 0));
         Offscreen tall = Keep(OffscreenBottomSkew(image, angle, 0, 0, 0, 0));
         ASSERT_NE(flat, nullptr);
         ASSERT_NE(tall, nullptr);
-        EXPECT_EQ(Size(flat).right, 10);
-        EXPECT_EQ(Size(tall).bottom, 10);
+        EXPECT_EQ(ImageSize(flat).right, 10);
+        EXPECT_EQ(ImageSize(tall).bottom, 10);
         for (SInt16 y = 0; y < 10; y++)
             for (SInt16 x = 0; x < 10; x++) {
                 if (x == 1 && y == 1) continue;
-                EXPECT_EQ(Pixel(flat, x, y), Pixel(image, x, y));
-                EXPECT_EQ(Pixel(tall, x, y), Pixel(image, x, y));
+                EXPECT_EQ(ImagePixel(flat, x, y), ImagePixel(image, x, y));
+                EXPECT_EQ(ImagePixel(tall, x, y), ImagePixel(image, x, y));
             }
     }
     Offscreen down = Keep(OffscreenBottomSkew(image, -30.0f, 9, 9, 9, 255));
     ASSERT_NE(down, nullptr);
-    EXPECT_EQ(Size(down).right, 10);
-    EXPECT_EQ(Size(down).bottom, 16);  // trunc(0.577 x 10 + 10 + 0.5)
+    EXPECT_EQ(ImageSize(down).right, 10);
+    EXPECT_EQ(ImageSize(down).bottom, 16);  // trunc(0.577 x 10 + 10 + 0.5)
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     EXPECT_EQ(OffscreenRightSkew(image, nan, 0, 0, 0, 0), nullptr);
     EXPECT_EQ(OffscreenBottomSkew(image, nan, 0, 0, 0, 0), nullptr);
@@ -206,11 +194,11 @@ TEST_F(ImageTransform, Skews) {
     EXPECT_EQ(OffscreenRotate(image, inf, 0, 0, 0, 0), nullptr);
     Offscreen clamped = Keep(OffscreenBottomSkew(image, inf, 0, 0, 0, 0));
     ASSERT_NE(clamped, nullptr);
-    EXPECT_EQ(Size(clamped).bottom, 20);
+    EXPECT_EQ(ImageSize(clamped).bottom, 20);
     Offscreen bare = Keep(NewFilledOffscreen(3, 3, 24, 0x102030));  // no plane
     Offscreen turned = Keep(OffscreenRotate(bare, 90.0f, 0, 0, 0, 0));
     ASSERT_NE(turned, nullptr);
-    EXPECT_EQ(Pixel(turned, 1, 1), 0xFF102030u);  // taken as opaque
+    EXPECT_EQ(ImagePixel(turned, 1, 1), 0xFF102030u);  // taken as opaque
     EXPECT_EQ(bare->opacity, nullptr);             // and left as it was
 }
 

@@ -17,6 +17,7 @@
 #include "platform/core/memory.h"
 #include "platform/gtk/port_surfaces.h"
 #include "support/quickdraw_support.h"
+#include "support/tool_support.h"
 #include "support/transfer_support.h"
 
 namespace {

@@ -20,6 +20,7 @@
 #include "platform/core/resource_files.h"
 #include "platform/gtk/port_surfaces.h"
 #include "support/quickdraw_support.h"
+#include "support/tool_support.h"
 #include "support/transfer_support.h"
 
 namespace {

@@ -11,13 +11,9 @@
 #include <unistd.h>
 
 #include "support/quickdraw_support.h"
+#include "support/tool_support.h"
 
 namespace {
-
-std::string TempPath(const std::string &leaf) {
-    const char *base = std::getenv("ORVA_TEST_TMP");
-    return std::string(base && *base ? base : "/tmp") + "/raster_goldens_" + std::to_string(getpid()) + "_" + leaf;
-}
 
 // Compares two PNG files pixel by pixel (the spare byte of RGB24 ignored); writes a difference
 // image (red where they differ) when they do not match.
@@ -62,10 +58,10 @@ TEST(RasterGoldens, ScenesMatchTheirReviewedImages) {
     ASSERT_NE(source, nullptr);
     for (const char *scene : {"shapes", "regions"}) {
         SCOPED_TRACE(scene);
-        std::string actual = TempPath(std::string(scene) + ".png");
+        std::string actual = TempFile(std::string(scene) + ".png");
         ASSERT_EQ(RunCommand(BuildTreePath("tools/qdscene") + " " + scene + " " + actual + " >/dev/null"), 0);
         std::string golden = std::string(source) + "/tests/graphics/golden/" + scene + ".png";
-        ::testing::AssertionResult same = SameImage(actual, golden, TempPath(std::string(scene) + "_diff.png"));
+        ::testing::AssertionResult same = SameImage(actual, golden, TempFile(std::string(scene) + "_diff.png"));
         EXPECT_TRUE(same);
         if (same) std::remove(actual.c_str());
     }

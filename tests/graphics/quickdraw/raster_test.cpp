@@ -15,6 +15,7 @@
 #include "graphics/quickdraw/raster.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/shapes.h"
+#include "graphics/text/quickdraw_text.h"
 #include "platform/core/memory.h"
 #include "platform/gtk/port_surfaces.h"
 #include "support/quickdraw_support.h"
@@ -505,6 +506,30 @@ TEST(BitmapGlyphs, AHandMadeFontGivesBlocksOffsetsAndAdvances) {
     EXPECT_EQ(advance, 5);
     EXPECT_EQ(bold[4 * w + 4], kMobInk);
     EXPECT_EQ(OrvaCalculeBitmapCar('A', 9, 8, 0, &w, &h, &oh, &ov, &advance), nullptr);
+    OrvaSetBitmapFontLoader(nullptr);
+    ClosePort(&port);
+}
+
+TEST(BitmapGlyphs, SpacesCarryTheFractionOfSpExtraUntilDrawTextStartsARun) {
+    GrafPort port;
+    OpenTestPort(&port, 8, 8);
+    OrvaSetBitmapFontLoader(HandMadeFont);
+    _DrawText(" ", 0, 0);  // whatever ran before, no fraction is carried in
+    port.spExtra = 0x8000;  // half a pixel a space
+    SInt32 w, h, oh, ov, advance, advances[4];
+    for (SInt32 &a : advances) {
+        ASSERT_NE(OrvaCalculeBitmapCar(' ', 7, 8, 0, &w, &h, &oh, &ov, &advance), nullptr);
+        a = advance;
+    }
+    // A space is the missing glyph (2 wide): the halves add up to a pixel every second space.
+    EXPECT_EQ(advances[0], 2);
+    EXPECT_EQ(advances[1], 3);
+    EXPECT_EQ(advances[2], 2);
+    EXPECT_EQ(advances[3], 3);
+    OrvaCalculeBitmapCar(' ', 7, 8, 0, &w, &h, &oh, &ov, &advance);  // half a pixel carried now
+    _DrawText(" ", 0, 0);
+    OrvaCalculeBitmapCar(' ', 7, 8, 0, &w, &h, &oh, &ov, &advance);
+    EXPECT_EQ(advance, 2);  // the run starts afresh
     OrvaSetBitmapFontLoader(nullptr);
     ClosePort(&port);
 }

@@ -19,28 +19,14 @@
 #include "graphics/quickdraw/shapes.h"
 #include "platform/core/memory.h"
 #include "support/quickdraw_support.h"
+#include "support/tool_support.h"
 
 namespace {
 
-std::string TempPath(const std::string &leaf) {
-    const char *base = std::getenv("ORVA_TEST_TMP");
-    return std::string(base && *base ? base : "/tmp") + "/shape_recording_" + std::to_string(getpid()) + "_" + leaf;
-}
-
-std::string Output(const std::string &command, int *status) {
-    std::string out;
-    FILE *p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, p)) out += buffer;
-    *status = pclose(p);
-    return out;
-}
-
 TEST(ShapeRecording, TheRecordedSceneDrawsNothingAndListsOneOpcodePerVerb) {
-    std::string png = TempPath("shapes.png"), pict = TempPath("shapes.pict");
+    std::string png = TempFile("shapes.png"), pict = TempFile("shapes.pict");
     int status = -1;
-    Output(BuildTreePath("tools/qdscene") + " shapes " + png + " --record " + pict, &status);
+    RunCommand(BuildTreePath("tools/qdscene") + " shapes " + png + " --record " + pict, &status);
     ASSERT_EQ(status, 0);
     cairo_surface_t *image = cairo_image_surface_create_from_png(png.c_str());
     ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
@@ -54,7 +40,7 @@ TEST(ShapeRecording, TheRecordedSceneDrawsNothingAndListsOneOpcodePerVerb) {
     EXPECT_EQ(checksum, white);
     cairo_surface_destroy(image);
 
-    std::string summary = Output(BuildTreePath("tools/pictdump") + " --summary " + pict, &status);
+    std::string summary = RunCommand(BuildTreePath("tools/pictdump") + " --summary " + pict, &status);
     ASSERT_EQ(status, 0) << summary;
     std::map<std::string, int> counts;
     std::istringstream lines(summary);

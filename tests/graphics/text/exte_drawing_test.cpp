@@ -12,27 +12,28 @@
 
 #include "graphics/text/extended_textedit.h"
 #include "platform/core/unicode_mode.h"
+#include "support/extended_fixture.h"
 #include "support/extended_support.h"
 #include "support/quickdraw_support.h"
 #include "support/text_support.h"
 #include "support/textedit_support.h"
+#include "support/tool_support.h"
 
 namespace {
 
 const RGBColor kBlendColor = {0x8000, 0xC000, 0xFFFF};
 const std::string kAlef = "\xD7\x90", kBet = "\xD7\x91", kGimel = "\xD7\x92", kDalet = "\xD7\x93";
 
-class ExteDrawing : public ::testing::Test {
+class ExteDrawing : public ExtendedPortTest {
 protected:
-    GrafPort port;
+    ExteDrawing() : ExtendedPortTest(300, 200) {}
     void SetUp() override {
-        OpenTextEditPort(&port, 300, 200);
-        SetUnicodeApplication(kTrue);
+        ExtendedPortTest::SetUp();
         OrvaExtendedTESetInsertMode(kTrue);
     }
     void TearDown() override {
         OrvaExtendedTESetInsertMode(kTrue);
-        ClosePort(&port);
+        ExtendedPortTest::TearDown();
     }
     // A styled record drawn on a white port.
     ExtendedTEHandle Drawn(const Rect &box, const std::string &text) {
@@ -250,14 +251,6 @@ TEST_F(ExteDrawing, NothingIsDrawnWhileSuspendedAndResumingLaysOutOnce) {
 }  // namespace
 
 namespace {
-
-std::string ToolPath(const char *name) {
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path(self, size_t(n > 0 ? n : 0));
-    path = path.substr(0, path.rfind('/'));  // .../tests
-    return path.substr(0, path.rfind('/')) + "/tools/" + name;
-}
 
 // qdscene's exte scene, run as a program: it reports its record and writes its picture.
 TEST(ExteScene, ReportsLinesCaretAndSelectionAndWritesThePicture) {

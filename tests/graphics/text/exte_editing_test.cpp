@@ -15,6 +15,7 @@
 #include "platform/core/scrap.h"
 #include "platform/core/unicode_mode.h"
 #include "platform/gtk/keyboard_mouse.h"
+#include "support/extended_fixture.h"
 #include "support/extended_support.h"
 #include "support/quickdraw_support.h"
 #include "support/text_support.h"
@@ -27,12 +28,10 @@ enum : UInt32 { kShiftSymbol = 65505, kControlSymbol = 65507 };  // the key symb
 enum : UInt16 { kLeft = 28, kRight = 29, kUp = 30, kDown = 31, kHome = 1, kEnd = 4, kBackspace = 8, kDelete = 127 };
 const ResType kText = FourCC("TEXT"), kUnicode = FourCC("utxt"), kStyles = FourCC("styl");
 
-class ExteEditing : public ::testing::Test {
+class ExteEditing : public ExtendedPortTest {
 protected:
-    GrafPort port;
     void SetUp() override {
-        OpenTextEditPort(&port, 400, 300);
-        SetUnicodeApplication(kTrue);
+        ExtendedPortTest::SetUp();
         OrvaExtendedTESetInsertMode(kTrue);
         GTKUpdateKeyState(65535, 0, 0);
         SetTestTicks(100000);
@@ -45,7 +44,7 @@ protected:
         orvaSettings.pluginFlag = 1;
         ResetTestTicks();
         ZeroScrap();
-        ClosePort(&port);
+        ExtendedPortTest::TearDown();
     }
     static void Keys(ExtendedTEHandle te, const std::vector<UInt16> &keys, bool shift = false, bool command = false) {
         if (shift) GTKUpdateKeyState(1, kShiftSymbol, 0);

@@ -10,6 +10,7 @@
 #include "graphics/quickdraw/regions.h"
 #include "graphics/text/extended_textedit.h"
 #include "platform/core/unicode_mode.h"
+#include "support/extended_fixture.h"
 #include "support/extended_support.h"
 #include "support/quickdraw_support.h"
 #include "support/text_support.h"
@@ -17,15 +18,7 @@
 
 namespace {
 
-class ExteGeometry : public ::testing::Test {
-protected:
-    GrafPort port;
-    void SetUp() override {
-        OpenTextEditPort(&port, 400, 300);
-        SetUnicodeApplication(kTrue);
-    }
-    void TearDown() override { ClosePort(&port); }
-};
+class ExteGeometry : public ExtendedPortTest {};
 
 SInt32 Pack(SInt32 h, SInt32 v) { return SInt32((UInt32(UInt16(h)) << 16) | UInt16(v)); }
 

@@ -13,6 +13,7 @@
 #include "graphics/text/extended_textedit.h"
 #include "platform/core/memory.h"
 #include "platform/core/unicode_mode.h"
+#include "support/extended_fixture.h"
 #include "support/extended_support.h"
 #include "support/textedit_support.h"
 
@@ -20,15 +21,7 @@ namespace {
 
 const RGBColor kBlack = {0, 0, 0};
 
-class ExtendedLayout : public ::testing::Test {
-protected:
-    GrafPort port;
-    void SetUp() override {
-        OpenTextEditPort(&port, 400, 300);
-        SetUnicodeApplication(kTrue);
-    }
-    void TearDown() override { ClosePort(&port); }
-};
+class ExtendedLayout : public ExtendedPortTest {};
 
 Rect Box(SInt16 width) { return Rect{0, 0, 200, width}; }
 

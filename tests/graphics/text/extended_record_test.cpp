@@ -13,6 +13,7 @@
 #include "platform/core/memory.h"
 #include "platform/core/unicode_mode.h"
 #include "platform/gtk/input_standins.h"
+#include "support/extended_fixture.h"
 #include "support/extended_support.h"
 #include "support/text_support.h"
 #include "support/textedit_support.h"
@@ -21,17 +22,12 @@ namespace {
 
 const Rect kDest = {10, 20, 200, 320};  // top, left, bottom, right
 
-class ExtendedRecord : public ::testing::Test {
+class ExtendedRecord : public ExtendedPortTest {
 protected:
-    GrafPort port;
-    void SetUp() override {
-        OpenTextEditPort(&port, 400, 300);
-        SetUnicodeApplication(kTrue);
-    }
     void TearDown() override {
         OrvaExtendedTESetAllocationHook(nullptr);
         ResetTestTicks();
-        ClosePort(&port);
+        ExtendedPortTest::TearDown();
     }
 };
 

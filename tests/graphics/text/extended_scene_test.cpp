@@ -11,30 +11,13 @@
 #include <unistd.h>
 
 #include "support/text_support.h"
+#include "support/tool_support.h"
 
 namespace {
 
-std::string ToolPath(const char *name) {
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path(self, size_t(n > 0 ? n : 0));
-    path = path.substr(0, path.rfind('/'));  // .../tests
-    return path.substr(0, path.rfind('/')) + "/tools/" + name;
-}
-
-std::string RunTool(const std::string &command, int *status) {
-    std::string out;
-    FILE *p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, p)) out += buffer;
-    *status = pclose(p);
-    return out;
-}
-
 TEST(ExtendedScene, LayoutTableMatchesTheCommittedOne) {
     int status = -1;
-    std::string out = RunTool(ToolPath("qdscene") + " exte-layout", &status);
+    std::string out = RunCommand(ToolPath("qdscene") + " exte-layout", &status);
     ASSERT_EQ(status, 0) << out;
     std::ifstream golden(TestSourcePath("tests/data/graphics/text/exte_layout.golden"));
     std::stringstream expected;

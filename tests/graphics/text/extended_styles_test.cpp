@@ -17,6 +17,7 @@
 #include "platform/core/memory.h"
 #include "platform/core/unicode_mode.h"
 #include "platform/gtk/pango_text.h"
+#include "support/extended_fixture.h"
 #include "support/extended_support.h"
 #include "support/text_support.h"
 #include "support/textedit_support.h"
@@ -27,17 +28,12 @@ const Rect kDest = {0, 0, 300, 400};
 const RGBColor kBlack = {0, 0, 0};
 const RGBColor kRed = {0xFFFF, 0, 0};
 
-class ExtendedStyles : public ::testing::Test {
+class ExtendedStyles : public ExtendedPortTest {
 protected:
-    GrafPort port;
-    void SetUp() override {
-        OpenTextEditPort(&port, 400, 300);
-        SetUnicodeApplication(kTrue);
-    }
     void TearDown() override {
         SInt16 none[kLentaraScreenFonts] = {0, 0, 0};
         OrvaSetFontesLentara(none, 0);
-        ClosePort(&port);
+        ExtendedPortTest::TearDown();
     }
 };
 

@@ -11,6 +11,7 @@
 #include "graphics/pictures/pictures.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
+#include "graphics/quickdraw/regions.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
@@ -188,6 +189,34 @@ TEST_F(TextDrawing, TheClipBoundsTheInk) {
         for (SInt32 x = 40; x < port.width; x++) ASSERT_EQ(PortPixel(&port, x, y), 0xFFFFFFu) << x << "," << y;
     EXPECT_GT(InkBox(&port).right, 10);
     ExpectInkInsideDirtySlots();
+}
+
+TEST_F(TextDrawing, AClipThatIsNotARectangleKeepsTheInkInsideIt) {
+    // Two bands with a hole between them: the text crosses the hole, which stays white.
+    RgnHandle left = NewRgn(), right = NewRgn(), both = NewRgn();
+    Rect a = {0, 0, 120, 60}, b = {0, 120, 120, 300};
+    RectRgn(left, &a);
+    RectRgn(right, &b);
+    _UnionRgn(left, right, both);
+    SetClip(both);
+    TextSize(30);
+    DrawAt(10, 60, "MMMMMMMMMMMMMMM");
+    Rect hole = {0, 60, 120, 120};
+    for (SInt32 y = hole.top; y < hole.bottom; y++)
+        for (SInt32 x = hole.left; x < hole.right; x++)
+            ASSERT_EQ(PortPixel(&port, x, y), 0xFFFFFFu) << x << "," << y;
+    EXPECT_LT(InkBox(&port).left, 60);    // ink in the left band
+    EXPECT_GT(InkBox(&port).right, 120);  // and in the right one
+    // An empty clip leaves nothing at all.
+    PaintPortWhite(&port);
+    SetEmptyRgn(both);
+    SetClip(both);
+    DrawAt(10, 60, "MMMM");
+    Rect nothing = InkBox(&port);
+    EXPECT_TRUE(EmptyRect(&nothing));
+    DisposeRgn(left);
+    DisposeRgn(right);
+    DisposeRgn(both);
 }
 
 TEST_F(TextDrawing, SymbolFontsTakeTheirCharactersFromThePrivatePage) {

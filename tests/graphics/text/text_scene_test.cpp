@@ -16,31 +16,9 @@
 #include "graphics/text/quickdraw_text.h"
 #include "support/quickdraw_support.h"
 #include "support/text_support.h"
+#include "support/tool_support.h"
 
 namespace {
-
-std::string ToolPath(const char *name) {
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path(self, size_t(n > 0 ? n : 0));
-    path = path.substr(0, path.rfind('/'));  // .../tests
-    return path.substr(0, path.rfind('/')) + "/tools/" + name;
-}
-
-std::string TempPath(const char *leaf) {
-    const char *base = std::getenv("ORVA_TEST_TMP");
-    return std::string(base && *base ? base : "/tmp") + "/text_scene_" + std::to_string(getpid()) + "_" + leaf;
-}
-
-std::string RunTool(const std::string &command, int *status) {
-    std::string out;
-    FILE *p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, p)) out += buffer;
-    *status = pclose(p);
-    return out;
-}
 
 struct RunLine {
     int font, size, face, angle, width, left, top, right, bottom;
@@ -48,9 +26,9 @@ struct RunLine {
 
 TEST(TextScene, TheSheetReportsEveryRunAsTheLibraryMeasuresIt) {
     StartTextForTests();
-    std::string png = TempPath("text.png"), pict = TempPath("text.pict");
+    std::string png = TempFile("text.png"), pict = TempFile("text.pict");
     int status = -1;
-    std::string out = RunTool(ToolPath("qdscene") + " text " + png, &status);
+    std::string out = RunCommand(ToolPath("qdscene") + " text " + png, &status);
     ASSERT_EQ(status, 0) << out;
     std::vector<RunLine> runs;
     std::istringstream lines(out);
@@ -102,10 +80,10 @@ TEST(TextScene, TheSheetReportsEveryRunAsTheLibraryMeasuresIt) {
     cairo_surface_destroy(image);
 
     // Recorded, the sheet draws nothing and its picture carries every run.
-    out = RunTool(ToolPath("qdscene") + " text --record " + pict, &status);
+    out = RunCommand(ToolPath("qdscene") + " text --record " + pict, &status);
     EXPECT_EQ(status, 0);
     EXPECT_NE(out.find("ink none"), std::string::npos);
-    std::string listing = RunTool(ToolPath("pictdump") + " " + pict, &status);
+    std::string listing = RunCommand(ToolPath("pictdump") + " " + pict, &status);
     EXPECT_EQ(status, 0);
     size_t texts = 0;
     for (size_t at = listing.find("LongText"); at != std::string::npos; at = listing.find("LongText", at + 1)) texts++;
