@@ -10,6 +10,7 @@
 //   --dialog-text FILE  write the dialog's text to FILE
 //   --fault-in-dialog   fault again while the dialog is being answered
 #include <fcntl.h>
+#include <gtk/gtk.h>
 #include <pthread.h>
 #include <signal.h>
 #include <stdint.h>
@@ -96,6 +97,7 @@ int main(int argc, char **argv) {
     if (!crash) return Usage();
     SystemDependantInitCrashTrap();
     if (!ask) OrvaSetCrashDialogHook(AnswerDialog);
+    else if (!gtk_init_check(nullptr, nullptr)) fprintf(stderr, "orva-crash-demo: no display, the dialog answers No\n");
     if (!strcmp(crash, "--segv")) {
         WriteToBadAddress();
     } else if (!strcmp(crash, "--jump0")) {
