@@ -7,6 +7,7 @@
 #include <gtk/gtk.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/mman.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <ucontext.h>
@@ -28,6 +29,7 @@ constexpr int kWordsPerLine = 8;
 constexpr char kDefaultOpenProgram[] = "/usr/bin/xdg-open";
 constexpr size_t kTextField = 512;
 constexpr size_t kPathField = 4096;
+constexpr size_t kHandlerStackSize = 4u << 20;  // room for the report and the dialog
 
 // Everything the handler reads, gathered at installation; afterwards only the handler writes
 // the buffers. The handler runs on whatever thread faulted.
@@ -41,6 +43,7 @@ struct CrashTrapRecord {
     char signalNames[kTrappedCount][64] = {};
     long utcOffset = 0;              // seconds east of UTC when installed
     int probe[2] = {-1, -1};         // pipe through which the kernel tells readable memory
+    void *handlerStack = nullptr;    // the installing thread's stack for the handler
     SInt16 (*hook)(const char *text) = nullptr;
     char openProgram[kPathField] = "";
     char report[kCrashReportMax] = "";
@@ -97,6 +100,17 @@ void SystemDependantInitCrashTrap() {
     // Not deferred: a fault inside the handler enters it again and ends the process, where a
     // blocked signal would let the kernel kill it without a word.
     action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    // A fault that has used up the stack (a runaway recursion) can only be handled on a stack
+    // of its own; the kernel would otherwise end the process without a report.
+    void *memory = mmap(nullptr, kHandlerStackSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    gTrap.handlerStack = memory == MAP_FAILED ? nullptr : memory;
+    if (gTrap.handlerStack) {
+        stack_t stack;
+        memset(&stack, 0, sizeof stack);
+        stack.ss_sp = gTrap.handlerStack;
+        stack.ss_size = kHandlerStackSize;
+        if (sigaltstack(&stack, nullptr) == 0) action.sa_flags |= SA_ONSTACK;
+    }
     sigemptyset(&action.sa_mask);
     for (int signal : kTrappedSignals) sigaction(signal, &action, nullptr);
     gTrap.installed = true;

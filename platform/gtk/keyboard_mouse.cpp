@@ -123,6 +123,9 @@ void GTKUpdateKeyState(UInt32 down, UInt32 keySymbol, UInt16 hardwareKeycode) {
         return;
     }
     UInt8 code = GtkLinuxKeyToScancode(hardwareKeycode, keySymbol, 0);
+    // A key in neither table (Caps Lock, dead keys...) has a code from 128 up: it has no
+    // place in the 128-bit map.
+    if (code >= 128) return;
     UInt32 bit = 1u << ((code ^ 24) & 31);
     if (down) gKeyMap[code / 32] |= bit;
     else gKeyMap[code / 32] &= ~bit;

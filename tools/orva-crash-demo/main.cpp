@@ -2,7 +2,7 @@
 // its report and end the process. The dialog is answered No unless asked otherwise.
 //   CRASH: --segv (a write to an unmapped address), --jump0 (a call to address 0),
 //          --signal N (raises signal N), --thread (a write to an unmapped address on a
-//          second thread)
+//          second thread), --recurse (a recursion that runs out of stack)
 //   --yes               answer Yes: the open program receives the page address
 //   --open PROGRAM      the program Yes runs (default /usr/bin/xdg-open)
 //   --ask               show the real dialog instead of answering it
@@ -10,6 +10,7 @@
 //   --dialog-text FILE  write the dialog's text to FILE
 //   --fault-in-dialog   fault again while the dialog is being answered
 #include <fcntl.h>
+#include <gtk/gtk.h>
 #include <pthread.h>
 #include <signal.h>
 #include <stdint.h>
@@ -48,6 +49,15 @@ SInt16 AnswerDialog(const char *text) {
     return gYes ? SInt16(kCrashDialogYes) : SInt16(kCrashDialogNo);
 }
 
+// Never stops: the limit is only there so that the compiler sees a way out.
+volatile int gRecursionLimit = 0;
+int Recurse(int depth) {
+    volatile char frame[256];
+    frame[0] = char(depth);
+    if (gRecursionLimit && depth >= gRecursionLimit) return frame[0];
+    return Recurse(depth + 1) + frame[0];
+}
+
 void *FaultingThread(void *) {
     WriteToBadAddress();
     return nullptr;
@@ -55,7 +65,7 @@ void *FaultingThread(void *) {
 
 int Usage() {
     fprintf(stderr,
-            "usage: orva-crash-demo --segv|--jump0|--signal N|--thread [--yes] [--open PROGRAM] [--ask]\n"
+            "usage: orva-crash-demo --segv|--jump0|--signal N|--thread|--recurse [--yes] [--open PROGRAM] [--ask]\n"
             "       [--language N] [--dialog-text FILE] [--fault-in-dialog]\n");
     return 2;
 }
@@ -73,7 +83,8 @@ int main(int argc, char **argv) {
     for (int i = 1; i < argc; i++) {
         const char *a = argv[i];
         bool hasValue = i + 1 < argc;
-        if (!strcmp(a, "--segv") || !strcmp(a, "--jump0") || !strcmp(a, "--thread")) crash = a;
+        if (!strcmp(a, "--segv") || !strcmp(a, "--jump0") || !strcmp(a, "--thread") || !strcmp(a, "--recurse"))
+            crash = a;
         else if (!strcmp(a, "--signal") && hasValue) crash = a, signal = atoi(argv[++i]);
         else if (!strcmp(a, "--yes")) gYes = true;
         else if (!strcmp(a, "--open") && hasValue) OrvaSetCrashOpenProgram(argv[++i]);
@@ -86,12 +97,15 @@ int main(int argc, char **argv) {
     if (!crash) return Usage();
     SystemDependantInitCrashTrap();
     if (!ask) OrvaSetCrashDialogHook(AnswerDialog);
+    else if (!gtk_init_check(nullptr, nullptr)) fprintf(stderr, "orva-crash-demo: no display, the dialog answers No\n");
     if (!strcmp(crash, "--segv")) {
         WriteToBadAddress();
     } else if (!strcmp(crash, "--jump0")) {
         gNullCode();
     } else if (!strcmp(crash, "--signal")) {
         raise(signal);
+    } else if (!strcmp(crash, "--recurse")) {
+        fprintf(stderr, "orva-crash-demo: %d\n", Recurse(0));
     } else {
         pthread_t thread;
         if (pthread_create(&thread, nullptr, FaultingThread, nullptr) == 0) pthread_join(thread, nullptr);

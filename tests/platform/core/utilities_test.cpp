@@ -107,6 +107,10 @@ TEST(Comparisons, OrderCaseAndPrefixes) {
     EXPECT_EQ(IUEqualString((ConstStr255Param) "\002ab", (ConstStr255Param) "\003abc"), -1);
     EXPECT_EQ(IUEqualString((ConstStr255Param) "\003abc", (ConstStr255Param) "\002ab"), 1);
     EXPECT_EQ(IUCompString((ConstStr255Param) "\002ab", (ConstStr255Param) "\002ab"), 0);
+    // A prefix sorts first, without reading past the shorter string.
+    EXPECT_EQ(IUMagString("ab", "abc", 2, 3), -1);
+    EXPECT_EQ(IUMagString("abc", "ab", 3, 2), 1);
+    EXPECT_EQ(IUMagString("ab", "abc", 2, 2), 0);
     EXPECT_EQ(IUMagString("b", "a", 1, 1), 1);
     EXPECT_EQ(IUMagString("a", "b", 1, 1), -1);
     // Bytes from 0x80 compare as negative: they sort before ASCII.

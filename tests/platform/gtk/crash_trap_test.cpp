@@ -94,6 +94,16 @@ TEST(CrashTrap, JumpToAddressZeroStillWritesOneReport) {
     EXPECT_TRUE(std::regex_search(log, std::regex("STK1: [0-9a-f]{8} ")));
 }
 
+TEST(CrashTrap, RunningOutOfStackStillWritesOneReport) {
+    // The handler needs a stack of its own: the faulting one has no room left, and its words
+    // cannot be read.
+    Crash crash = RunCrashDemo("recurse", {"--recurse"});
+    EXPECT_TRUE(EndedBySigterm(crash.status)) << "status " << crash.status;
+    std::string log = crash.Log();
+    EXPECT_EQ(Count(log, "TYPE: 0000000b"), 1u) << log;
+    EXPECT_TRUE(std::regex_search(log, std::regex("\r\nRSP: [0-9a-f]{16}\r\n")));
+}
+
 TEST(CrashTrap, ReportGoesToTheDocumentsFolderWhenTheAccountHasOne) {
     std::string home = OrvaTestHome() + "/docs";
     mkdir(home.c_str(), 0755);

@@ -74,6 +74,21 @@ TEST(Keys, ShiftSetsItsBitInTheMapAndInGetKeys) {
     EXPECT_EQ(bytes[0], 0);
 }
 
+TEST(Keys, KeysInNeitherTableLeaveTheMapAlone) {
+    // Caps Lock and a key with a printable character but no place in the tables: their codes
+    // (128 and up) name no bit of the 128-bit map.
+    GTKUpdateKeyState(65535, 0, 0);
+    GTKUpdateKeyState(1, GDK_Caps_Lock, 66);
+    GTKUpdateKeyState(1, GDK_dead_acute, 200);
+    GTKUpdateKeyState(1, '~', 200);
+    UInt32 words[4];
+    SystemDependantGetKeyMap(words);
+    for (UInt32 word : words) EXPECT_EQ(word, 0u);
+    GTKUpdateKeyState(0, GDK_Caps_Lock, 66);
+    SystemDependantGetKeyMap(words);
+    for (UInt32 word : words) EXPECT_EQ(word, 0u);
+}
+
 TEST(Keys, NamesComeFromTheListOrTheSymbolTable) {
     char name[64];
     SystemDependantGetKeyName(0x38, name);

@@ -104,7 +104,7 @@ TEST(Desktop, APathWithQuotesAndSpacesReachesTheOpenerAsOneArgument) {
                                   "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$1\" > \"" + log + ".part\"\nmv \"" + log +
                                       ".part\" \"" + log + "\"\n"));
     chmod((bin + "/xdg-open").c_str(), 0755);
-    std::string path = gHome + "/it's a \"folder\"; echo owned";
+    std::string path = gHome + "/it's a \"folder\"; echo owned \xFF\xFE";  // bytes that are not UTF-8 too
     Boolean started = kFalse;
     WithPath(bin + ":/usr/bin:/bin", [&] { started = OuvreFenetreFolder(path.c_str()); });
     EXPECT_TRUE(started);

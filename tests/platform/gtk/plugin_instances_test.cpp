@@ -2,6 +2,7 @@
 // The plug-in instance table driven as the browser glue drives it, with no browser: the
 // plug-in flag is set and the entry points are called directly.
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 
 #include "platform/core/runtime.h"
 #include "platform/gtk/event_pump.h"
@@ -92,6 +93,12 @@ TEST_F(Plugin, ResizeFitsThePortAndPaintsTheLoadingFace) {
     OrvaPluginCheckResize(0x1000, 0);
     EXPECT_EQ(port.portRect.right, 1);
     EXPECT_EQ(port.portRect.bottom, 1);
+    // The browser draws the instances: no GTK window was made for any of this.
+    if (gtk_init_check(nullptr, nullptr)) {
+        GList *windows = gtk_window_list_toplevels();
+        EXPECT_EQ(g_list_length(windows), 0u);
+        g_list_free(windows);
+    }
 }
 
 TEST_F(Plugin, WindowCallsLeaveInstanceWindowsToTheBrowser) {
@@ -129,6 +136,9 @@ TEST_F(Plugin, NarrowPortsGetTheSmallestTextSize) {
     SInt16 wide = OrvaPluginLoadingTextSize(2000, 1000);
     EXPECT_GT(wide, 10);
     EXPECT_LE(OrvaPluginLoadingTextSize(2000, 30), 30);
+    // No port, so no font to measure with: the smallest size, not a division by zero.
+    SetPort(nullptr);
+    EXPECT_EQ(OrvaPluginLoadingTextSize(2000, 1000), 10);
     ClosePort(&measuring);
 }
 
