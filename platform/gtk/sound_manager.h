@@ -122,3 +122,5 @@ Boolean OrvaSoundOutputBusy();
 void OrvaSoundTraceClear();
 void OrvaSoundTrace(char *buffer, SInt32 size);
 UInt32 OrvaSoundWriterErrors();
+// Test seam: the writer's next ticks find the device failing, as an unplugged one would.
+void OrvaSoundInjectWriterFaults(UInt32 ticks);

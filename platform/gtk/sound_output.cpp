@@ -20,7 +20,9 @@
 
 namespace {
 
-enum : SInt32 { kWriterTickMs = 10, kDrainGraceMs = 1000 };
+// A device that fails every tick for a second (unplugged, gone) ends the sound rather than
+// keeping the channel busy for ever.
+enum : SInt32 { kWriterTickMs = 10, kDrainGraceMs = 1000, kWriterGiveUpTicks = 100 };
 
 struct Output {
     TMTask task;
@@ -34,10 +36,12 @@ struct Output {
     UInt32 startMs;
     bool started;
     bool finished;
+    UInt32 failedTicks;  // ticks in a row whose write failed
 };
 
 Output gOut;  // section 0
 UInt32 gWriterErrors;  // section 0
+UInt32 gInjectedFaults;  // section 0: test seam, ticks still to fail
 
 pthread_mutex_t gTraceLock = PTHREAD_MUTEX_INITIALIZER;
 std::string gTrace;
@@ -105,19 +109,23 @@ void Close(snd_pcm_t *pcm, bool drain) {
 
 UInt32 ElapsedMs() { return SystemDependantGetTickCountMs() - gOut.startMs; }
 
-// Writes what the device takes now (section 0 held).
-void WriteAvailable() {
+// Writes what the device takes now (section 0 held). False when the device failed.
+bool WriteAvailable() {
     UInt64 written = gOut.position / gOut.bytesPerFrame;
     UInt64 left = (gOut.size - gOut.position) / gOut.bytesPerFrame;
-    if (left == 0) return;
+    if (left == 0) return true;
     snd_pcm_sframes_t avail = snd_pcm_avail_update(gOut.pcm);
     if (avail == -EPIPE || avail == -ESTRPIPE) {
         snd_pcm_prepare(gOut.pcm);
         avail = snd_pcm_avail_update(gOut.pcm);
     }
+    if (gInjectedFaults > 0) {
+        gInjectedFaults--;
+        avail = -ENODEV;
+    }
     if (avail < 0) {
         gWriterErrors++;
-        return;
+        return false;
     }
     UInt64 count = UInt64(avail) < left ? UInt64(avail) : left;
     if (gOut.started) {
@@ -125,14 +133,14 @@ void WriteAvailable() {
         UInt64 room = ceiling > written ? ceiling - written : 0;
         if (count > room) count = room;
     }
-    if (count == 0) return;
+    if (count == 0) return true;
     Trace("write");
     snd_pcm_sframes_t done = snd_pcm_writei(gOut.pcm, gOut.buffer + gOut.position, snd_pcm_uframes_t(count));
-    if (done == -EAGAIN) return;
+    if (done == -EAGAIN) return true;
     if (done < 0) {
         gWriterErrors++;
         if (done == -EPIPE) snd_pcm_prepare(gOut.pcm);
-        return;
+        return false;
     }
     gOut.position += UInt64(done) * gOut.bytesPerFrame;
     if (!gOut.started) {
@@ -145,12 +153,18 @@ void WriteAvailable() {
     } else if (snd_pcm_state(gOut.pcm) == SND_PCM_STATE_PAUSED) {
         snd_pcm_pause(gOut.pcm, 0);
     }
+    return true;
 }
 
 // The writer task: on the timer thread, section 0 held.
 void WriterTick(TMTask *) {
     if (!gOut.pcm || gOut.finished) return;
-    WriteAvailable();
+    gOut.failedTicks = WriteAvailable() ? 0 : gOut.failedTicks + 1;
+    if (gOut.failedTicks >= UInt32(kWriterGiveUpTicks)) {
+        Trace("give up");
+        gOut.finished = true;  // the next sound or a stop closes the output
+        return;
+    }
     if (gOut.position < gOut.size) {
         PrimeTime(&gOut.task, kWriterTickMs);
         return;
@@ -235,10 +249,9 @@ UInt32 PlayAsync(const Riff &riff) {
     gOut.bufferFrames = bufferFrames;
     gOut.started = false;
     gOut.finished = false;
+    gOut.failedTicks = 0;
     gOut.task.tmAddr = WriterTick;
-    UInt32 errorsBefore = gWriterErrors;
-    WriteAvailable();
-    bool failed = gWriterErrors != errorsBefore;
+    bool failed = !WriteAvailable();
     if (!failed) PrimeTime(&gOut.task, kWriterTickMs);
     EndTimerCriticalSection();
     if (failed) {
@@ -385,6 +398,12 @@ void OrvaSoundTrace(char *buffer, SInt32 size) {
     pthread_mutex_lock(&gTraceLock);
     snprintf(buffer, size_t(size), "%s", gTrace.c_str());
     pthread_mutex_unlock(&gTraceLock);
+}
+
+void OrvaSoundInjectWriterFaults(UInt32 ticks) {
+    StartTimerCriticalSection();
+    gInjectedFaults = ticks;
+    EndTimerCriticalSection();
 }
 
 UInt32 OrvaSoundWriterErrors() {

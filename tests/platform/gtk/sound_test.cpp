@@ -291,6 +291,41 @@ TEST_F(Sound, ImmediateCommandStopsAPlayingSoundWithinATick) {
     DisposHandle(sound);
 }
 
+TEST_F(Sound, AWriterWhoseDeviceKeepsFailingEndsTheSound) {
+    // Ten seconds of sound on a device that fails from the second tick on, as an unplugged one
+    // does: the channel is free again after about a second of failures, not after ten.
+    Handle sound = MakeSound(1, 22050, 8, std::vector<UInt8>(220500, 0x70));
+    ASSERT_EQ(SndPlay(chan, sound, 1), noErr);
+    OrvaSoundInjectWriterFaults(1000000);
+    bool done = false;
+    for (int i = 0; i < 500 && !done; i++) {
+        SystemDependantSleepMs(10);
+        done = !OrvaSoundOutputBusy();
+    }
+    OrvaSoundInjectWriterFaults(0);
+    EXPECT_TRUE(done);
+    EXPECT_GE(OrvaSoundWriterErrors(), 100u);
+    char trace[4096];
+    OrvaSoundTrace(trace, sizeof trace);
+    EXPECT_NE(std::string(trace).find("give up"), std::string::npos);
+    // A brief failure is only counted: the next sound plays to its end.
+    Handle shortSound = MakeSound(1, 22050, 8, std::vector<UInt8>(22050, 0x70));
+    ASSERT_EQ(SndPlay(chan, shortSound, 1), noErr);
+    OrvaSoundTraceClear();
+    OrvaSoundInjectWriterFaults(5);
+    done = false;
+    for (int i = 0; i < 500 && !done; i++) {
+        SystemDependantSleepMs(10);
+        done = !OrvaSoundOutputBusy();
+    }
+    EXPECT_TRUE(done);
+    OrvaSoundTrace(trace, sizeof trace);
+    EXPECT_EQ(std::string(trace).find("give up"), std::string::npos);
+    OrvaSoundInjectWriterFaults(0);
+    DisposHandle(shortSound);
+    DisposHandle(sound);
+}
+
 TEST_F(Sound, NewSoundsAndFlushesWhileTheWriterRuns) {
     // Starting sounds over one another and disposing of the channel never meets a running tick.
     Handle sound = MakeSound(1, 22050, 8, std::vector<UInt8>(44100, 0x60));
