@@ -36,6 +36,7 @@ struct AccumulatorRecord {
 // A run the accumulator received, inclusive.
 struct InkRun {
     SInt32 left, right, top, bottom;
+    SInt32 line = 0;  // 1 + the collected line that drew it; 0 for any other drawing
 };
 typedef std::vector<InkRun> InkRuns;
 
@@ -52,6 +53,7 @@ struct TraceRecord {
     SInt32 lineCount = 0;
     Boolean collecting = false;
     Boolean changesOnly = false;         // runs enter the scan lines without being drawn
+    SInt32 line = 0;                     // 1 + the collected line being drawn, else 0
     InkRuns entered;                     // one row each: the rows that change the scan lines
     InkRuns ink;                         // every run drawn, whole
 };
@@ -188,8 +190,13 @@ void OrvaTraceChangesOnly(Boolean on) {
     if (gRgnDraw.trace) gRgnDraw.trace->changesOnly = on;
 }
 
+// The tracing port, or the copy of it a picture player draws into (CloseRgn replays the outline
+// through the player, whose copy keeps the region being made in rgnSave).
 Boolean OrvaIsCollectingLines() {
-    return gRgnDraw.trace && gRgnDraw.trace->collecting && qd.thePort == &gRgnDraw.tracePort;
+    GrafPtr port = qd.thePort;
+    const GrafPort &trace = gRgnDraw.tracePort;
+    return gRgnDraw.trace && gRgnDraw.trace->collecting && port &&
+           (port == &trace || (trace.rgnSave && port->rgnSave == trace.rgnSave));
 }
 
 void OrvaAddLine2Rgn(SInt16 startH, SInt16 startV, SInt16 endH, SInt16 endV) {
@@ -360,14 +367,18 @@ static void DrawCollectedLines(TraceRecord *t) {
                 SInt32 startV = line.startV + (SInt32(line.endV) - line.startV) / span;
                 if (startH == line.endH) {
                     SInt16 middle = SInt16((SInt32(line.endV) + startV) / 2);
+                    t->line = i + 1;
                     LineAbs(line.endH, middle, line.endH, middle);
+                    t->line = 0;
                     continue;
                 }
                 line.startH = SInt16(startH);
                 line.startV = SInt16(startV);
             }
         }
+        t->line = i + 1;
         LineAbs(line.startH, line.startV, line.endH, line.endV);
+        t->line = 0;
     }
 }
 
@@ -404,7 +415,7 @@ static void AccumulatorFill(SInt16 left, SInt16 top, SInt16 right, SInt16 bottom
     AccumulatorRecord *acc = &t->acc;
     SInt32 end = SInt32(right) + 1;
     for (SInt32 row = top; row <= bottom; row++) {
-        if (left != acc->lastLeft || end != acc->lastRight || row != acc->lastRow + 1) t->entered.push_back({left, right, row, row});
+        if (left != acc->lastLeft || end != acc->lastRight || row != acc->lastRow + 1) t->entered.push_back({left, right, row, row, t->line});
         acc->lastLeft = left;
         acc->lastRight = end;
         acc->lastRow = row;
@@ -412,14 +423,29 @@ static void AccumulatorFill(SInt16 left, SInt16 top, SInt16 right, SInt16 bottom
 }
 
 // The region of a tracing: the scan lines the entered runs make, each row changing the state by
-// the union of its runs (so that two runs meeting on a row do not cancel), together with every
-// pixel drawn (a run closing an outline leaves its own row out of the scan lines, as does the
+// the union of the runs one drawing made there (so that two runs of one shape meeting on a row
+// do not cancel), the unions of different outline lines XORed (so that two lines meeting at an
+// outline's left or right point close it again), together with every pixel drawn (a run closing an outline leaves its own row out of the scan lines, as does the
 // lower half of a round outline).
 static void FinishRegion(TraceRecord *t) {
     RgnHandle rgn = t->acc.rgn, drawn = NewRgn();
     if (!ScanLinesOfRuns(&t->entered, true, rgn)) SetEmptyRgn(rgn);
     if (drawn && ScanLinesOfRuns(&t->ink, false, drawn)) _UnionRgn(rgn, drawn, rgn);
     DisposeRgn(drawn);
+}
+
+// The union of the runs [first, last) as ascending inversion points (half-open pairs).
+static void UnionOfSpans(std::vector<const InkRun *>::iterator first, std::vector<const InkRun *>::iterator last,
+                         std::vector<std::pair<SInt32, SInt32>> *spans, std::vector<SInt16> *covered) {
+    spans->clear();
+    for (auto r = first; r != last; ++r) spans->push_back({(*r)->left, (*r)->right + 1});
+    std::sort(spans->begin(), spans->end());
+    covered->clear();
+    for (const auto &span : *spans) {
+        if (!covered->empty() && span.first <= covered->back())
+            covered->back() = SInt16(std::max<SInt32>(covered->back(), span.second));
+        else covered->insert(covered->end(), {SInt16(span.first), SInt16(span.second)});
+    }
 }
 
 // Region data from runs. With xorRows the union of the runs starting on a row is XORed into the
@@ -445,17 +471,24 @@ static Boolean ScanLinesOfRuns(InkRuns *runs, Boolean xorRows, RgnHandle rgn) {
         while (next < runs->size() && (*runs)[next].top <= row) active.push_back(&(*runs)[next++]);
         active.erase(std::remove_if(active.begin(), active.end(), [row](const InkRun *r) { return r->bottom < row; }),
                      active.end());
-        spans.clear();
-        for (const InkRun *r : active) spans.push_back({r->left, r->right + 1});
-        std::sort(spans.begin(), spans.end());
-        covered.clear();
-        for (const auto &span : spans) {
-            if (!covered.empty() && span.first <= covered.back()) covered.back() = SInt16(std::max<SInt32>(covered.back(), span.second));
-            else covered.insert(covered.end(), {SInt16(span.first), SInt16(span.second)});
-        }
         line.clear();
-        if (xorRows) line = covered;
-        else std::set_symmetric_difference(state.begin(), state.end(), covered.begin(), covered.end(), std::back_inserter(line));
+        if (xorRows) {
+            // The union of each drawing's runs, XORed across the drawings.
+            std::sort(active.begin(), active.end(), [](const InkRun *a, const InkRun *b) { return a->line < b->line; });
+            for (size_t first = 0; first < active.size();) {
+                size_t last = first;
+                while (last < active.size() && active[last]->line == active[first]->line) last++;
+                UnionOfSpans(active.begin() + first, active.begin() + last, &spans, &covered);
+                std::vector<SInt16> changed;
+                std::set_symmetric_difference(line.begin(), line.end(), covered.begin(), covered.end(),
+                                              std::back_inserter(changed));
+                line.swap(changed);
+                first = last;
+            }
+        } else {
+            UnionOfSpans(active.begin(), active.end(), &spans, &covered);
+            std::set_symmetric_difference(state.begin(), state.end(), covered.begin(), covered.end(), std::back_inserter(line));
+        }
         if (line.empty()) continue;
         if (words.size() + line.size() + state.size() + covered.size() + 6 > size_t(kMaxRgnWords)) break;
         words.push_back(SInt16(row));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "graphics/pictures/pict_format.h"
+#include "graphics/pictures/player.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/region_drawing.h"
@@ -214,6 +215,46 @@ TEST_F(RegionsDraw, CollectedLinesMakeTheRegionTheyEnclose) {
     EXPECT_FALSE(PtInRgn(Point{20, 20}, rgn));
     EXPECT_FALSE(PtInRgn(Point{80, 50}, rgn));
     DisposeRgn(rgn);
+}
+
+void TraceDiamond(void *) {
+    _MoveTo(10, 2);
+    _LineTo(18, 10);
+    _LineTo(10, 18);
+    _LineTo(2, 10);
+    _LineTo(10, 2);
+}
+
+// Nothing of the region lies outside the diamond's bounding box rows, and no column stays open
+// below the left and right points, where two slanted sides meet coming from opposite sides.
+void ExpectDiamond(RgnHandle rgn) {
+    ASSERT_TRUE(OrvaRegionIsValid(rgn));
+    EXPECT_TRUE(PtInRgn(Point{10, 10}, rgn));
+    EXPECT_TRUE(PtInRgn(Point{10, 2}, rgn));
+    EXPECT_TRUE(PtInRgn(Point{10, 18}, rgn));
+    for (SInt16 v = 12; v <= 18; v++) {
+        EXPECT_FALSE(PtInRgn(Point{v, 2}, rgn)) << v;
+        EXPECT_FALSE(PtInRgn(Point{v, 18}, rgn)) << v;
+    }
+    EXPECT_FALSE(PtInRgn(Point{17, 4}, rgn));
+    EXPECT_FALSE(PtInRgn(Point{4, 16}, rgn));
+}
+
+TEST_F(RegionsDraw, SlantedSidesMeetingAtTheSidePointsCloseTheOutline) {
+    RgnHandle direct = NewRgn(), recorded = NewRgn();
+    OrvaTraceRgn(direct, TraceDiamond, nullptr);
+    ExpectDiamond(direct);
+    // Recorded and replayed by picture playback, the lines are collected as in the direct
+    // tracing, so both make the same region.
+    OrvaSetRgnPicturePlayer(DrawPicture);
+    OpenRgn();
+    TraceDiamond(nullptr);
+    CloseRgn(recorded);
+    ExpectDiamond(recorded);
+    ASSERT_EQ((*recorded)->rgnSize, (*direct)->rgnSize);
+    EXPECT_EQ(std::memcmp(*recorded, *direct, size_t((*direct)->rgnSize)), 0);
+    DisposeRgn(direct);
+    DisposeRgn(recorded);
 }
 
 TEST_F(RegionsDraw, AnOutlineTooBusyForARegionStopsAtTheSizeLimit) {
