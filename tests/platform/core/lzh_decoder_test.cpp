@@ -179,29 +179,19 @@ long DecodeToMemory(const Bytes &packed, long unpacked, Bytes *out) {
     return n;
 }
 
-TEST(LzhDecoder, CommittedStreamsDecodeToTheirOriginalsInMemory) {
-    const char *names[] = {"one", "text20k", "random", "text1m"};
-    const char *originals[] = {"one.bin", "text20k.txt", "random.bin", "text1m.txt"};
-    for (int i = 0; i < 4; i++) {
-        SCOPED_TRACE(names[i]);
-        Bytes packed = ReadFixture(std::string(names[i]) + ".lh5");
-        Bytes original = ReadFixture(originals[i]);
+TEST(LzhDecoder, CommittedStreamsDecodeToTheirOriginalsInMemoryAndStreamToStream) {
+    const char *names[][2] = {{"one", "one.bin"}, {"text20k", "text20k.txt"}, {"random", "random.bin"},
+                              {"text1m", "text1m.txt"}};
+    for (const auto &name : names) {
+        SCOPED_TRACE(name[0]);
+        Bytes packed = ReadFixture(std::string(name[0]) + ".lh5");
+        Bytes original = ReadFixture(name[1]);
         ASSERT_FALSE(packed.empty());
         ASSERT_FALSE(original.empty());
         Bytes out;
         EXPECT_EQ(DecodeToMemory(packed, long(original.size()), &out), long(original.size()));
         EXPECT_TRUE(out == original);
-    }
-}
 
-TEST(LzhDecoder, CommittedStreamsDecodeStreamToStream) {
-    const char *names[] = {"one", "text20k", "random", "text1m"};
-    const char *originals[] = {"one.bin", "text20k.txt", "random.bin", "text1m.txt"};
-    for (int i = 0; i < 4; i++) {
-        const char *name = names[i];
-        SCOPED_TRACE(name);
-        Bytes packed = ReadFixture(std::string(name) + ".lh5");
-        Bytes original = ReadFixture(originals[i]);
         FILE *src = tmpfile();
         FILE *dst = tmpfile();
         ASSERT_TRUE(src && dst);
@@ -214,7 +204,7 @@ TEST(LzhDecoder, CommittedStreamsDecodeStreamToStream) {
                   long(original.size()));
         EXPECT_LE(ftell(src), start + long(packed.size()));  // never reads past the stream
         rewind(dst);
-        Bytes out(original.size() + 10);
+        out.assign(original.size() + 10, 0);
         EXPECT_EQ(fread(out.data(), 1, out.size(), dst), original.size());
         out.resize(original.size());
         EXPECT_TRUE(out == original);
@@ -235,13 +225,23 @@ TEST(LzhDecoder, SingleSymbolBlockSpendsNoBitsPerSymbol) {
     EXPECT_EQ(std::string(out.begin(), out.end()), "xxxxx");
 }
 
-TEST(LzhDecoder, MatchAtDistanceZeroRepeatsThePreviousByte) {
-    BitWriter w;
-    std::vector<Token> tokens = {{'A', 0}, {'B', 0}, {256 + 2, 0}};  // a match of 5
-    PutBlock(&w, tokens);
-    Bytes out;
-    EXPECT_EQ(DecodeToMemory(w.Finish(), 7, &out), 7);
-    EXPECT_EQ(std::string(out.begin(), out.end()), "ABBBBBB");
+TEST(LzhDecoder, ShortMatchesRepeatThePreviousByteOrReachBeforeTheFirst) {
+    struct Row {
+        const char *label;
+        std::vector<Token> tokens;
+        Bytes expected;
+    } rows[] = {
+        {"distance 0 repeats the previous byte", {{'A', 0}, {'B', 0}, {256 + 2, 0}}, Bytes{'A', 'B', 'B', 'B', 'B', 'B', 'B'}},
+        {"before the first byte gives zeros", {{'Q', 0}, {256 + 1, 100}}, Bytes{'Q', 0, 0, 0, 0}},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.label);
+        BitWriter w;
+        PutBlock(&w, r.tokens);
+        Bytes out;
+        EXPECT_EQ(DecodeToMemory(w.Finish(), long(r.expected.size()), &out), long(r.expected.size()));
+        EXPECT_EQ(out, r.expected);
+    }
 }
 
 TEST(LzhDecoder, MatchCrossingTheChunkEdgeGoesOnInTheNextChunk) {
@@ -271,16 +271,7 @@ TEST(LzhDecoder, MatchCrossingTheChunkEdgeGoesOnInTheNextChunk) {
     fclose(dst);
 }
 
-TEST(LzhDecoder, MatchReachingBeforeTheFirstByteYieldsZeros) {
-    std::vector<Token> tokens = {{'Q', 0}, {256 + 1, 100}};
-    BitWriter w;
-    PutBlock(&w, tokens);
-    Bytes out;
-    EXPECT_EQ(DecodeToMemory(w.Finish(), 5, &out), 5);
-    EXPECT_EQ(out, (Bytes{'Q', 0, 0, 0, 0}));
-}
-
-TEST(LzhDecoder, UnpackedSizeOfZeroWritesNothing) {
+TEST(LzhDecoder, SizeZeroWritesNothingAndAMissingSourceOrSinkIsRefused) {
     Bytes packed = ReadFixture("text20k.lh5");
     unsigned char guard = 0x5A;
     EXPECT_EQ(DecodeAR(nullptr, packed.data(), long(packed.size()), nullptr, &guard, 0), 0);
@@ -290,13 +281,8 @@ TEST(LzhDecoder, UnpackedSizeOfZeroWritesNothing) {
     EXPECT_EQ(DecodeAR(nullptr, packed.data(), long(packed.size()), dst, nullptr, 0), 0);
     EXPECT_EQ(ftell(dst), 0);
     fclose(dst);
-}
-
-TEST(LzhDecoder, MissingSourceOrSinkIsRefused) {
-    unsigned char out[4];
-    EXPECT_EQ(DecodeAR(nullptr, nullptr, 10, nullptr, out, 4), -1);
-    unsigned char in[4] = {};
-    EXPECT_EQ(DecodeAR(nullptr, in, 4, nullptr, nullptr, 4), -1);
+    EXPECT_EQ(DecodeAR(nullptr, nullptr, 10, nullptr, &guard, 1), -1);
+    EXPECT_EQ(DecodeAR(nullptr, packed.data(), 4, nullptr, nullptr, 4), -1);
 }
 
 // The header of a block whose code-length code is the single symbol 3 and whose

@@ -55,14 +55,6 @@ protected:
     }
 };
 
-TEST_F(ErrorSink, AMessageOnTheMainThreadIsShownAtOnce) {
-    OrvaErreur("Erreur lecture datas ressource");
-    std::vector<Delivery> d = Delivered();
-    ASSERT_EQ(d.size(), 1u);
-    EXPECT_EQ(d[0].message, "Erreur lecture datas ressource");
-    EXPECT_TRUE(d[0].onMainThread);
-}
-
 struct RaisingTask {
     TMTask task;
     std::atomic<bool> raised{false};
@@ -110,7 +102,8 @@ TEST_F(ErrorSink, MessagesArrivingWhileOneIsShownAreDropped) {
     std::vector<Delivery> d = Delivered();
     ASSERT_EQ(d.size(), 1u);
     EXPECT_EQ(d[0].message, "first");
-    OrvaErreur("after it was closed");
+    EXPECT_TRUE(d[0].onMainThread);
+    OrvaErreur("after it was closed");  // on the main thread: shown at once
     EXPECT_EQ(Delivered().size(), 2u);
 }
 

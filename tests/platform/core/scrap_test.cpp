@@ -114,7 +114,7 @@ TEST_F(Scrap, UnloadWritesTheScrapFileAndLoadRestoresIt) {
     DisposHandle(before);
 }
 
-TEST_F(Scrap, PutAndPurgeWhileOnDiskGoThroughTheFile) {
+TEST_F(Scrap, PutPurgeAndZeroWhileOnDiskGoThroughTheFile) {
     ZeroScrap();
     PutScrap(1, kTEXT, "a");
     UnloadScrap();
@@ -126,17 +126,12 @@ TEST_F(Scrap, PutAndPurgeWhileOnDiskGoThroughTheFile) {
     EXPECT_EQ(ReadAll(ScrapFile()).size(), 13u);
     EXPECT_EQ(Got(kTEXT), "<" + std::to_string(noTypeErr) + ">");
     EXPECT_EQ(Got(kUtxt), "b");
-}
 
-TEST_F(Scrap, ZeroWhileOnDiskEmptiesTheFileForGood) {
-    ZeroScrap();
-    PutScrap(6, kTEXT, "secret");
-    UnloadScrap();
-    ZeroScrap();
+    ZeroScrap();  // while on disk: the file is emptied for good
     EXPECT_EQ(InfoScrap()->scrapSize, 0);
     EXPECT_EQ(ReadAll(ScrapFile()).size(), 0u);
     EXPECT_EQ(LoadScrap(), 0);
-    EXPECT_EQ(GetScrap(nullptr, kTEXT, nullptr), noTypeErr);
+    EXPECT_EQ(GetScrap(nullptr, kUtxt, nullptr), noTypeErr);
 }
 
 TEST_F(Scrap, PreserveAndRestore) {
