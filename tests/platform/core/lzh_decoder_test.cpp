@@ -258,17 +258,6 @@ TEST(LzhDecoder, MatchCrossingTheChunkEdgeGoesOnInTheNextChunk) {
     Bytes out;
     EXPECT_EQ(DecodeToMemory(packed, long(expected.size()), &out), long(expected.size()));
     EXPECT_TRUE(out == expected);
-
-    // The same through a stream sink: the chunk edges fall at the same places.
-    FILE *dst = tmpfile();
-    ASSERT_TRUE(dst);
-    EXPECT_EQ(DecodeAR(nullptr, packed.data(), long(packed.size()), dst, nullptr,
-                       long(expected.size())), long(expected.size()));
-    rewind(dst);
-    Bytes streamed(expected.size());
-    EXPECT_EQ(fread(streamed.data(), 1, streamed.size(), dst), expected.size());
-    EXPECT_TRUE(streamed == expected);
-    fclose(dst);
 }
 
 TEST(LzhDecoder, SizeZeroWritesNothingAndAMissingSourceOrSinkIsRefused) {

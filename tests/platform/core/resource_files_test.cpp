@@ -224,15 +224,22 @@ TEST_F(ResourceFiles, ReleasingWhatIsNoResourceDisposesNothing) {
     DisposHandle(mine);
 }
 
-TEST_F(ResourceFiles, NamedLookupNeverMatchesAnUnnamedEntry) {
+TEST_F(ResourceFiles, NamedLookupNeverMatchesAnUnnamedEntryAndDriverNamesLoseTheirFirstCharacter) {
     WriteAll(Path("n.rsr"), BuildFile({{"TEXT", 1, false, "", Text("x")},
                                        {"TEXT", 2, true, "", Text("y")},
-                                       {"TEXT", 3, true, "Name", Text("z")}}));
+                                       {"TEXT", 3, true, "Name", Text("z")},
+                                       {"DRVR", 1, true, ".Sound", Text("a")},
+                                       {"DRVR", 2, true, "", Text("b")}}));
     ASSERT_GT(OpenResFile("n.rsr"), 0);
-    Handle h = GetNamedResource(kTEXT, "");
-    EXPECT_EQ(HandleBytes(h), Text("y"));
+    EXPECT_EQ(HandleBytes(GetNamedResource(kTEXT, "")), Text("y"));
     EXPECT_EQ(GetNamedResource(kTEXT, "name"), nullptr);  // exact case
     EXPECT_EQ(HandleBytes(GetNamedResource(kTEXT, "Name")), Text("z"));
+    EXPECT_EQ(HandleBytes(GetNamedResource(FourCC("DRVR"), "Sound")), Text("a"));
+    char name[256] = "x";
+    SInt16 id;
+    orva_GetIndResInfo(FourCC("DRVR"), 1, &id, name);  // the last reference comes first
+    EXPECT_EQ(id, 2);
+    EXPECT_STREQ(name, "");
 }
 
 TEST_F(ResourceFiles, UpdateWithoutChangesTouchesNothing) {
@@ -382,18 +389,6 @@ TEST_F(ResourceFiles, HugeOrMisplacedDataFailsThatLoadOnly) {
     ASSERT_GT(OpenResFile("past.rsr"), 0);
     EXPECT_EQ(Get1Resource(kTEXT, 3), nullptr);
     EXPECT_TRUE(errors.Saw("Erreur lecture datas ressource #2"));
-}
-
-TEST_F(ResourceFiles, DriverNamesLoseTheirFirstCharacter) {
-    WriteAll(Path("d.rsr"), BuildFile({{"DRVR", 1, true, ".Sound", Text("a")},
-                                       {"DRVR", 2, true, "", Text("b")}}));
-    ASSERT_GT(OpenResFile("d.rsr"), 0);
-    EXPECT_EQ(HandleBytes(GetNamedResource(FourCC("DRVR"), "Sound")), Text("a"));
-    char name[256] = "x";
-    SInt16 id;
-    orva_GetIndResInfo(FourCC("DRVR"), 1, &id, name);  // the last reference comes first
-    EXPECT_EQ(id, 2);
-    EXPECT_STREQ(name, "");
 }
 
 TEST_F(ResourceFiles, SearchGoesFromTheCurrentFileToOlderFilesOnly) {

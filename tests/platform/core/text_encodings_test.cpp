@@ -17,22 +17,9 @@ namespace {
 
 const std::string &gHome = OrvaTestHome();
 
-// The UTF-16 unit iconv gives for one byte of a code page, or 0xFFFF when it refuses the byte.
-UniChar IconvByte(const char *codePage, UInt8 byte) {
-    iconv_t cd = iconv_open("UTF-16LE", codePage);
-    if (cd == iconv_t(-1)) return 0xFFFF;
-    char in[1] = {char(byte)};
-    unsigned char out[8];
-    char *inp = in, *outp = reinterpret_cast<char *>(out);
-    size_t inLeft = 1, outLeft = sizeof out;
-    size_t r = iconv(cd, &inp, &inLeft, &outp, &outLeft);
-    iconv_close(cd);
-    if (r == size_t(-1) || sizeof out - outLeft != 2) return 0xFFFF;
-    return UniChar(out[0] | (out[1] << 8));
-}
-
 std::string Iconv(const std::string &text, const char *from, const char *to) {
     iconv_t cd = iconv_open(to, from);
+    if (cd == iconv_t(-1)) return "<iconv failed>";
     std::string out(text.size() * 4 + 16, '\0');
     char *inp = const_cast<char *>(text.data()), *outp = &out[0];
     size_t inLeft = text.size(), outLeft = out.size();
@@ -41,6 +28,12 @@ std::string Iconv(const std::string &text, const char *from, const char *to) {
     if (r == size_t(-1)) return "<iconv failed>";
     out.resize(out.size() - outLeft);
     return out;
+}
+
+// The UTF-16 unit iconv gives for one byte of a code page, or 0xFFFF when it refuses the byte.
+UniChar IconvByte(const char *codePage, UInt8 byte) {
+    std::string unit = Iconv(std::string(1, char(byte)), codePage, "UTF-16LE");
+    return unit.size() == 2 ? UniChar(UInt8(unit[0]) | (UInt8(unit[1]) << 8)) : 0xFFFF;
 }
 
 // A converter's result as bytes (units x unitSize), released. The count is read through its
