@@ -242,21 +242,6 @@ TEST_F(ResourceFiles, NamedLookupNeverMatchesAnUnnamedEntryAndDriverNamesLoseThe
     EXPECT_STREQ(name, "");
 }
 
-TEST_F(ResourceFiles, UpdateWithoutChangesTouchesNothing) {
-    WriteSample();
-    Bytes before = ReadAll(Path("t.rsr"));
-    struct stat st1, st2;
-    stat(Path("t.rsr").c_str(), &st1);
-    SInt16 ref = OpenResFile("t.rsr");
-    Get1Resource(kTEXT, 129);
-    UpdateResFile(ref);
-    EXPECT_EQ(ResError(), noErr);
-    CloseResFile(ref);
-    stat(Path("t.rsr").c_str(), &st2);
-    EXPECT_EQ(st1.st_ino, st2.st_ino);
-    EXPECT_EQ(ReadAll(Path("t.rsr")), before);
-}
-
 TEST_F(ResourceFiles, PlainAndScrambledMapsOpen) {
     std::vector<RawResource> resources = {{"STR#", 128, false, "", StrList({"a", "b"})},
                                           {"TEXT", 7, true, "seven", Text("7")}};
@@ -472,12 +457,20 @@ TEST_F(ResourceFiles, AddRemoveAndRenameKeepTypesAndChainsConsistent) {
     EXPECT_EQ(raw.resources[0].data, Text("C"));
 }
 
-TEST_F(ResourceFiles, WriteResourceReusesItsOwnSpaceAndUpdateKeepsIt) {
+TEST_F(ResourceFiles, UnchangedFilesAreLeftAloneAndWriteResourceReusesItsOwnSpace) {
     WriteSample();
+    Bytes before = ReadAll(Path("t.rsr"));
+    struct stat st1, st2;
+    stat(Path("t.rsr").c_str(), &st1);
     SInt16 ref = OpenResFile("t.rsr");
     Handle h = Get1Resource(kTEXT, 129);
+    UpdateResFile(ref);
+    EXPECT_EQ(ResError(), noErr);
     WriteResource(h);
     EXPECT_EQ(ResError(), resNotFound);  // not changed
+    stat(Path("t.rsr").c_str(), &st2);
+    EXPECT_EQ(st1.st_ino, st2.st_ino);
+    EXPECT_EQ(ReadAll(Path("t.rsr")), before);
     ChangedResource(h);
     WriteResource(h);
     EXPECT_EQ(ResError(), noErr);

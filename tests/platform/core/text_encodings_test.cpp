@@ -242,24 +242,23 @@ TEST(UTF8, UnitsEncodeAtTheirBoundaries) {
 
 TEST(UTF8, NextAndPreviousCharacterStayInsideTheText) {
     const std::string text = "a\xc3\xa9\xe6\x97\xa5\xc3";  // a, e acute, a kanji, a cut lead
-    const SInt32 length = SInt32(text.size());
-    EXPECT_EQ(UTFNextChar(text.data(), 0, length), 1);
-    EXPECT_EQ(UTFNextChar(text.data(), 1, length), 3);
-    EXPECT_EQ(UTFNextChar(text.data(), 3, length), 6);
-    EXPECT_EQ(UTFNextChar(text.data(), 4, length), 6);  // from inside the kanji to its end
-    EXPECT_EQ(UTFNextChar(text.data(), 6, length), 7);  // the cut lead moves one byte
-    EXPECT_EQ(UTFNextChar(text.data(), 7, length), 7);
-    EXPECT_EQ(UTFNextChar(text.data(), 99, length), 7);
-    EXPECT_EQ(UTFPrevChar(text.data(), 7, length), 6);
-    EXPECT_EQ(UTFPrevChar(text.data(), 6, length), 3);
-    EXPECT_EQ(UTFPrevChar(text.data(), 3, length), 1);
-    EXPECT_EQ(UTFPrevChar(text.data(), 1, length), 0);
-    EXPECT_EQ(UTFPrevChar(text.data(), 0, length), 0);
-    const std::string strays = "\x80\x80\x80\x80\x80\x80\x80";
-    EXPECT_EQ(UTFPrevChar(strays.data(), 7, 7), 6);
-    EXPECT_EQ(UTFNextChar(strays.data(), 3, 7), 4);
-    const std::string cut = "\xf0\x9f";  // a lead whose sequence runs past the end
-    EXPECT_EQ(UTFNextChar(cut.data(), 1, 2), 2);
+    const std::string strays(7, '\x80'), cut = "\xf0\x9f";  // cut: a lead whose sequence runs past the end
+    struct Row {
+        const std::string &text;
+        bool next;
+        SInt32 from, expected;
+    } rows[] = {
+        {text, true, 0, 1},    {text, true, 1, 3},    {text, true, 3, 6},  {text, true, 4, 6},  // inside the kanji
+        {text, true, 6, 7},    {text, true, 7, 7},    {text, true, 99, 7}, {text, false, 7, 6}, {text, false, 6, 3},
+        {text, false, 3, 1},   {text, false, 1, 0},   {text, false, 0, 0}, {strays, false, 7, 6},
+        {strays, true, 3, 4},  {cut, true, 1, 2},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(std::string(r.next ? "next" : "previous") + " from " + std::to_string(r.from));
+        SInt32 length = SInt32(r.text.size());
+        EXPECT_EQ(r.next ? UTFNextChar(r.text.data(), r.from, length) : UTFPrevChar(r.text.data(), r.from, length),
+                  r.expected);
+    }
 }
 
 TEST(Converters, BadParametersGiveNullAndCountZero) {
