@@ -144,18 +144,7 @@ TEST_F(ResourceFiles, SearchFindsTheSystemFolderAndTrimsLongExtensions) {
     EXPECT_EQ(orva_ouvre_ressource("", "rb", -1, nullptr, nullptr), nullptr);
 }
 
-TEST_F(ResourceFiles, SameNameInAnotherCaseAnswersTheOpenFile) {
-    WriteSample();
-    WriteAll(Path("other.rsr"), BuildFile({{"PICT", 1, false, "", Text("p")}}));
-    SInt16 first = OpenResFile("t.rsr");
-    SInt16 other = OpenResFile("other.rsr");
-    ASSERT_GT(other, first);
-    EXPECT_EQ(OpenResFile("T.RSR"), first);
-    EXPECT_EQ(CurResFile(), other);
-    EXPECT_EQ(ResError(), noErr);
-}
-
-TEST_F(ResourceFiles, CreatedFileHasNoTypesAndCreatingAgainIsRefused) {
+TEST_F(ResourceFiles, CreatedFileHasNoTypesCreatingAgainIsRefusedAndReopeningAnswersIt) {
     CreateResFile("empty.rsr");
     ASSERT_EQ(ResError(), noErr);
     RawFile raw = ParseFile(ReadAll(Path("empty.rsr")));
@@ -167,6 +156,13 @@ TEST_F(ResourceFiles, CreatedFileHasNoTypesAndCreatingAgainIsRefused) {
     EXPECT_EQ(Get1Resource(kTEXT, 1), nullptr);
     CreateResFile("EMPTY.rsr");
     EXPECT_EQ(ResError(), dupFNErr);
+    // Opening the same name in another case answers the open file and leaves the current one.
+    WriteAll(Path("other.rsr"), BuildFile({{"PICT", 1, false, "", Text("p")}}));
+    SInt16 other = OpenResFile("other.rsr");
+    ASSERT_GT(other, ref);
+    EXPECT_EQ(OpenResFile("EMPTY.RSR"), ref);
+    EXPECT_EQ(CurResFile(), other);
+    EXPECT_EQ(ResError(), noErr);
     CloseResFile(ref);
     CreateResFile("empty.rsr");  // found by the search though no longer open
     EXPECT_EQ(ResError(), dupFNErr);

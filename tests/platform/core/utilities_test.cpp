@@ -41,11 +41,6 @@ TEST(Strings, CAndLengthPrefixedFormsConvertInPlaceKeepingAtMost255) {
 
     char code[kTypeCodeBufferSize];
     EXPECT_STREQ(cvttype(FourCC("PICT"), code), "PICT");
-    EXPECT_EQ(Pstrlen("hello"), 5);
-    SInt16 a = 1, b = -2;
-    OrvaSwap(&a, &b);
-    EXPECT_EQ(a, -2);
-    EXPECT_EQ(b, 1);
 }
 
 TEST(Bits, ExtractionTakesTheTopBitsAndShifts) {
