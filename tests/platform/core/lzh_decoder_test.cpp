@@ -231,7 +231,8 @@ TEST(LzhDecoder, ShortMatchesRepeatThePreviousByteOrReachBeforeTheFirst) {
         std::vector<Token> tokens;
         Bytes expected;
     } rows[] = {
-        {"distance 0 repeats the previous byte", {{'A', 0}, {'B', 0}, {256 + 2, 0}}, Bytes{'A', 'B', 'B', 'B', 'B', 'B', 'B'}},
+        {"distance 0 repeats the previous byte", {{'A', 0}, {'B', 0}, {256 + 2, 0}},  // a match of 5
+         Bytes{'A', 'B', 'B', 'B', 'B', 'B', 'B'}},
         {"before the first byte gives zeros", {{'Q', 0}, {256 + 1, 100}}, Bytes{'Q', 0, 0, 0, 0}},
     };
     for (const Row &r : rows) {
