@@ -218,7 +218,6 @@ TEST(FileRoutines, OutsideTheUnicodeModeNamesBecomeMacRoman) {
     SetUnicodeApplication(kTrue);
     ASSERT_NE(f, nullptr);
     fclose(f);
-    EXPECT_EQ(OrvaTestReadFile(folder + "/caf\x8e"), "");
     struct stat facts;
     EXPECT_EQ(stat((folder + "/caf\x8e").c_str(), &facts), 0);
     EXPECT_NE(stat((folder + "/caf\xc3\xa9").c_str(), &facts), 0);
