@@ -266,9 +266,13 @@ bool FindNameIgnoringCase(const char *path, char *found, size_t size) {
     strcpy(pattern + folderLength, "*.*");
     FindFileRecord record;
     bool matched = false;
-    for (Boolean more = SystemDependantFindFirstFile(pattern, 7, &record); more && !matched;
-         more = SystemDependantFindNextFile(&record))
-        matched = EqualIgnoringCase(record.name, fileName);
+    // Stops on the match itself: stepping on would leave the next entry's name in the record.
+    for (Boolean more = SystemDependantFindFirstFile(pattern, 7, &record); more; more = SystemDependantFindNextFile(&record)) {
+        if (EqualIgnoringCase(record.name, fileName)) {
+            matched = true;
+            break;
+        }
+    }
     SystemDependantFindClose(&record);
     if (!matched || folderLength + strlen(record.name) + 1 > size) return false;
     memcpy(found, path, folderLength);

@@ -62,6 +62,17 @@ TEST(CaseBlindOpening, ReadingFindsTheFileInAnyLetterCase) {
     fclose(f);
 }
 
+TEST(CaseBlindOpening, TheMatchingFileIsOpenedAmongOthers) {
+    // The search must stop on the match, not on the entry after it.
+    std::string folder = Folder("crowd");
+    for (const char *name : {"Alpha.txt", "Foo.RSR", "Zeta.txt", "With Space.TXT"})
+        ASSERT_TRUE(OrvaTestWriteFile(folder + "/" + name, name));
+    FILE *f = SystemDependantfopen((folder + "/foo.rsr").c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(ReadStream(f), "Foo.RSR");
+    fclose(f);
+}
+
 TEST(CaseBlindOpening, AFailedOpenForWritingIsNotRetried) {
     std::string folder = Folder("write");
     ASSERT_TRUE(OrvaTestWriteFile(folder + "/Foo.RSR", "keep"));
