@@ -7,7 +7,6 @@
 #include <cairo.h>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
@@ -19,6 +18,7 @@
 #include "support/text_support.h"
 #include "support/textedit_invariants.h"
 #include "support/textedit_support.h"
+#include "support/tool_support.h"
 
 namespace {
 
@@ -203,22 +203,10 @@ TEST_F(TextEditDraw, StyledRecordsDrawEachRunInItsColour) {
     EXPECT_EQ(port.rgbFgColor.red, 0);  // the foreground is given back
 }
 
-// qdscene is built into tools/ beside tests/ in the build tree.
-std::string RunQdscene(const std::string &arguments, int *status) {
-    std::string out;
-    FILE *p = popen((BuildTreePath("tools/qdscene") + " " + arguments).c_str(), "r");
-    if (!p) return out;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, p)) out += buffer;
-    *status = pclose(p);
-    return out;
-}
-
 TEST_F(TextEditDraw, TheQdsceneSceneReportsItsRecords) {
-    const char *base = std::getenv("ORVA_TEST_TMP");
-    std::string png = std::string(base && *base ? base : "/tmp") + "/te_scene_" + std::to_string(getpid()) + ".png";
+    std::string png = TempFile("te_scene.png");
     int status = -1;
-    std::string out = RunQdscene("textedit " + png, &status);
+    std::string out = RunCommand(ToolPath("qdscene") + " textedit " + png, &status);
     ASSERT_EQ(status, 0) << out;
     // Plain, 180 pixels wide: "TextEdit wraps words in the " | "destination rectangle.\r" |
     // "A second paragraph follows " | "the return."; offset 60 is 9 bytes into the third line.
