@@ -46,36 +46,26 @@ protected:
     Rect Changed(const std::string &before) { return InkBox(&port, &before); }
 };
 
+// The overwrite caret is as wide as the byte under it, 8 pixels at the end.
 TEST_F(TextEditDraw, TheCaretDrawnTwiceRestoresThePixels) {
-    Show("abc def");
-    TESetSelect(2, 2, te);
-    std::string before = PortPixels(&port);
-    TEActivate(te);
-    Rect caret = Changed(before);
-    EXPECT_EQ(caret.left, 30 + 2 * kMonoAdvance);
-    EXPECT_EQ(caret.right - caret.left, 1);
-    EXPECT_EQ(caret.bottom, 20 + kMonoLine);  // from one pixel above selPoint, whose v is the line's bottom
-    EXPECT_EQ(caret.bottom - caret.top, kMonoLine);
-    TEDeactivate(te);
-    EXPECT_TRUE(PortPixels(&port) == before);
-}
-
-TEST_F(TextEditDraw, TheOverwriteCaretIsAsWideAsTheByteUnderIt) {
     Show("abc");
-    OrvaTESetInsertMode(kFalse);
     struct Row {
         const char *label;
-        SInt32 offset;
-        SInt32 width;
-    } rows[] = {{"inside the text", 1, kMonoAdvance}, {"at its end", 3, 8}};
+        Boolean insert;
+        SInt32 offset, width;
+    } rows[] = {{"insert", kTrue, 2, 1}, {"overwrite inside the text", kFalse, 1, kMonoAdvance},
+                {"overwrite at its end", kFalse, 3, 8}};
     for (const Row &row : rows) {
         SCOPED_TRACE(row.label);
+        OrvaTESetInsertMode(row.insert);
         TESetSelect(row.offset, row.offset, te);
         std::string before = PortPixels(&port);
         TEActivate(te);
         Rect caret = Changed(before);
-        EXPECT_EQ(caret.right - caret.left, row.width);
         EXPECT_EQ(caret.left, 30 + row.offset * kMonoAdvance);
+        EXPECT_EQ(caret.right - caret.left, row.width);
+        EXPECT_EQ(caret.bottom, 20 + kMonoLine);  // from one pixel above selPoint, whose v is the line's bottom
+        EXPECT_EQ(caret.bottom - caret.top, kMonoLine);
         TEDeactivate(te);
         EXPECT_TRUE(PortPixels(&port) == before);
     }
