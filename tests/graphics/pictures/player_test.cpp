@@ -27,6 +27,7 @@
 #include "platform/core/memory.h"
 #include "support/picture_support.h"
 #include "support/quickdraw_support.h"
+#include "support/text_support.h"
 
 namespace {
 
@@ -172,16 +173,7 @@ TEST_F(Player, TextPlaysTwiceAsHigh) {
     _MoveTo(5, 50);
     _DrawText("Hxg", 0, 3);
     ClosePicture();
-    auto inkHeight = [](const GrafPort *port) {
-        SInt32 top = kSize, bottom = -1;
-        for (SInt32 y = 0; y < kSize; y++)
-            for (SInt32 x = 0; x < kSize; x++)
-                if (PortPixel(port, x, y) != 0xFFFFFF) {
-                    top = std::min(top, y);
-                    bottom = std::max(bottom, y);
-                }
-        return bottom - top + 1;
-    };
+    auto inkHeight = [](const GrafPort *port) { return InkBox(port).bottom - InkBox(port).top; };
     Play(pic, frame);
     SInt32 single = inkHeight(&played);
     Play(pic, dst);
