@@ -142,9 +142,7 @@ TEST_F(TextEditDraw, DeletingTheLastLineErasesIt) {
     TESetSelect(8, 11, te);
     TEDelete(te);  // "abc\rdef\r": the empty line after the return stays, now without "ghi"
     TEDeactivate(te);
-    Rect third = {42, 30, 53, 150};
-    for (SInt32 y = third.top; y < third.bottom; y++)
-        for (SInt32 x = third.left; x < third.right; x++) ASSERT_EQ(PortPixel(&port, x, y), kWhite) << x << "," << y;
+    EXPECT_LE(InkBox(&port).bottom, 42);  // the third line's band is white
     TESetSelect(0, 8, te);
     TEDelete(te);
     Rect ink = InkBox(&port);
