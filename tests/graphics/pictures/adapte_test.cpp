@@ -15,20 +15,10 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_services.h"
 #include "platform/core/memory.h"
+#include "support/picture_support.h"
 #include "support/quickdraw_support.h"
 
 namespace {
-
-std::vector<UInt8> Bytes(PicHandle pic) {
-    const UInt8 *p = (const UInt8 *)*pic;
-    return std::vector<UInt8>(p, p + GetHandleSize((Handle)pic));
-}
-
-PicHandle FromBytes(const std::vector<UInt8> &bytes) {
-    Handle h = NewHandle(UInt32(bytes.size()));
-    std::memcpy(*h, bytes.data(), bytes.size());
-    return (PicHandle)h;
-}
 
 struct Walked {
     std::vector<UInt16> opcodes;
@@ -65,10 +55,10 @@ protected:
 TEST_F(Adapte, VersionOneBecomesVersionTwoWithAnExtendedHeader) {
     std::vector<UInt8> v1 = {0, 40, 0, 5, 0, 6, 0, 100, 0, 90, 0x11, 0x01, 0x07, 0, 2, 0, 2, 0x04, 0x01,
                              0x31, 0, 10, 0, 10, 0, 50, 0, 60, 0x0E, 0, 0, 0, 205, 0xFF};
-    PicHandle src = FromBytes(v1);
+    PicHandle src = PictureFromBytes(v1);
     PicHandle out = AdaptePicture(src, 1, 0);
     ASSERT_NE(out, nullptr);
-    std::vector<UInt8> b = Bytes(out);
+    std::vector<UInt8> b = PictureBytes(out);
     ASSERT_EQ(OrvaPictKind(b.data(), UInt32(b.size())), kPictKindVersion2);
     const UInt8 header[] = {0x00, 0x11, 0x02, 0xFF, 0x0C, 0x00, 0xFF, 0xFE, 0, 0, 0, 0x48, 0, 0, 0, 0x48, 0, 0,
                             0, 5, 0, 6, 0, 100, 0, 90};
@@ -99,7 +89,7 @@ TEST_F(Adapte, AColourIndexColoursTheWholePicture) {
     ClosePicture();
     PicHandle out = AdaptePicture(src, 1, 5);
     ASSERT_NE(out, nullptr);
-    std::vector<UInt8> b = Bytes(out);
+    std::vector<UInt8> b = PictureBytes(out);
     Walked w = Walk(b);
     RGBColor five;
     CvtIndexEnRGB(5, &five);
@@ -127,7 +117,7 @@ TEST_F(Adapte, ScreenMusicFontsBecomeThePrintFont) {
     // Own-form: TxFont 0x4102, TxFont 20, end.
     PicHandle empty = OpenPicture(&frame);
     ClosePicture();
-    std::vector<UInt8> bytes = Bytes(empty);
+    std::vector<UInt8> bytes = PictureBytes(empty);
     KillPicture(empty);
     bytes.resize(bytes.size() - 2);
     for (SInt16 id : {SInt16(0x4102), SInt16(20)}) {
@@ -135,10 +125,10 @@ TEST_F(Adapte, ScreenMusicFontsBecomeThePrintFont) {
         bytes.insert(bytes.end(), (const UInt8 *)&id, (const UInt8 *)&id + 2);
     }
     bytes.insert(bytes.end(), {0x00, 0xFF});
-    PicHandle src = FromBytes(bytes);
+    PicHandle src = PictureFromBytes(bytes);
     PicHandle out = AdaptePicture(src, 1, 0);
     ASSERT_NE(out, nullptr);
-    std::vector<UInt8> b = Bytes(out);
+    std::vector<UInt8> b = PictureBytes(out);
     Walked w = Walk(b);
     std::vector<SInt32> fonts;
     for (size_t i = 0; i < w.opcodes.size(); i++)
@@ -156,12 +146,12 @@ TEST_F(Adapte, UnknownOpcodesGiveNullAndDirectImagesAreCopiedVerbatim) {
     PaintRect(&r);
     CopyBits(&port.portBits, &port.portBits, &r, &to, 0, nullptr);
     ClosePicture();
-    std::vector<UInt8> own = Bytes(src);
+    std::vector<UInt8> own = PictureBytes(src);
     ASSERT_TRUE(CvtPict2MacPict(src, false));
-    std::vector<UInt8> big = Bytes(src);
+    std::vector<UInt8> big = PictureBytes(src);
     PicHandle out = AdaptePicture(src, 1, 0);
     ASSERT_NE(out, nullptr);
-    std::vector<UInt8> b = Bytes(out);
+    std::vector<UInt8> b = PictureBytes(out);
     Walked ws = Walk(big), wo = Walk(b);
     auto find = [](const Walked &w) {
         for (size_t i = 0; i < w.opcodes.size(); i++)
@@ -177,7 +167,7 @@ TEST_F(Adapte, UnknownOpcodesGiveNullAndDirectImagesAreCopiedVerbatim) {
 
     std::vector<UInt8> unknown = own;
     unknown.insert(unknown.end() - 2, {0x00, 0x13});
-    PicHandle bad = FromBytes(unknown);
+    PicHandle bad = PictureFromBytes(unknown);
     EXPECT_EQ(AdaptePicture(bad, 1, 0), nullptr);
     KillPicture(bad);
     CapturedErrors().clear();

@@ -80,15 +80,12 @@ TEST_F(Bezier, SmoothingPutsHandlesOnTheTangents) {
 }
 
 TEST_F(Bezier, NumbersAndReductionsOfTheFallback) {
-    char text[32];
-    BzFormatNumber(0, text, sizeof text);
-    EXPECT_STREQ(text, "0 ");
-    BzFormatNumber(12.34f, text, sizeof text);
-    EXPECT_STREQ(text, "12.34 ");
-    BzFormatNumber(-3, text, sizeof text);
-    EXPECT_STREQ(text, "-3 ");
-    BzFormatNumber(1.5f, text, sizeof text);
-    EXPECT_STREQ(text, "1.5 ");
+    const std::pair<float, const char *> numbers[] = {{0, "0 "}, {12.34f, "12.34 "}, {-3, "-3 "}, {1.5f, "1.5 "}};
+    for (const auto &number : numbers) {
+        char text[32];
+        BzFormatNumber(number.first, text, sizeof text);
+        EXPECT_STREQ(text, number.second);
+    }
     EXPECT_EQ(BzFallbackReduction(2000, 1000), 2);
     EXPECT_EQ(BzFallbackReduction(1000, 1000), 1);
     EXPECT_EQ(BzFallbackReduction(3000, 3000), 3);

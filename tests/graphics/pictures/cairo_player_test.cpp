@@ -14,6 +14,7 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/shapes.h"
 #include "platform/core/memory.h"
+#include "support/picture_support.h"
 #include "support/quickdraw_support.h"
 
 namespace {
@@ -239,16 +240,15 @@ TEST_F(CairoPlayer, DamagedPicturesStopWithOneMessage) {
         Rect r = {10, 10, 50, 50};
         PaintOval(&r);
     });
-    std::vector<UInt8> bytes((const UInt8 *)*pic, (const UInt8 *)*pic + GetHandleSize((Handle)pic));
+    std::vector<UInt8> bytes = PictureBytes(pic);
     KillPicture(pic);
     bytes.resize(bytes.size() - 6);
-    Handle h = NewHandle(UInt32(bytes.size()));
-    std::memcpy(*h, bytes.data(), bytes.size());
+    PicHandle cut = PictureFromBytes(bytes);
     Page page(100, 100);
-    page.Play((PicHandle)h);
+    page.Play(cut);
     EXPECT_EQ(CapturedErrors().size(), 1u);
     EXPECT_EQ(qd.thePort, &port);
-    DisposHandle(h);
+    KillPicture(cut);
 }
 
 }  // namespace

@@ -25,30 +25,17 @@
 #include "graphics/text/quickdraw_text.h"
 #include "platform/gtk/port_surfaces.h"
 #include "platform/core/memory.h"
+#include "support/picture_support.h"
 #include "support/quickdraw_support.h"
+#include "support/text_support.h"
 
 namespace {
 
 const SInt16 kSize = 240;
 
-std::vector<UInt8> Bytes(PicHandle pic) {
-    const UInt8 *p = (const UInt8 *)*pic;
-    return std::vector<UInt8>(p, p + GetHandleSize((Handle)pic));
-}
-
-PicHandle FromBytes(const std::vector<UInt8> &bytes) {
-    Handle h = NewHandle(UInt32(bytes.size()));
-    std::memcpy(*h, bytes.data(), bytes.size());
-    return (PicHandle)h;
-}
-
 std::vector<UInt16> Opcodes(PicHandle pic) {
-    std::vector<UInt8> bytes = Bytes(pic);
     std::vector<UInt16> out;
-    PictWalkRecord walk;
-    PictOpRecord op;
-    if (OrvaPictBeginWalk(bytes.data(), UInt32(bytes.size()), &walk) != noErr) return out;
-    while (!walk.ended && OrvaPictNextOp(&walk, &op) == noErr) out.push_back(op.opcode);
+    for (const PictureOp &op : PictureOps(pic, {})) out.push_back(op.opcode);
     return out;
 }
 
@@ -186,16 +173,7 @@ TEST_F(Player, TextPlaysTwiceAsHigh) {
     _MoveTo(5, 50);
     _DrawText("Hxg", 0, 3);
     ClosePicture();
-    auto inkHeight = [](const GrafPort *port) {
-        SInt32 top = kSize, bottom = -1;
-        for (SInt32 y = 0; y < kSize; y++)
-            for (SInt32 x = 0; x < kSize; x++)
-                if (PortPixel(port, x, y) != 0xFFFFFF) {
-                    top = std::min(top, y);
-                    bottom = std::max(bottom, y);
-                }
-        return bottom - top + 1;
-    };
+    auto inkHeight = [](const GrafPort *port) { return InkBox(port).bottom - InkBox(port).top; };
     Play(pic, frame);
     SInt32 single = inkHeight(&played);
     Play(pic, dst);
@@ -217,10 +195,10 @@ TEST_F(Player, NothingIsPlayedForNullEmptyOrFramelessPictures) {
     DrawPicture((PicHandle)header, &frame);
     DisposHandle(header);
     // A zero-width frame plays nothing and leaves the port as it was.
-    std::vector<UInt8> bytes = Bytes(pic);
+    std::vector<UInt8> bytes = PictureBytes(pic);
     bytes[8] = bytes[4];
     bytes[9] = bytes[5];  // right = left
-    PicHandle flat = FromBytes(bytes);
+    PicHandle flat = PictureFromBytes(bytes);
     PenSize(3, 4);
     DrawPicture(flat, &frame);
     EXPECT_EQ(InkCount(&played), 0);
@@ -268,7 +246,7 @@ TEST_F(Player, LineFromContinuesFromTheLinePenAfterText) {
     _DrawText("a", 0, 1);
     ClosePicture();
     // Append a LineFrom by hand just before the end: it starts at (50, 10).
-    std::vector<UInt8> bytes = Bytes(pic);
+    std::vector<UInt8> bytes = PictureBytes(pic);
     bytes.pop_back();
     bytes.pop_back();
     const SInt16 ops[] = {0x2100, 40, 50};  // LineFrom (opcodes big-endian) to v 40, h 50
@@ -276,7 +254,7 @@ TEST_F(Player, LineFromContinuesFromTheLinePenAfterText) {
     bytes.push_back(0x00);
     bytes.push_back(0xFF);
     KillPicture(pic);
-    pic = FromBytes(bytes);
+    pic = PictureFromBytes(bytes);
     Play(pic, frame);
     EXPECT_EQ(PortPixel(&played, 50, 25), 0x000000u);
     EXPECT_TRUE(CapturedErrors().empty());
@@ -291,7 +269,7 @@ TEST_F(Player, AnAbsentPictureFontPlaysAsTheMissingFontId) {
     SetPort(&played);
     PicHandle pic = OpenPicture(&frame);
     ClosePicture();
-    bytes = Bytes(pic);
+    bytes = PictureBytes(pic);
     KillPicture(pic);
     bytes.resize(bytes.size() - 2);
     auto word = [&bytes](SInt16 w) { bytes.insert(bytes.end(), (const UInt8 *)&w, (const UInt8 *)&w + 2); };
@@ -313,7 +291,7 @@ TEST_F(Player, AnAbsentPictureFontPlaysAsTheMissingFontId) {
         bytes.push_back('x');
     }
     opcode(0xFF);
-    pic = FromBytes(bytes);
+    pic = PictureFromBytes(bytes);
     static std::vector<SInt32> fonts;
     fonts.clear();
     GrafProcs procs = {};
@@ -444,9 +422,9 @@ TEST_F(Player, HostilePicturesPlayOrEndWithOneMessage) {
     PicHandle own = Record(ExactScene, 1, frame);
     SetPort(&played);
     PicHandle curved = Record(CurvedScene, 1, frame);
-    std::vector<std::vector<UInt8>> seeds = {Bytes(own), Bytes(curved)};
+    std::vector<std::vector<UInt8>> seeds = {PictureBytes(own), PictureBytes(curved)};
     ASSERT_TRUE(CvtPict2MacPict(own, false));
-    seeds.push_back(Bytes(own));
+    seeds.push_back(PictureBytes(own));
     // A hand-made version 1 picture: PnSize, frameRect, paintOval, line, end.
     seeds.push_back({0, 40, 0, 0, 0, 0, 0, 100, 0, 100, 0x11, 0x01, 0x07, 0, 2, 0, 2, 0x30, 0, 10, 0, 10, 0, 50, 0, 60,
                      0x51, 0, 20, 0, 20, 0, 80, 0, 90, 0x20, 0, 5, 0, 5, 0, 90, 0, 70, 0xFF});
@@ -467,7 +445,7 @@ TEST_F(Player, HostilePicturesPlayOrEndWithOneMessage) {
             }
         }
         if (bytes.empty()) continue;
-        PicHandle pic = FromBytes(bytes);
+        PicHandle pic = PictureFromBytes(bytes);
         CapturedErrors().clear();
         DrawPicture(pic, &dst);
         EXPECT_LE(CapturedErrors().size(), 1u) << "mutation " << i;
@@ -496,11 +474,11 @@ TEST_F(Player, HostilePicturesPlayOrEndWithOneMessage) {
 TEST_F(Player, UnknownOpcodesAndBadVersionsGiveTheirMessages) {
     Rect frame = {0, 0, 120, 120};
     PicHandle pic = Record(ExactScene, 1, frame);
-    std::vector<UInt8> bytes = Bytes(pic);
+    std::vector<UInt8> bytes = PictureBytes(pic);
     KillPicture(pic);
     std::vector<UInt8> unknown = bytes;
     unknown.insert(unknown.end() - 2, {0x00, 0x13});
-    pic = FromBytes(unknown);
+    pic = PictureFromBytes(unknown);
     Play(pic, frame);
     EXPECT_EQ(CapturedErrors(), (std::vector<std::string>{"PICT 2: Opcode $0013 inconnu"}));
     EXPECT_EQ(PortPixel(&played, 20, 55), 0x000000u);  // what came before stays
@@ -508,7 +486,7 @@ TEST_F(Player, UnknownOpcodesAndBadVersionsGiveTheirMessages) {
     CapturedErrors().clear();
     std::vector<UInt8> version = bytes;
     version[12] = 0x12;
-    pic = FromBytes(version);
+    pic = PictureFromBytes(version);
     Play(pic, frame);
     EXPECT_EQ(CapturedErrors(), (std::vector<std::string>{"PICT 2: Bad version"}));
     KillPicture(pic);
@@ -516,7 +494,7 @@ TEST_F(Player, UnknownOpcodesAndBadVersionsGiveTheirMessages) {
     std::vector<UInt8> kind = bytes;
     kind[10] = 0x12;
     kind[11] = 0x34;
-    pic = FromBytes(kind);
+    pic = PictureFromBytes(kind);
     Play(pic, frame);
     EXPECT_EQ(CapturedErrors(), (std::vector<std::string>{"Type de PICT inconnu :1234"}));
     KillPicture(pic);

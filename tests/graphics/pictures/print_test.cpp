@@ -14,18 +14,9 @@
 #include "platform/core/memory.h"
 #include "platform/gtk/printing.h"
 #include "support/quickdraw_support.h"
+#include "support/tool_support.h"
 
 namespace {
-
-std::string RunCommand(const std::string &command) {
-    std::string out;
-    FILE *p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, p)) out += buffer;
-    pclose(p);
-    return out;
-}
 
 // The value after "key:" in pdfinfo's output, spaces trimmed.
 std::string InfoLine(const std::string &info, const std::string &key) {
@@ -105,13 +96,15 @@ TEST_F(Printing, TwoDocumentsInOneOpenGiveTwoLetterPdfs) {
         std::remove(pdf.c_str());
         PrintTwoPages(h, pdf);
         EXPECT_EQ(PrError(), 0);
-        std::string info = RunCommand("pdfinfo '" + pdf + "' 2>&1");
+        int status = -1;
+        std::string info = RunCommand("pdfinfo '" + pdf + "' 2>&1", &status);
         EXPECT_EQ(InfoLine(info, "Pages"), "2") << info;
         EXPECT_EQ(InfoLine(info, "Page size"), "612 x 792 pts (letter)") << info;
     }
     // Page 1 at 50 dpi: the quarter of the printable area, placed inside the margins.
     std::string prefix = BuildTreePath("print-page");
-    RunCommand("pdftoppm -r 50 -png -f 1 -l 1 -singlefile '" + BuildTreePath("print.pdf") + "' '" + prefix + "'");
+    int status = -1;
+    RunCommand("pdftoppm -r 50 -png -f 1 -l 1 -singlefile '" + BuildTreePath("print.pdf") + "' '" + prefix + "'", &status);
     cairo_surface_t *png = cairo_image_surface_create_from_png((prefix + ".png").c_str());
     ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
     SInt32 w = cairo_image_surface_get_width(png), hgt = cairo_image_surface_get_height(png);

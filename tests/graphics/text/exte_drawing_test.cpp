@@ -248,23 +248,15 @@ TEST_F(ExteDrawing, NothingIsDrawnWhileSuspendedAndResumingLaysOutOnce) {
     ExtendedTEDispose(te);
 }
 
-}  // namespace
-
-namespace {
-
 // qdscene's exte scene, run as a program: it reports its record and writes its picture.
 TEST(ExteScene, ReportsLinesCaretAndSelectionAndWritesThePicture) {
     std::string png = BuildTreePath("exte_scene_test.png");
     std::remove(png.c_str());
-    FILE *p = popen((ToolPath("qdscene") + " exte " + png).c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    char buffer[256] = {0};
-    std::string first = std::fgets(buffer, sizeof buffer, p) ? buffer : "";
-    while (std::fgets(buffer, sizeof buffer, p)) {
-    }
-    EXPECT_EQ(pclose(p), 0);
+    int status = -1;
+    std::string out = RunCommand(ToolPath("qdscene") + " exte " + png, &status);
+    EXPECT_EQ(status, 0);
     int lines = 0, h = 0, v = 0, a = 0, b = 0;
-    ASSERT_EQ(std::sscanf(first.c_str(), "exte lines %d caret (%d,%d) sel %d..%d", &lines, &h, &v, &a, &b), 5) << first;
+    ASSERT_EQ(std::sscanf(out.c_str(), "exte lines %d caret (%d,%d) sel %d..%d", &lines, &h, &v, &a, &b), 5) << out;
     EXPECT_GE(lines, 3);
     EXPECT_EQ(a, 7);
     EXPECT_EQ(b, 22);

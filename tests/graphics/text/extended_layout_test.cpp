@@ -34,21 +34,13 @@ void SetWidth(ExtendedTEHandle te, SInt32 width) {
 // then the lines are laid out again from the edit.
 void Splice(ExtendedTEHandle te, SInt32 at, SInt32 removed, const std::string &inserted, SInt32 *first, SInt32 *last) {
     std::string text = ExtendedText(te);
-    if (removed > 0) {
-        text.erase(size_t(at), size_t(removed));
-        SetHandleSize((*te)->hText, UInt32(text.size()));
-        if (!text.empty()) std::memcpy(*(*te)->hText, text.data(), text.size());
-        if ((*te)->styleHandle) ExtendedRunAdjust(at, -removed, (*te)->styleHandle);
-        (*te)->teLength = SInt32(text.size());
-        ExtendedTERecalText(at, -1, -removed, te, first, last);
-        return;
-    }
-    text.insert(size_t(at), inserted);
+    text.replace(size_t(at), size_t(removed), inserted);
+    SInt32 delta = SInt32(inserted.size()) - removed;
     SetHandleSize((*te)->hText, UInt32(text.size()));
-    std::memcpy(*(*te)->hText, text.data(), text.size());
-    if ((*te)->styleHandle) ExtendedRunAdjust(at, SInt32(inserted.size()), (*te)->styleHandle);
+    if (!text.empty()) std::memcpy(*(*te)->hText, text.data(), text.size());
+    if ((*te)->styleHandle) ExtendedRunAdjust(at, delta, (*te)->styleHandle);
     (*te)->teLength = SInt32(text.size());
-    ExtendedTERecalText(at, -1, SInt32(inserted.size()), te, first, last);
+    ExtendedTERecalText(at, -1, delta, te, first, last);
 }
 
 struct Layout {
@@ -171,30 +163,26 @@ void RandomEdits(ExtendedTEHandle te, ExtendedTEHandle reference, int edits, uns
     }
 }
 
+// Styled and plain records with the fixed-advance measure, and a styled one measured by pango.
 TEST_F(ExtendedLayout, RandomEditsRelayOutAsAFullLayoutWould) {
-    ExtendedTEHandle te = NewExtendedRecord(Box(120), true, "Some words to start with.\rAnd a second line.");
-    ExtendedTEHandle reference = NewExtendedRecord(Box(120), true);
-    (*te)->textWidth = ExtendedFastWidth;
-    RandomEdits(te, reference, 5000, 1);
-    ExtendedTEDispose(te);
-    ExtendedTEDispose(reference);
-}
-
-TEST_F(ExtendedLayout, RandomEditsOfAPlainRecordRelayOutAsAFullLayoutWould) {
-    ExtendedTEHandle te = NewExtendedRecord(Box(120), false, "plain");
-    ExtendedTEHandle reference = NewExtendedRecord(Box(120), false);
-    (*te)->textWidth = ExtendedFastWidth;
-    RandomEdits(te, reference, 1500, 2);
-    ExtendedTEDispose(te);
-    ExtendedTEDispose(reference);
-}
-
-TEST_F(ExtendedLayout, RandomEditsMeasuredByPangoRelayOutAsAFullLayoutWould) {
-    ExtendedTEHandle te = NewExtendedRecord(Box(90), true, "Mixed \xe6\x97\xa5\xe6\x9c\xac text");
-    ExtendedTEHandle reference = NewExtendedRecord(Box(90), true);
-    RandomEdits(te, reference, 400, 3);
-    ExtendedTEDispose(te);
-    ExtendedTEDispose(reference);
+    struct Row {
+        SInt16 width;
+        bool styled, fast;
+        const char *text;
+        int edits;
+    } rows[] = {{120, true, true, "Some words to start with.\rAnd a second line.", 5000},
+                {120, false, true, "plain", 1500},
+                {90, true, false, "Mixed \xe6\x97\xa5\xe6\x9c\xac text", 400}};
+    unsigned seed = 1;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.text);
+        ExtendedTEHandle te = NewExtendedRecord(Box(row.width), row.styled, row.text);
+        ExtendedTEHandle reference = NewExtendedRecord(Box(row.width), row.styled);
+        if (row.fast) (*te)->textWidth = ExtendedFastWidth;
+        RandomEdits(te, reference, row.edits, seed++);
+        ExtendedTEDispose(te);
+        ExtendedTEDispose(reference);
+    }
 }
 
 TEST_F(ExtendedLayout, LineEndsAndPairs) {

@@ -279,7 +279,7 @@ TEST_F(TextEditEditing, AFailedAllocationInSetTextKeepsTheOldText) {
     EXPECT_EQ(TEInvariantFault(te), "");
 }
 
-TEST_F(TextEditEditing, PinScrollKeepsTheTextInTheView) {
+TEST_F(TextEditEditing, PinScrollKeepsTheTextInTheViewAndAutoViewFollowsTheCaret) {
     Make("one\rtwo\rthree\rfour\rfive\rsix", false, {0, 0, 33, 60});
     TEPinScroll(50, 0, te);
     EXPECT_EQ((*te)->destRect.left, 0);  // never right of the view's left
@@ -293,10 +293,8 @@ TEST_F(TextEditEditing, PinScrollKeepsTheTextInTheView) {
     EXPECT_EQ((*te)->destRect.left, 0);
     TEPinScroll(-10, 0, te);
     EXPECT_EQ((*te)->destRect.left, 0);  // the text is no wider than the view
-}
-
-TEST_F(TextEditEditing, AutoViewScrollsTheCaretIntoView) {
-    Make("one\rtwo\rthree\rfour\rfive\rsix", false, {0, 0, 33, 60});
+    // Back at the top, with automatic view the selection scrolls into view.
+    TEPinScroll(0, 100, te);
     TEAutoView(kTrue, te);
     TESetSelect(26, 26, te);
     EXPECT_EQ((*te)->destRect.top, 33 - 6 * kMonoLine);

@@ -22,17 +22,6 @@ protected:
     void TearDown() override { ClosePort(&port); }
 };
 
-TEST_F(TextEditLayout, TheTestFontIsSixPixelsACharacterAndElevenALine) {
-    FontInfo info;
-    GetFontInfo(&info);
-    EXPECT_EQ(info.ascent, kMonoAscent);
-    EXPECT_EQ(info.ascent + info.descent + info.leading, kMonoLine);
-    TEHandle te = NewTestRecord({0, 0, 100, 60}, false);
-    EXPECT_EQ((*te)->lineHeight, kMonoLine);
-    EXPECT_EQ((*te)->fontAscent, kMonoAscent);
-    TEDispose(te);
-}
-
 TEST_F(TextEditLayout, LinesBreakBeforeTheWordThatReachesTheWidthAndLongWordsBetweenBytes) {
     struct Row {
         const char *label;
@@ -188,10 +177,7 @@ TEST_F(TextEditLayout, RelayoutAfterRandomEditsMatchesAFullLayoutAndCoversWhatCh
         std::string now = TEText(te);
         TESetText(now.data(), SInt32(now.size()), full);
         std::vector<UInt16> relaid = TELineStarts(te), whole = TELineStarts(full);
-        size_t differs = 0;
-        while (differs < relaid.size() && differs < whole.size() && relaid[differs] == whole[differs]) differs++;
-        ASSERT_EQ(relaid, whole) << "first difference at line " << differs << " of " << whole.size() << "; edit at "
-                                 << start << " by " << delta << " length " << now.size() << " tail " << relaid[relaid.size()-3] << "," << relaid[relaid.size()-2] << "," << relaid.back() << ": \"" << now.substr(relaid[differs > 2 ? differs - 2 : 0], 80) << "\"";
+        ASSERT_EQ(relaid, whole) << "edit at " << start << " by " << delta;
         ASSERT_EQ(TEInvariantFault(te), "");
         std::vector<std::string> after = LineTexts(te);
         SInt32 firstLine = orva_NumLigne(first, te), lastLine = orva_NumLigne(last, te);
