@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 #include "graphics/images/images.h"
@@ -21,6 +22,19 @@ inline Rect ImageSize(Offscreen image) {
     Rect bounds;
     OffscreenGetInfo(image, &bounds, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     return bounds;
+}
+
+// A rectangle's right and bottom: an image's width and height, its bounds starting at 0, 0.
+inline std::pair<int, int> WH(const Rect &r) { return {r.right, r.bottom}; }
+inline std::pair<int, int> ImageWH(Offscreen image) { return WH(ImageSize(image)); }
+
+// Every pixel of image, row after row, as ImagePixel reads them.
+inline std::vector<UInt32> ImagePixels(Offscreen image) {
+    std::vector<UInt32> pixels;
+    Rect bounds = ImageSize(image);
+    for (SInt16 y = 0; y < bounds.bottom; y++)
+        for (SInt16 x = 0; x < bounds.right; x++) pixels.push_back(ImagePixel(image, x, y));
+    return pixels;
 }
 
 class ImageTest : public ::testing::Test {

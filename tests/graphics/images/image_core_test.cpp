@@ -3,6 +3,8 @@
 // cropping, flips, images without planes, and drawing images into image and ordinary ports.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "graphics/images/images.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/shapes.h"
@@ -31,8 +33,7 @@ TEST_F(ImageCore, CreationInfoAndPixelAccess) {
     Ptr base, plane;
     SInt16 rowBytes, step, planeRow, planeStep;
     OffscreenGetInfo(image, &bounds, &base, &rowBytes, &step, &plane, &planeRow, &planeStep);
-    EXPECT_EQ(bounds.right, 20);
-    EXPECT_EQ(bounds.bottom, 10);
+    EXPECT_EQ(WH(bounds), std::make_pair(20, 10));
     EXPECT_GE(rowBytes, 80);
     EXPECT_EQ(step, 4);
     EXPECT_EQ(planeRow, 20);
@@ -56,9 +57,7 @@ TEST_F(ImageCore, CreationInfoAndPixelAccess) {
 TEST_F(ImageCore, ColourTexts) {
     RGBColor c;
     CvtColorTxtToRGB("FF8000", &c);
-    EXPECT_EQ(c.red, 0xFF00);
-    EXPECT_EQ(c.green, 0x8000);
-    EXPECT_EQ(c.blue, 0x0000);
+    EXPECT_EQ(std::make_tuple(c.red, c.green, c.blue), std::make_tuple(0xFF00, 0x8000, 0x0000));
     CvtColorTxtToRGB("0000ff", &c);
     EXPECT_EQ(c.blue, 0xFF00);
     CvtColorTxtToRGB("not a colour", &c);
@@ -152,8 +151,7 @@ TEST_F(ImageCore, MarginsAndCropping) {
     Rect r = {2, 3, 5, 7};
     Offscreen crop = Keep(OffscreenCrop(image, &r));
     ASSERT_NE(crop, nullptr);
-    EXPECT_EQ(ImageSize(crop).right, 4);
-    EXPECT_EQ(ImageSize(crop).bottom, 3);
+    EXPECT_EQ(ImageWH(crop), std::make_pair(4, 3));
     EXPECT_EQ(ImagePixel(crop, 0, 0), 0xFF030200u);
     EXPECT_EQ(ImagePixel(crop, 3, 2), 0xFF060400u);
     Rect outside = {-10, 6, -8, 30};  // partly beyond: transparent there
@@ -167,8 +165,7 @@ TEST_F(ImageCore, MarginsAndCropping) {
     OrvaMarginsRecord m = {1, 2, 3, 4};
     Offscreen framed = Keep(OffscreenAddMargins(image, &m, 255, 0, 0, 50));
     ASSERT_NE(framed, nullptr);
-    EXPECT_EQ(ImageSize(framed).right, 14);
-    EXPECT_EQ(ImageSize(framed).bottom, 10);
+    EXPECT_EQ(ImageWH(framed), std::make_pair(14, 10));
     EXPECT_EQ(ImagePixel(framed, 0, 0), 0x7FFF0000u);
     EXPECT_EQ(ImagePixel(framed, 2, 1), 0xFF000000u);
     EXPECT_EQ(ImagePixel(framed, 9, 6), 0xFF070500u);
