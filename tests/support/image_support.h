@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <utility>
 #include <vector>
 
 #include "graphics/images/images.h"
@@ -24,8 +23,7 @@ inline Rect ImageSize(Offscreen image) {
     return bounds;
 }
 
-// A rectangle's right and bottom: an image's width and height, its bounds starting at 0, 0.
-inline std::pair<int, int> WH(const Rect &r) { return {r.right, r.bottom}; }
+// The image's width and height.
 inline std::pair<int, int> ImageWH(Offscreen image) { return WH(ImageSize(image)); }
 
 // Every pixel of image, row after row, as ImagePixel reads them.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "graphics/quickdraw/ports.h"
@@ -21,3 +22,9 @@ std::string BuildTreePath(const std::string &relative);
 // Opens the tests' resource file (resources/OrvaTests.rsr of the build tree, with the standard
 // palette as 'pltt' 128) once and runs OrvaInitColorManager; false when the file is missing.
 bool StartColorsForTests();
+// A point's h and v, a rectangle's right and bottom (a width and height when it starts at 0, 0),
+// to compare as pairs.
+inline std::pair<int, int> HV(Point p) { return {p.h, p.v}; }
+inline std::pair<int, int> WH(const Rect &r) { return {r.right, r.bottom}; }
+// A port's surface size, frame margins included.
+inline std::pair<int, int> SurfaceWH(const GrafPort *port) { return {port->width, port->height}; }

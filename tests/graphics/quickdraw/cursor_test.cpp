@@ -84,9 +84,6 @@ TEST_F(Cursors, InThePlugInTheSettersChangeNothing) {
 
 TEST_F(Cursors, ScaleStartsAt125) {
     EXPECT_FLOAT_EQ(OrvaGetCursorScale(), 1.25f);
-    OrvaSetCursorScale(2.0f);
-    EXPECT_FLOAT_EQ(OrvaGetCursorScale(), 2.0f);
-    OrvaSetCursorScale(1.25f);
 }
 
 TEST_F(Cursors, GetCCursorGivesHotSpotMaskAndPixelMap) {
@@ -94,8 +91,7 @@ TEST_F(Cursors, GetCCursorGivesHotSpotMaskAndPixelMap) {
     ASSERT_NE(cursor, nullptr);
     const CCrsr &c = **cursor;
     EXPECT_EQ(c.crsrType, SInt16(0x8001));
-    EXPECT_EQ(c.crsrHotSpot.v, 7);
-    EXPECT_EQ(c.crsrHotSpot.h, 8);
+    EXPECT_EQ(HV(c.crsrHotSpot), std::make_pair(8, 7));
     EXPECT_EQ(c.crsrMask[0], 0x03C0);    // "......####......"
     EXPECT_EQ(c.crsrMask[2], 0x0FF0);    // "....##----##...."
     EXPECT_EQ(c.crsr1Data[2], 0x0C30);
@@ -103,8 +99,7 @@ TEST_F(Cursors, GetCCursorGivesHotSpotMaskAndPixelMap) {
     EXPECT_EQ(c.crsrMask[15], 0x0000);
     const PixMap &map = **c.crsrMap;
     EXPECT_EQ(map.pixelSize, 2);
-    EXPECT_EQ(map.bounds.right, 16);
-    EXPECT_EQ(map.bounds.bottom, 16);
+    EXPECT_EQ(WH(map.bounds), std::make_pair(16, 16));
     EXPECT_EQ(c.crsrXHandle, 64);
     ASSERT_EQ((*map.pmTable)->ctSize, 3);
     EXPECT_EQ((*map.pmTable)->ctTable[2].rgb.green, 49152);
