@@ -17,6 +17,12 @@ std::vector<std::string> &CapturedErrors();  // messages since the last clear, q
 void OpenTestPort(GrafPort *port, SInt16 width, SInt16 height);
 // The pixel (x, y) of the port's buffer (relative to the effective base) as 0xRRGGBB.
 UInt32 PortPixel(const GrafPort *port, SInt32 x, SInt32 y);
+// count pixels of row y from x on, as PortPixel reads them.
+inline std::vector<UInt32> PortRow(const GrafPort *port, SInt32 y, SInt32 x, SInt32 count) {
+    std::vector<UInt32> row;
+    for (SInt32 i = 0; i < count; i++) row.push_back(PortPixel(port, x + i, y));
+    return row;
+}
 // A path inside the build tree (the folder above tests/ of the running test program).
 std::string BuildTreePath(const std::string &relative);
 // Opens the tests' resource file (resources/OrvaTests.rsr of the build tree, with the standard

@@ -185,16 +185,14 @@ TEST_F(RasterCore, LinesAndBarsBecomePenSizedRuns) {
     orva_Bar(4, 4, 9, 7);
     orva_Bar(4, 4, 4, 7);  // empty
     EXPECT_EQ(gCalls, (Calls{{10, 10, 22, 11}, {5, 20, 7, 31}, {4, 4, 8, 6}}));
-}
-
-TEST_F(RasterCore, LineVWhileARegionIsRecordedOnlyMovesThePen) {
+    // While a region is recorded a vertical line only moves the pen.
+    gCalls.clear();
     RgnHandle rgn = NewRgn();
     port.rgnSave = (Handle)rgn;
-    LineV(5, 5, 20);
+    LineV(6, 5, 25);
     port.rgnSave = nullptr;
     EXPECT_TRUE(gCalls.empty());
-    EXPECT_EQ(port.pnLoc.h, 5);
-    EXPECT_EQ(port.pnLoc.v, 20);
+    EXPECT_EQ(HV(port.pnLoc), std::make_pair(6, 25));
     DisposeRgn(rgn);
 }
 
@@ -433,12 +431,8 @@ TEST(Mob, BlocksArePaintedRunByRunInTheirColours) {
     OrvaFillSurfaceRect(&port, 0, 0, 15, 7, 0x0000FF);
     const UInt8 block[2][4] = {{kMobTransparent, 255, 255, 0}, {215, kMobTransparent, kMobTransparent, 215}};
     transfere_mob(&block[0][0], 4, 2, kMobTransparent, 3, 2);
-    EXPECT_EQ(PortPixel(&port, 3, 2), 0x0000FFu);
-    EXPECT_EQ(PortPixel(&port, 4, 2), 0x000000u);
-    EXPECT_EQ(PortPixel(&port, 6, 2), 0xFFFFFFu);
-    EXPECT_EQ(PortPixel(&port, 3, 3), 0xEE0000u);
-    EXPECT_EQ(PortPixel(&port, 4, 3), 0x0000FFu);
-    EXPECT_EQ(PortPixel(&port, 6, 3), 0xEE0000u);
+    EXPECT_EQ(PortRow(&port, 2, 3, 4), (std::vector<UInt32>{0x0000FF, 0x000000, 0x000000, 0xFFFFFF}));
+    EXPECT_EQ(PortRow(&port, 3, 3, 4), (std::vector<UInt32>{0xEE0000, 0x0000FF, 0x0000FF, 0xEE0000}));
     EXPECT_EQ(port.pnMode, 8);  // the pen is the caller's again
     EXPECT_EQ(port.rgbFgColor.red, 0);
     ClosePort(&port);
