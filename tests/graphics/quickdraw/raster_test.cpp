@@ -100,7 +100,7 @@ std::set<std::pair<int, int>> Expected(RgnHandle rgn, int left, int top, int rig
     return pixels;
 }
 
-TEST_F(RasterCore, ASpanOutsideTheClipBoxWritesNothingAndKeepsTheCache) {
+TEST_F(RasterCore, ASpanOutsideTheClipBoxKeepsTheCacheAndABandAboveItRebuildsIt) {
     RgnHandle clip = Staircase();
     UseClip(clip);
     trace_rect_clip(0, 40, 300, 40);
@@ -112,6 +112,13 @@ TEST_F(RasterCore, ASpanOutsideTheClipBoxWritesNothingAndKeepsTheCache) {
     EXPECT_EQ(orvaClipCache.premLigneSeg, before.premLigneSeg);
     EXPECT_EQ(orvaClipCache.derLigneSeg, before.derLigneSeg);
     EXPECT_EQ(orvaClipCache.posRgnClip, before.posRgnClip);
+    // A band above the cache's is found again from the top.
+    trace_rect_clip(0, 80, 299, 80);
+    EXPECT_GT(orvaClipCache.premLigneSeg, 10);
+    gCalls.clear();
+    trace_rect_clip(0, 8, 299, 8);
+    EXPECT_LE(orvaClipCache.premLigneSeg, 8);
+    EXPECT_EQ(Covered(), Expected(clip, 0, 8, 299, 8));
     DisposeRgn(clip);
 }
 
@@ -140,18 +147,6 @@ TEST_F(RasterCore, SpansInAnyOrderFillExactlyTheClippedPixels) {
         trace_rect_clip(s[0], s[1], s[2], s[3]);
         EXPECT_EQ(Covered(), Expected(clip, s[0], s[1], s[2], s[3]));
     }
-    DisposeRgn(clip);
-}
-
-TEST_F(RasterCore, ABandAboveTheCacheIsRebuiltFromTheTop) {
-    RgnHandle clip = Staircase();
-    UseClip(clip);
-    trace_rect_clip(0, 80, 299, 80);
-    EXPECT_GT(orvaClipCache.premLigneSeg, 10);
-    gCalls.clear();
-    trace_rect_clip(0, 8, 299, 8);
-    EXPECT_LE(orvaClipCache.premLigneSeg, 8);
-    EXPECT_EQ(Covered(), Expected(clip, 0, 8, 299, 8));
     DisposeRgn(clip);
 }
 
