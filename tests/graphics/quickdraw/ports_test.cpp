@@ -63,7 +63,7 @@ TEST_F(Ports, ANewPortIsCurrentWithTheTemplateState) {
     EXPECT_TRUE(OrvaIsOffscreen(&port.portBits));
 }
 
-TEST_F(Ports, SettingTheCurrentPortAgainKeepsTheClipCache) {
+TEST_F(Ports, SettingTheCurrentPortAgainKeepsTheClipCacheAndTheClipIsCopied) {
     OrvaRecalculeRgnClip();
     EXPECT_TRUE(SameRect(RgnBox(OrvaRgnClip), 0, 0, 30, 40));
     _SetRectRgn(port.clipRgn, 0, 0, 10, 10);  // changed behind QuickDraw's back
@@ -74,6 +74,16 @@ TEST_F(Ports, SettingTheCurrentPortAgainKeepsTheClipCache) {
     SetPort(&port);
     OrvaRecalculeRgnClip();
     EXPECT_TRUE(SameRect(RgnBox(OrvaRgnClip), 0, 0, 10, 10));
+    // The clip accessors copy the region.
+    RgnHandle mine = NewRgn(), out = NewRgn();
+    _SetRectRgn(mine, 1, 2, 3, 4);
+    SetClip(mine);
+    EXPECT_TRUE(SameRect(RgnBox(port.clipRgn), 2, 1, 4, 3));
+    EXPECT_NE(port.clipRgn, mine);
+    GetClip(out);
+    EXPECT_TRUE(SameRect(RgnBox(out), 2, 1, 4, 3));
+    DisposeRgn(mine);
+    DisposeRgn(out);
 }
 
 TEST_F(Ports, SetOriginMovesEverythingButTheClip) {
@@ -121,7 +131,7 @@ TEST_F(Ports, BitsCountFromTheMostSignificantBit) {
     EXPECT_EQ(HiWord(SInt32(0xFEDC1234)), SInt16(0xFEDC));
 }
 
-TEST_F(Ports, GrowingKeepsPixelsWrittenThroughTheDataPointer) {
+TEST_F(Ports, SizingKeepsPixelsWrittenThroughTheDataPointer) {
     for (SInt32 y = 0; y < 30; y++)
         for (SInt32 x = 0; x < 40; x++) {
             UInt32 v = 0x010000 * x + 0x000100 * y + 0x5A;
@@ -135,9 +145,7 @@ TEST_F(Ports, GrowingKeepsPixelsWrittenThroughTheDataPointer) {
             ASSERT_EQ(PortPixel(&port, x, y), expected) << x << "," << y;
         }
     EXPECT_TRUE(SameRect(RgnBox(port.visRgn), 0, 0, 50, 70));
-}
-
-TEST_F(Ports, SurfacesHaveAtLeastOnePixelAndAPixelMapRowBytes) {
+    // Surfaces have at least one pixel, and pixel-map row bytes.
     PortSize(0, 0);
     EXPECT_EQ(SurfaceWH(&port), std::make_pair(1, 1));
     EXPECT_TRUE(EmptyRect(&port.portRect));
@@ -201,19 +209,6 @@ TEST_F(Ports, TheEffectiveClipIsVisibleAndClipRegionsMet) {
     EXPECT_FALSE(PtInRgn(cut, OrvaRgnClip));
     DisposeRgn(top);
     DisposeRgn(left);
-}
-
-TEST_F(Ports, ClipAccessorsCopyTheRegion) {
-    RgnHandle mine = NewRgn();
-    _SetRectRgn(mine, 1, 2, 3, 4);
-    SetClip(mine);
-    EXPECT_TRUE(SameRect(RgnBox(port.clipRgn), 2, 1, 4, 3));
-    EXPECT_NE(port.clipRgn, mine);
-    RgnHandle out = NewRgn();
-    GetClip(out);
-    EXPECT_TRUE(SameRect(RgnBox(out), 2, 1, 4, 3));
-    DisposeRgn(mine);
-    DisposeRgn(out);
 }
 
 TEST_F(Ports, ReadingAPixelWithoutAReaderAnswersWhite) {
