@@ -52,20 +52,16 @@ protected:
 
 TEST_F(Shapes, FramesLieInsideTheRectanglePenThick) {
     Rect r = {0, 0, 10, 10};
-    _FrameRect(&r);
-    for (SInt32 y = 0; y < 12; y++)
-        for (SInt32 x = 0; x < 12; x++) {
-            bool edge = (x == 0 || x == 9 || y == 0 || y == 9) && x < 10 && y < 10;
-            ASSERT_EQ(Black(x, y), edge) << x << "," << y;
-        }
-    Clear();
-    PenSize(3, 3);
-    _FrameRect(&r);
-    for (SInt32 y = 0; y < 12; y++)
-        for (SInt32 x = 0; x < 12; x++) {
-            bool edge = (x < 3 || x >= 7 || y < 3 || y >= 7) && x < 10 && y < 10;
-            ASSERT_EQ(Black(x, y), edge) << x << "," << y;
-        }
+    for (SInt16 pen : {1, 3}) {
+        Clear();
+        PenSize(pen, pen);
+        _FrameRect(&r);
+        for (SInt32 y = 0; y < 12; y++)
+            for (SInt32 x = 0; x < 12; x++) {
+                bool edge = (x < pen || x >= 10 - pen || y < pen || y >= 10 - pen) && x < 10 && y < 10;
+                ASSERT_EQ(Black(x, y), edge) << pen << ": " << x << "," << y;
+            }
+    }
     EXPECT_EQ(port.pnSize.h, 3);
     EXPECT_EQ(port.pnLoc.h, 0);
 }
