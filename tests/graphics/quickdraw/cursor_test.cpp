@@ -104,11 +104,9 @@ TEST_F(Cursors, GetCCursorGivesHotSpotMaskAndPixelMap) {
     ASSERT_EQ((*map.pmTable)->ctSize, 3);
     EXPECT_EQ((*map.pmTable)->ctTable[2].rgb.green, 49152);
     const UInt8 *pixels = (const UInt8 *)map.baseAddr;
-    EXPECT_EQ(pixels[0], 0x00);
-    EXPECT_EQ(pixels[1], 0x0A);          // "0000002222000000": 2 bits a pixel, 4 bytes a row
-    EXPECT_EQ(pixels[2], 0xA0);
-    EXPECT_EQ(pixels[61], 0x0F);         // "0000003333000000"
-    EXPECT_EQ(pixels[62], 0xF0);
+    // Rows "0000002222000000" and "0000003333000000": 2 bits a pixel, 4 bytes a row.
+    EXPECT_EQ(std::vector<UInt8>(pixels, pixels + 3), (std::vector<UInt8>{0x00, 0x0A, 0xA0}));
+    EXPECT_EQ(std::vector<UInt8>(pixels + 61, pixels + 63), (std::vector<UInt8>{0x0F, 0xF0}));
     EXPECT_EQ(c.crsrID >> 16, 128u);
     EXPECT_EQ(GetCCursor(4000), nullptr);
     DisposeCCursor(cursor);
