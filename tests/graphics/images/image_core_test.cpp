@@ -77,12 +77,10 @@ TEST_F(ImageCore, PaintingAndOpacity) {
     EXPECT_EQ(ImagePixel(half, 3, 2), 0u);
     OffscreenPaintRect(half, &part, 255, 0, 200, 50, 1);  // coverages unite: 127 + 127 - 63
     EXPECT_EQ(ImagePixel(half, 2, 2) >> 24, 191u);
-    OffscreenSetOpacity(image, 50);
-    EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, 127u);
-    OffscreenSetOpacity(image, 5000);
-    EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, 255u);
-    OffscreenSetOpacity(image, -7);
-    EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, 0u);
+    for (auto percent : {std::make_pair(50, 127u), std::make_pair(5000, 255u), std::make_pair(-7, 0u)}) {
+        OffscreenSetOpacity(image, SInt16(percent.first));
+        EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, percent.second) << percent.first;
+    }
 }
 
 TEST_F(ImageCore, EmbedModes) {

@@ -128,12 +128,10 @@ TEST_F(ImageOpacity, CombiningAndFading) {
     OffscreenComputeOpacity(a, b, 1);
     EXPECT_EQ(ImagePixel(b, 0, 0) >> 24, 255u);
     Offscreen c = Image(2, 2, 0, 128), d = Image(2, 2, 0, 128);
-    OffscreenComputeOpacity(c, d, 1);
-    EXPECT_EQ(ImagePixel(d, 1, 1) >> 24, 192u);
-    OffscreenComputeOpacity(c, d, 2);
-    EXPECT_EQ(ImagePixel(d, 1, 1) >> 24, 64u);
-    OffscreenComputeOpacity(c, d, 3);
-    EXPECT_EQ(ImagePixel(d, 1, 1) >> 24, 32u);
+    for (auto mode : {std::make_pair(1, 192u), std::make_pair(2, 64u), std::make_pair(3, 32u)}) {  // in turn on d
+        OffscreenComputeOpacity(c, d, SInt16(mode.first));
+        EXPECT_EQ(ImagePixel(d, 1, 1) >> 24, mode.second) << mode.first;
+    }
     Offscreen big = Image(10, 10, 0, 0), small = Image(6, 6, 0, 0);
     for (SInt16 i = 0; i < 10; i++) OffscreenSetPixel(big, i, i, 0, 0, 0, SInt16(i * 10));
     OffscreenComputeOpacity(big, small, 0);

@@ -57,8 +57,7 @@ TEST_F(Ports, ANewPortIsCurrentWithTheTemplateState) {
     EXPECT_EQ(port.fgColor, 33);
     EXPECT_EQ(port.bkColor, 30);
     EXPECT_EQ(port.depth, 24);
-    EXPECT_EQ(port.width, 40);
-    EXPECT_EQ(port.height, 30);
+    EXPECT_EQ(SurfaceWH(&port), std::make_pair(40, 30));
     EXPECT_EQ(OrvaGetPtrDataOffscreen(&port.portBits), port.effectiveBase);
     EXPECT_TRUE(OrvaIsOffscreen(&port.portBits));
 }
