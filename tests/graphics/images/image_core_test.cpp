@@ -177,14 +177,11 @@ TEST_F(ImageCore, FlipsAndMirrors) {
     OffscreenFlip(row);
     EXPECT_EQ(ImagePixel(row, 0, 0), 0u);
     OffscreenMirror(row);
-    EXPECT_EQ(ImagePixel(row, 0, 0), 0x02020000u);
-    EXPECT_EQ(ImagePixel(row, 1, 0), 0x01010000u);
+    EXPECT_EQ(ImagePixels(row), (std::vector<UInt32>{0x02020000, 0x01010000, 0}));
     Offscreen column = Image(1, 3, 0, 0);
     for (SInt16 y = 0; y < 3; y++) OffscreenSetPixel(column, 0, y, 0, UInt8(y), 0, y);
     OffscreenFlip(column);
-    EXPECT_EQ(ImagePixel(column, 0, 0), 0x02000200u);
-    EXPECT_EQ(ImagePixel(column, 0, 1), 0x01000100u);
-    EXPECT_EQ(ImagePixel(column, 0, 2), 0x00000000u);
+    EXPECT_EQ(ImagePixels(column), (std::vector<UInt32>{0x02000200, 0x01000100, 0}));
 }
 
 TEST_F(ImageCore, ImagesWithoutPlanesAreOpaque) {
