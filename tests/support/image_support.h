@@ -23,6 +23,18 @@ inline Rect ImageSize(Offscreen image) {
     return bounds;
 }
 
+// The image's width and height.
+inline std::pair<int, int> ImageWH(Offscreen image) { return WH(ImageSize(image)); }
+
+// Every pixel of image, row after row, as ImagePixel reads them.
+inline std::vector<UInt32> ImagePixels(Offscreen image) {
+    std::vector<UInt32> pixels;
+    Rect bounds = ImageSize(image);
+    for (SInt16 y = 0; y < bounds.bottom; y++)
+        for (SInt16 x = 0; x < bounds.right; x++) pixels.push_back(ImagePixel(image, x, y));
+    return pixels;
+}
+
 class ImageTest : public ::testing::Test {
 protected:
     std::vector<GrafPtr> images;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "graphics/quickdraw/ports.h"
@@ -16,8 +17,20 @@ std::vector<std::string> &CapturedErrors();  // messages since the last clear, q
 void OpenTestPort(GrafPort *port, SInt16 width, SInt16 height);
 // The pixel (x, y) of the port's buffer (relative to the effective base) as 0xRRGGBB.
 UInt32 PortPixel(const GrafPort *port, SInt32 x, SInt32 y);
+// count pixels of row y from x on, as PortPixel reads them.
+inline std::vector<UInt32> PortRow(const GrafPort *port, SInt32 y, SInt32 x, SInt32 count) {
+    std::vector<UInt32> row;
+    for (SInt32 i = 0; i < count; i++) row.push_back(PortPixel(port, x + i, y));
+    return row;
+}
 // A path inside the build tree (the folder above tests/ of the running test program).
 std::string BuildTreePath(const std::string &relative);
 // Opens the tests' resource file (resources/OrvaTests.rsr of the build tree, with the standard
 // palette as 'pltt' 128) once and runs OrvaInitColorManager; false when the file is missing.
 bool StartColorsForTests();
+// A point's h and v, a rectangle's right and bottom (a width and height when it starts at 0, 0),
+// to compare as pairs.
+inline std::pair<int, int> HV(Point p) { return {p.h, p.v}; }
+inline std::pair<int, int> WH(const Rect &r) { return {r.right, r.bottom}; }
+// A port's surface size, frame margins included.
+inline std::pair<int, int> SurfaceWH(const GrafPort *port) { return {port->width, port->height}; }

@@ -12,6 +12,12 @@
 GrafPtr NewFilledOffscreen(SInt16 width, SInt16 height, SInt16 depth, UInt32 fill);
 void SetStorePixel(GrafPtr port, SInt32 x, SInt32 y, UInt32 value);  // 0xRRGGBB or an index
 UInt32 StorePixel(GrafPtr port, SInt32 x, SInt32 y);                 // the same, as stored
+// count pixels of row y from x on, as StorePixel reads them.
+inline std::vector<UInt32> StoreRow(GrafPtr port, SInt32 y, SInt32 x, SInt32 count) {
+    std::vector<UInt32> row;
+    for (SInt32 i = 0; i < count; i++) row.push_back(StorePixel(port, x + i, y));
+    return row;
+}
 
 // A caller's pixel map over bytes (kept alive by the caller): rowBytes, bounds from 0,0,
 // pixelSize and table.

@@ -28,19 +28,13 @@ protected:
     }
 };
 
-std::vector<UInt32> Row(Offscreen image) {
-    std::vector<UInt32> row;
-    for (SInt16 x = 0; x < 8; x++) row.push_back(ImagePixel(image, x, 0));
-    return row;
-}
-
 TEST_F(ImageColour, NeutralSettingsChangeNothing) {
     Offscreen image = Samples();
-    std::vector<UInt32> before = Row(image);
+    std::vector<UInt32> before = ImagePixels(image);
     OffscreenBCS(image, 0, 0, 0);
-    EXPECT_EQ(Row(image), before);
+    EXPECT_EQ(ImagePixels(image), before);
     OffscreenChannelMixer(image, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
-    EXPECT_EQ(Row(image), before);
+    EXPECT_EQ(ImagePixels(image), before);
     OffscreenHSL(image, 0, 0, 0);
     for (int x : {0, 1, 2, 3, 4, 5}) EXPECT_EQ(ImagePixel(image, SInt16(x), 0), before[size_t(x)]);  // primaries, greys
     Offscreen glow = Samples();
@@ -57,30 +51,27 @@ TEST_F(ImageColour, HueSaturationAndLightness) {
     Offscreen a = Samples(), b = Samples(), c = Samples(), d = Samples();
     OffscreenHSL(a, 180, 0, 0);
     OffscreenHSL(b, -180, 0, 0);
-    EXPECT_EQ(Row(a), Row(b));
-    EXPECT_NE(Row(a), Row(c));
+    EXPECT_EQ(ImagePixels(a), ImagePixels(b));
+    EXPECT_NE(ImagePixels(a), ImagePixels(c));
     OffscreenHSL(c, 360, 0, 0);
     OffscreenHSL(d, 0, 0, 0);
-    EXPECT_EQ(Row(c), Row(d));
+    EXPECT_EQ(ImagePixels(c), ImagePixels(d));
     Offscreen white = Samples(), black = Samples();
     OffscreenHSL(white, 0, 0, 100);
     OffscreenHSL(black, 0, 0, -100);
-    for (SInt16 x = 0; x < 8; x++) {
-        EXPECT_EQ(ImagePixel(white, x, 0), 0xC8FFFFFFu);
-        EXPECT_EQ(ImagePixel(black, x, 0), 0xC8000000u);
-    }
+    EXPECT_EQ(ImagePixels(white), std::vector<UInt32>(8, 0xC8FFFFFFu));
+    EXPECT_EQ(ImagePixels(black), std::vector<UInt32>(8, 0xC8000000u));
     Offscreen s100 = Samples(), s150 = Samples(), huge = Samples();
     OffscreenHSL(s100, 30, 100, 0);
     OffscreenHSL(s150, 30, 150, 0);
-    EXPECT_EQ(Row(s100), Row(s150));
+    EXPECT_EQ(ImagePixels(s100), ImagePixels(s150));
     OffscreenHSL(huge, -32768, 32767, 32767);  // held to the ranges
-    for (SInt16 x = 0; x < 8; x++) EXPECT_EQ(ImagePixel(huge, x, 0), 0xC8FFFFFFu);
+    EXPECT_EQ(ImagePixels(huge), std::vector<UInt32>(8, 0xC8FFFFFFu));
 }
 
 TEST_F(ImageColour, HighlightMixerAndGlow) {
     Rect r = {0, 0, 1, 2};
-    Offscreen image = OffscreenCreate(&r);
-    images.push_back(image);
+    Offscreen image = Keep(OffscreenCreate(&r));
     OffscreenSetPixel(image, 0, 0, 100, 200, 10, 255);
     OffscreenHighlight(image, 2.0f);
     EXPECT_EQ(ImagePixel(image, 0, 0), 0xFFC8FF14u);
@@ -103,27 +94,21 @@ TEST_F(ImageColour, HighlightMixerAndGlow) {
 
 TEST_F(ImageColour, Distortion) {
     Rect r = {0, 0, 9, 9};
-    Offscreen flat = OffscreenCreate(&r), target = OffscreenCreate(&r);
-    images.push_back(flat);
-    images.push_back(target);
+    Offscreen flat = Keep(OffscreenCreate(&r)), target = Keep(OffscreenCreate(&r));
     OffscreenPaintRect(flat, &r, 90, 90, 90, 100, 0);
     for (SInt16 y = 0; y < 9; y++)
         for (SInt16 x = 0; x < 9; x++) OffscreenSetPixel(target, x, y, UInt8(x * 25), UInt8(y * 25), 100, 255);
-    std::vector<UInt32> before;
-    for (SInt16 i = 0; i < 81; i++) before.push_back(ImagePixel(target, i % 9, i / 9));
+    std::vector<UInt32> before = ImagePixels(target);
     OffscreenDistort(flat, target, 0, 0, 5, 1, 1);
-    for (SInt16 i = 0; i < 81; i++) EXPECT_EQ(ImagePixel(target, i % 9, i / 9), before[size_t(i)]);
+    EXPECT_EQ(ImagePixels(target), before);
 
     // A ridge rising to the right: pixels read from further right, lightened or darkened by the
     // distance moved.
-    Offscreen ridge = OffscreenCreate(&r);
-    images.push_back(ridge);
+    Offscreen ridge = Keep(OffscreenCreate(&r));
     for (SInt16 y = 0; y < 9; y++)
         for (SInt16 x = 0; x < 9; x++) OffscreenSetPixel(ridge, x, y, UInt8(x * 30), UInt8(x * 30), UInt8(x * 30), 255);
-    Offscreen moved = OffscreenDuplicate(target), light = OffscreenDuplicate(target), dark = OffscreenDuplicate(target);
-    images.push_back(moved);
-    images.push_back(light);
-    images.push_back(dark);
+    Offscreen moved = Keep(OffscreenDuplicate(target)), light = Keep(OffscreenDuplicate(target)),
+              dark = Keep(OffscreenDuplicate(target));
     OffscreenDistort(ridge, moved, 0, 0, 0.5f, 0, 0);
     // At (2, 4): c = 60, gx = 60 + 0.707 x 120 = 144.84, gx' = 4.26; sx = 2 + 2.13 = 4.13.
     EXPECT_EQ(ImagePixel(moved, 2, 4), before[4 * 9 + 4]);

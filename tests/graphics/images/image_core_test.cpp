@@ -3,6 +3,8 @@
 // cropping, flips, images without planes, and drawing images into image and ordinary ports.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "graphics/images/images.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/shapes.h"
@@ -31,8 +33,7 @@ TEST_F(ImageCore, CreationInfoAndPixelAccess) {
     Ptr base, plane;
     SInt16 rowBytes, step, planeRow, planeStep;
     OffscreenGetInfo(image, &bounds, &base, &rowBytes, &step, &plane, &planeRow, &planeStep);
-    EXPECT_EQ(bounds.right, 20);
-    EXPECT_EQ(bounds.bottom, 10);
+    EXPECT_EQ(WH(bounds), std::make_pair(20, 10));
     EXPECT_GE(rowBytes, 80);
     EXPECT_EQ(step, 4);
     EXPECT_EQ(planeRow, 20);
@@ -56,9 +57,7 @@ TEST_F(ImageCore, CreationInfoAndPixelAccess) {
 TEST_F(ImageCore, ColourTexts) {
     RGBColor c;
     CvtColorTxtToRGB("FF8000", &c);
-    EXPECT_EQ(c.red, 0xFF00);
-    EXPECT_EQ(c.green, 0x8000);
-    EXPECT_EQ(c.blue, 0x0000);
+    EXPECT_EQ(std::make_tuple(c.red, c.green, c.blue), std::make_tuple(0xFF00, 0x8000, 0x0000));
     CvtColorTxtToRGB("0000ff", &c);
     EXPECT_EQ(c.blue, 0xFF00);
     CvtColorTxtToRGB("not a colour", &c);
@@ -78,12 +77,10 @@ TEST_F(ImageCore, PaintingAndOpacity) {
     EXPECT_EQ(ImagePixel(half, 3, 2), 0u);
     OffscreenPaintRect(half, &part, 255, 0, 200, 50, 1);  // coverages unite: 127 + 127 - 63
     EXPECT_EQ(ImagePixel(half, 2, 2) >> 24, 191u);
-    OffscreenSetOpacity(image, 50);
-    EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, 127u);
-    OffscreenSetOpacity(image, 5000);
-    EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, 255u);
-    OffscreenSetOpacity(image, -7);
-    EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, 0u);
+    for (auto percent : {std::make_pair(50, 127u), std::make_pair(5000, 255u), std::make_pair(-7, 0u)}) {
+        OffscreenSetOpacity(image, SInt16(percent.first));
+        EXPECT_EQ(ImagePixel(image, 0, 0) >> 24, percent.second) << percent.first;
+    }
 }
 
 TEST_F(ImageCore, EmbedModes) {
@@ -152,8 +149,7 @@ TEST_F(ImageCore, MarginsAndCropping) {
     Rect r = {2, 3, 5, 7};
     Offscreen crop = Keep(OffscreenCrop(image, &r));
     ASSERT_NE(crop, nullptr);
-    EXPECT_EQ(ImageSize(crop).right, 4);
-    EXPECT_EQ(ImageSize(crop).bottom, 3);
+    EXPECT_EQ(ImageWH(crop), std::make_pair(4, 3));
     EXPECT_EQ(ImagePixel(crop, 0, 0), 0xFF030200u);
     EXPECT_EQ(ImagePixel(crop, 3, 2), 0xFF060400u);
     Rect outside = {-10, 6, -8, 30};  // partly beyond: transparent there
@@ -167,8 +163,7 @@ TEST_F(ImageCore, MarginsAndCropping) {
     OrvaMarginsRecord m = {1, 2, 3, 4};
     Offscreen framed = Keep(OffscreenAddMargins(image, &m, 255, 0, 0, 50));
     ASSERT_NE(framed, nullptr);
-    EXPECT_EQ(ImageSize(framed).right, 14);
-    EXPECT_EQ(ImageSize(framed).bottom, 10);
+    EXPECT_EQ(ImageWH(framed), std::make_pair(14, 10));
     EXPECT_EQ(ImagePixel(framed, 0, 0), 0x7FFF0000u);
     EXPECT_EQ(ImagePixel(framed, 2, 1), 0xFF000000u);
     EXPECT_EQ(ImagePixel(framed, 9, 6), 0xFF070500u);
@@ -182,14 +177,11 @@ TEST_F(ImageCore, FlipsAndMirrors) {
     OffscreenFlip(row);
     EXPECT_EQ(ImagePixel(row, 0, 0), 0u);
     OffscreenMirror(row);
-    EXPECT_EQ(ImagePixel(row, 0, 0), 0x02020000u);
-    EXPECT_EQ(ImagePixel(row, 1, 0), 0x01010000u);
+    EXPECT_EQ(ImagePixels(row), (std::vector<UInt32>{0x02020000, 0x01010000, 0}));
     Offscreen column = Image(1, 3, 0, 0);
     for (SInt16 y = 0; y < 3; y++) OffscreenSetPixel(column, 0, y, 0, UInt8(y), 0, y);
     OffscreenFlip(column);
-    EXPECT_EQ(ImagePixel(column, 0, 0), 0x02000200u);
-    EXPECT_EQ(ImagePixel(column, 0, 1), 0x01000100u);
-    EXPECT_EQ(ImagePixel(column, 0, 2), 0x00000000u);
+    EXPECT_EQ(ImagePixels(column), (std::vector<UInt32>{0x02000200, 0x01000100, 0}));
 }
 
 TEST_F(ImageCore, ImagesWithoutPlanesAreOpaque) {

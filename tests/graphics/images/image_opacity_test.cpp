@@ -12,9 +12,7 @@
 
 namespace {
 
-class ImageOpacity : public ImageTest {
-protected:
-};
+using ImageOpacity = ImageTest;
 
 // The naive blur: every output the mean of its 2r window, read from a snapshot of the pass's
 // input (colours repeat the ends, opacity takes 0 or 255 outside).
@@ -67,9 +65,7 @@ TEST_F(ImageOpacity, BlursEqualANaiveWindowSum) {
                 else OffscreenBlurOpacity(image, r, edge);
                 NaivePass(px, w, h, r, false, colour, !colour, edge, inner);
                 NaivePass(px, w, h, r, true, colour, !colour, edge, inner);
-                int wrong = 0;
-                for (int i = 0; i < w * h; i++) wrong += ImagePixel(image, SInt16(i % w), SInt16(i / w)) != px[size_t(i)];
-                EXPECT_EQ(wrong, 0);
+                EXPECT_EQ(ImagePixels(image), px);
                 OrvaClosePortOffscreen(image);
                 images.pop_back();
             }
@@ -100,12 +96,11 @@ TEST_F(ImageOpacity, BlurEdgesAndRadii) {
     }
     EXPECT_EQ(ImagePixel(still, 0, 0), 0u);
     EXPECT_EQ(ImagePixel(still, 1, 0), 0x64808080u);
-    std::vector<UInt32> px(16);
-    for (int i = 0; i < 16; i++) px[size_t(i)] = ImagePixel(still, SInt16(i % 4), SInt16(i / 4));
+    std::vector<UInt32> px = ImagePixels(still);
     OffscreenBlur(still, 10000);  // a window far wider than the image: mostly the end pixels
     NaivePass(px, 4, 4, 10000, false, true, false, false, false);
     NaivePass(px, 4, 4, 10000, true, true, false, false, false);
-    for (int i = 0; i < 16; i++) EXPECT_EQ(ImagePixel(still, SInt16(i % 4), SInt16(i / 4)), px[size_t(i)]);
+    EXPECT_EQ(ImagePixels(still), px);
 }
 
 TEST_F(ImageOpacity, PlanesFromColours) {
@@ -133,12 +128,10 @@ TEST_F(ImageOpacity, CombiningAndFading) {
     OffscreenComputeOpacity(a, b, 1);
     EXPECT_EQ(ImagePixel(b, 0, 0) >> 24, 255u);
     Offscreen c = Image(2, 2, 0, 128), d = Image(2, 2, 0, 128);
-    OffscreenComputeOpacity(c, d, 1);
-    EXPECT_EQ(ImagePixel(d, 1, 1) >> 24, 192u);
-    OffscreenComputeOpacity(c, d, 2);
-    EXPECT_EQ(ImagePixel(d, 1, 1) >> 24, 64u);
-    OffscreenComputeOpacity(c, d, 3);
-    EXPECT_EQ(ImagePixel(d, 1, 1) >> 24, 32u);
+    for (auto mode : {std::make_pair(1, 192u), std::make_pair(2, 64u), std::make_pair(3, 32u)}) {  // in turn on d
+        OffscreenComputeOpacity(c, d, SInt16(mode.first));
+        EXPECT_EQ(ImagePixel(d, 1, 1) >> 24, mode.second) << mode.first;
+    }
     Offscreen big = Image(10, 10, 0, 0), small = Image(6, 6, 0, 0);
     for (SInt16 i = 0; i < 10; i++) OffscreenSetPixel(big, i, i, 0, 0, 0, SInt16(i * 10));
     OffscreenComputeOpacity(big, small, 0);
@@ -167,8 +160,7 @@ TEST_F(ImageOpacity, Shadows) {
     SInt16 ox = -1, oy = -1;
     Offscreen shadow = Keep(OffscreenDropShadow(image, 5, 5, 0, 0, 0, 0, 100, &ox, &oy));
     ASSERT_NE(shadow, nullptr);
-    EXPECT_EQ(ImageSize(shadow).right, 15);
-    EXPECT_EQ(ImageSize(shadow).bottom, 15);
+    EXPECT_EQ(ImageWH(shadow), std::make_pair(15, 15));
     EXPECT_EQ(ox, 0);
     EXPECT_EQ(oy, 0);
     EXPECT_EQ(ImagePixel(shadow, 0, 0), 0xFFFFFFFFu);
@@ -183,8 +175,7 @@ TEST_F(ImageOpacity, Shadows) {
     ASSERT_NE(left, nullptr);
     EXPECT_EQ(ox, 7);
     EXPECT_EQ(oy, 2);
-    EXPECT_EQ(ImageSize(left).right, 17);  // from -7 to 10
-    EXPECT_EQ(ImageSize(left).bottom, 14);
+    EXPECT_EQ(ImageWH(left), std::make_pair(17, 14));  // from -7 to 10
     EXPECT_EQ(ImagePixel(left, 7, 2), 0xFFFFFFFFu);
     EXPECT_EQ(OffscreenDropShadow(image, 0, 0, 0, 0, 0, 9000, 50, nullptr, nullptr), nullptr);
 

@@ -35,8 +35,7 @@ TEST_F(ImageResize, HalvingLeavesTheExtraColumnAndRowTransparent) {
     Offscreen image = Image(10, 10, 0x336699, 255);
     Offscreen half = Keep(OffscreenSmoothResize(image, 5.0f, 5.0f));
     ASSERT_NE(half, nullptr);
-    EXPECT_EQ(ImageSize(half).right, 6);
-    EXPECT_EQ(ImageSize(half).bottom, 6);
+    EXPECT_EQ(ImageWH(half), std::make_pair(6, 6));
     for (SInt16 y = 0; y < 6; y++)
         for (SInt16 x = 0; x < 6; x++)
             EXPECT_EQ(ImagePixel(half, x, y), x == 5 || y == 5 ? 0u : 0xFF336699u) << x << "," << y;
@@ -57,8 +56,7 @@ TEST_F(ImageResize, TransparentPixelsLendNoColour) {
 TEST_F(ImageResize, FixtureToSixBySix) {
     Offscreen big = Keep(OffscreenSmoothResize(Fixture(), 6.0f, 6.0f));
     ASSERT_NE(big, nullptr);
-    EXPECT_EQ(ImageSize(big).right, 7);
-    EXPECT_EQ(ImageSize(big).bottom, 7);
+    EXPECT_EQ(ImageWH(big), std::make_pair(7, 7));
     // Steps of 2/3: columns sample 0, .667, 1.333, 2, 2.667, 3.333 and 4.
     EXPECT_EQ(ImagePixel(big, 0, 0), 0xFF000007u);
     EXPECT_EQ(ImagePixel(big, 1, 0), 0xFF420007u);  // 100 x 2/3 = 66.7
@@ -78,8 +76,7 @@ TEST_F(ImageResize, FixtureToSixBySix) {
 TEST_F(ImageResize, FixtureToTwoAndAHalf) {
     Offscreen small = Keep(OffscreenSmoothResize(Fixture(), 2.5f, 2.5f));
     ASSERT_NE(small, nullptr);
-    EXPECT_EQ(ImageSize(small).right, 3);
-    EXPECT_EQ(ImageSize(small).bottom, 3);
+    EXPECT_EQ(ImageWH(small), std::make_pair(3, 3));
     // Steps of 1.6: samples at 0, 1.6 and 3.2.
     EXPECT_EQ(ImagePixel(small, 0, 0), 0xFF000007u);
     EXPECT_EQ(ImagePixel(small, 1, 0), 0xFFA40007u);  // 100 x 0.4 + 207 x 0.6 = 164.2
@@ -93,12 +90,10 @@ TEST_F(ImageResize, PlainResizeAndZoom) {
     Offscreen image = Fixture();
     Offscreen same = Keep(OffscreenZoom(image, 100.0f, 100.0f, 0));
     ASSERT_NE(same, nullptr);
-    for (SInt16 y = 0; y < 4; y++)
-        for (SInt16 x = 0; x < 4; x++) EXPECT_EQ(ImagePixel(same, x, y), ImagePixel(image, x, y));
+    EXPECT_EQ(ImagePixels(same), ImagePixels(image));
     Offscreen doubled = Keep(OffscreenZoom(image, 200.0f, 50.0f, 0));
     ASSERT_NE(doubled, nullptr);
-    EXPECT_EQ(ImageSize(doubled).right, 8);
-    EXPECT_EQ(ImageSize(doubled).bottom, 2);
+    EXPECT_EQ(ImageWH(doubled), std::make_pair(8, 2));
     EXPECT_EQ(ImagePixel(doubled, 0, 0) >> 24, 255u);
     EXPECT_EQ(ImagePixel(doubled, 7, 0) >> 24, 0u);
     Offscreen smooth = Keep(OffscreenZoom(image, 150.0f, 150.0f, 1));

@@ -40,6 +40,18 @@ Bytes PackedRows(const std::vector<Bytes> &rows, SInt32 rowBytes) {
     return out;
 }
 
+// A picture's pixel-map header: no pixels of its own.
+PixMap Header(SInt16 rowBytes, Rect bounds, SInt16 pixelSize, SInt16 packType = 0, SInt16 cmpCount = 0) {
+    PixMap map;
+    std::memset(&map, 0, sizeof map);
+    map.rowBytes = SInt16(rowBytes | kPixMapFlag);
+    map.bounds = bounds;
+    map.pixelSize = pixelSize;
+    map.packType = packType;
+    map.cmpCount = cmpCount;
+    return map;
+}
+
 class PackedImages : public ::testing::Test {
 protected:
     GrafPort port;
@@ -129,12 +141,7 @@ TEST(PackBits, PiqueReadsBigEndianAndTheFrameFollowsThePictureKind) {
 TEST_F(PackedImages, SixteenBitWhiteIs248) {
     // packType 3: words, big-endian; 7FFF repeated 4 times, then 7C00 4 times.
     const UInt8 rows[] = {6, 0xFD, 0x7F, 0xFF, 0xFD, 0x7C, 0x00};
-    PixMap map;
-    std::memset(&map, 0, sizeof map);
-    map.rowBytes = SInt16(16 | kPixMapFlag);
-    map.bounds = {0, 0, 1, 8};
-    map.packType = 3;
-    map.pixelSize = 16;
+    PixMap map = Header(16, {0, 0, 1, 8}, 16, 3);
     Rect r = {0, 0, 1, 8};
     EXPECT_EQ(PutPicture24Bits(rows, rows + sizeof rows, &map, &r, &r, srcCopy), rows + sizeof rows);
     EXPECT_EQ(PortPixel(&port, 0, 0), 0xF8F8F8u);
@@ -154,13 +161,7 @@ TEST_F(PackedImages, ThirtyTwoBitPlanesWithAndWithoutAlpha) {
             rows.push_back(row);
         }
         Bytes data = PackedRows(rows, width * 4);
-        PixMap map;
-        std::memset(&map, 0, sizeof map);
-        map.rowBytes = SInt16((width * 4) | kPixMapFlag);
-        map.bounds = {10, 20, SInt16(10 + height), SInt16(20 + width)};
-        map.packType = 4;
-        map.pixelSize = 32;
-        map.cmpCount = planes;
+        PixMap map = Header(SInt16(width * 4), {10, 20, SInt16(10 + height), SInt16(20 + width)}, 32, 4, planes);
         Rect src = {11, 22, 13, 30}, dst = {0, 0, 2, 8};
         EXPECT_EQ(PutPicture24Bits(data.data(), data.data() + data.size(), &map, &src, &dst, srcCopy),
                   data.data() + data.size());
@@ -200,11 +201,7 @@ TEST_F(PackedImages, PackedIndexedRowsAndTheirBreakage) {
     std::vector<Bytes> rows = {Bytes(10, 0), Bytes(10, 1)};
     rows[0][9] = 1;
     Bytes data = PackedRows(rows, 10);
-    PixMap map;
-    std::memset(&map, 0, sizeof map);
-    map.rowBytes = SInt16(10 | kPixMapFlag);
-    map.bounds = {0, 0, 2, 10};
-    map.pixelSize = 8;
+    PixMap map = Header(10, {0, 0, 2, 10}, 8);
     map.pmTable = table;
     Rect r = {0, 0, 2, 10};
     const UInt8 *end = data.data() + data.size();

@@ -28,16 +28,13 @@ bool SameRect(const Rect &a, SInt16 top, SInt16 left, SInt16 bottom, SInt16 righ
 }
 
 TEST_F(Ports, GlobalsHoldTheStandardPatternsAndStartOnce) {
-    const UInt8 dkGray[8] = {0x77, 0xDD, 0x77, 0xDD, 0x77, 0xDD, 0x77, 0xDD};
-    const UInt8 ltGray[8] = {0x88, 0x22, 0x88, 0x22, 0x88, 0x22, 0x88, 0x22};
-    const UInt8 gray[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
-    const UInt8 black[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    const UInt8 white[8] = {0};
-    EXPECT_EQ(std::memcmp(qd.dkGray.pat, dkGray, 8), 0);
-    EXPECT_EQ(std::memcmp(qd.ltGray.pat, ltGray, 8), 0);
-    EXPECT_EQ(std::memcmp(qd.gray.pat, gray, 8), 0);
-    EXPECT_EQ(std::memcmp(qd.black.pat, black, 8), 0);
-    EXPECT_EQ(std::memcmp(qd.white.pat, white, 8), 0);
+    // Each pattern alternates two rows.
+    const struct {
+        const Pattern &pattern;
+        UInt8 even, odd;
+    } patterns[] = {{qd.dkGray, 0x77, 0xDD}, {qd.ltGray, 0x88, 0x22}, {qd.gray, 0x55, 0xAA}, {qd.black, 0xFF, 0xFF}, {qd.white, 0, 0}};
+    for (const auto &p : patterns)
+        for (int i = 0; i < 8; i++) EXPECT_EQ(p.pattern.pat[i], i % 2 ? p.odd : p.even) << i;
 
     QDGlobals before = qd;
     RgnHandle clip = OrvaRgnClip;
@@ -60,13 +57,12 @@ TEST_F(Ports, ANewPortIsCurrentWithTheTemplateState) {
     EXPECT_EQ(port.fgColor, 33);
     EXPECT_EQ(port.bkColor, 30);
     EXPECT_EQ(port.depth, 24);
-    EXPECT_EQ(port.width, 40);
-    EXPECT_EQ(port.height, 30);
+    EXPECT_EQ(SurfaceWH(&port), std::make_pair(40, 30));
     EXPECT_EQ(OrvaGetPtrDataOffscreen(&port.portBits), port.effectiveBase);
     EXPECT_TRUE(OrvaIsOffscreen(&port.portBits));
 }
 
-TEST_F(Ports, SettingTheCurrentPortAgainKeepsTheClipCache) {
+TEST_F(Ports, SettingTheCurrentPortAgainKeepsTheClipCacheAndTheClipIsCopied) {
     OrvaRecalculeRgnClip();
     EXPECT_TRUE(SameRect(RgnBox(OrvaRgnClip), 0, 0, 30, 40));
     _SetRectRgn(port.clipRgn, 0, 0, 10, 10);  // changed behind QuickDraw's back
@@ -77,6 +73,16 @@ TEST_F(Ports, SettingTheCurrentPortAgainKeepsTheClipCache) {
     SetPort(&port);
     OrvaRecalculeRgnClip();
     EXPECT_TRUE(SameRect(RgnBox(OrvaRgnClip), 0, 0, 10, 10));
+    // The clip accessors copy the region.
+    RgnHandle mine = NewRgn(), out = NewRgn();
+    _SetRectRgn(mine, 1, 2, 3, 4);
+    SetClip(mine);
+    EXPECT_TRUE(SameRect(RgnBox(port.clipRgn), 2, 1, 4, 3));
+    EXPECT_NE(port.clipRgn, mine);
+    GetClip(out);
+    EXPECT_TRUE(SameRect(RgnBox(out), 2, 1, 4, 3));
+    DisposeRgn(mine);
+    DisposeRgn(out);
 }
 
 TEST_F(Ports, SetOriginMovesEverythingButTheClip) {
@@ -95,21 +101,17 @@ TEST_F(Ports, SetOriginMovesEverythingButTheClip) {
 TEST_F(Ports, ScreenPositionAndCoordinates) {
     MovePortTo(5, 5);
     MovePortTo(5, 5);
-    EXPECT_EQ(port.screenH, 10);
-    EXPECT_EQ(port.screenV, 10);
+    EXPECT_EQ(std::make_pair(int(port.screenH), int(port.screenV)), std::make_pair(10, 10));
     SetOrigin(3, 4);
     Point pt = {100, 200};
     LocalToGlobal(&pt);
-    EXPECT_EQ(pt.h, 207);
-    EXPECT_EQ(pt.v, 106);
+    EXPECT_EQ(HV(pt), std::make_pair(207, 106));
     GlobalToLocal(&pt);
-    EXPECT_EQ(pt.h, 200);
-    EXPECT_EQ(pt.v, 100);
+    EXPECT_EQ(HV(pt), std::make_pair(200, 100));
     SetPort(nullptr);
     LocalToGlobal(&pt);  // no current port: nothing happens
     GlobalToLocal(&pt);
-    EXPECT_EQ(pt.h, 200);
-    EXPECT_EQ(pt.v, 100);
+    EXPECT_EQ(HV(pt), std::make_pair(200, 100));
     SetPort(&port);
 }
 
@@ -128,27 +130,23 @@ TEST_F(Ports, BitsCountFromTheMostSignificantBit) {
     EXPECT_EQ(HiWord(SInt32(0xFEDC1234)), SInt16(0xFEDC));
 }
 
-TEST_F(Ports, GrowingKeepsPixelsWrittenThroughTheDataPointer) {
+TEST_F(Ports, SizingKeepsPixelsWrittenThroughTheDataPointer) {
     for (SInt32 y = 0; y < 30; y++)
         for (SInt32 x = 0; x < 40; x++) {
             UInt32 v = 0x010000 * x + 0x000100 * y + 0x5A;
             std::memcpy(port.effectiveBase + y * port.rowStride + 4 * x, &v, 4);
         }
     PortSize(70, 50);
-    ASSERT_EQ(port.width, 70);
-    ASSERT_EQ(port.height, 50);
+    ASSERT_EQ(SurfaceWH(&port), std::make_pair(70, 50));
     for (SInt32 y = 0; y < 50; y++)
         for (SInt32 x = 0; x < 70; x++) {
             UInt32 expected = (x < 40 && y < 30) ? 0x010000u * x + 0x000100u * y + 0x5A : 0;
             ASSERT_EQ(PortPixel(&port, x, y), expected) << x << "," << y;
         }
     EXPECT_TRUE(SameRect(RgnBox(port.visRgn), 0, 0, 50, 70));
-}
-
-TEST_F(Ports, SurfacesHaveAtLeastOnePixelAndAPixelMapRowBytes) {
+    // Surfaces have at least one pixel, and pixel-map row bytes.
     PortSize(0, 0);
-    EXPECT_EQ(port.width, 1);
-    EXPECT_EQ(port.height, 1);
+    EXPECT_EQ(SurfaceWH(&port), std::make_pair(1, 1));
     EXPECT_TRUE(EmptyRect(&port.portRect));
     EXPECT_TRUE(port.portBits.rowBytes & kPixMapFlag);
     EXPECT_EQ(port.portBits.rowBytes & 0x7FFF, port.rowStride);
@@ -158,8 +156,7 @@ TEST_F(Ports, TheEffectiveBaseSkipsFourBytesPerLeftMarginPixel) {
     port.marginLeft = 3;
     port.marginTop = 2;
     OrvaPortSize(&port, 40, 30, 0, 0, true);
-    EXPECT_EQ(port.width, 43);
-    EXPECT_EQ(port.height, 32);
+    EXPECT_EQ(SurfaceWH(&port), std::make_pair(43, 32));
     EXPECT_EQ(port.effectiveBase - port.data, 2 * port.rowStride + 3 * 4);
     // A pixel filled at the content's (0, 0) lands after the margins.
     OrvaFillSurfaceRect(&port, 0, 0, 0, 0, 0xABCDEF);
@@ -211,19 +208,6 @@ TEST_F(Ports, TheEffectiveClipIsVisibleAndClipRegionsMet) {
     EXPECT_FALSE(PtInRgn(cut, OrvaRgnClip));
     DisposeRgn(top);
     DisposeRgn(left);
-}
-
-TEST_F(Ports, ClipAccessorsCopyTheRegion) {
-    RgnHandle mine = NewRgn();
-    _SetRectRgn(mine, 1, 2, 3, 4);
-    SetClip(mine);
-    EXPECT_TRUE(SameRect(RgnBox(port.clipRgn), 2, 1, 4, 3));
-    EXPECT_NE(port.clipRgn, mine);
-    RgnHandle out = NewRgn();
-    GetClip(out);
-    EXPECT_TRUE(SameRect(RgnBox(out), 2, 1, 4, 3));
-    DisposeRgn(mine);
-    DisposeRgn(out);
 }
 
 TEST_F(Ports, ReadingAPixelWithoutAReaderAnswersWhite) {

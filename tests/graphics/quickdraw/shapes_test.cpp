@@ -52,20 +52,16 @@ protected:
 
 TEST_F(Shapes, FramesLieInsideTheRectanglePenThick) {
     Rect r = {0, 0, 10, 10};
-    _FrameRect(&r);
-    for (SInt32 y = 0; y < 12; y++)
-        for (SInt32 x = 0; x < 12; x++) {
-            bool edge = (x == 0 || x == 9 || y == 0 || y == 9) && x < 10 && y < 10;
-            ASSERT_EQ(Black(x, y), edge) << x << "," << y;
-        }
-    Clear();
-    PenSize(3, 3);
-    _FrameRect(&r);
-    for (SInt32 y = 0; y < 12; y++)
-        for (SInt32 x = 0; x < 12; x++) {
-            bool edge = (x < 3 || x >= 7 || y < 3 || y >= 7) && x < 10 && y < 10;
-            ASSERT_EQ(Black(x, y), edge) << x << "," << y;
-        }
+    for (SInt16 pen : {1, 3}) {
+        Clear();
+        PenSize(pen, pen);
+        _FrameRect(&r);
+        for (SInt32 y = 0; y < 12; y++)
+            for (SInt32 x = 0; x < 12; x++) {
+                bool edge = (x < pen || x >= 10 - pen || y < pen || y >= 10 - pen) && x < 10 && y < 10;
+                ASSERT_EQ(Black(x, y), edge) << pen << ": " << x << "," << y;
+            }
+    }
     EXPECT_EQ(port.pnSize.h, 3);
     EXPECT_EQ(port.pnLoc.h, 0);
 }
@@ -237,56 +233,17 @@ TEST_F(Shapes, OvalsAreMirrorSymmetricAtEverySize) {
         }
 }
 
-TEST_F(Shapes, AFrameTracesTheBoundaryOfItsOwnFill) {
-    // The frame of r with a 1x1 pen lies on the oval of r less a pixel: each of its rows ends
-    // where that fill's row ends.
-    for (SInt16 size : {5, 12, 33}) {
-        Rect r = {2, 2, SInt16(2 + size), SInt16(2 + size * 2)}, inner = r;
-        inner.bottom--;
-        inner.right--;
-        Clear();
-        FrameOval(&r);
-        std::vector<std::pair<SInt32, SInt32>> frameRows;
-        for (SInt32 y = 0; y < 100; y++) {
-            SInt32 first = -1, last = -1;
-            for (SInt32 x = 0; x < 120; x++)
-                if (Black(x, y)) last = x, first = first < 0 ? x : first;
-            frameRows.push_back({first, last});
-        }
-        Clear();
-        PaintOval(&inner);
-        for (SInt32 y = 0; y < 100; y++) {
-            SInt32 first = -1, last = -1;
-            for (SInt32 x = 0; x < 120; x++)
-                if (Black(x, y)) last = x, first = first < 0 ? x : first;
-            EXPECT_EQ(frameRows[size_t(y)].first, first) << size << " row " << y;
-            EXPECT_EQ(frameRows[size_t(y)].second, last) << size << " row " << y;
-        }
-    }
-}
-
-TEST_F(Shapes, RoundedRectanglesStayInsideAndCloseTheirCorners) {
+// Their fills are checked against the frames with the region tests.
+TEST_F(Shapes, RoundedRectangleFramesReachEverySideOfTheirRectangle) {
     const SInt16 ovals[][2] = {{0, 0}, {6, 6}, {20, 10}, {400, 400}, {-10, -10}};
+    Rect r = {10, 10, 50, 70}, box;
     for (const auto &oval : ovals) {
         SCOPED_TRACE(oval[0]);
         Clear();
-        Rect r = {10, 10, 50, 70};
         FrameRoundRect(&r, oval[0], oval[1]);
-        Rect box;
         ASSERT_TRUE(InkBox(&box));
         EXPECT_TRUE(_EqualRect(&box, &r)) << box.top << "," << box.left << "," << box.bottom << "," << box.right;
-        Clear();
-        PaintRoundRect(&r, oval[0], oval[1]);
-        ASSERT_TRUE(InkBox(&box));
-        EXPECT_GE(box.top, r.top);
-        EXPECT_LE(box.bottom, r.bottom);
-        EXPECT_TRUE(Black(40, 30));
-        EXPECT_EQ(port.pnMode, 8);
     }
-    Clear();
-    Rect square = {10, 10, 50, 50};
-    FrameRoundRect(&square, 0, 0);
-    EXPECT_TRUE(Black(10, 49) && Black(49, 49) && Black(10, 10) && Black(49, 10));
 }
 
 TEST_F(Shapes, AHiddenPenDrawsNothing) {
@@ -334,7 +291,6 @@ TEST_F(Shapes, ExtremeCoordinatesPensAndAnglesStayInsideThePort) {
             _LineTo(-32768, 32767);
         }
     PenNormal();
-    SUCCEED();
 }
 
 }  // namespace

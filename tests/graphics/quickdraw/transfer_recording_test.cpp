@@ -18,6 +18,7 @@
 #include "platform/core/memory.h"
 #include "platform/gtk/port_surfaces.h"
 #include "support/quickdraw_support.h"
+#include "support/test_home.h"
 #include "support/tool_support.h"
 #include "support/transfer_support.h"
 
@@ -181,10 +182,7 @@ TEST_F(TransferRecording, PortsBecomeDirectBitsRectWithPlanesOfTheirPixels) {
     }
     // The recorded images play back as the sources.
     std::string path = TempFile("direct.pict");
-    FILE *f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(*pic, 1, GetHandleSize((Handle)pic), f);
-    std::fclose(f);
+    ASSERT_TRUE(OrvaTestWriteFile(path, std::string(*(const char **)pic, GetHandleSize((Handle)pic))));
     int status = -1;
     std::string out = RunCommand(ToolPath("pictdump") + " " + path, &status);
     EXPECT_EQ(status, 0) << out;
