@@ -17,10 +17,13 @@
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "support/quickdraw_support.h"
+#include "support/rect_support.h"
 #include "support/resource_test_support.h"
 #include "toolbox/window_record.h"
 
 namespace {
+
+using restest::NewHandleFrom;
 
 // Taking the address of every accessor makes a missing one fail the link.
 #define A(name) reinterpret_cast<const void *>(&name)
@@ -112,12 +115,6 @@ protected:
     }
 };
 
-Handle BytesHandle(const std::vector<UInt8> &bytes) {
-    Handle h = NewHandle(UInt32(bytes.size()));
-    if (h && !bytes.empty()) memcpy(*h, bytes.data(), bytes.size());
-    return h;
-}
-
 TEST_F(Accessors, EveryAccessorIsDefined) {
     for (const void *accessor : kAccessors) EXPECT_NE(accessor, nullptr);
 }
@@ -125,13 +122,10 @@ TEST_F(Accessors, EveryAccessorIsDefined) {
 TEST_F(Accessors, PictureFramesAreSwappedUnlessInTheLibrarysOwnForm) {
     // size, frame (10, 20, 110, 220) big-endian, then two bytes, then the mark bytes.
     std::vector<UInt8> big = {0, 0, 0, 10, 0, 20, 0, 110, 0, 220, 0x11, 0x01, 0x00, 0xFF};
-    Handle h = BytesHandle(big);
+    Handle h = NewHandleFrom(big);
     Rect frame;
     CarboniseGetPicFrame(reinterpret_cast<PicHandle>(h), &frame);
-    EXPECT_EQ(frame.top, 10);
-    EXPECT_EQ(frame.left, 20);
-    EXPECT_EQ(frame.bottom, 110);
-    EXPECT_EQ(frame.right, 220);
+    EXPECT_TRUE(RectIs(frame, 10, 20, 110, 220));
     DisposHandle(h);
 
     std::vector<UInt8> own(14, 0);
@@ -139,14 +133,14 @@ TEST_F(Accessors, PictureFramesAreSwappedUnlessInTheLibrarysOwnForm) {
     memcpy(own.data() + 2, &host, sizeof host);
     own[12] = 0xCA;
     own[13] = 0xFE;
-    h = BytesHandle(own);
+    h = NewHandleFrom(own);
     CarboniseGetPicFrame(reinterpret_cast<PicHandle>(h), &frame);
     EXPECT_EQ(memcmp(&frame, &host, sizeof host), 0);
     DisposHandle(h);
 
-    h = BytesHandle(std::vector<UInt8>(big.begin(), big.begin() + 10));
+    h = NewHandleFrom(std::vector<UInt8>(big.begin(), big.begin() + 10));
     CarboniseGetPicFrame(reinterpret_cast<PicHandle>(h), &frame);
-    EXPECT_EQ(frame.top | frame.left | frame.bottom | frame.right, 0);
+    EXPECT_TRUE(RectIs(frame, 0, 0, 0, 0));
     DisposHandle(h);
     CarboniseGetPicFrame(nullptr, &frame);
     EXPECT_EQ(frame.bottom, 0);
@@ -161,10 +155,7 @@ TEST_F(Accessors, WindowMarginsAreTheDistancesBetweenStructureAndContent) {
     RectRgn(w->contRgn, &content);
     Rect margins;
     CarboniseGetWindowMargin(w, &margins);
-    EXPECT_EQ(margins.top, 22);
-    EXPECT_EQ(margins.left, 4);
-    EXPECT_EQ(margins.bottom, 4);
-    EXPECT_EQ(margins.right, 4);
+    EXPECT_TRUE(RectIs(margins, 22, 4, 4, 4));
     EXPECT_EQ(CarboniseGetWindowTitleHeight(w), 22);
     Rect r;
     CarboniseGetWindowContRect(w, &r);
@@ -255,19 +246,6 @@ TEST_F(Accessors, PortsAreReadAndWrittenThroughQuickDraw) {
     ASSERT_NE(port, nullptr);
     CarboniseSetPort(port);
     EXPECT_EQ(CarboniseGetCurrentPort(), port);
-    TextFont(3);
-    TextSize(14);
-    TextFace(1);
-    RGBColor red = {0xFFFF, 0, 0};
-    RGBForeColor(&red);
-    TextStyle style;
-    CarboniseGetCurrentTextStylePort(&style);
-    EXPECT_EQ(style.tsFont, 3);
-    EXPECT_EQ(style.tsSize, 14);
-    EXPECT_EQ(style.tsFace, 1);
-    EXPECT_EQ(style.tsColor.red, 0xFFFF);
-    EXPECT_EQ(CarboniseGetTextSizePortCourant(), 14);
-
     Rect clip = {1, 2, 30, 40};
     RgnHandle region = NewRgn();
     RectRgn(region, &clip);
@@ -281,13 +259,6 @@ TEST_F(Accessors, PortsAreReadAndWrittenThroughQuickDraw) {
     EXPECT_EQ((*copy)->rgnBBox.bottom, 30);
     EXPECT_NE(copy, port->clipRgn);  // the caller's own region
     DisposeRgn(copy);
-
-    CarboniseSetPatGray();
-    EXPECT_EQ(memcmp(&port->pnPat, &qd.gray, sizeof(Pattern)), 0);
-    CarboniseBackPatDkGray();
-    EXPECT_EQ(memcmp(&port->bkPat, &qd.dkGray, sizeof(Pattern)), 0);
-    Pattern pattern;
-    EXPECT_EQ(memcmp(CarboniseGetPatBlack(&pattern), &qd.black, sizeof pattern), 0);
     EXPECT_FALSE(CarboniseIsPicturePortCourant());
     Rect frame = {0, 0, 10, 10};
     PicHandle picture = OpenPicture(&frame);
@@ -302,46 +273,32 @@ TEST_F(Accessors, TextEditCallsDrawInTheRecordsPortAndGiveTheCallerItsOwnBack) {
     GrafPtr edit = CarboniseCreatePort(), other = CarboniseCreatePort();
     ASSERT_TRUE(edit && other);
     SetPort(edit);
+    PortSize(200, 50);
     Rect view = {0, 0, 50, 200};
     TEHandle te = TENew(&view, &view);
-    ASSERT_NE(te, nullptr);
+    ExtendedTEHandle ext = ExtendedTEStylNew(&view, &view);
+    ASSERT_TRUE(te && ext);
     SetPort(other);
     CarboniseTEKey('x', te);
     CarboniseTESetSelect(0, 1, te);
     CarboniseTEUpdate(&view, te);
+    CarboniseExtendedTEKey('x', ext);
+    CarboniseExtendedTEKey('y', ext);
+    CarboniseExtendedTESetSelect(0, 1, ext);
+    CarboniseExtendedTEUpdate(&view, ext);
+    CarboniseExtendedTEScroll(0, 0, ext);
     EXPECT_EQ(qd.thePort, other);
     EXPECT_EQ((*te)->teLength, 1);
     EXPECT_EQ((*te)->selEnd, 1);
+    EXPECT_EQ((*ext)->teLength, 2);
+    EXPECT_EQ((*ext)->selEnd, 1);
     CarboniseTECut(te);
+    CarboniseExtendedTECut(ext);
     EXPECT_EQ((*te)->teLength, 0);
+    EXPECT_EQ((*ext)->teLength, 1);
     EXPECT_EQ(qd.thePort, other);
     TEDispose(te);
-    SetPort(nullptr);
-    CarboniseDisposePort(edit);
-    CarboniseDisposePort(other);
-}
-
-TEST_F(Accessors, ExtendedTextEditCallsDrawInTheRecordsPortToo) {
-    GrafPtr edit = CarboniseCreatePort(), other = CarboniseCreatePort();
-    ASSERT_TRUE(edit && other);
-    SetPort(edit);
-    PortSize(200, 50);
-    Rect view = {0, 0, 50, 200};
-    ExtendedTEHandle te = ExtendedTEStylNew(&view, &view);
-    ASSERT_NE(te, nullptr);
-    SetPort(other);
-    CarboniseExtendedTEKey('x', te);
-    CarboniseExtendedTEKey('y', te);
-    CarboniseExtendedTESetSelect(0, 1, te);
-    CarboniseExtendedTEUpdate(&view, te);
-    CarboniseExtendedTEScroll(0, 0, te);
-    EXPECT_EQ(qd.thePort, other);
-    EXPECT_EQ((*te)->teLength, 2);
-    EXPECT_EQ((*te)->selEnd, 1);
-    CarboniseExtendedTECut(te);
-    EXPECT_EQ((*te)->teLength, 1);
-    EXPECT_EQ(qd.thePort, other);
-    ExtendedTEDispose(te);
+    ExtendedTEDispose(ext);
     SetPort(nullptr);
     CarboniseDisposePort(edit);
     CarboniseDisposePort(other);

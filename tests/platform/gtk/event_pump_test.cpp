@@ -23,6 +23,18 @@ std::vector<EventRecord> Drain() {
     return events;
 }
 
+// The one event waiting must be a suspend or resume event with that message.
+void ExpectOneFocusEvent(UInt32 message) {
+    std::vector<EventRecord> events = Drain();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].what, 15);
+    EXPECT_EQ(events[0].message, message);
+}
+
+void DoEvents(int count) {
+    for (int i = 0; i < count; i++) SystemDependantDoEvent();
+}
+
 int gReads;
 Boolean CountingReader(SInt16 *h, SInt16 *v, UInt32 *mask) {
     gReads++;
@@ -136,21 +148,16 @@ TEST_F(Pump, FocusChangesTakeSixChecks) {
     gReads = 0;
     UInt32 checks = OrvaGetFocusCheckCount();
     OrvaRequestApplicationFocus(-1);
-    for (int i = 0; i < 5; i++) SystemDependantDoEvent();
+    DoEvents(5);
     EXPECT_EQ(OrvaGetFocusCheckCount() - checks, 5u);
     EXPECT_EQ(gReads, 0);  // only the focus check ran
     EXPECT_TRUE(Drain().empty());
     SystemDependantDoEvent();
-    std::vector<EventRecord> events = Drain();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].what, 15);
-    EXPECT_EQ(events[0].message, 0x1000000u);
+    ExpectOneFocusEvent(0x1000000);
     EXPECT_FALSE(SystemDependantApplicationHasFocus());
     OrvaRequestApplicationFocus(1);
-    for (int i = 0; i < 6; i++) SystemDependantDoEvent();
-    events = Drain();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].message, 0x1000001u);
+    DoEvents(6);
+    ExpectOneFocusEvent(0x1000001);
     EXPECT_TRUE(SystemDependantApplicationHasFocus());
 }
 
@@ -170,7 +177,7 @@ TEST_F(Pump, MenuBarHidesAndAPlaceholderStandsInWhileInactive) {
     GTKSetMenuBar(menuBar, nullptr);
     Settle(5);
     OrvaRequestApplicationFocus(-1);
-    for (int i = 0; i < 6; i++) SystemDependantDoEvent();
+    DoEvents(6);
     EXPECT_FALSE(SystemDependantApplicationHasFocus());
     EXPECT_FALSE(gtk_widget_get_visible(menuBar));
     EXPECT_FALSE(gtk_widget_get_mapped(menuBar));
@@ -182,19 +189,15 @@ TEST_F(Pump, MenuBarHidesAndAPlaceholderStandsInWhileInactive) {
     EXPECT_TRUE(gtk_widget_get_mapped(stand));
     EXPECT_EQ(placeholder->port.portRect.right, 1);
     EXPECT_EQ(placeholder->port.portRect.bottom, 1);
-    std::vector<EventRecord> events = Drain();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].message, 0x1000000u);
+    ExpectOneFocusEvent(0x1000000);
     // Back: the placeholder goes, the menu bar comes back mapped.
     OrvaRequestApplicationFocus(1);
-    for (int i = 0; i < 6; i++) SystemDependantDoEvent();
+    DoEvents(6);
     EXPECT_TRUE(SystemDependantApplicationHasFocus());
     EXPECT_EQ(OrvaGetPlaceholderWindow(), nullptr);
     EXPECT_TRUE(gtk_widget_get_visible(menuBar));
     EXPECT_TRUE(gtk_widget_get_mapped(menuBar));
-    events = Drain();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].message, 0x1000001u);
+    ExpectOneFocusEvent(0x1000001);
     GTKSetMenuBar(nullptr, nullptr);
     gtk_widget_destroy(menuBar);
 }
@@ -212,7 +215,7 @@ TEST_F(Pump, NoPlaceholderWhileAWindowStaysInTheTaskBar) {
     EXPECT_FALSE(SystemDependantApplicationHasFocus());
     EXPECT_EQ(OrvaGetPlaceholderWindow(), nullptr);
     OrvaRequestApplicationFocus(1);
-    for (int i = 0; i < 6; i++) SystemDependantDoEvent();
+    DoEvents(6);
     EXPECT_TRUE(SystemDependantApplicationHasFocus());
     Drain();
     SystemDependantDestroyWindow(shown);

@@ -52,9 +52,6 @@ TEST_F(Plugin, OneRecordPerIdAndUnknownIdsDoNothing) {
     Rect r;
     OrvaPluginGetRect(0x1000, &r);
     EXPECT_EQ(r.right, 0);
-    int data = 0;
-    OrvaPluginSetInstanceData(0x2000, &data);
-    EXPECT_EQ(OrvaPluginGetInstanceData(0x2000), &data);
     EXPECT_EQ(OrvaPluginGetInstanceData(0x3000), nullptr);
     EXPECT_EQ(OrvaExitPluginSystem(), 1);
     EXPECT_EQ(OrvaPluginInstanceCount(), 0u);
@@ -141,10 +138,6 @@ TEST_F(Plugin, NarrowPortsGetTheSmallestTextSize) {
     EXPECT_EQ(OrvaPluginLoadingTextSize(2000, 1000), 10);
     ClosePort(&measuring);
 }
-
-}  // namespace
-
-namespace {
 
 TEST(PluginSystem, StartingTurnsThePumpAndTheScrollBarsOff) {
     StartQuickDrawForTests();
