@@ -72,24 +72,30 @@ protected:
         if (window) gtk_widget_destroy(window);
         OrvaSetProcessWindowMessages(kTrue);
     }
-    void Key(GdkEventType type, guint keyval, guint16 keycode, guint state, const char *text) {
+    // A new event of that type aimed at the window; Send hands it to the window's handlers.
+    GdkEvent *Event(GdkEventType type) {
         GdkEvent *event = gdk_event_new(type);
-        event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        return event;
+    }
+    void Send(GdkEvent *event) {
+        gtk_widget_event(window, event);
+        gdk_event_free(event);
+    }
+    void Key(GdkEventType type, guint keyval, guint16 keycode, guint state, const char *text) {
+        GdkEvent *event = Event(type);
         event->key.keyval = keyval;
         event->key.hardware_keycode = keycode;
         event->key.state = state;
         event->key.string = g_strdup(text);
         event->key.length = gint(strlen(text));
         event->key.send_event = TRUE;
-        gtk_widget_event(window, event);
-        gdk_event_free(event);
+        Send(event);
     }
     void Scroll(GdkScrollDirection direction) {
-        GdkEvent *event = gdk_event_new(GDK_SCROLL);
-        event->scroll.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        GdkEvent *event = Event(GDK_SCROLL);
         event->scroll.direction = direction;
-        gtk_widget_event(window, event);
-        gdk_event_free(event);
+        Send(event);
     }
 };
 
@@ -112,10 +118,7 @@ TEST_F(Pump, WheelAndCloseRequests) {
     Scroll(GDK_SCROLL_UP);
     Scroll(GDK_SCROLL_RIGHT);
     EXPECT_EQ(gWheel, (std::vector<SInt16>{-3, 3}));
-    GdkEvent *event = gdk_event_new(GDK_DELETE);
-    event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
-    gtk_widget_event(window, event);
-    gdk_event_free(event);
+    Send(Event(GDK_DELETE));
     std::vector<EventRecord> events = Drain();
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].what, 3);
