@@ -89,16 +89,11 @@ const void *const kAccessors[] = {
 };
 #undef A
 
-// Alerts shown by the code under test: their ids and first parameter texts.
-struct AlertLog {
-    std::vector<SInt16> ids;
-    std::vector<std::string> firstParams;
-};
-AlertLog gAlerts;
+// The first parameter text of each alert shown by the code under test.
+std::vector<std::string> gAlerts;
 
-SInt16 RecordAlert(SInt16 alertID, const unsigned char *const params[4]) {
-    gAlerts.ids.push_back(alertID);
-    gAlerts.firstParams.emplace_back(reinterpret_cast<const char *>(params[0] + 1), params[0][0]);
+SInt16 RecordAlert(SInt16, const unsigned char *const params[4]) {
+    gAlerts.emplace_back(reinterpret_cast<const char *>(params[0] + 1), params[0][0]);
     return 2;  // never the first button
 }
 
@@ -106,7 +101,7 @@ class Accessors : public ::testing::Test {
 protected:
     void SetUp() override {
         StartQuickDrawForTests();
-        gAlerts = AlertLog{};
+        gAlerts.clear();
         OrvaSetAlertHook(RecordAlert);
     }
     void TearDown() override {
@@ -181,7 +176,7 @@ TEST_F(Accessors, MagicTagsAreReadThroughARecordRefConOnly) {
     EXPECT_EQ(CarboniseGetMagicWindow(w), 0x4D616769u);
     CarboniseSetMagicWindow(w, 0x1234);
     EXPECT_EQ(record[0], 0x1234u);
-    EXPECT_TRUE(gAlerts.ids.empty());
+    EXPECT_TRUE(gAlerts.empty());
 
     for (SRefCon plain : {SRefCon(5), SRefCon(-1), SRefCon(0xFFFF)}) {
         CarboniseSetWindowRefCon(w, plain);
@@ -196,8 +191,8 @@ TEST_F(Accessors, MagicTagsAreReadThroughARecordRefConOnly) {
     CarboniseSetMagicWindow(w, 7);
     CarboniseSetWindowRefCon(w, 0);
     CarboniseSetMagicWindow(w, 7);
-    ASSERT_EQ(gAlerts.firstParams.size(), 2u);
-    EXPECT_EQ(gAlerts.firstParams[1], "CarboniseSetMagicWindow: Bad forward pointeur");
+    ASSERT_EQ(gAlerts.size(), 2u);
+    EXPECT_EQ(gAlerts[1], "CarboniseSetMagicWindow: Bad forward pointeur");
     DisposPtr(reinterpret_cast<Ptr>(record));
     DisposeWindow(w);
 }
@@ -210,10 +205,10 @@ TEST_F(Accessors, DialogItemCountsComeFromTheFirstWordOfTheList) {
     ASSERT_GE(file, 0);
     EXPECT_EQ(CarboniseGetNbItemDitl(128), 5);
     EXPECT_EQ(CarboniseGetNbItemDitl(129), 0);
-    EXPECT_TRUE(gAlerts.ids.empty());
+    EXPECT_TRUE(gAlerts.empty());
     EXPECT_EQ(CarboniseGetNbItemDitl(300), 0);
-    ASSERT_EQ(gAlerts.firstParams.size(), 1u);
-    EXPECT_EQ(gAlerts.firstParams[0], "DITL 300 non trouve");
+    ASSERT_EQ(gAlerts.size(), 1u);
+    EXPECT_EQ(gAlerts[0], "DITL 300 non trouve");
     CloseResFile(file);
 }
 
@@ -237,7 +232,7 @@ TEST_F(Accessors, StartUpFindsTheAppearanceLayerAndNeedsNoAlert) {
     EXPECT_TRUE(CarboniseIsApparenceManager());
     EXPECT_FALSE(CarboniseIsMacOsX());
     EXPECT_EQ(CarboniseMacOsXVersion(), 0x0999);
-    EXPECT_TRUE(gAlerts.ids.empty());
+    EXPECT_TRUE(gAlerts.empty());
     EXPECT_TRUE(CarboniseIsMacOsXOrPC());
 }
 

@@ -254,7 +254,6 @@ TEST_F(LibraryWindow, ResizingTheFrameFollowsItsWindowAndTheMenuBar) {
     EXPECT_EQ(screen.bottom, 1024);
     EXPECT_EQ(qd.screenBits.bounds.right, screen.right);
     EXPECT_EQ(qd.screenBits.bounds.bottom, screen.bottom);
-    // A 300 x 200 frame window and a menu bar.
     Make(Rect{0, 0, 200, 300});
     GtkWidget *bar = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GrafPort barPort;

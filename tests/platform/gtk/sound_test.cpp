@@ -60,16 +60,12 @@ Wav ReadWav(const std::string &path) {
     return w;
 }
 
-std::string CaptureBase() {
-    const char *base = getenv("ALSA_CAPTURE_FILE");
-    return base ? base : "";
-}
-
+// The file the capture device wrote at its index-th opening: out.wav, out.wav.0001, ...
 std::string CaptureName(int index) {
-    if (index == 0) return CaptureBase();
-    char suffix[16];
-    snprintf(suffix, sizeof suffix, ".%04d", index);
-    return CaptureBase() + suffix;
+    const char *base = getenv("ALSA_CAPTURE_FILE");
+    char suffix[16] = "";
+    if (index > 0) snprintf(suffix, sizeof suffix, ".%04d", index);
+    return std::string(base ? base : "") + suffix;
 }
 
 void DeleteCaptures() {
@@ -103,7 +99,7 @@ class Sound : public ::testing::Test {
 protected:
     SndChannelPtr chan = nullptr;
     void SetUp() override {
-        if (CaptureBase().empty()) GTEST_SKIP() << "run through test.sh: no capture device";
+        if (CaptureName(0).empty()) GTEST_SKIP() << "run through test.sh: no capture device";
         snprintf(OrvaGetDigitalOutputDevice(), kDigitalOutputDeviceSize, "%s", "default");
         DeleteCaptures();
         OrvaSoundTraceClear();

@@ -77,7 +77,6 @@ protected:
         return ExitCode(OrvaWaitChild(OrvaStartChild(DemoApp(arguments), Options("second")), kChildTimeoutMs));
     }
 
-    // Stops the first instance and answers its exit code.
     int StopFirst() {
         kill(first, SIGTERM);
         int status = OrvaWaitChild(first, kChildTimeoutMs);
