@@ -64,7 +64,7 @@ TEST_F(HostServices, InitSettingsMakesThePluginSettingsAndRecordsTheMainThread) 
     orvaSettings = saved;
 }
 
-TEST_F(HostServices, CollapseShowsAlert300AndReturns) {
+TEST_F(HostServices, CollapseShowsAlert300AndTracesWhenTracingIsOn) {
     Collapse("PlugIn Error : # %d: %s", 54878, "Not enough memory.");
     EXPECT_EQ(gAlert.count, 1);
     EXPECT_EQ(gAlert.id, 300);
@@ -72,9 +72,6 @@ TEST_F(HostServices, CollapseShowsAlert300AndReturns) {
     EXPECT_EQ(gAlert.params[1], "");
     EXPECT_EQ(gAlert.params[3], "");
     EXPECT_EQ(TraceLog(), "");  // tracing is off
-}
-
-TEST_F(HostServices, CollapseTracesWhenTracingIsOn) {
     PlugSetTrace(kTrue);
     std::string longText(2000, 'a');
     Collapse("Can't create dialog %s", longText.c_str());
