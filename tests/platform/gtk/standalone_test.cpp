@@ -57,31 +57,29 @@ protected:
 
     std::string PidFile() const { return folder + "/cfg/example.ondrak." + name + ".pid"; }
 
-    static std::vector<std::string> DemoApp(const std::vector<std::string> &arguments) {
+    void StartFirst(const std::vector<std::string> &arguments = {}) {
         std::vector<std::string> argv{OrvaToolPath("orva-demo-app")};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        return argv;
-    }
-
-    // An exit code from a wait status; -1 when the child was killed or did not exit.
-    static int ExitCode(int status) { return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
-
-    void StartFirst(const std::vector<std::string> &arguments = {}) {
-        first = OrvaStartChild(DemoApp(arguments), Options("first"));
+        first = OrvaStartChild(argv, Options("first"));
         ASSERT_GT(first, 0);
         ASSERT_TRUE(OrvaWaitForText(log, "ready: " + name, kChildTimeoutMs)) << OrvaTestReadFile(log);
     }
 
     // Starts a second instance with the arguments and answers its exit code (-1: no exit).
     int RunSecond(const std::vector<std::string> &arguments) {
-        return ExitCode(OrvaWaitChild(OrvaStartChild(DemoApp(arguments), Options("second")), kChildTimeoutMs));
+        std::vector<std::string> argv{OrvaToolPath("orva-demo-app")};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        pid_t pid = OrvaStartChild(argv, Options("second"));
+        int status = OrvaWaitChild(pid, kChildTimeoutMs);
+        return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
+    // Stops the first instance and answers its exit code.
     int StopFirst() {
         kill(first, SIGTERM);
         int status = OrvaWaitChild(first, kChildTimeoutMs);
         first = -1;
-        return ExitCode(status);
+        return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 };
 
