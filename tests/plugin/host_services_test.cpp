@@ -1,17 +1,14 @@
 // The host's settings, the device-name buffer, the trace log and Collapse.
 #include "plugin/host_services.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
+
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 #include "platform/core/runtime.h"
+#include "support/resource_test_support.h"
+#include "support/test_home.h"
 #include "toolbox/toolbox_services.h"
 
 namespace {
@@ -37,30 +34,15 @@ void SinkHook(const char *message) { gSinkMessage = message; }
 class HostServices : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_NE(getcwd(savedDir_, sizeof savedDir_), nullptr);
-        const char *base = getenv("ORVA_TEST_TMP");
-        std::string pattern = std::string(base ? base : "/tmp") + "/host_servicesXXXXXX";
-        snprintf(dir_, sizeof dir_, "%s", pattern.c_str());
-        ASSERT_NE(mkdtemp(dir_), nullptr);
-        ASSERT_EQ(chdir(dir_), 0);
+        ASSERT_FALSE(restest::FreshFolder().empty());
         gAlert = AlertSeen();
         OrvaSetAlertHook(AlertHook);
     }
     void TearDown() override {
         OrvaSetAlertHook(nullptr);
         PlugSetTrace(kFalse);
-        remove("OndrakMusicPlugin.txt");
-        EXPECT_EQ(chdir(savedDir_), 0);
-        rmdir(dir_);
     }
-    std::string TraceLog() {
-        std::ifstream f("OndrakMusicPlugin.txt");
-        std::stringstream s;
-        s << f.rdbuf();
-        return s.str();
-    }
-    char savedDir_[4096];
-    char dir_[4096];
+    std::string TraceLog() { return OrvaTestReadFile("OndrakMusicPlugin.txt"); }
 };
 
 TEST_F(HostServices, InitSettingsMakesThePluginSettingsAndRecordsTheMainThread) {
@@ -82,17 +64,7 @@ TEST_F(HostServices, InitSettingsMakesThePluginSettingsAndRecordsTheMainThread) 
     orvaSettings = saved;
 }
 
-TEST_F(HostServices, TheDeviceNameBufferIsOneProcessWideBuffer) {
-    char *device = OrvaGetDigitalOutputDevice();
-    ASSERT_NE(device, nullptr);
-    memset(device, 'x', kDigitalOutputDeviceSize - 1);
-    device[kDigitalOutputDeviceSize - 1] = 0;
-    EXPECT_EQ(OrvaGetDigitalOutputDevice(), device);
-    EXPECT_EQ(strlen(OrvaGetDigitalOutputDevice()), size_t(kDigitalOutputDeviceSize - 1));
-    strcpy(device, "default");
-}
-
-TEST_F(HostServices, CollapseShowsAlert300AndReturns) {
+TEST_F(HostServices, CollapseShowsAlert300AndTracesWhenTracingIsOn) {
     Collapse("PlugIn Error : # %d: %s", 54878, "Not enough memory.");
     EXPECT_EQ(gAlert.count, 1);
     EXPECT_EQ(gAlert.id, 300);
@@ -100,9 +72,6 @@ TEST_F(HostServices, CollapseShowsAlert300AndReturns) {
     EXPECT_EQ(gAlert.params[1], "");
     EXPECT_EQ(gAlert.params[3], "");
     EXPECT_EQ(TraceLog(), "");  // tracing is off
-}
-
-TEST_F(HostServices, CollapseTracesWhenTracingIsOn) {
     PlugSetTrace(kTrue);
     std::string longText(2000, 'a');
     Collapse("Can't create dialog %s", longText.c_str());

@@ -1,8 +1,6 @@
 // ctest-labels: resources
 // The resource compiler run as a program: build, list and dump, read back through the
 // player's own resource reader, and its error reports.
-#include <cstdio>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
@@ -10,17 +8,11 @@
 
 #include "platform/core/resource_files.h"
 #include "support/resource_test_support.h"
+#include "support/tool_support.h"
 
 using namespace restest;
 
 namespace {
-
-std::string Tool() {
-    char exe[4096];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    std::string path(exe, size_t(n > 0 ? n : 0));
-    return path.substr(0, path.rfind('/')) + "/../tools/orva-rsrc";
-}
 
 struct ToolRun {
     int status;
@@ -29,14 +21,8 @@ struct ToolRun {
 
 // Runs the tool with the arguments (single-quoted for the shell) in the current folder.
 ToolRun RunTool(const std::string &arguments) {
-    std::string command = "'" + Tool() + "' " + arguments + " 2>stderr.txt";
-    ToolRun run{-1, "", ""};
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char block[4096];
-    size_t n;
-    while ((n = fread(block, 1, sizeof block, pipe)) > 0) run.out.append(block, n);
-    int status = pclose(pipe);
+    int status = -1;
+    ToolRun run{-1, RunCommand("'" + ToolPath("orva-rsrc") + "' " + arguments + " 2>stderr.txt", &status), ""};
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     Bytes err = ReadAll("stderr.txt");
     run.err.assign(err.begin(), err.end());

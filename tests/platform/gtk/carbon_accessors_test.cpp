@@ -17,10 +17,13 @@
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "support/quickdraw_support.h"
+#include "support/rect_support.h"
 #include "support/resource_test_support.h"
 #include "toolbox/window_record.h"
 
 namespace {
+
+using restest::NewHandleFrom;
 
 // Taking the address of every accessor makes a missing one fail the link.
 #define A(name) reinterpret_cast<const void *>(&name)
@@ -86,16 +89,11 @@ const void *const kAccessors[] = {
 };
 #undef A
 
-// Alerts shown by the code under test: their ids and first parameter texts.
-struct AlertLog {
-    std::vector<SInt16> ids;
-    std::vector<std::string> firstParams;
-};
-AlertLog gAlerts;
+// The first parameter text of each alert shown by the code under test.
+std::vector<std::string> gAlerts;
 
-SInt16 RecordAlert(SInt16 alertID, const unsigned char *const params[4]) {
-    gAlerts.ids.push_back(alertID);
-    gAlerts.firstParams.emplace_back(reinterpret_cast<const char *>(params[0] + 1), params[0][0]);
+SInt16 RecordAlert(SInt16, const unsigned char *const params[4]) {
+    gAlerts.emplace_back(reinterpret_cast<const char *>(params[0] + 1), params[0][0]);
     return 2;  // never the first button
 }
 
@@ -103,7 +101,7 @@ class Accessors : public ::testing::Test {
 protected:
     void SetUp() override {
         StartQuickDrawForTests();
-        gAlerts = AlertLog{};
+        gAlerts.clear();
         OrvaSetAlertHook(RecordAlert);
     }
     void TearDown() override {
@@ -112,12 +110,6 @@ protected:
     }
 };
 
-Handle BytesHandle(const std::vector<UInt8> &bytes) {
-    Handle h = NewHandle(UInt32(bytes.size()));
-    if (h && !bytes.empty()) memcpy(*h, bytes.data(), bytes.size());
-    return h;
-}
-
 TEST_F(Accessors, EveryAccessorIsDefined) {
     for (const void *accessor : kAccessors) EXPECT_NE(accessor, nullptr);
 }
@@ -125,13 +117,10 @@ TEST_F(Accessors, EveryAccessorIsDefined) {
 TEST_F(Accessors, PictureFramesAreSwappedUnlessInTheLibrarysOwnForm) {
     // size, frame (10, 20, 110, 220) big-endian, then two bytes, then the mark bytes.
     std::vector<UInt8> big = {0, 0, 0, 10, 0, 20, 0, 110, 0, 220, 0x11, 0x01, 0x00, 0xFF};
-    Handle h = BytesHandle(big);
+    Handle h = NewHandleFrom(big);
     Rect frame;
     CarboniseGetPicFrame(reinterpret_cast<PicHandle>(h), &frame);
-    EXPECT_EQ(frame.top, 10);
-    EXPECT_EQ(frame.left, 20);
-    EXPECT_EQ(frame.bottom, 110);
-    EXPECT_EQ(frame.right, 220);
+    EXPECT_TRUE(RectIs(frame, 10, 20, 110, 220));
     DisposHandle(h);
 
     std::vector<UInt8> own(14, 0);
@@ -139,14 +128,14 @@ TEST_F(Accessors, PictureFramesAreSwappedUnlessInTheLibrarysOwnForm) {
     memcpy(own.data() + 2, &host, sizeof host);
     own[12] = 0xCA;
     own[13] = 0xFE;
-    h = BytesHandle(own);
+    h = NewHandleFrom(own);
     CarboniseGetPicFrame(reinterpret_cast<PicHandle>(h), &frame);
     EXPECT_EQ(memcmp(&frame, &host, sizeof host), 0);
     DisposHandle(h);
 
-    h = BytesHandle(std::vector<UInt8>(big.begin(), big.begin() + 10));
+    h = NewHandleFrom(std::vector<UInt8>(big.begin(), big.begin() + 10));
     CarboniseGetPicFrame(reinterpret_cast<PicHandle>(h), &frame);
-    EXPECT_EQ(frame.top | frame.left | frame.bottom | frame.right, 0);
+    EXPECT_TRUE(RectIs(frame, 0, 0, 0, 0));
     DisposHandle(h);
     CarboniseGetPicFrame(nullptr, &frame);
     EXPECT_EQ(frame.bottom, 0);
@@ -161,10 +150,7 @@ TEST_F(Accessors, WindowMarginsAreTheDistancesBetweenStructureAndContent) {
     RectRgn(w->contRgn, &content);
     Rect margins;
     CarboniseGetWindowMargin(w, &margins);
-    EXPECT_EQ(margins.top, 22);
-    EXPECT_EQ(margins.left, 4);
-    EXPECT_EQ(margins.bottom, 4);
-    EXPECT_EQ(margins.right, 4);
+    EXPECT_TRUE(RectIs(margins, 22, 4, 4, 4));
     EXPECT_EQ(CarboniseGetWindowTitleHeight(w), 22);
     Rect r;
     CarboniseGetWindowContRect(w, &r);
@@ -190,7 +176,7 @@ TEST_F(Accessors, MagicTagsAreReadThroughARecordRefConOnly) {
     EXPECT_EQ(CarboniseGetMagicWindow(w), 0x4D616769u);
     CarboniseSetMagicWindow(w, 0x1234);
     EXPECT_EQ(record[0], 0x1234u);
-    EXPECT_TRUE(gAlerts.ids.empty());
+    EXPECT_TRUE(gAlerts.empty());
 
     for (SRefCon plain : {SRefCon(5), SRefCon(-1), SRefCon(0xFFFF)}) {
         CarboniseSetWindowRefCon(w, plain);
@@ -205,8 +191,8 @@ TEST_F(Accessors, MagicTagsAreReadThroughARecordRefConOnly) {
     CarboniseSetMagicWindow(w, 7);
     CarboniseSetWindowRefCon(w, 0);
     CarboniseSetMagicWindow(w, 7);
-    ASSERT_EQ(gAlerts.firstParams.size(), 2u);
-    EXPECT_EQ(gAlerts.firstParams[1], "CarboniseSetMagicWindow: Bad forward pointeur");
+    ASSERT_EQ(gAlerts.size(), 2u);
+    EXPECT_EQ(gAlerts[1], "CarboniseSetMagicWindow: Bad forward pointeur");
     DisposPtr(reinterpret_cast<Ptr>(record));
     DisposeWindow(w);
 }
@@ -219,10 +205,10 @@ TEST_F(Accessors, DialogItemCountsComeFromTheFirstWordOfTheList) {
     ASSERT_GE(file, 0);
     EXPECT_EQ(CarboniseGetNbItemDitl(128), 5);
     EXPECT_EQ(CarboniseGetNbItemDitl(129), 0);
-    EXPECT_TRUE(gAlerts.ids.empty());
+    EXPECT_TRUE(gAlerts.empty());
     EXPECT_EQ(CarboniseGetNbItemDitl(300), 0);
-    ASSERT_EQ(gAlerts.firstParams.size(), 1u);
-    EXPECT_EQ(gAlerts.firstParams[0], "DITL 300 non trouve");
+    ASSERT_EQ(gAlerts.size(), 1u);
+    EXPECT_EQ(gAlerts[0], "DITL 300 non trouve");
     CloseResFile(file);
 }
 
@@ -246,7 +232,7 @@ TEST_F(Accessors, StartUpFindsTheAppearanceLayerAndNeedsNoAlert) {
     EXPECT_TRUE(CarboniseIsApparenceManager());
     EXPECT_FALSE(CarboniseIsMacOsX());
     EXPECT_EQ(CarboniseMacOsXVersion(), 0x0999);
-    EXPECT_TRUE(gAlerts.ids.empty());
+    EXPECT_TRUE(gAlerts.empty());
     EXPECT_TRUE(CarboniseIsMacOsXOrPC());
 }
 
@@ -255,19 +241,6 @@ TEST_F(Accessors, PortsAreReadAndWrittenThroughQuickDraw) {
     ASSERT_NE(port, nullptr);
     CarboniseSetPort(port);
     EXPECT_EQ(CarboniseGetCurrentPort(), port);
-    TextFont(3);
-    TextSize(14);
-    TextFace(1);
-    RGBColor red = {0xFFFF, 0, 0};
-    RGBForeColor(&red);
-    TextStyle style;
-    CarboniseGetCurrentTextStylePort(&style);
-    EXPECT_EQ(style.tsFont, 3);
-    EXPECT_EQ(style.tsSize, 14);
-    EXPECT_EQ(style.tsFace, 1);
-    EXPECT_EQ(style.tsColor.red, 0xFFFF);
-    EXPECT_EQ(CarboniseGetTextSizePortCourant(), 14);
-
     Rect clip = {1, 2, 30, 40};
     RgnHandle region = NewRgn();
     RectRgn(region, &clip);
@@ -281,13 +254,6 @@ TEST_F(Accessors, PortsAreReadAndWrittenThroughQuickDraw) {
     EXPECT_EQ((*copy)->rgnBBox.bottom, 30);
     EXPECT_NE(copy, port->clipRgn);  // the caller's own region
     DisposeRgn(copy);
-
-    CarboniseSetPatGray();
-    EXPECT_EQ(memcmp(&port->pnPat, &qd.gray, sizeof(Pattern)), 0);
-    CarboniseBackPatDkGray();
-    EXPECT_EQ(memcmp(&port->bkPat, &qd.dkGray, sizeof(Pattern)), 0);
-    Pattern pattern;
-    EXPECT_EQ(memcmp(CarboniseGetPatBlack(&pattern), &qd.black, sizeof pattern), 0);
     EXPECT_FALSE(CarboniseIsPicturePortCourant());
     Rect frame = {0, 0, 10, 10};
     PicHandle picture = OpenPicture(&frame);
@@ -302,46 +268,32 @@ TEST_F(Accessors, TextEditCallsDrawInTheRecordsPortAndGiveTheCallerItsOwnBack) {
     GrafPtr edit = CarboniseCreatePort(), other = CarboniseCreatePort();
     ASSERT_TRUE(edit && other);
     SetPort(edit);
+    PortSize(200, 50);
     Rect view = {0, 0, 50, 200};
     TEHandle te = TENew(&view, &view);
-    ASSERT_NE(te, nullptr);
+    ExtendedTEHandle ext = ExtendedTEStylNew(&view, &view);
+    ASSERT_TRUE(te && ext);
     SetPort(other);
     CarboniseTEKey('x', te);
     CarboniseTESetSelect(0, 1, te);
     CarboniseTEUpdate(&view, te);
+    CarboniseExtendedTEKey('x', ext);
+    CarboniseExtendedTEKey('y', ext);
+    CarboniseExtendedTESetSelect(0, 1, ext);
+    CarboniseExtendedTEUpdate(&view, ext);
+    CarboniseExtendedTEScroll(0, 0, ext);
     EXPECT_EQ(qd.thePort, other);
     EXPECT_EQ((*te)->teLength, 1);
     EXPECT_EQ((*te)->selEnd, 1);
+    EXPECT_EQ((*ext)->teLength, 2);
+    EXPECT_EQ((*ext)->selEnd, 1);
     CarboniseTECut(te);
+    CarboniseExtendedTECut(ext);
     EXPECT_EQ((*te)->teLength, 0);
+    EXPECT_EQ((*ext)->teLength, 1);
     EXPECT_EQ(qd.thePort, other);
     TEDispose(te);
-    SetPort(nullptr);
-    CarboniseDisposePort(edit);
-    CarboniseDisposePort(other);
-}
-
-TEST_F(Accessors, ExtendedTextEditCallsDrawInTheRecordsPortToo) {
-    GrafPtr edit = CarboniseCreatePort(), other = CarboniseCreatePort();
-    ASSERT_TRUE(edit && other);
-    SetPort(edit);
-    PortSize(200, 50);
-    Rect view = {0, 0, 50, 200};
-    ExtendedTEHandle te = ExtendedTEStylNew(&view, &view);
-    ASSERT_NE(te, nullptr);
-    SetPort(other);
-    CarboniseExtendedTEKey('x', te);
-    CarboniseExtendedTEKey('y', te);
-    CarboniseExtendedTESetSelect(0, 1, te);
-    CarboniseExtendedTEUpdate(&view, te);
-    CarboniseExtendedTEScroll(0, 0, te);
-    EXPECT_EQ(qd.thePort, other);
-    EXPECT_EQ((*te)->teLength, 2);
-    EXPECT_EQ((*te)->selEnd, 1);
-    CarboniseExtendedTECut(te);
-    EXPECT_EQ((*te)->teLength, 1);
-    EXPECT_EQ(qd.thePort, other);
-    ExtendedTEDispose(te);
+    ExtendedTEDispose(ext);
     SetPort(nullptr);
     CarboniseDisposePort(edit);
     CarboniseDisposePort(other);

@@ -8,12 +8,9 @@
 #include "platform/gtk/dirty_areas.h"
 #include "platform/gtk/port_surfaces.h"
 #include "support/quickdraw_support.h"
+#include "support/rect_support.h"
 
 namespace {
-
-bool Is(const Rect &r, SInt16 top, SInt16 left, SInt16 bottom, SInt16 right) {
-    return r.top == top && r.left == left && r.bottom == bottom && r.right == right;
-}
 
 class Dirty : public ::testing::Test {
 protected:
@@ -34,41 +31,41 @@ TEST_F(Dirty, NothingOrOutsideRecordsNothing) {
     OrvaAddDirtyRect(-50, -50, -10, -10);
     for (const Rect &slot : port.dirty) EXPECT_TRUE(EmptyRect(&slot));
     OrvaAddDirtyRect(990, 790, 1200, 900);  // cut to the port
-    EXPECT_TRUE(Is(port.dirty[0], 790, 990, 800, 1000));
+    EXPECT_TRUE(RectIs(port.dirty[0], 790, 990, 800, 1000));
 }
 
 TEST_F(Dirty, CornersAreIncludedAndMarginsShift) {
     OrvaAddDirtyRect(1, 1, 1, 1);
-    EXPECT_TRUE(Is(port.dirty[0], 1, 1, 2, 2));
+    EXPECT_TRUE(RectIs(port.dirty[0], 1, 1, 2, 2));
     Clear(&port);
     port.marginTop = 2;
     port.marginLeft = 3;
     OrvaAddDirtyRect(1, 1, 1, 1);
-    EXPECT_TRUE(Is(port.dirty[0], 3, 4, 4, 5));
+    EXPECT_TRUE(RectIs(port.dirty[0], 3, 4, 4, 5));
     Clear(&port);
     port.systemDraw = 1;
     OrvaAddDirtyRect(1, 1, 1, 1);
-    EXPECT_TRUE(Is(port.dirty[0], 1, 1, 2, 2));
+    EXPECT_TRUE(RectIs(port.dirty[0], 1, 1, 2, 2));
 }
 
 TEST_F(Dirty, SixFarApartRectanglesFillFiveSlots) {
     const SInt16 spots[6][2] = {{0, 0}, {500, 0}, {0, 700}, {900, 700}, {450, 350}, {880, 20}};
     for (const auto &s : spots) OrvaAddDirtyRect(s[0], s[1], SInt16(s[0] + 9), SInt16(s[1] + 9));
     // The sixth wastes least with the second slot (500,0): a 390 x 30 union.
-    EXPECT_TRUE(Is(port.dirty[0], 0, 0, 10, 10));
-    EXPECT_TRUE(Is(port.dirty[1], 0, 500, 30, 890));
-    EXPECT_TRUE(Is(port.dirty[2], 700, 0, 710, 10));
-    EXPECT_TRUE(Is(port.dirty[3], 700, 900, 710, 910));
-    EXPECT_TRUE(Is(port.dirty[4], 350, 450, 360, 460));
+    EXPECT_TRUE(RectIs(port.dirty[0], 0, 0, 10, 10));
+    EXPECT_TRUE(RectIs(port.dirty[1], 0, 500, 30, 890));
+    EXPECT_TRUE(RectIs(port.dirty[2], 700, 0, 710, 10));
+    EXPECT_TRUE(RectIs(port.dirty[3], 700, 900, 710, 910));
+    EXPECT_TRUE(RectIs(port.dirty[4], 350, 450, 360, 460));
 }
 
 TEST_F(Dirty, CloseRectanglesShareASlot) {
     OrvaAddDirtyRect(100, 100, 109, 109);
     OrvaAddDirtyRect(115, 100, 124, 108);  // 5 pixels apart: waste 10 x 5 + 10 = 60
-    EXPECT_TRUE(Is(port.dirty[0], 100, 100, 110, 125));
+    EXPECT_TRUE(RectIs(port.dirty[0], 100, 100, 110, 125));
     EXPECT_TRUE(EmptyRect(&port.dirty[1]));
     OrvaAddDirtyRect(300, 100, 309, 109);  // far: a slot of its own
-    EXPECT_TRUE(Is(port.dirty[1], 100, 300, 110, 310));
+    EXPECT_TRUE(RectIs(port.dirty[1], 100, 300, 110, 310));
 }
 
 TEST_F(Dirty, EdgesOfTheCoordinateSpaceMergeWithoutOverflow) {
@@ -76,15 +73,15 @@ TEST_F(Dirty, EdgesOfTheCoordinateSpaceMergeWithoutOverflow) {
     _SetRect(&big.portRect, -32767, -32767, 32767, 32767);
     Clear(&big);
     OrvaAddDirtyRectPort(&big, 32000, 32000, 32767, 32767);
-    EXPECT_TRUE(Is(big.dirty[0], 32000, 32000, 32767, 32767));
+    EXPECT_TRUE(RectIs(big.dirty[0], 32000, 32000, 32767, 32767));
     OrvaAddDirtyRectPort(&big, 0, 0, 9, 9);
     OrvaAddDirtyRectPort(&big, 0, 30000, 9, 30009);
     OrvaAddDirtyRectPort(&big, 30000, 0, 30009, 9);
     OrvaAddDirtyRectPort(&big, 15000, 15000, 15009, 15009);
     OrvaAddDirtyRectPort(&big, 16000, 16000, 16009, 16009);  // least waste: with 15000
-    EXPECT_TRUE(Is(big.dirty[4], 15000, 15000, 16010, 16010));
+    EXPECT_TRUE(RectIs(big.dirty[4], 15000, 15000, 16010, 16010));
     OrvaAddDirtyRectPort(&big, 0, 0, 32767, 32767);
-    EXPECT_TRUE(Is(big.dirty[0], 0, 0, 32767, 32767));
+    EXPECT_TRUE(RectIs(big.dirty[0], 0, 0, 32767, 32767));
 }
 
 struct Refresh {
@@ -109,9 +106,9 @@ TEST_F(Dirty, TheRefreshHandsEverySlotOnceAndEmptiesIt) {
     OrvaUpdateDirtyWindows();
     EXPECT_EQ(gRefresh.passes, 2);  // the second pass finds nothing and ends the refresh
     ASSERT_EQ(gRefresh.handed.size(), 3u);
-    EXPECT_TRUE(Is(gRefresh.handed[0], 0, 0, 10, 10));
-    EXPECT_TRUE(Is(gRefresh.handed[1], 500, 500, 510, 510));
-    EXPECT_TRUE(Is(gRefresh.handed[2], 0, 900, 10, 910));
+    EXPECT_TRUE(RectIs(gRefresh.handed[0], 0, 0, 10, 10));
+    EXPECT_TRUE(RectIs(gRefresh.handed[1], 500, 500, 510, 510));
+    EXPECT_TRUE(RectIs(gRefresh.handed[2], 0, 900, 10, 910));
     for (const Rect &slot : port.dirty) EXPECT_TRUE(EmptyRect(&slot));
     EXPECT_FALSE(OrvaFlushDirtyPort(&port, nullptr));
     OrvaSetDirtyRefreshPass(nullptr);
@@ -120,7 +117,7 @@ TEST_F(Dirty, TheRefreshHandsEverySlotOnceAndEmptiesIt) {
 
 TEST_F(Dirty, FillingPixelsReportsTheArea) {
     OrvaFillSurfaceRect(&port, 10, 20, 19, 29, 0xFFFFFF);
-    EXPECT_TRUE(Is(port.dirty[0], 20, 10, 30, 20));
+    EXPECT_TRUE(RectIs(port.dirty[0], 20, 10, 30, 20));
     EXPECT_EQ(PortPixel(&port, 19, 29), 0xFFFFFFu);
     EXPECT_EQ(PortPixel(&port, 20, 29), 0u);
 }
@@ -129,7 +126,6 @@ TEST_F(Dirty, ADesktopNeedsAFrameContext) {
     RgnHandle gray = GetGrayRgn();
     ASSERT_NE(gray, nullptr);
     EXPECT_TRUE(EmptyRgn(gray));
-    EXPECT_EQ(SystemDependantCanDrawBezier(), 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtk/gtk.h>
 #include <string.h>
 
+#include <utility>
 #include <vector>
 
 #include "platform/gtk/event_pump.h"
@@ -21,6 +22,18 @@ std::vector<EventRecord> Drain() {
     EventRecord e;
     while (GetNextEvent(0xFFFF, &e)) events.push_back(e);
     return events;
+}
+
+// The one event waiting must be a suspend or resume event with that message.
+void ExpectOneFocusEvent(UInt32 message) {
+    std::vector<EventRecord> events = Drain();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].what, 15);
+    EXPECT_EQ(events[0].message, message);
+}
+
+void DoEvents(int count) {
+    for (int i = 0; i < count; i++) SystemDependantDoEvent();
 }
 
 int gReads;
@@ -60,24 +73,30 @@ protected:
         if (window) gtk_widget_destroy(window);
         OrvaSetProcessWindowMessages(kTrue);
     }
-    void Key(GdkEventType type, guint keyval, guint16 keycode, guint state, const char *text) {
+    // A new event of that type aimed at the window; Send hands it to the window's handlers.
+    GdkEvent *Event(GdkEventType type) {
         GdkEvent *event = gdk_event_new(type);
-        event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        return event;
+    }
+    void Send(GdkEvent *event) {
+        gtk_widget_event(window, event);
+        gdk_event_free(event);
+    }
+    void Key(GdkEventType type, guint keyval, guint16 keycode, guint state, const char *text) {
+        GdkEvent *event = Event(type);
         event->key.keyval = keyval;
         event->key.hardware_keycode = keycode;
         event->key.state = state;
         event->key.string = g_strdup(text);
         event->key.length = gint(strlen(text));
         event->key.send_event = TRUE;
-        gtk_widget_event(window, event);
-        gdk_event_free(event);
+        Send(event);
     }
     void Scroll(GdkScrollDirection direction) {
-        GdkEvent *event = gdk_event_new(GDK_SCROLL);
-        event->scroll.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        GdkEvent *event = Event(GDK_SCROLL);
         event->scroll.direction = direction;
-        gtk_widget_event(window, event);
-        gdk_event_free(event);
+        Send(event);
     }
 };
 
@@ -85,14 +104,9 @@ TEST_F(Pump, KeysBecomeKeyEventsWithTheirMessages) {
     Key(GDK_KEY_PRESS, 'a', 38, GDK_CONTROL_MASK, "\x01");
     Key(GDK_KEY_RELEASE, 'a', 38, GDK_CONTROL_MASK, "\x01");
     Key(GDK_KEY_PRESS, GDK_Return, 36, 0, "\r");
-    std::vector<EventRecord> events = Drain();
-    ASSERT_EQ(events.size(), 3u);
-    EXPECT_EQ(events[0].what, 3);
-    EXPECT_EQ(events[0].message, 0x00410041u);
-    EXPECT_EQ(events[1].what, 4);
-    EXPECT_EQ(events[1].message, 0x00410041u);
-    EXPECT_EQ(events[2].what, 3);
-    EXPECT_EQ(events[2].message, 0x000D240Du);
+    std::vector<std::pair<UInt16, UInt32>> got;
+    for (const EventRecord &e : Drain()) got.emplace_back(e.what, UInt32(e.message));
+    EXPECT_EQ(got, (std::vector<std::pair<UInt16, UInt32>>{{3, 0x00410041}, {4, 0x00410041}, {3, 0x000D240D}}));
     GTKUpdateKeyState(65535, 0, 0);
 }
 
@@ -100,10 +114,7 @@ TEST_F(Pump, WheelAndCloseRequests) {
     Scroll(GDK_SCROLL_UP);
     Scroll(GDK_SCROLL_RIGHT);
     EXPECT_EQ(gWheel, (std::vector<SInt16>{-3, 3}));
-    GdkEvent *event = gdk_event_new(GDK_DELETE);
-    event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
-    gtk_widget_event(window, event);
-    gdk_event_free(event);
+    Send(Event(GDK_DELETE));
     std::vector<EventRecord> events = Drain();
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].what, 3);
@@ -136,21 +147,16 @@ TEST_F(Pump, FocusChangesTakeSixChecks) {
     gReads = 0;
     UInt32 checks = OrvaGetFocusCheckCount();
     OrvaRequestApplicationFocus(-1);
-    for (int i = 0; i < 5; i++) SystemDependantDoEvent();
+    DoEvents(5);
     EXPECT_EQ(OrvaGetFocusCheckCount() - checks, 5u);
     EXPECT_EQ(gReads, 0);  // only the focus check ran
     EXPECT_TRUE(Drain().empty());
     SystemDependantDoEvent();
-    std::vector<EventRecord> events = Drain();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].what, 15);
-    EXPECT_EQ(events[0].message, 0x1000000u);
+    ExpectOneFocusEvent(0x1000000);
     EXPECT_FALSE(SystemDependantApplicationHasFocus());
     OrvaRequestApplicationFocus(1);
-    for (int i = 0; i < 6; i++) SystemDependantDoEvent();
-    events = Drain();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].message, 0x1000001u);
+    DoEvents(6);
+    ExpectOneFocusEvent(0x1000001);
     EXPECT_TRUE(SystemDependantApplicationHasFocus());
 }
 
@@ -170,7 +176,7 @@ TEST_F(Pump, MenuBarHidesAndAPlaceholderStandsInWhileInactive) {
     GTKSetMenuBar(menuBar, nullptr);
     Settle(5);
     OrvaRequestApplicationFocus(-1);
-    for (int i = 0; i < 6; i++) SystemDependantDoEvent();
+    DoEvents(6);
     EXPECT_FALSE(SystemDependantApplicationHasFocus());
     EXPECT_FALSE(gtk_widget_get_visible(menuBar));
     EXPECT_FALSE(gtk_widget_get_mapped(menuBar));
@@ -182,19 +188,15 @@ TEST_F(Pump, MenuBarHidesAndAPlaceholderStandsInWhileInactive) {
     EXPECT_TRUE(gtk_widget_get_mapped(stand));
     EXPECT_EQ(placeholder->port.portRect.right, 1);
     EXPECT_EQ(placeholder->port.portRect.bottom, 1);
-    std::vector<EventRecord> events = Drain();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].message, 0x1000000u);
+    ExpectOneFocusEvent(0x1000000);
     // Back: the placeholder goes, the menu bar comes back mapped.
     OrvaRequestApplicationFocus(1);
-    for (int i = 0; i < 6; i++) SystemDependantDoEvent();
+    DoEvents(6);
     EXPECT_TRUE(SystemDependantApplicationHasFocus());
     EXPECT_EQ(OrvaGetPlaceholderWindow(), nullptr);
     EXPECT_TRUE(gtk_widget_get_visible(menuBar));
     EXPECT_TRUE(gtk_widget_get_mapped(menuBar));
-    events = Drain();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].message, 0x1000001u);
+    ExpectOneFocusEvent(0x1000001);
     GTKSetMenuBar(nullptr, nullptr);
     gtk_widget_destroy(menuBar);
 }
@@ -212,7 +214,7 @@ TEST_F(Pump, NoPlaceholderWhileAWindowStaysInTheTaskBar) {
     EXPECT_FALSE(SystemDependantApplicationHasFocus());
     EXPECT_EQ(OrvaGetPlaceholderWindow(), nullptr);
     OrvaRequestApplicationFocus(1);
-    for (int i = 0; i < 6; i++) SystemDependantDoEvent();
+    DoEvents(6);
     EXPECT_TRUE(SystemDependantApplicationHasFocus());
     Drain();
     SystemDependantDestroyWindow(shown);

@@ -28,7 +28,6 @@ struct ChooserScript {
     std::vector<std::string> filterNames;  // in the chooser's order
     std::string currentFilter;
     std::vector<GtkFileFilter *> filters;
-    bool currentAccepts(const char *name) const;
 };
 
 ChooserScript gScript;

@@ -90,17 +90,15 @@ TEST(Keys, KeysInNeitherTableLeaveTheMapAlone) {
 }
 
 TEST(Keys, NamesComeFromTheListOrTheSymbolTable) {
-    char name[64];
-    SystemDependantGetKeyName(0x38, name);
-    EXPECT_STREQ(name, "Left Shift");
-    SystemDependantGetKeyName(0x7A, name);
-    EXPECT_STREQ(name, "F1");
-    SystemDependantGetKeyName(0x4C, name);
-    EXPECT_STREQ(name, "Enter (Keypad)");
-    SystemDependantGetKeyName(0x7F, name);
-    EXPECT_STREQ(name, "?");
-    SystemDependantGetKeyName(0xC1, name);
-    EXPECT_STREQ(name, "A");
+    const struct {
+        UInt8 code;
+        const char *name;
+    } rows[] = {{0x38, "Left Shift"}, {0x7A, "F1"}, {0x4C, "Enter (Keypad)"}, {0x7F, "?"}, {0xC1, "A"}};
+    for (const auto &row : rows) {
+        char name[64];
+        SystemDependantGetKeyName(row.code, name);
+        EXPECT_STREQ(name, row.name) << int(row.code);
+    }
 }
 
 class Mouse : public ::testing::Test {

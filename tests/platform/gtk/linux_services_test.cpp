@@ -20,21 +20,17 @@
 #include "platform/core/memory.h"
 #include "platform/core/scrap.h"
 #include "support/quickdraw_support.h"
+#include "support/resource_test_support.h"
 #include "support/test_home.h"
+#include "support/tool_support.h"
 
 namespace {
 
 const std::string &gHome = OrvaTestHome();
 
 std::string RunCommand(const std::string &command) {
-    std::string out;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buffer[256];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
+    int status = -1;
+    return ::RunCommand(command, &status);
 }
 
 // Runs body with PATH set to path, then puts the old PATH back.
@@ -56,9 +52,7 @@ std::string WaitForFile(const std::string &path) {
 }
 
 Handle HandleOf(const std::string &bytes) {
-    Handle h = NewHandle(UInt32(bytes.size()));
-    if (h && !bytes.empty()) memcpy(*h, bytes.data(), bytes.size());
-    return h;
+    return restest::NewHandleFrom(restest::Bytes(bytes.begin(), bytes.end()));
 }
 
 cairo_status_t AppendBytes(void *closure, const unsigned char *data, unsigned int length) {
@@ -76,7 +70,7 @@ std::vector<UInt8> ScrapEntry(ResType type) {
     return bytes;
 }
 
-TEST(SystemDescription, NamesGtkAlsaAndTheKernel) {
+TEST(SystemDescription, NamesGtkAlsaTheKernelAndTheDistributionWhenKnown) {
     char name[kVersionNameSize];
     GetWindowsVersionName(name);
     std::string text(name);
@@ -87,12 +81,9 @@ TEST(SystemDescription, NamesGtkAlsaAndTheKernel) {
         EXPECT_NE(text.rfind("(Linux) ???", 0), 0u) << text;
     }
     EXPECT_EQ(GetVersionWindows(), 0x0700);
-}
-
-TEST(SystemDescription, WithoutLsbReleaseTheDistributionIsUnknown) {
+    // Without lsb_release on PATH the distribution is unknown.
     std::string empty = gHome + "/empty-bin";
     mkdir(empty.c_str(), 0755);
-    char name[kVersionNameSize];
     WithPath(empty, [&] { GetWindowsVersionName(name); });
     EXPECT_EQ(std::string(name).rfind("(Linux) ??" "?/GTK v", 0), 0u) << name;
 }

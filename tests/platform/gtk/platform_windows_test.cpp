@@ -14,6 +14,7 @@
 #include "platform/gtk/port_surfaces.h"
 #include "graphics/quickdraw/regions.h"
 #include "support/quickdraw_support.h"
+#include "support/rect_support.h"
 
 namespace {
 
@@ -63,10 +64,7 @@ TEST_F(Windows, ShownWindowIsMappedWithItsClassHint) {
     gdk_window_get_origin(gtk_widget_get_window(w), &x, &y);
     EXPECT_EQ(x, 60);
     EXPECT_EQ(y, 50);
-    EXPECT_EQ(frame.top, 50);
-    EXPECT_EQ(frame.left, 60);
-    EXPECT_EQ(frame.bottom, 130);
-    EXPECT_EQ(frame.right, 260);
+    EXPECT_TRUE(RectIs(frame, 50, 60, 130, 260));
     record.shape[2] = 4;
     GTKSetPhysicalWindowShape(&record, 200, 80);  // applied to the real window
     SystemDependantHideWindow(w);
@@ -77,36 +75,6 @@ TEST_F(Windows, ShownWindowIsMappedWithItsClassHint) {
         g_usleep(10000);
     }
     EXPECT_FALSE(record.mapped);  // the unmap handler
-}
-
-TEST_F(Windows, ScreenRectangleIsTheMonitor) {
-    Rect screen;
-    SystemDependantGetScreenRect(&screen);
-    EXPECT_EQ(screen.right, 1280);
-    EXPECT_EQ(screen.bottom, 1024);
-}
-
-TEST_F(Windows, MoveLeavesBothFramesInTheFirstDirtyRectangle) {
-    StartQuickDrawForTests();
-    orvaSettings.pluginFlag = 0;
-    Rect bounds = {100, 100, 150, 180};
-    WindowPtr w = NewWindow(nullptr, &bounds, nullptr, kTrue, 0, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
-    ASSERT_NE(w, nullptr);
-    for (Rect &slot : w->port.dirty) slot = Rect{0, 0, 0, 0};
-    Rect moved = {120, 90, 170, 170};  // 10 left, 20 down, same size
-    OrvaMoveAndSizeWindow(w, &moved, kFalse, kTrue, kFalse, kTrue);
-    EXPECT_EQ(w->port.screenV, 120);
-    EXPECT_EQ(w->port.screenH, 90);
-    const Rect &d = w->port.dirty[0];
-    EXPECT_EQ(d.left, 0);
-    EXPECT_EQ(d.top, -20);
-    EXPECT_EQ(d.right, 90);
-    EXPECT_EQ(d.bottom, 50);
-    Rect same = moved;
-    w->port.dirty[0] = Rect{0, 0, 0, 0};
-    OrvaMoveAndSizeWindow(w, &same, kFalse, kTrue, kFalse, kTrue);
-    EXPECT_TRUE(EmptyRect(&w->port.dirty[0]));  // nothing moved
-    DisposeWindow(w);
 }
 
 TEST(WindowShapes, CornersAreCutAndLargeRadiiStayInsideTheMask) {
@@ -142,9 +110,13 @@ protected:
         StartQuickDrawForTests();
         orvaSettings.pluginFlag = 0;
     }
-    void Make(const Rect &bounds) {
-        w = NewWindow(nullptr, &bounds, nullptr, kTrue, 0, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
+    // A library window only (no GTK window behind it).
+    void MakeRecord(const Rect &bounds, Boolean visible = kTrue) {
+        w = NewWindow(nullptr, &bounds, nullptr, visible, 0, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
         ASSERT_NE(w, nullptr);
+    }
+    void Make(const Rect &bounds) {
+        MakeRecord(bounds);
         widget = SystemDependantCreatePhysicalWindow(w, &bounds, nullptr, kTrue);
         ASSERT_NE(widget, nullptr);
         SystemDependantShowWindow(widget, w);
@@ -167,6 +139,19 @@ protected:
         orvaSettings.pluginFlag = 1;
     }
 };
+
+TEST_F(LibraryWindow, MoveLeavesBothFramesInTheFirstDirtyRectangle) {
+    MakeRecord(Rect{100, 100, 150, 180});
+    for (Rect &slot : w->port.dirty) slot = Rect{0, 0, 0, 0};
+    Rect moved = {120, 90, 170, 170};  // 10 left, 20 down, same size
+    OrvaMoveAndSizeWindow(w, &moved, kFalse, kTrue, kFalse, kTrue);
+    EXPECT_EQ(w->port.screenV, 120);
+    EXPECT_EQ(w->port.screenH, 90);
+    EXPECT_TRUE(RectIs(w->port.dirty[0], -20, 0, 50, 90));
+    w->port.dirty[0] = Rect{0, 0, 0, 0};
+    OrvaMoveAndSizeWindow(w, &moved, kFalse, kTrue, kFalse, kTrue);
+    EXPECT_TRUE(EmptyRect(&w->port.dirty[0]));  // nothing moved
+}
 
 WindowPtr gHookWindow;
 SInt16 gHookWidth, gHookHeight;
@@ -259,15 +244,16 @@ TEST_F(LibraryWindow, TitleTransparencyAndMaximiseRequests) {
 }
 
 TEST_F(LibraryWindow, ResizingTheFrameFollowsItsWindowAndTheMenuBar) {
-    // No frame window: a 1 x 1 frame port, the screen rectangle as the screen bounds.
+    // No frame window: a 1 x 1 frame port, the screen (the whole Xvfb monitor) as the screen bounds.
     OrvaResizeFrame(-1, -1);
     EXPECT_EQ(OrvaFrameGrafPort.portRect.right, 1);
     EXPECT_EQ(OrvaFrameGrafPort.portRect.bottom, 1);
     Rect screen;
     SystemDependantGetScreenRect(&screen);
+    EXPECT_EQ(screen.right, 1280);
+    EXPECT_EQ(screen.bottom, 1024);
     EXPECT_EQ(qd.screenBits.bounds.right, screen.right);
     EXPECT_EQ(qd.screenBits.bounds.bottom, screen.bottom);
-    // A 300 x 200 frame window and a menu bar.
     Make(Rect{0, 0, 200, 300});
     GtkWidget *bar = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GrafPort barPort;
@@ -305,9 +291,7 @@ Boolean ScriptedPointer(SInt16 *h, SInt16 *v, UInt32 *mask) {
 }
 
 TEST_F(LibraryWindow, DraggingFollowsThePumpAndNeverWaits) {
-    Rect bounds = {100, 100, 150, 180};
-    w = NewWindow(nullptr, &bounds, nullptr, kTrue, 0, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
-    ASSERT_NE(w, nullptr);
+    MakeRecord(Rect{100, 100, 150, 180});
     OrvaSetPointerStateReader(ScriptedPointer);
     gPointer = Point{105, 110};
     gMask = GDK_BUTTON1_MASK;
@@ -353,9 +337,7 @@ TEST_F(LibraryWindow, DevicesResolutionAndTranslucentBuffers) {
     SystemDependantGetScreenDpi(&h, &v);
     EXPECT_GT(h, 0);
     EXPECT_EQ(h, v);
-    Rect bounds = {10, 10, 40, 50};
-    w = NewWindow(nullptr, &bounds, nullptr, kTrue, 0, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
-    ASSERT_NE(w, nullptr);
+    MakeRecord(Rect{10, 10, 40, 50});
     ASSERT_EQ(OrvaAllocateTranslucentData(w), noErr);
     ASSERT_NE(w->translucentBuffers[0], nullptr);
     cairo_surface_t *buffer = static_cast<cairo_surface_t *>(w->translucentBuffers[1]);
@@ -374,8 +356,7 @@ TEST_F(LibraryWindow, DevicesResolutionAndTranslucentBuffers) {
 
 TEST_F(LibraryWindow, PhysicalWindowsTakeTheFrameMarginsAndDeferredShowsWait) {
     Rect bounds = {100, 100, 160, 200};
-    w = NewWindow(nullptr, &bounds, nullptr, kFalse, 0, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
-    ASSERT_NE(w, nullptr);
+    MakeRecord(bounds, kFalse);
     w->port.marginTop = 20;
     w->port.marginLeft = w->port.marginRight = w->port.marginBottom = 4;
     static char title[] = "Score";
@@ -397,10 +378,7 @@ TEST_F(LibraryWindow, PhysicalWindowsTakeTheFrameMarginsAndDeferredShowsWait) {
     Settle(108, 84);
     Rect frame;
     SystemDependantGetWindowFrame(widget, &frame);
-    EXPECT_EQ(frame.top, 80);
-    EXPECT_EQ(frame.left, 96);
-    EXPECT_EQ(frame.bottom, 164);
-    EXPECT_EQ(frame.right, 204);
+    EXPECT_TRUE(RectIs(frame, 80, 96, 164, 204));
     OrvaDeletePhysicalWindow(w);
     EXPECT_EQ(w->platformWindow, nullptr);
     widget = nullptr;

@@ -17,9 +17,12 @@
 #include "platform/gtk/sound_manager.h"
 #include "plugin/host_services.h"
 #include "support/resource_test_support.h"
+#include "support/tool_support.h"
 #include "toolbox/toolbox_services.h"
 
 namespace {
+
+using restest::NewHandleFrom;
 
 struct Wav {
     bool ok = false;
@@ -37,13 +40,7 @@ unsigned Le(const std::vector<unsigned char> &b, size_t at, int n) {
 // Reads a capture file chunk by chunk (the same fields python's wave module reports).
 Wav ReadWav(const std::string &path) {
     Wav w;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) return w;
-    std::vector<unsigned char> b;
-    unsigned char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) b.insert(b.end(), chunk, chunk + n);
-    fclose(f);
+    std::vector<unsigned char> b = restest::ReadAll(path);
     if (b.size() < 12 || memcmp(b.data(), "RIFF", 4) != 0) return w;
     size_t at = 12;
     while (at + 8 <= b.size()) {
@@ -64,16 +61,12 @@ Wav ReadWav(const std::string &path) {
     return w;
 }
 
-std::string CaptureBase() {
-    const char *base = getenv("ALSA_CAPTURE_FILE");
-    return base ? base : "";
-}
-
+// The file the capture device wrote at its index-th opening: out.wav, out.wav.0001, ...
 std::string CaptureName(int index) {
-    if (index == 0) return CaptureBase();
-    char suffix[16];
-    snprintf(suffix, sizeof suffix, ".%04d", index);
-    return CaptureBase() + suffix;
+    const char *base = getenv("ALSA_CAPTURE_FILE");
+    char suffix[16] = "";
+    if (index > 0) snprintf(suffix, sizeof suffix, ".%04d", index);
+    return std::string(base ? base : "") + suffix;
 }
 
 void DeleteCaptures() {
@@ -103,17 +96,11 @@ Handle MakeSound(SInt16 channels, UInt32 rate, SInt16 bits, const std::vector<UI
     return h;
 }
 
-Handle FromBytes(const std::vector<UInt8> &bytes) {
-    Handle h = NewHandle(UInt32(bytes.size()));
-    if (!bytes.empty()) memcpy(*h, bytes.data(), bytes.size());
-    return h;
-}
-
 class Sound : public ::testing::Test {
 protected:
     SndChannelPtr chan = nullptr;
     void SetUp() override {
-        if (CaptureBase().empty()) GTEST_SKIP() << "run through test.sh: no capture device";
+        if (CaptureName(0).empty()) GTEST_SKIP() << "run through test.sh: no capture device";
         snprintf(OrvaGetDigitalOutputDevice(), kDigitalOutputDeviceSize, "%s", "default");
         DeleteCaptures();
         OrvaSoundTraceClear();
@@ -128,6 +115,15 @@ protected:
         SCStatus status{};
         EXPECT_EQ(SndChannelStatus(chan, sizeof status, &status), noErr);
         return status.scChannelBusy;
+    }
+    // Polls every 10 ms, up to tries times, until done() holds; answers whether it did.
+    template <typename Done>
+    static bool WaitFor(int tries, Done done) {
+        for (int i = 0; i < tries; i++) {
+            if (done()) return true;
+            SystemDependantSleepMs(10);
+        }
+        return done();
     }
 };
 
@@ -144,13 +140,10 @@ TEST_F(Sound, SynchronousPlayPadsToThreeQuartersOfASecondAndDrainsBeforeClosing)
     // The same file read by python3's wave module.
     std::string command = "python3 -c 'import wave,sys;w=wave.open(sys.argv[1]);print(w.getnframes(),w.getframerate())' '" +
                           CaptureName(0) + "' 2>/dev/null";
-    if (FILE *python = popen(command.c_str(), "r")) {
-        char line[64] = {};
-        if (!fgets(line, sizeof line, python)) line[0] = 0;
-        int status = pclose(python);
-        if (status == 0) {
-            EXPECT_STREQ(line, "16537 22050\n");
-        }
+    int status = -1;
+    std::string line = RunCommand(command, &status);
+    if (status == 0) {  // python3 present
+        EXPECT_EQ(line, "16537 22050\n");
     }
     // The capture is 16-bit: unsigned 8-bit v becomes (v - 128) << 8.
     if (w.bits == 8) {
@@ -197,29 +190,24 @@ TEST_F(Sound, SixteenBitStereoBecomesLittleEndianWithBlockAlignmentFour) {
 }
 
 TEST_F(Sound, BadSoundDataGivesItsCodeAndPlaysNothing) {
-    Handle format3 = FromBytes({0, 3, 0, 0, 0, 0});
-    EXPECT_EQ(SndPlay(chan, format3, 0), -204);
-    DisposHandle(format3);
-
     Handle compressed = MakeSound(1, 22050, 8, std::vector<UInt8>(10));
-    (*compressed)[6 + 20] = 5;
-    EXPECT_EQ(SndPlay(chan, compressed, 0), -206);
-    DisposHandle(compressed);
-
-    // Format 1 claiming more data formats and commands than the handle holds.
-    Handle pastEnd = FromBytes({0, 1, 0, 200, 0, 0});
-    EXPECT_EQ(SndPlay(chan, pastEnd, 0), -207);
-    DisposHandle(pastEnd);
-    Handle commandsPastEnd = FromBytes({0, 2, 0, 0, 0xFF, 0xFF, 1, 2});
-    EXPECT_EQ(SndPlay(chan, commandsPastEnd, 0), -207);
-    DisposHandle(commandsPastEnd);
-    Handle tiny = FromBytes({0});
-    EXPECT_EQ(SndPlay(chan, tiny, 0), -204);
-    DisposHandle(tiny);
-    // A standard header cut before its samples.
-    Handle cut = FromBytes({0, 2, 0, 0, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(SndPlay(chan, cut, 0), -207);
-    DisposHandle(cut);
+    (*compressed)[6 + 20] = 5;  // encoding 5
+    const struct {
+        Handle sound;
+        OSErr code;
+    } rows[] = {
+        {NewHandleFrom({0, 3, 0, 0, 0, 0}), -204},
+        {compressed, -206},
+        {NewHandleFrom({0, 1, 0, 200, 0, 0}), -207},  // more data formats than the handle holds
+        {NewHandleFrom({0, 2, 0, 0, 0xFF, 0xFF, 1, 2}), -207},  // more commands
+        {NewHandleFrom({0}), -204},
+        {NewHandleFrom({0, 2, 0, 0, 0, 0, 0, 0, 0, 0}), -207},  // a standard header cut before its samples
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.code);
+        EXPECT_EQ(SndPlay(chan, row.sound, 0), row.code);
+        DisposHandle(row.sound);
+    }
     EXPECT_EQ(CaptureCount(), 0);
 }
 
@@ -234,9 +222,9 @@ TEST_F(Sound, FrameCountsAreCutToTheSamplesPresent) {
     header[7] = 0x40;  // 1,000,000
     header[8] = 0x56;
     header[9] = 0x22;  // 22050 Hz
-    Handle sound = FromBytes(bytes);
+    Handle sound = NewHandleFrom(bytes);
     ASSERT_EQ(SndPlay(chan, sound, 1), noErr);
-    for (int i = 0; i < 300 && Busy(); i++) SystemDependantSleepMs(10);
+    WaitFor(300, [&] { return !Busy(); });
     Wav w = ReadWav(CaptureName(0));
     ASSERT_TRUE(w.ok);
     EXPECT_EQ(w.frames(), 300u - 6 - 22);
@@ -256,12 +244,7 @@ TEST_F(Sound, AsynchronousPlayReturnsAtOnceAndTheWriterFinishesIt) {
     if (SystemDependantGetTickCountMs() - before < 450) {
         EXPECT_TRUE(Busy());
     }
-    bool done = false;
-    for (int i = 0; i < 300 && !done; i++) {
-        SystemDependantSleepMs(10);
-        done = !Busy();
-    }
-    EXPECT_TRUE(done);
+    EXPECT_TRUE(WaitFor(300, [&] { return !Busy(); }));
     EXPECT_EQ(OrvaSoundWriterErrors(), 0u);
     Wav w = ReadWav(CaptureName(0));
     ASSERT_TRUE(w.ok);
@@ -297,30 +280,18 @@ TEST_F(Sound, AWriterWhoseDeviceKeepsFailingEndsTheSound) {
     Handle sound = MakeSound(1, 22050, 8, std::vector<UInt8>(220500, 0x70));
     ASSERT_EQ(SndPlay(chan, sound, 1), noErr);
     OrvaSoundInjectWriterFaults(1000000);
-    bool done = false;
-    for (int i = 0; i < 500 && !done; i++) {
-        SystemDependantSleepMs(10);
-        done = !OrvaSoundOutputBusy();
-    }
+    bool done = WaitFor(500, [] { return !OrvaSoundOutputBusy(); });
     OrvaSoundInjectWriterFaults(0);
     EXPECT_TRUE(done);
     EXPECT_GE(OrvaSoundWriterErrors(), 100u);
-    char trace[4096];
-    OrvaSoundTrace(trace, sizeof trace);
-    EXPECT_NE(std::string(trace).find("give up"), std::string::npos);
+    EXPECT_NE(TraceText().find("give up"), std::string::npos);
     // A brief failure is only counted: the next sound plays to its end.
     Handle shortSound = MakeSound(1, 22050, 8, std::vector<UInt8>(22050, 0x70));
     ASSERT_EQ(SndPlay(chan, shortSound, 1), noErr);
     OrvaSoundTraceClear();
     OrvaSoundInjectWriterFaults(5);
-    done = false;
-    for (int i = 0; i < 500 && !done; i++) {
-        SystemDependantSleepMs(10);
-        done = !OrvaSoundOutputBusy();
-    }
-    EXPECT_TRUE(done);
-    OrvaSoundTrace(trace, sizeof trace);
-    EXPECT_EQ(std::string(trace).find("give up"), std::string::npos);
+    EXPECT_TRUE(WaitFor(500, [] { return !OrvaSoundOutputBusy(); }));
+    EXPECT_EQ(TraceText().find("give up"), std::string::npos);
     OrvaSoundInjectWriterFaults(0);
     DisposHandle(shortSound);
     DisposHandle(sound);
