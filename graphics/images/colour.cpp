@@ -5,26 +5,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "graphics/images/images.h"
+#include "graphics/images/image_view.h"
 
-namespace {
-
-struct PixelsRecord {
-    UInt8 *base;
-    SInt32 rowBytes;
-    UInt8 *plane;  // or null
-    SInt32 width;
-    SInt32 height;
-};
-
-}  // namespace
-
-static Boolean Pixels(Offscreen image, PixelsRecord *view);
 static UInt8 Clamp255(float v);
 
 void OffscreenBCS(Offscreen image, float brightness, float contrast, float saturation) {
-    PixelsRecord v;
-    if (!Pixels(image, &v)) return;
+    ImageView v;
+    if (!OrvaImageGetView(image, &v)) return;
     const float kc = (100.0f + contrast) / 100.0f, ks = (100.0f + saturation) / 100.0f;
     for (SInt32 y = 0; y < v.height; y++)
         for (SInt32 x = 0; x < v.width; x++) {
@@ -44,8 +31,8 @@ void OffscreenBCS(Offscreen image, float brightness, float contrast, float satur
 }
 
 void OffscreenHSL(Offscreen image, SInt16 hue, SInt16 saturation, SInt16 lightness) {
-    PixelsRecord v;
-    if (!Pixels(image, &v)) return;
+    ImageView v;
+    if (!OrvaImageGetView(image, &v)) return;
     // Saturations above 100 have no defined formula: they count as 100.
     SInt32 sat = saturation > 100 ? 100 : saturation, light = lightness < -100 ? -100 : lightness > 100 ? 100 : lightness;
     const SInt32 shift = (SInt32(hue) + 36000180) % 360 - 180;
@@ -87,8 +74,8 @@ void OffscreenHSL(Offscreen image, SInt16 hue, SInt16 saturation, SInt16 lightne
 }
 
 void OffscreenHighlight(Offscreen image, float factor) {
-    PixelsRecord v;
-    if (!Pixels(image, &v)) return;
+    ImageView v;
+    if (!OrvaImageGetView(image, &v)) return;
     for (SInt32 y = 0; y < v.height; y++)
         for (SInt32 x = 0; x < v.width; x++) {
             UInt8 *p = v.base + SInt64(y) * v.rowBytes + x * 4;
@@ -99,8 +86,8 @@ void OffscreenHighlight(Offscreen image, float factor) {
 void OffscreenChannelMixer(Offscreen image, float redOffset, float redFromRed, float redFromGreen, float redFromBlue,
                            float greenOffset, float greenFromRed, float greenFromGreen, float greenFromBlue,
                            float blueOffset, float blueFromRed, float blueFromGreen, float blueFromBlue) {
-    PixelsRecord v;
-    if (!Pixels(image, &v)) return;
+    ImageView v;
+    if (!OrvaImageGetView(image, &v)) return;
     for (SInt32 y = 0; y < v.height; y++)
         for (SInt32 x = 0; x < v.width; x++) {
             UInt8 *p = v.base + SInt64(y) * v.rowBytes + x * 4;
@@ -112,8 +99,8 @@ void OffscreenChannelMixer(Offscreen image, float redOffset, float redFromRed, f
 }
 
 void OffscreenGlow(Offscreen image, float amount) {
-    PixelsRecord v;
-    if (!Pixels(image, &v)) return;
+    ImageView v;
+    if (!OrvaImageGetView(image, &v)) return;
     for (SInt32 y = 0; y < v.height; y++)
         for (SInt32 x = 0; x < v.width; x++) {
             UInt8 *p = v.base + SInt64(y) * v.rowBytes + x * 4;
@@ -124,10 +111,10 @@ void OffscreenGlow(Offscreen image, float amount) {
 
 void OffscreenDistort(Offscreen map, Offscreen target, SInt16 dx, SInt16 dy, float strength, float shading,
                       float highlight) {
-    PixelsRecord m, t, d;
-    if (!Pixels(map, &m) || !Pixels(target, &t) || m.height < 3) return;
+    ImageView m, t, d;
+    if (!OrvaImageGetView(map, &m) || !OrvaImageGetView(target, &t) || m.height < 3) return;
     Offscreen copy = OffscreenDuplicate(target);
-    if (!copy || !Pixels(copy, &d)) {
+    if (!copy || !OrvaImageGetView(copy, &d)) {
         OrvaClosePortOffscreen(copy);
         return;
     }
@@ -172,17 +159,6 @@ void OffscreenDistort(Offscreen map, Offscreen target, SInt16 dx, SInt16 dy, flo
             if (t.plane && d.plane) t.plane[SInt64(ty) * t.width + tx] = d.plane[SInt64(iy) * d.width + ix];
         }
     OrvaClosePortOffscreen(copy);
-}
-
-static Boolean Pixels(Offscreen image, PixelsRecord *view) {
-    Rect bounds;
-    Ptr base = nullptr, plane = nullptr;
-    SInt16 rowBytes = 0;
-    if (!image) return false;
-    OffscreenGetInfo(image, &bounds, &base, &rowBytes, nullptr, &plane, nullptr, nullptr);
-    if (!base || bounds.right < 1 || bounds.bottom < 1) return false;
-    *view = PixelsRecord{(UInt8 *)base, rowBytes, (UInt8 *)plane, bounds.right, bounds.bottom};
-    return true;
 }
 
 // v truncated into 0..255; values that are not numbers give 0.

@@ -1,6 +1,7 @@
 // The image record and its basic operations: creation, pixel access, painting, copies,
 // compositing, margins, cropping, flips and drawing into the current port.
 #include "graphics/images/images.h"
+#include "graphics/images/image_view.h"
 
 #include <cstdio>
 #include <cstring>
@@ -10,18 +11,8 @@
 
 namespace {
 
-// The pixels and plane of an image as one record.
-struct ImageView {
-    UInt8 *base;     // first pixel: blue, green, red, spare
-    SInt32 rowBytes;
-    SInt32 width;
-    SInt32 height;
-    UInt8 *plane;    // width * height opacity bytes, or null
-};
-
 }  // namespace
 
-static Boolean View(Offscreen image, ImageView *view);
 static SInt32 ClampPercent(SInt32 percent);
 static Boolean FillPlane(Offscreen image, UInt8 value);
 static Offscreen AddMargins(Offscreen image, SInt32 top, SInt32 left, SInt32 bottom, SInt32 right, UInt8 red,
@@ -53,7 +44,7 @@ Offscreen OffscreenCreate(const Rect *rect) {
 
 void OffscreenCreateAlpha(Offscreen image) {
     ImageView v;
-    if (!View(image, &v) || v.plane) return;
+    if (!OrvaImageGetView(image, &v) || v.plane) return;
     image->opacity = NewPtrClear(UInt32(v.width * v.height));
 }
 
@@ -61,7 +52,7 @@ void OffscreenGetInfo(Offscreen image, Rect *bounds, Ptr *pixelBase, SInt16 *row
                       Ptr *opacityBase, SInt16 *opacityRowBytes, SInt16 *opacityStep) {
     ImageView v;
     Rect b = {0, 0, 0, 0};
-    if (!View(image, &v)) std::memset(&v, 0, sizeof v);
+    if (!OrvaImageGetView(image, &v)) std::memset(&v, 0, sizeof v);
     b.bottom = SInt16(v.height);
     b.right = SInt16(v.width);
     if (bounds) *bounds = b;
@@ -77,7 +68,7 @@ void OffscreenGetPixel(Offscreen image, SInt16 x, SInt16 y, SInt16 *red, SInt16 
                        SInt16 *opacity) {
     SInt16 r = 0, g = 0, b = 0, a = 0;
     ImageView v;
-    if (View(image, &v) && x >= 0 && y >= 0 && x < v.width && y < v.height) {
+    if (OrvaImageGetView(image, &v) && x >= 0 && y >= 0 && x < v.width && y < v.height) {
         const UInt8 *p = v.base + SInt64(y) * v.rowBytes + x * 4;
         b = p[0];
         g = p[1];
@@ -92,7 +83,7 @@ void OffscreenGetPixel(Offscreen image, SInt16 x, SInt16 y, SInt16 *red, SInt16 
 
 void OffscreenSetPixel(Offscreen image, SInt16 x, SInt16 y, UInt8 red, UInt8 green, UInt8 blue, SInt16 opacity) {
     ImageView v;
-    if (!View(image, &v) || x < 0 || y < 0 || x >= v.width || y >= v.height) return;
+    if (!OrvaImageGetView(image, &v) || x < 0 || y < 0 || x >= v.width || y >= v.height) return;
     UInt8 *p = v.base + SInt64(y) * v.rowBytes + x * 4;
     p[0] = blue;
     p[1] = green;
@@ -103,7 +94,7 @@ void OffscreenSetPixel(Offscreen image, SInt16 x, SInt16 y, UInt8 red, UInt8 gre
 void OffscreenPaintRect(Offscreen image, const Rect *rect, UInt8 red, UInt8 green, UInt8 blue, SInt16 percent,
                         UInt8 addOpacity) {
     ImageView v;
-    if (!rect || !View(image, &v)) return;
+    if (!rect || !OrvaImageGetView(image, &v)) return;
     SInt32 a = ClampPercent(percent) * 255 / 100;
     SInt32 left = rect->left > 0 ? rect->left : 0, top = rect->top > 0 ? rect->top : 0;
     SInt32 right = rect->right < v.width ? rect->right : v.width;
@@ -132,10 +123,10 @@ void OffscreenSetOpacity(Offscreen image, SInt16 percent) {
 
 void OffscreenCopy(Offscreen source, Offscreen destination, UInt8 red, UInt8 blue, UInt8 green, UInt8 opacity) {
     ImageView s, d;
-    if (!View(source, &s) || !View(destination, &d)) return;
+    if (!OrvaImageGetView(source, &s) || !OrvaImageGetView(destination, &d)) return;
     if (!d.plane) {
         OffscreenCreateAlpha(destination);
-        if (!View(destination, &d) || !d.plane) return;
+        if (!OrvaImageGetView(destination, &d) || !d.plane) return;
     }
     if (s.width == d.width && s.height == d.height) {
         for (SInt32 y = 0; y < d.height; y++)
@@ -171,7 +162,7 @@ void OffscreenCopy(Offscreen source, Offscreen destination, UInt8 red, UInt8 blu
 Offscreen OffscreenDuplicate(Offscreen image) {
     Rect bounds;
     ImageView v;
-    if (!View(image, &v)) return nullptr;
+    if (!OrvaImageGetView(image, &v)) return nullptr;
     OffscreenGetInfo(image, &bounds, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     Offscreen copy = OffscreenCreate(&bounds);
     if (copy) OffscreenCopy(image, copy, 0, 0, 0, 0);
@@ -181,10 +172,10 @@ Offscreen OffscreenDuplicate(Offscreen image) {
 void OffscreenEmbed(Offscreen source, Offscreen destination, SInt16 x, SInt16 y, SInt16 mode) {
     ImageView s, d;
     if (mode < kEmbedBlend || mode > kEmbedDoubleMultiply) return;
-    if (!View(source, &s) || !View(destination, &d)) return;
+    if (!OrvaImageGetView(source, &s) || !OrvaImageGetView(destination, &d)) return;
     if ((mode == kEmbedBlend || mode == kEmbedReplace || mode == kEmbedDoubleMultiply) && !d.plane) {
         // A destination without a plane was shown whole: it starts opaque.
-        if (!FillPlane(destination, 255) || !View(destination, &d)) return;
+        if (!FillPlane(destination, 255) || !OrvaImageGetView(destination, &d)) return;
     }
     SInt32 left = x > 0 ? x : 0, top = y > 0 ? y : 0;
     SInt32 right = x + s.width < d.width ? x + s.width : d.width;
@@ -248,15 +239,15 @@ Offscreen OffscreenAddMargins(Offscreen image, const OrvaMarginsRecord *margins,
 
 Offscreen OffscreenCrop(Offscreen image, const Rect *rect) {
     ImageView v;
-    if (!rect || !View(image, &v)) return nullptr;
+    if (!rect || !OrvaImageGetView(image, &v)) return nullptr;
     return AddMargins(image, -SInt32(rect->top), -SInt32(rect->left), rect->bottom - v.height,
                       rect->right - v.width, 0, 0, 0, 0);
 }
 
 void OffscreenFlip(Offscreen image) {
     ImageView v;
-    if (!View(image, &v) || v.height < 2) return;
-    if (!v.plane && (!FillPlane(image, 255) || !View(image, &v))) return;
+    if (!OrvaImageGetView(image, &v) || v.height < 2) return;
+    if (!v.plane && (!FillPlane(image, 255) || !OrvaImageGetView(image, &v))) return;
     for (SInt32 y = 0; y < v.height / 2; y++) {
         UInt8 *a = v.base + SInt64(y) * v.rowBytes, *b = v.base + SInt64(v.height - 1 - y) * v.rowBytes;
         for (SInt32 x = 0; x < v.width; x++) Exchange(a + x * 4, b + x * 4, 3);
@@ -266,8 +257,8 @@ void OffscreenFlip(Offscreen image) {
 
 void OffscreenMirror(Offscreen image) {
     ImageView v;
-    if (!View(image, &v) || v.width < 2) return;
-    if (!v.plane && (!FillPlane(image, 255) || !View(image, &v))) return;
+    if (!OrvaImageGetView(image, &v) || v.width < 2) return;
+    if (!v.plane && (!FillPlane(image, 255) || !OrvaImageGetView(image, &v))) return;
     for (SInt32 y = 0; y < v.height; y++) {
         UInt8 *row = v.base + SInt64(y) * v.rowBytes, *o = v.plane + SInt64(y) * v.width;
         for (SInt32 x = 0; x < v.width / 2; x++) {
@@ -280,7 +271,7 @@ void OffscreenMirror(Offscreen image) {
 void OffscreenCopyBits(Offscreen image, const Rect *srcRect, const Rect *dstRect, UInt8 useOpacity) {
     ImageView v;
     GrafPtr port = qd.thePort;
-    if (!srcRect || !dstRect || !port || !View(image, &v)) return;
+    if (!srcRect || !dstRect || !port || !OrvaImageGetView(image, &v)) return;
     if (useOpacity && v.plane && port->opacity) {
         Offscreen part = image;
         if (srcRect->top != 0 || srcRect->left != 0 || srcRect->bottom != v.height || srcRect->right != v.width)
@@ -304,7 +295,7 @@ void OffscreenCopyBits(Offscreen image, const Rect *srcRect, const Rect *dstRect
 }
 
 // The pixels of a 24-bit port; false for anything else.
-static Boolean View(Offscreen image, ImageView *view) {
+Boolean OrvaImageGetView(Offscreen image, ImageView *view) {
     if (!image) return false;
     Rect bounds;
     SInt32 rowBytes = 0;
@@ -326,10 +317,10 @@ static SInt32 ClampPercent(SInt32 percent) {
 // Sets every opacity byte, making the plane first when there is none.
 static Boolean FillPlane(Offscreen image, UInt8 value) {
     ImageView v;
-    if (!View(image, &v)) return false;
+    if (!OrvaImageGetView(image, &v)) return false;
     if (!v.plane) {
         OffscreenCreateAlpha(image);
-        if (!View(image, &v) || !v.plane) return false;
+        if (!OrvaImageGetView(image, &v) || !v.plane) return false;
     }
     std::memset(v.plane, value, size_t(v.width) * size_t(v.height));
     return true;
@@ -338,7 +329,7 @@ static Boolean FillPlane(Offscreen image, UInt8 value) {
 static Offscreen AddMargins(Offscreen image, SInt32 top, SInt32 left, SInt32 bottom, SInt32 right, UInt8 red,
                             UInt8 green, UInt8 blue, SInt16 percent) {
     ImageView v;
-    if (!View(image, &v)) return nullptr;
+    if (!OrvaImageGetView(image, &v)) return nullptr;
     SInt32 width = v.width + left + right, height = v.height + top + bottom;
     if (width < 1 || height < 1 || width > kOffscreenMaxSize || height > kOffscreenMaxSize) return nullptr;
     // The image lands at (left, top); farther than the port's coordinates reach, it is not seen.

@@ -3,21 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "graphics/images/images.h"
+#include "graphics/images/image_view.h"
 
-namespace {
-
-struct PlaneView {
-    UInt8 *base;
-    SInt32 rowBytes;
-    UInt8 *plane;  // never null: the view is made only of images with a plane
-    SInt32 width;
-    SInt32 height;
-};
-
-}  // namespace
-
-static Boolean Plane(Offscreen image, Boolean create, PlaneView *view);
+static Boolean Plane(Offscreen image, Boolean create, ImageView *view);
 static void BlurLine(const UInt8 *in, const UInt8 *inPlane, UInt8 *out, UInt8 *outPlane, SInt32 length,
                      SInt32 step, SInt32 planeStep, SInt32 r, Boolean opacity, Boolean colour, Boolean edgeOpaque,
                      Boolean inner);
@@ -25,7 +13,7 @@ static void BlurPass(Offscreen image, SInt32 radius, Boolean opacity, Boolean co
                      Boolean inner, Boolean vertical);
 
 void OffscreenComputeOpacity(Offscreen source, Offscreen destination, SInt16 mode) {
-    PlaneView s, d;
+    ImageView s, d;
     if (!Plane(source, true, &s) || !Plane(destination, true, &d)) return;
     if (mode < 0 || mode > 3) return;
     SInt32 dx = (s.width - d.width) / 2, dy = (s.height - d.height) / 2;
@@ -48,13 +36,13 @@ void OffscreenComputeOpacity(Offscreen source, Offscreen destination, SInt16 mod
 }
 
 void OffscreenInvertOpacity(Offscreen image) {
-    PlaneView v;
+    ImageView v;
     if (!Plane(image, true, &v)) return;
     for (SInt64 i = 0; i < SInt64(v.width) * v.height; i++) v.plane[i] = UInt8(255 - v.plane[i]);
 }
 
 void OffscreenCreateOpacityFromLuminance(Offscreen image) {
-    PlaneView v;
+    ImageView v;
     if (!Plane(image, true, &v)) return;
     for (SInt32 y = 0; y < v.height; y++)
         for (SInt32 x = 0; x < v.width; x++) {
@@ -65,7 +53,7 @@ void OffscreenCreateOpacityFromLuminance(Offscreen image) {
 }
 
 void OffscreenCreateOpacityFromColor(Offscreen image, const char *text) {
-    PlaneView v;
+    ImageView v;
     RGBColor key;
     if (!Plane(image, true, &v)) return;
     CvtColorTxtToRGB(text, &key);
@@ -78,7 +66,7 @@ void OffscreenCreateOpacityFromColor(Offscreen image, const char *text) {
 }
 
 void OffscreenPixelsFromOpacity(Offscreen image) {
-    PlaneView v;
+    ImageView v;
     if (!Plane(image, false, &v)) return;
     for (SInt32 y = 0; y < v.height; y++)
         for (SInt32 x = 0; x < v.width; x++) {
@@ -94,7 +82,7 @@ void OffscreenFadeOpacity(Offscreen image, float percent) {
 
 void OffscreenProgressiveFadeOpacity(Offscreen image, float topLeft, float topRight, float bottomLeft,
                                      float bottomRight) {
-    PlaneView v;
+    ImageView v;
     if (!Plane(image, false, &v)) return;
     for (SInt32 y = 0; y < v.height; y++) {
         float fy = float(y) / float(v.height);
@@ -136,7 +124,7 @@ void OffscreenBlurInnerOpacity(Offscreen image, SInt32 radius, Boolean edgeOpaqu
 
 Offscreen OffscreenDropShadow(Offscreen image, SInt16 dx, SInt16 dy, UInt8 red, UInt8 green, UInt8 blue,
                               SInt16 blur, SInt16 intensity, SInt16 *originX, SInt16 *originY) {
-    PlaneView v;
+    ImageView v;
     if (originX) *originX = 0;
     if (originY) *originY = 0;
     if (!Plane(image, false, &v)) return nullptr;
@@ -148,7 +136,7 @@ Offscreen OffscreenDropShadow(Offscreen image, SInt16 dx, SInt16 dy, UInt8 red, 
     if (width > kOffscreenMaxSize || height > kOffscreenMaxSize) return nullptr;
     Rect size = {0, 0, SInt16(height), SInt16(width)};
     Offscreen result = OffscreenCreate(&size);
-    PlaneView out;
+    ImageView out;
     if (!result || !Plane(result, false, &out)) {
         OrvaClosePortOffscreen(result);
         return nullptr;
@@ -169,7 +157,7 @@ Offscreen OffscreenDropShadow(Offscreen image, SInt16 dx, SInt16 dy, UInt8 red, 
 
 void OffscreenDropInnerShadow(Offscreen image, SInt16 dx, SInt16 dy, UInt8 red, UInt8 green, UInt8 blue, SInt16 blur,
                               SInt16 intensity) {
-    PlaneView v, w;
+    ImageView v, w;
     if (!Plane(image, false, &v)) return;
     Rect size = {0, 0, SInt16(v.height), SInt16(v.width)};
     Offscreen work = OffscreenCreate(&size);
@@ -197,22 +185,16 @@ void OffscreenDropInnerShadow(Offscreen image, SInt16 dx, SInt16 dy, UInt8 red, 
 }
 
 // The image's pixels and plane; with create, a missing plane is made (zeroed) first.
-static Boolean Plane(Offscreen image, Boolean create, PlaneView *view) {
-    Rect bounds;
-    Ptr base = nullptr, plane = nullptr;
-    SInt16 rowBytes = 0;
+static Boolean Plane(Offscreen image, Boolean create, ImageView *view) {
     if (!image) return false;
     if (create) OffscreenCreateAlpha(image);
-    OffscreenGetInfo(image, &bounds, &base, &rowBytes, nullptr, &plane, nullptr, nullptr);
-    if (!base || !plane || bounds.right < 1 || bounds.bottom < 1) return false;
-    *view = PlaneView{(UInt8 *)base, rowBytes, (UInt8 *)plane, bounds.right, bounds.bottom};
-    return true;
+    return OrvaImageGetView(image, view) && view->plane;
 }
 
 // One pass along rows or columns through a copy of the image, copied back at the end.
 static void BlurPass(Offscreen image, SInt32 radius, Boolean opacity, Boolean colour, Boolean edgeOpaque,
                      Boolean inner, Boolean vertical) {
-    PlaneView v, o;
+    ImageView v, o;
     if (radius <= 0 || !Plane(image, false, &v)) return;  // a negative radius has no window
     Offscreen copy = OffscreenDuplicate(image);
     if (!copy || !Plane(copy, false, &o)) {

@@ -3,17 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "graphics/images/images.h"
+#include "graphics/images/image_view.h"
 
 namespace {
-
-struct SourceRecord {
-    const UInt8 *base;
-    SInt32 rowBytes;
-    const UInt8 *plane;  // null: the image is opaque
-    SInt32 width;
-    SInt32 height;
-};
 
 // A colour and opacity: the fill of positions outside the source, or a sample.
 struct TexelRecord {
@@ -23,11 +15,10 @@ struct TexelRecord {
 
 }  // namespace
 
-static Boolean Source(Offscreen image, SourceRecord *source);
-static TexelRecord Neighbour(const SourceRecord *s, SInt32 x, SInt32 y, TexelRecord fill);
+static TexelRecord Neighbour(const ImageView *s, SInt32 x, SInt32 y, TexelRecord fill);
 static TexelRecord Mix(TexelRecord a, TexelRecord b, float f);
-static TexelRecord RowSample(const SourceRecord *s, SInt32 row, float sx, TexelRecord fill);
-static TexelRecord Sample(const SourceRecord *s, float sx, float sy, TexelRecord fill);
+static TexelRecord RowSample(const ImageView *s, SInt32 row, float sx, TexelRecord fill);
+static TexelRecord Sample(const ImageView *s, float sx, float sy, TexelRecord fill);
 static void Put(Offscreen image, SInt32 x, SInt32 y, TexelRecord t);
 static Offscreen NewImage(double width, double height);
 
@@ -57,8 +48,8 @@ void OffscreenGetRotatedBoundRect(const Rect *rect, float angle, Rect *out) {
 }
 
 Offscreen OffscreenRotate(Offscreen image, float angle, UInt8 red, UInt8 green, UInt8 blue, UInt8 opacity) {
-    SourceRecord src;
-    if (!Source(image, &src) || !std::isfinite(angle)) return nullptr;
+    ImageView src;
+    if (!OrvaImageGetView(image, &src) || !std::isfinite(angle)) return nullptr;
     Rect bounds = {0, 0, SInt16(src.height), SInt16(src.width)}, size;
     OffscreenGetRotatedBoundRect(&bounds, -angle, &size);
     Offscreen result = OffscreenCreate(&size);
@@ -76,8 +67,8 @@ Offscreen OffscreenRotate(Offscreen image, float angle, UInt8 red, UInt8 green, 
 }
 
 SInt16 OffscreenPerspective(Offscreen image, float angle, SInt16, SInt16, float distance) {
-    SourceRecord src;
-    if (!Source(image, &src) || !std::isfinite(angle) || angle == 0.0f) return 0;
+    ImageView src;
+    if (!OrvaImageGetView(image, &src) || !std::isfinite(angle) || angle == 0.0f) return 0;
     // No viewer at or behind the image plane: nothing to see from there.
     if (!(distance > 0.0f) || !std::isfinite(distance)) return 0;
     double s = std::cos((90 - double(angle)) * 3.1415927 / 180), c = std::sin((90 - double(angle)) * 3.1415927 / 180);
@@ -106,8 +97,8 @@ SInt16 OffscreenPerspective(Offscreen image, float angle, SInt16, SInt16, float 
 }
 
 Offscreen OffscreenRightSkew(Offscreen image, float angle, UInt8 red, UInt8 green, UInt8 blue, UInt8 opacity) {
-    SourceRecord src;
-    if (!Source(image, &src) || std::isnan(angle)) return nullptr;
+    ImageView src;
+    if (!OrvaImageGetView(image, &src) || std::isnan(angle)) return nullptr;
     angle = angle < -45 ? -45 : angle > 45 ? 45 : angle;
     double t = std::tan(angle * kPi / 180);
     Offscreen result = NewImage(std::fabs(t) * src.height + src.width + 0.5, src.height);
@@ -127,8 +118,8 @@ Offscreen OffscreenRightSkew(Offscreen image, float angle, UInt8 red, UInt8 gree
 }
 
 Offscreen OffscreenBottomSkew(Offscreen image, float angle, UInt8 red, UInt8 green, UInt8 blue, UInt8 opacity) {
-    SourceRecord src;
-    if (!Source(image, &src) || std::isnan(angle)) return nullptr;
+    ImageView src;
+    if (!OrvaImageGetView(image, &src) || std::isnan(angle)) return nullptr;
     angle = angle < -45 ? -45 : angle > 45 ? 45 : angle;
     double t = std::tan(angle * kPi / 180);
     Offscreen result = NewImage(src.width, std::fabs(t) * src.width + src.height + 0.5);
@@ -148,19 +139,8 @@ Offscreen OffscreenBottomSkew(Offscreen image, float angle, UInt8 red, UInt8 gre
     return result;
 }
 
-static Boolean Source(Offscreen image, SourceRecord *source) {
-    Rect bounds;
-    Ptr base = nullptr, plane = nullptr;
-    SInt16 rowBytes = 0;
-    if (!image) return false;
-    OffscreenGetInfo(image, &bounds, &base, &rowBytes, nullptr, &plane, nullptr, nullptr);
-    if (!base || bounds.right < 1 || bounds.bottom < 1) return false;
-    *source = SourceRecord{(const UInt8 *)base, rowBytes, (const UInt8 *)plane, bounds.right, bounds.bottom};
-    return true;
-}
-
 // The source pixel at (x, y), or the fill outside.
-static TexelRecord Neighbour(const SourceRecord *s, SInt32 x, SInt32 y, TexelRecord fill) {
+static TexelRecord Neighbour(const ImageView *s, SInt32 x, SInt32 y, TexelRecord fill) {
     if (x < 0 || y < 0 || x >= s->width || y >= s->height) return fill;
     const UInt8 *p = s->base + SInt64(y) * s->rowBytes + x * 4;
     return TexelRecord{p[0], p[1], p[2], s->plane ? s->plane[SInt64(y) * s->width + x] : UInt8(255)};
@@ -175,13 +155,13 @@ static TexelRecord Mix(TexelRecord a, TexelRecord b, float f) {
                        UInt8(SInt32((float(a.red) * w0 + float(b.red) * w1) / sum)), UInt8(SInt32(sum))};
 }
 
-static TexelRecord RowSample(const SourceRecord *s, SInt32 row, float sx, TexelRecord fill) {
+static TexelRecord RowSample(const ImageView *s, SInt32 row, float sx, TexelRecord fill) {
     float whole = std::floor(sx);
     SInt32 x0 = SInt32(whole);
     return Mix(Neighbour(s, x0, row, fill), Neighbour(s, x0 + 1, row, fill), sx - whole);
 }
 
-static TexelRecord Sample(const SourceRecord *s, float sx, float sy, TexelRecord fill) {
+static TexelRecord Sample(const ImageView *s, float sx, float sy, TexelRecord fill) {
     // Positions far outside (or not numbers) take the fill before any conversion.
     if (!(sy >= -2.0f && sy < float(s->height + 1))) return fill;
     float wholeY = std::floor(sy), fy = sy - wholeY;
