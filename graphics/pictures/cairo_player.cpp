@@ -56,6 +56,18 @@ void SetSource(const Pattern &pat) {
     else SystemDependantSetPattern(&pat);
 }
 
+// A foreground colour becomes the source of what follows; a background one only the ground.
+void SetPlayerColour(bool foreground, RGBColor c) {
+    if (foreground) {
+        gCairoPict.foreground = c;
+        RGBForeColor(&c);
+        SetSource(gCairoPict.penPat);
+    } else {
+        gCairoPict.background = c;
+        SystemDependantRGBBackColor(&c);
+    }
+}
+
 void ApplyPen() { SystemDependantPenSize(gCP.penW * gCP.sx, gCP.penH * gCP.sy); }
 
 }  // namespace
@@ -355,14 +367,7 @@ static Boolean PlayCairoOp(const PictOpRecord *op) {
             UInt32 pixel;
             RGBColor c = code == kPictOpFgColor ? gCairoPict.foreground : gCairoPict.background;
             OrvaClassicColor(qd.thePort, SInt16(OrvaPictLong(w, f[0].offset) & 0xFFFF), &pixel, &c);
-            if (code == kPictOpFgColor) {
-                gCairoPict.foreground = c;
-                RGBForeColor(&c);
-                SetSource(gCairoPict.penPat);
-            } else {
-                gCairoPict.background = c;
-                SystemDependantRGBBackColor(&c);
-            }
+            SetPlayerColour(code == kPictOpFgColor, c);
             return true;
         }
         case kPictOpTxRatio: {
@@ -374,14 +379,7 @@ static Boolean PlayCairoOp(const PictOpRecord *op) {
         case kPictOpRGBBkCol: {
             RGBColor c = {UInt16(OrvaPictWord(w, f[0].offset)), UInt16(OrvaPictWord(w, f[0].offset + 2)),
                           UInt16(OrvaPictWord(w, f[0].offset + 4))};
-            if (code == kPictOpRGBFgCol) {
-                gCairoPict.foreground = c;
-                RGBForeColor(&c);
-                SetSource(gCairoPict.penPat);
-            } else {
-                gCairoPict.background = c;
-                SystemDependantRGBBackColor(&c);
-            }
+            SetPlayerColour(code == kPictOpRGBFgCol, c);
             return true;
         }
         case kPictOpLine: {
