@@ -175,6 +175,36 @@ void GTKGetTextBounds(PangoLayout *layout, const char *utf8, SInt32 byteLength, 
     bounds->right = ClampCoordinate(width);
 }
 
+// Shows layout with its top-left at (x, top): the shadow face first, offset by d in the shadow
+// colour, then the outline face as the back colour stroked in the fore colour, or plain text in
+// the fore colour.
+static void ShowFacedLayout(cairo_t *cr, PangoLayout *layout, double x, double top, UInt8 face, double d,
+                            const double shadow[3], const RGBColor &back, const RGBColor &fore) {
+    cairo_set_line_width(cr, 1.0);
+    if (face & kFaceShadow) {
+        cairo_set_source_rgb(cr, shadow[0], shadow[1], shadow[2]);
+        cairo_move_to(cr, x + d, top + d);
+        if (face & kFaceOutline) {
+            pango_cairo_layout_path(cr, layout);
+            cairo_stroke(cr);
+        } else {
+            pango_cairo_show_layout(cr, layout);
+        }
+    }
+    cairo_move_to(cr, x, top);
+    if (face & kFaceOutline) {
+        cairo_set_source_rgb(cr, back.red / 65535.0, back.green / 65535.0, back.blue / 65535.0);
+        pango_cairo_show_layout(cr, layout);
+        cairo_move_to(cr, x, top);
+        pango_cairo_layout_path(cr, layout);
+        cairo_set_source_rgb(cr, fore.red / 65535.0, fore.green / 65535.0, fore.blue / 65535.0);
+        cairo_stroke(cr);
+    } else {
+        cairo_set_source_rgb(cr, fore.red / 65535.0, fore.green / 65535.0, fore.blue / 65535.0);
+        pango_cairo_show_layout(cr, layout);
+    }
+}
+
 void SystemDependantPrintText(cairo_t *context, const void *text, SInt32 offset, SInt32 length, double x, double y,
                               UInt16 fontID, UInt8 face, float size, const RGBColor *colour, float angle,
                               Boolean isUnicode) {
@@ -202,29 +232,9 @@ void SystemDependantPrintText(cairo_t *context, const void *text, SInt32 offset,
             cairo_rotate(context, -whole * M_PI / 180.0);
             x = y = 0;
         }
-        cairo_set_line_width(context, 1.0);
-        if (face & kFaceShadow) {
-            cairo_set_source_rgb(context, kPrintShadowGrey, kPrintShadowGrey, kPrintShadowGrey);
-            cairo_move_to(context, x + d, y + d - baseline);
-            if (face & kFaceOutline) {
-                pango_cairo_layout_path(context, layout);
-                cairo_stroke(context);
-            } else {
-                pango_cairo_show_layout(context, layout);
-            }
-        }
-        cairo_move_to(context, x, y - baseline);
-        if (face & kFaceOutline) {
-            cairo_set_source_rgb(context, 1.0, 1.0, 1.0);
-            pango_cairo_show_layout(context, layout);
-            cairo_move_to(context, x, y - baseline);
-            pango_cairo_layout_path(context, layout);
-            cairo_set_source_rgb(context, c.red / 65535.0, c.green / 65535.0, c.blue / 65535.0);
-            cairo_stroke(context);
-        } else {
-            cairo_set_source_rgb(context, c.red / 65535.0, c.green / 65535.0, c.blue / 65535.0);
-            pango_cairo_show_layout(context, layout);
-        }
+        const double shadow[3] = {kPrintShadowGrey, kPrintShadowGrey, kPrintShadowGrey};
+        const RGBColor white = {0xFFFF, 0xFFFF, 0xFFFF};
+        ShowFacedLayout(context, layout, x, y - baseline, face, d, shadow, white, c);
         cairo_restore(context);
         g_object_unref(layout);
     }
@@ -435,31 +445,9 @@ static void PaintRun(GrafPtr port, PangoLayout *layout, SInt32 width, float angl
         cairo_rotate(cr, -whole * M_PI / 180.0);
         x = y = 0;
     }
-    cairo_set_line_width(cr, 1.0);
-    if (face & kFaceShadow) {
-        double d = ShadowOffset(port->txSize), rgb[3];
-        ShadowColour(&back, rgb);
-        cairo_set_source_rgb(cr, rgb[0], rgb[1], rgb[2]);
-        cairo_move_to(cr, x + d, y + d - baseline);
-        if (face & kFaceOutline) {
-            pango_cairo_layout_path(cr, layout);
-            cairo_stroke(cr);
-        } else {
-            pango_cairo_show_layout(cr, layout);
-        }
-    }
-    cairo_move_to(cr, x, y - baseline);
-    if (face & kFaceOutline) {
-        cairo_set_source_rgb(cr, back.red / 65535.0, back.green / 65535.0, back.blue / 65535.0);
-        pango_cairo_show_layout(cr, layout);
-        cairo_move_to(cr, x, y - baseline);
-        pango_cairo_layout_path(cr, layout);
-        cairo_set_source_rgb(cr, fore.red / 65535.0, fore.green / 65535.0, fore.blue / 65535.0);
-        cairo_stroke(cr);
-    } else {
-        cairo_set_source_rgb(cr, fore.red / 65535.0, fore.green / 65535.0, fore.blue / 65535.0);
-        pango_cairo_show_layout(cr, layout);
-    }
+    double rgb[3];
+    ShadowColour(&back, rgb);
+    ShowFacedLayout(cr, layout, x, y - baseline, face, ShadowOffset(port->txSize), rgb, back, fore);
     cairo_restore(cr);
     cairo_surface_flush(cairo_get_target(cr));
     AddRunDirtyArea(port, layout, width, whole);
