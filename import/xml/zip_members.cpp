@@ -13,6 +13,8 @@
 
 namespace {
 
+const ZPOS64_T kZip64SizeMark = 0xFFFFFFFFu;
+
 // A member being read into its handle, which is grown by doubling and trimmed at the end.
 struct MemberSink {
     Handle h;
@@ -20,7 +22,7 @@ struct MemberSink {
 };
 
 int UnzipCurrentMember(unzFile archive, MemberSink *sink);
-int CopyMember(unzFile archive, const char *shortName, char *buffer, MemberSink *sink);
+int CopyMember(unzFile archive, const char *shortName, UInt32 crc, char *buffer, MemberSink *sink);
 Boolean SinkWrite(MemberSink *sink, const char *bytes, SInt64 count);
 void SinkFinish(MemberSink *sink);
 unzFile OpenArchive(const char *path);
@@ -148,23 +150,28 @@ int UnzipCurrentMember(unzFile archive, MemberSink *sink) {
         if (*p == '/' || *p == '\\') shortName = p + 1;
     if (shortName[0] != 0) {
         // The directory's size is checked before anything is read, the bytes again while reading.
-        if (info.uncompressed_size > ZPOS64_T(kZipMaxMemberBytes)) {
+        // All ones stands for a size kept in a zip64 record, which minizip does not always find.
+        if (info.uncompressed_size > ZPOS64_T(kZipMaxMemberBytes) && info.uncompressed_size != kZip64SizeMark) {
             XMLTrace("member %s too large", shortName);
             err = kZipMemberTooLargeErr;
         } else {
-            err = CopyMember(archive, shortName, buffer, sink);
+            err = CopyMember(archive, shortName, UInt32(info.crc), buffer, sink);
         }
     }
     DisposPtr(buffer);
     return err;
 }
 
-int CopyMember(unzFile archive, const char *shortName, char *buffer, MemberSink *sink) {
+// minizip checks the CRC only when the directory's size was reached, so a member whose sizes
+// lie would pass unchecked: the CRC of what was read is compared here.
+int CopyMember(unzFile archive, const char *shortName, UInt32 crc, char *buffer, MemberSink *sink) {
     int err = unzOpenCurrentFilePassword(archive, nullptr);
     if (err != UNZ_OK) XMLTrace("error %d with zipfile in unzOpenCurrentFilePassword", err);
     XMLTrace(" extracting: %s", shortName);
     int read;
+    uLong readCRC = crc32(0, nullptr, 0);
     while ((read = unzReadCurrentFile(archive, buffer, kZipReadBlockSize)) > 0) {
+        readCRC = crc32(readCRC, reinterpret_cast<const Bytef *>(buffer), uInt(read));
         if (sink->used + read > kZipMaxMemberBytes) {
             XMLTrace("member %s too large", shortName);
             unzCloseCurrentFile(archive);
@@ -182,6 +189,7 @@ int CopyMember(unzFile archive, const char *shortName, char *buffer, MemberSink 
         return read;
     }
     err = unzCloseCurrentFile(archive);
+    if (err == UNZ_OK && readCRC != crc) err = UNZ_CRCERROR;
     if (err != UNZ_OK) XMLTrace("error %d with zipfile in unzCloseCurrentFile", err);
     return err;
 }
