@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "import/xml/xml_tree.h"
 #include "platform/core/memory.h"
 
 struct XMLStoreChunk {
@@ -21,7 +20,7 @@ enum : SInt64 {
 };
 
 XMLStoreChunk *NewChunk(SInt64 capacity);
-void LinkBehindCurrent(XMLBrowser *tree, XMLStoreChunk *chunk);
+void LinkBehindCurrent(XMLStoreChunk **store, XMLStoreChunk *chunk);
 
 }  // namespace
 
@@ -63,40 +62,40 @@ void XMLFreeBlock(void *block) {
 
 // Elements, names and attributes come by the hundred thousand in a large score: carving them
 // from chunks instead of asking the memory manager for each is what keeps a parse fast.
-void *XMLTreeAlloc(XMLBrowser *tree, SInt64 count) {
+void *XMLStoreAlloc(XMLStoreChunk **store, SInt64 count) {
     if (count <= 0 || count > kXMLMaxArrayBytes) return nullptr;
     count = (count + kAlignment - 1) / kAlignment * kAlignment;
-    XMLStoreChunk *chunk = tree->store;
+    XMLStoreChunk *chunk = *store;
     if (count > kXMLStoreOwnChunkBytes) {
         XMLStoreChunk *own = NewChunk(kHeaderBytes + count);
         if (own == nullptr) return nullptr;
-        LinkBehindCurrent(tree, own);
+        LinkBehindCurrent(store, own);
         own->used = own->capacity;
         return reinterpret_cast<char *>(own) + kHeaderBytes;
     }
     if (chunk == nullptr || chunk->capacity - chunk->used < count) {
         chunk = NewChunk(kXMLStoreChunkBytes);
         if (chunk == nullptr) return nullptr;
-        chunk->next = tree->store;
-        tree->store = chunk;
+        chunk->next = *store;
+        *store = chunk;
     }
     void *block = reinterpret_cast<char *>(chunk) + chunk->used;
     chunk->used += count;
     return block;
 }
 
-void *XMLTreeCopy(XMLBrowser *tree, const void *bytes, SInt64 count) {
-    void *copy = XMLTreeAlloc(tree, count);
+void *XMLStoreCopy(XMLStoreChunk **store, const void *bytes, SInt64 count) {
+    void *copy = XMLStoreAlloc(store, count);
     if (copy != nullptr) memcpy(copy, bytes, size_t(count));
     return copy;
 }
 
-char *XMLTreeString(XMLBrowser *tree, const char *text) {
-    return static_cast<char *>(XMLTreeCopy(tree, text, SInt64(strlen(text)) + 1));
+char *XMLStoreString(XMLStoreChunk **store, const char *text) {
+    return static_cast<char *>(XMLStoreCopy(store, text, SInt64(strlen(text)) + 1));
 }
 
-Ptr XMLTreeTake(XMLBrowser *tree, XMLGrowable *array, SInt64 used) {
-    if (used <= kXMLStoreOwnChunkBytes) return static_cast<Ptr>(XMLTreeCopy(tree, array->bytes, used));
+Ptr XMLStoreTake(XMLStoreChunk **store, XMLGrowable *array, SInt64 used) {
+    if (used <= kXMLStoreOwnChunkBytes) return static_cast<Ptr>(XMLStoreCopy(store, array->bytes, used));
     XMLStoreChunk *holder = NewChunk(kHeaderBytes);
     Ptr block = holder != nullptr ? OrvaReallocPtr(array->bytes, UInt32(used)) : nullptr;
     if (block == nullptr) {
@@ -104,17 +103,17 @@ Ptr XMLTreeTake(XMLBrowser *tree, XMLGrowable *array, SInt64 used) {
         return nullptr;
     }
     holder->adopted = block;
-    LinkBehindCurrent(tree, holder);
+    LinkBehindCurrent(store, holder);
     *array = XMLGrowable();
     return block;
 }
 
-void XMLTreeReleaseStore(XMLBrowser *tree) {
-    while (tree->store != nullptr) {
-        XMLStoreChunk *next = tree->store->next;
-        XMLFreeBlock(tree->store->adopted);
-        XMLFreeBlock(tree->store);
-        tree->store = next;
+void XMLStoreRelease(XMLStoreChunk **store) {
+    while (*store != nullptr) {
+        XMLStoreChunk *next = (*store)->next;
+        XMLFreeBlock((*store)->adopted);
+        XMLFreeBlock(*store);
+        *store = next;
     }
 }
 
@@ -127,11 +126,11 @@ XMLStoreChunk *NewChunk(SInt64 capacity) {
 }
 
 // Behind the chunk being carved, which keeps its room.
-void LinkBehindCurrent(XMLBrowser *tree, XMLStoreChunk *chunk) {
-    XMLStoreChunk *current = tree->store;
+void LinkBehindCurrent(XMLStoreChunk **store, XMLStoreChunk *chunk) {
+    XMLStoreChunk *current = *store;
     chunk->next = current != nullptr ? current->next : nullptr;
     if (current != nullptr) current->next = chunk;
-    else tree->store = chunk;
+    else *store = chunk;
 }
 
 }  // namespace

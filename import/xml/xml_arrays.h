@@ -7,6 +7,7 @@
 #include "platform/core/mac_types.h"
 
 enum : SInt64 {
+    kXMLArrayBlockBytes = 4096,           // growable arrays take whole blocks of this size
     kXMLMaxArrayBytes = SInt64(1) << 30,  // no array or block of the tree may pass this
     kXMLStoreChunkBytes = 64 << 10,       // the store takes memory in chunks of this size
     kXMLStoreOwnChunkBytes = kXMLStoreChunkBytes / 4,  // larger requests get a chunk of their own
@@ -27,15 +28,17 @@ void XMLReleaseGrowable(XMLGrowable *array);  // frees the block, leaves the arr
 Ptr XMLTrimGrowable(XMLGrowable *array, SInt64 used);
 void XMLFreeBlock(void *block);  // null accepted
 
-struct XMLBrowser;
+// A tree's store: the chunks that every element, string and array of one tree is carved
+// from, linked from their first; the tree's record holds the link.
+struct XMLStoreChunk;
 
-// count bytes from the tree's store, 8-byte aligned, not cleared; null when memory runs out.
-void *XMLTreeAlloc(XMLBrowser *tree, SInt64 count);
-// count bytes copied into the tree's store; null for 0 bytes or no memory.
-void *XMLTreeCopy(XMLBrowser *tree, const void *bytes, SInt64 count);
-char *XMLTreeString(XMLBrowser *tree, const char *text);  // with its terminator
-// The first used bytes of the array in a block of exactly that size owned by the tree; null
+// count bytes from the store, 8-byte aligned, not cleared; null when memory runs out.
+void *XMLStoreAlloc(XMLStoreChunk **store, SInt64 count);
+// count bytes copied into the store; null for 0 bytes or no memory.
+void *XMLStoreCopy(XMLStoreChunk **store, const void *bytes, SInt64 count);
+char *XMLStoreString(XMLStoreChunk **store, const char *text);  // with its terminator
+// The first used bytes of the array in a block of exactly that size owned by the store; null
 // when memory runs out. A large array hands its own block over, so that a long text or table
 // is not copied again, and is left empty; a small one is copied and keeps its block for reuse.
-Ptr XMLTreeTake(XMLBrowser *tree, XMLGrowable *array, SInt64 used);
-void XMLTreeReleaseStore(XMLBrowser *tree);  // frees every chunk of the store
+Ptr XMLStoreTake(XMLStoreChunk **store, XMLGrowable *array, SInt64 used);
+void XMLStoreRelease(XMLStoreChunk **store);  // frees every chunk

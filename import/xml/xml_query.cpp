@@ -52,6 +52,7 @@ Boolean HasAttribute(const XMLAttrPair *pairs, SInt32 count, const char *name, S
                      const char *value, SInt32 valueLength);
 Boolean TextCondition(const XMLElt *elt, const char *from, const char *end);
 Boolean IsNegated(const PathStep &step);
+XMLElt **Query(XMLElt **elts, SInt32 length, const char *path, Boolean descend, SInt32 *count);
 void SearchFrom(XMLElt *elt, ParsedPath *path, EltList *list);
 void Append(EltList *list, XMLElt *elt);
 XMLElt **Finish(EltList *list, SInt32 *count);
@@ -62,46 +63,19 @@ float ReadFloat(const char *text);
 }  // namespace
 
 XMLElt **XMLGetElts(XMLBrowser *tree, const char *path, SInt32 *count) {
-    EltList list = {};
-    ParsedPath parsed;
-    if (tree != nullptr && ParsePath(path, &parsed)) {
-        for (SInt32 i = 0; i < tree->eltCount && !list.failed; i++)
-            if (Matches(tree->elts[i], &parsed)) Append(&list, tree->elts[i]);
-        DisposePath(&parsed);
-    }
-    return Finish(&list, count);
+    return Query(tree != nullptr ? tree->elts : nullptr, tree != nullptr ? tree->eltCount : 0, path, kFalse, count);
 }
 
 XMLElt **XMLGetEltsInChild(XMLElt *elt, const char *path, SInt32 *count) {
-    EltList list = {};
-    ParsedPath parsed;
-    if (elt != nullptr && ParsePath(path, &parsed)) {
-        SearchFrom(elt, &parsed, &list);
-        DisposePath(&parsed);
-    }
-    return Finish(&list, count);
+    return Query(elt != nullptr ? &elt : nullptr, 1, path, kTrue, count);
 }
 
 XMLElt **XMLGetEltsInList(XMLElt **elts, SInt32 length, const char *path, SInt32 *count) {
-    EltList list = {};
-    ParsedPath parsed;
-    if (elts != nullptr && ParsePath(path, &parsed)) {
-        for (SInt32 i = 0; i < length && !list.failed; i++)
-            if (elts[i] != nullptr) SearchFrom(elts[i], &parsed, &list);
-        DisposePath(&parsed);
-    }
-    return Finish(&list, count);
+    return Query(elts, length, path, kTrue, count);
 }
 
 XMLElt **XMLGetEltsInListFirstLevel(XMLElt **elts, SInt32 length, const char *path, SInt32 *count) {
-    EltList list = {};
-    ParsedPath parsed;
-    if (elts != nullptr && ParsePath(path, &parsed)) {
-        for (SInt32 i = 0; i < length && !list.failed; i++)
-            if (Matches(elts[i], &parsed)) Append(&list, elts[i]);
-        DisposePath(&parsed);
-    }
-    return Finish(&list, count);
+    return Query(elts, length, path, kFalse, count);
 }
 
 XMLElt **XMLGetEltsInListFromAttribute(XMLElt **elts, SInt32 length, const char *name, const char *value,
@@ -166,7 +140,7 @@ float XMLGetTextFloat(XMLElt *elt) { return ReadFloat(XMLGetText(elt)); }
 const char *XMLAddUserAttr(XMLElt *elt, const char *name, const char *value) {
     if (elt == nullptr || name == nullptr || value == nullptr) return nullptr;
     XMLBrowser *tree = TreeOf(elt);
-    char *copy = XMLTreeString(tree, value);
+    char *copy = XMLStoreString(&tree->store, value);
     if (copy == nullptr) return nullptr;
     XMLAttrPair *pair = FindPair(elt->attrs, elt->attrCount, name);
     if (pair != nullptr) {
@@ -174,9 +148,9 @@ const char *XMLAddUserAttr(XMLElt *elt, const char *name, const char *value) {
         return copy;
     }
     // User attributes grow by one pair at a time: an element rarely gets more than a few.
-    char *nameCopy = XMLTreeString(tree, name);
+    char *nameCopy = XMLStoreString(&tree->store, name);
     SInt64 size = sizeof(XMLAttrPair);
-    XMLAttrPair *pairs = static_cast<XMLAttrPair *>(XMLTreeAlloc(tree, (elt->userAttrCount + 1) * size));
+    XMLAttrPair *pairs = static_cast<XMLAttrPair *>(XMLStoreAlloc(&tree->store, (elt->userAttrCount + 1) * size));
     if (nameCopy == nullptr || pairs == nullptr) return nullptr;
     if (elt->userAttrCount > 0) memcpy(pairs, elt->userAttrs, size_t(elt->userAttrCount * size));
     pairs[elt->userAttrCount] = XMLAttrPair{nameCopy, copy};
@@ -361,6 +335,22 @@ Boolean TextCondition(const XMLElt *elt, const char *from, const char *end) {
 }
 
 Boolean IsNegated(const PathStep &step) { return step.length > 0 && step.start[0] == '!'; }
+
+// The elements of the list that match the path, or with descend the matches found searching
+// from each of them, in order.
+XMLElt **Query(XMLElt **elts, SInt32 length, const char *path, Boolean descend, SInt32 *count) {
+    EltList list = {};
+    ParsedPath parsed;
+    if (elts != nullptr && ParsePath(path, &parsed)) {
+        for (SInt32 i = 0; i < length && !list.failed; i++) {
+            if (elts[i] == nullptr) continue;
+            if (descend) SearchFrom(elts[i], &parsed, &list);
+            else if (Matches(elts[i], &parsed)) Append(&list, elts[i]);
+        }
+        DisposePath(&parsed);
+    }
+    return Finish(&list, count);
+}
 
 // Depth first in document order from elt; a match is taken and its descendants not searched.
 void SearchFrom(XMLElt *elt, ParsedPath *path, EltList *list) {

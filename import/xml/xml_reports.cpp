@@ -14,27 +14,24 @@ XMLReportHooks gReportHooks = {nullptr, nullptr};  // main thread only
 
 void DefaultFailure(const char *message);
 void DefaultTrace(const char *message);
+void Deliver(void (*destination)(const char *message), const char *format, va_list args);
 
 }  // namespace
 
 void XMLSetReportHooks(const XMLReportHooks *hooks) { gReportHooks = hooks ? *hooks : XMLReportHooks{nullptr, nullptr}; }
 
 void XMLReportFailure(const char *format, ...) {
-    char message[kReportMessageSize];
     va_list args;
     va_start(args, format);
-    vsnprintf(message, sizeof message, format, args);
+    Deliver(gReportHooks.failure ? gReportHooks.failure : DefaultFailure, format, args);
     va_end(args);
-    (gReportHooks.failure ? gReportHooks.failure : DefaultFailure)(message);
 }
 
 void XMLTrace(const char *format, ...) {
-    char message[kReportMessageSize];
     va_list args;
     va_start(args, format);
-    vsnprintf(message, sizeof message, format, args);
+    Deliver(gReportHooks.trace ? gReportHooks.trace : DefaultTrace, format, args);
     va_end(args);
-    (gReportHooks.trace ? gReportHooks.trace : DefaultTrace)(message);
 }
 
 namespace {
@@ -43,5 +40,11 @@ namespace {
 void DefaultFailure(const char *message) { Collapse("%s", message); }
 
 void DefaultTrace(const char *message) { PlugTrace("%s", message); }
+
+void Deliver(void (*destination)(const char *message), const char *format, va_list args) {
+    char message[kReportMessageSize];
+    vsnprintf(message, sizeof message, format, args);
+    destination(message);
+}
 
 }  // namespace

@@ -110,7 +110,7 @@ XMLBrowser *BrowseXMLFile(Handle data, FILE *stream, char *error, Boolean skipBl
 
 void XMLBrowserDispose(XMLBrowser *tree) {
     if (tree == nullptr) return;
-    XMLTreeReleaseStore(tree);
+    XMLStoreRelease(&tree->store);
     XMLFreeBlock(tree);
 }
 
@@ -180,7 +180,7 @@ void XMLCALL XMLStartElement(void *, const XML_Char *name, const XML_Char **attr
         Abort(kNestedTooDeeply);
         return;
     }
-    XMLElt *elt = static_cast<XMLElt *>(XMLTreeAlloc(gParse.tree, sizeof(XMLElt)));
+    XMLElt *elt = static_cast<XMLElt *>(XMLStoreAlloc(&gParse.tree->store, sizeof(XMLElt)));
     if (elt != nullptr) *elt = XMLElt();
     if (elt == nullptr || !AppendElement(elt)) {
         Abort(XML_ErrorString(XML_ERROR_NO_MEMORY));
@@ -188,7 +188,7 @@ void XMLCALL XMLStartElement(void *, const XML_Char *name, const XML_Char **attr
     }
     OpenLevel *parent = Level(gParse.depth - 1);
     elt->parent = parent->elt;
-    elt->name = XMLTreeString(gParse.tree, name);
+    elt->name = XMLStoreString(&gParse.tree->store, name);
     if (elt->name == nullptr || !CopyAttributes(elt, attributes) || !AppendChild(parent, elt)) {
         Abort(XML_ErrorString(XML_ERROR_NO_MEMORY));
         return;
@@ -300,11 +300,11 @@ Boolean CopyAttributes(XMLElt *elt, const XML_Char **attributes) {
     SInt32 pairs = 0;
     while (attributes[2 * pairs] != nullptr) pairs++;
     if (pairs == 0) return kTrue;
-    elt->attrs = static_cast<XMLAttrPair *>(XMLTreeAlloc(gParse.tree, pairs * SInt64(sizeof(XMLAttrPair))));
+    elt->attrs = static_cast<XMLAttrPair *>(XMLStoreAlloc(&gParse.tree->store, pairs * SInt64(sizeof(XMLAttrPair))));
     if (elt->attrs == nullptr) return kFalse;
     for (SInt32 i = 0; i < pairs; i++) {
-        elt->attrs[i].name = XMLTreeString(gParse.tree, attributes[2 * i]);
-        elt->attrs[i].value = XMLTreeString(gParse.tree, attributes[2 * i + 1]);
+        elt->attrs[i].name = XMLStoreString(&gParse.tree->store, attributes[2 * i]);
+        elt->attrs[i].value = XMLStoreString(&gParse.tree->store, attributes[2 * i + 1]);
         if (elt->attrs[i].name == nullptr || elt->attrs[i].value == nullptr) return kFalse;
         elt->attrCount = i + 1;
     }
@@ -326,7 +326,7 @@ Boolean FinishElement(OpenLevel *level) {
     level->textLength = 0;
     if (elt->childCount > 0) {
         elt->children = reinterpret_cast<XMLElt **>(
-            XMLTreeTake(gParse.tree, &level->children, SInt64(elt->childCount) * SInt64(sizeof(XMLElt *))));
+            XMLStoreTake(&gParse.tree->store, &level->children, SInt64(elt->childCount) * SInt64(sizeof(XMLElt *))));
         if (elt->children == nullptr) {
             elt->childCount = 0;
             return kFalse;
@@ -349,14 +349,14 @@ Boolean FinishText(XMLElt *elt, OpenLevel *level) {
         if (converted != nullptr && units > 0) {
             length = FoldLineBreaks(converted, converted[units - 1] == 0 ? units - 1 : units);
             converted[length] = 0;
-            elt->text = static_cast<char *>(XMLTreeCopy(gParse.tree, converted, length + 1));
+            elt->text = static_cast<char *>(XMLStoreCopy(&gParse.tree->store, converted, length + 1));
         }
         DisposeEncodedStr(converted);
         return elt->text != nullptr;
     }
     length = FoldLineBreaks(source, length);
     source[length] = 0;
-    elt->text = XMLTreeTake(gParse.tree, &level->text, length + 1);
+    elt->text = XMLStoreTake(&gParse.tree->store, &level->text, length + 1);
     return elt->text != nullptr;
 }
 
@@ -367,7 +367,7 @@ Boolean FinishParse(Boolean parsed) {
     for (SInt32 i = gParse.depth - 1; parsed && i >= 0; i--) parsed = FinishElement(Level(i));
     if (parsed) {
         SInt64 bytes = SInt64(gParse.tree->eltCount) * SInt64(sizeof(XMLElt *));
-        gParse.tree->elts = reinterpret_cast<XMLElt **>(XMLTreeTake(gParse.tree, &gParse.elts, bytes));
+        gParse.tree->elts = reinterpret_cast<XMLElt **>(XMLStoreTake(&gParse.tree->store, &gParse.elts, bytes));
         parsed = gParse.tree->elts != nullptr;
     }
     XMLReleaseGrowable(&gParse.elts);

@@ -44,7 +44,6 @@ enum : SInt32 {
     kXMLMaxDocumentBytes = 256 << 20,  // larger documents are refused before anything is read
     kXMLMaxDepth = 2000,               // levels of nesting; deeper fails the parse
     kXMLErrorMessageSize = 256,        // bytes of BrowseXMLFile's error buffer
-    kXMLArrayBlockBytes = 4096,        // growable arrays take whole blocks of this size
     kXMLNumberTextSize = 255,          // bytes XMLAddUserAttrLong writes a number into
 };
 
@@ -78,7 +77,8 @@ void XMLDisposeElts(XMLElt **elts);  // null accepted
 XMLElt *XMLGetChild(XMLElt *elt, const char *path, SInt32 index);
 XMLElt *XMLGetChild(XMLBrowser *tree, const char *path, SInt32 index);  // the top-level elements
 
-// Getters. Strings belong to the tree. Values that cannot be read give kXMLNoLong or kXMLNoFloat.
+// Getters. Strings belong to the tree. Numbers are read with a full stop for the decimal point
+// whatever the locale; values that cannot be read give kXMLNoLong or kXMLNoFloat.
 const char *XMLGetAttributeValue(XMLElt *elt, const char *name);  // XML attributes, then user ones
 long XMLGetAttributeLong(XMLElt *elt, const char *name);  // leading integer; must start with -, + or a digit
 float XMLGetAttributeFloat(XMLElt *elt, const char *name);

@@ -46,6 +46,15 @@ std::string XMLTestData(const std::string &relative) {
     return std::string(root ? root : "..") + "/tests/data/" + relative;
 }
 
+bool IsXMLParseMessage(const std::string &message, const std::string &tail) {
+    const std::string marker = " at line ";
+    size_t at = message.rfind(marker);
+    if (at == std::string::npos || at == 0 || message.size() < tail.size()) return false;
+    if (message.compare(message.size() - tail.size(), tail.size(), tail) != 0) return false;
+    std::string number = message.substr(at + marker.size(), message.size() - tail.size() - at - marker.size());
+    return !number.empty() && number.find_first_not_of("0123456789") == std::string::npos;
+}
+
 std::vector<SInt32> XMLIds(XMLElt **elts, SInt32 count) {
     std::vector<SInt32> ids;
     for (SInt32 i = 0; i < count; i++) ids.push_back(elts[i]->id);

@@ -18,5 +18,7 @@ struct XMLReportCatcher {
 };
 // tests/data/<relative> of the source tree.
 std::string XMLTestData(const std::string &relative);
+// True for "<what> at line <number><tail>", the form of the parser's messages.
+bool IsXMLParseMessage(const std::string &message, const std::string &tail = "");
 // The ids of the elements, in order.
 std::vector<SInt32> XMLIds(XMLElt **elts, SInt32 count);

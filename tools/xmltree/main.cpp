@@ -33,12 +33,18 @@ XMLBrowser *Parse(const char *path) {
     return tree;
 }
 
-int Count(const char *path) {
+int Count(char **argv) {
+    const char *path = argv[0];
     XMLBrowser *tree = Parse(path);
     if (tree == nullptr) return 1;
     printf("%d\n", tree->eltCount);
     XMLBrowserDispose(tree);
     return 0;
+}
+
+void Print(XMLElt *elt, bool texts) {
+    if (!texts) printf("%d %s\n", elt->id, elt->name);
+    else if (elt->text != nullptr) printf("%s\n", elt->text);
 }
 
 int Query(const char *path, const char *query, bool texts) {
@@ -47,16 +53,18 @@ int Query(const char *path, const char *query, bool texts) {
     SInt32 count = 0;
     XMLElt **elts = XMLGetElts(tree, query, &count);
     if (!texts) printf("%d\n", count);
-    for (SInt32 i = 0; i < count; i++) {
-        if (!texts) printf("%d %s\n", elts[i]->id, elts[i]->name);
-        else if (elts[i]->text != nullptr) printf("%s\n", elts[i]->text);
-    }
+    for (SInt32 i = 0; i < count; i++) Print(elts[i], texts);
     XMLDisposeElts(elts);
     XMLBrowserDispose(tree);
     return 0;
 }
 
-int ZipList(const char *path) {
+int Elements(char **argv) { return Query(argv[0], argv[1], false); }
+
+int Texts(char **argv) { return Query(argv[0], argv[1], true); }
+
+int ZipList(char **argv) {
+    const char *path = argv[0];
     zlib_filefunc64_def functions;
     FillZipFileFunctions(&functions);
     unzFile archive = unzOpen2_64(path, &functions);
@@ -77,7 +85,8 @@ int ZipList(const char *path) {
     return err == UNZ_END_OF_LIST_OF_FILE ? 0 : 1;
 }
 
-int ZipGet(const char *path, const char *member) {
+int ZipGet(char **argv) {
+    const char *path = argv[0], *member = argv[1];
     char name[kZipNameSize];
     Handle h;
     if (member[0] == '#') {
@@ -101,22 +110,26 @@ int ZipGet(const char *path, const char *member) {
     return written && fflush(stdout) == 0 ? 0 : 1;
 }
 
-int Usage() {
-    fprintf(stderr,
-            "usage: xmltree count FILE | query FILE PATH | text FILE PATH | zip-list FILE | "
-            "zip-get FILE MEMBER|#INDEX\n");
-    return 2;
-}
+// One row per command: its name, how many arguments follow it, and what runs it.
+struct CommandRow {
+    const char *name;
+    int arguments;
+    int (*run)(char **argv);
+};
+
+const CommandRow kCommands[] = {
+    {"count", 1, Count}, {"query", 2, Elements}, {"text", 2, Texts}, {"zip-list", 1, ZipList}, {"zip-get", 2, ZipGet},
+};
 
 }  // namespace
 
 int main(int argc, char **argv) {
     XMLReportHooks hooks = {ToStandardError, ToStandardError};
     XMLSetReportHooks(&hooks);
-    if (argc == 3 && strcmp(argv[1], "count") == 0) return Count(argv[2]);
-    if (argc == 4 && strcmp(argv[1], "query") == 0) return Query(argv[2], argv[3], false);
-    if (argc == 4 && strcmp(argv[1], "text") == 0) return Query(argv[2], argv[3], true);
-    if (argc == 3 && strcmp(argv[1], "zip-list") == 0) return ZipList(argv[2]);
-    if (argc == 4 && strcmp(argv[1], "zip-get") == 0) return ZipGet(argv[2], argv[3]);
-    return Usage();
+    for (const CommandRow &command : kCommands)
+        if (argc == command.arguments + 2 && strcmp(argv[1], command.name) == 0) return command.run(argv + 2);
+    fprintf(stderr,
+            "usage: xmltree count FILE | query FILE PATH | text FILE PATH | zip-list FILE | "
+            "zip-get FILE MEMBER|#INDEX\n");
+    return 2;
 }

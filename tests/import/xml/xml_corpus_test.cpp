@@ -9,7 +9,6 @@
 #include <unistd.h>
 #include <fstream>
 #include <random>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -154,7 +153,7 @@ TEST(XMLCorpus, ScoresCutShortFailCleanly) {
             size_t cut = random() % lastEndTag;
             std::string error;
             EXPECT_EQ(ParseXMLText(bytes.substr(0, cut), &error), nullptr) << score << " cut at " << cut;
-            EXPECT_TRUE(std::regex_match(error, std::regex(".+ at line [0-9]+"))) << score << ": " << error;
+            EXPECT_TRUE(IsXMLParseMessage(error)) << score << ": " << error;
         }
     }
 }

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <regex>
 #include <string>
 
 #include "import/xml/xml_arrays.h"
@@ -139,7 +138,7 @@ TEST(XMLTree, ABrokenPrivateInstructionIsReportedAndTheDocumentGoesOn) {
     Tree tree(ParseXMLText("<score><part><?Ondrak <a><b>?><c/></part></score>"));
     ASSERT_TRUE(tree);
     ASSERT_EQ(reports.failures.size(), 1u);
-    EXPECT_TRUE(std::regex_match(reports.failures[0], std::regex(".+ at line [0-9]+ in private tag")))
+    EXPECT_TRUE(IsXMLParseMessage(reports.failures[0], " in private tag"))
         << reports.failures[0];
     // The fragment's open elements were closed by the document's end tags and are marked.
     EXPECT_STREQ(tree->elts[2]->name, "*");
@@ -189,7 +188,7 @@ TEST(XMLTree, BadDocumentsFailWithTheParsersMessage) {
         std::string error;
         EXPECT_EQ(ParseXMLText(row.document, &error), nullptr);
         EXPECT_EQ(error.compare(0, row.message.size(), row.message), 0) << error;
-        EXPECT_TRUE(std::regex_match(error, std::regex(".+ at line [0-9]+"))) << error;
+        EXPECT_TRUE(IsXMLParseMessage(error)) << error;
     }
     Tree deepest(ParseXMLText(Nested(kXMLMaxDepth)));
     EXPECT_TRUE(deepest);
