@@ -1,6 +1,7 @@
 // ctest-labels: xml-zip
 // Any bytes parsed into an element tree, queried with fixed paths, read through every getter,
 // annotated with user attributes and disposed; the tree's links must hold together.
+// Seeded from tests/data/corpus/musicxml beside this target's own corpus.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,7 @@
 // ctest-labels: xml-zip
 // Any bytes as a zip file: members by name and by index come out whole, within the member
 // limit, with a terminated name, or not at all.
+// Seeded from tests/data/corpus/musicxml beside this target's own corpus.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -30,6 +30,26 @@ XMLBrowser *ParseXMLText(const std::string &text, std::string *error, Boolean sk
     return tree;
 }
 
+XMLElt *XMLFirst(XMLBrowser *tree, const char *path) {
+    SInt32 count = 0;
+    XMLElt **elts = XMLGetElts(tree, path, &count);
+    XMLElt *first = count > 0 ? elts[0] : nullptr;
+    XMLDisposeElts(elts);
+    return first;
+}
+
+std::string XMLNames(XMLBrowser *tree) {
+    std::string names;
+    for (SInt32 i = 0; i < tree->eltCount; i++) names += (i ? " " : "") + std::string(tree->elts[i]->name);
+    return names;
+}
+
+std::string XMLRepeat(const std::string &text, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; i++) repeated += text;
+    return repeated;
+}
+
 XMLReportCatcher::XMLReportCatcher() {
     gCatcher = this;
     XMLReportHooks hooks = {CatchFailure, CatchTrace};
