@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   locales
   lsb-release file
+  fluid-soundfont-gm
 )
 
 missing=()

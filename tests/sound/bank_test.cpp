@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
@@ -173,6 +174,51 @@ TEST_F(Bank, MissingInstrumentsFallBack) {
         const BankInstrument *instrument = ChargeInstrumentBanque(row.id, row.key);
         EXPECT_EQ(row.plays, instrument ? instrument->id : -1) << row.id << " key " << int(row.key);
     }
+}
+
+// Two small SF2 files: generators of the preset's global zone add to the instrument's, whose
+// global zone lends its own to each zone; a kit's keys are split and keep the file's pitch.
+TEST_F(Bank, Sf2ZonesAreFlattenedFromGenerators) {
+    std::string source = std::string(getenv("ORVA_SOURCE_DIR")) + "/tests/data/fuzz/sf2/";
+    int status = -1;
+    for (const char *name : {"melodic", "kit"}) {
+        RunCommand("'" + ToolPath("mkbank") + "' --from-sf2 '" + source + name + ".sf2' -o " + name, &status);
+        ASSERT_EQ(0, status) << name;
+    }
+    EXPECT_EQ("level=5 programs=1 drums=0\n", RunCommand("'" + ToolPath("bankinfo") + "' 'melodic/OMS Full.rsr'", &status));
+    EXPECT_EQ("level=5 programs=0 drums=6\n", RunCommand("'" + ToolPath("bankinfo") + "' 'kit/OMS Full.rsr'", &status));
+    FixeDossierBanqueSon((folder_ + "/melodic").c_str());
+    ASSERT_TRUE(InitFichiersRessourcesDigitPlugIn(5));
+    const BankInstrument *piano = ChargeInstrumentBanque(0, 60);
+    ASSERT_NE(nullptr, piano);
+    ASSERT_EQ(2u, piano->zoneCount);
+    struct Row {
+        int keyLow, keyHigh, velocityLow, tune, pan, attack, cutoff;
+    } rows[] = {{0, 71, 0, 197, -150, 18, 0}, {72, 127, 64, -3, 100, 18, 1480}};
+    for (UInt32 i = 0; i < 2; i++) {
+        const BankZone &z = piano->zones[i];
+        const Row &r = rows[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(r.keyLow, z.keyLow);
+        EXPECT_EQ(r.keyHigh, z.keyHigh);
+        EXPECT_EQ(r.velocityLow, z.velocityLow);
+        EXPECT_EQ(69, z.rootKey);
+        EXPECT_EQ(r.tune, z.tune);
+        EXPECT_EQ(r.pan, z.pan);
+        EXPECT_EQ(r.attack, z.attack);
+        EXPECT_EQ(r.cutoff, z.cutoff);
+        EXPECT_EQ(kBankLoopContinuous, z.loopMode);
+        EXPECT_EQ(100u, z.loopStart);
+        EXPECT_EQ(1900u, z.loopEnd);
+        EXPECT_EQ(1000, z.sustain);
+    }
+    FixeDossierBanqueSon((folder_ + "/kit").c_str());
+    ASSERT_TRUE(InitFichiersRessourcesDigitPlugIn(5));
+    const BankInstrument *drum = ChargeInstrumentBanque(IdBatterieBanque(0, 0), 36);
+    ASSERT_NE(nullptr, drum);
+    EXPECT_EQ(36, drum->zones[0].rootKey);
+    EXPECT_EQ(-3, drum->zones[0].tune);  // the kit does not follow the scale: key 36 sounds as 38 does
+    EXPECT_EQ(kBankLoopNone, drum->zones[0].loopMode);
 }
 
 // The build's "OMS Full" when the SF2 package is installed.
