@@ -15,10 +15,18 @@
 static const UInt8 kSampleMagic[4] = {'R', 'S', 'D', '1'};
 enum : UInt16 { kInstrumentFormat = 1 };
 
-static OSErr Fail(OSErr err, char *message, size_t messageSize, const char *format, ...)
-    __attribute__((format(printf, 4, 5)));
 static void ReadZone(SoundByteCursor *c, BankZone *zone);
 static bool MakeFolder(const char *path);
+
+OSErr ErreurBanque(OSErr err, char *message, size_t messageSize, const char *format, ...) {
+    if (message && messageSize) {
+        va_list args;
+        va_start(args, format);
+        vsnprintf(message, messageSize, format, args);
+        va_end(args);
+    }
+    return err;
+}
 
 // 'BKNF': the name as a length byte and its characters (at most 63), the level (signed
 // 16-bit) and the rate in Hz (32-bit), big-endian.
@@ -26,17 +34,17 @@ OSErr LitInfoBanque(const void *bytes, size_t size, BankInfoRecord *info, char *
     memset(info, 0, sizeof *info);
     SoundByteCursor c = SoundCursor(bytes, size);
     UInt8 length = SoundGet8(&c);
-    if (length > kBankNameMax) return Fail(paramErr, message, messageSize, "bank name of %u bytes", length);
+    if (length > kBankNameMax) return ErreurBanque(paramErr, message, messageSize, "bank name of %u bytes", length);
     SoundGetBytes(&c, info->name, length);
     info->name[length] = 0;
     info->level = SInt16(SoundGet16(&c));
     info->rate = SoundGet32(&c);
     if (c.failed) {
         memset(info, 0, sizeof *info);
-        return Fail(eofErr, message, messageSize, "bank description cut short");
+        return ErreurBanque(eofErr, message, messageSize, "bank description cut short");
     }
     if (info->rate < kBankMinRate || info->rate > kBankMaxRate)
-        return Fail(paramErr, message, messageSize, "bank rate %u", unsigned(info->rate));
+        return ErreurBanque(paramErr, message, messageSize, "bank rate %u", unsigned(info->rate));
     return noErr;
 }
 
@@ -56,17 +64,17 @@ OSErr LitZonesInstrument(const void *bytes, size_t size, BankZone *zones, UInt32
     SoundByteCursor c = SoundCursor(bytes, size);
     UInt16 format = SoundGet16(&c);
     UInt32 stored = SoundGet16(&c);
-    if (c.failed) return Fail(eofErr, message, messageSize, "instrument cut short");
-    if (format != kInstrumentFormat) return Fail(paramErr, message, messageSize, "instrument format %u", format);
+    if (c.failed) return ErreurBanque(eofErr, message, messageSize, "instrument cut short");
+    if (format != kInstrumentFormat) return ErreurBanque(paramErr, message, messageSize, "instrument format %u", format);
     if (stored == 0 || stored > max || stored > kBankMaxZones)
-        return Fail(paramErr, message, messageSize, "instrument of %u zones", unsigned(stored));
+        return ErreurBanque(paramErr, message, messageSize, "instrument of %u zones", unsigned(stored));
     if (SoundBytesLeft(&c) < size_t(stored) * kBankZoneBytes)
-        return Fail(eofErr, message, messageSize, "instrument cut short in its zones");
+        return ErreurBanque(eofErr, message, messageSize, "instrument cut short in its zones");
     for (UInt32 i = 0; i < stored; i++) {
         ReadZone(&c, &zones[i]);
         char why[160];
         if (VerifieZoneBanque(&zones[i], why, sizeof why) != noErr)
-            return Fail(paramErr, message, messageSize, "zone %u: %s", unsigned(i), why);
+            return ErreurBanque(paramErr, message, messageSize, "zone %u: %s", unsigned(i), why);
     }
     *count = stored;
     return noErr;
@@ -94,16 +102,16 @@ void EcritZonesInstrument(const BankZone *zones, UInt32 count, SoundByteWriter *
 
 OSErr VerifieZoneBanque(const BankZone *z, char *message, size_t messageSize) {
     if (z->keyLow > z->keyHigh || z->keyHigh > 127)
-        return Fail(paramErr, message, messageSize, "key range %u..%u", z->keyLow, z->keyHigh);
+        return ErreurBanque(paramErr, message, messageSize, "key range %u..%u", z->keyLow, z->keyHigh);
     if (z->velocityLow > z->velocityHigh || z->velocityHigh > 127)
-        return Fail(paramErr, message, messageSize, "velocity range %u..%u", z->velocityLow, z->velocityHigh);
-    if (z->sample > kBankMaxSampleNumber) return Fail(paramErr, message, messageSize, "sample %u", unsigned(z->sample));
+        return ErreurBanque(paramErr, message, messageSize, "velocity range %u..%u", z->velocityLow, z->velocityHigh);
+    if (z->sample > kBankMaxSampleNumber) return ErreurBanque(paramErr, message, messageSize, "sample %u", unsigned(z->sample));
     if (z->rootKey > 127 || z->loopMode > kBankLoopUntilRelease)
-        return Fail(paramErr, message, messageSize, "root key %u, loop mode %u", z->rootKey, z->loopMode);
+        return ErreurBanque(paramErr, message, messageSize, "root key %u, loop mode %u", z->rootKey, z->loopMode);
     if (z->tune < -12000 || z->tune > 12000 || z->gain < -1440 || z->gain > 240 || z->pan < -500 || z->pan > 500)
-        return Fail(paramErr, message, messageSize, "tune %d, gain %d, pan %d", z->tune, z->gain, z->pan);
+        return ErreurBanque(paramErr, message, messageSize, "tune %d, gain %d, pan %d", z->tune, z->gain, z->pan);
     if (z->sustain > 1000 || z->resonance > 960)
-        return Fail(paramErr, message, messageSize, "sustain %u, resonance %u", z->sustain, z->resonance);
+        return ErreurBanque(paramErr, message, messageSize, "sustain %u, resonance %u", z->sustain, z->resonance);
     return noErr;
 }
 
@@ -117,13 +125,13 @@ OSErr LitEnteteEchantillon(SoundByteCursor *c, BankSampleHeader *h, char *messag
     h->loopStart = SoundGet32(c);
     h->loopEnd = SoundGet32(c);
     h->channels = SoundGet16(c);
-    if (c->failed) return Fail(eofErr, message, messageSize, "sample header cut short");
-    if (memcmp(magic, kSampleMagic, 4) != 0) return Fail(paramErr, message, messageSize, "not a sample file");
+    if (c->failed) return ErreurBanque(eofErr, message, messageSize, "sample header cut short");
+    if (memcmp(magic, kSampleMagic, 4) != 0) return ErreurBanque(paramErr, message, messageSize, "not a sample file");
     if (h->rate < kBankMinRate || h->rate > kBankMaxRate)
-        return Fail(paramErr, message, messageSize, "sample rate %u", unsigned(h->rate));
+        return ErreurBanque(paramErr, message, messageSize, "sample rate %u", unsigned(h->rate));
     if (h->frames == 0 || h->frames > kBankMaxFrames)
-        return Fail(paramErr, message, messageSize, "sample of %u frames", unsigned(h->frames));
-    if (h->channels < 1 || h->channels > 2) return Fail(paramErr, message, messageSize, "%u channels", h->channels);
+        return ErreurBanque(paramErr, message, messageSize, "sample of %u frames", unsigned(h->frames));
+    if (h->channels < 1 || h->channels > 2) return ErreurBanque(paramErr, message, messageSize, "%u channels", h->channels);
     // A loop that does not lie inside the sample is no loop: the sample plays once.
     if (h->loopEnd > h->frames || h->loopStart >= h->loopEnd) h->loopStart = h->loopEnd = 0;
     return noErr;
@@ -133,16 +141,16 @@ OSErr ChargeFichierEchantillon(const char *path, BankSampleHeader *header, SInt1
                                size_t messageSize) {
     *data = nullptr;
     FILE *f = fopen(path, "rb");
-    if (!f) return Fail(fnfErr, message, messageSize, "no sample file %s", path);
+    if (!f) return ErreurBanque(fnfErr, message, messageSize, "no sample file %s", path);
     UInt8 head[kBankSampleHeaderBytes];
     size_t got = fread(head, 1, sizeof head, f);
     SoundByteCursor c = SoundCursor(head, got);
     OSErr err = LitEnteteEchantillon(&c, header, message, messageSize);
     size_t count = size_t(header->frames) * header->channels;
     Ptr block = err == noErr ? NewPtr(UInt32(count * 2)) : nullptr;
-    if (err == noErr && !block) err = Fail(memFullErr, message, messageSize, "no memory for %zu samples", count);
+    if (err == noErr && !block) err = ErreurBanque(memFullErr, message, messageSize, "no memory for %zu samples", count);
     if (block && fread(block, 2, count, f) != count)
-        err = Fail(eofErr, message, messageSize, "sample file %s cut short", path);
+        err = ErreurBanque(eofErr, message, messageSize, "sample file %s cut short", path);
     fclose(f);
     if (err != noErr) {
         if (block) DisposPtr(block);
@@ -187,11 +195,11 @@ OSErr OuvreEcritureBanque(const char *folder, const BankInfoRecord *info, BankWr
     char samples[1100];
     snprintf(samples, sizeof samples, "%s/Samples", folder);
     if (!MakeFolder(folder) || !MakeFolder(samples))
-        return Fail(ioErr, message, messageSize, "cannot make %s", samples);
+        return ErreurBanque(ioErr, message, messageSize, "cannot make %s", samples);
     char *absolute = realpath(folder, nullptr);
     if (!absolute || strlen(absolute) >= sizeof writer->folder - 80) {
         free(absolute);
-        return Fail(paramErr, message, messageSize, "bad folder %s", folder);
+        return ErreurBanque(paramErr, message, messageSize, "bad folder %s", folder);
     }
     snprintf(writer->folder, sizeof writer->folder, "%s", absolute);
     free(absolute);
@@ -201,7 +209,7 @@ OSErr OuvreEcritureBanque(const char *folder, const BankInfoRecord *info, BankWr
     writer->previousResFile = CurResFile();
     CreateResFile(writer->temporary);
     SInt16 ref = ResError() == noErr ? OpenResFile(writer->temporary) : -1;
-    if (ref <= 0) return Fail(ioErr, message, messageSize, "cannot create the bank in %s", writer->folder);
+    if (ref <= 0) return ErreurBanque(ioErr, message, messageSize, "cannot create the bank in %s", writer->folder);
     writer->resFile = ref;
     SoundByteWriter w = SoundWriter();
     EcritInfoBanque(info, &w);
@@ -212,7 +220,7 @@ OSErr OuvreEcritureBanque(const char *folder, const BankInfoRecord *info, BankWr
     if (!h || ResError() != noErr) {
         if (h) DisposHandle(h);
         FermeEcritureBanque(writer, true);
-        return Fail(ioErr, message, messageSize, "cannot add the bank description");
+        return ErreurBanque(ioErr, message, messageSize, "cannot add the bank description");
     }
     return noErr;
 }
@@ -252,16 +260,6 @@ OSErr FermeEcritureBanque(BankWriterRecord *writer, Boolean cancel) {
     if (!cancel && err == noErr && rename(writer->temporary, final) != 0) err = ioErr;
     if (cancel || err != noErr) unlink(writer->temporary);
     return cancel ? OSErr(noErr) : err;
-}
-
-static OSErr Fail(OSErr err, char *message, size_t messageSize, const char *format, ...) {
-    if (message && messageSize) {
-        va_list args;
-        va_start(args, format);
-        vsnprintf(message, messageSize, format, args);
-        va_end(args);
-    }
-    return err;
 }
 
 static void ReadZone(SoundByteCursor *c, BankZone *z) {

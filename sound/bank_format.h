@@ -60,6 +60,10 @@ struct BankSampleHeader {
     UInt16 channels;             // 1 or 2
 };
 
+// Writes a printf-style message into message (when given) and answers err: how the bank's
+// readers report a refusal.
+OSErr ErreurBanque(OSErr err, char *message, size_t messageSize, const char *format, ...)
+    __attribute__((format(printf, 4, 5)));
 // Reads the 'BKNF' data: noErr, or eofErr / paramErr with a message ("rate 0").
 OSErr LitInfoBanque(const void *bytes, size_t size, BankInfoRecord *info, char *message, size_t messageSize);
 void EcritInfoBanque(const BankInfoRecord *info, SoundByteWriter *w);

@@ -1,7 +1,6 @@
 #include "sound/bank_sf2.h"
 
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -40,8 +39,6 @@ static const TableRow kTables[] = {
     {"shdr", kShdrBytes, &Sf2Reader::shdr},
 };
 
-static OSErr Fail(OSErr err, char *message, size_t messageSize, const char *format, ...)
-    __attribute__((format(printf, 4, 5)));
 static void ReadLists(SoundByteCursor *riff, Sf2Reader *r);
 static UInt32 RecordCount(const SoundByteCursor *table, UInt32 recordBytes);
 static SoundByteCursor Record(const SoundByteCursor *table, UInt32 recordBytes, UInt32 index);
@@ -63,14 +60,14 @@ OSErr LitSf2(const void *bytes, size_t size, Sf2Reader *r, char *message, size_t
     UInt32 riffSize = SoundGet32LE(&c);
     SoundGetBytes(&c, head + 4, 4);
     if (c.failed || memcmp(head, "RIFF", 4) != 0 || memcmp(head + 4, "sfbk", 4) != 0)
-        return Fail(paramErr, message, messageSize, "not an SF2 file");
+        return ErreurBanque(paramErr, message, messageSize, "not an SF2 file");
     SoundByteCursor riff = SoundSubCursor(&c, riffSize >= 4 ? riffSize - 4 : 0);
     ReadLists(&riff, r);
-    if (!r->samples.bytes) return Fail(paramErr, message, messageSize, "no sample data");
+    if (!r->samples.bytes) return ErreurBanque(paramErr, message, messageSize, "no sample data");
     for (const TableRow &row : kTables) {
         const SoundByteCursor *table = &(r->*row.table);
         if (!table->bytes || table->size % row.recordBytes != 0 || table->size / row.recordBytes < 2)
-            return Fail(paramErr, message, messageSize, "table %s missing or damaged", row.id);
+            return ErreurBanque(paramErr, message, messageSize, "table %s missing or damaged", row.id);
     }
     r->presetCount = RecordCount(&r->phdr, kPhdrBytes) - 1;
     r->instrumentCount = RecordCount(&r->inst, kInstBytes) - 1;
@@ -146,16 +143,6 @@ OSErr InfoEchantillonSf2(const Sf2Reader *r, UInt32 index, BankSampleHeader *h, 
     h->loopEnd = loops ? loopEnd - start : 0;
     *data = r->samples.bytes + size_t(start) * 2;
     return noErr;
-}
-
-static OSErr Fail(OSErr err, char *message, size_t messageSize, const char *format, ...) {
-    if (message && messageSize) {
-        va_list args;
-        va_start(args, format);
-        vsnprintf(message, messageSize, format, args);
-        va_end(args);
-    }
-    return err;
 }
 
 // The "LIST" chunks of the RIFF body: "sdta" holds "smpl", "pdta" the tables. Chunks are an

@@ -19,14 +19,20 @@
 #include "support/tool_support.h"
 
 static unsigned long gNews = 0;  // operator new calls in this program
-void *operator new(size_t size) {
+static void *CountedNew(size_t size) {
     gNews++;
     void *p = std::malloc(size ? size : 1);
     if (!p) throw std::bad_alloc();
     return p;
 }
+void *operator new(size_t size) { return CountedNew(size); }
+void *operator new[](size_t size) { return CountedNew(size); }
+void *operator new(size_t size, const std::nothrow_t &) noexcept { gNews++, size += !size; return std::malloc(size); }
+void *operator new[](size_t size, const std::nothrow_t &) noexcept { gNews++, size += !size; return std::malloc(size); }
 void operator delete(void *p) noexcept { std::free(p); }
+void operator delete[](void *p) noexcept { std::free(p); }
 void operator delete(void *p, size_t) noexcept { std::free(p); }
+void operator delete[](void *p, size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -165,11 +171,15 @@ TEST_F(Synth, StealingTakesReleasingThenStaffsOldestThenOldest) {
     }
 }
 
-TEST_F(Synth, OscillatorPlaysWithoutABank) {
+// The oscillator plays without a bank, tuned by the output's reference A.
+TEST_F(Synth, OscillatorPlaysWithoutABankAtTheReferencePitch) {
     CloseFichiersRessourcesDigit();
     params_.reverb = 0;
-    Audio audio = Render({{0, 1000, 0, 0, 69, 100}});
-    EXPECT_NEAR(440.0, DominantHz(audio, 0.2, 0.5), 4.4);
+    const std::pair<SInt16, double> rows[] = {{4400, 440.0}, {4620, 462.0}, {0, 440.0}};
+    for (const auto &row : rows) {
+        params_.pitchReference = row.first;
+        EXPECT_NEAR(row.second, DominantHz(Render({{0, 1000, 0, 0, 69, 100}}), 0.2, 0.5), row.second * 0.01) << row.first;
+    }
 }
 
 TEST_F(Synth, StepAllocatesNothing) {
@@ -178,20 +188,24 @@ TEST_F(Synth, StepAllocatesNothing) {
     std::vector<SoundEvent> events;
     for (int i = 0; i < 64; i++) events.push_back({i * 441, 44100, i, UInt16(i % 4), UInt8(40 + i), 90});
     std::vector<SoundStaffBlock> staves(4, SoundStaffBlock{100, 0, 1, kSoundSourceBank, 3, 0, 0});
+    staves[3].volume = 127;  // the stream alone: a half-scale sine peaks at 100
+    for (SoundEvent &e : events) e.staff %= 3;
     ASSERT_EQ(noErr, PrepareSonEvenements(engine, events.data(), UInt32(events.size()), staves.data(), 4, 0));
     SoundStreamReader reader = {SineStream, nullptr};
     FixeLecteurFluxSon(engine, &reader);
     std::vector<SInt16> out(SoundEngineMaxStepFrames(engine) * 2);
     UInt32 allocations = SoundEngineAllocations();
     unsigned long news = gNews;
-    UInt16 peak = 0;
+    UInt32 frames = 0;
     for (int step = 0; step < 400; step++) {
-        MixeEtapeSon(engine, out.data());
-        peak = std::max(peak, staves[0].peakLeft);
+        frames += MixeEtapeSon(engine, out.data());
+        if (step > 0 && step < 350) {
+            EXPECT_NEAR(100, staves[3].peakRight, 1) << step;
+        }
     }
     EXPECT_EQ(allocations, SoundEngineAllocations());
     EXPECT_EQ(news, gNews);
-    EXPECT_GT(peak, 70);  // the stream alone peaks at 0.5 x 100 / 127 of full scale
+    EXPECT_EQ(88200u, frames);  // 220.5 frames a step, the half carried
     DisposeSoundEngine(&engine);
 }
 
