@@ -72,7 +72,8 @@ void DisposeSoundEngine(SoundEngineRecord **engine);  // clears *engine
 // Main thread: gives the engine its events (sorted by onset, in frames) and staff blocks
 // (staffCount of them, kept by the caller), loads every instrument they play from the open
 // bank, and rewinds to frame 0, where the played position is startMs (streams start there).
-// paramErr for unsorted events or too many staves; memFullErr.
+// The instruments found stay the engine's until the bank closes: closing it means preparing
+// again. paramErr for unsorted events or too many staves; memFullErr.
 OSErr PrepareSonEvenements(SoundEngineRecord *engine, const SoundEvent *events, UInt32 count,
                            SoundStaffBlock *staves, UInt32 staffCount, SInt64 startMs);
 void FixeLecteurFluxSon(SoundEngineRecord *engine, const SoundStreamReader *reader);  // null: none

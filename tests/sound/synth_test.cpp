@@ -186,7 +186,7 @@ TEST_F(Synth, StepAllocatesNothing) {
     SoundEngineRecord *engine = nullptr;
     ASSERT_EQ(noErr, NewSoundEngine(&params_, 4, &engine));
     std::vector<SoundEvent> events;
-    for (int i = 0; i < 64; i++) events.push_back({i * 441, 44100, i, UInt16(i % 4), UInt8(40 + i), 90});
+    for (int i = 0; i < 64; i++) events.push_back({i * 441, 441000, i, UInt16(i % 4), UInt8(40 + i), 90});
     std::vector<SoundStaffBlock> staves(4, SoundStaffBlock{100, 0, 1, kSoundSourceBank, 3, 0, 0});
     staves[3].volume = 127;  // the stream alone: a half-scale sine peaks at 100
     for (SoundEvent &e : events) e.staff %= 3;
@@ -206,6 +206,11 @@ TEST_F(Synth, StepAllocatesNothing) {
     EXPECT_EQ(allocations, SoundEngineAllocations());
     EXPECT_EQ(news, gNews);
     EXPECT_EQ(88200u, frames);  // 220.5 frames a step, the half carried
+    // Stopping everything lets each note's release play out (none of these lasts 0.6 s).
+    EXPECT_FALSE(SoundEngineFinished(engine));
+    SoundEngineReleaseAll(engine);
+    for (int step = 0; step < 120; step++) MixeEtapeSon(engine, out.data());
+    EXPECT_TRUE(SoundEngineFinished(engine));
     DisposeSoundEngine(&engine);
 }
 
