@@ -14,6 +14,7 @@ packages=(
   locales
   lsb-release file
   fluid-soundfont-gm
+  lilypond-fonts python3-fonttools fontconfig
 )
 
 missing=()
