@@ -31,7 +31,7 @@ int Step(char name, int octave) { return octave * 7 + int(std::string("CDEFGAB")
 // pixels; the picture itself is drawn zoom times larger.
 class Picture {
 public:
-    Picture(int width, int height, double zoom = 1) : zoom_(zoom) {
+    Picture(int width, int height, double zoom = 1) {
         surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, int(width * zoom), int(height * zoom));
         cr_ = cairo_create(surface_);
         cairo_set_source_rgb(cr_, 1, 1, 1);
@@ -110,7 +110,7 @@ public:
         std::string out = RunCommand(ToolPath("pngstaff") + " " + arguments + " " + png, &status);
         EXPECT_EQ(status, 0) << out;
         out += "--\n" + RunCommand(ToolPath("pngstaff") + " --list " + arguments + " " + png, &status);
-        if (getenv("KEEPPNG")) std::rename(png.c_str(), (std::string("/tmp/") + std::to_string(int(zoom_ * 10)) + name).c_str()); else std::remove(png.c_str());
+        std::remove(png.c_str());
         return out;
     }
 
@@ -132,7 +132,7 @@ private:
     cairo_surface_t *surface_;
     cairo_t *cr_;
     PangoLayout *layout_;
-    double zoom_, top_ = 0;
+    double top_ = 0;
     int bottomStep_ = kG;
 };
 
