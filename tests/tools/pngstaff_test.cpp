@@ -359,7 +359,9 @@ TEST(PngStaffPages, SystemsBracesAndTitles) {
         EXPECT_TRUE(Has(out, "systems=2 staves=10") && Has(out, "braces=2") && Has(out, "ink-above=yes")) << out;
         EXPECT_NE(out.find("brace staves=4-5 left="), std::string::npos) << out;
         EXPECT_NE(out.find("brace staves=9-10 left="), std::string::npos) << out;
-        if (zoom >= 1) EXPECT_TRUE(Has(out, "staves=10 heads=10 pitches=G4,G4,G4,G4,G2,G4,G4,G4,G4,G2")) << out;
+        if (zoom >= 1) {
+            EXPECT_TRUE(Has(out, "staves=10 heads=10 pitches=G4,G4,G4,G4,G2,G4,G4,G4,G4,G2")) << out;
+        }
     }
 }
 
