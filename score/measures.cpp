@@ -26,9 +26,9 @@ void InitMesure(MeasureElement *measure, const TimeSignature *signature, Boolean
 OSErr RedimensionneTable(ScoreHandle score, SInt32 count);
 void RecalculeDebuts(ScoreHandle score, SInt32 from);
 void MarqueTemps(ScoreHandle score, SInt32 from);
-void RecalculeNumeros(ScoreHandle score);
+SInt32 PixelsProportionnelsSimples(const MeasureElement &m, SInt16 dpi);
+void RecalculeTable(ScoreHandle score, UInt8 parts);
 void RecalculePixels(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);
-void RecalculeX(ScoreHandle score);
 Boolean IsMesureValide(ScoreHandle score, SInt32 measure);
 SInt32 FinTable(ScoreHandle score);
 SInt32 DerniereNote(ScoreHandle score);
@@ -92,9 +92,7 @@ void UpdateTabEltMesure(ScoreHandle score, UInt8 mask) {
     if (!IsPartitionValide(score) || (*score)->suspendCount > 0) return;
     UInt8 todo = UInt8(mask & (*score)->pendingMask);
     (*score)->pendingMask &= UInt8(~todo);
-    if (todo & kTabEltTemps) RecalculeDebuts(score, 0);
-    if (todo & kTabEltMiseEnPage) RecalculeNumeros(score);
-    if (todo & kTabEltPixels) RecalculePixels(score, 0, (*score)->measureCount, (*score)->pixelsDpi);
+    if (todo) RecalculeTable(score, todo);
 }
 
 OSErr CalculePosTempsPixelTabElt(ScoreHandle score, SInt16, Handle table, SInt32 first, SInt32 count, SInt16 dpi,
@@ -340,37 +338,66 @@ void RecalculeDebuts(ScoreHandle score, SInt32 from) {
 // Starts are never left stale, even while recomputation is suspended: searches depend on them.
 void MarqueTemps(ScoreHandle score, SInt32 from) { RecalculeDebuts(score, from); }
 
-void RecalculeNumeros(ScoreHandle score) {
-    MeasureElement *measures = Mesures(score);
-    UInt16 number = 1;
-    for (SInt32 i = 0; i < (*score)->measureCount; i++) {
-        if (measures[i].state & kMesureHorsNumerotation) measures[i].shownNumber = 0;
-        else measures[i].shownNumber = number++;
-    }
+// The plain rule's proportional part: length x widthScale / 1000 x 10 / 10080 pixels at 72 dpi.
+SInt32 PixelsProportionnelsSimples(const MeasureElement &m, SInt16 dpi) {
+    const SInt64 kDiviseur = SInt64(kUnitesParPixels) * kDpiStandard * kEchelleNormale;
+    return SInt32((SInt64(m.length) * m.widthScale * dpi * kPixelsParUnite + kDiviseur / 2) / kDiviseur);
 }
 
-// The plain rule fills the three pixel fields unless page layout has installed its spacing.
+// One pass over the table for every part asked: starts, numbers and pixels. The pixel fields
+// come from the plain rule unless page layout has installed its spacing.
+void RecalculeTable(ScoreHandle score, UInt8 parts) {
+    SInt32 count = (*score)->measureCount;
+    SInt16 dpi = (*score)->pixelsDpi > 0 ? (*score)->pixelsDpi : kDpiStandard;
+    Boolean plain = (parts & kTabEltPixels) && !HookEspaceMesures(score, 0, count, dpi);
+    MeasureElement *measures = Mesures(score);
+    SInt32 *starts = Debuts(score);
+    const SInt32 startMargin = kMargeDebutSimple * dpi / kDpiStandard;
+    const SInt32 endMargin = kMargeFinSimple * dpi / kDpiStandard;
+    SInt32 time = 0;
+    SInt32 x = 0;
+    UInt16 number = 1;
+    for (SInt32 i = 0; i < count; i++) {
+        MeasureElement &m = measures[i];
+        if (parts & kTabEltTemps) {
+            m.start = time;
+            starts[i] = time;
+            time += m.length;
+        }
+        if (parts & kTabEltMiseEnPage) {
+            Boolean counted = !(m.state & kMesureHorsNumerotation);
+            m.shownNumber = counted ? number : 0;
+            number = UInt16(number + counted);
+        }
+        if (parts & kTabEltPixels) {
+            if (plain) {
+                m.startMarginPixels = startMargin;
+                m.proportionalPixels = PixelsProportionnelsSimples(m, dpi);
+                m.endMarginPixels = endMargin;
+            }
+            m.pixelsDpi = dpi;
+            m.x = x;
+            m.width = m.startMarginPixels + m.proportionalPixels + m.endMarginPixels;
+            x += m.width;
+        }
+    }
+    if (parts & kTabEltTemps) starts[count] = time;
+}
+
 void RecalculePixels(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi) {
     (*score)->pixelsDpi = dpi;
     if (!HookEspaceMesures(score, first, count, dpi)) {
         MeasureElement *measures = Mesures(score);
-        const double perUnit = double(kPixelsParUnite) * dpi / (double(kUnitesParPixels) * kDpiStandard * 1000.0);
         const SInt32 startMargin = kMargeDebutSimple * dpi / kDpiStandard;
         const SInt32 endMargin = kMargeFinSimple * dpi / kDpiStandard;
         for (SInt32 i = first; i < first + count; i++) {
-            MeasureElement &m = measures[i];
-            m.startMarginPixels = startMargin;
-            m.proportionalPixels = SInt32(double(m.length) * m.widthScale * perUnit + 0.5);
-            m.endMarginPixels = endMargin;
+            measures[i].startMarginPixels = startMargin;
+            measures[i].proportionalPixels = PixelsProportionnelsSimples(measures[i], dpi);
+            measures[i].endMarginPixels = endMargin;
         }
     }
-    RecalculeX(score);
-}
-
-void RecalculeX(ScoreHandle score) {
-    MeasureElement *measures = Mesures(score);
-    SInt16 dpi = (*score)->pixelsDpi;
     SInt32 x = 0;
+    MeasureElement *measures = Mesures(score);
     for (SInt32 i = 0; i < (*score)->measureCount; i++) {
         MeasureElement &m = measures[i];
         m.pixelsDpi = dpi;
