@@ -140,8 +140,9 @@ OSErr DoDeleteMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 cont
         StaffHandle staff = GetPortee(score, s);
         DecaleChangementsSuppression(staff, first, count);
         if (staves != kToutesPortees && staves != UInt16(s)) continue;
+        // Kept notes of deleted measures cannot stay where later music moves over them.
         if (content) SupprimeNotesIntervalle(staff, from, to, shift ? from - to : 0);
-        else if (shift) DecaleNotes(staff, to, from - to);
+        else if (shift) ReplieNotesIntervalle(staff, from, to);
     }
     MeasureElement *measures = Mesures(score);
     std::memmove(measures + first, measures + first + count, size_t(total - first - count) * sizeof(MeasureElement));

@@ -30,7 +30,8 @@ OSErr CalculePosTempsPixelTabElt(ScoreHandle score, SInt16 reserved, Handle tabl
 OSErr InsereMesureChangeEchelleMesure(ScoreHandle score, SInt32 at, SInt32 count, SInt16 shift,
                                       const TimeSignature *signature, SInt16 shown);
 // Deletes measures [first, first + count). With content, the notes in them go (on the staves
-// selected: kToutesPortees or one staff index); with shift, later notes move earlier.
+// selected: kToutesPortees or one staff index); with shift, later notes move earlier, and
+// notes of the deleted measures that stay gather at the time the measures began.
 OSErr DoDeleteMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 content, SInt16 shift, UInt16 staves,
                       SInt16 update);
 // The clef or the key of a staff (null: every staff) from a measure on, until its next change.

@@ -75,6 +75,17 @@ SInt32 SupprimeNotesIntervalle(StaffHandle staff, SInt32 from, SInt32 to, SInt32
     return b - a;
 }
 
+void ReplieNotesIntervalle(StaffHandle staff, SInt32 from, SInt32 to) {
+    if (!IsPorteeValide(staff) || (*staff)->noteCount == 0 || to <= from) return;
+    SInt32 count = (*staff)->noteCount;
+    NoteRecord *notes = GetNotePtr(staff, 0);
+    SInt32 a = PremierAPartir(notes, count, from);
+    SInt32 b = PremierAPartir(notes, count, to);
+    for (SInt32 i = a; i < b; i++) notes[i].time = from;
+    for (SInt32 i = b; i < count; i++) notes[i].time -= to - from;
+    for (SInt32 i = a > 0 ? a - 1 : 0; i < b; i++) RepareChaine(notes, count, i);
+}
+
 void DecaleNotes(StaffHandle staff, SInt32 from, SInt32 shift) {
     if (!IsPorteeValide(staff) || (*staff)->noteCount == 0) return;
     SInt32 count = (*staff)->noteCount;
@@ -158,13 +169,12 @@ SInt32 PremierAPartir(const NoteRecord *notes, SInt32 count, SInt32 time) {
     return low;
 }
 
-// The note at index keeps its chain bit only while its next note stands at the same time.
+// The note at index loses its chain bit when its next note no longer stands at the same time.
 void RepareChaine(NoteRecord *notes, SInt32 count, SInt32 index) {
     if (index < 0 || index >= count) return;
     Boolean chained = index + 1 < count && notes[index + 1].time == notes[index].time &&
                       IsChainable(notes[index]) && IsChainable(notes[index + 1]);
-    if (chained) notes[index].chordFlags |= kAccordChaine;
-    else notes[index].chordFlags &= UInt8(~kAccordChaine);
+    if (!chained) notes[index].chordFlags &= UInt8(~kAccordChaine);
 }
 
 }  // namespace

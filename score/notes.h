@@ -23,6 +23,9 @@ SInt32 RechercheSignePrecedent(StaffHandle staff, SInt32 time);  // last note be
 // Removes the notes whose time lies in [from, to) and moves later ones by shift units; chains
 // stay whole. Answers the count removed.
 SInt32 SupprimeNotesIntervalle(StaffHandle staff, SInt32 from, SInt32 to, SInt32 shift);
+// The notes whose time lies in [from, to) move to from, in their order; later ones move earlier
+// by to - from.
+void ReplieNotesIntervalle(StaffHandle staff, SInt32 from, SInt32 to);
 void DecaleNotes(StaffHandle staff, SInt32 from, SInt32 shift);  // notes at or after from move by shift
 
 // ---- Text lines (1 lyrics, 2 chord symbols) -------------------------------------------------------

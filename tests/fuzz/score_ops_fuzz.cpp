@@ -42,86 +42,130 @@ StaffHandle AnyStaff(ScoreHandle score, Arguments &a) {
     return count > 0 && pick < 240 ? GetPortee(score, SInt16(pick % count)) : nullptr;
 }
 
+// Arguments are read into named values first: the order of a call's arguments is unspecified.
 TimeSignature AnySignature(Arguments &a) {
-    TimeSignature signature = Signature(SInt16(SInt8(a.Byte())), SInt16(a.Byte() % 40));
+    SInt16 numerator = SInt16(SInt8(a.Byte()));
+    SInt16 denominator = SInt16(a.Byte() % 40);
+    TimeSignature signature = Signature(numerator, denominator);
     GetDefautMasqueAccroche(signature.numerator, signature.beamMask);
     return signature;
+}
+
+void StepNote(ScoreHandle score, Boolean add, Arguments &a) {
+    StaffHandle staff = AnyStaff(score, a);
+    SInt16 pitch = SInt16(SInt8(a.Byte()));
+    SInt32 duration = a.Byte() < 250 ? SInt32(a.Byte() + 1) * 2520 : a.Long();
+    NoteRecord note;
+    RazNote(&note, pitch, duration);
+    note.chordFlags = a.Byte();
+    SInt32 time = a.Byte() < 240 ? SInt32(a.Byte()) * 5040 : a.Long();
+    SInt16 extend = SInt16(a.Byte() & 1);
+    if (add) AjouteNote(staff, &note, time, 1);
+    else InsereNote(staff, &note, time, 0, extend);
+}
+
+// A time's measure holds it; notes get a position and a shown accidental in range.
+void StepSearch(ScoreHandle score, Arguments &a) {
+    SInt32 end = CvtMesureEnTemps(score, (*score)->measureCount);
+    SInt32 time = a.Byte() < 200 ? SInt32(a.Byte()) * 10080 : a.Long();
+    SInt32 m = CvtTempsEnMesure(score, time);
+    Check(m < 0 ? time < 0 || time >= end
+                : CvtMesureEnTemps(score, m) <= time && time < CvtMesureEnTemps(score, m + 1));
+    StaffHandle staff = AnyStaff(score, a);
+    UInt8 pick = a.Byte();
+    if (!staff || (*staff)->noteCount == 0) return;
+    SInt32 index = SInt32(pick) % (*staff)->noteCount;
+    NoteRecord note = *GetNotePtr(staff, index);
+    SInt16 position, shown;
+    CalcPosAlterationFnNote(staff, &note, &position, &shown, index, note.time);
+    Check(shown >= 0 && shown <= kAlterationDoubleBemol);
+    CalculeSensHampe(staff, index);
 }
 
 void Step(ScoreFixture &f, UInt8 op, Arguments &a) {
     ScoreHandle score = f.score;
     SInt32 measures = (*score)->measureCount;
-    SInt32 end = CvtMesureEnTemps(score, measures);
     switch (op % 16) {
-        case 0:
-        case 1: {
-            StaffHandle staff = AnyStaff(score, a);
-            NoteRecord note;
-            RazNote(&note, SInt16(SInt8(a.Byte())), a.Byte() < 250 ? SInt32(a.Byte() + 1) * 2520 : a.Long());
-            note.chordFlags = a.Byte();
-            SInt32 time = a.Byte() < 240 ? SInt32(a.Byte()) * 5040 : a.Long();
-            if (op % 16 == 0) InsereNote(staff, &note, time, 0, a.Byte() & 1);
-            else AjouteNote(staff, &note, time, 1);
-            break;
-        }
+        case 0: StepNote(score, kFalse, a); break;
+        case 1: StepNote(score, kTrue, a); break;
         case 2: {
             TimeSignature signature = AnySignature(a);
             SInt32 at = a.Index(measures);
-            InsereMesureChangeEchelleMesure(score, at, a.Index(4), a.Byte() & 1, &signature, 1);
+            SInt32 count = a.Index(4);
+            SInt16 shift = SInt16(a.Byte() & 1);
+            InsereMesureChangeEchelleMesure(score, at, count, shift, &signature, 1);
             break;
         }
-        case 3: DoDeleteMesures(score, a.Index(measures / 2), a.Index(3), a.Byte() & 1, a.Byte() & 1, UInt16(a.Byte() < 128 ? kToutesPortees : a.Byte() % 4), 1); break;
+        case 3: {
+            SInt32 first = a.Index(measures / 2);
+            SInt32 count = a.Index(3);
+            SInt16 content = SInt16(a.Byte() & 1);
+            SInt16 shift = SInt16(a.Byte() & 1);
+            UInt16 staves = a.Byte() < 128 ? UInt16(kToutesPortees) : UInt16(a.Byte() % 4);
+            DoDeleteMesures(score, first, count, content, shift, staves, 1);
+            break;
+        }
         case 4: {
             TimeSignature signature = AnySignature(a);
-            FixeDivisionMesurePartition(score, a.Index(measures / 2), &signature, 1, 0, a.Byte() & 1);
+            SInt32 m = a.Index(measures / 2);
+            FixeDivisionMesurePartition(score, m, &signature, 1, 0, SInt16(a.Byte() & 1));
             break;
         }
         case 5: {
             KeySignature key;
-            CvtTonaliteStdEnTonalite(SInt16(a.Byte() % 15), a.Byte() & 1, &key);
+            SInt16 number = SInt16(a.Byte() % 15);
+            CvtTonaliteStdEnTonalite(number, SInt16(a.Byte() & 1), &key);
             if (a.Byte() > 200) key.kind = a.Byte();
-            FixeTonaliteMesure(score, AnyStaff(score, a), a.Index(measures / 2), &key, 0);
+            StaffHandle staff = AnyStaff(score, a);
+            FixeTonaliteMesure(score, staff, a.Index(measures / 2), &key, 0);
             break;
         }
         case 6: {
             ClefRecord clef;
             CvtTypeClefEnClefStandard(SInt16(a.Byte() % 4), &clef);
             clef.octave = SInt8(a.Byte() % 9 - 4);
-            FixeClefMesure(score, AnyStaff(score, a), a.Index(measures / 2), &clef, 0);
+            StaffHandle staff = AnyStaff(score, a);
+            FixeClefMesure(score, staff, a.Index(measures / 2), &clef, 0);
             break;
         }
         case 7: CreePorteeVide(score, a.Byte() % 12, 1, 0); break;
         case 8: SupprimePorteesVides(score, a.Byte() & 1); break;
         case 9: DoTransposeRapide(f.document, SInt16(SInt8(a.Byte()) % 16)); break;
-        case 10: {
-            SInt32 time = a.Byte() < 200 ? SInt32(a.Byte()) * 10080 : a.Long();
-            SInt32 m = CvtTempsEnMesure(score, time);
-            Check(m < 0 ? time < 0 || time >= end : CvtMesureEnTemps(score, m) <= time && time < CvtMesureEnTemps(score, m + 1));
-            StaffHandle staff = AnyStaff(score, a);
-            if (staff && (*staff)->noteCount > 0) {
-                SInt32 index = SInt32(a.Byte()) % (*staff)->noteCount;
-                NoteRecord note = *GetNotePtr(staff, index);
-                SInt16 position, shown;
-                CalcPosAlterationFnNote(staff, &note, &position, &shown, index, note.time);
-                Check(shown >= 0 && shown <= kAlterationDoubleBemol);
-                CalculeSensHampe(staff, index);
-            }
-            break;
-        }
-        case 11:
+        case 10: StepSearch(score, a); break;
+        case 11: {
             if (a.Byte() & 1) DisableCalculTabElt(score);
             else EnableCalculTabElt(score);
             SetTabEltMesureModifie(score, a.Byte());
             UpdateTabEltMesure(score, a.Byte());
             break;
-        case 12: NewPartGroup(score, a.Byte() % 6, 0, SInt16(a.Index(1)), SInt16(a.Index(2)), 2, "a", nullptr); break;
-        case 13: CalculePosTempsPixelTabElt(score, 0, nullptr, a.Index(0), a.Index(measures), SInt16(a.Long()), -1); break;
-        case 14: FixeVisibleMesure(score, nullptr, a.Index(measures / 2), a.Byte(), a.Byte()); break;
-        default:
-            FixeEtatComptageMesurePartition(score, a.Index(measures / 2), a.Byte() & 1);
-            FixeMargeGaucheMesure(score, a.Index(measures / 2), SInt16(a.Long()));
-            CvtPosTempsEnPixelEcranProportionnel(score, a.Long(), a.Byte() & 1);
+        }
+        case 12: {
+            SInt16 kind = SInt16(a.Byte() % 6);
+            SInt16 first = SInt16(a.Index(1));
+            NewPartGroup(score, kind, 0, first, SInt16(a.Index(2)), 2, "a", nullptr);
             break;
+        }
+        case 13: {
+            SInt32 first = a.Index(0);
+            SInt32 count = a.Index(measures);
+            CalculePosTempsPixelTabElt(score, 0, nullptr, first, count, SInt16(a.Long()), -1);
+            break;
+        }
+        case 14: {
+            SInt32 m = a.Index(measures / 2);
+            UInt8 hidden = a.Byte();
+            FixeVisibleMesure(score, nullptr, m, hidden, a.Byte());
+            break;
+        }
+        default: {
+            SInt32 m = a.Index(measures / 2);
+            FixeEtatComptageMesurePartition(score, m, SInt16(a.Byte() & 1));
+            SInt16 margin = SInt16(a.Long());
+            FixeMargeGaucheMesure(score, a.Index(measures / 2), margin);
+            SInt32 time = a.Long();
+            CvtPosTempsEnPixelEcranProportionnel(score, time, SInt16(a.Byte() & 1));
+            break;
+        }
     }
 }
 

@@ -61,12 +61,12 @@ TEST(Measures, DeletionsAndInsertionsKeepStartsContiguous) {
     TimeSignature two = Signature(2, 4);
     ASSERT_EQ(InsereMesureChangeEchelleMesure(f.score, 3, 2, 1, &two, 1), noErr);
     EXPECT_EQ((*f.score)->measureCount, 12);
-    EXPECT_EQ(GetNotePtr(staff, 3)->time, 3 * kWhole + kWhole);  // moved by the inserted length
+    EXPECT_EQ(SInt32(GetNotePtr(staff, 3)->time), 3 * kWhole + kWhole);  // moved by the inserted length
     ASSERT_EQ(DoDeleteMesures(f.score, 0, 4, 1, 1, kToutesPortees, 1), noErr);
     EXPECT_EQ((*f.score)->measureCount, 8);
     EXPECT_EQ((*staff)->noteCount, 7);  // notes 60..62 went with their measures
     EXPECT_EQ(GetNotePtr(staff, 0)->pitch, 63);
-    EXPECT_EQ(GetNotePtr(staff, 0)->time, kWhole / 2);
+    EXPECT_EQ(SInt32(GetNotePtr(staff, 0)->time), kWhole / 2);
     EXPECT_EQ(ScoreInvariantFault(f.score), "");
     struct Bad {
         SInt32 first, count;
@@ -97,9 +97,9 @@ TEST(Measures, PlainPixelRuleAndProportionalPositions) {
     Measures(f, 2);
     ASSERT_EQ(CalculePosTempsPixelTabElt(f.score, 0, nullptr, 0, 2, 72, -1), noErr);
     const MeasureElement *first = GetMesurePtr(f.score, 0);
-    EXPECT_EQ(first->proportionalPixels, 160);  // 10 px per 10080 units
-    EXPECT_EQ(GetMesurePtr(f.score, 1)->x, first->width);
-    EXPECT_EQ(CvtPosTempsEnPixelEcranProportionnel(f.score, kWhole / 2, 0), first->startMarginPixels + 80);
+    EXPECT_EQ(SInt32(first->proportionalPixels), 160);  // 10 px per 10080 units
+    EXPECT_EQ(SInt32(GetMesurePtr(f.score, 1)->x), SInt32(first->width));
+    EXPECT_EQ(CvtPosTempsEnPixelEcranProportionnel(f.score, kWhole / 2, 0), SInt32(first->startMarginPixels) + 80);
     EXPECT_EQ(CalculePosTempsPixelTabElt(f.score, 0, nullptr, 1, 2, 72, -1), paramErr);
 }
 

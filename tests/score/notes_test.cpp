@@ -47,7 +47,7 @@ TEST(Notes, ANoteJoiningAChordChainsItsLastMemberAndRestsStandAlone) {
     NoteRecord copy = *GetNotePtr(staff, 0);  // a copy keeps its chain bit, the insertion drops it
     EXPECT_EQ(AjouteNote(staff, &copy, 80640, 1), 5);
     EXPECT_EQ(GetNotePtr(staff, 5)->chordFlags & kAccordChaine, 0);
-    EXPECT_NE(GetNotePtr(staff, 5)->id, copy.id);
+    EXPECT_NE(UInt32(GetNotePtr(staff, 5)->id), UInt32(copy.id));
 }
 
 TEST(Notes, RhythmStavesSnapToTheGridAndTheSingerHearsOfEachInsertion) {
@@ -63,7 +63,7 @@ TEST(Notes, RhythmStavesSnapToTheGridAndTheSingerHearsOfEachInsertion) {
     } rows[] = {{1259, 0}, {1260, 2520}, {5000, 5040}};
     for (const Row &row : rows) {
         SInt32 index = AddNote(staff, 60, row.time);
-        EXPECT_EQ(GetNotePtr(staff, index)->time, row.snapped) << row.time;
+        EXPECT_EQ(SInt32(GetNotePtr(staff, index)->time), row.snapped) << row.time;
     }
     EXPECT_EQ(gSingerCalls, 3);
     OrvaSetScoreSingerHooks(nullptr);
