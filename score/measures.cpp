@@ -421,9 +421,9 @@ SInt32 DerniereNote(ScoreHandle score) {
     SInt32 end = 0;
     for (SInt16 s = 0; s < (*score)->staffCount; s++) {
         StaffHandle staff = GetPortee(score, s);
+        const NoteRecord *notes = GetNotePtr(staff, 0);
         for (SInt32 i = 0; i < (*staff)->noteCount; i++) {
-            const NoteRecord *note = GetNotePtr(staff, i);
-            SInt32 noteEnd = note->time + SInt32(note->duration);
+            SInt32 noteEnd = notes[i].time + SInt32(notes[i].duration);
             if (noteEnd > end) end = noteEnd;
         }
     }

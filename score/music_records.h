@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <type_traits>
 
 #include "platform/core/mac_types.h"
 
@@ -255,3 +256,10 @@ struct GraphicModeRecord {
     UInt8 smoothing;    // anti-aliased lines and text
     UInt8 colouredNotes;  // notes drawn in their voice colours
 };
+
+// Records live in handles, which the memory manager moves: plain bytes only.
+static_assert(std::is_trivially_copyable<NoteRecord>::value && std::is_trivially_copyable<MeasureElement>::value &&
+                  std::is_trivially_copyable<KeyClefChange>::value &&
+                  std::is_trivially_copyable<InstrumentRecord>::value &&
+                  std::is_trivially_copyable<PartGroupRecord>::value,
+              "records in handles are trivially copyable");

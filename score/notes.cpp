@@ -47,7 +47,7 @@ void RazNote(NoteRecord *note, SInt16 pitch, SInt32 duration) {
 }
 
 NoteRecord *GetNotePtr(StaffHandle staff, SInt32 index) {
-    if (!staff || !*staff || index < 0 || index >= (*staff)->noteCount) return nullptr;
+    if (!IsPorteeValide(staff) || index < 0 || index >= (*staff)->noteCount) return nullptr;
     return reinterpret_cast<NoteRecord *>(*(*staff)->notes) + index;
 }
 

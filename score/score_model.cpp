@@ -111,6 +111,8 @@ StaffHandle CreePorteeVide(ScoreHandle score, UInt32 type, SInt16 initialise, SI
     p->nextNoteId = 1;
     p->printable = 1;
     p->visible = 1;
+    p->volume = kVolumeDefaut;
+    p->pan = kPanDefaut;
     InitPortee(staff);
     KeySignature key;
     ClefRecord clef;
@@ -156,8 +158,6 @@ void InitPortee(StaffHandle staff) {
     p->size = kTaillePorteeNormale;
     p->height = kHauteurPorteeDefaut;
     p->lineSpacing = kInterligneDefaut;
-    p->volume = kVolumeDefaut;
-    p->pan = kPanDefaut;
     AppliqueGeometrieType(staff);
 }
 

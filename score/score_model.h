@@ -279,6 +279,10 @@ struct DocumentRecord {
     SInt16 pageCount;
 };
 
+static_assert(std::is_trivially_copyable<StaffRecord>::value && std::is_trivially_copyable<ScoreRecord>::value &&
+                  std::is_trivially_copyable<DocumentRecord>::value,
+              "records in handles are trivially copyable");
+
 extern ScoreHandle partitionEnCours;  // the current score: the one playing, or null
 
 // ---- Documents and scores --------------------------------------------------------------------
@@ -301,7 +305,7 @@ void DisposeToutesPortees(ScoreHandle score);
 // Deletes the staves without notes; with keepOne set the first staff stays when all are empty.
 void SupprimePorteesVides(ScoreHandle score, Boolean keepOne);
 StaffHandle GetPortee(ScoreHandle score, SInt16 index);  // null outside
-void InitPortee(StaffHandle staff);   // geometry, levels and clef back to the type's defaults
+void InitPortee(StaffHandle staff);   // the type's row and geometry back to their defaults
 OSErr FixeTypePortee(StaffHandle staff, UInt32 type);  // the type's row; unknown types draw as standard
 void InitPortees(ScoreHandle score);  // indices, score links and type rows refreshed before drawing
 OSErr SetNomPortee(StaffHandle staff, const char *utf8);       // null or "" clears the name
