@@ -30,6 +30,8 @@ SInt32 PixelsProportionnelsSimples(const MeasureElement &m, SInt16 dpi);
 void RecalculeTable(ScoreHandle score, UInt8 parts);
 void RecalculePixels(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);
 Boolean IsMesureValide(ScoreHandle score, SInt32 measure);
+OSErr FixeEtatMesure(ScoreHandle score, SInt32 measure, UInt8 bit, SInt16 on, UInt8 parts);
+OSErr FixeMargeMesure(ScoreHandle score, SInt32 measure, Boolean right, SInt16 value);
 SInt32 FinTable(ScoreHandle score);
 SInt32 DerniereNote(ScoreHandle score);
 KeyClefChange *Changements(StaffHandle staff);
@@ -38,6 +40,8 @@ SInt32 AssureChangement(StaffHandle staff, SInt32 measure);
 void DecaleChangementsInsertion(StaffHandle staff, SInt32 at, SInt32 count);
 void DecaleChangementsSuppression(StaffHandle staff, SInt32 first, SInt32 count);
 OSErr FixeChangement(StaffHandle staff, SInt32 measure, const KeySignature *key, const ClefRecord *clef);
+OSErr FixeChangementPortees(ScoreHandle score, StaffHandle staff, SInt32 measure, const KeySignature *key,
+                            const ClefRecord *clef);
 Boolean IsTonaliteValide(const KeySignature *key);
 Boolean IsCleValide(const ClefRecord *clef);
 
@@ -156,24 +160,12 @@ OSErr DoDeleteMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 cont
 
 OSErr FixeClefMesure(ScoreHandle score, StaffHandle staff, SInt32 measure, const ClefRecord *clef, SInt16) {
     if (!IsMesureValide(score, measure) || !IsCleValide(clef)) return paramErr;
-    if (staff) return IsPorteeValide(staff) && (*staff)->score == score ? FixeChangement(staff, measure, nullptr, clef)
-                                                                         : OSErr(paramErr);
-    for (SInt16 s = 0; s < (*score)->staffCount; s++) {
-        OSErr err = FixeChangement(GetPortee(score, s), measure, nullptr, clef);
-        if (err != noErr) return err;
-    }
-    return noErr;
+    return FixeChangementPortees(score, staff, measure, nullptr, clef);
 }
 
 OSErr FixeTonaliteMesure(ScoreHandle score, StaffHandle staff, SInt32 measure, const KeySignature *key, SInt16) {
     if (!IsMesureValide(score, measure) || !IsTonaliteValide(key)) return paramErr;
-    if (staff) return IsPorteeValide(staff) && (*staff)->score == score ? FixeChangement(staff, measure, key, nullptr)
-                                                                         : OSErr(paramErr);
-    for (SInt16 s = 0; s < (*score)->staffCount; s++) {
-        OSErr err = FixeChangement(GetPortee(score, s), measure, key, nullptr);
-        if (err != noErr) return err;
-    }
-    return noErr;
+    return FixeChangementPortees(score, staff, measure, key, nullptr);
 }
 
 OSErr FixeVisibleMesure(ScoreHandle score, StaffHandle, SInt32 measure, UInt8 hidden, UInt8 mask) {
@@ -211,36 +203,19 @@ OSErr FixeDivisionMesurePartition(ScoreHandle score, SInt32 measure, const TimeS
 }
 
 OSErr FixeEtatComptageMesurePartition(ScoreHandle score, SInt32 measure, SInt16 excluded) {
-    MeasureElement *element = GetMesurePtr(score, measure);
-    if (!element) return paramErr;
-    if (excluded) element->state |= kMesureHorsNumerotation;
-    else element->state &= UInt8(~kMesureHorsNumerotation);
-    SetTabEltMesureModifie(score, kTabEltMiseEnPage);
-    return noErr;
+    return FixeEtatMesure(score, measure, kMesureHorsNumerotation, excluded, kTabEltMiseEnPage);
 }
 
 OSErr FixeEtatDecoupeNoteMesurePartition(ScoreHandle score, SInt32 measure, SInt16 cut) {
-    MeasureElement *element = GetMesurePtr(score, measure);
-    if (!element) return paramErr;
-    if (cut) element->state |= kMesureNotesCoupees;
-    else element->state &= UInt8(~kMesureNotesCoupees);
-    return noErr;
+    return FixeEtatMesure(score, measure, kMesureNotesCoupees, cut, 0);
 }
 
 OSErr FixeMargeDroiteMesure(ScoreHandle score, SInt32 measure, SInt16 value) {
-    MeasureElement *element = GetMesurePtr(score, measure);
-    if (!element) return paramErr;
-    element->rightMargin = value;
-    SetTabEltMesureModifie(score, kTabEltPixels);
-    return noErr;
+    return FixeMargeMesure(score, measure, kTrue, value);
 }
 
 OSErr FixeMargeGaucheMesure(ScoreHandle score, SInt32 measure, SInt16 value) {
-    MeasureElement *element = GetMesurePtr(score, measure);
-    if (!element) return paramErr;
-    element->leftMargin = value;
-    SetTabEltMesureModifie(score, kTabEltPixels);
-    return noErr;
+    return FixeMargeMesure(score, measure, kFalse, value);
 }
 
 OSErr SetTonalitePartition(ScoreHandle score, const KeySignature *key, SInt16 shown) {
@@ -408,6 +383,25 @@ void RecalculePixels(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi) 
     }
 }
 
+// Sets or clears a state bit of a measure; parts: what must be recomputed then.
+OSErr FixeEtatMesure(ScoreHandle score, SInt32 measure, UInt8 bit, SInt16 on, UInt8 parts) {
+    MeasureElement *element = GetMesurePtr(score, measure);
+    if (!element) return paramErr;
+    if (on) element->state |= bit;
+    else element->state &= UInt8(~bit);
+    SetTabEltMesureModifie(score, parts);
+    return noErr;
+}
+
+OSErr FixeMargeMesure(ScoreHandle score, SInt32 measure, Boolean right, SInt16 value) {
+    MeasureElement *element = GetMesurePtr(score, measure);
+    if (!element) return paramErr;
+    if (right) element->rightMargin = value;
+    else element->leftMargin = value;
+    SetTabEltMesureModifie(score, kTabEltPixels);
+    return noErr;
+}
+
 Boolean IsMesureValide(ScoreHandle score, SInt32 measure) {
     return IsPartitionValide(score) && measure >= 0 && measure < (*score)->measureCount;
 }
@@ -513,6 +507,20 @@ OSErr FixeChangement(StaffHandle staff, SInt32 measure, const KeySignature *key,
         else changes[i].clef = *clef;
     }
     changes[index].changes |= part;
+    return noErr;
+}
+
+// The change on one staff of the score, or on all of them (staff null).
+OSErr FixeChangementPortees(ScoreHandle score, StaffHandle staff, SInt32 measure, const KeySignature *key,
+                            const ClefRecord *clef) {
+    if (staff) {
+        if (!IsPorteeValide(staff) || (*staff)->score != score) return paramErr;
+        return FixeChangement(staff, measure, key, clef);
+    }
+    for (SInt16 s = 0; s < (*score)->staffCount; s++) {
+        OSErr err = FixeChangement(GetPortee(score, s), measure, key, clef);
+        if (err != noErr) return err;
+    }
     return noErr;
 }
 

@@ -160,7 +160,15 @@ SInt32 CvtTempsJoueEnTempsEcrit(ScoreHandle score, SInt32 played) { return HookP
 
 SInt32 CvtPosPisteEnTempsEcrit(ScoreHandle score, SInt32 samplePosition) {
     SInt32 ms = LMulDiv(samplePosition, 1000, kEchantillonsParSeconde);
-    return CvtTempsJoueEnTempsEcrit(score, HookMsToPlayed(score, ms));
+    SInt32 played = 0;
+    if (!HookMsToPlayed(score, ms, &played)) {
+        // The score's tempo throughout: quarters a minute, with a fraction in 1/65535.
+        double tempo = 120.0;
+        if (IsPartitionValide(score)) tempo = (*score)->tempo + (*score)->tempoFraction / 65535.0;
+        if (tempo <= 0) tempo = 1.0;
+        played = ArrondiSature(double(ms) * tempo * kTempsNoire / 60000.0);
+    }
+    return CvtTempsJoueEnTempsEcrit(score, played);
 }
 
 Boolean CvtTonaliteStdEnTonalite(SInt16 number, SInt16 mode, KeySignature *key) {

@@ -52,6 +52,9 @@ Boolean CvtTempsEnTonalite(StaffHandle staff, SInt32 time, KeySignature *key);  
 void GetDefautMasqueAccroche(SInt16 numerator, UInt8 mask[kMasqueAccrocheOctets]);
 // The diatonic position of the middle line of the staff at a time.
 SInt16 PositionLigneMediane(StaffHandle staff, SInt32 time);
+// The stem direction of a note through the staff type's row, else by the middle line (notes on
+// or above it down): negative down, positive up; 0 for a rest or an index outside the staff.
+SInt16 CalculeSensHampe(StaffHandle staff, SInt32 noteIndex);
 
 // ---- Spelling, displayed accidentals, transposition (pitch_spelling.cpp) -------------------------
 

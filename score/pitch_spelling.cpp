@@ -7,6 +7,7 @@
 #include "score/notes.h"
 #include "score/preferences.h"
 #include "score/score_hooks.h"
+#include "score/staff_types.h"
 
 namespace {
 
@@ -104,6 +105,18 @@ Boolean GetDiatonicInfo(StaffHandle staff, SInt32 index, SInt16 *degree, SInt16 
     if (alteration) *alteration = spelling.alteration;
     if (octave) *octave = spelling.octave;
     return kTrue;
+}
+
+SInt16 CalculeSensHampe(StaffHandle staff, SInt32 noteIndex) {
+    const NoteRecord *stored = GetNotePtr(staff, noteIndex);
+    if (!stored || stored->pitch < 0) return 0;
+    const StaffTypeOps *row = (*staff)->ops ? (*staff)->ops : GetTypePortee((*staff)->type);
+    if (row->stem) return row->stem(staff, noteIndex);
+    NoteRecord note = *stored;
+    SInt16 position = 0;
+    SInt16 accidental = 0;
+    CalcPosAlterationFnNote(staff, &note, &position, &accidental, noteIndex, note.time);
+    return position >= PositionLigneMediane(staff, note.time) ? -1 : 1;
 }
 
 OSErr DoTransposeRapide(DocumentRecord *document, SInt16 semitones) {

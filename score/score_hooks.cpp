@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "platform/core/memory.h"
-#include "score/musical_arithmetic.h"
 
 namespace {
 
@@ -69,13 +68,10 @@ SInt32 HookPlayedToWritten(ScoreHandle score, SInt32 played) {
     return gHooks.playback.playedToWritten ? gHooks.playback.playedToWritten(score, played) : played;
 }
 
-SInt32 HookMsToPlayed(ScoreHandle score, SInt32 ms) {
-    if (gHooks.playback.msToPlayed) return gHooks.playback.msToPlayed(score, ms);
-    // Quarter notes per minute, with its fraction in 1/65535: units = ms x tempo x 40320 / 60000.
-    SInt64 tempo65535 = 120 * 65535;
-    if (score && *score) tempo65535 = SInt64((*score)->tempo) * 65535 + (*score)->tempoFraction;
-    if (tempo65535 <= 0) tempo65535 = 65535;
-    return ArrondiSature(double(ms) * double(tempo65535) / 65535.0 * kTempsNoire / 60000.0);
+Boolean HookMsToPlayed(ScoreHandle score, SInt32 ms, SInt32 *played) {
+    if (!gHooks.playback.msToPlayed) return kFalse;
+    *played = gHooks.playback.msToPlayed(score, ms);
+    return kTrue;
 }
 
 Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi) {

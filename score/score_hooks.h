@@ -29,7 +29,8 @@ struct ScorePlaybackHooks {
     void (*retimeSelection)(ScoreHandle score, SInt32 start, SInt32 end);
     // The written time a played time falls on (repeats unrolled); default: the same time.
     SInt32 (*playedToWritten)(ScoreHandle score, SInt32 played);
-    // The played time at a number of milliseconds; default: the score's tempo throughout.
+    // The played time at a number of milliseconds; default: the score's tempo throughout
+    // (CvtPosPisteEnTempsEcrit).
     SInt32 (*msToPlayed)(ScoreHandle score, SInt32 ms);
 };
 
@@ -71,7 +72,7 @@ SInt32 HookCvtBarEnMesure(ScoreHandle score, SInt32 bar);
 Boolean HookIsPlaying(ScoreHandle score);
 void HookRetimeSelection(ScoreHandle score, SInt32 start, SInt32 end);
 SInt32 HookPlayedToWritten(ScoreHandle score, SInt32 played);
-SInt32 HookMsToPlayed(ScoreHandle score, SInt32 ms);
+Boolean HookMsToPlayed(ScoreHandle score, SInt32 ms, SInt32 *played);  // false: no hook
 Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);  // false: no hook
 void HookTrace(const char *line);
 void HookMessage(const char *text);

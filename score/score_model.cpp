@@ -30,7 +30,7 @@ void RetireHandleListe(Handle list, SInt16 *count, SInt16 index);
 void DisposePartition(ScoreHandle score);
 void DisposePortee(StaffHandle staff);
 void RetirePortee(ScoreHandle score, SInt16 index);
-OSErr CopieNom(Handle *name, const char *utf8);
+OSErr FixeNom(StaffHandle staff, Handle StaffRecord::*field, const char *utf8);
 void AppliqueGeometrieType(StaffHandle staff);
 
 }  // namespace
@@ -179,21 +179,9 @@ void InitPortees(ScoreHandle score) {
     }
 }
 
-OSErr SetNomPortee(StaffHandle staff, const char *utf8) {
-    if (!IsPorteeValide(staff)) return paramErr;
-    Handle name = (*staff)->longName;
-    OSErr err = CopieNom(&name, utf8);
-    (*staff)->longName = name;
-    return err;
-}
+OSErr SetNomPortee(StaffHandle staff, const char *utf8) { return FixeNom(staff, &StaffRecord::longName, utf8); }
 
-OSErr SetNomAbregePortee(StaffHandle staff, const char *utf8) {
-    if (!IsPorteeValide(staff)) return paramErr;
-    Handle name = (*staff)->shortName;
-    OSErr err = CopieNom(&name, utf8);
-    (*staff)->shortName = name;
-    return err;
-}
+OSErr SetNomAbregePortee(StaffHandle staff, const char *utf8) { return FixeNom(staff, &StaffRecord::shortName, utf8); }
 
 Boolean IsPorteeValide(StaffHandle staff) {
     Handle h = reinterpret_cast<Handle>(staff);
@@ -265,19 +253,22 @@ void RetirePortee(ScoreHandle score, SInt16 index) {
     for (SInt16 i = index; i < (*score)->staffCount; i++) (*GetPortee(score, i))->index = i;
 }
 
-// name takes a copy of utf8 cut at kNomPorteeMax bytes on a character boundary; null or "" frees it.
-OSErr CopieNom(Handle *name, const char *utf8) {
-    LibereHandle(name);
+// The name takes a copy of utf8 cut at kNomPorteeMax bytes on a character boundary; null or ""
+// frees it.
+OSErr FixeNom(StaffHandle staff, Handle StaffRecord::*field, const char *utf8) {
+    if (!IsPorteeValide(staff)) return paramErr;
+    LibereHandle(&((*staff)->*field));
     if (!utf8 || !utf8[0]) return noErr;
     UInt32 length = UInt32(strnlen(utf8, kNomPorteeMax + 1));
     if (length > kNomPorteeMax) {
         length = kNomPorteeMax;
         while (length > 0 && (UInt8(utf8[length]) & 0xC0) == 0x80) length--;
     }
-    *name = NewHandle(length + 1);
-    if (!*name) return memFullErr;
-    std::memcpy(**name, utf8, length);
-    (**name)[length] = 0;
+    Handle name = NewHandle(length + 1);
+    if (!name) return memFullErr;
+    std::memcpy(*name, utf8, length);
+    (*name)[length] = 0;
+    (*staff)->*field = name;
     return noErr;
 }
 

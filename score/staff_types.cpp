@@ -1,8 +1,6 @@
 // The staff-type registry and the built-in rows that answer until the engraver registers its own.
 #include "score/staff_types.h"
 
-#include "score/musical_arithmetic.h"
-#include "score/notes.h"
 
 namespace {
 
@@ -24,8 +22,6 @@ struct StaffTypeRegistry {
     SInt32 count;
 };
 StaffTypeRegistry gRegistry;
-
-SInt16 SensHampeParLigneMediane(StaffHandle staff, SInt32 noteIndex);
 
 }  // namespace
 
@@ -51,24 +47,3 @@ const StaffTypeOps *GetTypePortee(UInt32 type) {
         if (row.type == type) return &row;
     return GetTypePortee(kPorteeStandard);
 }
-
-SInt16 CalculeSensHampe(StaffHandle staff, SInt32 noteIndex) {
-    if (!IsPorteeValide(staff) || noteIndex < 0 || noteIndex >= (*staff)->noteCount) return 0;
-    if (GetNotePtr(staff, noteIndex)->pitch < 0) return 0;
-    const StaffTypeOps *row = (*staff)->ops ? (*staff)->ops : GetTypePortee((*staff)->type);
-    if (row->stem) return row->stem(staff, noteIndex);
-    return SensHampeParLigneMediane(staff, noteIndex);
-}
-
-namespace {
-
-// Notes on or above the middle line take their stem down.
-SInt16 SensHampeParLigneMediane(StaffHandle staff, SInt32 noteIndex) {
-    NoteRecord note = *GetNotePtr(staff, noteIndex);
-    SInt16 position = 0;
-    SInt16 accidental = 0;
-    CalcPosAlterationFnNote(staff, &note, &position, &accidental, noteIndex, note.time);
-    return position >= PositionLigneMediane(staff, note.time) ? -1 : 1;
-}
-
-}  // namespace

@@ -23,6 +23,3 @@ OSErr EnregistreTypePortee(const StaffTypeOps *row);
 void OublieTypesPortee();  // forgets the registered rows (tests)
 // The row of a type: the registered one, else the built-in one, else the standard row.
 const StaffTypeOps *GetTypePortee(UInt32 type);
-// The stem direction of a note through the staff's row: negative down, positive up, 0 for a rest
-// or an index outside the staff.
-SInt16 CalculeSensHampe(StaffHandle staff, SInt32 noteIndex);

@@ -8,6 +8,7 @@
 #include "score/part_groups.h"
 #include "score/score_formats.h"
 #include "score/score_hooks.h"
+#include "score/musical_arithmetic.h"
 #include "score/staff_types.h"
 #include "support/score_support.h"
 
