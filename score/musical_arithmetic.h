@@ -3,7 +3,7 @@
 // Diatonic positions count 7 to the octave from MIDI pitch 0 (C4 = 60 is 35); a staff step is
 // the distance from the clef's base note. Main thread only.
 // musical_arithmetic.cpp: numbers, keys, clefs and times. pitch_spelling.cpp: spelling,
-// displayed accidentals and transposition.
+// displayed accidentals, stems and transposition.
 #pragma once
 
 #include "score/score_model.h"
@@ -52,9 +52,6 @@ Boolean CvtTempsEnTonalite(StaffHandle staff, SInt32 time, KeySignature *key);  
 void GetDefautMasqueAccroche(SInt16 numerator, UInt8 mask[kMasqueAccrocheOctets]);
 // The diatonic position of the middle line of the staff at a time.
 SInt16 PositionLigneMediane(StaffHandle staff, SInt32 time);
-// The stem direction of a note through the staff type's row, else by the middle line (notes on
-// or above it down): negative down, positive up; 0 for a rest or an index outside the staff.
-SInt16 CalculeSensHampe(StaffHandle staff, SInt32 noteIndex);
 
 // ---- Spelling, displayed accidentals, transposition (pitch_spelling.cpp) -------------------------
 
@@ -72,6 +69,9 @@ Boolean EpelleHauteur(SInt16 pitch, UInt8 accidental, const KeySignature *key, S
 // outside the staff, the staff's notes before time count.
 void CalcPosAlterationFnNote(StaffHandle staff, const NoteRecord *note, SInt16 *position, SInt16 *accidental,
                              SInt32 index, SInt32 time);
+// The stem direction of a note through the staff type's row, else by the middle line (notes on
+// or above it down): negative down, positive up; 0 for a rest or an index outside the staff.
+SInt16 CalculeSensHampe(StaffHandle staff, SInt32 noteIndex);
 // Degree 0..6, alteration (> 0 sharpened, < 0 flattened) and octave of a note in its key.
 Boolean GetDiatonicInfo(StaffHandle staff, SInt32 index, SInt16 *degree, SInt16 *alteration, SInt16 *octave);
 // Transposes every pitched staff of the document's scores by -12..12 semitones; keys move round

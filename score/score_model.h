@@ -1,7 +1,6 @@
 // The score model: documents, scores and staves, and the calls that create, change and dispose
 // them. Importers build scores only through these calls; engraving, layout and playback read
 // the records. Main thread only; nothing here is guarded.
-// score_model.cpp: documents, scores, staves and names. notes.cpp: the note lists.
 #pragma once
 
 #include "score/music_records.h"
