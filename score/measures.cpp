@@ -20,7 +20,7 @@ const SInt32 kMargeDebutSimple = 12;    // pixels at 72 dpi for clef, key and si
 const SInt32 kMargeFinSimple = 4;       // pixels at 72 dpi for the bar line
 
 MeasureElement *Mesures(ScoreHandle score);
-SInt32 *Debuts(ScoreHandle score);
+SInt32 DebutMesure(ScoreHandle score, SInt32 measure);
 SInt32 LongueurDivision(const TimeSignature *signature);
 void InitMesure(MeasureElement *measure, const TimeSignature *signature, Boolean shown);
 OSErr RedimensionneTable(ScoreHandle score, SInt32 count);
@@ -116,7 +116,7 @@ OSErr InsereMesureChangeEchelleMesure(ScoreHandle score, SInt32 at, SInt32 count
     SInt64 span = SInt64(count) * LongueurDivision(signature);
     if (FinTable(score) + span > kTempsMax) return paramErr;
     if (shift && DerniereNote(score) + span > kTempsMax) return paramErr;
-    SInt32 time = at < total ? Debuts(score)[at] : FinTable(score);
+    SInt32 time = DebutMesure(score, at);
     OSErr err = RedimensionneTable(score, total + count);
     if (err != noErr) return err;
     MeasureElement *measures = Mesures(score);
@@ -138,8 +138,8 @@ OSErr DoDeleteMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 cont
     if (!IsPartitionValide(score)) return paramErr;
     SInt32 total = (*score)->measureCount;
     if (first < 0 || count < 1 || first >= total || count > total - first) return paramErr;
-    SInt32 from = Debuts(score)[first];
-    SInt32 to = first + count < total ? Debuts(score)[first + count] : FinTable(score);
+    SInt32 from = DebutMesure(score, first);
+    SInt32 to = DebutMesure(score, first + count);
     for (SInt16 s = 0; s < (*score)->staffCount; s++) {
         StaffHandle staff = GetPortee(score, s);
         DecaleChangementsSuppression(staff, first, count);
@@ -261,7 +261,10 @@ MeasureElement *Mesures(ScoreHandle score) {
     return (*score)->measures ? reinterpret_cast<MeasureElement *>(*(*score)->measures) : nullptr;
 }
 
-SInt32 *Debuts(ScoreHandle score) { return reinterpret_cast<SInt32 *>(*(*score)->measureStarts); }
+// The start of a measure; the end of the table for measure = count.
+SInt32 DebutMesure(ScoreHandle score, SInt32 measure) {
+    return measure < (*score)->measureCount ? Mesures(score)[measure].start : FinTable(score);
+}
 
 SInt32 LongueurDivision(const TimeSignature *signature) {
     return SInt32(SInt64(signature->numerator) * kTempsRonde / signature->denominator);
@@ -278,37 +281,26 @@ void InitMesure(MeasureElement *measure, const TimeSignature *signature, Boolean
     if (!shown) measure->hiddenMask = kCacheDivision;
 }
 
-// Both the table and its index of starts take count entries (count + 1 starts).
 OSErr RedimensionneTable(ScoreHandle score, SInt32 count) {
-    Handle *handles[] = {&(*score)->measures, &(*score)->measureStarts};
-    UInt32 sizes[] = {UInt32(count * sizeof(MeasureElement)), UInt32((count + 1) * sizeof(SInt32))};
-    for (int i = 0; i < 2; i++) {
-        Handle h = *handles[i];
-        if (!h) {
-            h = NewHandleClear(sizes[i]);
-            if (!h) return memFullErr;
-            *handles[i] = h;
-        } else {
-            SetHandleSize(h, sizes[i]);
-            if (MemError() != noErr) return memFullErr;
-        }
+    UInt32 size = UInt32(count * sizeof(MeasureElement));
+    if (!(*score)->measures) {
+        (*score)->measures = NewHandleClear(size);
+        return (*score)->measures ? OSErr(noErr) : OSErr(memFullErr);
     }
-    return noErr;
+    SetHandleSize((*score)->measures, size);
+    return MemError() == noErr ? OSErr(noErr) : OSErr(memFullErr);
 }
 
-// Starts follow one another without gaps from measure from on; the index gets the end too.
+// Starts follow one another without gaps from measure from on.
 void RecalculeDebuts(ScoreHandle score, SInt32 from) {
     SInt32 count = (*score)->measureCount;
     MeasureElement *measures = Mesures(score);
-    SInt32 *starts = Debuts(score);
     if (from <= 0 || from > count) from = 0;
     SInt32 time = from == 0 ? 0 : measures[from - 1].start + measures[from - 1].length;
     for (SInt32 i = from; i < count; i++) {
         measures[i].start = time;
-        starts[i] = time;
         time += measures[i].length;
     }
-    starts[count] = time;
 }
 
 // Starts are never left stale, even while recomputation is suspended: searches depend on them.
@@ -320,14 +312,12 @@ SInt32 PixelsProportionnelsSimples(const MeasureElement &m, SInt16 dpi) {
     return SInt32((SInt64(m.length) * m.widthScale * dpi * kPixelsParUnite + kDiviseur / 2) / kDiviseur);
 }
 
-// One pass over the table for every part asked: starts, numbers and pixels. The pixel fields
-// come from the plain rule unless page layout has installed its spacing.
-void RecalculeTable(ScoreHandle score, UInt8 parts) {
+// One pass over the table for the parts asked: starts, numbers and pixels. Parts is a
+// template argument so that each combination compiles to a loop without tests.
+template <UInt8 parts>
+void RecalculeParties(ScoreHandle score, Boolean plain, SInt16 dpi) {
     SInt32 count = (*score)->measureCount;
-    SInt16 dpi = (*score)->pixelsDpi > 0 ? (*score)->pixelsDpi : kDpiStandard;
-    Boolean plain = (parts & kTabEltPixels) && !HookEspaceMesures(score, 0, count, dpi);
     MeasureElement *measures = Mesures(score);
-    SInt32 *starts = Debuts(score);
     const SInt32 startMargin = kMargeDebutSimple * dpi / kDpiStandard;
     const SInt32 endMargin = kMargeFinSimple * dpi / kDpiStandard;
     SInt32 time = 0;
@@ -337,7 +327,6 @@ void RecalculeTable(ScoreHandle score, UInt8 parts) {
         MeasureElement &m = measures[i];
         if (parts & kTabEltTemps) {
             m.start = time;
-            starts[i] = time;
             time += m.length;
         }
         if (parts & kTabEltMiseEnPage) {
@@ -357,7 +346,16 @@ void RecalculeTable(ScoreHandle score, UInt8 parts) {
             x += m.width;
         }
     }
-    if (parts & kTabEltTemps) starts[count] = time;
+}
+
+// The pixel fields come from the plain rule unless page layout has installed its spacing.
+void RecalculeTable(ScoreHandle score, UInt8 parts) {
+    static void (*const kPasses[8])(ScoreHandle, Boolean, SInt16) = {
+        RecalculeParties<0>, RecalculeParties<1>, RecalculeParties<2>, RecalculeParties<3>,
+        RecalculeParties<4>, RecalculeParties<5>, RecalculeParties<6>, RecalculeParties<7>};
+    SInt16 dpi = (*score)->pixelsDpi > 0 ? (*score)->pixelsDpi : kDpiStandard;
+    Boolean plain = (parts & kTabEltPixels) && !HookEspaceMesures(score, 0, (*score)->measureCount, dpi);
+    kPasses[parts & kTabEltTout](score, plain, dpi);
 }
 
 void RecalculePixels(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi) {
@@ -407,7 +405,10 @@ Boolean IsMesureValide(ScoreHandle score, SInt32 measure) {
 }
 
 SInt32 FinTable(ScoreHandle score) {
-    return (*score)->measureStarts ? Debuts(score)[(*score)->measureCount] : 0;
+    SInt32 count = (*score)->measureCount;
+    if (count == 0) return 0;
+    const MeasureElement &last = Mesures(score)[count - 1];
+    return last.start + last.length;
 }
 
 // The latest note end over the staves.

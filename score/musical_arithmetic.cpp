@@ -84,24 +84,25 @@ SInt32 rnd(SInt32 lo, SInt32 hi) {
 }
 
 SInt32 CvtTempsEnMesure(ScoreHandle score, SInt32 time) {
-    if (!IsPartitionValide(score) || time < 0 || !(*score)->measureStarts) return -1;
-    const SInt32 *starts = reinterpret_cast<const SInt32 *>(*(*score)->measureStarts);
+    if (!IsPartitionValide(score) || time < 0 || (*score)->measureCount == 0) return -1;
+    const MeasureElement *measures = reinterpret_cast<const MeasureElement *>(*(*score)->measures);
     SInt32 count = (*score)->measureCount;
-    if (time >= starts[count]) return -1;
+    if (time >= measures[count - 1].start + measures[count - 1].length) return -1;
     SInt32 low = 0;
     SInt32 high = count;
     while (low < high) {
         SInt32 middle = (low + high) >> 1;
-        if (starts[middle] <= time) low = middle + 1;
+        if (measures[middle].start <= time) low = middle + 1;
         else high = middle;
     }
     return low - 1;
 }
 
 SInt32 CvtMesureEnTemps(ScoreHandle score, SInt32 measure) {
-    if (!IsPartitionValide(score) || measure < 0 || measure > (*score)->measureCount || !(*score)->measureStarts)
-        return -1;
-    return reinterpret_cast<const SInt32 *>(*(*score)->measureStarts)[measure];
+    if (!IsPartitionValide(score) || measure < 0 || measure > (*score)->measureCount) return -1;
+    if (measure == 0) return 0;
+    const MeasureElement &previous = reinterpret_cast<const MeasureElement *>(*(*score)->measures)[measure - 1];
+    return previous.start + previous.length;
 }
 
 SInt32 CvtMesureEnDureeMesure(ScoreHandle score, SInt32 measure) {

@@ -31,6 +31,7 @@ void DisposePartition(ScoreHandle score);
 void DisposePortee(StaffHandle staff);
 void RetirePortee(ScoreHandle score, SInt16 index);
 OSErr FixeNom(StaffHandle staff, Handle StaffRecord::*field, const char *utf8);
+Boolean IsHandleDeTaille(Handle h, UInt32 size);
 void AppliqueGeometrieType(StaffHandle staff);
 
 }  // namespace
@@ -95,8 +96,7 @@ ScoreHandle GetPartitionDocument(DocumentRecord *document, SInt16 index) {
 }
 
 Boolean IsPartitionValide(ScoreHandle score) {
-    Handle h = reinterpret_cast<Handle>(score);
-    return OrvaIsValidHandle(h) && GetHandleSize(h) == sizeof(ScoreRecord);
+    return IsHandleDeTaille(reinterpret_cast<Handle>(score), sizeof(ScoreRecord));
 }
 
 StaffHandle CreePorteeVide(ScoreHandle score, UInt32 type, SInt16 initialise, SInt16) {
@@ -184,8 +184,7 @@ OSErr SetNomPortee(StaffHandle staff, const char *utf8) { return FixeNom(staff, 
 OSErr SetNomAbregePortee(StaffHandle staff, const char *utf8) { return FixeNom(staff, &StaffRecord::shortName, utf8); }
 
 Boolean IsPorteeValide(StaffHandle staff) {
-    Handle h = reinterpret_cast<Handle>(staff);
-    return OrvaIsValidHandle(h) && GetHandleSize(h) == sizeof(StaffRecord) && (*staff)->score;
+    return IsHandleDeTaille(reinterpret_cast<Handle>(staff), sizeof(StaffRecord)) && (*staff)->score;
 }
 
 Boolean IsPorteeDeNotes(StaffHandle staff) {
@@ -225,7 +224,7 @@ void DisposePartition(ScoreHandle score) {
     ScoreRecord *s = *score;
     if (s->collection) DisposeCollection(s->collection);
     s->collection = nullptr;
-    Handle *owned[] = {&s->staves, &s->instruments, &s->partGroups, &s->measures, &s->measureStarts,
+    Handle *owned[] = {&s->staves, &s->instruments, &s->partGroups, &s->measures,
                        &s->ruptures, &s->playedMeasures, &s->freeObjects};
     for (Handle *h : owned) LibereHandle(h);
     DisposHandle(reinterpret_cast<Handle>(score));
@@ -270,6 +269,12 @@ OSErr FixeNom(StaffHandle staff, Handle StaffRecord::*field, const char *utf8) {
     (*name)[length] = 0;
     (*staff)->*field = name;
     return noErr;
+}
+
+// A live handle of that size. Read from its master record: the searches call this every time,
+// and GetHandleSize would walk the master blocks a second time.
+Boolean IsHandleDeTaille(Handle h, UInt32 size) {
+    return OrvaIsValidHandle(h) && reinterpret_cast<const MasterRecord *>(h)->size == size;
 }
 
 // Lines drawn by the type's row: all of them, from the bottom.

@@ -138,7 +138,6 @@ struct ScoreRecord {
     // Measure table (model)
     SInt32 measureCount;
     Handle measures;            // MeasureElement[measureCount]
-    Handle measureStarts;       // SInt32[measureCount + 1]: starts, then the end (an index for searches)
     UInt8 pendingMask;          // kTabElt... parts waiting for UpdateTabEltMesure
     SInt16 suspendCount;        // DisableCalculTabElt nesting
     SInt16 pixelsDpi;           // resolution the pixel fields were last computed for
