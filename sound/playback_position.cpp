@@ -1,0 +1,247 @@
+// The tempo map, the tick ring the writer fills at every step, and the readers of the position
+// heard: they take no lock, and a sequence counter tells them when the writer moved under them.
+#include "sound/playback_internal.h"
+
+#include <cstring>
+
+#include "platform/core/errors.h"
+#include "platform/core/memory.h"
+
+static const UInt32 kEpochShift = 48;
+static const UInt64 kFrameMask = (UInt64(1) << kEpochShift) - 1;
+
+template <typename T>
+static T Load(const T *at) { return __atomic_load_n(at, __ATOMIC_RELAXED); }
+template <typename T>
+static void Store(T *at, T value) { __atomic_store_n(at, value, __ATOMIC_RELAXED); }
+
+static UInt32 SegmentOfFrame(const PlaybackPlan *plan, SInt64 frame);
+static Boolean ReadEntryAt(SInt64 frame, TickRingEntry *entry, UInt64 *index);
+static SInt32 Along(SInt32 start, SInt32 end, SInt64 part, SInt64 whole);
+
+SInt32 JoueAFrame(const PlaybackPlan *plan, SInt64 frame) {
+    UInt32 i = SegmentOfFrame(plan, frame);
+    const PlaybackTempoPoint *p = &plan->tempo[i];
+    if (i + 1 >= plan->tempoCount || frame <= p->frame) return p->played;
+    const PlaybackTempoPoint *q = p + 1;
+    return Along(p->played, q->played, frame - p->frame, q->frame - p->frame);
+}
+
+SInt32 EcritAFrame(const PlaybackPlan *plan, SInt64 frame) {
+    const PlaybackTempoPoint *p = &plan->tempo[SegmentOfFrame(plan, frame)];
+    return p->written + (JoueAFrame(plan, frame) - p->played);
+}
+
+// The first frame at which the played position reaches played (the last point's frame past it).
+SInt64 FrameAJoue(const PlaybackPlan *plan, SInt32 played) {
+    const PlaybackTempoPoint *t = plan->tempo;
+    UInt32 low = 0, high = plan->tempoCount;
+    while (low < high) {  // the first point whose position is above played
+        UInt32 mid = low + (high - low) / 2;
+        if (t[mid].played <= played) low = mid + 1;
+        else high = mid;
+    }
+    if (low == 0) return t[0].frame;
+    if (low == plan->tempoCount) return t[low - 1].frame;
+    const PlaybackTempoPoint *p = &t[low - 1], *q = &t[low];
+    SInt64 span = q->played - p->played;  // above 0: positions rise
+    return p->frame + ((q->frame - p->frame) * SInt64(played - p->played) + span - 1) / span;
+}
+
+OSErr PrepareTabCircTick(UInt32 staffCount) {
+    TickRing *ring = &gPlay.ring;
+    if (!ring->entries) {
+        ring->entries = reinterpret_cast<TickRingEntry *>(NewPtrClear(kTickRingEntries * sizeof(TickRingEntry)));
+        if (!ring->entries) return memFullErr;
+    }
+    if (ring->staffCapacity < staffCount) {
+        if (ring->peaks) DisposPtr(reinterpret_cast<Ptr>(ring->peaks));
+        ring->peaks = reinterpret_cast<UInt32 *>(NewPtrClear(kTickRingEntries * staffCount * sizeof(UInt32)));
+        ring->staffCapacity = ring->peaks ? staffCount : 0;
+        if (!ring->peaks) return memFullErr;
+    }
+    ring->begun.store(0);
+    ring->head.store(0);
+    return noErr;
+}
+
+void LibereTabCircTickMemoire() {
+    TickRing *ring = &gPlay.ring;
+    if (ring->entries) DisposPtr(reinterpret_cast<Ptr>(ring->entries));
+    if (ring->peaks) DisposPtr(reinterpret_cast<Ptr>(ring->peaks));
+    ring->entries = nullptr;
+    ring->peaks = nullptr;
+    ring->staffCapacity = 0;
+    ring->begun.store(0);
+    ring->head.store(0);
+}
+
+// Writer thread, section 256.
+void PousseTabCircTick(const TickRingEntry *entry, const SoundStaffBlock *staves, UInt32 staffCount) {
+    TickRing *ring = &gPlay.ring;
+    UInt64 i = ring->head.load(std::memory_order_relaxed);
+    ring->begun.store(i + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    TickRingEntry *slot = &ring->entries[i % kTickRingEntries];
+    Store(&slot->frame, entry->frame);
+    Store(&slot->frames, entry->frames);
+    Store(&slot->playedStart, entry->playedStart);
+    Store(&slot->playedEnd, entry->playedEnd);
+    Store(&slot->writtenStart, entry->writtenStart);
+    Store(&slot->writtenEnd, entry->writtenEnd);
+    UInt32 *peaks = ring->peaks + (i % kTickRingEntries) * ring->staffCapacity;
+    for (UInt32 s = 0; s < staffCount && s < ring->staffCapacity; s++)
+        Store(&peaks[s], UInt32(staves[s].peakLeft) << 16 | staves[s].peakRight);
+    ring->head.store(i + 1, std::memory_order_release);
+}
+
+// Writer thread (the main thread before it starts).
+void PublieEntendu(SInt64 heard, SInt64 clockAt, SInt64 cap, UInt8 clock, UInt32 rate) {
+    HeardSnapshot *s = &gPlay.snapshot;
+    UInt32 sequence = s->sequence.load(std::memory_order_relaxed);
+    s->sequence.store(sequence + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    s->heard.store(heard, std::memory_order_relaxed);
+    s->clockAt.store(clockAt, std::memory_order_relaxed);
+    s->cap.store(cap, std::memory_order_relaxed);
+    s->clock.store(clock, std::memory_order_relaxed);
+    s->rate.store(rate, std::memory_order_relaxed);
+    s->sequence.store(sequence + 2, std::memory_order_release);
+}
+
+void RepartEntendu() {
+    HeardSnapshot *s = &gPlay.snapshot;
+    UInt16 epoch = UInt16(s->epoch.load() + 1);
+    PublieEntendu(-1, 0, 0, kOutputClockMonotonic, 44100);
+    s->epoch.store(epoch);
+    s->mark.store(UInt64(epoch) << kEpochShift);
+}
+
+// The frame heard now: the last reading moved on by the device clock, never past what was
+// written, and never below an answer already given since the start.
+SInt64 FrameEntendue() {
+    HeardSnapshot *s = &gPlay.snapshot;
+    SInt64 heard, clockAt, cap;
+    UInt32 rate;
+    UInt8 clock;
+    UInt16 epoch;
+    for (;;) {
+        UInt32 before = s->sequence.load(std::memory_order_acquire);
+        heard = s->heard.load(std::memory_order_relaxed);
+        clockAt = s->clockAt.load(std::memory_order_relaxed);
+        cap = s->cap.load(std::memory_order_relaxed);
+        rate = s->rate.load(std::memory_order_relaxed);
+        clock = s->clock.load(std::memory_order_relaxed);
+        epoch = s->epoch.load(std::memory_order_relaxed);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (!(before & 1) && s->sequence.load(std::memory_order_relaxed) == before) break;
+    }
+    if (heard < 0) return -1;
+    SInt64 frame = heard + (HorlogeSortieSon(clock, rate) - clockAt);
+    if (frame > cap) frame = cap;
+    if (frame < heard) frame = heard;
+    UInt64 mark = s->mark.load();
+    for (;;) {
+        UInt16 markEpoch = UInt16(mark >> kEpochShift);
+        if (markEpoch != epoch) return frame;  // a start happened meanwhile
+        SInt64 highest = SInt64(mark & kFrameMask);
+        if (highest >= frame) return highest;
+        if (s->mark.compare_exchange_weak(mark, UInt64(epoch) << kEpochShift | (UInt64(frame) & kFrameMask)))
+            return frame;
+    }
+}
+
+SInt32 GetPosTickInstant() { return gPlay.playing.load() ? gPlay.instant.load() : -1; }
+
+SInt32 GetPosTickMusique() { return GetPosTickInstant(); }
+
+SInt32 GetPosTickMusiqueEntendue() {
+    if (!gPlay.playing.load()) return -1;
+    TickRingEntry e;
+    UInt64 index;
+    SInt64 frame = FrameEntendue();
+    if (frame < 0 || !ReadEntryAt(frame, &e, &index)) return -1;
+    return Along(e.playedStart, e.playedEnd, frame - e.frame, e.frames);
+}
+
+SInt32 GetPosTempsMusiqueEntendue() { return GetPosTickMusiqueEntendue(); }
+
+SInt32 GetTempsEcritJoue() {
+    if (!gPlay.playing.load()) return -1;
+    TickRingEntry e;
+    UInt64 index;
+    SInt64 frame = FrameEntendue();
+    if (frame < 0 || !ReadEntryAt(frame, &e, &index)) return -1;
+    return Along(e.writtenStart, e.writtenEnd, frame - e.frame, e.frames);
+}
+
+// Reads the staff's peaks of the step heard now, from the same entry a position is read from.
+Boolean LitCretesEntendues(UInt32 staff, UInt16 *left, UInt16 *right) {
+    TickRing *ring = &gPlay.ring;
+    TickRingEntry e;
+    UInt64 index;
+    SInt64 frame = FrameEntendue();
+    if (frame < 0 || staff >= ring->staffCapacity) return false;
+    for (;;) {
+        if (!ReadEntryAt(frame, &e, &index)) return false;
+        UInt32 word = Load(&ring->peaks[(index % kTickRingEntries) * ring->staffCapacity + staff]);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (ring->begun.load(std::memory_order_relaxed) <= index + kTickRingEntries) {
+            *left = UInt16(word >> 16);
+            *right = UInt16(word);
+            return true;
+        }
+    }
+}
+
+// The segment of the tempo map that frame falls in: the last point at or before it (the first
+// point before the first).
+static UInt32 SegmentOfFrame(const PlaybackPlan *plan, SInt64 frame) {
+    UInt32 low = 0, high = plan->tempoCount;
+    while (low < high) {
+        UInt32 mid = low + (high - low) / 2;
+        if (plan->tempo[mid].frame <= frame) low = mid + 1;
+        else high = mid;
+    }
+    return low ? low - 1 : 0;
+}
+
+// The ring entry whose step holds frame (the oldest one kept, or the newest, when frame lies
+// outside them), found by binary search; false when the ring is empty. Read again when the
+// writer has begun overwriting an entry the search looked at.
+static Boolean ReadEntryAt(SInt64 frame, TickRingEntry *entry, UInt64 *index) {
+    TickRing *ring = &gPlay.ring;
+    if (!ring->entries) return false;
+    for (;;) {
+        UInt64 head = ring->head.load(std::memory_order_acquire);
+        if (head == 0) return false;
+        UInt64 first = head > kTickRingEntries - 1 ? head - (kTickRingEntries - 1) : 0;
+        UInt64 low = first, high = head;
+        while (low < high) {  // the first entry starting after frame
+            UInt64 mid = low + (high - low) / 2;
+            if (Load(&ring->entries[mid % kTickRingEntries].frame) <= frame) low = mid + 1;
+            else high = mid;
+        }
+        UInt64 i = low > first ? low - 1 : first;
+        const TickRingEntry *slot = &ring->entries[i % kTickRingEntries];
+        entry->frame = Load(&slot->frame);
+        entry->frames = Load(&slot->frames);
+        entry->playedStart = Load(&slot->playedStart);
+        entry->playedEnd = Load(&slot->playedEnd);
+        entry->writtenStart = Load(&slot->writtenStart);
+        entry->writtenEnd = Load(&slot->writtenEnd);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (ring->begun.load(std::memory_order_relaxed) <= first + kTickRingEntries) {
+            *index = i;
+            if (frame < entry->frame) entry->frames = 0;  // before every step kept: its start
+            return true;
+        }
+    }
+}
+
+// start + (end - start) x part / whole, part kept within 0 .. whole.
+static SInt32 Along(SInt32 start, SInt32 end, SInt64 part, SInt64 whole) {
+    if (whole <= 0 || part <= 0) return start;
+    if (part >= whole) return end;
+    return SInt32(start + SInt64(end - start) * part / whole);
+}
