@@ -126,6 +126,11 @@ void LibereTabCircTick();
 void EntreSectionMixage();
 void QuitteSectionMixage();
 
+enum : UInt32 {
+    kPlaybackStepBuckets = 100,      // the writer files its steps' durations in buckets of 10 us
+    kPlaybackStepBucketMicros = 10,
+};
+
 // What the writer did since the last start.
 struct PlaybackStats {
     UInt32 passes;
@@ -138,5 +143,6 @@ struct PlaybackStats {
     SInt64 framesWritten;  // frames the output took
     Boolean paced;         // the device paces the writer (no wall-clock cap)
     Boolean finished;      // everything to play has been mixed
+    UInt32 stepMicros99;   // 99 % of the steps took at most this (mixing, ring and write), us
 };
 void GetStatsLecture(PlaybackStats *stats);

@@ -45,6 +45,7 @@ struct PlaybackCounters {
     std::atomic<UInt32> passes{0}, steps{0}, underruns{0}, starvedSteps{0}, fallbacks{0}, idleRuns{0}, wraps{0};
     std::atomic<SInt64> framesWritten{0};
     std::atomic<bool> paced{false}, finished{false};
+    std::atomic<UInt32> stepTimes[kPlaybackStepBuckets] = {};  // steps by duration
 };
 
 // The process-wide playback record. Lock of each group beside it.

@@ -200,6 +200,11 @@ void GetStatsLecture(PlaybackStats *stats) {
     stats->framesWritten = c.framesWritten.load();
     stats->paced = c.paced.load();
     stats->finished = c.finished.load();
+    UInt64 total = 0, seen = 0;
+    UInt32 bucket = 0;
+    for (const std::atomic<UInt32> &n : c.stepTimes) total += n.load();
+    while (bucket + 1 < kPlaybackStepBuckets && (seen += c.stepTimes[bucket].load()) * 100 < total * 99) bucket++;
+    stats->stepMicros99 = (bucket + 1) * kPlaybackStepBucketMicros;
 }
 
 Boolean HookIsClavierActive() { return gPluginHooks.isClavierActive && gPluginHooks.isClavierActive(); }
@@ -321,6 +326,7 @@ OSErr TakePlan(DocumentRecord *document, const PlaybackPlan *plan) {
         n->store(0);
     c.framesWritten.store(0);
     c.finished.store(false);
+    for (std::atomic<UInt32> &n : c.stepTimes) n.store(0);
     RepartEntendu();
     return noErr;
 }

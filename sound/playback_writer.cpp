@@ -11,6 +11,7 @@
 #include "platform/gtk/sound_manager.h"
 
 static thread_local bool tWriter = false;
+static const UInt32 kMicrosPerSecond = 1000000;  // a "rate" that makes the device clock count microseconds
 
 // The writer thread's own state besides gPlay's writer fields.
 struct WriterLocal {
@@ -30,6 +31,7 @@ static SInt64 ClockFrames();
 static void Measure();
 static void GeneralIdle();
 static Boolean Sounds(const SoundEvent *event);
+static void NoteStepTime(SInt64 micros);
 static void AddMicros(timespec *t, long micros);
 static Boolean Before(const timespec &a, const timespec &b);
 
@@ -144,9 +146,11 @@ static void Pass() {
             break;
         if (steps == 0 && gPlay.written && !gPlay.resumed && heldBefore < SInt64(out->stepFrames))
             gPlay.counters.starvedSteps.fetch_add(1, std::memory_order_relaxed);
+        SInt64 started = HorlogeSortieSon(kOutputClockMonotonic, kMicrosPerSecond);
         MixStep();
+        WritePending();
+        NoteStepTime(HorlogeSortieSon(kOutputClockMonotonic, kMicrosPerSecond) - started);
         steps++;
-        gPlay.counters.steps.fetch_add(1, std::memory_order_relaxed);
     }
     OutputRecord *out = gPlay.out;
     if (!out) return;
@@ -346,4 +350,12 @@ static void AddMicros(timespec *t, long micros) {
 
 static Boolean Before(const timespec &a, const timespec &b) {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+// Counts the step and files how long it took (mixing, the ring and the write) in a histogram.
+static void NoteStepTime(SInt64 micros) {
+    PlaybackCounters &c = gPlay.counters;
+    SInt64 bucket = micros / kPlaybackStepBucketMicros;
+    c.stepTimes[bucket < kPlaybackStepBuckets ? bucket : kPlaybackStepBuckets - 1].fetch_add(1, std::memory_order_relaxed);
+    c.steps.fetch_add(1, std::memory_order_relaxed);
 }
