@@ -28,19 +28,6 @@ struct TickRing {
     std::atomic<UInt64> head{0};
 };
 
-// What the writer last measured of the output: the frame heard at a reading of the device
-// clock, and how far hearing can go (the frames written). A sequence counter guards it.
-struct HeardSnapshot {
-    std::atomic<UInt32> sequence{0};
-    std::atomic<SInt64> heard{-1};       // -1: nothing written yet
-    std::atomic<SInt64> clockAt{0};      // the device clock (frames) at that reading
-    std::atomic<SInt64> cap{0};          // frames written
-    std::atomic<UInt32> rate{44100};
-    std::atomic<UInt8> clock{kOutputClockMonotonic};
-    std::atomic<UInt16> epoch{0};        // the start it belongs to
-    std::atomic<UInt64> mark{0};         // highest frame answered: epoch << 48 | frame
-};
-
 struct PlaybackCounters {
     std::atomic<UInt32> passes{0}, steps{0}, underruns{0}, starvedSteps{0}, fallbacks{0}, idleRuns{0}, wraps{0};
     std::atomic<SInt64> framesWritten{0};
@@ -97,7 +84,7 @@ struct PlaybackState {
     std::atomic<SInt64> endFrame{-1};    // output frame where the music ends, once known
     std::atomic<bool> endHeard{false};
     TickRing ring;
-    HeardSnapshot snapshot;
+    std::atomic<SInt64> heard{-1};       // output frame heard at the writer's last measure
     PlaybackCounters counters;
 };
 extern PlaybackState gPlay;
@@ -126,7 +113,7 @@ SInt64 FrameAJoue(const PlaybackPlan *plan, SInt32 played);
 OSErr PrepareTabCircTick(UInt32 staffCount);  // main thread, writer stopped: ring empty, room for the staves
 void LibereTabCircTickMemoire();              // main thread, writer stopped
 void PousseTabCircTick(const TickRingEntry *entry, const SoundStaffBlock *staves, UInt32 staffCount);
-void PublieEntendu(SInt64 heard, SInt64 clockAt, SInt64 cap, UInt8 clock, UInt32 rate);
+void PublieEntendu(SInt64 heard);             // writer thread: never lowers the frame heard
 void RepartEntendu();                          // main thread, writer stopped: a new start
 SInt64 FrameEntendue();                        // -1: nothing heard yet
 Boolean LitCretesEntendues(UInt32 staff, UInt16 *left, UInt16 *right);  // false: nothing heard

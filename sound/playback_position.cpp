@@ -1,14 +1,11 @@
 // The tempo map, the tick ring the writer fills at every step, and the readers of the position
-// heard: they take no lock, and a sequence counter tells them when the writer moved under them.
+// heard: they take no lock; the ring's counters tell them when the writer moved under them.
 #include "sound/playback_internal.h"
 
 #include <cstring>
 
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
-
-static const UInt32 kEpochShift = 48;
-static const UInt64 kFrameMask = (UInt64(1) << kEpochShift) - 1;
 
 template <typename T>
 static T Load(const T *at) { return __atomic_load_n(at, __ATOMIC_RELAXED); }
@@ -18,6 +15,7 @@ static void Store(T *at, T value) { __atomic_store_n(at, value, __ATOMIC_RELAXED
 static UInt32 SegmentOfFrame(const PlaybackPlan *plan, SInt64 frame);
 static Boolean ReadEntryAt(SInt64 frame, TickRingEntry *entry, UInt64 *index);
 static SInt32 Along(SInt32 start, SInt32 end, SInt64 part, SInt64 whole);
+static SInt32 HeardPosition(Boolean written);
 
 SInt32 JoueAFrame(const PlaybackPlan *plan, SInt64 frame) {
     UInt32 i = SegmentOfFrame(plan, frame);
@@ -95,85 +93,25 @@ void PousseTabCircTick(const TickRingEntry *entry, const SoundStaffBlock *staves
     ring->head.store(i + 1, std::memory_order_release);
 }
 
-// Writer thread (the main thread before it starts).
-void PublieEntendu(SInt64 heard, SInt64 clockAt, SInt64 cap, UInt8 clock, UInt32 rate) {
-    HeardSnapshot *s = &gPlay.snapshot;
-    UInt32 sequence = s->sequence.load(std::memory_order_relaxed);
-    s->sequence.store(sequence + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    s->heard.store(heard, std::memory_order_relaxed);
-    s->clockAt.store(clockAt, std::memory_order_relaxed);
-    s->cap.store(cap, std::memory_order_relaxed);
-    s->clock.store(clock, std::memory_order_relaxed);
-    s->rate.store(rate, std::memory_order_relaxed);
-    s->sequence.store(sequence + 2, std::memory_order_release);
+// Writer thread. A measure may come out a little below the last one (the device's delay is
+// read with some jitter): the frame heard never goes back.
+void PublieEntendu(SInt64 heard) {
+    if (heard > gPlay.heard.load(std::memory_order_relaxed)) gPlay.heard.store(heard, std::memory_order_relaxed);
 }
 
-void RepartEntendu() {
-    HeardSnapshot *s = &gPlay.snapshot;
-    UInt16 epoch = UInt16(s->epoch.load() + 1);
-    PublieEntendu(-1, 0, 0, kOutputClockMonotonic, 44100);
-    s->epoch.store(epoch);
-    s->mark.store(UInt64(epoch) << kEpochShift);
-}
+void RepartEntendu() { gPlay.heard.store(-1); }
 
-// The frame heard now: the last reading moved on by the device clock, never past what was
-// written, and never below an answer already given since the start.
-SInt64 FrameEntendue() {
-    HeardSnapshot *s = &gPlay.snapshot;
-    SInt64 heard, clockAt, cap;
-    UInt32 rate;
-    UInt8 clock;
-    UInt16 epoch;
-    for (;;) {
-        UInt32 before = s->sequence.load(std::memory_order_acquire);
-        heard = s->heard.load(std::memory_order_relaxed);
-        clockAt = s->clockAt.load(std::memory_order_relaxed);
-        cap = s->cap.load(std::memory_order_relaxed);
-        rate = s->rate.load(std::memory_order_relaxed);
-        clock = s->clock.load(std::memory_order_relaxed);
-        epoch = s->epoch.load(std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_acquire);
-        if (!(before & 1) && s->sequence.load(std::memory_order_relaxed) == before) break;
-    }
-    if (heard < 0) return -1;
-    SInt64 frame = heard + (HorlogeSortieSon(clock, rate) - clockAt);
-    if (frame > cap) frame = cap;
-    if (frame < heard) frame = heard;
-    UInt64 mark = s->mark.load();
-    for (;;) {
-        UInt16 markEpoch = UInt16(mark >> kEpochShift);
-        if (markEpoch != epoch) return frame;  // a start happened meanwhile
-        SInt64 highest = SInt64(mark & kFrameMask);
-        if (highest >= frame) return highest;
-        if (s->mark.compare_exchange_weak(mark, UInt64(epoch) << kEpochShift | (UInt64(frame) & kFrameMask)))
-            return frame;
-    }
-}
+SInt64 FrameEntendue() { return gPlay.heard.load(std::memory_order_relaxed); }
 
 SInt32 GetPosTickInstant() { return gPlay.playing.load() ? gPlay.instant.load() : -1; }
 
 SInt32 GetPosTickMusique() { return GetPosTickInstant(); }
 
-SInt32 GetPosTickMusiqueEntendue() {
-    if (!gPlay.playing.load()) return -1;
-    TickRingEntry e;
-    UInt64 index;
-    SInt64 frame = FrameEntendue();
-    if (frame < 0 || !ReadEntryAt(frame, &e, &index)) return -1;
-    return Along(e.playedStart, e.playedEnd, frame - e.frame, e.frames);
-}
+SInt32 GetPosTickMusiqueEntendue() { return HeardPosition(false); }
 
-SInt32 GetPosTempsMusiqueEntendue() { return GetPosTickMusiqueEntendue(); }
+SInt32 GetPosTempsMusiqueEntendue() { return HeardPosition(false); }
 
-SInt32 GetTempsEcritJoue() {
-    if (!gPlay.playing.load()) return -1;
-    TickRingEntry e;
-    UInt64 index;
-    SInt64 frame = FrameEntendue();
-    if (frame < 0 || !ReadEntryAt(frame, &e, &index)) return -1;
-    return Along(e.writtenStart, e.writtenEnd, frame - e.frame, e.frames);
-}
+SInt32 GetTempsEcritJoue() { return HeardPosition(true); }
 
 // Reads the staff's peaks of the step heard now, from the same entry a position is read from.
 Boolean LitCretesEntendues(UInt32 staff, UInt16 *left, UInt16 *right) {
@@ -237,6 +175,17 @@ static Boolean ReadEntryAt(SInt64 frame, TickRingEntry *entry, UInt64 *index) {
             return true;
         }
     }
+}
+
+// The played or written position heard now, within the step it falls in; -1 before anything
+// was heard and when nothing plays.
+static SInt32 HeardPosition(Boolean written) {
+    TickRingEntry e;
+    UInt64 index;
+    SInt64 frame = FrameEntendue();
+    if (!gPlay.playing.load() || frame < 0 || !ReadEntryAt(frame, &e, &index)) return -1;
+    if (written) return Along(e.writtenStart, e.writtenEnd, frame - e.frame, e.frames);
+    return Along(e.playedStart, e.playedEnd, frame - e.frame, e.frames);
 }
 
 // start + (end - start) x part / whole, part kept within 0 .. whole.

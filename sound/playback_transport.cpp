@@ -115,14 +115,16 @@ void RecaleMusiqueSurTick(SInt32 position) {
     memset(&plan, 0, sizeof plan);
     UInt32 rate = SoundEngineRate(gPlay.engine);
     OSErr err = (gScoreOps.prepare ? gScoreOps.prepare : PrepareStub)(gPlay.document, rate, &plan);
+    // A plan that cannot take the place of the playing one leaves it playing, moved.
     Boolean fits = err == noErr && PlanIsSound(&plan) && plan.staffCount == gPlay.plan.staffCount;
     UInt32 *order = fits ? NewOffOrder(&plan) : nullptr;
+    fits = fits && (order || !plan.eventCount);
     EntreSectionMixage();
-    if (order && PrepareSonEvenements(gPlay.engine, plan.events, plan.eventCount, gPlay.staves, plan.staffCount, 0) == noErr) {
+    if (fits && PrepareSonEvenements(gPlay.engine, plan.events, plan.eventCount, gPlay.staves, plan.staffCount, 0) == noErr) {
         std::swap(plan, gPlay.plan);
         std::swap(order, gPlay.offOrder);
-    } else if (PrepareSonEvenements(gPlay.engine, gPlay.plan.events, gPlay.plan.eventCount, gPlay.staves,
-                                    gPlay.plan.staffCount, 0) != noErr) {
+    } else if (fits && PrepareSonEvenements(gPlay.engine, gPlay.plan.events, gPlay.plan.eventCount, gPlay.staves,
+                                            gPlay.plan.staffCount, 0) != noErr) {
         PrepareSonEvenements(gPlay.engine, nullptr, 0, gPlay.staves, gPlay.plan.staffCount, 0);  // silence: it ends
         gPlay.plan.eventCount = 0;
     }

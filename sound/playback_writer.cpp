@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <ctime>
 
-#include "platform/core/critical_sections.h"
 #include "platform/core/errors.h"
 #include "platform/gtk/sound_manager.h"
 
@@ -29,6 +28,8 @@ static void FollowEnd();
 static void Fallback();
 static SInt64 ClockFrames();
 static void Measure();
+static void MeasureAndPublish();
+static void NextWake(timespec *next);
 static void GeneralIdle();
 static Boolean Sounds(const SoundEvent *event);
 static void NoteStepTime(SInt64 micros);
@@ -62,24 +63,24 @@ void *BoucleEcrivain(void *) {
         if (gPlay.stop) break;
         if (gPlay.park) {
             gPlay.parked = true;
-            pthread_cond_broadcast(&gPlay.parkedChanged);
-            while (gPlay.park && !gPlay.stop) pthread_cond_wait(&gPlay.wake, &gPlay.lock);
-            gPlay.parked = false;
             gPlay.resumed = true;
+            pthread_cond_broadcast(&gPlay.parkedChanged);
+            // Parked, it mixes nothing but still tells what the device plays of what it holds.
+            while (gPlay.park && !gPlay.stop) {
+                pthread_mutex_unlock(&gPlay.lock);
+                MeasureAndPublish();
+                pthread_mutex_lock(&gPlay.lock);
+                NextWake(&next);
+                if (gPlay.park && !gPlay.stop) pthread_cond_timedwait(&gPlay.wake, &gPlay.lock, &next);
+            }
+            gPlay.parked = false;
             clock_gettime(CLOCK_MONOTONIC, &next);
             continue;
         }
         pthread_mutex_unlock(&gPlay.lock);
         Pass();
         pthread_mutex_lock(&gPlay.lock);
-        // Wake-ups keep to a grid of 2.5 ms; after a stall the grid starts again from now.
-        timespec now;
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        AddMicros(&next, kWriterWakeMicros);
-        if (Before(next, now)) {
-            next = now;
-            AddMicros(&next, kWriterWakeMicros);
-        }
+        NextWake(&next);
         if (!gPlay.stop && !gPlay.park) pthread_cond_timedwait(&gPlay.wake, &gPlay.lock, &next);
     }
     Boolean drain = gPlay.stopFlag == 0;
@@ -108,6 +109,7 @@ static void OpenOutput() {
     gLocal.held = 0;
     if (!gPlay.out) {  // not even memory for a null output: the music is over at once
         gPlay.endFrame.store(0);
+        PublieEntendu(0);
         return;
     }
     gPlay.clockOrigin = HorlogeSortieSon(gPlay.out->clock, rate);
@@ -162,14 +164,9 @@ static void Pass() {
         gLocal.pacingKnown = true;
         gPlay.counters.paced.store(out->paces);
     }
-    Measure();
+    MeasureAndPublish();
     out = gPlay.out;
-    if (!out) return;
-    if (gPlay.written) {
-        SInt64 heard = gPlay.written - gLocal.held;
-        PublieEntendu(heard, HorlogeSortieSon(out->clock, out->rate), gPlay.written, out->clock, out->rate);
-    }
-    if (gLocal.held * 2 >= out->bufferFrames) GeneralIdle();
+    if (out && gLocal.held * 2 >= out->bufferFrames) GeneralIdle();
 }
 
 // Hands the rest of the last step to the output: true once it took all of it.
@@ -324,6 +321,23 @@ static void Measure() {
         clock = gPlay.written;
     }
     gLocal.held = gPlay.written - std::max<SInt64>(clock, 0);
+}
+
+// What is heard now: what was written less what the output still holds.
+static void MeasureAndPublish() {
+    Measure();
+    if (gPlay.out && gPlay.written) PublieEntendu(gPlay.written - gLocal.held);
+}
+
+// Wake-ups keep to a grid of 2.5 ms; after a stall the grid starts again from now.
+static void NextWake(timespec *next) {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    AddMicros(next, kWriterWakeMicros);
+    if (Before(*next, now)) {
+        *next = now;
+        AddMicros(next, kWriterWakeMicros);
+    }
 }
 
 // The general idle routine, at most once a pass and only with the output at least half full,

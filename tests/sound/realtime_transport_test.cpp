@@ -45,7 +45,7 @@ protected:
         ASSERT_TRUE(WaitUntil(2, [] {
             PlaybackStats s;
             GetStatsLecture(&s);
-            return s.framesWritten >= kFilled;
+            return s.framesWritten >= kFilled && GetPosTickMusiqueEntendue() >= 0;
         }));
     }
     DemoScoreRecord *demo_ = nullptr;
@@ -76,7 +76,6 @@ TEST_F(RealtimeFake, ResumingStartsAtTheResumePosition) {
         ASSERT_EQ(noErr, NouvelleDemo("scale", &demo_));
         demo_->resumePosition = p;
         Play("scale", true);
-        AvanceHorlogeFactice(1);
         EXPECT_NEAR(p, GetPosTickMusiqueEntendue(), kStepTicks);
         ArreteMusique(1);
         DisposeDemo(&demo_);

@@ -70,7 +70,15 @@ bool AdvanceFakeClock(SInt64 frames) {
             GetStatsLecture(&now);
             return now.finished || now.framesWritten + kStepFrames > before.framesWritten + move;
         });
-        if (!refilled) return false;
+        PlaybackStats after;
+        GetStatsLecture(&after);
+        // and measured: a whole pass more has told what is heard
+        bool measured = WaitUntil(2.0, [&] {
+            PlaybackStats now;
+            GetStatsLecture(&now);
+            return now.passes >= after.passes + 2;
+        });
+        if (!refilled || !measured) return false;
     }
     return true;
 }

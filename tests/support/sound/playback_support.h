@@ -21,8 +21,8 @@ SInt32 TicksOfFrames(SInt64 frames);
 SInt64 FramesOfTicks(SInt32 ticks);
 double NowSeconds();  // monotonic
 // Moves the fake device's clock on by frames, half a buffer at a time, waiting after each move
-// (at most 2 s) until the writer has refilled the device or has nothing more to mix. False when
-// the writer did neither.
+// (at most 2 s) until the writer has refilled the device (or has nothing more to mix) and has
+// measured what is heard. False when it did not.
 bool AdvanceFakeClock(SInt64 frames);
 // Polls every millisecond until done() holds or seconds pass; answers done().
 template <typename Done>
