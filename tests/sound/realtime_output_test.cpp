@@ -166,6 +166,9 @@ TEST_F(RealtimeDeviceNames, OddNamesEndOnTheClockToo) {
         EXPECT_TRUE(PlaysOnTheClock());
     }
     memcpy(OrvaGetDigitalOutputDevice(), unterminated.data(), unterminated.size());
+    char name[kOutputDeviceNameSize];
+    LitNomPeriphSortie(name);
+    EXPECT_EQ(unterminated.substr(1), name);  // 4095 bytes at most
     EXPECT_FALSE(InitConfigurationPeriphWindow());
     EXPECT_TRUE(PlaysOnTheClock());
     ASSERT_FALSE(PlaybackTraces().empty());

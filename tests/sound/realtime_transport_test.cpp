@@ -85,6 +85,7 @@ TEST_F(RealtimeFake, ResumingStartsAtTheResumePosition) {
 TEST_F(RealtimeFake, PauseKeepsThePositionAndResumes) {
     Play("scale");
     ASSERT_TRUE(AdvanceFakeClock(22050));
+    StartMusiqueHardware();  // while running it only copies the settings (a metronome switch)
     StopMusiqueHardware();
     SInt32 kept = GetPosTickMusique();
     AvanceHorlogeFactice(2000);  // the device plays on what it holds
@@ -272,21 +273,6 @@ TEST_F(RealtimeFake, UnderrunIsCountedAndPlayGoesOn) {
     GetStatsLecture(&stats);
     EXPECT_EQ(1u, stats.underruns);
     EXPECT_EQ(0u, stats.fallbacks);
-}
-
-TEST_F(RealtimeFake, FailingDeviceFallsBackToTheClockAndStillEnds) {
-    FixeEchecSortieSon(22050);
-    Play("scale");
-    AdvanceFakeClock(22050);
-    PlaybackStats stats;
-    GetStatsLecture(&stats);
-    FixeEchecSortieSon(-1);
-    EXPECT_EQ(1u, stats.fallbacks);
-    EXPECT_FALSE(stats.paced);
-    std::vector<std::string> traces = PlaybackTraces();
-    ASSERT_EQ(1u, traces.size());
-    EXPECT_NE(std::string::npos, traces[0].find("\"fake\" failed"));
-    EXPECT_TRUE(WaitUntil(7, [] { return IsFinDeMusiqueEntendue() != 0; }));
 }
 
 TEST_F(RealtimeFake, SeekingClampsAndCallsInAnyOrderAreHarmless) {
