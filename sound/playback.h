@@ -144,5 +144,6 @@ struct PlaybackStats {
     Boolean paced;         // the device paces the writer (no wall-clock cap)
     Boolean finished;      // everything to play has been mixed
     UInt32 stepMicros99;   // 99 % of the steps took at most this (mixing, ring and write), us
+    UInt32 longestGapMicros;  // the longest time between two passes (the system held the writer up)
 };
 void GetStatsLecture(PlaybackStats *stats);

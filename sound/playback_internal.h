@@ -33,6 +33,7 @@ struct PlaybackCounters {
     std::atomic<SInt64> framesWritten{0};
     std::atomic<bool> paced{false}, finished{false};
     std::atomic<UInt32> stepTimes[kPlaybackStepBuckets] = {};  // steps by duration
+    std::atomic<UInt32> longestGap{0};                           // us between two passes
 };
 
 // The process-wide playback record. Lock of each group beside it.
@@ -69,7 +70,7 @@ struct PlaybackState {
     SInt64 written;                // output frames taken by the device
     SInt64 clockOrigin;            // device clock at output frame 0, for devices that do not pace
     Boolean resumed;               // the first passes after a park: a dry device is no underrun
-    Boolean underrunNoted;
+    SInt64 lastPass;               // monotonic us when the last pass began, 0 after a park
 
     // Control: lock, taken alone and never with a section.
     pthread_mutex_t lock;

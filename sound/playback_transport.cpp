@@ -202,6 +202,7 @@ void GetStatsLecture(PlaybackStats *stats) {
     stats->framesWritten = c.framesWritten.load();
     stats->paced = c.paced.load();
     stats->finished = c.finished.load();
+    stats->longestGapMicros = c.longestGap.load();
     UInt64 total = 0, seen = 0;
     UInt32 bucket = 0;
     for (const std::atomic<UInt32> &n : c.stepTimes) total += n.load();
@@ -324,7 +325,8 @@ OSErr TakePlan(DocumentRecord *document, const PlaybackPlan *plan) {
     gPlay.endFrame.store(-1);
     gPlay.endHeard.store(false);
     PlaybackCounters &c = gPlay.counters;
-    for (std::atomic<UInt32> *n : {&c.passes, &c.steps, &c.underruns, &c.starvedSteps, &c.fallbacks, &c.idleRuns, &c.wraps})
+    for (std::atomic<UInt32> *n :
+         {&c.passes, &c.steps, &c.underruns, &c.starvedSteps, &c.fallbacks, &c.idleRuns, &c.wraps, &c.longestGap})
         n->store(0);
     c.framesWritten.store(0);
     c.finished.store(false);

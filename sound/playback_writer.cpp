@@ -74,6 +74,7 @@ void *BoucleEcrivain(void *) {
                 if (gPlay.park && !gPlay.stop) pthread_cond_timedwait(&gPlay.wake, &gPlay.lock, &next);
             }
             gPlay.parked = false;
+            gPlay.lastPass = 0;
             clock_gettime(CLOCK_MONOTONIC, &next);
             continue;
         }
@@ -105,6 +106,7 @@ static void OpenOutput() {
         TraceSortieUneFois(gPlay.device, "cannot be opened: the music plays without sound");
     if (!gPlay.out) OuvreSortieSonMuette(rate, channels, &gPlay.out);
     gPlay.resumed = false;
+    gPlay.lastPass = 0;
     gLocal.pacingKnown = gPlay.out && !gPlay.out->paces;
     gLocal.held = 0;
     if (!gPlay.out) {  // not even memory for a null output: the music is over at once
@@ -119,7 +121,12 @@ static void OpenOutput() {
 // Steps while the output takes them (at most 40, and for an output that does not pace at
 // most the clock plus one buffer ahead), then the measure of what is heard and the idle routine.
 static void Pass() {
-    gPlay.counters.passes.fetch_add(1, std::memory_order_relaxed);
+    PlaybackCounters &c = gPlay.counters;
+    c.passes.fetch_add(1, std::memory_order_relaxed);
+    SInt64 now = HorlogeSortieSon(kOutputClockMonotonic, kMicrosPerSecond);
+    if (gPlay.lastPass && now - gPlay.lastPass > SInt64(c.longestGap.load(std::memory_order_relaxed)))
+        c.longestGap.store(UInt32(std::min<SInt64>(now - gPlay.lastPass, 0xFFFFFFFF)), std::memory_order_relaxed);
+    gPlay.lastPass = now;
     if (!gPlay.out) return;
     Measure();
     SInt64 heldBefore = gLocal.held;
