@@ -109,8 +109,8 @@ DocumentRecord *GetDialogMusiqueEnCours();  // main thread: the document playing
 // Main thread, every idle: copies the staves' settings to the mixer and answers whether the
 // end has been heard (true from then until the next start).
 Boolean IsFinDeMusiqueEntendue();
-// The staff's level meters as heard now, 0 to 200 for full scale (more when clipping); 0 when
-// nothing plays or for a staff not of the playing score.
+// Main thread: the staff's level meters as heard now, 0 to 200 for full scale (more when
+// clipping); 0 when nothing plays or for a staff not of the playing score.
 void GetVolumePorteeEntendu(StaffHandle staff, SInt16 *left, SInt16 *right);
 
 // Opens and closes the output device the plug-in chose (main thread); false when it cannot be

@@ -144,35 +144,25 @@ protected:
     DemoScoreRecord *demo_ = nullptr;
 };
 
-TEST_F(RealtimeDeviceNames, MissingDevicePlaysSilentlyAndIsTracedOnce) {
-    SetOutputDevice("nonexistent");
-    EXPECT_FALSE(InitConfigurationPeriphWindow());
-    EXPECT_TRUE(PlaysOnTheClock());
-    EXPECT_TRUE(PlaysOnTheClock());
-    std::vector<std::string> traces = PlaybackTraces();
-    ASSERT_EQ(1u, traces.size());
-    EXPECT_NE(std::string::npos, traces[0].find("\"nonexistent\" cannot be opened"));
-    PlaybackStats stats;
-    GetStatsLecture(&stats);
-    EXPECT_FALSE(stats.paced);
-}
-
-TEST_F(RealtimeDeviceNames, OddNamesEndOnTheClockToo) {
-    std::string unterminated(kDigitalOutputDeviceSize, 'x');  // no terminator in the whole table
-    const char *names[] = {"none", "hw:99,99", "file:/nonexistent-folder/x.wav", "fake:-3", "\n"};
+TEST_F(RealtimeDeviceNames, MissingOrOddDevicesPlaySilentlyTracedOnceEach) {
+    const char *names[] = {"nonexistent", "nonexistent", "none", "hw:99,99", "file:/nonexistent-folder/x.wav", "\n"};
     for (const char *name : names) {
         SCOPED_TRACE(name);
         SetOutputDevice(name);
         EXPECT_TRUE(PlaysOnTheClock());
     }
+    std::vector<std::string> traces = PlaybackTraces();
+    ASSERT_LE(3u, traces.size());  // then "default" when no capture device stands in for it
+    EXPECT_NE(std::string::npos, traces[0].find("\"nonexistent\" cannot be opened"));
+    EXPECT_NE(std::string::npos, traces[1].find("\"hw:99,99\""));
+    std::string unterminated(kDigitalOutputDeviceSize, 'x');  // no terminator in the whole table
     memcpy(OrvaGetDigitalOutputDevice(), unterminated.data(), unterminated.size());
     char name[kOutputDeviceNameSize];
     LitNomPeriphSortie(name);
     EXPECT_EQ(unterminated.substr(1), name);  // 4095 bytes at most
     EXPECT_FALSE(InitConfigurationPeriphWindow());
     EXPECT_TRUE(PlaysOnTheClock());
-    ASSERT_FALSE(PlaybackTraces().empty());
-    EXPECT_NE(std::string::npos, PlaybackTraces().back().find("\"xxxx"));
+    EXPECT_FALSE(Stats().paced);
 }
 
 TEST_F(RealtimeDeviceNames, FileDeviceWritesWhatIsPlayed) {

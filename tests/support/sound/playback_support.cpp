@@ -57,27 +57,26 @@ double NowSeconds() {
     return double(ts.tv_sec) + ts.tv_nsec / 1e9;
 }
 
+PlaybackStats Stats() {
+    PlaybackStats stats;
+    GetStatsLecture(&stats);
+    return stats;
+}
+
 bool AdvanceFakeClock(SInt64 frames) {
     while (frames > 0) {
         SInt64 move = frames < kHalfBuffer ? frames : kHalfBuffer;
-        PlaybackStats before;
-        GetStatsLecture(&before);
+        PlaybackStats before = Stats();
         AvanceHorlogeFactice(move);
         frames -= move;
-        // Refilled: written again up to what it held before the move.
+        // Refilled: written again up to what it held before the move,
         bool refilled = WaitUntil(2.0, [&] {
-            PlaybackStats now;
-            GetStatsLecture(&now);
+            PlaybackStats now = Stats();
             return now.finished || now.framesWritten + kStepFrames > before.framesWritten + move;
         });
-        PlaybackStats after;
-        GetStatsLecture(&after);
-        // and measured: a whole pass more has told what is heard
-        bool measured = WaitUntil(2.0, [&] {
-            PlaybackStats now;
-            GetStatsLecture(&now);
-            return now.passes >= after.passes + 2;
-        });
+        // and measured: a whole pass more has told what is heard.
+        UInt32 passes = Stats().passes;
+        bool measured = WaitUntil(2.0, [&] { return Stats().passes >= passes + 2; });
         if (!refilled || !measured) return false;
     }
     return true;

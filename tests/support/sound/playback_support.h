@@ -20,6 +20,7 @@ void SetOutputDevice(const char *name);
 SInt32 TicksOfFrames(SInt64 frames);
 SInt64 FramesOfTicks(SInt32 ticks);
 double NowSeconds();  // monotonic
+PlaybackStats Stats();  // GetStatsLecture's
 // Moves the fake device's clock on by frames, half a buffer at a time, waiting after each move
 // (at most 2 s) until the writer has refilled the device (or has nothing more to mix) and has
 // measured what is heard. False when it did not.
