@@ -8,8 +8,8 @@
 #include "sound/playback.h"
 
 // One mixing step as the readers see it: where its frames lie in the output and the score
-// positions at its two ends. Fields are read without a lock: always through the relaxed
-// atomic accessors below.
+// positions at its two ends. Fields are read without a lock: only through the atomic accessors
+// of playback_position.cpp.
 struct TickRingEntry {
     SInt64 frame;         // output frame of the step's first frame
     UInt32 frames;
@@ -31,7 +31,8 @@ struct TickRing {
 struct PlaybackCounters {
     std::atomic<UInt32> passes{0}, steps{0}, underruns{0}, starvedSteps{0}, fallbacks{0}, idleRuns{0}, wraps{0};
     std::atomic<SInt64> framesWritten{0};
-    std::atomic<bool> paced{false}, finished{false};
+    std::atomic<bool> paced{false};
+    std::atomic<bool> finished{false};    // everything to play has been mixed (read while parked too)
     std::atomic<UInt32> stepTimes[kPlaybackStepBuckets] = {};  // steps by duration
     std::atomic<UInt32> longestGap{0};                           // us between two passes
 };
@@ -59,7 +60,6 @@ struct PlaybackState {
     SInt64 loopFrame;              // frame of plan.loopTick
     Boolean eventsEnded;           // the end was reached: no more notes, releases ring
     SInt64 releaseLimit;           // output frame by which the releases are cut
-    Boolean finished;              // everything to play has been mixed
     Boolean resetKeyboard;         // the keyboard must be cleared at the next step
 
     // Writer thread.

@@ -7,10 +7,12 @@
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 
+// Ring fields are written with release and read with acquire: a reader that saw a field of an
+// entry the writer has begun again also sees that beginning when it reads the counters next.
 template <typename T>
-static T Load(const T *at) { return __atomic_load_n(at, __ATOMIC_RELAXED); }
+static T Load(const T *at) { return __atomic_load_n(at, __ATOMIC_ACQUIRE); }
 template <typename T>
-static void Store(T *at, T value) { __atomic_store_n(at, value, __ATOMIC_RELAXED); }
+static void Store(T *at, T value) { __atomic_store_n(at, value, __ATOMIC_RELEASE); }
 
 static UInt32 SegmentOfFrame(const PlaybackPlan *plan, SInt64 frame);
 static Boolean ReadEntryAt(SInt64 frame, TickRingEntry *entry, UInt64 *index);
@@ -79,7 +81,6 @@ void PousseTabCircTick(const TickRingEntry *entry, const SoundStaffBlock *staves
     TickRing *ring = &gPlay.ring;
     UInt64 i = ring->head.load(std::memory_order_relaxed);
     ring->begun.store(i + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
     TickRingEntry *slot = &ring->entries[i % kTickRingEntries];
     Store(&slot->frame, entry->frame);
     Store(&slot->frames, entry->frames);
@@ -123,7 +124,6 @@ Boolean LitCretesEntendues(UInt32 staff, UInt16 *left, UInt16 *right) {
     for (;;) {
         if (!ReadEntryAt(frame, &e, &index)) return false;
         UInt32 word = Load(&ring->peaks[(index % kTickRingEntries) * ring->staffCapacity + staff]);
-        std::atomic_thread_fence(std::memory_order_acquire);
         if (ring->begun.load(std::memory_order_relaxed) <= index + kTickRingEntries) {
             *left = UInt16(word >> 16);
             *right = UInt16(word);
@@ -168,7 +168,6 @@ static Boolean ReadEntryAt(SInt64 frame, TickRingEntry *entry, UInt64 *index) {
         entry->playedEnd = Load(&slot->playedEnd);
         entry->writtenStart = Load(&slot->writtenStart);
         entry->writtenEnd = Load(&slot->writtenEnd);
-        std::atomic_thread_fence(std::memory_order_acquire);
         if (ring->begun.load(std::memory_order_relaxed) <= first + kTickRingEntries) {
             *index = i;
             if (frame < entry->frame) entry->frames = 0;  // before every step kept: its start

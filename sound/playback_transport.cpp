@@ -378,7 +378,7 @@ void SeekTo(SInt32 played) {
     gPlay.endEventFrame = FrameAJoue(p, p->endTick);
     gPlay.loopFrame = FrameAJoue(p, std::min(std::max<SInt32>(p->loopTick, 0), p->endTick));
     PlaceSequenceur(FrameAJoue(p, played));
-    gPlay.eventsEnded = gPlay.finished = false;
+    gPlay.eventsEnded = false;
     gPlay.counters.finished.store(false);
     gPlay.endFrame.store(-1);
     gPlay.endHeard.store(false);

@@ -136,7 +136,7 @@ static void Pass() {
             if (!WritePending()) break;
             continue;
         }
-        if (gPlay.finished) break;
+        if (gPlay.counters.finished.load(std::memory_order_relaxed)) break;
         OutputRecord *out = gPlay.out;
         SInt64 avail = DisponibleSortieSon(out);
         if (avail == kOutputUnderrun) {  // recovered by the row: ask again, twice at most
@@ -268,9 +268,10 @@ static void FollowEnd() {
         gPlay.resetKeyboard = true;
         gPlay.releaseLimit = gPlay.mixed + SInt64(SoundEngineRate(engine)) * kEndReleaseMs / 1000;
     }
-    if (gPlay.eventsEnded && !gPlay.finished && (SoundEngineFinished(engine) || gPlay.mixed >= gPlay.releaseLimit)) {
-        gPlay.finished = true;
-        gPlay.counters.finished.store(true, std::memory_order_relaxed);
+    PlaybackCounters &c = gPlay.counters;
+    if (gPlay.eventsEnded && !c.finished.load(std::memory_order_relaxed) &&
+        (SoundEngineFinished(engine) || gPlay.mixed >= gPlay.releaseLimit)) {
+        c.finished.store(true, std::memory_order_relaxed);
         gPlay.endFrame.store(gPlay.mixed);
     }
 }
@@ -285,7 +286,6 @@ static void Fallback() {
     SInt64 heard = std::max<SInt64>(gPlay.written - gLocal.held, 0);
     FermeSortieSon(&gPlay.out, false);
     if (OuvreSortieSonMuette(rate, channels, &gPlay.out) != noErr) {
-        gPlay.finished = true;
         gPlay.counters.finished.store(true, std::memory_order_relaxed);
         gPlay.endFrame.store(gPlay.written);
         gPlay.pendingFrames = 0;
@@ -322,7 +322,8 @@ static void Measure() {
     SInt64 clock = ClockFrames();
     if (clock > gPlay.written) {
         // A device not yet known not to pace tells its own underruns.
-        if (!out->paces && gPlay.written && !gPlay.resumed && !gPlay.finished && !gPlay.pendingFrames)
+        if (!out->paces && gPlay.written && !gPlay.resumed && !gPlay.pendingFrames &&
+            !gPlay.counters.finished.load(std::memory_order_relaxed))
             gPlay.counters.underruns.fetch_add(1, std::memory_order_relaxed);
         gPlay.clockOrigin += clock - gPlay.written;
         clock = gPlay.written;
