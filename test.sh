@@ -7,8 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
 
-# Tests whose code runs on several threads (their capability labels).
-TSAN_LABELS='^(memory|critical_sections|time_manager|runtime|encoding_pool|folder_table_threads|sound)$'
+# Tests whose code runs on several threads (their capability labels, or the label "threads").
+TSAN_LABELS='^(memory|critical_sections|time_manager|runtime|encoding_pool|folder_table_threads|sound|threads)$'
 
 mode=asan
 if [ "${1:-}" = "--tsan" ]; then mode=tsan; shift; fi
@@ -18,14 +18,13 @@ scripts/install-deps.sh
 cmake -S . -B "$build" -G Ninja -DORVA_SANITIZE=$mode -DORVA_BENCH=OFF >/dev/null
 cmake --build "$build"
 
-# No test needs a sound card: the default ALSA device writes to a file.
-shared=$(cd "$root/../shared" 2>/dev/null && pwd || true)
+# No test needs a sound card: the project's capture device (tests/alsa) makes the default ALSA
+# device write files, and tests that need it fail rather than skip without it.
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-if [ -n "$shared" ] && [ -f "$shared/tools/alsa-capture.conf" ]; then
-  export ALSA_CONFIG_PATH=/usr/share/alsa/alsa.conf:$shared/tools/alsa-capture.conf
-  export ALSA_CAPTURE_FILE=$tmp/capture.wav
-fi
+export ALSA_CONFIG_PATH=/usr/share/alsa/alsa.conf:$root/tests/alsa/capture.conf
+export ALSA_CAPTURE_FILE=$tmp/capture.wav
+export ORVA_CAPTURE_REQUIRED=1
 export ORVA_TEST_TMP=$tmp
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0

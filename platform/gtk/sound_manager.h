@@ -116,6 +116,10 @@ Boolean SystemDependantBeep(const char *device);
 
 // True while an asynchronous sound still has frames to write or the device still plays them.
 Boolean OrvaSoundOutputBusy();
+// The pacing rule of every output whose device takes a whole buffer at once (a null or file
+// device): frames written stay at most the frames the clock has consumed plus one buffer.
+// Answers how many frames may still be written now.
+UInt64 OrvaPacedRoom(UInt64 written, UInt64 clockFrames, UInt64 bufferFrames);
 
 // Diagnostics: the PCM calls made, one name per line ("open", "hw_params", "write", "drain",
 // "close", ...), and the errors the writer task recorded.

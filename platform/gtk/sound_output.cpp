@@ -129,8 +129,7 @@ bool WriteAvailable() {
     }
     UInt64 count = UInt64(avail) < left ? UInt64(avail) : left;
     if (gOut.started) {
-        UInt64 ceiling = UInt64(ElapsedMs()) * gOut.rate / 1000 + gOut.bufferFrames;
-        UInt64 room = ceiling > written ? ceiling - written : 0;
+        UInt64 room = OrvaPacedRoom(written, UInt64(ElapsedMs()) * gOut.rate / 1000, gOut.bufferFrames);
         if (count > room) count = room;
     }
     if (count == 0) return true;
@@ -327,6 +326,11 @@ UInt32 SystemDependantStopSound() {
     Close(pcm, finished);
     free(buffer);
     return 1;
+}
+
+UInt64 OrvaPacedRoom(UInt64 written, UInt64 clockFrames, UInt64 bufferFrames) {
+    UInt64 ceiling = clockFrames + bufferFrames;
+    return ceiling > written ? ceiling - written : 0;
 }
 
 Boolean OrvaSoundOutputBusy() {
