@@ -18,7 +18,7 @@
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/unicode_mode.h"
-#include "platform/gtk/pango_text.h"
+#include "platform/cairo/pango_text.h"
 
 namespace {
 

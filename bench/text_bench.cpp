@@ -18,7 +18,7 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/quickdraw_text.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/pango_text.h"
+#include "platform/cairo/pango_text.h"
 
 namespace {
 

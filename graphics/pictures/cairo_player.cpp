@@ -22,7 +22,7 @@
 #include "graphics/text/font_table.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/pango_text.h"
+#include "platform/cairo/pango_text.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "graphics/text/quickdraw_text.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/port_surfaces.h"
+#include "platform/cairo/port_surfaces.h"
 
 namespace {
 

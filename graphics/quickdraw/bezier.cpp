@@ -19,8 +19,8 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/shapes.h"
 #include "platform/core/memory.h"
-#include "platform/gtk/dirty_areas.h"
-#include "platform/gtk/port_surfaces.h"
+#include "platform/cairo/dirty_areas.h"
+#include "platform/cairo/port_surfaces.h"
 
 namespace {
 

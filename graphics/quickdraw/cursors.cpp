@@ -8,7 +8,7 @@
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
-#include "toolbox/toolbox_services.h"
+#include "graphics/toolbox_hooks.h"
 
 namespace {
 

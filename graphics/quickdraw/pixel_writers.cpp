@@ -10,7 +10,7 @@
 
 #include "graphics/quickdraw/color.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/dirty_areas.h"
+#include "platform/cairo/dirty_areas.h"
 
 namespace {
 

@@ -20,9 +20,9 @@
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
-#include "platform/gtk/dirty_areas.h"
-#include "platform/gtk/port_surfaces.h"
-#include "toolbox/toolbox_services.h"
+#include "platform/cairo/dirty_areas.h"
+#include "platform/cairo/port_surfaces.h"
+#include "graphics/toolbox_hooks.h"
 
 #include <glib.h>
 

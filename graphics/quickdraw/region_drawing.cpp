@@ -16,7 +16,7 @@
 #include "graphics/quickdraw/shapes.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
-#include "platform/gtk/port_surfaces.h"
+#include "platform/cairo/port_surfaces.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/transfer_internal.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/dirty_areas.h"
+#include "platform/cairo/dirty_areas.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/time_manager.h"
-#include "toolbox/toolbox_services.h"
+#include "graphics/toolbox_hooks.h"
 
 namespace {
 

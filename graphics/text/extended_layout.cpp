@@ -11,7 +11,7 @@
 #include "graphics/text/font_manager.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
-#include "platform/gtk/pango_text.h"
+#include "platform/cairo/pango_text.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include "platform/core/memory.h"
 #include "platform/core/time_manager.h"
 #include "platform/core/unicode_mode.h"
-#include "platform/gtk/input_standins.h"
-#include "platform/gtk/pango_text.h"
+#include "platform/cairo/input_method.h"
+#include "platform/cairo/pango_text.h"
 
 namespace {
 

@@ -11,8 +11,9 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
 #include "platform/core/text_encodings.h"
-#include "platform/gtk/pango_text.h"
-#include "toolbox/toolbox_services.h"
+#include "platform/cairo/pango_text.h"
+#include "platform/core/utilities.h"
+#include "graphics/toolbox_hooks.h"
 
 namespace {
 enum : SInt32 { kMaxRun = 32767 };  // classic counts are signed 16-bit

@@ -17,8 +17,8 @@
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
-#include "platform/gtk/input_standins.h"
-#include "toolbox/toolbox_services.h"
+#include "platform/cairo/input_method.h"
+#include "graphics/toolbox_hooks.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include "graphics/text/textedit_internal.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/input_standins.h"
-#include "platform/gtk/pango_text.h"
-#include "toolbox/toolbox_services.h"
+#include "platform/cairo/input_method.h"
+#include "platform/cairo/pango_text.h"
+#include "graphics/toolbox_hooks.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/scrap.h"
-#include "platform/gtk/pango_text.h"
+#include "platform/cairo/pango_text.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include "platform/core/memory.h"
 #include "platform/core/time_manager.h"
 #include "platform/core/unicode_mode.h"
-#include "platform/gtk/pango_text.h"
-#include "toolbox/toolbox_services.h"
+#include "platform/cairo/pango_text.h"
+#include "graphics/toolbox_hooks.h"
 
 namespace {
 

@@ -9,7 +9,8 @@
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/os_utilities.h"
-#include "platform/gtk/linux_files.h"
+#include "platform/core/linux_files.h"
+#include "platform/core/runtime.h"
 #include "plugin/host_services.h"
 
 namespace {

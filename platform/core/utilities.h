@@ -1,19 +1,11 @@
 // Small Toolbox utilities: string form conversions, type codes, bit extraction, 16.16 fixed
-// point, the international string comparisons, the small-icon plotter and the desk-accessory
-// entry points (which find nothing to run here and only route edit commands and clicks).
-// utilities.cpp: strings, bits, fixed point and comparisons. desk_accessories.cpp: the icon
-// plotter and the desk-accessory calls (main thread only).
+// point and the international string comparisons.
 #pragma once
 
 #include "platform/core/mac_types.h"
 
-struct EventRecord;
-struct WindowRecord;
-typedef WindowRecord *WindowPtr;
-
 enum : SInt32 {
     kTypeCodeBufferSize = 5,   // four characters and a NUL
-    kSicnBytes = 32,           // one 16 x 16 one-bit icon, rows of 2 bytes
     kCommandKeyCode = 55,      // the command key in the key map
 };
 
@@ -44,15 +36,5 @@ SInt16 IUMagIDString(const void *a, const void *b, SInt16 lengthA, SInt16 length
 SInt16 IUCompString(ConstStr255Param a, ConstStr255Param b);   // length-prefixed
 SInt16 IUEqualString(ConstStr255Param a, ConstStr255Param b);  // 0 when equal ignoring case
 
-// The index-th (from 0) icon of a 'SICN' handle, top-left at point (vertical in the high 16
-// bits), black on white in the current port. An index past the handle draws nothing.
-void OrvaPlotSicn(Handle sicn, SInt16 index, SInt32 point);
-
-// Desk accessories.
-SInt16 OpenDeskAcc(const char *name);  // the 'DRVR' of that name in the newest file: its id, or -1
-void CloseDeskAcc(SInt16 refNum);
-void SystemClick(const EventRecord *event, WindowPtr window);
-Boolean SystemEdit(SInt16 command);  // 2 cut, 3 copy, 4 paste, 5 clear in a desk-accessory window
-Boolean SystemEvent(const EventRecord *event);  // false
-void SystemTask();
-void SystemMenu(SInt32 menuResult);
+// Replaces every UTF-16 code unit below 32 by a space, in place.
+void OrvaSupprimeUnicodeSpecialChars(UniChar *text, SInt32 length);

@@ -14,7 +14,7 @@
 #include "platform/core/time_manager.h"
 #include "platform/gtk/event_pump.h"
 #include "platform/gtk/platform_windows.h"
-#include "toolbox/window_record.h"
+#include "graphics/quickdraw/window_record.h"
 
 namespace {
 

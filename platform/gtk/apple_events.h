@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/core/mac_types.h"
-#include "toolbox/toolbox_services.h"
+#include "graphics/toolbox_hooks.h"
 
 typedef UInt32 DescType;
 typedef UInt32 AEKeyword;

@@ -17,7 +17,7 @@
 #include "platform/core/runtime.h"
 #include "platform/gtk/linux_services.h"
 #include "platform/gtk/standalone.h"
-#include "toolbox/toolbox_services.h"
+#include "graphics/toolbox_hooks.h"
 
 namespace {
 

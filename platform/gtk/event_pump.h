@@ -5,8 +5,7 @@
 #include <gtk/gtk.h>
 
 #include "platform/core/mac_types.h"
-#include "platform/gtk/input_standins.h"
-#include "toolbox/toolbox_services.h"
+#include "graphics/toolbox_hooks.h"
 
 void SystemDependantDoEvent();
 void SystemDependantWaitAndDoEvent(SInt16 ticks);

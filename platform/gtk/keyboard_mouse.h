@@ -7,9 +7,9 @@
 UInt8 GtkLinuxKeyToScancode(UInt16 hardwareKeycode, UInt32 keySymbol, UInt32 character);
 // down 1 sets, 0 clears the key's bit; 65535 clears the whole map.
 void GTKUpdateKeyState(UInt32 down, UInt32 keySymbol, UInt16 hardwareKeycode);
-void SystemDependantGetKeyMap(UInt32 map[4]);  // key k: word k / 32, bit (k ^ 24) & 31
+void GTKGetKeyMap(UInt32 map[4]);  // key k: word k / 32, bit (k ^ 24) & 31
 UInt16 GTKGetKeyAscii(UInt32 keySymbol);
-UInt16 SystemDependantGetModifiers();
+UInt16 GTKGetModifiers();
 void SystemDependantGetKeyName(UInt8 keyCode, char *name);  // name: 64 bytes
 UInt32 SystemDependantGetMouseButton();
 void OrvaSetPluginMouseButton(UInt32 state);
@@ -25,9 +25,9 @@ Boolean OrvaGtkHasFocus();
 typedef Boolean (*OrvaPointerStateReader)(SInt16 *h, SInt16 *v, UInt32 *mask);
 void OrvaSetPointerStateReader(OrvaPointerStateReader reader);
 
-UInt32 SystemDependantSetStandardCursor(SInt16 id);
-UInt32 SystemDependantSetMonochromeCursor(const OrvaCursorArea *cursor);
-UInt32 SystemDependantSetColorCursor(const OrvaCursorArea *cursor);
+UInt32 GTKSetStandardCursor(SInt16 id);
+UInt32 GTKSetMonochromeCursor(const OrvaCursorArea *cursor);
+UInt32 GTKSetColorCursor(const OrvaCursorArea *cursor);
 SInt16 SystemDependantGetClosestCursor(SInt16 id);
 SInt32 OrvaGdkCursorTypeFor(SInt16 id);  // the GDK cursor type shown for a standard cursor id
 SInt32 OrvaGetLastCursorType();          // the type last set, -1 a colour image (diagnostics)

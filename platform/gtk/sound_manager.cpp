@@ -8,7 +8,7 @@
 #include "platform/core/memory.h"
 #include "platform/core/time_manager.h"
 #include "platform/gtk/event_pump.h"
-#include "toolbox/toolbox_services.h"
+#include "graphics/toolbox_hooks.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "platform/core/critical_sections.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
+#include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
 #include "platform/gtk/sound_manager.h"
 #include "plugin/host_services.h"

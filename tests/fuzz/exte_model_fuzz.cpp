@@ -15,7 +15,7 @@
 #include "graphics/text/font_manager.h"
 #include "platform/core/memory.h"
 #include "platform/core/unicode_mode.h"
-#include "tests/support/extended_support.h"
+#include "tests/support/graphics/extended_support.h"
 
 // An input: a header byte (bit 0 styled, bit 1 measured by pango rather than counted, bit 2
 // wrap off, bit 3 8-bit mode, bits 4-6 the width), then steps of an opcode byte and operands.

@@ -14,7 +14,7 @@
 #include "graphics/quickdraw/shapes.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/port_surfaces.h"
+#include "platform/cairo/port_surfaces.h"
 
 namespace {
 

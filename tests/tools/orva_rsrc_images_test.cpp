@@ -14,7 +14,7 @@
 #include "platform/core/resource_files.h"
 #include "support/resource_test_support.h"
 #include "support/tool_support.h"
-#include "support/transfer_support.h"
+#include "support/graphics/transfer_support.h"
 
 using namespace restest;
 

@@ -25,7 +25,7 @@
 #include "graphics/text/quickdraw_text.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/port_surfaces.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/gtk/printing.h"
 #include "effects_scene.h"
 #include "exte_edit_scene.h"

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "graphics/images/images.h"
-#include "support/image_support.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/image_support.h"
+#include "support/graphics/quickdraw_support.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/quickdraw/transfer.h"
-#include "support/image_support.h"
-#include "support/quickdraw_support.h"
-#include "support/transfer_support.h"
+#include "support/graphics/image_support.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/transfer_support.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "support/tool_support.h"
-#include "support/transfer_support.h"
+#include "support/graphics/transfer_support.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <limits>
 
 #include "graphics/images/images.h"
-#include "support/image_support.h"
-#include "support/quickdraw_support.h"
-#include "support/transfer_support.h"
+#include "support/graphics/image_support.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/transfer_support.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_services.h"
 #include "platform/core/memory.h"
-#include "support/picture_support.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/picture_support.h"
+#include "support/graphics/quickdraw_support.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 
 namespace {
 

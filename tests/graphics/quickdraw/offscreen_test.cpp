@@ -18,10 +18,10 @@
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
-#include "platform/gtk/port_surfaces.h"
-#include "support/quickdraw_support.h"
+#include "platform/cairo/port_surfaces.h"
+#include "support/graphics/quickdraw_support.h"
 #include "support/tool_support.h"
-#include "support/transfer_support.h"
+#include "support/graphics/transfer_support.h"
 
 namespace {
 

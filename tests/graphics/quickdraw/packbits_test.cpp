@@ -12,9 +12,9 @@
 #include "graphics/quickdraw/packed_images.h"
 #include "graphics/quickdraw/transfer.h"
 #include "platform/core/memory.h"
-#include "platform/gtk/port_surfaces.h"
-#include "support/quickdraw_support.h"
-#include "support/transfer_support.h"
+#include "platform/cairo/port_surfaces.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/transfer_support.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 #include "support/tool_support.h"
 
 namespace {

@@ -17,8 +17,8 @@
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/text/quickdraw_text.h"
 #include "platform/core/memory.h"
-#include "platform/gtk/port_surfaces.h"
-#include "support/quickdraw_support.h"
+#include "platform/cairo/port_surfaces.h"
+#include "support/graphics/quickdraw_support.h"
 
 namespace {
 

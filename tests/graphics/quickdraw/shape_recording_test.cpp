@@ -18,7 +18,7 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/shapes.h"
 #include "platform/core/memory.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 #include "support/tool_support.h"
 
 namespace {

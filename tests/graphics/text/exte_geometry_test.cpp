@@ -10,11 +10,11 @@
 #include "graphics/quickdraw/regions.h"
 #include "graphics/text/extended_textedit.h"
 #include "platform/core/unicode_mode.h"
-#include "support/extended_fixture.h"
-#include "support/extended_support.h"
-#include "support/quickdraw_support.h"
-#include "support/text_support.h"
-#include "support/textedit_support.h"
+#include "support/graphics/extended_fixture.h"
+#include "support/graphics/extended_support.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/text_support.h"
+#include "support/graphics/textedit_support.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/unicode_mode.h"
-#include "platform/gtk/input_standins.h"
-#include "support/extended_fixture.h"
-#include "support/extended_support.h"
-#include "support/text_support.h"
-#include "support/textedit_support.h"
+#include "platform/cairo/input_method.h"
+#include "support/graphics/extended_fixture.h"
+#include "support/graphics/extended_support.h"
+#include "support/graphics/text_support.h"
+#include "support/graphics/textedit_support.h"
 
 namespace {
 

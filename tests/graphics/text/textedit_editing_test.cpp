@@ -7,13 +7,14 @@
 
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/textedit.h"
+#include "platform/core/back_end.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/scrap.h"
-#include "platform/gtk/input_standins.h"
-#include "support/textedit_invariants.h"
-#include "support/textedit_support.h"
-#include "toolbox/toolbox_services.h"
+#include "platform/cairo/input_method.h"
+#include "support/graphics/textedit_invariants.h"
+#include "support/graphics/textedit_support.h"
+#include "graphics/toolbox_hooks.h"
 
 namespace {
 

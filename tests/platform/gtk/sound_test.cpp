@@ -13,12 +13,13 @@
 #include "platform/core/folders.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
+#include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
 #include "platform/gtk/sound_manager.h"
 #include "plugin/host_services.h"
 #include "support/resource_test_support.h"
 #include "support/tool_support.h"
-#include "toolbox/toolbox_services.h"
+#include "graphics/toolbox_hooks.h"
 
 namespace {
 
