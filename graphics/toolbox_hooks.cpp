@@ -3,17 +3,22 @@
 #include "graphics/toolbox_hooks.h"
 
 #include <cstring>
+#include <glib.h>
 
 #include "graphics/quickdraw/cursors.h"
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/window_record.h"
 #include "platform/core/back_end.h"
 #include "platform/core/critical_sections.h"
+#include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
 
 namespace {
 
 constexpr int kEventQueueSize = 64;  // the oldest event is lost beyond this
+constexpr SInt16 kMouseMovedEvent = 15;
+constexpr UInt32 kMouseMovedMessage = 0xFA000000;
+constexpr UInt32 kWaitStepMicroseconds = 1000;  // standalone WaitNextEvent: time between two polls
 
 struct QueuedEvent {
     EventRecord event;
@@ -127,6 +132,28 @@ Boolean StillDown() { return gToolbox.stillDown(); }
 void GetKeys(KeyMap keys) { gToolbox.getKeys(keys); }
 UniChar OrvaGetLastUnicodeKey() { return gToolbox.lastUnicodeKey(); }
 void OrvaSetLastUnicodeKey(UniChar character) { gToolbox.setLastUnicodeKey(character); }
+
+Boolean WaitNextEvent(UInt16 mask, EventRecord *event, UInt32 sleep, RgnHandle mouseRgn) {
+    if (GetNextEvent(mask, event)) return true;
+    if (OrvaIsPlugin()) return false;
+    UInt32 start = TickCount();
+    while (TickCount() - start < sleep) {
+        if (mouseRgn) {
+            Point where;
+            lit_mouse(&where);
+            if (PtInRgn(where, mouseRgn)) {
+                orva_genere_evt(kMouseMovedEvent, uintptr_t(UInt32(kMouseMovedMessage)), event);
+                return true;
+            }
+        } else {
+            g_main_context_iteration(nullptr, FALSE);
+        }
+        if (GetNextEvent(mask, event)) return true;
+        g_usleep(kWaitStepMicroseconds);
+    }
+    return false;
+}
+
 void OrvaSetStillDownHook(Boolean (*hook)()) { gStandIn.stillDownHook = hook; }
 
 void CarboniseSetUpdateState(SInt16 flag) {

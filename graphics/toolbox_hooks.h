@@ -153,6 +153,10 @@ Boolean StillDown();
 void GetKeys(KeyMap keys);
 UniChar OrvaGetLastUnicodeKey();
 void OrvaSetLastUnicodeKey(UniChar character);
+// True at once when an event is waiting; false at once inside the plug-in. Standalone: waits up
+// to sleep ticks, stepping the main loop without blocking, for an event or, with mouseRgn, for
+// the pointer to enter it (a mouse-moved event, kind 15, is made then).
+Boolean WaitNextEvent(UInt16 mask, EventRecord *event, UInt32 sleep, RgnHandle mouseRgn);
 // Test seam of the stand-in: StillDown answers hook() (which may move the pointer with
 // OrvaSetMousePos), so that mouse tracking can be scripted. Null restores the button.
 void OrvaSetStillDownHook(Boolean (*hook)());

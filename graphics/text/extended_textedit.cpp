@@ -13,6 +13,7 @@
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/text/utf_text.h"
 #include "platform/core/errors.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/memory.h"
 #include "platform/core/time_manager.h"
 #include "platform/core/unicode_mode.h"

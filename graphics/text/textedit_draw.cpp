@@ -15,6 +15,7 @@
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/text/textedit_internal.h"
 #include "platform/core/memory.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
 #include "platform/cairo/input_method.h"

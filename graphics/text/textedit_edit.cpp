@@ -13,6 +13,7 @@
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/text/textedit_internal.h"
 #include "platform/core/back_end.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/scrap.h"

@@ -237,6 +237,10 @@ SInt32 OrvaWindowsGetCaretTime() {
     return gOSUtilities.caretTime;
 }
 
+SInt16 GetDblTime() { return OrvaWindowsGetDblTime(); }
+
+SInt16 GetCaretTime() { return SInt16(OrvaWindowsGetCaretTime()); }
+
 void SystemDependantGetDefaultTheme(char *name) { strcpy(name, "Ubuntu 9.1"); }
 
 char *LMGetCurApName() {

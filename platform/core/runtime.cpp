@@ -212,6 +212,10 @@ void orvaTermineTrace() {}
 SInt32 GetPcConfig() { return 0; }
 Boolean OrvaIsMainScrollBarsEnabled() { return kTrue; }
 
+void ExitToShell() {
+    if (!OrvaIsPlugin()) std::exit(0);
+}
+
 // FIXME: the pointer keeps the library's last shape after exit until the cursor code can
 // give it back to the system.
 void QuitApp() {}

@@ -72,6 +72,7 @@ void orvaTermineTrace();
 SInt32 GetPcConfig();
 Boolean OrvaIsMainScrollBarsEnabled();
 void QuitApp();
+void ExitToShell();  // ends the process; returns inside the plug-in
 const char *GetOrvaCmdLine();
 void OrvaSetCmdLine(const char *line);
 WindowPtr OrvaGetFrameWnd();

@@ -578,6 +578,7 @@ bool AllocatePoolBuffers() {
     }
     for (SInt32 i = 0; i < kEncodedStrPoolSlots; i++) gEncodedStrPool.slots[i].buffer = buffers[i];
     gEncodedStrPool.ready.store(true, std::memory_order_release);
+    OrvaSetPointerPoolHook(OrvaReleaseEncodedStrSlot);  // DisposPtr of a pool buffer frees its slot
     return true;
 }
 

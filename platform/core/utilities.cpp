@@ -58,6 +58,23 @@ UInt16 orva_extrait_bit(UInt16 *word, SInt16 n) {
     return UInt16(value >> (16 - n));
 }
 
+Boolean BitTst(const void *bytes, SInt32 n) {
+    if (!bytes || n < 0) return false;
+    return (((const UInt8 *)bytes)[n / 8] & (0x80 >> (n % 8))) != 0;
+}
+
+void BitSet(void *bytes, SInt32 n) {
+    if (bytes && n >= 0) ((UInt8 *)bytes)[n / 8] |= UInt8(0x80 >> (n % 8));
+}
+
+void BitClr(void *bytes, SInt32 n) {
+    if (bytes && n >= 0) ((UInt8 *)bytes)[n / 8] &= UInt8(~(0x80 >> (n % 8)));
+}
+
+SInt16 LoWord(SInt32 x) { return SInt16(x & 0xFFFF); }
+
+SInt16 HiWord(SInt32 x) { return SInt16((UInt32(x) >> 16) & 0xFFFF); }
+
 Boolean orva_dans_rect(SInt16 h, SInt16 v, const Rect *r) {
     return r && h >= r->left && h < r->right && v >= r->top && v < r->bottom;
 }

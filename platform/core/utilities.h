@@ -18,6 +18,11 @@ void OrvaSwap(SInt16 *a, SInt16 *b);
 
 // Takes the top n bits (1..16) of *word as a number and shifts *word left by n; n <= 0: 0.
 UInt16 orva_extrait_bit(UInt16 *word, SInt16 n);
+Boolean BitTst(const void *bytes, SInt32 n);  // bit n: bit 7 - n mod 8 of byte n / 8
+void BitSet(void *bytes, SInt32 n);
+void BitClr(void *bytes, SInt32 n);
+SInt16 LoWord(SInt32 x);
+SInt16 HiWord(SInt32 x);
 Boolean orva_dans_rect(SInt16 h, SInt16 v, const Rect *r);  // left <= h < right, top <= v < bottom
 Boolean is_command();  // the command key is down (GetKeys)
 

@@ -188,7 +188,7 @@ Handle CvtBufferMacToRiff(const UInt8 *samples, SInt16 channels, SInt16 bits, UI
 
 OSErr SndNewChannel(SndChannelPtr *chan, SInt16, SInt32, SndCallBackProcPtr userRoutine) {
     BuildMarker();
-    if (!chan) return -50;
+    if (!chan) return paramErr;
     if (!*chan) {
         *chan = reinterpret_cast<SndChannelPtr>(NewPtrClear(sizeof(SndChannel)));
         if (!*chan) return memFullErr;
@@ -201,7 +201,7 @@ OSErr SndNewChannel(SndChannelPtr *chan, SInt16, SInt32, SndCallBackProcPtr user
 }
 
 OSErr SndDoCommand(SndChannelPtr chan, const SndCommand *cmd, Boolean noWait) {
-    if (!cmd) return -50;
+    if (!cmd) return paramErr;
     BuildMarker();
     intptr_t param2 = cmd->param2;
     if (cmd->cmd == kSndBufferCmd && cmd->param2) {
@@ -288,7 +288,7 @@ OSErr SndDisposeChannel(SndChannelPtr chan, Boolean) {
 OSErr SetupSndHeader(Handle sndHandle, SInt16 numChannels, UInt32 sampleRate, SInt16 sampleSize, OSType,
                      SInt16 baseNote, UInt32 numBytes, SInt16 *headerLen) {
     if (headerLen) *headerLen = 70;
-    if (!sndHandle) return -50;
+    if (!sndHandle) return paramErr;
     if (GetHandleSize(sndHandle) < 70) {
         SetHandleSize(sndHandle, 70);
         if (GetHandleSize(sndHandle) < 70) return memFullErr;

@@ -6,6 +6,8 @@
 
 #include "graphics/quickdraw/port_accessors.h"
 #include "graphics/quickdraw/regions.h"
+#include "platform/core/time_manager.h"
+#include "support/graphics/quickdraw_support.h"
 #include "support/graphics/rect_support.h"
 
 namespace {
@@ -63,6 +65,19 @@ TEST(ToolboxHooks, AWindowOutlineWithoutThemesIsItsFrame) {
     EXPECT_TRUE(RectIs(box, 10, 20, 90, 220));
     DisposeRgn(outline);
     EXPECT_EQ(OrvaCalculateThemeWindowPhysicalRegion(nullptr, nullptr, false), nullptr);
+}
+
+TEST(ToolboxHooks, WaitingForAnEventNeverBlocksThePlugin) {
+    StartQuickDrawForTests();  // plug-in mode
+    EventRecord event;
+    while (GetNextEvent(everyEvent, &event)) {
+    }
+    UInt32 start = TickCount();
+    EXPECT_FALSE(WaitNextEvent(everyEvent, &event, 600, nullptr));
+    EXPECT_LT(TickCount() - start, 300u);  // far less than the ten seconds asked for
+    ASSERT_EQ(PostEvent(3, 'a'), 0);
+    EXPECT_TRUE(WaitNextEvent(everyEvent, &event, 600, nullptr));
+    EXPECT_EQ(event.what, 3);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "graphics/text/extended_textedit.h"
 #include "platform/core/memory.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/runtime.h"
 #include "platform/core/scrap.h"
 #include "platform/core/unicode_mode.h"

@@ -142,6 +142,12 @@ TEST(SmallServices, LanguagePortabilityNamesAndSettings) {
     EXPECT_EQ(Rename((gHome + "/old").c_str(), 0, (gHome + "/new").c_str()), fnfErr);
 }
 
+TEST(SmallServices, CaretAndDoubleClickIntervalsInTicks) {
+    OrvaResetWindowsSystemSettings();
+    EXPECT_EQ(GetDblTime(), 30);    // the stand-in screen's 500 ms
+    EXPECT_EQ(GetCaretTime(), 36);  // half of its 1200 ms blink
+}
+
 TEST(Preferences, WindowSettingsGoThroughTheStoreThatKeepsNothing) {
     SystemDependantInitPref();
     char path[kOrvaPathMax + 1];

@@ -1,3 +1,4 @@
+// ctest-labels: threads
 // The error sink across threads, the message hooks, the main-thread identity, the wheel router
 // and the small process-wide values of the runtime core.
 #include "platform/core/runtime.h"

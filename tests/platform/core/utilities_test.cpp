@@ -97,6 +97,21 @@ TEST(Comparisons, OrderCaseAndPrefixes) {
     EXPECT_EQ(IUMagIDString("", "", 0, 0), 0);
 }
 
+TEST(Bits, BitsCountFromTheMostSignificantBit) {
+    UInt8 bytes[2] = {0x80, 0x01};
+    EXPECT_TRUE(BitTst(bytes, 0));
+    EXPECT_FALSE(BitTst(bytes, 1));
+    EXPECT_TRUE(BitTst(bytes, 15));
+    EXPECT_FALSE(BitTst(bytes, -1));
+    BitSet(bytes, 9);
+    EXPECT_EQ(bytes[1], 0x41);
+    BitClr(bytes, 0);
+    BitSet(bytes, -3);
+    EXPECT_EQ(bytes[0], 0x00);
+    EXPECT_EQ(LoWord(0x12345678), 0x5678);
+    EXPECT_EQ(HiWord(SInt32(0xFEDC1234)), SInt16(0xFEDC));
+}
+
 TEST(Keyboard, OnlyTheCommandKeyCountsAsCommand) {
     // Key k: word k / 32, bit (k ^ 24) & 31 of the back end's key map: key 32 (U) is bit 24 and
     // key 55 (command) bit 15 of word 1.

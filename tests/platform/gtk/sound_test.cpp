@@ -1,4 +1,4 @@
-// ctest-labels: gtk-input-sound
+// ctest-labels: gtk-input-sound;threads
 // The Sound Manager through the file-capturing ALSA device: each opening of the default PCM
 // writes a new WAV file, which the tests read back.
 #include <gtest/gtest.h>

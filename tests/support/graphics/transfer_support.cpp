@@ -57,7 +57,7 @@ BitMap RawBitMap(std::vector<UInt8> *bytes, SInt16 rowBytes, SInt16 width, SInt1
 
 std::string CompareWithGolden(const std::string &actualPath, const std::string &name, int tolerance) {
     const char *source = std::getenv("ORVA_SOURCE_DIR");
-    std::string golden = std::string(source ? source : ".") + "/tests/graphics/golden/" + name;
+    std::string golden = std::string(source ? source : ".") + "/tests/golden/graphics/" + name;
     const char *update = std::getenv("ORVA_UPDATE_GOLDENS");
     if (update && std::strcmp(update, "1") == 0) {
         cairo_surface_t *actual = cairo_image_surface_create_from_png(actualPath.c_str());

@@ -26,7 +26,7 @@ PixMap RawPixMap(std::vector<UInt8> *bytes, SInt16 rowBytes, SInt16 width, SInt1
 // A caller's 1-bit bitmap over bytes.
 BitMap RawBitMap(std::vector<UInt8> *bytes, SInt16 rowBytes, SInt16 width, SInt16 height);
 
-// Compares the PNG at actualPath with tests/graphics/golden/<name> of the source tree: every
+// Compares the PNG at actualPath with tests/golden/graphics/<name> of the source tree: every
 // component within tolerance. On a mismatch the actual image and a difference image are kept
 // in golden-out/ of the build tree and the message says where; with ORVA_UPDATE_GOLDENS=1 in
 // the environment the golden is replaced instead. Empty on success.

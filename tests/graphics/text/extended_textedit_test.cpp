@@ -10,6 +10,7 @@
 
 #include "graphics/text/extended_textedit.h"
 #include "platform/core/errors.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/memory.h"
 #include "platform/core/unicode_mode.h"
 #include "platform/cairo/input_method.h"

@@ -8,6 +8,7 @@
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/textedit.h"
 #include "platform/core/back_end.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/scrap.h"
