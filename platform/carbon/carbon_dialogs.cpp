@@ -4,6 +4,7 @@
 
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
+#include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
@@ -122,9 +123,9 @@ SInt16 CarboniseGetNbItemDitl(SInt16 id) {
         Collapse("DITL %d non trouve", id);
         return 0;
     }
-    if (GetHandleSize(list) < 2) return 0;  // no count word
-    const UInt8 *bytes = reinterpret_cast<const UInt8 *>(*list);
-    return SInt16((bytes[0] << 8 | bytes[1]) + 1);
+    ByteReader items = OrvaByteReader(*list, GetHandleSize(list));
+    SInt16 count = SInt16(Get16(&items) + 1);  // the list starts with the item count less one
+    return items.failed ? 0 : count;
 }
 
 void CarboniseAutoEmbedControlRange(DialogPtr dialog, SInt16 first, SInt16 last) {

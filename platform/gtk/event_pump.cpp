@@ -252,8 +252,8 @@ void OrvaPostCommittedText(const char *text) {
     glong units = 0;
     gunichar2 *utf16 = text ? g_utf8_to_utf16(text, -1, nullptr, &units, nullptr) : nullptr;
     for (glong i = 0; utf16 && i < units; i++) {
-        UInt8 roman = UnicodeCharToMacRoman(utf16[i]);
-        UInt32 message = UInt32(utf16[i]) << 16 | UInt32(gLastScanCode) << 8 | roman;
+        UniChar unit = utf16[i];
+        UInt32 message = UInt32(unit) << 16 | UInt32(gLastScanCode) << 8 | UnicodeCharToMacRoman(unit);
         PostEvent(3, message);
         PostEvent(4, message);
     }

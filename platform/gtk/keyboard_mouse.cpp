@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "platform/core/back_end.h"
+#include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/cairo/input_method.h"
@@ -302,8 +303,9 @@ Boolean OrvaBuildColorCursorImage(const OrvaCursorArea *cursor, UInt8 *rgba, SIn
     // The 16 x 16 image, 4 bytes a pixel.
     UInt8 image[16][16][4];
     bool reported = false;
+    ByteReader maskRows = OrvaByteReader(mask, 32);  // 16 big-endian rows, leftmost pixel first
     for (int y = 0; y < 16; y++) {
-        UInt16 row = UInt16(mask[2 * y] << 8 | mask[2 * y + 1]);
+        UInt16 row = Get16(&maskRows);
         for (int x = 0; x < 16; x++) {
             UInt8 *p = image[y][x];
             p[0] = p[1] = p[2] = 255;
