@@ -12,6 +12,7 @@
 #include "graphics/quickdraw/ports.h"
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/shapes.h"
+#include "graphics/quickdraw/pen.h"
 #include "graphics/text/textedit.h"  // TextStyle, LHElement, NullStRec, StScrpHandle and scrap accessors
 #include "platform/core/mac_types.h"
 
@@ -85,15 +86,7 @@ struct ExtendedTextState {
 };
 
 // The pen, colours and port fields saved around caret drawing.
-struct ExtendedPenColorState {
-    PenState pen;
-    RGBColor fore;
-    RGBColor back;
-    SInt32 fgColor;
-    SInt32 bkColor;
-    UInt32 forePixel;
-    UInt32 backPixel;
-};
+typedef PenColorState ExtendedPenColorState;  // graphics/quickdraw/pen.h
 
 // ---- the record ---------------------------------------------------------------------------
 enum : UInt32 { kExtendedModeUTF8 = 4, kExtendedMode8Bit = 2 };
