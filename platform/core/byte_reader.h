@@ -73,12 +73,14 @@ inline UInt32 Get32LE(ByteReader *r) {
 
 inline void Skip(ByteReader *r, size_t count) { TakeBytes(r, count); }
 
-// Copies the next count bytes into out; past the end out is zeroed and the answer false.
+// Copies the next count bytes into out; when fewer remain out is zeroed and the answer false.
 inline Boolean Bytes(ByteReader *r, void *out, size_t count) {
+    Boolean fits = count <= ByteReaderLeft(r);
     const UInt8 *p = TakeBytes(r, count);
+    if (count == 0) return fits;
     if (p) memcpy(out, p, count);
-    else if (count) memset(out, 0, count);
-    return p != nullptr;
+    else memset(out, 0, count);
+    return fits;
 }
 
 // Moves the cursor to an absolute position; past the end it fails and stands at the end.
@@ -93,9 +95,10 @@ inline void Seek(ByteReader *r, size_t position) {
 // A cursor over count bytes at the current position (the cursor itself moves past them); a
 // failed empty one when fewer remain.
 inline ByteReader SubReader(ByteReader *r, size_t count) {
+    Boolean fits = count <= ByteReaderLeft(r);
     const UInt8 *p = TakeBytes(r, count);
-    ByteReader sub = OrvaByteReader(p, p ? count : 0);
-    sub.failed = p ? kFalse : kTrue;
+    ByteReader sub = OrvaByteReader(p, fits ? count : 0);
+    sub.failed = !fits;
     return sub;
 }
 
