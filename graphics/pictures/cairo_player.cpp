@@ -21,10 +21,10 @@
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
+#include "platform/cairo/pango_text.h"
 #include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/cairo/pango_text.h"
 
 namespace {
 

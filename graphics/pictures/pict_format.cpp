@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/core/errors.h"
 #include "platform/core/byte_reader.h"
+#include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 

@@ -19,9 +19,9 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/cairo/port_surfaces.h"
 
 namespace {
 

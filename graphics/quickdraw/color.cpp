@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/core/byte_reader.h"
 #include "platform/core/errors.h"
 #include "platform/core/files.h"
 #include "platform/core/folders.h"
-#include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/os_utilities.h"
 #include "platform/core/resource_files.h"

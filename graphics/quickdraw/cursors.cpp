@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "graphics/quickdraw/pixmap_resources.h"
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
-#include "graphics/toolbox_hooks.h"
 
 namespace {
 

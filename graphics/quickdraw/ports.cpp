@@ -16,13 +16,13 @@
 #include "graphics/quickdraw/region_drawing.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/dirty_areas.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
-#include "platform/cairo/dirty_areas.h"
-#include "platform/cairo/port_surfaces.h"
-#include "graphics/toolbox_hooks.h"
 
 
 QDGlobals qd;

@@ -9,10 +9,10 @@
 #pragma once
 
 #include "graphics/quickdraw/big_rect.h"
+#include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/shapes.h"
-#include "graphics/quickdraw/pen.h"
 #include "graphics/text/textedit.h"  // TextStyle, LHElement, NullStRec, StScrpHandle and scrap accessors
 #include "platform/core/mac_types.h"
 

@@ -9,11 +9,11 @@
 #include <strings.h>
 
 #include "graphics/text/font_manager.h"
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/memory.h"
 #include "platform/core/preferences.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/text_encodings.h"
-#include "graphics/toolbox_hooks.h"
 
 namespace {
 

@@ -17,11 +17,11 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/text/textedit_internal.h"
+#include "platform/cairo/pango_text.h"
 #include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/scrap.h"
-#include "platform/cairo/pango_text.h"
 
 namespace {
 

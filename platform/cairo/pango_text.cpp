@@ -11,10 +11,10 @@
 
 #include "graphics/text/font_services.h"
 #include "graphics/text/font_table.h"
-#include "platform/core/memory.h"
-#include "platform/core/text_encodings.h"
 #include "platform/cairo/dirty_areas.h"
 #include "platform/cairo/port_surfaces.h"
+#include "platform/core/memory.h"
+#include "platform/core/text_encodings.h"
 
 namespace {
 

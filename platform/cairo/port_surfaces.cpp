@@ -8,9 +8,9 @@
 
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/regions.h"
+#include "platform/cairo/dirty_areas.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
-#include "platform/cairo/dirty_areas.h"
 
 namespace {
 enum : SInt16 { kRowBytesMask = 0x7FFF, kDefaultDepth = 24 };

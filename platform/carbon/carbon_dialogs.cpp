@@ -4,13 +4,13 @@
 
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
+#include "platform/carbon/carbon_accessors.h"
 #include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/unicode_mode.h"
-#include "platform/carbon/carbon_accessors.h"
 #include "plugin/host_services.h"
 
 namespace {

@@ -5,13 +5,13 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/region_drawing.h"
 #include "graphics/text/font_table.h"
+#include "platform/cairo/port_surfaces.h"
+#include "platform/carbon/carbon_accessors.h"
 #include "platform/core/folders.h"
 #include "platform/core/os_utilities.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
 #include "platform/core/unicode_mode.h"
-#include "platform/carbon/carbon_accessors.h"
-#include "platform/cairo/port_surfaces.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "graphics/quickdraw/cursors.h"
 #include "graphics/quickdraw/packed_images.h"
 #include "graphics/quickdraw/pen.h"
-#include "platform/core/memory.h"
 #include "platform/carbon/carbon_accessors.h"
+#include "platform/core/memory.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #pragma once
 #include <stdint.h>
 
-#include "platform/core/mac_types.h"
 #include "graphics/quickdraw/window_record.h"
+#include "platform/core/mac_types.h"
 
 typedef uintptr_t OrvaPluginID;  // the browser's instance pointer, a key only
 

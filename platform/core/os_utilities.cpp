@@ -10,10 +10,10 @@
 #include "platform/core/back_end.h"
 #include "platform/core/errors.h"
 #include "platform/core/folders.h"
+#include "platform/core/linux_files.h"
 #include "platform/core/preferences.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
-#include "platform/core/linux_files.h"
 #include "platform/gtk/ui_metrics.h"
 
 OSErr (*OrvaTraiteGestalt)(OSType selector, SInt32 *response) = nullptr;

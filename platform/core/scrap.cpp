@@ -9,8 +9,8 @@
 #include "platform/core/errors.h"
 #include "platform/core/files.h"
 #include "platform/core/folders.h"
-#include "platform/core/os_utilities.h"
 #include "platform/core/memory.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
 

@@ -3,8 +3,8 @@
 // application processes them. Main thread only; nothing calls it inside the browser plug-in.
 #pragma once
 
-#include "platform/core/mac_types.h"
 #include "graphics/toolbox_hooks.h"
+#include "platform/core/mac_types.h"
 
 typedef UInt32 DescType;
 typedef UInt32 AEKeyword;

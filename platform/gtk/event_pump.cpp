@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "graphics/quickdraw/regions.h"
+#include "graphics/quickdraw/window_record.h"
 #include "graphics/text/textedit.h"
+#include "platform/cairo/dirty_areas.h"
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/time_manager.h"
-#include "platform/cairo/dirty_areas.h"
 #include "platform/gtk/keyboard_mouse.h"
 #include "platform/gtk/platform_windows.h"
-#include "graphics/quickdraw/window_record.h"
 
 namespace {
 

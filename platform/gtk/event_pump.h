@@ -4,8 +4,8 @@
 #pragma once
 #include <gtk/gtk.h>
 
-#include "platform/core/mac_types.h"
 #include "graphics/toolbox_hooks.h"
+#include "platform/core/mac_types.h"
 
 void SystemDependantDoEvent();
 void SystemDependantWaitAndDoEvent(SInt16 ticks);

@@ -7,12 +7,12 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/input_method.h"
 #include "platform/core/back_end.h"
 #include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/cairo/input_method.h"
-#include "graphics/toolbox_hooks.h"
 
 namespace {
 

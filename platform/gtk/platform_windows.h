@@ -7,8 +7,8 @@
 #include <gtk/gtk.h>
 
 #include "graphics/quickdraw/ports.h"
-#include "platform/core/mac_types.h"
 #include "graphics/quickdraw/window_record.h"
+#include "platform/core/mac_types.h"
 
 GtkWidget *SystemDependantCreatePhysicalWindow(WindowPtr window, const Rect *rect, WindowPtr behind,
                                                Boolean inTaskBar);

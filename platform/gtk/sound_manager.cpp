@@ -3,13 +3,13 @@
 
 #include <string.h>
 
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/byte_reader.h"
 #include "platform/core/critical_sections.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/time_manager.h"
 #include "platform/gtk/event_pump.h"
-#include "graphics/toolbox_hooks.h"
 
 namespace {
 

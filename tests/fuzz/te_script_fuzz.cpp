@@ -11,13 +11,13 @@
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/textedit.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/input_method.h"
 #include "platform/core/back_end.h"
 #include "platform/core/memory.h"
 #include "platform/core/scrap.h"
 #include "platform/core/time_manager.h"
-#include "platform/cairo/input_method.h"
 #include "tests/support/graphics/textedit_invariants.h"
-#include "graphics/toolbox_hooks.h"
 
 // An input: a header byte (bit 0 styled, bit 1 Japanese, bit 2 overwrite, bits 3-5 the width,
 // bit 6 auto-view), then steps of an opcode byte and its operands.

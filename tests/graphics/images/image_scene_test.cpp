@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "support/tool_support.h"
 #include "support/graphics/transfer_support.h"
+#include "support/tool_support.h"
 
 namespace {
 

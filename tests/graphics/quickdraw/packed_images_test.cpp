@@ -11,8 +11,8 @@
 #include "graphics/quickdraw/offscreen.h"
 #include "graphics/quickdraw/packed_images.h"
 #include "graphics/quickdraw/transfer.h"
-#include "platform/core/memory.h"
 #include "platform/cairo/port_surfaces.h"
+#include "platform/core/memory.h"
 #include "support/graphics/quickdraw_support.h"
 #include "support/graphics/transfer_support.h"
 

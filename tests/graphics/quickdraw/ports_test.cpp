@@ -7,10 +7,10 @@
 
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
-#include "platform/cairo/port_surfaces.h"
-#include "support/graphics/quickdraw_support.h"
-#include "platform/core/time_manager.h"
 #include "graphics/toolbox_hooks.h"
+#include "platform/cairo/port_surfaces.h"
+#include "platform/core/time_manager.h"
+#include "support/graphics/quickdraw_support.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/text/quickdraw_text.h"
-#include "platform/core/memory.h"
 #include "platform/cairo/port_surfaces.h"
+#include "platform/core/memory.h"
 #include "support/graphics/quickdraw_support.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "graphics/pictures/pict_format.h"
-#include "graphics/quickdraw/region_drawing.h"
 #include "graphics/quickdraw/pen.h"
+#include "graphics/quickdraw/region_drawing.h"
 #include "graphics/quickdraw/shapes.h"
 #include "platform/core/memory.h"
 #include "support/graphics/quickdraw_support.h"

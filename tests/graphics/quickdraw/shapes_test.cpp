@@ -9,8 +9,8 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/shapes.h"
-#include "platform/core/memory.h"
 #include "platform/cairo/port_surfaces.h"
+#include "platform/core/memory.h"
 #include "support/graphics/quickdraw_support.h"
 
 namespace {

@@ -15,12 +15,12 @@
 #include "graphics/quickdraw/offscreen.h"
 #include "graphics/quickdraw/packed_images.h"
 #include "graphics/quickdraw/transfer.h"
-#include "platform/core/memory.h"
 #include "platform/cairo/port_surfaces.h"
+#include "platform/core/memory.h"
 #include "support/graphics/quickdraw_support.h"
+#include "support/graphics/transfer_support.h"
 #include "support/test_home.h"
 #include "support/tool_support.h"
-#include "support/graphics/transfer_support.h"
 
 namespace {
 

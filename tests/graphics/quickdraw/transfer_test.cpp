@@ -14,11 +14,11 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/quickdraw/transfer.h"
-#include "platform/core/memory.h"
 #include "platform/cairo/port_surfaces.h"
+#include "platform/core/memory.h"
 #include "support/graphics/quickdraw_support.h"
-#include "support/tool_support.h"
 #include "support/graphics/transfer_support.h"
+#include "support/tool_support.h"
 
 namespace {
 

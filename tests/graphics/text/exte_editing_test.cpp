@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "graphics/text/extended_textedit.h"
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/memory.h"
 #include "platform/core/os_utilities.h"
 #include "platform/core/runtime.h"
@@ -21,7 +22,6 @@
 #include "support/graphics/quickdraw_support.h"
 #include "support/graphics/text_support.h"
 #include "support/graphics/textedit_support.h"
-#include "graphics/toolbox_hooks.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "graphics/text/extended_textedit.h"
-#include "platform/core/errors.h"
-#include "platform/core/os_utilities.h"
-#include "platform/core/memory.h"
-#include "platform/core/unicode_mode.h"
 #include "platform/cairo/input_method.h"
+#include "platform/core/errors.h"
+#include "platform/core/memory.h"
+#include "platform/core/os_utilities.h"
+#include "platform/core/unicode_mode.h"
 #include "support/graphics/extended_fixture.h"
 #include "support/graphics/extended_support.h"
 #include "support/graphics/text_support.h"

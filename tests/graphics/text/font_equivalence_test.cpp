@@ -9,8 +9,8 @@
 
 #include "graphics/text/font_equivalence.h"
 #include "graphics/text/font_table.h"
-#include "support/graphics/text_support.h"
 #include "platform/core/runtime.h"
+#include "support/graphics/text_support.h"
 
 namespace {
 

@@ -7,15 +7,15 @@
 
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/textedit.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/input_method.h"
 #include "platform/core/back_end.h"
-#include "platform/core/os_utilities.h"
 #include "platform/core/memory.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/runtime.h"
 #include "platform/core/scrap.h"
-#include "platform/cairo/input_method.h"
 #include "support/graphics/textedit_invariants.h"
 #include "support/graphics/textedit_support.h"
-#include "graphics/toolbox_hooks.h"
 
 namespace {
 

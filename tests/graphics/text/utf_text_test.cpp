@@ -18,13 +18,13 @@
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/text/utf_text.h"
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/unicode_mode.h"
 #include "support/graphics/picture_support.h"
 #include "support/graphics/quickdraw_support.h"
 #include "support/graphics/text_support.h"
-#include "graphics/toolbox_hooks.h"
 
 namespace {
 

@@ -12,15 +12,15 @@
 #include <vector>
 
 #include "graphics/quickdraw/pen.h"
-#include "graphics/text/font_manager.h"
 #include "graphics/quickdraw/regions.h"
+#include "graphics/quickdraw/window_record.h"
+#include "graphics/text/font_manager.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
 #include "support/graphics/quickdraw_support.h"
 #include "support/graphics/rect_support.h"
 #include "support/resource_test_support.h"
-#include "graphics/quickdraw/window_record.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/folders.h"
-#include "platform/core/preferences.h"
 #include "platform/core/linux_files.h"
+#include "platform/core/preferences.h"
 #include "support/test_home.h"
 
 namespace {

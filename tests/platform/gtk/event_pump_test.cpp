@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/gtk/event_pump.h"
 #include "graphics/quickdraw/regions.h"
 #include "graphics/text/textedit.h"
 #include "platform/core/runtime.h"
+#include "platform/gtk/event_pump.h"
 #include "platform/gtk/keyboard_mouse.h"
 #include "platform/gtk/platform_windows.h"
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/gtk/back_end.h"
 #include "platform/gtk/keyboard_mouse.h"
-#include "graphics/toolbox_hooks.h"
 
 namespace {
 

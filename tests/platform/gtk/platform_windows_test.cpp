@@ -4,15 +4,15 @@
 #include <gtk/gtk.h>
 #include <string.h>
 
-#include "platform/core/runtime.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/quickdraw/rects.h"
-#include "platform/gtk/event_pump.h"
+#include "graphics/quickdraw/regions.h"
+#include "platform/cairo/port_surfaces.h"
+#include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
+#include "platform/gtk/event_pump.h"
 #include "platform/gtk/keyboard_mouse.h"
 #include "platform/gtk/platform_windows.h"
-#include "platform/cairo/port_surfaces.h"
-#include "graphics/quickdraw/regions.h"
 #include "support/graphics/quickdraw_support.h"
 #include "support/graphics/rect_support.h"
 #include "support/graphics/window_support.h"

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/folders.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
@@ -19,7 +20,6 @@
 #include "plugin/host_services.h"
 #include "support/resource_test_support.h"
 #include "support/tool_support.h"
-#include "graphics/toolbox_hooks.h"
 
 namespace {
 
