@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 size_t count = (op / 9) % sizeof out;
                 bool ok = Bytes(&r, out, count);
                 bool fits = count <= m.size - m.position;
-                if (ok != fits || (fits && std::memcmp(out, m.bytes + m.position, count) != 0)) __builtin_trap();
+                if (ok != fits || (fits && count && std::memcmp(out, m.bytes + m.position, count) != 0)) __builtin_trap();
                 m.Advance(count);
                 break;
             }
