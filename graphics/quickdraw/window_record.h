@@ -33,3 +33,7 @@ struct WindowRecord {
     SInt16 shape[7];           // two words, four corner radii, one word
     SRefCon refCon;            // pointer-sized: often a record's address
 };
+
+// The definition procedure of a window without a theme: draws nothing and, asked for its
+// regions (message 2), makes both the window's rectangle on the screen.
+SInt32 OrvaPlainWindowDefProc(SInt16 varCode, WindowPtr window, SInt16 message, SInt32 param);

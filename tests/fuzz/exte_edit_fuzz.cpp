@@ -236,7 +236,7 @@ void Step(FuzzReader *in, ExtendedTEHandle te, bool styled) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
     FuzzMonospacedText(Port());
-    FuzzReader in{data, size, 0};
+    FuzzReader in{OrvaByteReader(data, size)};
     UInt8 header = in.Byte();
     bool styled = !(header & 1);
     OrvaExtendedTESetInsertMode((header & 4) ? kFalse : kTrue);

@@ -155,7 +155,7 @@ void Step(Reader *in, const Records &r) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
     FuzzMonospacedText(Port());
-    Reader in{{data, size, 0}};
+    Reader in{{OrvaByteReader(data, size)}};
     UInt8 header = in.Byte();
     const SInt16 widths[8] = {60, 0, -10, 1, 120, 180, 7, 32000};
     Rect dest = {10, 10, 110, SInt16(10 + widths[(header >> 4) & 7])};

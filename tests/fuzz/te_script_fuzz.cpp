@@ -146,7 +146,7 @@ void Step(FuzzReader *in, TEHandle te) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
     FuzzMonospacedText(Port());
-    FuzzReader in{data, size, 0};
+    FuzzReader in{OrvaByteReader(data, size)};
     UInt8 header = in.Byte();
     OrvaFixeLangue((header & 2) ? 5 : 1);
     OrvaTESetInsertMode((header & 4) ? kFalse : kTrue);

@@ -2,26 +2,12 @@
 // no window list, so every point is on the desk.
 #include <string.h>
 
-#include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/window_record.h"
 #include "platform/core/memory.h"
 #include "toolbox/toolbox_services.h"
 
 namespace {
-
-// Draws nothing; computes the structure region as the window's rectangle on the screen.
-SInt32 StandInDefProc(SInt16, WindowPtr w, SInt16 message, SInt32) {
-    if (message == 2 && w) {
-        Rect r = w->port.portRect;
-        _OffsetRect(&r, w->port.screenH - r.left, w->port.screenV - r.top);
-        if (!w->strucRgn) w->strucRgn = NewRgn();
-        if (!w->contRgn) w->contRgn = NewRgn();
-        RectRgn(w->strucRgn, &r);
-        RectRgn(w->contRgn, &r);
-    }
-    return 0;
-}
 
 RgnHandle OwnRegion(WindowPtr w, SInt16 regionCode) {
     if (!w) return nullptr;
@@ -57,8 +43,8 @@ WindowPtr NewWindow(void *storage, const Rect *bounds, ConstStr255Param, Boolean
     w->procID = procID;
     w->refCon = refCon;
     w->windowKind = 8;
-    w->windowDefProc = StandInDefProc;
-    StandInDefProc(0, w, 2, 0);
+    w->windowDefProc = OrvaPlainWindowDefProc;
+    OrvaPlainWindowDefProc(0, w, 2, 0);
     return w;
 }
 WindowPtr NewCWindow(void *storage, const Rect *bounds, ConstStr255Param title, Boolean visible, SInt16 procID,

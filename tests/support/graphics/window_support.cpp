@@ -1,25 +1,8 @@
 // Test window records.
 #include "support/graphics/window_support.h"
 
-#include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/regions.h"
 #include "platform/core/memory.h"
-
-namespace {
-
-// Draws nothing; computes both regions as the window's rectangle on the screen.
-SInt32 RectangleDefProc(SInt16, WindowPtr w, SInt16 message, SInt32) {
-    if (message != 2 || !w) return 0;
-    Rect r = w->port.portRect;
-    _OffsetRect(&r, w->port.screenH - r.left, w->port.screenV - r.top);
-    if (!w->strucRgn) w->strucRgn = NewRgn();
-    if (!w->contRgn) w->contRgn = NewRgn();
-    RectRgn(w->strucRgn, &r);
-    RectRgn(w->contRgn, &r);
-    return 0;
-}
-
-}  // namespace
 
 WindowPtr NewTestWindow(const Rect &bounds, Boolean visible) {
     WindowPtr w = reinterpret_cast<WindowPtr>(NewPtrClear(sizeof(WindowRecord)));
@@ -33,8 +16,8 @@ WindowPtr NewTestWindow(const Rect &bounds, Boolean visible) {
     SetPort(saved);
     w->visible = visible;
     w->windowKind = 8;
-    w->windowDefProc = RectangleDefProc;
-    RectangleDefProc(0, w, 2, 0);
+    w->windowDefProc = OrvaPlainWindowDefProc;
+    OrvaPlainWindowDefProc(0, w, 2, 0);
     return w;
 }
 

@@ -1,6 +1,6 @@
 // Window records for the tests of the floors below the Window Manager: a record with a port of
-// the bounds' size at the bounds' place and a definition procedure that computes its regions
-// as that rectangle, as the toolbox's stand-in windows have.
+// the bounds' size at the bounds' place and the plain definition procedure, as the toolbox's
+// stand-in windows have.
 #pragma once
 
 #include "graphics/quickdraw/window_record.h"
