@@ -1,8 +1,8 @@
 // What QuickDraw, the text editors and the back end call of the toolbox above them (the Event,
 // Window and Menu managers, cursors and themes), under the classic names. Each routine answers
-// through one slot of the toolbox's hook record; the toolbox fills the record at start-up and,
-// until then, stand-ins answer as a toolbox with an empty event queue it keeps itself, no
-// window list, empty menus and no theme would.
+// through one slot of the toolbox's hook record, which the toolbox fills at start-up. Until then
+// stand-ins answer: a small event queue of their own, an emulated pointer, no window list,
+// empty menus and no theme.
 #pragma once
 
 #include <cstdint>

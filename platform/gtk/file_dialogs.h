@@ -1,5 +1,5 @@
-// The GTK file choosers behind Standard File (main thread). They run as modal dialogs; tests
-// answer them through a hook instead.
+// The GTK file choosers behind Standard File: the back end's dialog row (platform/core/back_end.h),
+// main thread. They run as modal dialogs; tests answer them through a hook instead.
 #pragma once
 
 #include "platform/core/files.h"

@@ -1,5 +1,6 @@
 // Keyboard, pointer buttons and cursors on GDK, in the Event Manager's terms: Macintosh key
-// codes, the 128-bit key map, modifier bits, button bits and the cursor shapes.
+// codes, the 128-bit key map, modifier bits, button bits and the cursor shapes. The key map,
+// modifiers and cursor setters are the back end's input and cursor rows (platform/core/back_end.h).
 #pragma once
 #include "graphics/quickdraw/cursors.h"
 #include "platform/core/mac_types.h"
@@ -9,7 +10,7 @@ UInt8 GtkLinuxKeyToScancode(UInt16 hardwareKeycode, UInt32 keySymbol, UInt32 cha
 void GTKUpdateKeyState(UInt32 down, UInt32 keySymbol, UInt16 hardwareKeycode);
 void GTKGetKeyMap(UInt32 map[4]);  // key k: word k / 32, bit (k ^ 24) & 31
 UInt16 GTKGetKeyAscii(UInt32 keySymbol);
-UInt16 GTKGetModifiers();
+UInt16 GTKGetModifiers();  // what the pointer state says, with the stand-in modifiers
 void SystemDependantGetKeyName(UInt8 keyCode, char *name);  // name: 64 bytes
 UInt32 SystemDependantGetMouseButton();
 void OrvaSetPluginMouseButton(UInt32 state);

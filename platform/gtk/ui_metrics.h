@@ -1,4 +1,5 @@
-// Interface metrics read from GTK's settings and the default screen (main thread).
+// Interface metrics read from GTK's settings and the default screen: the back end's screen row
+// (platform/core/back_end.h). Main thread.
 #pragma once
 
 #include "platform/core/mac_types.h"
