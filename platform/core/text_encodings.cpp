@@ -47,9 +47,10 @@ struct EncodingOps {
     EncodedStr (*fromUnicode)(const UniChar *text, SInt32 offset, SInt32 count, SInt32 *outCount);
 };
 
-// One row per single-byte code page: bytes below firstMapped are their own units, the others
-// go through the page's table; units back through its reverse index.
+// One row per single-byte code page, at its encoding id: bytes below firstMapped are their own
+// units, the others go through the page's table; units back through its reverse index.
 struct CodePageRow {
+    SInt16 encoding;               // its encoding id, the row's index
     OSType toUnicodeTag;           // the tag of results to UTF-16
     OSType fromUnicodeTag;         // the tag of results from UTF-16
     UInt8 firstMapped;             // 0x80, or 0x7F where DEL is mapped too
@@ -58,11 +59,20 @@ struct CodePageRow {
     const SInt32 *byUnitCount;
 };
 
-const CodePageRow kMSDosPage = {FourCC("msub"), FourCC("ubms"), 0x80, kMSDosToUnicode, kMSDosByUnit, &kMSDosByUnitCount};
-const CodePageRow kWindowsPage = {FourCC("wiub"), FourCC("ubwi"), 0x7F, kWindowsToUnicode, kWindowsByUnit,
-                                  &kWindowsByUnitCount};
-const CodePageRow kMacRomanPage = {FourCC("mrub"), FourCC("ubmr"), 0x80, kMacRomanToUnicode, kMacRomanByUnit,
-                                   &kMacRomanByUnitCount};
+constexpr CodePageRow kCodePages[] = {
+    {kEncodingMSDos, FourCC("msub"), FourCC("ubms"), 0x80, kMSDosToUnicode, kMSDosByUnit, &kMSDosByUnitCount},
+    {kEncodingWindows, FourCC("wiub"), FourCC("ubwi"), 0x7F, kWindowsToUnicode, kWindowsByUnit,
+     &kWindowsByUnitCount},
+    {kEncodingMacRoman, FourCC("mrub"), FourCC("ubmr"), 0x80, kMacRomanToUnicode, kMacRomanByUnit,
+     &kMacRomanByUnitCount},
+};
+static_assert(kCodePages[kEncodingMSDos].encoding == kEncodingMSDos &&
+                  kCodePages[kEncodingWindows].encoding == kEncodingWindows &&
+                  kCodePages[kEncodingMacRoman].encoding == kEncodingMacRoman,
+              "each code page stands at its encoding id");
+const CodePageRow &kMSDosPage = kCodePages[kEncodingMSDos];
+const CodePageRow &kWindowsPage = kCodePages[kEncodingWindows];
+const CodePageRow &kMacRomanPage = kCodePages[kEncodingMacRoman];
 
 const EncodingOps kEncodingOps[] = {
     {MSDosTextToUnicode, UnicodeTextToMSDos},
