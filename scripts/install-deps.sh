@@ -13,6 +13,9 @@ packages=(
   clang libclang-rt-14-dev
   locales
   lsb-release file
+  fluid-soundfont-gm
+  lilypond-fonts python3-fonttools fontconfig
+  libxml2-utils zip unzip
 )
 
 missing=()

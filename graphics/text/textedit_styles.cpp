@@ -351,7 +351,7 @@ Boolean OrvaGetStScrpElement(StScrpHandle scrap, SInt32 index, ScrpSTElement *el
     ByteReader memory = ScrapReader(scrap);
     Seek(&memory, size_t(kStScrpHeaderBytes) + size_t(index) * kStScrpElementBytes);
     ByteReader e = SubReader(&memory, kStScrpElementBytes);
-    if (e.failed) return kFalse;
+    if (memory.failed) return kFalse;
     element->scrpStartChar = SInt32(Get32LE(&e));
     element->scrpHeight = SInt16(Get16LE(&e));
     element->scrpAscent = SInt16(Get16LE(&e));

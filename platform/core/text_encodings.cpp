@@ -226,6 +226,8 @@ UniChar WindowsCharToUnicode(UInt8 byte) { return CodePageCharToUnicode(kWindows
 
 UniChar MSDosCharToUnicode(UInt8 byte) { return CodePageCharToUnicode(kMSDosPage, byte); }
 
+UniChar Latin9CharToUnicode(UInt8 byte) { return byte < 0x80 ? byte : kLatin9ToUnicode[byte - 0x80]; }
+
 UInt8 UnicodeCharToMacRoman(UniChar unit) { return UnicodeCharToCodePage(kMacRomanPage, unit); }
 
 UInt8 UnicodeCharToWindows(UniChar unit) { return UnicodeCharToCodePage(kWindowsPage, unit); }

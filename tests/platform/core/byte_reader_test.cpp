@@ -57,7 +57,15 @@ TEST(ByteReader, AFailureStaysAndLaterReadsAnswerZero) {
     EXPECT_EQ(Get8(&sub), 0);
     EXPECT_TRUE(sub.failed);
     EXPECT_FALSE(whole.failed);
-    EXPECT_TRUE(SubReader(&whole, 4).failed);
+    ByteReader cut = SubReader(&whole, 4);  // three bytes remain: the chunk keeps them
+    EXPECT_TRUE(whole.failed);
+    EXPECT_EQ(Get24(&cut), 0x860788u);
+    UInt8 rest[4];
+    ByteReader tail = OrvaByteReader(kBytes, sizeof kBytes);
+    Seek(&tail, 6);
+    EXPECT_FALSE(Bytes(&tail, rest, sizeof rest));
+    EXPECT_EQ(rest[0], 0x07);  // what remained, then zeros
+    EXPECT_EQ(rest[2], 0);
 }
 
 TEST(ByteWriter, GrowsTrimsAndReadsBack) {
