@@ -159,28 +159,31 @@ void OrvaSetErrorHook(void (*hook)(const char *message)) { gErrors.hook.store(ho
 
 void OrvaSetMessageHooks(const OrvaMessageHooks *hooks) { gMessageHooks.store(hooks); }
 
+// Formats the message and hands it to the hook's slot, or to the error sink when no one
+// filled it.
+static void SendMessage(void (*OrvaMessageHooks::*slot)(const char *), const char *format,
+                        va_list args) {
+    char message[kMessageSize];
+    FormatMessage(message, format, args);
+    const OrvaMessageHooks *hooks = gMessageHooks.load();
+    if (hooks && hooks->*slot) (hooks->*slot)(message);
+    else OrvaErreur(message);
+}
+
 void Collapse(const char *format, ...) {
     if (!format) return;
-    char message[kMessageSize];
     va_list args;
     va_start(args, format);
-    FormatMessage(message, format, args);
+    SendMessage(&OrvaMessageHooks::collapse, format, args);
     va_end(args);
-    const OrvaMessageHooks *hooks = gMessageHooks.load();
-    if (hooks && hooks->collapse) hooks->collapse(message);
-    else OrvaErreur(message);
 }
 
 void Message(SInt32, SInt32, const char *format, ...) {
     if (!format) return;
-    char message[kMessageSize];
     va_list args;
     va_start(args, format);
-    FormatMessage(message, format, args);
+    SendMessage(&OrvaMessageHooks::message, format, args);
     va_end(args);
-    const OrvaMessageHooks *hooks = gMessageHooks.load();
-    if (hooks && hooks->message) hooks->message(message);
-    else OrvaErreur(message);
 }
 
 void AvertissementVrac(SInt16 code) {
