@@ -19,6 +19,7 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/quickdraw/window_record.h"
+#include "platform/core/engine_utilities.h"
 #include "platform/core/linux_files.h"
 #include "platform/core/project_constants.h"
 #include "platform/core/runtime.h"
@@ -99,6 +100,7 @@ int OrvaStandaloneMain(int argc, char **argv, const OrvaStandaloneApp *app) {
     }
     OrvaStartTimer1000();
     PostOwnDocuments(argc, argv);
+    _main();
     return app && app->appMain ? app->appMain(argc, argv) : 0;
 }
 
