@@ -10,7 +10,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
-#include "plugin/host_services.h"
+#include "platform/core/runtime.h"
 #include "sound/synth.h"
 
 extern const OutputOps kOutputAlsaOps;  // output_alsa.cpp

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/core/memory.h"
-#include "plugin/host_services.h"
+#include "platform/core/runtime.h"
 #include "sound/demo_scores.h"
 #include "sound/digit_params.h"
 #include "sound/playback.h"

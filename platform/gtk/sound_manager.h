@@ -14,12 +14,6 @@ enum : UInt16 {
     kSndAvailableCmd = 24,
 };
 
-enum : OSErr {
-    kBadFormatErr = -204,     // unrecognised sound data format
-    kBadEncodingErr = -206,   // unsupported encoding
-    kBadHeaderErr = -207,     // header beyond the data, or no memory for the image
-};
-
 struct SndCommand {
     UInt16 cmd;
     SInt16 param1;

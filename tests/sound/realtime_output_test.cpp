@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/core/errors.h"
-#include "plugin/host_services.h"
+#include "platform/core/runtime.h"
 #include "sound/output_driver.h"
 #include "support/audio_support.h"
 #include "support/capture_support.h"

@@ -21,7 +21,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
-#include "plugin/host_services.h"
+#include "platform/core/runtime.h"
 #include "sound/demo_scores.h"
 #include "sound/digit_params.h"
 #include "sound/playback.h"

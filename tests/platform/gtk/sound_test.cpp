@@ -1,4 +1,4 @@
-// ctest-labels: gtk-input-sound
+// ctest-labels: gtk-input-sound;threads
 // The Sound Manager through the file-capturing ALSA device: each opening of the default PCM
 // writes a new WAV file, which the tests read back.
 #include <gtest/gtest.h>
@@ -10,16 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/folders.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
+#include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
 #include "platform/gtk/sound_manager.h"
 #include "plugin/host_services.h"
 #include "support/capture_support.h"
 #include "support/resource_test_support.h"
 #include "support/tool_support.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 

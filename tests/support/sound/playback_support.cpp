@@ -4,11 +4,11 @@
 #include <ctime>
 #include <mutex>
 
-#include "plugin/host_services.h"
+#include "platform/core/runtime.h"
 #include "sound/digit_params.h"
 #include "sound/output_driver.h"
 #include "sound/sound_bank.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 #include "support/resource_test_support.h"
 
 namespace {
