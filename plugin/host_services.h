@@ -8,6 +8,7 @@ enum : SInt32 {
     kDigitalOutputDeviceSize = 4096,  // bytes of the device-name buffer
     kCollapseMessageSize = 512,       // bytes of a Collapse message with its terminator
     kCollapseAlertID = 300,
+    kHeldTraceLines = 64,
 };
 
 // Fills orvaSettings for the plug-in (name "Ondrak Music Plug-in", flags set, the
@@ -20,6 +21,9 @@ char *OrvaGetDigitalOutputDevice();
 // current folder or else the temporary folder; any thread.
 void PlugSetTrace(Boolean on);
 Boolean PlugGetTrace();
+// While holding is on and tracing off, the last kHeldTraceLines lines are kept with their time
+// instead of being lost; turning tracing on writes them first. Holding off drops them.
+void PlugHoldTrace(Boolean hold);
 void PlugTrace(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // Reports a condition fatal to the operation in hand: traces "Collapse : <message>" and shows

@@ -1,0 +1,51 @@
+# The library the browser loads, plugins/npondrakmusic.so of the build tree, with the files its
+# start-up reads laid out beside it as they are installed: the plug-in's resource file, the
+# system resource file, Fonts/ and SoundBank/. It exports exactly the five NP_* functions;
+# everything else is linked in and bound to itself (-Bsymbolic), and nothing may stay
+# undefined (-z defs). The target browser_plugin builds the library and its files.
+pkg_check_modules(PLUGIN_X11 REQUIRED IMPORTED_TARGET GLOBAL x11 cairo-xlib)
+target_link_libraries(orva_plugin PUBLIC PkgConfig::PLUGIN_X11)
+# The plug-in's own code is compiled hidden; the version script hides what the folders below add.
+set_target_properties(orva_plugin PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+
+set(ORVA_PLUGIN_DIR ${CMAKE_BINARY_DIR}/plugins)
+set(plugin_source ${CMAKE_BINARY_DIR}/generated/plugin/npondrakmusic.cpp)
+file(WRITE ${plugin_source} "// The library is made of the folder libraries; its exports come from plugin/glue.cpp.\n")
+add_library(npondrakmusic SHARED ${plugin_source})
+orva_link_all(npondrakmusic)
+target_link_libraries(npondrakmusic PRIVATE PkgConfig::PLUGIN_X11)
+set(exports NP_GetMIMEDescription NP_GetValue NP_GetPluginVersion NP_Initialize NP_Shutdown)
+foreach(symbol IN LISTS exports)
+  target_link_options(npondrakmusic PRIVATE -Wl,--undefined=${symbol})
+endforeach()
+target_link_options(npondrakmusic PRIVATE
+  -Wl,--version-script=${CMAKE_SOURCE_DIR}/plugin/npondrakmusic.map -Wl,-Bsymbolic -Wl,-z,defs)
+set_target_properties(npondrakmusic PROPERTIES
+  PREFIX "" OUTPUT_NAME npondrakmusic
+  LIBRARY_OUTPUT_DIRECTORY ${ORVA_PLUGIN_DIR}
+  LINK_DEPENDS ${CMAKE_SOURCE_DIR}/plugin/npondrakmusic.map)
+
+add_custom_target(browser_plugin_files ALL
+  COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DPLUGINS=${ORVA_PLUGIN_DIR} -DMKBANK=$<TARGET_FILE:mkbank>
+          -P ${CMAKE_SOURCE_DIR}/cmake/plugin_layout.cmake
+  COMMENT "Laying out the plug-in's files in plugins/"
+  VERBATIM)
+add_dependencies(browser_plugin_files quorella_font orva_resources mkbank)
+add_custom_target(browser_plugin DEPENDS npondrakmusic browser_plugin_files)
+
+# The plug-in's tests load this tree's library through the test host, and the browser's
+# library from a tree without sanitizers: this one, or build/browser (./test.sh builds it).
+if(ORVA_SANITIZE STREQUAL "none")
+  set(ORVA_BROWSER_PLUGIN_DIR ${ORVA_PLUGIN_DIR})
+else()
+  set(ORVA_BROWSER_PLUGIN_DIR ${CMAKE_SOURCE_DIR}/build/browser/plugins)
+endif()
+foreach(test_target test_glue test_scripting test_nphost test_shell_browser test_embed_params
+                    test_instance_list embed_params_fuzz_replay)
+  if(TARGET ${test_target})
+    target_link_libraries(${test_target} PRIVATE orva_nphost_browser)
+    add_dependencies(${test_target} npondrakmusic browser_plugin_files nphost)
+    target_compile_definitions(${test_target} PRIVATE
+      ORVA_PLUGIN_DIR="${ORVA_PLUGIN_DIR}" ORVA_BROWSER_PLUGIN_DIR="${ORVA_BROWSER_PLUGIN_DIR}")
+  endif()
+endforeach()
