@@ -193,6 +193,8 @@ UniChar WindowsCharToUnicode(UInt8 byte) { return byte < 0x7F ? byte : kWindowsT
 
 UniChar MSDosCharToUnicode(UInt8 byte) { return byte < 0x80 ? byte : kMSDosToUnicode[byte - 0x80]; }
 
+UniChar Latin9CharToUnicode(UInt8 byte) { return byte < 0x80 ? byte : kLatin9ToUnicode[byte - 0x80]; }
+
 UInt8 UnicodeCharToMacRoman(UniChar unit) {
     return unit < 0x80 ? UInt8(unit) : LookUpByte(kMacRomanByUnit, kMacRomanByUnitCount, unit);
 }

@@ -50,6 +50,7 @@ SInt32 UnicodeCharToUTF(UniChar unit, void *bytes);  // bytes written (1..3); su
 UniChar MacRomanCharToUnicode(UInt8 byte);
 UniChar WindowsCharToUnicode(UInt8 byte);
 UniChar MSDosCharToUnicode(UInt8 byte);
+UniChar Latin9CharToUnicode(UInt8 byte);  // ISO-8859-15, which only decoders of foreign documents need
 UInt8 UnicodeCharToMacRoman(UniChar unit);  // '?' when MacRoman has no such character
 UInt8 UnicodeCharToWindows(UniChar unit);
 UInt8 UnicodeCharToMSDos(UniChar unit);

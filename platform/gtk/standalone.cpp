@@ -18,6 +18,7 @@
 #include "graphics/quickdraw/offscreen.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/shapes.h"
+#include "platform/core/engine_utilities.h"
 #include "platform/core/project_constants.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
@@ -98,6 +99,7 @@ int OrvaStandaloneMain(int argc, char **argv, const OrvaStandaloneApp *app) {
     }
     OrvaStartTimer1000();
     PostOwnDocuments(argc, argv);
+    _main();
     return app && app->appMain ? app->appMain(argc, argv) : 0;
 }
 
