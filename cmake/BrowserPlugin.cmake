@@ -10,7 +10,8 @@ set_target_properties(orva_plugin PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBI
 
 set(ORVA_PLUGIN_DIR ${CMAKE_BINARY_DIR}/plugins)
 set(plugin_source ${CMAKE_BINARY_DIR}/generated/plugin/npondrakmusic.cpp)
-file(WRITE ${plugin_source} "// The library is made of the folder libraries; its exports come from plugin/glue.cpp.\n")
+file(CONFIGURE OUTPUT ${plugin_source}
+     CONTENT "// The library is made of the folder libraries; its exports come from plugin/glue.cpp.\n")
 add_library(npondrakmusic SHARED ${plugin_source})
 orva_link_all(npondrakmusic)
 target_link_libraries(npondrakmusic PRIVATE PkgConfig::PLUGIN_X11)
@@ -40,8 +41,8 @@ if(ORVA_SANITIZE STREQUAL "none")
 else()
   set(ORVA_BROWSER_PLUGIN_DIR ${CMAKE_SOURCE_DIR}/build/browser/plugins)
 endif()
-foreach(test_target test_glue test_scripting test_nphost test_shell_browser test_embed_params
-                    test_instance_list embed_params_fuzz_replay)
+foreach(test_target test_instances test_scripting test_nphost test_shell_browser test_embed_params
+                    embed_params_fuzz_replay)
   if(TARGET ${test_target})
     target_link_libraries(${test_target} PRIVATE orva_nphost_browser)
     add_dependencies(${test_target} npondrakmusic browser_plugin_files nphost)

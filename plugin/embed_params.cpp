@@ -18,6 +18,7 @@
 #include "plugin/instance.h"
 #include "plugin/scripting.h"
 #include "plugin/shell_standins.h"
+#include "score/preferences.h"
 
 namespace {
 

@@ -22,6 +22,7 @@
 #include "plugin/host_services.h"
 #include "plugin/instance.h"
 #include "plugin/shell_standins.h"
+#include "score/paths.h"
 #include "toolbox/window_record.h"
 
 namespace {

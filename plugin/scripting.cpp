@@ -16,6 +16,7 @@
 #include "plugin/host_services.h"
 #include "plugin/instance.h"
 #include "plugin/shell_standins.h"
+#include "score/engine_facade.h"
 
 namespace {
 

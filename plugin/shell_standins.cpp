@@ -12,6 +12,7 @@
 #include "plugin/glue.h"
 #include "plugin/host_services.h"
 #include "plugin/instance.h"
+#include "score/preferences.h"
 #include "toolbox/window_record.h"
 
 // ---- Start-up, idle and clicks: replaced by the player's start-up and click dispatch ----------
@@ -123,13 +124,6 @@ WindowPtr ShellNextWindow(WindowPtr window) {
         if (gShellWindows[i] == window) return gShellWindows[i + 1];
     return nullptr;
 }
-
-// ---- Score model and storage: replaced by the folder tree and preferences ------------------------
-
-SInt16 Langue = 1;
-
-OSErr InitChemins(const char *) { return noErr; }
-Boolean IsApplicationOnUSBDevice() { return kFalse; }
 
 // ---- Staff objects: replaced by the colour reader of the text objects ------------------------------
 

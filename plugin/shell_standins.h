@@ -62,11 +62,6 @@ void ShellUnlistWindow(WindowPtr window);
 WindowPtr ShellFirstWindow();
 WindowPtr ShellNextWindow(WindowPtr window);
 
-// ---- Score model and storage ----------------------------------------------------------------
-OSErr InitChemins(const char *base);
-Boolean IsApplicationOnUSBDevice();
-extern SInt16 Langue;  // the interface language's string list (1 English)
-
 // ---- Staff objects ------------------------------------------------------------------------------
 void CvtStrToRGBColor(const char *text, RGBColor *color);
 

@@ -301,10 +301,17 @@ void HostUnscheduleTimer(NPP npp, uint32_t id) {
 NPObject *HostAllocate(NPP, NPClass *) { return static_cast<NPObject *>(calloc(1, sizeof(HostObject))); }
 void HostDeallocate(NPObject *object) { free(object); }
 
+// A browser's string is not terminated: bytes that are not part of it follow the text.
 NPVariant StringVariant(const std::string &text) {
+    const size_t kTail = 16;
+    char *copy = static_cast<char *>(malloc(text.size() + kTail));
+    memcpy(copy, text.data(), text.size());
+    memset(copy + text.size(), 'Z', kTail - 1);
+    copy[text.size() + kTail - 1] = 0;
+    gHost.blocksAlive++;
     NPVariant v;
     v.type = NPVariantType_String;
-    v.value.stringValue = NPString{HostCopy(text), uint32_t(text.size())};
+    v.value.stringValue = NPString{copy, uint32_t(text.size())};
     return v;
 }
 
@@ -480,6 +487,16 @@ NPError NpHostShutdown() {
 }
 
 const NPPluginFuncs &NpHostPluginTable() { return gHost.pluginTable; }
+
+void NpHostSetTraceFolder(const std::string &folder) {
+    gHost.options.traceFolder = folder;
+    gHost.traceOffset = 0;
+}
+
+void NpHostSetNavigator(const std::string &language, const std::string &userAgent) {
+    gHost.options.language = language;
+    gHost.options.userAgent = userAgent;
+}
 
 int NpHostNew(const NpHostParams &params, const NpHostElement &element, NPError *result) {
     gHost.instances.emplace_back(new HostInstance());

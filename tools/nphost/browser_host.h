@@ -54,6 +54,8 @@ void NpHostStop();                               // frees what the host holds
 NPError NpHostInitialize(const NpHostPlugin &plugin);
 NPError NpHostShutdown();
 const NPPluginFuncs &NpHostPluginTable();
+void NpHostSetTraceFolder(const std::string &folder);  // trace read from there, from its start
+void NpHostSetNavigator(const std::string &language, const std::string &userAgent);
 
 // Makes an instance (1-based index, in creation order); *result gets NPP_New's answer.
 int NpHostNew(const NpHostParams &params, const NpHostElement &element, NPError *result);
