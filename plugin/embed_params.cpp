@@ -231,6 +231,13 @@ NPError NPP_New(char *, NPP npp, uint16_t mode, int16_t argc, char *argn[], char
     return NPERR_NO_ERROR;
 }
 
+void PlugInTraceIfAsked(int16_t argc, char *argn[], char *argv[]) {
+    for (int i = 0; i < argc && argn; i++) {
+        const ParamRow *row = argn[i] ? FindParam(argn[i]) : nullptr;
+        if (row && row->kind == kDebug && argv && PlugInIsTrueWord(argv[i])) PlugSetTrace(kTrue);
+    }
+}
+
 Boolean PlugInIsFalseWord(const char *value) {
     for (const char *word : kFalseWords)
         if (value && strcasecmp(value, word) == 0) return kTrue;

@@ -11,6 +11,10 @@
 NPError NPP_New(char *pluginType, NPP npp, uint16_t mode, int16_t argc, char *argn[], char *argv[],
                 NPSavedData *saved);
 
+// Turns tracing on when the parameters ask for it (DEBUG), as NPP_New would: for an instance
+// refused before NPP_New runs.
+void PlugInTraceIfAsked(int16_t argc, char *argn[], char *argv[]);
+
 // The parameter words: "OFF", "NONE", "NO", "FALSE", "NON", "0" and "ON", "OK", "YES", "TRUE",
 // "OUI", "1", any case.
 Boolean PlugInIsFalseWord(const char *value);

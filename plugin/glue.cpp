@@ -126,6 +126,7 @@ NPError NPP_GlueNew(char *pluginType, NPP instance, uint16_t mode, int16_t argc,
     if (!instance) return NPERR_INVALID_INSTANCE_ERROR;
     NPBool windowless = 0;
     if (NPN_GetValue(instance, NPNVSupportsWindowless, &windowless) != NPERR_NO_ERROR || !windowless) {
+        PlugInTraceIfAsked(argc, argn, argv);  // the page asked to see why nothing shows
         PlugTrace("Windowless mode not supported by the browser\n");
         EndStartupTrace();
         return NPERR_GENERIC_ERROR;

@@ -6,13 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "browser_host.h"
 #include "plugin/glue.h"
 #include "plugin/host_services.h"
+#include "support/child_process.h"
 #include "support/resource_test_support.h"
+#include "support/test_home.h"
 
 namespace plugintest {
 
@@ -69,6 +75,57 @@ inline std::vector<std::string> LogLinesWith(size_t from, const std::vector<std:
         if (all) found.push_back(log[i]);
     }
     return found;
+}
+
+// A new empty folder under the tests' temporary folder.
+inline std::string NewFolder(const std::string &stem) {
+    const char *base = getenv("ORVA_TEST_TMP");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + stem + "-XXXXXX";
+    if (!mkdtemp(&pattern[0])) return std::string();
+    char *resolved = realpath(pattern.c_str(), nullptr);  // the plug-in traces getcwd's answer
+    std::string folder = resolved ? resolved : pattern;
+    free(resolved);
+    return folder;
+}
+
+// A plug-in folder of its own in folder/plugins, made from an installed one: the library is
+// copied (a browser resolves links, and the plug-in works and traces in its own folder), the
+// files it reads are linked. Answers the folder, or "" when the library is missing.
+inline std::string MakePluginFolder(const std::string &installed, const std::string &folder) {
+    std::string plugins = folder + "/plugins";
+    std::string library = OrvaTestReadFile(installed + "/npondrakmusic.so");
+    if (library.empty() || mkdir(plugins.c_str(), 0775) != 0) return std::string();
+    if (!OrvaTestWriteFile(plugins + "/npondrakmusic.so", library)) return std::string();
+    for (const char *name : {"Ondrak Music Plugin.rsr", "Worva", "Fonts", "SoundBank"})
+        if (symlink((installed + "/" + name).c_str(), (plugins + "/" + name).c_str()) != 0) return std::string();
+    return plugins;
+}
+
+struct ChildRun {
+    int status = -1;  // wait status; -1 killed after the time allowed
+    std::string out, err;
+};
+
+// Runs argv with these NAME=VALUE additions to the environment, in folder.
+inline ChildRun RunChild(const std::vector<std::string> &argv, const std::vector<std::string> &env,
+                         const std::string &folder, int timeoutMs) {
+    ChildOptions options;
+    options.folder = folder;
+    options.env = env;
+    options.stdoutPath = folder + "/stdout.txt";
+    options.stderrPath = folder + "/stderr.txt";
+    ChildRun run;
+    pid_t pid = OrvaStartChild(argv, options);
+    if (pid < 0) return run;
+    run.status = OrvaWaitChild(pid, timeoutMs);
+    run.out = OrvaTestReadFile(options.stdoutPath);
+    run.err = OrvaTestReadFile(options.stderrPath);
+    return run;
+}
+
+// Whether a sanitizer reported anything in a child's error output.
+inline bool SanitizerReported(const std::string &err) {
+    return err.find("Sanitizer") != std::string::npos || err.find("runtime error:") != std::string::npos;
 }
 
 }  // namespace plugintest
