@@ -42,11 +42,12 @@ else()
   set(ORVA_BROWSER_PLUGIN_DIR ${CMAKE_SOURCE_DIR}/build/browser/plugins)
 endif()
 foreach(test_target test_instances test_scripting test_nphost test_shell_browser test_embed_params
-                    embed_params_fuzz_replay)
+                    embed_params_fuzz_replay expose_bench browser_cpu_bench)
   if(TARGET ${test_target})
     target_link_libraries(${test_target} PRIVATE orva_nphost_browser)
     add_dependencies(${test_target} npondrakmusic browser_plugin_files nphost)
     target_compile_definitions(${test_target} PRIVATE
-      ORVA_PLUGIN_DIR="${ORVA_PLUGIN_DIR}" ORVA_BROWSER_PLUGIN_DIR="${ORVA_BROWSER_PLUGIN_DIR}")
+      ORVA_PLUGIN_DIR="${ORVA_PLUGIN_DIR}" ORVA_BROWSER_PLUGIN_DIR="${ORVA_BROWSER_PLUGIN_DIR}"
+      ORVA_SOURCE_TREE="${CMAKE_SOURCE_DIR}")
   endif()
 endforeach()

@@ -552,6 +552,10 @@ NPError NpHostDestroy(int index) {
     NPSavedData *saved = nullptr;
     NPError err = gHost.pluginTable.destroy(&instance->npp, &saved);
     instance->alive = false;
+    for (char *p : instance->names) free(p);
+    for (char *p : instance->values) free(p);
+    instance->names.clear();
+    instance->values.clear();
     gHost.timers.erase(std::remove_if(gHost.timers.begin(), gHost.timers.end(),
                                       [index](const HostTimer &t) { return t.instance == index; }),
                        gHost.timers.end());
@@ -627,6 +631,14 @@ bool NpHostPixel(int index, int x, int y, uint32_t *rgb) {
     if (!image) return false;
     *rgb = uint32_t(XGetPixel(image, 0, 0)) & 0xFFFFFF;
     XDestroyImage(image);
+    return true;
+}
+
+bool NpHostDrawableOf(int index, void **display, unsigned long *drawable) {
+    HostInstance *instance = Instance(index);
+    if (!instance || !HasDisplay() || !instance->drawable) return false;
+    *display = gHost.display;
+    *drawable = instance->drawable;
     return true;
 }
 

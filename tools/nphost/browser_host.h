@@ -72,6 +72,8 @@ bool NpHostLeave(int index);
 bool NpHostKey(int index, bool press, unsigned keycode, unsigned state);
 // The pixel the instance painted at (x, y) of its drawable, 0xRRGGBB; false without one.
 bool NpHostPixel(int index, int x, int y, uint32_t *rgb);
+// The host's X connection and the instance's drawable; false without them.
+bool NpHostDrawableOf(int index, void **display, unsigned long *drawable);
 // Fills the drawable with one colour (to see what a paint covered).
 bool NpHostFillDrawable(int index, uint32_t rgb);
 
