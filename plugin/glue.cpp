@@ -51,6 +51,8 @@ static void FillPluginTable(NPPluginFuncs *table);
 static PlugInWindow *NewPlugInWindow(NPP instance);
 static void DisposePlugInWindow(PlugInWindow *window);
 static void EndStartupTrace();
+static void EnterGlue(NPP instance, const char *name, Boolean fitPort);
+static void LeaveGlue();
 
 const char *NP_GetMIMEDescription() { return kMimeDescription; }
 
@@ -206,59 +208,42 @@ NPError NPP_GlueSetWindow(NPP instance, NPWindow *window) {
 }
 
 NPError NPP_GlueNewStream(NPP instance, char *type, NPStream *stream, NPBool seekable, uint16_t *streamType) {
-    OrvaStartPluginCriticalSection();
-    PlugTrace("NPP_GlueNewStream");
-    OrvaPluginCheckResize(OrvaPluginID(instance), 0);
+    EnterGlue(instance, "NPP_GlueNewStream", kTrue);
     NPError result = NPP_NewStream(instance, type, stream, seekable, streamType);
-    PluginUpdateDirty();
-    OrvaEndPluginCriticalSection();
+    LeaveGlue();
     return result;
 }
 
 NPError NPP_GlueDestroyStream(NPP instance, NPStream *stream, NPError reason) {
-    OrvaStartPluginCriticalSection();
-    PlugTrace("NPP_GlueDestroyStream");
-    OrvaPluginCheckResize(OrvaPluginID(instance), 0);
+    EnterGlue(instance, "NPP_GlueDestroyStream", kTrue);
     NPError result = NPP_DestroyStream(instance, stream, reason);
-    PluginUpdateDirty();
-    OrvaEndPluginCriticalSection();
+    LeaveGlue();
     return result;
 }
 
 void NPP_GlueStreamAsFile(NPP instance, NPStream *, const char *) {
-    OrvaStartPluginCriticalSection();
-    PlugTrace("NPP_GlueStreamAsFile");
-    OrvaPluginCheckResize(OrvaPluginID(instance), 0);
-    PluginUpdateDirty();
-    OrvaEndPluginCriticalSection();
+    EnterGlue(instance, "NPP_GlueStreamAsFile", kTrue);
+    LeaveGlue();
 }
 
 int32_t NPP_GlueWriteReady(NPP instance, NPStream *stream) {
-    OrvaStartPluginCriticalSection();
-    PlugTrace("NPP_GlueWriteReady");
-    OrvaPluginCheckResize(OrvaPluginID(instance), 0);
+    EnterGlue(instance, "NPP_GlueWriteReady", kTrue);
     int32_t result = NPP_WriteReady(instance, stream);
-    PluginUpdateDirty();
-    OrvaEndPluginCriticalSection();
+    LeaveGlue();
     return result;
 }
 
 int32_t NPP_GlueWrite(NPP instance, NPStream *stream, int32_t offset, int32_t length, void *buffer) {
-    OrvaStartPluginCriticalSection();
-    PlugTrace("NPP_GlueWrite");
-    OrvaPluginCheckResize(OrvaPluginID(instance), 0);
+    EnterGlue(instance, "NPP_GlueWrite", kTrue);
     int32_t result = NPP_Write(instance, stream, offset, length, buffer);
-    PluginUpdateDirty();
-    OrvaEndPluginCriticalSection();
+    LeaveGlue();
     return result;
 }
 
 // Printing goes through the player's own command; this entry only hands back changed areas.
-void NPP_GluePrint(NPP, NPPrint *) {
-    OrvaStartPluginCriticalSection();
-    PlugTrace("NPP_GluePrint");
-    PluginUpdateDirty();
-    OrvaEndPluginCriticalSection();
+void NPP_GluePrint(NPP instance, NPPrint *) {
+    EnterGlue(instance, "NPP_GluePrint", kFalse);
+    LeaveGlue();
 }
 
 void NPP_GlueURLNotify(NPP, const char *, NPError, void *) {}
@@ -379,4 +364,17 @@ static void EndStartupTrace() {
     if (!gStart.startupTraceHeld) return;
     gStart.startupTraceHeld = 0;
     PlugHoldTrace(kFalse);
+}
+
+// The frame of the stream and print entries: serialised and traced, the port fitted to the
+// instance's frame before the body, the changed areas handed to the browser after it.
+static void EnterGlue(NPP instance, const char *name, Boolean fitPort) {
+    OrvaStartPluginCriticalSection();
+    PlugTrace("%s", name);
+    if (fitPort) OrvaPluginCheckResize(OrvaPluginID(instance), 0);
+}
+
+static void LeaveGlue() {
+    PluginUpdateDirty();
+    OrvaEndPluginCriticalSection();
 }
