@@ -18,6 +18,7 @@ struct BrowserRun {
     cairo_surface_t *view = nullptr;  // the screenshot, or null
     ~BrowserRun() {
         if (view) cairo_surface_destroy(view);
+        plugintest::RemoveFolder(folder);
     }
     bool Traced(const std::string &text) const { return trace.find(text) != std::string::npos; }
     size_t TraceCount(const std::string &text) const {
@@ -124,6 +125,7 @@ TEST(ShellBrowser, RunOpensTheDemonstrationPage) {
     build.erase(build.rfind('/'));
     plugintest::ChildRun child = plugintest::RunChild({"/bin/bash", SourceDir() + "/run.sh"},
                                                       {"DISPLAY=", "ORVA_BUILD_DIR=" + build}, folder, 600000);
+    plugintest::RemoveFolder(folder);
     ASSERT_TRUE(WIFEXITED(child.status) && WEXITSTATUS(child.status) == 0) << child.err;
     EXPECT_NE(child.out.find(image), std::string::npos) << child.out;
     cairo_surface_t *view = cairo_image_surface_create_from_png(image.c_str());

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ftw.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -86,6 +87,13 @@ inline std::string NewFolder(const std::string &stem) {
     std::string folder = resolved ? resolved : pattern;
     free(resolved);
     return folder;
+}
+
+// Removes a folder made by NewFolder with everything in it.
+inline void RemoveFolder(const std::string &folder) {
+    if (folder.empty()) return;
+    nftw(folder.c_str(), [](const char *path, const struct stat *, int, struct FTW *) { return remove(path); }, 16,
+         FTW_DEPTH | FTW_PHYS);
 }
 
 // A plug-in folder of its own in folder/plugins, made from an installed one: the library is
