@@ -19,8 +19,12 @@ set(exports NP_GetMIMEDescription NP_GetValue NP_GetPluginVersion NP_Initialize 
 foreach(symbol IN LISTS exports)
   target_link_options(npondrakmusic PRIVATE -Wl,--undefined=${symbol})
 endforeach()
-target_link_options(npondrakmusic PRIVATE
-  -Wl,--version-script=${CMAKE_SOURCE_DIR}/plugin/npondrakmusic.map -Wl,-Bsymbolic -Wl,-z,defs)
+target_link_options(npondrakmusic PRIVATE -Wl,--version-script=${CMAKE_SOURCE_DIR}/plugin/npondrakmusic.map -Wl,-Bsymbolic)
+# clang's sanitizer and fuzzing runtimes live in the program that loads the library, so only
+# builds without them (or gcc's, whose runtimes are shared libraries) can ask for no undefined name.
+if((ORVA_SANITIZE STREQUAL "none" OR CMAKE_CXX_COMPILER_ID STREQUAL "GNU") AND NOT ORVA_FUZZ)
+  target_link_options(npondrakmusic PRIVATE -Wl,-z,defs)
+endif()
 set_target_properties(npondrakmusic PROPERTIES
   PREFIX "" OUTPUT_NAME npondrakmusic
   LIBRARY_OUTPUT_DIRECTORY ${ORVA_PLUGIN_DIR}
@@ -42,7 +46,7 @@ else()
   set(ORVA_BROWSER_PLUGIN_DIR ${CMAKE_SOURCE_DIR}/build/browser/plugins)
 endif()
 foreach(test_target test_instances test_scripting test_nphost test_shell_browser test_embed_params
-                    embed_params_fuzz_replay expose_bench browser_cpu_bench)
+                    embed_params_fuzz_replay embed_params_fuzz expose_bench browser_cpu_bench)
   if(TARGET ${test_target})
     target_link_libraries(${test_target} PRIVATE orva_nphost_browser)
     add_dependencies(${test_target} npondrakmusic browser_plugin_files nphost)

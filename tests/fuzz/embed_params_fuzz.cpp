@@ -22,12 +22,14 @@ constexpr size_t kMaxParams = 600;
 bool Started() {
     static bool started = [] {
         FuzzFolder();
+        char here[4096];
+        if (!getcwd(here, sizeof here)) return false;
         NpHostOptions options;
         if (!NpHostStart(options)) return false;
         NpHostPlugin plugin = {NP_GetMIMEDescription, NP_GetValue, NP_Initialize, NP_Shutdown};
         bool ok = NpHostInitialize(plugin) == NPERR_NO_ERROR;
-        // NP_Initialize made the plug-in's folder current; the fuzzer's is given back.
-        return chdir(FuzzFolder().c_str()) == 0 && ok;
+        // NP_Initialize made the plug-in's folder current; the fuzzer's (with its corpus) is given back.
+        return chdir(here) == 0 && ok;
     }();
     return started;
 }
