@@ -7,7 +7,7 @@
 #include "plugin/npapi.h"
 
 // The browser's table given to NP_Initialize; null before it and after NP_Shutdown.
-extern NPNetscapeFuncs *browser;
+extern NPBrowserFuncs *browser;
 
 // Whether the browser's table holds the slot at that offset (size covers it, pointer set).
 Boolean BrowserHasSlot(size_t offset);

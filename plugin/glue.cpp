@@ -75,7 +75,7 @@ const char *NP_GetPluginVersion() {
     return kPluginVersion;
 }
 
-NPError NP_Initialize(NPNetscapeFuncs *browserFuncs, NPPluginFuncs *pluginFuncs) {
+NPError NP_Initialize(NPBrowserFuncs *browserFuncs, NPPluginFuncs *pluginFuncs) {
     if (!gStart.settingsInitialised) {
         OrvaInitSettings();
         gStart.settingsInitialised = 1;

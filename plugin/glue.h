@@ -35,7 +35,7 @@ NP_EXPORT const char *NP_GetMIMEDescription();
 NP_EXPORT NPError NP_GetValue(void *instance, NPPVariable variable, void *value);
 NP_EXPORT const char *NP_GetPluginVersion();
 // Starts the plug-in: 3 when the plug-in table is missing or shorter than the slots it fills.
-NP_EXPORT NPError NP_Initialize(NPNetscapeFuncs *browserFuncs, NPPluginFuncs *pluginFuncs);
+NP_EXPORT NPError NP_Initialize(NPBrowserFuncs *browserFuncs, NPPluginFuncs *pluginFuncs);
 // Releases everything NP_Initialize started, joins the timer thread, restores the folder.
 NP_EXPORT NPError NP_Shutdown();
 

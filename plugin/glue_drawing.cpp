@@ -223,7 +223,7 @@ static void QueueInvalidation(NPP npp, const Rect &r) {
     PlugInWindow *described = static_cast<PlugInWindow *>(OrvaPluginGetInstanceData(OrvaPluginID(npp)));
     PlugInWindowLink *owner = described ? described->link : nullptr;
     InvalidationRequest *request = nullptr;
-    if (owner && BrowserHasSlot(offsetof(NPNetscapeFuncs, pluginthreadasynccall)))
+    if (owner && BrowserHasSlot(offsetof(NPBrowserFuncs, pluginthreadasynccall)))
         request = reinterpret_cast<InvalidationRequest *>(NewPtrClear(sizeof(InvalidationRequest)));
     if (!request) {
         NPN_InvalidateRect(npp, &rect);

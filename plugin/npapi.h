@@ -190,7 +190,7 @@ typedef void (*NPNUnscheduleTimerProc)(NPP instance, uint32_t timerID);
 typedef void (*NPNUnusedProc)();  // slots the plug-in never calls
 
 // In the interface's slot order; a browser fills only the slots its size field covers.
-struct NPNetscapeFuncs {
+struct NPBrowserFuncs {
     uint16_t size;     // bytes of the table the browser filled
     uint16_t version;  // the browser's interface version
     NPNGetURLProc geturl;
@@ -205,8 +205,8 @@ struct NPNetscapeFuncs {
     NPNMemFreeProc memfree;
     NPNUnusedProc memflush;
     NPNUnusedProc reloadplugins;
-    NPNUnusedProc getJavaEnv;
-    NPNUnusedProc getJavaPeer;
+    NPNUnusedProc reserved12;
+    NPNUnusedProc reserved13;
     NPNUnusedProc geturlnotify;
     NPNUnusedProc posturlnotify;
     NPNGetValueProc getvalue;
@@ -276,7 +276,7 @@ struct NPPluginFuncs {
     NPPPrintProc print;
     NPPHandleEventProc event;
     NPPURLNotifyProc urlnotify;
-    void *javaClass;  // left as the browser gave it
+    void *reserved;  // left as the browser gave it
     NPPGetValueProc getvalue;
     NPPSetValueProc setvalue;
 };
@@ -285,7 +285,7 @@ struct NPPluginFuncs {
 extern "C" {
 typedef const char *(*NPGetMIMEDescriptionProc)();
 typedef NPError (*NPGetValueProc)(void *instance, NPPVariable variable, void *value);
-typedef NPError (*NPInitializeProc)(NPNetscapeFuncs *browserFuncs, NPPluginFuncs *pluginFuncs);
+typedef NPError (*NPInitializeProc)(NPBrowserFuncs *browserFuncs, NPPluginFuncs *pluginFuncs);
 typedef NPError (*NPShutdownProc)();
 typedef const char *(*NPGetPluginVersionProc)();
 }
@@ -297,23 +297,23 @@ static_assert(offsetof(NPPluginFuncs, setvalue) == 112 && sizeof(NPPluginFuncs) 
 static_assert(offsetof(NPPluginFuncs, newp) == 8 && offsetof(NPPluginFuncs, event) == 80 &&
                   offsetof(NPPluginFuncs, urlnotify) == 88 && offsetof(NPPluginFuncs, getvalue) == 104,
               "plug-in table slots");
-static_assert(offsetof(NPNetscapeFuncs, geturl) == 8 && offsetof(NPNetscapeFuncs, status) == 56 &&
-                  offsetof(NPNetscapeFuncs, uagent) == 64 && offsetof(NPNetscapeFuncs, memalloc) == 72 &&
-                  offsetof(NPNetscapeFuncs, memfree) == 80,
+static_assert(offsetof(NPBrowserFuncs, geturl) == 8 && offsetof(NPBrowserFuncs, status) == 56 &&
+                  offsetof(NPBrowserFuncs, uagent) == 64 && offsetof(NPBrowserFuncs, memalloc) == 72 &&
+                  offsetof(NPBrowserFuncs, memfree) == 80,
               "browser table: URL, status, user agent and memory slots");
-static_assert(offsetof(NPNetscapeFuncs, getvalue) == 136 && offsetof(NPNetscapeFuncs, setvalue) == 144 &&
-                  offsetof(NPNetscapeFuncs, invalidaterect) == 152,
+static_assert(offsetof(NPBrowserFuncs, getvalue) == 136 && offsetof(NPBrowserFuncs, setvalue) == 144 &&
+                  offsetof(NPBrowserFuncs, invalidaterect) == 152,
               "browser table: value and invalidation slots");
-static_assert(offsetof(NPNetscapeFuncs, getstringidentifier) == 176 &&
-                  offsetof(NPNetscapeFuncs, utf8fromidentifier) == 208 &&
-                  offsetof(NPNetscapeFuncs, createobject) == 224 && offsetof(NPNetscapeFuncs, retainobject) == 232 &&
-                  offsetof(NPNetscapeFuncs, releaseobject) == 240 && offsetof(NPNetscapeFuncs, invoke) == 248 &&
-                  offsetof(NPNetscapeFuncs, getproperty) == 272 &&
-                  offsetof(NPNetscapeFuncs, releasevariantvalue) == 312,
+static_assert(offsetof(NPBrowserFuncs, getstringidentifier) == 176 &&
+                  offsetof(NPBrowserFuncs, utf8fromidentifier) == 208 &&
+                  offsetof(NPBrowserFuncs, createobject) == 224 && offsetof(NPBrowserFuncs, retainobject) == 232 &&
+                  offsetof(NPBrowserFuncs, releaseobject) == 240 && offsetof(NPBrowserFuncs, invoke) == 248 &&
+                  offsetof(NPBrowserFuncs, getproperty) == 272 &&
+                  offsetof(NPBrowserFuncs, releasevariantvalue) == 312,
               "browser table: scripting slots");
-static_assert(offsetof(NPNetscapeFuncs, pluginthreadasynccall) == 352 &&
-                  offsetof(NPNetscapeFuncs, scheduletimer) == 392 &&
-                  offsetof(NPNetscapeFuncs, unscheduletimer) == 400,
+static_assert(offsetof(NPBrowserFuncs, pluginthreadasynccall) == 352 &&
+                  offsetof(NPBrowserFuncs, scheduletimer) == 392 &&
+                  offsetof(NPBrowserFuncs, unscheduletimer) == 400,
               "browser table: asynchronous call and timer slots");
 static_assert(sizeof(NPWindow) == 48 && offsetof(NPWindow, ws_info) == 32, "window description");
 static_assert(sizeof(NPObject) == 16 && sizeof(NPVariant) == 24 && offsetof(NPVariant, value) == 8, "scripting");

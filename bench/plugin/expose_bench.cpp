@@ -17,7 +17,7 @@
 extern "C" {
 const char *NP_GetMIMEDescription();
 NPError NP_GetValue(void *instance, NPPVariable variable, void *value);
-NPError NP_Initialize(NPNetscapeFuncs *browserFuncs, NPPluginFuncs *pluginFuncs);
+NPError NP_Initialize(NPBrowserFuncs *browserFuncs, NPPluginFuncs *pluginFuncs);
 NPError NP_Shutdown();
 }
 

@@ -116,13 +116,13 @@ TEST_F(Scripting, BrowserLanguageFromTheFirstTwoLetters) {
 
 // The browser's texts are not terminated: exactly their length is taken.
 TEST_F(Scripting, UserAgentIsCopiedToItsLength) {
-    NpHostSetNavigator("en", "Mozilla/5.0 (test)");
+    NpHostSetNavigator("en", "Browser/5.0 (test)");
     char agent[256];
     ASSERT_TRUE(GetNavigatorNameByJS(Instance(), agent, sizeof agent));
-    EXPECT_STREQ(agent, "Mozilla/5.0 (test)");
+    EXPECT_STREQ(agent, "Browser/5.0 (test)");
     char small[8];
     ASSERT_TRUE(GetNavigatorNameByJS(Instance(), small, sizeof small));
-    EXPECT_STREQ(small, "Mozilla");
+    EXPECT_STREQ(small, "Browser");
 }
 
 TEST_F(Scripting, OpeningAnAddressCallsWindowOpen) {

@@ -60,7 +60,7 @@ struct HostState {
     bool running = false;
     NpHostOptions options;
     NpHostPlugin plugin{};
-    NPNetscapeFuncs browserTable;
+    NPBrowserFuncs browserTable;
     std::vector<unsigned char> pluginTableBytes;  // the room the host made, size field first
     NPPluginFuncs pluginTable;
     std::vector<std::unique_ptr<HostInstance>> instances;
@@ -405,7 +405,7 @@ bool NpHostStart(const NpHostOptions &options) {
     gHost.options = options;
     gHostClass = NPClass{kNPClassStructVersion, HostAllocate, HostDeallocate, nullptr, nullptr, HostObjectInvoke,
                          nullptr, nullptr, HostObjectGetProperty, nullptr, nullptr, nullptr, nullptr};
-    NPNetscapeFuncs &b = gHost.browserTable;
+    NPBrowserFuncs &b = gHost.browserTable;
     memset(&b, 0, sizeof b);
     b.size = sizeof b;
     b.version = options.browserVersion;

@@ -143,14 +143,23 @@ void ParsePointer(const std::string &text, int *x, int *y, unsigned *button, uns
     }
 }
 
-int CountThreads() {
-    int count = 0;
+// The names of the process's threads (their count is the list's size).
+std::vector<std::string> Threads() {
+    std::vector<std::string> names;
     if (DIR *tasks = opendir("/proc/self/task")) {
-        while (struct dirent *entry = readdir(tasks))
-            if (entry->d_name[0] != '.') count++;
+        while (struct dirent *entry = readdir(tasks)) {
+            if (entry->d_name[0] == '.') continue;
+            char name[64] = "";
+            std::string path = std::string("/proc/self/task/") + entry->d_name + "/comm";
+            if (FILE *f = fopen(path.c_str(), "r")) {
+                if (!fgets(name, sizeof name, f)) name[0] = 0;
+                fclose(f);
+            }
+            names.push_back(name);
+        }
         closedir(tasks);
     }
-    return count;
+    return names;
 }
 
 // The calls a careless browser could make with nothing to point at.
@@ -249,7 +258,7 @@ int main(int argc, char **argv) {
     char here[4096];
     if (command.options.traceFolder[0] != '/' && getcwd(here, sizeof here))
         command.options.traceFolder = std::string(here) + "/" + command.options.traceFolder;
-    int threadsBefore = CountThreads();
+    size_t threadsBefore = Threads().size();
     void *library = dlopen(command.plugin.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         fprintf(stderr, "nphost: %s\n", dlerror());
@@ -273,10 +282,23 @@ int main(int argc, char **argv) {
         NpHostRunQueued();
         NpHostShutdown();
     }
+    // Pango starts short helper threads of its own while fonts are set up; they are given a
+    // moment to end, so that only threads the library kept are counted.
+    std::vector<std::string> threads = Threads();
+    for (int wait = 0; wait < 150 && threads.size() > threadsBefore; wait++) {
+        usleep(20000);
+        threads = Threads();
+    }
     char summary[160];
-    snprintf(summary, sizeof summary, "{\"threads_left\":%d,\"objects_left\":%ld,\"blocks_left\":%ld}",
-             CountThreads() - threadsBefore, NpHostObjectsAlive(), NpHostBlocksAlive());
+    snprintf(summary, sizeof summary, "{\"threads_left\":%ld,\"objects_left\":%ld,\"blocks_left\":%ld}",
+             long(threads.size()) - long(threadsBefore), NpHostObjectsAlive(), NpHostBlocksAlive());
     NpHostLogLine(summary);
+    if (threads.size() > threadsBefore) {
+        std::string names;
+        for (const std::string &name : threads) names += NpHostJsonText(name.substr(0, name.find('\n'))) + ",";
+        names.pop_back();
+        NpHostLogLine("{\"threads\":[" + names + "]}");
+    }
     NpHostStop();
     if (log != stdout) fclose(log);
     return 0;
