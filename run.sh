@@ -1,56 +1,40 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the main job.
-# Until the browser plug-in exists, the main job runs the project's demonstration
-# tools for what is built and says where their output went.
+# Installs what is missing, builds the plug-in without sanitizers (build/browser, or the tree
+# named by ORVA_BUILD_DIR) and opens the demonstration page data/pages/demo.html in the real
+# test browser through tools/browser-run, under Xvfb when there is no display. The browser's
+# view is saved as out/run.png.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
-build=$root/build/release
+build=${ORVA_BUILD_DIR:-$root/build/browser}
 out=$root/out
 
 scripts/install-deps.sh
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVA_BENCH=OFF >/dev/null
-cmake --build "$build"
+cmake -S . -B "$build" -G Ninja -DORVA_BENCH=OFF >/dev/null
+cmake --build "$build" --target browser_plugin
 mkdir -p "$out"
 
-# Each demonstration is a tool named orva-demo-*; each writes into the folder it is given.
-found=0
-for demo in "$build"/tools/orva-demo-*; do
-  [ -f "$demo" ] && [ -x "$demo" ] || continue
-  found=1
-  name=$(basename "$demo")
-  echo "== $name"
-  if [ "$name" = orva-demo-app ]; then
-    # The standalone start-up runs until stopped: a first instance, then a second start that
-    # hands it two documents; each stops by itself after 30 s should anything go wrong.
-    mkdir -p "$out/$name"
-    ORVA_DEMO_APP_NAME=orva-demo-app-run ORVA_DEMO_APP_SECONDS=30 \
-      xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-        cd "$2"
-        "$1" >first.txt 2>&1 & first=$!
-        for _ in $(seq 100); do grep -q ready first.txt 2>/dev/null && break; sleep 0.1; done
-        "$1" score1.oms score2.oms >second.txt 2>&1
-        echo "the second start ended with $?" >>second.txt
-        sleep 1; kill $first; wait $first' _ "$demo" "$out/$name"
-    cat "$out/$name/first.txt" "$out/$name/second.txt"
-    continue
-  fi
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$demo" "$out/$name"
+# The browser gets a plug-in folder, home and temporary folder of its own. The library is
+# copied (the browser resolves links, and the plug-in's folder is where it works and traces);
+# the files it reads are linked.
+run=$(mktemp -d)
+trap 'rm -rf "$run"' EXIT
+mkdir -p "$run/home" "$run/tmp" "$run/plugins"
+cp "$build/plugins/npondrakmusic.so" "$run/plugins/"
+for name in "Ondrak Music Plugin.rsr" Worva Fonts SoundBank; do
+  [ -e "$build/plugins/$name" ] && ln -s "$build/plugins/$name" "$run/plugins/$name"
 done
-# Every QuickDraw scene drawn into a PNG, and the page scene printed into a PDF.
-if [ -x "$build/tools/qdscene" ]; then
-  found=1
-  echo "== qdscene"
-  mkdir -p "$out/qdscene"
-  scenes=$("$build/tools/qdscene" 2>&1 | sed -n 's/^scenes: //p' || true)
-  for scene in $scenes; do
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tools/qdscene" "$scene" "$out/qdscene/$scene.png" \
-      >"$out/qdscene/$scene.txt" 2>&1
-  done
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tools/qdscene" page --print "$out/qdscene/page.pdf" >/dev/null 2>&1 || true
-  echo "drew: $scenes"
+
+browser=(tools/browser-run --plugins "$run/plugins" --page data/pages/demo.html --size 1024x768 --wait 5
+         --screenshot "$out/run.png")
+status=0
+if [ -n "${DISPLAY:-}" ]; then
+  HOME=$run/home TMPDIR=$run/tmp "${browser[@]}" || status=$?
+else
+  HOME=$run/home TMPDIR=$run/tmp xvfb-run -a -s "-screen 0 1280x1024x24" "${browser[@]}" || status=$?
 fi
-if [ $found = 0 ]; then
-  echo "Built everything in $build; no demonstration tool exists yet."
+if [ $status -ne 0 ]; then
+  echo "The browser run failed (status $status); see the messages above." >&2
+  exit $status
 fi
-echo "Output is in $out"
+echo "The demonstration page as the browser showed it: $out/run.png"

@@ -6,21 +6,29 @@
 #include <cstring>
 #include <ctime>
 #include <glib.h>
+#include <mutex>
 
 #include "platform/core/runtime.h"
+#include "plugin/glue.h"
 #include "toolbox/toolbox_services.h"
 
 namespace {
 
+constexpr int kTraceMessageSize = 512;
+constexpr int kTraceLineSize = kTraceMessageSize + 96;  // the message and its time
 const char kTraceFileName[] = "OndrakMusicPlugin.txt";
 
 struct HostState {
     std::atomic<bool> trace{false};
+    std::atomic<bool> holding{false};
+    std::mutex heldLock;  // guards the held lines
+    char held[kHeldTraceLines][kTraceLineSize];
+    int heldFirst = 0, heldCount = 0;
 };
 HostState gHost;
 
-void InstanceRectOfWindow(void *platformWindow, Rect *r);
 void TraceLine(const char *message);
+void WriteTraceLine(const char *line);
 void CollapseMessage(const char *message);
 void ShowMessage(const char *message);
 FILE *OpenTraceFile();
@@ -38,30 +46,52 @@ void OrvaInitSettings() {
     orvaSettings.windowSystemMode = 1;
     orvaSettings.noMenuBar = 1;
     orvaSettings.systemFontMode = 1;
-    orvaSettings.instanceRect = InstanceRectOfWindow;
+    orvaSettings.instanceRect = GlueGetInstanceRect;
     OrvaSetMessageHooks(&kHostMessages);
     OrvaSetMainThread();
 }
 
-void PlugSetTrace(Boolean on) { gHost.trace.store(on != 0); }
+void PlugSetTrace(Boolean on) {
+    std::lock_guard<std::mutex> hold(gHost.heldLock);
+    gHost.trace.store(on != 0);
+    if (!on) return;
+    for (int i = 0; i < gHost.heldCount; i++) WriteTraceLine(gHost.held[(gHost.heldFirst + i) % kHeldTraceLines]);
+    gHost.heldFirst = gHost.heldCount = 0;
+}
+
 Boolean PlugGetTrace() { return gHost.trace.load(); }
+
+void PlugHoldTrace(Boolean hold) {
+    std::lock_guard<std::mutex> guard(gHost.heldLock);
+    gHost.holding.store(hold != 0);
+    if (!hold) gHost.heldFirst = gHost.heldCount = 0;
+}
 
 namespace {
 
-// Until the plug-in's instance table exists no platform window shows an instance.
-void InstanceRectOfWindow(void *, Rect *r) {
-    if (r) *r = Rect{0, 0, 0, 0};
-}
-
 void TraceLine(const char *message) {
-    if (!gHost.trace.load()) return;
-    FILE *f = OpenTraceFile();
-    if (!f) return;  // no folder could take it: the message is lost
+    if (!message || (!gHost.trace.load() && !gHost.holding.load())) return;
     time_t now = time(nullptr);
     struct tm t{};
     localtime_r(&now, &t);
-    fprintf(f, "%d/%d/%d %02d:%02d:%02d:%s\n", t.tm_mday, t.tm_mon + 1, t.tm_year + 1900, t.tm_hour, t.tm_min,
-            t.tm_sec, message);
+    char line[kTraceLineSize];
+    snprintf(line, sizeof line, "%d/%d/%d %02d:%02d:%02d:%.*s\n", t.tm_mday, t.tm_mon + 1, t.tm_year + 1900,
+             t.tm_hour, t.tm_min, t.tm_sec, kTraceMessageSize - 1, message);
+    std::lock_guard<std::mutex> hold(gHost.heldLock);
+    if (gHost.trace.load()) {
+        WriteTraceLine(line);
+    } else if (gHost.holding.load()) {
+        int slot = (gHost.heldFirst + gHost.heldCount) % kHeldTraceLines;
+        if (gHost.heldCount == kHeldTraceLines) gHost.heldFirst = (gHost.heldFirst + 1) % kHeldTraceLines;
+        else gHost.heldCount++;
+        memcpy(gHost.held[slot], line, sizeof line);
+    }
+}
+
+void WriteTraceLine(const char *line) {
+    FILE *f = OpenTraceFile();
+    if (!f) return;  // no folder could take it: the line is lost
+    fputs(line, f);
     fclose(f);
 }
 

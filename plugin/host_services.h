@@ -4,7 +4,10 @@
 
 #include "platform/core/mac_types.h"
 
-enum : SInt32 { kCollapseAlertID = 300 };
+enum : SInt32 {
+    kCollapseAlertID = 300,
+    kHeldTraceLines = 64,
+};
 
 // Fills orvaSettings for the plug-in (name "Ondrak Music Plug-in", flags set, the
 // instance-rectangle callback), installs the message routines and records the calling thread
@@ -18,3 +21,6 @@ void OrvaInitSettings();
 // The trace switch (off at start); any thread.
 void PlugSetTrace(Boolean on);
 Boolean PlugGetTrace();
+// While holding is on and tracing off, the last kHeldTraceLines lines are kept with their time
+// instead of being lost; turning tracing on writes them first. Holding off drops them.
+void PlugHoldTrace(Boolean hold);

@@ -9,7 +9,7 @@ packages=(
   libvorbis-dev libogg-dev zlib1g-dev libminizip-dev libexpat1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core fonts-freefont-ttf poppler-utils sox alsa-utils
-  python3-pyqt5.qtwebkit libxtst6
+  python3-pyqt5.qtwebkit libxtst6 libx11-dev
   clang libclang-rt-14-dev
   locales
   lsb-release file

@@ -1,0 +1,139 @@
+// The plug-in run inside the test's own process behind the test host's emulated browser:
+// started once for the program (NP_Initialize makes the plug-in's folder current, so a fresh
+// folder is made current afterwards and receives the trace), instances made from parameter
+// lists, and the host's log searched. Needs the host library (tools/nphost) linked in.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ftw.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "browser_host.h"
+#include "plugin/glue.h"
+#include "plugin/host_services.h"
+#include "support/child_process.h"
+#include "support/resource_test_support.h"
+#include "support/test_home.h"
+
+namespace plugintest {
+
+// The host and the plug-in for the whole test program; stopped by the environment's TearDown.
+class PlugInEnvironment : public ::testing::Environment {
+public:
+    explicit PlugInEnvironment(NpHostOptions options) : options_(std::move(options)) {}
+    void SetUp() override {
+        ASSERT_TRUE(NpHostStart(options_));
+        NpHostPlugin plugin = {NP_GetMIMEDescription, NP_GetValue, NP_Initialize, NP_Shutdown};
+        ASSERT_EQ(NpHostInitialize(plugin), NPERR_NO_ERROR);
+        folder_ = restest::FreshFolder();
+        ASSERT_FALSE(folder_.empty());
+        NpHostSetTraceFolder(folder_);
+    }
+    void TearDown() override {
+        NpHostRunQueued();
+        NpHostDestroyAll();
+        NpHostRunQueued();
+        NpHostShutdown();
+        NpHostStop();
+    }
+    const std::string &Folder() const { return folder_; }
+
+private:
+    NpHostOptions options_;
+    std::string folder_;
+};
+
+inline NpHostParams Params(const std::vector<std::pair<std::string, std::string>> &pairs) {
+    NpHostParams params;
+    for (const auto &p : pairs) params.push_back(NpHostParam{p.first, p.second, true});
+    return params;
+}
+
+// A new instance with a window; its index.
+inline int NewInstance(const NpHostParams &params, const NpHostElement &element = NpHostElement()) {
+    NPError result = NPERR_GENERIC_ERROR;
+    int index = NpHostNew(params, element, &result);
+    EXPECT_EQ(result, NPERR_NO_ERROR);
+    if (result == NPERR_NO_ERROR) {
+        EXPECT_EQ(NpHostSetWindow(index), NPERR_NO_ERROR);
+    }
+    return index;
+}
+
+// Log lines from position `from` on that contain every one of the texts.
+inline std::vector<std::string> LogLinesWith(size_t from, const std::vector<std::string> &texts) {
+    std::vector<std::string> found;
+    const std::vector<std::string> &log = NpHostLog();
+    for (size_t i = from; i < log.size(); i++) {
+        bool all = true;
+        for (const std::string &t : texts) all = all && log[i].find(t) != std::string::npos;
+        if (all) found.push_back(log[i]);
+    }
+    return found;
+}
+
+// A new empty folder under the tests' temporary folder.
+inline std::string NewFolder(const std::string &stem) {
+    const char *base = getenv("ORVA_TEST_TMP");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + stem + "-XXXXXX";
+    if (!mkdtemp(&pattern[0])) return std::string();
+    char *resolved = realpath(pattern.c_str(), nullptr);  // the plug-in traces getcwd's answer
+    std::string folder = resolved ? resolved : pattern;
+    free(resolved);
+    return folder;
+}
+
+// Removes a folder made by NewFolder with everything in it.
+inline void RemoveFolder(const std::string &folder) {
+    if (folder.empty()) return;
+    nftw(folder.c_str(), [](const char *path, const struct stat *, int, struct FTW *) { return remove(path); }, 16,
+         FTW_DEPTH | FTW_PHYS);
+}
+
+// A plug-in folder of its own in folder/plugins, made from an installed one: the library is
+// copied (a browser resolves links, and the plug-in works and traces in its own folder), the
+// files it reads are linked. Answers the folder, or "" when the library is missing.
+inline std::string MakePluginFolder(const std::string &installed, const std::string &folder) {
+    std::string plugins = folder + "/plugins";
+    std::string library = OrvaTestReadFile(installed + "/npondrakmusic.so");
+    if (library.empty() || mkdir(plugins.c_str(), 0775) != 0) return std::string();
+    if (!OrvaTestWriteFile(plugins + "/npondrakmusic.so", library)) return std::string();
+    for (const char *name : {"Ondrak Music Plugin.rsr", "Worva", "Fonts", "SoundBank"})
+        if (symlink((installed + "/" + name).c_str(), (plugins + "/" + name).c_str()) != 0) return std::string();
+    return plugins;
+}
+
+struct ChildRun {
+    int status = -1;  // wait status; -1 killed after the time allowed
+    std::string out, err;
+};
+
+// Runs argv with these NAME=VALUE additions to the environment, in folder.
+inline ChildRun RunChild(const std::vector<std::string> &argv, const std::vector<std::string> &env,
+                         const std::string &folder, int timeoutMs) {
+    ChildOptions options;
+    options.folder = folder;
+    options.env = env;
+    options.stdoutPath = folder + "/stdout.txt";
+    options.stderrPath = folder + "/stderr.txt";
+    ChildRun run;
+    pid_t pid = OrvaStartChild(argv, options);
+    if (pid < 0) return run;
+    run.status = OrvaWaitChild(pid, timeoutMs);
+    run.out = OrvaTestReadFile(options.stdoutPath);
+    run.err = OrvaTestReadFile(options.stderrPath);
+    return run;
+}
+
+// Whether a sanitizer reported anything in a child's error output.
+inline bool SanitizerReported(const std::string &err) {
+    return err.find("Sanitizer") != std::string::npos || err.find("runtime error:") != std::string::npos;
+}
+
+}  // namespace plugintest
