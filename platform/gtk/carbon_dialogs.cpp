@@ -10,6 +10,7 @@
 #include "platform/core/unicode_mode.h"
 #include "platform/gtk/carbon_accessors.h"
 #include "plugin/host_services.h"
+#include "toolbox/resource_layouts.h"
 
 namespace {
 
@@ -121,9 +122,14 @@ SInt16 CarboniseGetNbItemDitl(SInt16 id) {
         Collapse("DITL %d non trouve", id);
         return 0;
     }
-    if (GetHandleSize(list) < 2) return 0;  // no count word
-    const UInt8 *bytes = reinterpret_cast<const UInt8 *>(*list);
-    return SInt16((bytes[0] << 8 | bytes[1]) + 1);
+    // A count that claims more items than the resource holds would send the dialog code past
+    // its end: a damaged list has no usable items.
+    SInt32 count = 0;
+    if (!OrvaReadDitl(reinterpret_cast<const UInt8 *>(*list), UInt32(GetHandleSize(list)), nullptr, 0, &count)) {
+        Collapse("DITL %d endommage", id);
+        return 0;
+    }
+    return SInt16(count);
 }
 
 void CarboniseAutoEmbedControlRange(DialogPtr dialog, SInt16 first, SInt16 last) {
