@@ -53,7 +53,7 @@ void PutBitMapHeader(ByteWriter *w, UInt32 rowBytes, SInt16 width, SInt16 height
 Boolean OrvaReadDialogTemplate(const UInt8 *bytes, UInt32 size, DialogTemplateRecord *dialog) {
     std::memset(dialog, 0, sizeof *dialog);
     ByteReader r = OrvaByteReader(bytes, size);
-    DialogTemplateRecord d;
+    DialogTemplateRecord d = {};
     d.bounds = GetRect(&r);
     d.procID = SInt16(Get16(&r));
     d.visible = Get8(&r) != 0;
@@ -72,7 +72,7 @@ Boolean OrvaReadDialogTemplate(const UInt8 *bytes, UInt32 size, DialogTemplateRe
 Boolean OrvaReadAlertTemplate(const UInt8 *bytes, UInt32 size, AlertTemplateRecord *alert) {
     std::memset(alert, 0, sizeof *alert);
     ByteReader r = OrvaByteReader(bytes, size);
-    AlertTemplateRecord a;
+    AlertTemplateRecord a = {};
     a.bounds = GetRect(&r);
     a.itemsID = SInt16(Get16(&r));
     a.stages = Get16(&r);
@@ -108,7 +108,7 @@ Boolean OrvaReadMenuTemplate(const UInt8 *bytes, UInt32 size, MenuTemplateRecord
     std::memset(menu, 0, sizeof *menu);
     *count = 0;
     ByteReader r = OrvaByteReader(bytes, size);
-    MenuTemplateRecord m;
+    MenuTemplateRecord m = {};
     m.menuID = SInt16(Get16(&r));
     m.width = SInt16(Get16(&r));
     m.height = SInt16(Get16(&r));
@@ -218,7 +218,7 @@ Boolean OrvaStrListString(const UInt8 *bytes, UInt32 size, SInt32 index, Str255 
 Boolean OrvaReadVersion(const UInt8 *bytes, UInt32 size, VersionRecord *version) {
     std::memset(version, 0, sizeof *version);
     ByteReader r = OrvaByteReader(bytes, size);
-    VersionRecord v;
+    VersionRecord v = {};
     v.major = Get8(&r);
     v.minorAndBug = Get8(&r);
     v.stage = Get8(&r);

@@ -1,4 +1,4 @@
-// ctest-labels: toolbox-ui;toolbox-resources
+// ctest-labels: toolbox-ui
 // Random bytes as a 'DLOG', 'ALRT', 'DITL', 'MENU', 'cicn', 'STR#' or 'vers' resource: the
 // first byte picks the layout, the rest is the resource. The readers stay inside the bytes, and
 // everything they accept can be walked (item data, menu texts, every pixel and colour, every

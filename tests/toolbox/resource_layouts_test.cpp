@@ -262,10 +262,13 @@ TEST(ResourceLayouts, DamagedCountsLengthsAndValuesFail) {
         std::copy(c.put.begin(), c.put.end(), b.begin() + long(c.at));
         EXPECT_FALSE(AnyReaderAccepts(b, c.reader));
     }
-    // An 8-bit icon whose pixel names an entry past its table.
-    const UInt8 pixels[] = {0, 5}, mask[] = {1, 1};
+    // An 8-bit icon whose last pixel names an entry past its table.
+    const UInt8 pixels[] = {0, 1}, mask[] = {1, 1};
     const RGBColor colors[] = {{0, 0, 0}, {0xFFFF, 0xFFFF, 0xFFFF}};
-    EXPECT_FALSE(AnyReaderAccepts(Written([&](ByteWriter *w) { OrvaWriteColorIcon(w, 2, 1, pixels, colors, 2, mask); }), 4));
+    Raw eight = Written([&](ByteWriter *w) { OrvaWriteColorIcon(w, 2, 1, pixels, colors, 2, mask); });
+    EXPECT_TRUE(AnyReaderAccepts(eight, 4));
+    eight[eight.size() - 1] = 2;
+    EXPECT_FALSE(AnyReaderAccepts(eight, 4));
     // A failed read leaves no half-filled output behind.
     Raw b = kDitl;
     b[31] = 0x01;

@@ -174,16 +174,16 @@ TEST_F(OrvaRsrcToolbox, DescriptionsBuildTogetherAndMalformedShorthandsAreRefuse
         const char *first, *second, *message;
     } rows[] = {
         {"resource 'STR#' 1\n strlist \"x\"\n", "\nresource 'STR#' 1\n strlist \"y\"\n", "b.r:2: "},
-        {"", "resource 'STR#' 2\n copy 'STR#' 1\n", "b.r:2: "},
-        {"", "resource 'DLOG' 1\n dlog 1 2 3\n", "b.r:"},
-        {"", "resource 'ALRT' 1\n alrt 0 0 9 9 stages 1 stages 2\n", "b.r:2: "},
-        {"", "resource 'DITL' 1\n ditl\n", "b.r:"},
-        {"", "resource 'DITL' 1\n ditl button 0 0 9 9\n", "b.r:"},
-        {"", "resource 'MENU' 1\n menu 1 \"T\"\n item \"\"\n", "b.r:3: "},
-        {"", "resource 'MENU' 1\n menu 1 \"T\"\n item \"A\" key \"AB\"\n", "b.r:3: "},
-        {"", "resource 'vers' 1\n vers 5.6 final 0 0 \"a\" \"b\"\n", "b.r:2: "},
-        {"", "resource 'vers' 1\n vers 5.6.2 gamma 0 0 \"a\" \"b\"\n", "b.r:2: "},
-        {"", "resource 'cicn' 1\n cicn \"missing.png\"\n", "b.r:2: "},
+        {"#\n", "resource 'STR#' 2\n copy 'STR#' 1\n", "b.r:2: "},
+        {"#\n", "resource 'DLOG' 1\n dlog 1 2 3\n", "b.r:"},
+        {"#\n", "resource 'ALRT' 1\n alrt 0 0 9 9 stages 1 stages 2\n", "b.r:2: "},
+        {"#\n", "resource 'DITL' 1\n ditl\n", "b.r:"},
+        {"#\n", "resource 'DITL' 1\n ditl button 0 0 9 9\n", "b.r:"},
+        {"#\n", "resource 'MENU' 1\n menu 1 \"T\"\n item \"\"\n", "b.r:3: "},
+        {"#\n", "resource 'MENU' 1\n menu 1 \"T\"\n item \"A\" key \"AB\"\n", "b.r:3: "},
+        {"#\n", "resource 'vers' 1\n vers 5.6 final 0 0 \"a\" \"b\"\n", "b.r:2: "},
+        {"#\n", "resource 'vers' 1\n vers 5.6.2 gamma 0 0 \"a\" \"b\"\n", "b.r:2: "},
+        {"#\n", "resource 'cicn' 1\n cicn \"missing.png\"\n", "b.r:2: "},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.second);

@@ -268,8 +268,9 @@ std::map<unsigned, unsigned> Reduce(const std::map<unsigned, unsigned> &counts, 
         for (const auto &e : bin) total += e.second;
         size_t cut = 1;
         while (cut < bin.size() - 1 && (run += bin[cut - 1].second) < total / 2) cut++;
-        bins.push_back(Bin(bin.begin() + long(cut), bin.end()));
+        Bin upper(bin.begin() + long(cut), bin.end());
         bin.resize(cut);
+        bins.push_back(upper);  // after the last use of bin, which this may move
     }
     for (const Bin &bin : bins) {
         unsigned long sum[3] = {0, 0, 0}, total = 0;
