@@ -15,6 +15,7 @@ packages=(
   lsb-release file
   fluid-soundfont-gm
   lilypond-fonts python3-fonttools fontconfig
+  libxml2-utils zip unzip
 )
 
 missing=()

@@ -140,7 +140,8 @@ Boolean OrvaReadColorIcon(const UInt8 *bytes, UInt32 size, ColorIconLayout *icon
     ColorIconLayout c;
     std::memset(&c, 0, sizeof c);
     UInt32 unusedTable;
-    if (!bytes || size < kColorIconHeader || !OrvaReadResPixMap(bytes, size, 0, &c.map, &unusedTable)) return kFalse;
+    if (!bytes || size < kColorIconHeader || !OrvaReadResPixMap(OrvaByteReader(bytes, size), 0, &c.map, &unusedTable))
+        return kFalse;
     SInt16 depth = c.map.pixelSize;
     if (depth != 1 && depth != 2 && depth != 4 && depth != 8) return kFalse;
     ByteReader r = OrvaByteReader(bytes, size);

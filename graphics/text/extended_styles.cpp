@@ -33,7 +33,7 @@ static void SplitKeepingStyle(ExtendedStylHandle styles, SInt32 offset);
 static Boolean MergeStyle(SInt16 mode, const TextStyle *given, TextStyle *style);
 static Boolean SameStyle(const TextStyle *a, const TextStyle *b);
 static void DisposeTables(ExtendedStylHandle styles);
-static Handle DupHandle(Handle h, Boolean *failed);
+static Handle DupliqueHandleStyle(Handle h, Boolean *failed);
 static StScrpHandle OneElementScrap(const ExtendedSTElement *entry);
 static void SetNullScrap(ExtendedStylHandle styles, StScrpHandle scrap);
 
@@ -125,19 +125,19 @@ void ExtendedDisposeExtText(ExtendedTEHandle te) {
 ExtendedStylHandle ExtendedDupStyleHandle(ExtendedStylHandle styles) {
     if (!styles || !*styles) return nullptr;
     Boolean failed = kFalse;
-    ExtendedStylHandle copy = (ExtendedStylHandle)DupHandle((Handle)styles, &failed);
+    ExtendedStylHandle copy = (ExtendedStylHandle)DupliqueHandleStyle((Handle)styles, &failed);
     if (!copy) return nullptr;
     ExtendedStylPtr p = *copy;
     p->styleTab = nullptr;
     p->lhTab = nullptr;
     p->nullStyle = nullptr;
-    Handle table = DupHandle((Handle)(*styles)->styleTab, &failed);
-    Handle lines = DupHandle((Handle)(*styles)->lhTab, &failed);
-    Handle null = DupHandle((Handle)(*styles)->nullStyle, &failed);
+    Handle table = DupliqueHandleStyle((Handle)(*styles)->styleTab, &failed);
+    Handle lines = DupliqueHandleStyle((Handle)(*styles)->lhTab, &failed);
+    Handle null = DupliqueHandleStyle((Handle)(*styles)->nullStyle, &failed);
     Handle scrap = nullptr;
     if (null) {
         (*(NullStHandle)null)->nullScrap = nullptr;
-        scrap = DupHandle((*(*styles)->nullStyle)->nullScrap, &failed);
+        scrap = DupliqueHandleStyle((*(*styles)->nullStyle)->nullScrap, &failed);
         (*(NullStHandle)null)->nullScrap = scrap;
     }
     p = *copy;
@@ -691,7 +691,7 @@ static void DisposeTables(ExtendedStylHandle styles) {
 }
 
 // A copy of h (null for null); failed is set when memory ran out.
-static Handle DupHandle(Handle h, Boolean *failed) {
+static Handle DupliqueHandleStyle(Handle h, Boolean *failed) {
     if (!h) return nullptr;
     UInt32 size = GetHandleSize(h);
     Handle copy = ExtendedNewHandle(size);

@@ -73,14 +73,14 @@ inline UInt32 Get32LE(ByteReader *r) {
 
 inline void Skip(ByteReader *r, size_t count) { TakeBytes(r, count); }
 
-// Copies the next count bytes into out; when fewer remain out is zeroed and the answer false.
+// Copies the next count bytes into out; when fewer remain it copies those, zeroes the rest of
+// out and answers false.
 inline Boolean Bytes(ByteReader *r, void *out, size_t count) {
-    Boolean fits = count <= ByteReaderLeft(r);
-    const UInt8 *p = TakeBytes(r, count);
-    if (count == 0) return fits;
-    if (p) memcpy(out, p, count);
-    else memset(out, 0, count);
-    return fits;
+    size_t left = ByteReaderLeft(r), copied = count < left ? count : left;
+    if (copied) memcpy(out, r->bytes + r->position, copied);
+    if (copied < count) memset(static_cast<UInt8 *>(out) + copied, 0, count - copied);
+    TakeBytes(r, count);
+    return copied == count;
 }
 
 // Moves the cursor to an absolute position; past the end it fails and stands at the end.
@@ -92,13 +92,13 @@ inline void Seek(ByteReader *r, size_t position) {
     r->position = position;
 }
 
-// A cursor over count bytes at the current position (the cursor itself moves past them); a
-// failed empty one when fewer remain.
+// A cursor over the next count bytes, the cursor itself moved past them. When fewer remain
+// it holds those (a chunk that claims more than the data keeps what is there) and the outer
+// cursor fails.
 inline ByteReader SubReader(ByteReader *r, size_t count) {
-    Boolean fits = count <= ByteReaderLeft(r);
-    const UInt8 *p = TakeBytes(r, count);
-    ByteReader sub = OrvaByteReader(p, fits ? count : 0);
-    sub.failed = !fits;
+    size_t left = ByteReaderLeft(r);
+    ByteReader sub = OrvaByteReader(r->bytes ? r->bytes + r->position : nullptr, count < left ? count : left);
+    TakeBytes(r, count);
     return sub;
 }
 

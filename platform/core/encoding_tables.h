@@ -31,6 +31,7 @@ struct EntityEntry {  // an HTML entity name (at most 7 characters) and its unit
 extern const UniChar kMacRomanToUnicode[128];  // bytes 0x80..0xFF
 extern const UniChar kWindowsToUnicode[129];   // bytes 0x7F..0xFF; undefined bytes U+FFFD
 extern const UniChar kMSDosToUnicode[128];     // bytes 0x80..0xFF (code page 437)
+extern const UniChar kLatin9ToUnicode[128];    // bytes 0x80..0xFF (ISO-8859-15)
 extern const UnitIndexEntry kMacRomanByUnit[];
 extern const SInt32 kMacRomanByUnitCount;
 extern const UnitIndexEntry kWindowsByUnit[];

@@ -40,7 +40,8 @@ enum : SInt32 {
 // The pool. Any thread may convert: slots are claimed with an atomic compare-and-swap.
 EncodedStr NewEncodedStr(SInt32 size, OSType tag);  // size 0 or less: null; pool slot or NewPtr block
 void DisposeEncodedStr(EncodedStr text);            // null does nothing
-// True when p is one of the pool buffers; its slot is then free again. DisposPtr calls this.
+// True when p is one of the pool buffers; its slot is then free again. DisposPtr asks this
+// through the pointer-pool hook the pool installs when it is made.
 Boolean OrvaReleaseEncodedStrSlot(const void *p);
 SInt32 OrvaEncodedStrSlotsInUse();  // how many pool slots are held (for tests)
 
@@ -50,6 +51,7 @@ SInt32 UnicodeCharToUTF(UniChar unit, void *bytes);  // bytes written (1..3); su
 UniChar MacRomanCharToUnicode(UInt8 byte);
 UniChar WindowsCharToUnicode(UInt8 byte);
 UniChar MSDosCharToUnicode(UInt8 byte);
+UniChar Latin9CharToUnicode(UInt8 byte);  // ISO-8859-15, which only decoders of foreign documents need
 UInt8 UnicodeCharToMacRoman(UniChar unit);  // '?' when MacRoman has no such character
 UInt8 UnicodeCharToWindows(UniChar unit);
 UInt8 UnicodeCharToMSDos(UniChar unit);

@@ -20,7 +20,7 @@
 #include "platform/core/resource_files.h"
 #include "platform/gtk/sound_manager.h"
 #include "support/audio_support.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 #include "support/resource_test_support.h"
 #include "support/tool_support.h"
 #include "toolbox/resource_layouts.h"

@@ -3,7 +3,7 @@
 # tables of the text converters, with the reverse indexes the converters search.
 # Run by hand when a table must change; the output is committed and the build never runs it.
 #   tools/gen-encoding-tables/gen_encoding_tables.py [output.cpp]
-# Needs python3, the C library's iconv program (MACINTOSH, CP1252, CP437, SHIFT_JIS) and
+# Needs python3, the C library's iconv program (MACINTOSH, CP1252, CP437, ISO-8859-15, SHIFT_JIS) and
 # its C.UTF-8 locale (simple upper-case mapping through towupper).
 
 import ctypes
@@ -67,6 +67,10 @@ def windows():
 
 def ms_dos():
     return code_page('CP437', 0x80)
+
+
+def latin9():
+    return code_page('ISO-8859-15', 0x80)
 
 
 def shift_jis_single_bytes():
@@ -188,7 +192,7 @@ def main():
     root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
     output = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, 'platform/core/encoding_tables.cpp')
 
-    roman, win, dos = mac_roman(), windows(), ms_dos()
+    roman, win, dos, latin = mac_roman(), windows(), ms_dos(), latin9()
     sjis = shift_jis()
     case = case_pairs()
     ents = entities()
@@ -210,6 +214,8 @@ def main():
     out.append('const UniChar kWindowsToUnicode[129] = {\n%s\n};' % hex_rows(win, 8))
     out.append('')
     out.append('const UniChar kMSDosToUnicode[128] = {\n%s\n};' % hex_rows(dos, 8))
+    out.append('')
+    out.append('const UniChar kLatin9ToUnicode[128] = {\n%s\n};' % hex_rows(latin, 8))
     out.append('')
     for name, index in (('kMacRomanByUnit', roman_index), ('kWindowsByUnit', win_index),
                         ('kMSDosByUnit', dos_index)):

@@ -1,0 +1,111 @@
+// The hook records of the score model and their wrappers.
+#include "score/score_hooks.h"
+
+#include <cstdio>
+
+#include "platform/core/memory.h"
+
+namespace {
+
+// Process-wide: installed at start-up by the floors above, main thread only.
+struct ScoreHooksRecord {
+    ScoreSingerHooks singer;
+    ScoreImportHooks import;
+    ScorePlaybackHooks playback;
+    ScoreLayoutHooks layout;
+    ScorePluginHooks plugin;
+    ScoreDisposeHooks dispose;
+};
+ScoreHooksRecord gHooks;
+
+template <typename T>
+void Install(T *slot, const T *hooks) {
+    *slot = hooks ? *hooks : T{};
+}
+
+}  // namespace
+
+void OrvaSetScoreSingerHooks(const ScoreSingerHooks *hooks) { Install(&gHooks.singer, hooks); }
+void OrvaSetScoreImportHooks(const ScoreImportHooks *hooks) { Install(&gHooks.import, hooks); }
+void OrvaSetScorePlaybackHooks(const ScorePlaybackHooks *hooks) { Install(&gHooks.playback, hooks); }
+void OrvaSetScoreLayoutHooks(const ScoreLayoutHooks *hooks) { Install(&gHooks.layout, hooks); }
+void OrvaSetScorePluginHooks(const ScorePluginHooks *hooks) { Install(&gHooks.plugin, hooks); }
+void OrvaSetScoreDisposeHooks(const ScoreDisposeHooks *hooks) { Install(&gHooks.dispose, hooks); }
+
+void HookPorteeACalculer(StaffHandle staff) {
+    if (gHooks.singer.porteeACalculer) gHooks.singer.porteeACalculer(staff);
+}
+
+Boolean HookIsPorteeChantee(StaffHandle staff) {
+    return gHooks.singer.isPorteeChantee ? gHooks.singer.isPorteeChantee(staff) : Boolean(kFalse);
+}
+
+Handle HookNouveauParamVoix() { return gHooks.singer.nouveauParamVoix ? gHooks.singer.nouveauParamVoix() : nullptr; }
+
+Boolean HookChargeExpression(Handle voice, const char *name) {
+    return gHooks.singer.chargeExpression ? gHooks.singer.chargeExpression(voice, name) : Boolean(kFalse);
+}
+
+void HookLibereParamVoix(Handle voice) {
+    if (!voice) return;
+    if (gHooks.singer.libereParamVoix) gHooks.singer.libereParamVoix(voice);
+    else DisposHandle(voice);
+}
+
+SInt32 HookCvtBarEnMesure(ScoreHandle score, SInt32 bar) {
+    return gHooks.import.cvtBarEnMesure ? gHooks.import.cvtBarEnMesure(score, bar) : bar;
+}
+
+Boolean HookIsPlaying(ScoreHandle score) {
+    return gHooks.playback.isPlaying ? gHooks.playback.isPlaying(score) : Boolean(kFalse);
+}
+
+void HookRetimeSelection(ScoreHandle score, SInt32 start, SInt32 end) {
+    if (gHooks.playback.retimeSelection) gHooks.playback.retimeSelection(score, start, end);
+}
+
+SInt32 HookPlayedToWritten(ScoreHandle score, SInt32 played) {
+    return gHooks.playback.playedToWritten ? gHooks.playback.playedToWritten(score, played) : played;
+}
+
+Boolean HookMsToPlayed(ScoreHandle score, SInt32 ms, SInt32 *played) {
+    if (!gHooks.playback.msToPlayed) return kFalse;
+    *played = gHooks.playback.msToPlayed(score, ms);
+    return kTrue;
+}
+
+Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi) {
+    if (!gHooks.layout.espaceMesures) return kFalse;
+    gHooks.layout.espaceMesures(score, first, count, dpi);
+    return kTrue;
+}
+
+void HookTrace(const char *line) {
+    if (!line) return;
+    if (gHooks.plugin.trace) gHooks.plugin.trace(line);
+    else fprintf(stderr, "%s\n", line);
+}
+
+void HookMessage(const char *text) {
+    if (!text) return;
+    if (gHooks.plugin.message) gHooks.plugin.message(text);
+    else HookTrace(text);
+}
+
+void HookAvertissementVrac(SInt16 number) {
+    if (gHooks.plugin.avertissementVrac) {
+        gHooks.plugin.avertissementVrac(number);
+        return;
+    }
+    char line[64];
+    snprintf(line, sizeof line, "Notice %d", number);
+    HookTrace(line);
+}
+
+void HookDisposeStaff(StaffHandle staff) {
+    if (gHooks.dispose.staff) gHooks.dispose.staff(staff);
+}
+
+void HookDisposeScore(ScoreHandle score) {
+    if (gHooks.dispose.score) gHooks.dispose.score(score);
+}

@@ -1,0 +1,81 @@
+// The calls the score model makes upward, each through a hook record that the higher floor
+// installs at start-up: the singer, the importers, playback, page layout, the plug-in and the
+// owners of the records that staves and scores hold. A slot left null answers as said beside
+// it; callers go through the wrappers below, which supply those defaults.
+// Main thread only: the records are process-wide and unguarded.
+#pragma once
+
+#include "score/score_model.h"
+
+// The singing synthesiser.
+struct ScoreSingerHooks {
+    void (*porteeACalculer)(StaffHandle staff);      // the staff's song must be made again; default nothing
+    Boolean (*isPorteeChantee)(StaffHandle staff);   // the staff can be sung; default false
+    Handle (*nouveauParamVoix)();                    // a voice record with the defaults; default null
+    Boolean (*chargeExpression)(Handle voice, const char *name);  // loads an expression file; default false
+    void (*libereParamVoix)(Handle voice);           // frees a voice record; default DisposHandle
+};
+
+// The importers.
+struct ScoreImportHooks {
+    // The measure number (from 1) of an imported bar number (from 1); default: the bar itself.
+    SInt32 (*cvtBarEnMesure)(ScoreHandle score, SInt32 bar);
+};
+
+// Playback.
+struct ScorePlaybackHooks {
+    Boolean (*isPlaying)(ScoreHandle score);   // default false
+    // Pauses, plays only [start, end) of the score and resumes; default nothing.
+    void (*retimeSelection)(ScoreHandle score, SInt32 start, SInt32 end);
+    // The written time a played time falls on (repeats unrolled); default: the same time.
+    SInt32 (*playedToWritten)(ScoreHandle score, SInt32 played);
+    // The played time at a number of milliseconds; default: the score's tempo throughout
+    // (CvtPosPisteEnTempsEcrit).
+    SInt32 (*msToPlayed)(ScoreHandle score, SInt32 ms);
+};
+
+// Page layout: the spacing of measures (the three pixel fields of measures [first, first + count)
+// at dpi). Default: 10 pixels per 10080 units at 72 dpi times the width scale, fixed margins.
+struct ScoreLayoutHooks {
+    void (*espaceMesures)(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);
+};
+
+// The plug-in: its trace log and its notices.
+struct ScorePluginHooks {
+    void (*trace)(const char *line);            // default: standard error
+    void (*message)(const char *text);          // a message for the user; default: traced
+    void (*avertissementVrac)(SInt16 number);   // a numbered notice (261: newer file); default: traced
+};
+
+// Owners of the records staves and scores hold: each frees the handles it owns and clears them;
+// the model then frees what is left with DisposHandle.
+struct ScoreDisposeHooks {
+    void (*staff)(StaffHandle staff);
+    void (*score)(ScoreHandle score);
+};
+
+// Installers: a null record restores every default. The record is copied.
+void OrvaSetScoreSingerHooks(const ScoreSingerHooks *hooks);
+void OrvaSetScoreImportHooks(const ScoreImportHooks *hooks);
+void OrvaSetScorePlaybackHooks(const ScorePlaybackHooks *hooks);
+void OrvaSetScoreLayoutHooks(const ScoreLayoutHooks *hooks);
+void OrvaSetScorePluginHooks(const ScorePluginHooks *hooks);
+void OrvaSetScoreDisposeHooks(const ScoreDisposeHooks *hooks);
+
+// Wrappers, one per slot.
+void HookPorteeACalculer(StaffHandle staff);
+Boolean HookIsPorteeChantee(StaffHandle staff);
+Handle HookNouveauParamVoix();
+Boolean HookChargeExpression(Handle voice, const char *name);
+void HookLibereParamVoix(Handle voice);
+SInt32 HookCvtBarEnMesure(ScoreHandle score, SInt32 bar);
+Boolean HookIsPlaying(ScoreHandle score);
+void HookRetimeSelection(ScoreHandle score, SInt32 start, SInt32 end);
+SInt32 HookPlayedToWritten(ScoreHandle score, SInt32 played);
+Boolean HookMsToPlayed(ScoreHandle score, SInt32 ms, SInt32 *played);  // false: no hook
+Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);  // false: no hook
+void HookTrace(const char *line);
+void HookMessage(const char *text);
+void HookAvertissementVrac(SInt16 number);
+void HookDisposeStaff(StaffHandle staff);
+void HookDisposeScore(ScoreHandle score);

@@ -1,0 +1,162 @@
+// The demo scores.
+#include "tools/demo_scores/demo_scores.h"
+
+#include <cstring>
+
+#include "platform/core/memory.h"
+#include "score/instruments.h"
+#include "score/measures.h"
+#include "score/musical_arithmetic.h"
+#include "score/notes.h"
+
+namespace {
+
+const SInt32 kMesuresLongue = 2000;
+const SInt16 kPorteesLongue = 8;
+const SInt16 kGammeMajeure[8] = {0, 2, 4, 5, 7, 9, 11, 12};
+
+OSErr ConstruitGamme(DocumentRecord *document);
+OSErr ConstruitAccords(DocumentRecord *document);
+OSErr ConstruitAlterations(DocumentRecord *document);
+OSErr ConstruitLongue(DocumentRecord *document);
+
+const DemoScoreRow kDemos[] = {
+    {"scale", "C major scale, C4 to C5 in quarters, 4/4", ConstruitGamme},
+    {"chords", "C-E-G then C-D, half notes", ConstruitAccords},
+    {"accidentals", "F#4 Bb4 F#4 F4 in one measure", ConstruitAlterations},
+    {"long", "2,000 measures of quarters on 8 staves", ConstruitLongue},
+};
+
+struct NoteDemo {
+    SInt16 pitch;
+    UInt8 accidental;
+    SInt32 time;
+    SInt32 duration;
+};
+
+StaffHandle NouvellePortee(DocumentRecord *document, ScoreHandle *score);
+OSErr InsereNotes(StaffHandle staff, const NoteDemo *notes, SInt32 count);
+
+}  // namespace
+
+const DemoScoreRow *GetDemoScores(SInt32 *count) {
+    if (count) *count = SInt32(sizeof kDemos / sizeof kDemos[0]);
+    return kDemos;
+}
+
+const DemoScoreRow *RechercheDemoScore(const char *name) {
+    if (!name) return nullptr;
+    for (const DemoScoreRow &row : kDemos)
+        if (strcmp(row.name, name) == 0) return &row;
+    return nullptr;
+}
+
+DocumentRecord *CreeDemoScore(const char *name) {
+    const DemoScoreRow *row = RechercheDemoScore(name);
+    if (!row) return nullptr;
+    DocumentRecord *document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
+    if (!document) return nullptr;
+    if (row->build(document) != noErr) LibereDemoScore(&document);
+    return document;
+}
+
+void LibereDemoScore(DocumentRecord **document) {
+    if (!document || !*document) return;
+    VideDocument(*document);
+    DisposPtr(reinterpret_cast<Ptr>(*document));
+    *document = nullptr;
+}
+
+OSErr ConstruitDemoLongue(DocumentRecord *document, SInt32 measures, SInt16 staves) {
+    ScoreHandle score = CreePartitionVide(document);
+    if (!score || measures < 1 || staves < 1) return paramErr;
+    SInt16 instrument = AjouteInstrument(score);
+    ClefRecord bass;
+    CvtTypeClefEnClefStandard(kCleFa, &bass);
+    for (SInt16 s = 0; s < staves; s++) {
+        StaffHandle staff = CreePorteeVide(score, kPorteeStandard, 1, 0);
+        if (!staff) return memFullErr;
+        (*staff)->instrument = instrument;
+        Boolean treble = s < (staves + 1) / 2;
+        if (!treble && FixeClefMesure(score, staff, 0, &bass, 0) != noErr) return paramErr;
+        SInt16 base = treble ? 60 : 48;
+        for (SInt32 m = 0; m < measures; m++) {
+            for (SInt32 beat = 0; beat < 4; beat++) {
+                NoteRecord note;
+                RazNote(&note, SInt16(base + kGammeMajeure[(m * 3 + beat + s) % 8]), kTempsNoire);
+                SInt32 time = m * kTempsRonde + beat * kTempsNoire;
+                if (InsereNote(staff, &note, time, 0, 1) < 0) return memFullErr;
+                if (s == 0 && beat == 0 && m % 8 == 0) {
+                    note.pitch = SInt8(note.pitch + 4);
+                    if (InsereNote(staff, &note, time, 0, 1) < 0) return memFullErr;
+                }
+            }
+        }
+    }
+    KeySignature g;
+    CvtTonaliteStdEnTonalite(1, kModeMajeur, &g);
+    if (measures > 1 && FixeTonaliteMesure(score, nullptr, measures / 2, &g, 0) != noErr) return paramErr;
+    SetTabEltMesureModifie(score, kTabEltTout);
+    UpdateTabEltMesure(score, kTabEltTout);
+    return noErr;
+}
+
+namespace {
+
+OSErr ConstruitGamme(DocumentRecord *document) {
+    ScoreHandle score = nullptr;
+    StaffHandle staff = NouvellePortee(document, &score);
+    if (!staff) return memFullErr;
+    NoteDemo notes[8];
+    for (SInt32 i = 0; i < 8; i++) notes[i] = {SInt16(60 + kGammeMajeure[i]), kAlterationAucune, i * kTempsNoire, kTempsNoire};
+    return InsereNotes(staff, notes, 8);
+}
+
+OSErr ConstruitAccords(DocumentRecord *document) {
+    ScoreHandle score = nullptr;
+    StaffHandle staff = NouvellePortee(document, &score);
+    if (!staff) return memFullErr;
+    const SInt32 half = 2 * kTempsNoire;
+    const NoteDemo notes[] = {{60, kAlterationAucune, 0, half},    {64, kAlterationAucune, 0, half},
+                              {67, kAlterationAucune, 0, half},    {60, kAlterationAucune, half, half},
+                              {62, kAlterationAucune, half, half}};
+    return InsereNotes(staff, notes, SInt32(sizeof notes / sizeof notes[0]));
+}
+
+OSErr ConstruitAlterations(DocumentRecord *document) {
+    ScoreHandle score = nullptr;
+    StaffHandle staff = NouvellePortee(document, &score);
+    if (!staff) return memFullErr;
+    const NoteDemo notes[] = {{66, kAlterationDiese, 0, kTempsNoire},
+                              {70, kAlterationBemol, kTempsNoire, kTempsNoire},
+                              {66, kAlterationDiese, 2 * kTempsNoire, kTempsNoire},
+                              {65, kAlterationBecarre, 3 * kTempsNoire, kTempsNoire}};
+    return InsereNotes(staff, notes, SInt32(sizeof notes / sizeof notes[0]));
+}
+
+OSErr ConstruitLongue(DocumentRecord *document) { return ConstruitDemoLongue(document, kMesuresLongue, kPorteesLongue); }
+
+// A new score of one standard staff playing instrument 0.
+StaffHandle NouvellePortee(DocumentRecord *document, ScoreHandle *score) {
+    *score = CreePartitionVide(document);
+    if (!*score) return nullptr;
+    SInt16 instrument = AjouteInstrument(*score);
+    StaffHandle staff = CreePorteeVide(*score, kPorteeStandard, 1, 0);
+    if (staff) (*staff)->instrument = instrument;
+    return staff;
+}
+
+OSErr InsereNotes(StaffHandle staff, const NoteDemo *notes, SInt32 count) {
+    for (SInt32 i = 0; i < count; i++) {
+        NoteRecord note;
+        RazNote(&note, notes[i].pitch, notes[i].duration);
+        note.accidental = notes[i].accidental;
+        if (InsereNote(staff, &note, notes[i].time, 0, 1) < 0) return memFullErr;
+    }
+    ScoreHandle score = (*staff)->score;
+    SetTabEltMesureModifie(score, kTabEltTout);
+    UpdateTabEltMesure(score, kTabEltTout);
+    return noErr;
+}
+
+}  // namespace
