@@ -87,25 +87,17 @@ TEST_F(OrvaRsrcToolbox, ShorthandsReadBackThroughTheCheckedReaders) {
     SInt32 count = 0;
     ASSERT_TRUE(OrvaReadDitl(list.data(), UInt32(list.size()), items, 4, &count));
     ASSERT_EQ(count, 4);
-    EXPECT_EQ(items[0].kind, kDitlButton);
-    EXPECT_EQ(Text(list, items[0].dataOffset, items[0].dataLength), "OK");
-    EXPECT_TRUE(items[1].disabled);
+    const UInt8 kinds[] = {kDitlButton, kDitlStaticText, kDitlPicture, kDitlUserItem};
+    for (int i = 0; i < 4; i++) EXPECT_EQ(items[i].kind, kinds[i]) << i;
     EXPECT_EQ(Text(list, items[1].dataOffset, items[1].dataLength), "^0");
-    EXPECT_EQ(items[2].kind, kDitlPicture);
+    EXPECT_TRUE(items[1].disabled);
     EXPECT_EQ(items[2].resourceId, 1000);
-    EXPECT_EQ(items[2].rect.right, 4);
-    EXPECT_EQ(items[3].kind, kDitlUserItem);
 
-    Blob d = Data(FourCC("DLOG"), 301);
-    DialogTemplateRecord dialog;
-    ASSERT_TRUE(OrvaReadDialogTemplate(d.data(), UInt32(d.size()), &dialog));
-    EXPECT_EQ(dialog.procID, 5);
-    EXPECT_TRUE(dialog.visible);
-    EXPECT_TRUE(dialog.goAway);
-    EXPECT_EQ(dialog.refCon, -2);
-    EXPECT_EQ(dialog.itemsID, 300);
-    EXPECT_EQ(std::string(dialog.title + 1, dialog.title + 1 + dialog.title[0]), "R\x8Eglages");  // MacRoman
-    EXPECT_EQ(dialog.position, 0x300A);
+    // bounds, procID, visible, 0, goAway, 0, refCon, items, the title in MacRoman, a pad to an
+    // even offset and the position.
+    const Blob dialog = {0, 50, 0, 50, 1, 74, 1, 214, 0, 5, 1, 0, 1, 0, 0xFF, 0xFF, 0xFF, 0xFE, 1, 44,
+                         8, 'R', 0x8E, 'g', 'l', 'a', 'g', 'e', 's', 0, 0x30, 0x0A};
+    EXPECT_EQ(Data(FourCC("DLOG"), 301), dialog);
 
     Blob m = Data(FourCC("MENU"), 130);
     MenuTemplateRecord menu;
@@ -115,19 +107,12 @@ TEST_F(OrvaRsrcToolbox, ShorthandsReadBackThroughTheCheckedReaders) {
     EXPECT_EQ(menu.procID, 7);
     EXPECT_EQ(menu.enableFlags, 0xFFFFFFFBu);  // item 2 disabled
     EXPECT_EQ(menuItems[0].key, 'Z');
-    EXPECT_EQ(Text(m, menuItems[2].textOffset, menuItems[2].textLength), "Bold");
-    EXPECT_EQ(menuItems[2].style, 1);
-    EXPECT_EQ(menuItems[2].mark, 18);
-    EXPECT_EQ(menuItems[2].icon, 3);
+    EXPECT_EQ(Text(m, menuItems[2].textOffset, menuItems[2].textLength) + char(menuItems[2].icon) +
+                  char(menuItems[2].mark) + char(menuItems[2].style), "Bold\x03\x12\x01");
 
-    Blob v = Data(FourCC("vers"), 1);
-    VersionRecord version;
-    ASSERT_TRUE(OrvaReadVersion(v.data(), UInt32(v.size()), &version));
-    EXPECT_EQ(version.major, 0x12);
-    EXPECT_EQ(version.minorAndBug, 0x34);
-    EXPECT_EQ(version.stage, kStageBeta);
-    EXPECT_EQ(version.release, 7);
-    EXPECT_EQ(version.region, 2);
+    // 12 and 3.4 in binary-coded decimal, beta, revision 7, region 2, then the two strings.
+    const Blob version = {0x12, 0x34, 0x60, 7, 0, 2, 8, '1', '2', '.', '3', '.', '4', 'b', '7', 4, 'l', 'o', 'n', 'g'};
+    EXPECT_EQ(Data(FourCC("vers"), 1), version);
 }
 
 TEST_F(OrvaRsrcToolbox, ColorIconFromAPngKeepsItsPixelsAndMask) {
