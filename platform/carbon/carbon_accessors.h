@@ -67,7 +67,7 @@ void CarboniseShowHideDialog(DialogPtr dialog, Boolean show);
 SInt16 CarboniseFindControlDialog(Point where, DialogPtr dialog, ControlHandle *control);
 void CarboniseSetDialogTitle(DialogPtr dialog, const char *utf8);
 void CarboniseGetDialogTitle(DialogPtr dialog, char *utf8);  // kDialogTitleBytes; empty when unreadable
-// Items of 'DITL' id (its first big-endian word + 1); 0 for a missing (reported) or short one.
+// Items of 'DITL' id (its first big-endian word + 1); 0 for a missing or damaged one (reported).
 SInt16 CarboniseGetNbItemDitl(SInt16 id);
 void CarboniseAutoEmbedControlRange(DialogPtr dialog, SInt16 first, SInt16 last);
 void CarboniseAdapteStaticText(DialogPtr dialog, SInt16 dialogID, SInt16 fontID, SInt16 size);

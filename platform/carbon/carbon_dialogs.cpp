@@ -5,13 +5,13 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
 #include "platform/carbon/carbon_accessors.h"
-#include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/unicode_mode.h"
 #include "plugin/host_services.h"
+#include "toolbox/resource_layouts.h"
 
 namespace {
 
@@ -123,9 +123,14 @@ SInt16 CarboniseGetNbItemDitl(SInt16 id) {
         Collapse("DITL %d non trouve", id);
         return 0;
     }
-    ByteReader items = OrvaByteReader(*list, GetHandleSize(list));
-    SInt16 count = SInt16(Get16(&items) + 1);  // the list starts with the item count less one
-    return items.failed ? 0 : count;
+    // A count that claims more items than the resource holds would send the dialog code past
+    // its end: a damaged list has no usable items.
+    SInt32 count = 0;
+    if (!OrvaReadDitl(reinterpret_cast<const UInt8 *>(*list), UInt32(GetHandleSize(list)), nullptr, 0, &count)) {
+        Collapse("DITL %d endommage", id);
+        return 0;
+    }
+    return SInt16(count);
 }
 
 void CarboniseAutoEmbedControlRange(DialogPtr dialog, SInt16 first, SInt16 last) {

@@ -7,12 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <set>
 #include <utility>
 
 #include "image_resources.h"
 #include "platform/core/byte_reader.h"
 #include "platform/core/text_encodings.h"
+#include "toolbox_resources.h"
 
 namespace {
 
@@ -54,6 +56,21 @@ struct Parser {
     Token token{Token::kEnd, "", {}, 1};  // the current token
     std::string baseFolder;
     std::string error;
+    const std::vector<DescribedResource> *done = nullptr;  // resources read before, for copy
+};
+
+// An option word of a shorthand: a flag, a number from low to high, or a string of at most
+// high bytes. ReadOptions fills one slot per row.
+struct OptionRow {
+    const char *word;
+    enum Kind { kFlag, kNumber, kString } kind;
+    long long low, high;
+};
+
+struct Options {
+    std::vector<bool> given;
+    std::vector<long long> numbers;
+    std::vector<std::string> strings;
 };
 
 const int kMaxDataSize = 0xFFFFFF;  // what 3-byte data offsets can reach in one file
@@ -76,6 +93,17 @@ bool ItemPalette(Parser *p, const ItemRow &row, DescribedResource *r);
 bool ItemCursor(Parser *p, const ItemRow &row, DescribedResource *r);
 bool ItemPixPat(Parser *p, const ItemRow &row, DescribedResource *r);
 bool ItemColorCursor(Parser *p, const ItemRow &row, DescribedResource *r);
+bool ItemDialog(Parser *p, const ItemRow &row, DescribedResource *r);
+bool ItemAlert(Parser *p, const ItemRow &row, DescribedResource *r);
+bool ItemDitl(Parser *p, const ItemRow &row, DescribedResource *r);
+bool ItemMenu(Parser *p, const ItemRow &row, DescribedResource *r);
+bool ItemColorIcon(Parser *p, const ItemRow &row, DescribedResource *r);
+bool ItemVersion(Parser *p, const ItemRow &row, DescribedResource *r);
+bool ItemCopy(Parser *p, const ItemRow &row, DescribedResource *r);
+bool ReadOptions(Parser *p, const OptionRow *rows, size_t count, Options *options);
+bool ReadRect(Parser *p, Rect *rect, const char *what);
+bool ReadMacRoman(Parser *p, std::string *bytes, size_t most, const char *what);
+bool Laid(Parser *p, bool done);
 bool ReadNumbers(Parser *p, int count, long long low, long long high, long long *values, const char *what);
 bool ReadArt(Parser *p, CursorArt *art);
 bool ReadImage(Parser *p, IndexedImage *image);
@@ -96,6 +124,61 @@ const ItemRow kItems[] = {
     {"strlist", ItemStrList, 0, false}, {"text", ItemText, 0, false},
     {"pltt", ItemPalette, 0, false},   {"curs", ItemCursor, 0, false},
     {"ppat", ItemPixPat, 0, false},    {"crsr", ItemColorCursor, 0, false},
+    {"dlog", ItemDialog, 0, false},    {"alrt", ItemAlert, 0, false},
+    {"ditl", ItemDitl, 0, false},      {"menu", ItemMenu, 0, false},
+    {"cicn", ItemColorIcon, 0, false}, {"vers", ItemVersion, 0, false},
+    {"copy", ItemCopy, 0, false},
+};
+
+// dlog: bounds, then these options.
+enum { kDlogProc, kDlogInvisible, kDlogGoAway, kDlogRefCon, kDlogItems, kDlogPosition, kDlogTitle };
+const OptionRow kDialogOptions[] = {
+    {"proc", OptionRow::kNumber, -32768, 32767},     {"invisible", OptionRow::kFlag, 0, 0},
+    {"goaway", OptionRow::kFlag, 0, 0},              {"refcon", OptionRow::kNumber, -2147483648ll, 4294967295ll},
+    {"items", OptionRow::kNumber, -32768, 32767},    {"position", OptionRow::kNumber, 0, 65535},
+    {"title", OptionRow::kString, 0, 255},
+};
+
+// alrt: bounds, then these options.
+enum { kAlrtItems, kAlrtStages, kAlrtPosition };
+const OptionRow kAlertOptions[] = {
+    {"items", OptionRow::kNumber, -32768, 32767},
+    {"stages", OptionRow::kNumber, 0, 65535},
+    {"position", OptionRow::kNumber, 0, 65535},
+};
+const UInt16 kDefaultStages = 0x5555;  // every stage: item 1 the outlined default, one beep
+
+// ditl: one row per item keyword; each item may be followed by "disabled".
+struct DitlWordRow {
+    const char *word;
+    UInt8 kind;
+    enum Data { kNone, kText, kId } data;
+};
+const DitlWordRow kDitlWords[] = {
+    {"button", kDitlButton, DitlWordRow::kText},       {"checkbox", kDitlCheckBox, DitlWordRow::kText},
+    {"radio", kDitlRadioButton, DitlWordRow::kText},   {"statictext", kDitlStaticText, DitlWordRow::kText},
+    {"edittext", kDitlEditText, DitlWordRow::kText},   {"control", kDitlResourceControl, DitlWordRow::kId},
+    {"icon", kDitlIcon, DitlWordRow::kId},             {"picture", kDitlPicture, DitlWordRow::kId},
+    {"user", kDitlUserItem, DitlWordRow::kNone},
+};
+const OptionRow kDitlItemOptions[] = {{"disabled", OptionRow::kFlag, 0, 0}};
+
+// menu: id and title, then "proc"; each "item" text is followed by these options.
+const OptionRow kMenuOptions[] = {{"proc", OptionRow::kNumber, -32768, 32767}};
+enum { kItemKey, kItemIcon, kItemMark, kItemStyle, kItemDisabled };
+const OptionRow kMenuItemOptions[] = {
+    {"key", OptionRow::kString, 0, 1},       {"icon", OptionRow::kNumber, 0, 255},
+    {"mark", OptionRow::kNumber, 0, 255},    {"style", OptionRow::kNumber, 0, 127},
+    {"disabled", OptionRow::kFlag, 0, 0},
+};
+
+// vers: the release stage words.
+struct StageRow {
+    const char *word;
+    UInt8 stage;
+};
+const StageRow kStages[] = {
+    {"development", kStageDevelopment}, {"alpha", kStageAlpha}, {"beta", kStageBeta}, {"final", kStageFinal},
 };
 
 // 'pltt': a 16-byte header holding the count, then 16-byte entries whose first three words are
@@ -107,8 +190,10 @@ const size_t kPaletteHeader = 16, kPaletteEntry = 16;
 bool ParseDescription(const std::string &text, const std::string &baseFolder,
                       std::vector<DescribedResource> *resources, std::string *error) {
     Parser p(text, baseFolder);
+    p.done = resources;
     Advance(&p);
     std::set<std::pair<ResType, SInt16>> seen;
+    for (const DescribedResource &r : *resources) seen.insert({r.type, r.id});
     while (p.error.empty() && p.token.kind != Token::kEnd) {
         DescribedResource r;
         if (!ParseBlock(&p, &r)) break;
@@ -420,12 +505,7 @@ bool ItemStrList(Parser *p, const ItemRow &, DescribedResource *r) {
         Advance(p);
     }
     if (strings.size() > 0xFFFF) return Fail(p, p->token.line, "more than 65535 strings");
-    PutNumber(&r->data, strings.size(), 2);
-    for (const std::string &s : strings) {
-        r->data.push_back(UInt8(s.size()));
-        r->data.insert(r->data.end(), s.begin(), s.end());
-    }
-    return true;
+    return Laid(p, LayOutStrList(strings, &r->data));
 }
 
 // 'TEXT': the strings' bytes one after another, without lengths.
@@ -507,6 +587,205 @@ bool ItemColorCursor(Parser *p, const ItemRow &, DescribedResource *r) {
     if (!ReadArt(p, &art) || !ReadImage(p, &image)) return false;
     return LayOutColorCursor(art, image, &r->data, &error) || Fail(p, line, error);
 }
+
+// 'DLOG': bounds, then proc, invisible, goaway, refcon, items (the resource's own id when not
+// given), position and title.
+bool ItemDialog(Parser *p, const ItemRow &, DescribedResource *r) {
+    DialogTemplateRecord d;
+    std::memset(&d, 0, sizeof d);
+    Options o;
+    if (!ReadRect(p, &d.bounds, "dlog needs its bounds: top left bottom right") ||
+        !ReadOptions(p, kDialogOptions, std::size(kDialogOptions), &o))
+        return false;
+    d.procID = SInt16(o.numbers[kDlogProc]);
+    d.visible = !o.given[kDlogInvisible];
+    d.goAway = o.given[kDlogGoAway];
+    d.refCon = SInt32(UInt32(o.numbers[kDlogRefCon]));
+    d.itemsID = o.given[kDlogItems] ? SInt16(o.numbers[kDlogItems]) : r->id;
+    d.position = UInt16(o.numbers[kDlogPosition]);
+    ToPascal(o.strings[kDlogTitle], d.title);
+    return Laid(p, LayOutDialog(d, &r->data));
+}
+
+// 'ALRT': bounds, then items (the resource's own id when not given), stages and position.
+bool ItemAlert(Parser *p, const ItemRow &, DescribedResource *r) {
+    AlertTemplateRecord a;
+    std::memset(&a, 0, sizeof a);
+    Options o;
+    if (!ReadRect(p, &a.bounds, "alrt needs its bounds: top left bottom right") ||
+        !ReadOptions(p, kAlertOptions, std::size(kAlertOptions), &o))
+        return false;
+    a.itemsID = o.given[kAlrtItems] ? SInt16(o.numbers[kAlrtItems]) : r->id;
+    a.stages = o.given[kAlrtStages] ? UInt16(o.numbers[kAlrtStages]) : kDefaultStages;
+    a.position = UInt16(o.numbers[kAlrtPosition]);
+    return Laid(p, LayOutAlert(a, &r->data));
+}
+
+// 'DITL': items, each a keyword, its rectangle, its text or id, and "disabled" when it is.
+bool ItemDitl(Parser *p, const ItemRow &, DescribedResource *r) {
+    std::vector<DitlModelItem> items;
+    for (;;) {
+        const DitlWordRow *row = nullptr;
+        for (const DitlWordRow &candidate : kDitlWords)
+            if (p->token.kind == Token::kWord && p->token.word == candidate.word) row = &candidate;
+        if (!row) break;
+        Advance(p);
+        DitlModelItem item{row->kind, false, {0, 0, 0, 0}, std::string(), 0};
+        long long id = 0;
+        Options o;
+        if (!ReadRect(p, &item.rect, "a dialog item needs its rectangle: top left bottom right") ||
+            (row->data == DitlWordRow::kText && !ReadMacRoman(p, &item.text, 255, "this item needs its text")) ||
+            (row->data == DitlWordRow::kId && !ReadNumbers(p, 1, -32768, 32767, &id, "this item needs a resource id")) ||
+            !ReadOptions(p, kDitlItemOptions, std::size(kDitlItemOptions), &o))
+            return false;
+        item.id = SInt16(id);
+        item.disabled = o.given[0];
+        items.push_back(item);
+    }
+    if (items.empty()) return Fail(p, p->token.line, "ditl needs at least one item");
+    if (items.size() > 0x7FFF) return Fail(p, p->token.line, "more than 32767 dialog items");
+    return Laid(p, LayOutDitl(items, &r->data));
+}
+
+// 'MENU': id, title, proc, then the items: "item", its text and its options.
+bool ItemMenu(Parser *p, const ItemRow &, DescribedResource *r) {
+    MenuTemplateRecord m;
+    std::memset(&m, 0, sizeof m);
+    long long id;
+    std::string title;
+    Options o;
+    if (!ReadNumbers(p, 1, -32768, 32767, &id, "menu needs its id") ||
+        !ReadMacRoman(p, &title, 255, "menu needs its title after the id") ||
+        !ReadOptions(p, kMenuOptions, std::size(kMenuOptions), &o))
+        return false;
+    m.menuID = SInt16(id);
+    m.procID = SInt16(o.numbers[0]);
+    ToPascal(title, m.title);
+    std::vector<MenuModelItem> items;
+    while (p->token.kind == Token::kWord && p->token.word == "item") {
+        Advance(p);
+        MenuModelItem item{std::string(), 0, 0, 0, 0, false};
+        int line = p->token.line;
+        if (!ReadMacRoman(p, &item.text, 255, "item needs its text") ||
+            !ReadOptions(p, kMenuItemOptions, std::size(kMenuItemOptions), &o))
+            return false;
+        if (item.text.empty()) return Fail(p, line, "a menu item's text cannot be empty");
+        item.key = o.strings[kItemKey].empty() ? 0 : UInt8(o.strings[kItemKey][0]);
+        item.icon = UInt8(o.numbers[kItemIcon]);
+        item.mark = UInt8(o.numbers[kItemMark]);
+        item.style = UInt8(o.numbers[kItemStyle]);
+        item.disabled = o.given[kItemDisabled];
+        items.push_back(item);
+    }
+    return Laid(p, LayOutMenu(m, items, &r->data));
+}
+
+// 'cicn': a PNG image; a relative path starts at the description's folder.
+bool ItemColorIcon(Parser *p, const ItemRow &, DescribedResource *r) {
+    std::string path, error;
+    for (const Piece &piece : p->token.pieces) path += piece.bytes;
+    if (p->token.kind != Token::kString || path.empty()) return Fail(p, p->token.line, "cicn needs a PNG path in quotes");
+    if (path[0] != '/') path = p->baseFolder + path;
+    if (!LayOutColorIconFromPng(path, &r->data, &error)) return Fail(p, p->token.line, error);
+    Advance(p);
+    return true;
+}
+
+// 'vers': MAJOR.MINOR.BUG, the stage, the pre-release revision, the region code, the short and
+// the long version strings.
+bool ItemVersion(Parser *p, const ItemRow &, DescribedResource *r) {
+    VersionRecord v;
+    std::memset(&v, 0, sizeof v);
+    unsigned major = 0, minor = 0, bug = 0;
+    int used = 0;
+    const char *version = "vers needs a version MAJOR.MINOR.BUG (0-99, 0-9, 0-9)";
+    if (p->token.kind != Token::kWord ||
+        std::sscanf(p->token.word.c_str(), "%2u.%1u.%1u%n", &major, &minor, &bug, &used) != 3 ||
+        size_t(used) != p->token.word.size())
+        return Fail(p, p->token.line, version);
+    Advance(p);
+    const StageRow *stage = nullptr;
+    for (const StageRow &row : kStages)
+        if (p->token.kind == Token::kWord && p->token.word == row.word) stage = &row;
+    if (!stage) return Fail(p, p->token.line, "vers needs a stage: development, alpha, beta or final");
+    Advance(p);
+    long long numbers[2];
+    std::string shortVersion, longVersion;
+    if (!ReadNumbers(p, 1, 0, 255, &numbers[0], "vers needs the pre-release revision (0-255) after the stage") ||
+        !ReadNumbers(p, 1, -32768, 32767, &numbers[1], "vers needs the region code after the revision") ||
+        !ReadMacRoman(p, &shortVersion, 255, "vers needs the short version string") ||
+        !ReadMacRoman(p, &longVersion, 255, "vers needs the long version string"))
+        return false;
+    v.major = UInt8(major / 10 * 16 + major % 10);
+    v.minorAndBug = UInt8(minor * 16 + bug);
+    v.stage = stage->stage;
+    v.release = UInt8(numbers[0]);
+    v.region = SInt16(numbers[1]);
+    ToPascal(shortVersion, v.shortVersion);
+    ToPascal(longVersion, v.longVersion);
+    return Laid(p, LayOutVersion(v, &r->data));
+}
+
+// The data of a resource described earlier, in this description or one built before it.
+bool ItemCopy(Parser *p, const ItemRow &, DescribedResource *r) {
+    std::string type, why;
+    long long id;
+    int line = p->token.line;
+    if (p->token.kind != Token::kString || !Encode(p->token, kEncodingMacRoman, &type, &why) || type.size() != 4)
+        return Fail(p, line, "copy needs a type of four characters in quotes");
+    Advance(p);
+    if (!ReadNumbers(p, 1, -32768, 32767, &id, "copy needs the id after the type")) return false;
+    for (const DescribedResource &earlier : *p->done) {
+        char four[4] = {char(earlier.type >> 24), char(earlier.type >> 16), char(earlier.type >> 8), char(earlier.type)};
+        if (std::string(four, 4) == type && earlier.id == id) {
+            r->data.insert(r->data.end(), earlier.data.begin(), earlier.data.end());
+            return true;
+        }
+    }
+    return Fail(p, line, "copy of " + QuoteBytes(type, '\'') + " " + std::to_string(id) + ", which is not described before");
+}
+
+// The option words of rows, in any order, each at most once; unnamed ones keep 0 or empty.
+bool ReadOptions(Parser *p, const OptionRow *rows, size_t count, Options *options) {
+    options->given.assign(count, false);
+    options->numbers.assign(count, 0);
+    options->strings.assign(count, std::string());
+    for (;;) {
+        size_t i = 0;
+        while (i < count && !(p->token.kind == Token::kWord && p->token.word == rows[i].word)) i++;
+        if (i == count) return true;
+        if (options->given[i]) return Fail(p, p->token.line, std::string(rows[i].word) + " given twice");
+        options->given[i] = true;
+        std::string what = std::string(rows[i].word) + " needs a value";
+        Advance(p);
+        if (rows[i].kind == OptionRow::kNumber &&
+            !ReadNumbers(p, 1, rows[i].low, rows[i].high, &options->numbers[i], what.c_str()))
+            return false;
+        if (rows[i].kind == OptionRow::kString &&
+            !ReadMacRoman(p, &options->strings[i], size_t(rows[i].high), what.c_str()))
+            return false;
+    }
+}
+
+bool ReadRect(Parser *p, Rect *rect, const char *what) {
+    long long v[4];
+    if (!ReadNumbers(p, 4, -32768, 32767, v, what)) return false;
+    *rect = {SInt16(v[0]), SInt16(v[1]), SInt16(v[2]), SInt16(v[3])};
+    return true;
+}
+
+// A quoted string as MacRoman bytes, at most most of them.
+bool ReadMacRoman(Parser *p, std::string *bytes, size_t most, const char *what) {
+    std::string why;
+    if (p->token.kind != Token::kString) return Fail(p, p->token.line, what);
+    if (!Encode(p->token, kEncodingMacRoman, bytes, &why)) return Fail(p, p->token.line, "string has " + why);
+    if (bytes->size() > most) return Fail(p, p->token.line, "string longer than " + std::to_string(most) + " bytes");
+    Advance(p);
+    return true;
+}
+
+// The end of a shorthand whose bytes a library writer laid out.
+bool Laid(Parser *p, bool done) { return done || Fail(p, p->token.line, "no memory to lay the resource out"); }
 
 bool ReadNumbers(Parser *p, int count, long long low, long long high, long long *values, const char *what) {
     for (int i = 0; i < count; i++) {

@@ -18,8 +18,9 @@ struct DescribedResource {
     int line;                       // where its block starts, for messages
 };
 
-// Reads a description (UTF-8 text); on failure answers false with "LINE: message" in error.
-// Paths of `file` items are taken relative to baseFolder.
+// Reads a description (UTF-8 text) and appends its resources; those already in resources (from
+// descriptions read before) may be copied and may not be defined again. On failure answers
+// false with "LINE: message" in error. Relative paths of `file` and `cicn` start at baseFolder.
 bool ParseDescription(const std::string &text, const std::string &baseFolder,
                       std::vector<DescribedResource> *resources, std::string *error);
 // Writes the description of resources (in the order given) that ParseDescription turns back

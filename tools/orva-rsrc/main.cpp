@@ -1,5 +1,6 @@
-// orva-rsrc build DESC OUT: writes the resource file a description gives, through the
-// library's own resource writer (deterministic; a temporary file renamed at the end).
+// orva-rsrc build DESC... OUT: writes the resource file the descriptions give, one after the
+// other, through the library's own resource writer (deterministic; a temporary file renamed at
+// the end).
 // orva-rsrc list FILE: one line 'TYPE' ID "NAME" SIZE per resource, in map order.
 // orva-rsrc dump FILE: a description that build turns back into the same file.
 #include <cstdio>
@@ -13,7 +14,7 @@
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 
-static int Build(const char *descriptionPath, const char *outPath);
+static int Build(char **descriptionPaths, int count, const char *outPath);
 static int List(const char *path);
 static int Dump(const char *path);
 static bool ReadText(const char *path, std::string *text);
@@ -28,24 +29,26 @@ int main(int argc, char **argv) {
     char here[4096];
     if (getcwd(here, sizeof here)) setenv("WORVA", here, 0);
     std::string command = argc > 1 ? argv[1] : "";
-    if (command == "build" && argc == 4) return Build(argv[2], argv[3]);
+    if (command == "build" && argc >= 4) return Build(argv + 2, argc - 3, argv[argc - 1]);
     if (command == "list" && argc == 3) return List(argv[2]);
     if (command == "dump" && argc == 3) return Dump(argv[2]);
-    fprintf(stderr, "usage: orva-rsrc build DESCRIPTION OUTPUT\n       orva-rsrc list FILE\n"
+    fprintf(stderr, "usage: orva-rsrc build DESCRIPTION... OUTPUT\n       orva-rsrc list FILE\n"
                     "       orva-rsrc dump FILE\n");
     return 2;
 }
 
-static int Build(const char *descriptionPath, const char *outPath) {
-    std::string text, error;
-    if (!ReadText(descriptionPath, &text)) {
-        fprintf(stderr, "%s: cannot read the description\n", descriptionPath);
-        return 1;
-    }
+static int Build(char **descriptionPaths, int count, const char *outPath) {
     std::vector<DescribedResource> resources;
-    if (!ParseDescription(text, FolderOf(descriptionPath), &resources, &error)) {
-        fprintf(stderr, "%s:%s\n", descriptionPath, error.c_str());
-        return 1;
+    for (int i = 0; i < count; i++) {
+        std::string text, error;
+        if (!ReadText(descriptionPaths[i], &text)) {
+            fprintf(stderr, "%s: cannot read the description\n", descriptionPaths[i]);
+            return 1;
+        }
+        if (!ParseDescription(text, FolderOf(descriptionPaths[i]), &resources, &error)) {
+            fprintf(stderr, "%s:%s\n", descriptionPaths[i], error.c_str());
+            return 1;
+        }
     }
     std::string out = outPath, folder = FolderOf(out), base = out.substr(folder.size());
     if (base.empty() || (!folder.empty() && chdir(folder.c_str()) != 0)) {

@@ -202,20 +202,31 @@ TEST_F(Accessors, MagicTagsAreReadThroughARecordRefConOnly) {
     DisposeWindow(w);
 }
 
-TEST_F(Accessors, DialogItemCountsComeFromTheFirstWordOfTheList) {
+TEST_F(Accessors, DialogItemCountsComeFromTheFirstWordOfACheckedList) {
     using namespace restest;
     FreshFolder();
-    WriteAll("ditl.rsr", BuildFile({{"DITL", 128, false, "", {0, 4, 0, 0}}, {"DITL", 129, false, "", {7}}}));
+    // Two user items (placeholder, rectangle, type 0, no data), then lists whose count word
+    // claims items the bytes do not hold.
+    Bytes item = {0, 0, 0, 0, 0, 0, 0, 0, 0, 10, 0, 10, 0, 0};
+    Bytes two = {0, 1};
+    two.insert(two.end(), item.begin(), item.end());
+    two.insert(two.end(), item.begin(), item.end());
+    WriteAll("ditl.rsr", BuildFile({{"DITL", 128, false, "", two},
+                                    {"DITL", 129, false, "", {0xFF, 0xFF}},
+                                    {"DITL", 130, false, "", {0, 4, 0, 0}},
+                                    {"DITL", 131, false, "", {7}}}));
     SInt16 file = OpenResFile("ditl.rsr");
     ASSERT_GE(file, 0);
-    EXPECT_EQ(CarboniseGetNbItemDitl(128), 5);
+    EXPECT_EQ(CarboniseGetNbItemDitl(128), 2);
     EXPECT_EQ(CarboniseGetNbItemDitl(129), 0);
     EXPECT_TRUE(gAlerts.empty());
+    EXPECT_EQ(CarboniseGetNbItemDitl(130), 0);
+    EXPECT_EQ(CarboniseGetNbItemDitl(131), 0);
     EXPECT_EQ(CarboniseGetNbItemDitl(300), 0);
-    ASSERT_EQ(gAlerts.size(), 1u);
-    EXPECT_EQ(gAlerts[0], "DITL 300 non trouve");
+    EXPECT_EQ(gAlerts, (std::vector<std::string>{"DITL 130 endommage", "DITL 131 endommage", "DITL 300 non trouve"}));
     CloseResFile(file);
 }
+
 
 TEST_F(Accessors, ListBoxFrameWithoutAppearanceIsABlackRectangleOutside) {
     if (CarboniseIsApparenceManager()) GTEST_SKIP() << "start-up already ran";
