@@ -71,15 +71,7 @@ UInt32 OrvaGetLastTickCountEvent() {
     return when;
 }
 
-// A collection holds nothing until the collection store exists.
-struct OpaqueCollection {
-    int unused;
-};
-
-Collection NewCollection() { return static_cast<Collection>(calloc(1, sizeof(OpaqueCollection))); }
-void DisposeCollection(Collection c) { free(c); }
 OSStatus SetEventParameter(Collection, OSType, OSType, UInt32, const void *) { return noErr; }
-OSErr GetCollectionItem(Collection, OSType, SInt32, SInt32 *, void *) { return collectionItemNotFoundErr; }
 
 void GetMouse(Point *where) { lit_mouse(where); }
 

@@ -1,0 +1,118 @@
+// The three rows of MusicXML in the score format table: plain documents (.xml, .musicxml),
+// zip containers (.mxl) and gzip-compressed documents (.xmz).
+#include "import/musicxml/musicxml_import.h"
+
+#include <zlib.h>
+
+#include "import/xml/xml_reports.h"
+#include "import/xml/zip_members.h"
+#include "platform/core/files.h"
+#include "platform/core/memory.h"
+#include "score/preferences.h"
+#include "score/score_formats.h"
+#include "score/score_hooks.h"
+
+namespace {
+
+const SInt16 kVolumeImport = 64;
+const unsigned kBlocGzip = 256 << 10;  // bytes inflated at a time
+
+Boolean ChargeXML(DocumentRecord *document, const char *path, SInt16 element);
+Boolean ChargeMXL(DocumentRecord *document, const char *path, SInt16 element);
+Boolean ChargeXMZ(DocumentRecord *document, const char *path, SInt16 element);
+Boolean Charge(DocumentRecord *document, Handle xml, FILE *stream, OSType format);
+Handle Decompresse(const char *path);
+
+const ScoreFormatOps kRowXML = {"MusicXML", {"xml", "musicxml", nullptr, nullptr}, ChargeXML};
+const ScoreFormatOps kRowMXL = {"MusicXML zip", {"mxl", nullptr, nullptr, nullptr}, ChargeMXL};
+const ScoreFormatOps kRowXMZ = {"MusicXML gzip", {"xmz", nullptr, nullptr, nullptr}, ChargeXMZ};
+
+}  // namespace
+
+void XMLEnregistreFormats() {
+    EnregistreFormatPartition(&kRowXML);
+    EnregistreFormatPartition(&kRowMXL);
+    EnregistreFormatPartition(&kRowXMZ);
+    ScoreImportHooks hooks = {CvtBarXMLEnBarCadenzo};
+    OrvaSetScoreImportHooks(&hooks);
+}
+
+namespace {
+
+Boolean ChargeXML(DocumentRecord *document, const char *path, SInt16) {
+    FILE *stream = OuvreFichier(path, "rb");
+    if (!stream) {
+        XMLReportFailure("%s cannot be opened", path);
+        return kFalse;
+    }
+    Boolean loaded = Charge(document, nullptr, stream, 0);
+    fclose(stream);
+    return loaded;
+}
+
+Boolean ChargeMXL(DocumentRecord *document, const char *path, SInt16) {
+    Handle xml = LoadMXL(path);
+    if (!xml) return kFalse;
+    Boolean loaded = Charge(document, xml, nullptr, kFormatMXL);
+    DisposeZipHandle(xml);
+    return loaded;
+}
+
+Boolean ChargeXMZ(DocumentRecord *document, const char *path, SInt16) {
+    Handle xml = Decompresse(path);
+    if (!xml) return kFalse;
+    Boolean loaded = Charge(document, xml, nullptr, kFormatXMZ);
+    DisposHandle(xml);
+    return loaded;
+}
+
+// What every MusicXML row does around the load: imported documents play at half volume scale
+// and draw in the engine's default graphic mode.
+Boolean Charge(DocumentRecord *document, Handle xml, FILE *stream, OSType format) {
+    document->volumeScale = kVolumeImport;
+    Boolean loaded = ChargeMusiqueXML(document, xml, stream);
+    if (IsPartitionValide(document->score)) GetDefautModeGraphique(&(*document->score)->graphicMode);
+    document->imported = 1;
+    document->format = format;
+    return loaded;
+}
+
+// The whole document inflated into a handle by zlib's gzip reader (a file that is not gzip
+// passes unchanged), refused past kXMLMaxDocumentGzip so that a small bomb cannot fill memory.
+Handle Decompresse(const char *path) {
+    gzFile file = gzopen(path, "rb");
+    if (!file) {
+        XMLReportFailure("%s cannot be opened", path);
+        return nullptr;
+    }
+    Handle xml = NewHandle(0);
+    SInt64 size = 0;
+    const char *problem = xml ? nullptr : "out of memory";
+    while (!problem) {
+        SInt64 wanted = size + kBlocGzip < kXMLMaxDocumentGzip + SInt64(1) ? size + kBlocGzip
+                                                                          : kXMLMaxDocumentGzip + SInt64(1);
+        if (wanted == size) {
+            problem = "the document inflates to more than 256 MiB";
+            break;
+        }
+        SetHandleSize(xml, UInt32(wanted));
+        if (MemError() != noErr) {
+            problem = "out of memory";
+            break;
+        }
+        int read = gzread(file, *xml + size, unsigned(wanted - size));
+        if (read < 0) problem = "the compressed document is damaged";
+        else size += read;
+        if (read <= 0 || size < wanted) break;
+    }
+    gzclose(file);
+    if (problem) {
+        XMLReportFailure("%s: %s", path, problem);
+        if (xml) DisposHandle(xml);
+        return nullptr;
+    }
+    SetHandleSize(xml, UInt32(size));
+    return xml;
+}
+
+}  // namespace
