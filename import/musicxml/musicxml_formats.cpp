@@ -15,7 +15,7 @@
 namespace {
 
 const SInt16 kVolumeImport = 64;
-const unsigned kBlocGzip = 256 << 10;  // bytes inflated at a time
+const SInt64 kBlocGzip = 16 << 10;  // first room for the inflated document, doubled as it grows
 
 Boolean ChargeXML(DocumentRecord *document, const char *path, SInt16 element);
 Boolean ChargeMXL(DocumentRecord *document, const char *path, SInt16 element);
@@ -86,24 +86,24 @@ Handle Decompresse(const char *path) {
         return nullptr;
     }
     Handle xml = NewHandle(0);
-    SInt64 size = 0;
+    SInt64 size = 0, capacity = kBlocGzip;
     const char *problem = xml ? nullptr : "out of memory";
     while (!problem) {
-        SInt64 wanted = size + kBlocGzip < kXMLMaxDocumentGzip + SInt64(1) ? size + kBlocGzip
-                                                                          : kXMLMaxDocumentGzip + SInt64(1);
-        if (wanted == size) {
+        if (size == kXMLMaxDocumentGzip + SInt64(1)) {
             problem = "the document inflates to more than 256 MiB";
             break;
         }
-        SetHandleSize(xml, UInt32(wanted));
+        if (size == capacity) capacity = capacity * 2 < kXMLMaxDocumentGzip + SInt64(1) ? capacity * 2
+                                                                                        : kXMLMaxDocumentGzip + SInt64(1);
+        SetHandleSize(xml, UInt32(capacity));
         if (MemError() != noErr) {
             problem = "out of memory";
             break;
         }
-        int read = gzread(file, *xml + size, unsigned(wanted - size));
+        int read = gzread(file, *xml + size, unsigned(capacity - size));
         if (read < 0) problem = "the compressed document is damaged";
         else size += read;
-        if (read <= 0 || size < wanted) break;
+        if (read <= 0 || size < capacity) break;
     }
     gzclose(file);
     if (problem) {

@@ -12,18 +12,18 @@ enum TitleSlotIndex { kSlotTitre = 0, kSlotCompositeur = 1, kSlotPoete = 2 };
 const float kAucuneValeur = 1e20f;  // values from here on were not given
 
 void FixeTitre(DocumentRecord *document, TitleSlotIndex slot, const char *text);
-XMLElt *Premier(XMLBrowser *tree, const char *path);
+XMLElt *Premier(XMLElt *root, const char *name);
 
 }  // namespace
 
 void XMLGetInfos(XMLImportState *state) {
     DocumentRecord *document = state->document;
-    XMLElt *work = Premier(state->tree, "@work");
+    XMLElt *work = Premier(state->root, "work");
     for (SInt32 i = 0; work && i < work->childCount; i++)
         if (strcmp(work->children[i]->name, "work-title") == 0) FixeTitre(document, kSlotTitre, work->children[i]->text);
     if (!document->titles[kSlotTitre].text[0])
-        FixeTitre(document, kSlotTitre, XMLGetText(Premier(state->tree, "@movement-title")));
-    XMLElt *identification = Premier(state->tree, "@identification");
+        FixeTitre(document, kSlotTitre, XMLGetText(Premier(state->root, "movement-title")));
+    XMLElt *identification = Premier(state->root, "identification");
     for (SInt32 i = 0; identification && i < identification->childCount; i++) {
         XMLElt *creator = identification->children[i];
         if (strcmp(creator->name, "creator") != 0) continue;
@@ -36,7 +36,7 @@ void XMLGetInfos(XMLImportState *state) {
 // Only the "scaling" child is read here; the layout templates beside it belong to pagination.
 void XMLGetScaling(XMLImportState *state) {
     state->mmPerTenth = 0.15f;
-    XMLElt *defaults = Premier(state->tree, "@defaults");
+    XMLElt *defaults = Premier(state->root, "defaults");
     for (SInt32 i = 0; defaults && i < defaults->childCount; i++) {
         XMLElt *child = defaults->children[i];
         if (strcmp(child->name, "scaling") != 0) continue;
@@ -65,12 +65,12 @@ void FixeTitre(DocumentRecord *document, TitleSlotIndex slot, const char *text) 
     destination[length] = 0;
 }
 
-XMLElt *Premier(XMLBrowser *tree, const char *path) {
-    SInt32 count = 0;
-    XMLElt **found = XMLGetElts(tree, path, &count);
-    XMLElt *first = count > 0 ? found[0] : nullptr;
-    XMLDisposeElts(found);
-    return first;
+// The header elements stand among the score's own children, so the document's thousands of
+// notes need not be searched for them.
+XMLElt *Premier(XMLElt *root, const char *name) {
+    for (SInt32 i = 0; root && i < root->childCount; i++)
+        if (strcmp(root->children[i]->name, name) == 0) return root->children[i];
+    return nullptr;
 }
 
 }  // namespace

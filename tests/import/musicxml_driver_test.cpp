@@ -341,7 +341,7 @@ TEST(MusicXMLInfos, ScalingGivesMillimetresPerTenth) {
     for (const auto &r : rows) {
         XMLTreePtr tree(ParseXMLText(Doc("", "", std::string("<defaults>") + r.first + "</defaults>")));
         XMLImportState state;
-        XMLInitImportState(&state, nullptr, tree.get(), nullptr);
+        XMLInitImportState(&state, nullptr, tree.get(), XMLGetChild(tree.get(), "score-partwise", 0));
         XMLGetScaling(&state);
         EXPECT_FLOAT_EQ(XMLGetCurMMParTenth(&state), r.second) << r.first;
     }

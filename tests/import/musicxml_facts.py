@@ -158,13 +158,13 @@ class Facts:
 
     def titles(self):
         slots = [None, None, None]
-        work = next(self.root.iter('work'), None)
+        work = self.root.find('work')
         for child in (work if work is not None else []):
             if child.tag == 'work-title':
                 slots[0] = text(child)
         if not slots[0]:
-            slots[0] = text(next(self.root.iter('movement-title'), None))
-        identification = next(self.root.iter('identification'), None)
+            slots[0] = text(self.root.find('movement-title'))
+        identification = self.root.find('identification')
         for child in (identification if identification is not None else []):
             if child.tag != 'creator':
                 continue
