@@ -5,7 +5,6 @@
 #include <zlib.h>
 
 #include "import/xml/xml_reports.h"
-#include "import/xml/zip_members.h"
 #include "platform/core/files.h"
 #include "platform/core/memory.h"
 #include "score/preferences.h"
@@ -20,6 +19,7 @@ const SInt64 kBlocGzip = 16 << 10;  // first room for the inflated document, dou
 Boolean ChargeXML(DocumentRecord *document, const char *path, SInt16 element);
 Boolean ChargeMXL(DocumentRecord *document, const char *path, SInt16 element);
 Boolean ChargeXMZ(DocumentRecord *document, const char *path, SInt16 element);
+Boolean ChargeDepuis(DocumentRecord *document, const char *path, Handle (*lecteur)(const char *path), OSType format);
 Boolean Charge(DocumentRecord *document, Handle xml, FILE *stream, OSType format);
 Handle Decompresse(const char *path);
 
@@ -51,17 +51,19 @@ Boolean ChargeXML(DocumentRecord *document, const char *path, SInt16) {
 }
 
 Boolean ChargeMXL(DocumentRecord *document, const char *path, SInt16) {
-    Handle xml = LoadMXL(path);
-    if (!xml) return kFalse;
-    Boolean loaded = Charge(document, xml, nullptr, kFormatMXL);
-    DisposeZipHandle(xml);
-    return loaded;
+    return ChargeDepuis(document, path, LoadMXL, kFormatMXL);
 }
 
 Boolean ChargeXMZ(DocumentRecord *document, const char *path, SInt16) {
-    Handle xml = Decompresse(path);
+    return ChargeDepuis(document, path, Decompresse, kFormatXMZ);
+}
+
+// The document a reader makes of the file in a handle (members of zip containers are plain
+// handles too); the reader reports why it made none.
+Boolean ChargeDepuis(DocumentRecord *document, const char *path, Handle (*lecteur)(const char *path), OSType format) {
+    Handle xml = lecteur(path);
     if (!xml) return kFalse;
-    Boolean loaded = Charge(document, xml, nullptr, kFormatXMZ);
+    Boolean loaded = Charge(document, xml, nullptr, format);
     DisposHandle(xml);
     return loaded;
 }
