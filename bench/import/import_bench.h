@@ -1,5 +1,6 @@
-// What the import benchmarks share: the corpus files of the tests, and parsing a document into
-// an element tree from memory the heap has handed back to the system.
+// What the import benchmarks share: their start with the importers' messages silenced, the
+// corpus files of the tests, and parsing a document into an element tree from memory the heap
+// has handed back to the system.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -9,6 +10,7 @@
 #include <malloc.h>
 #include <string>
 
+#include "import/xml/xml_reports.h"
 #include "import/xml/xml_tree.h"
 
 // tests/data/corpus/musicxml/<name> of the source tree.
@@ -38,4 +40,13 @@ inline void BenchParse(benchmark::State &state, const std::string &path) {
         if (f) fclose(f);
         BenchTrim(state);
     }
+}
+
+inline void BenchQuiet(const char *) {}
+
+// Reads the benchmark options and silences the element tree's and zip readers' messages.
+inline void BenchStartImport(int *argc, char **argv) {
+    benchmark::Initialize(argc, argv);
+    XMLReportHooks hooks = {BenchQuiet, BenchQuiet};
+    XMLSetReportHooks(&hooks);
 }

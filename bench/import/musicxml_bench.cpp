@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include "import/musicxml/musicxml_import.h"
-#include "import/xml/xml_reports.h"
 #include "import/xml/zip_members.h"
 #include "platform/core/memory.h"
 #include "score/preferences.h"
@@ -60,14 +59,10 @@ BENCHMARK(BM_LoadLyricsXmz)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadSchumannXml)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadSchumannMxl)->Unit(benchmark::kMillisecond);
 
-void Quiet(const char *) {}
-
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    XMLReportHooks hooks = {Quiet, Quiet};
-    XMLSetReportHooks(&hooks);
+    BenchStartImport(&argc, argv);
     FixePrefStd();
     XMLEnregistreFormats();
     RatioReporter reporter({

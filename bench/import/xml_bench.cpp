@@ -13,7 +13,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include "import/xml/xml_reports.h"
 #include "import/xml/xml_tree.h"
 #include "import/xml/zip_members.h"
 
@@ -105,14 +104,10 @@ BENCHMARK(BM_Browse2MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UnzipSchumann)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UnzipPSchumann)->Unit(benchmark::kMillisecond);
 
-void Quiet(const char *) {}
-
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    XMLReportHooks hooks = {Quiet, Quiet};
-    XMLSetReportHooks(&hooks);
+    BenchStartImport(&argc, argv);
     RatioReporter reporter({
         {"BrowseXMLFile / xmllint, Gounod", "BM_BrowseGounod", "BM_XmllintGounod", 1.0},
         {"BrowseXMLFile / xmllint, Entertainer", "BM_BrowseEntertainer", "BM_XmllintEntertainer", 1.0},
