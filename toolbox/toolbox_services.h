@@ -148,7 +148,12 @@ void InitMenus();
 // A copy is queued for dispatch when the target has a handler: 0; else eventNotHandledErr.
 OSStatus OrvaEnqueueEventHandled(const OrvaCarbonEvent *event, Collection parameters);
 Collection NewCollection();  // null when there is no memory
-void DisposeCollection(Collection c);
+void DisposeCollection(Collection c);  // null accepted
 OSStatus SetEventParameter(Collection c, OSType name, OSType type, UInt32 size, const void *data);
-OSErr GetCollectionItem(Collection c, OSType tag, SInt32 id, SInt32 *ioSize, void *data);  // collectionItemNotFoundErr
+// Adds the item (tag, id) with a copy of size bytes, replacing one of the same tag and id.
+// paramErr for a null collection or a negative size, memFullErr without memory.
+OSErr AddCollectionItem(Collection c, OSType tag, SInt32 id, SInt32 size, const void *data);
+// Copies the item's bytes into data (at most *ioSize when that is above 0, else all of them;
+// nothing when data is null) and writes its size back; collectionItemNotFoundErr leaves both.
+OSErr GetCollectionItem(Collection c, OSType tag, SInt32 id, SInt32 *ioSize, void *data);
 

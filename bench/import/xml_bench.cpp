@@ -1,19 +1,18 @@
 // Parsing documents into element trees and extracting zip members, each against the system's
 // own tool on the same input, spawned from the benchmark.
 #include "../ratio_reporter.h"
+#include "import_bench.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <malloc.h>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-#include "import/xml/xml_reports.h"
 #include "import/xml/xml_tree.h"
 #include "import/xml/zip_members.h"
 
@@ -22,12 +21,6 @@ extern char **environ;
 namespace {
 
 const char kSchumann[] = "Schumann_The_Wild_Horseman_Op._68_No._8";
-
-std::string CorpusFile(const std::string &name) {
-    std::string here = __FILE__;  // .../bench/import/xml_bench.cpp
-    const char *root = getenv("ORVA_SOURCE_DIR");
-    return (root ? std::string(root) : here.substr(0, here.rfind("/bench/"))) + "/tests/data/corpus/musicxml/" + name;
-}
 
 // A document of one text of textBytes (lines of 79 letters) followed by elements small elements.
 std::string Generated(int textBytes, int elements) {
@@ -42,23 +35,6 @@ std::string Generated(int textBytes, int elements) {
     fputs("</score>\n", f);
     fclose(f);
     return path;
-}
-
-// Each parse starts from memory the heap has handed back to the system, as a document loaded
-// in the browser does and as the peer, a new process, does: otherwise a small document would
-// run in memory left warm by the previous round and a large one would not, and the per-megabyte
-// comparison would measure the heap's trimming rule instead of the parse.
-void Parse(benchmark::State &state, const std::string &path) {
-    for (auto _ : state) {
-        FILE *f = fopen(path.c_str(), "rb");
-        XMLBrowser *tree = BrowseXMLFile(nullptr, f, nullptr, kTrue);
-        if (tree == nullptr) state.SkipWithError("parse failed");
-        XMLBrowserDispose(tree);
-        fclose(f);
-        state.PauseTiming();
-        malloc_trim(0);
-        state.ResumeTiming();
-    }
 }
 
 // Runs the command with standard output and error thrown away and waits for it.
@@ -95,19 +71,19 @@ const std::string &Small() {
     return gSmall;
 }
 
-void BM_BrowseGounod(benchmark::State &s) { Parse(s, CorpusFile("CharlesGounod_Meditation.xml")); }
-void BM_XmllintGounod(benchmark::State &s) { Spawn(s, {"xmllint", "--noout", CorpusFile("CharlesGounod_Meditation.xml")}); }
-void BM_BrowseEntertainer(benchmark::State &s) { Parse(s, CorpusFile("ScottJoplin_The_Entertainer.xml")); }
+void BM_BrowseGounod(benchmark::State &s) { BenchParse(s, BenchCorpusFile("CharlesGounod_Meditation.xml")); }
+void BM_XmllintGounod(benchmark::State &s) { Spawn(s, {"xmllint", "--noout", BenchCorpusFile("CharlesGounod_Meditation.xml")}); }
+void BM_BrowseEntertainer(benchmark::State &s) { BenchParse(s, BenchCorpusFile("ScottJoplin_The_Entertainer.xml")); }
 void BM_XmllintEntertainer(benchmark::State &s) {
-    Spawn(s, {"xmllint", "--noout", CorpusFile("ScottJoplin_The_Entertainer.xml")});
+    Spawn(s, {"xmllint", "--noout", BenchCorpusFile("ScottJoplin_The_Entertainer.xml")});
 }
-void BM_Browse20MB(benchmark::State &s) { Parse(s, Large()); }
+void BM_Browse20MB(benchmark::State &s) { BenchParse(s, Large()); }
 // The peer refuses a text node over 10 MB unless told to take huge documents.
 void BM_Xmllint20MB(benchmark::State &s) { Spawn(s, {"xmllint", "--noout", "--huge", Large()}); }
-void BM_Browse2MB(benchmark::State &s) { Parse(s, Small()); }
+void BM_Browse2MB(benchmark::State &s) { BenchParse(s, Small()); }
 
 void BM_UnzipSchumann(benchmark::State &state) {
-    std::string archive = CorpusFile(std::string(kSchumann) + ".mxl"), member = std::string(kSchumann) + ".xml";
+    std::string archive = BenchCorpusFile(std::string(kSchumann) + ".mxl"), member = std::string(kSchumann) + ".xml";
     for (auto _ : state) {
         Handle h = UnzipFile(archive.c_str(), member.c_str());
         if (h == nullptr) state.SkipWithError("member missing");
@@ -115,7 +91,7 @@ void BM_UnzipSchumann(benchmark::State &state) {
     }
 }
 void BM_UnzipPSchumann(benchmark::State &s) {
-    Spawn(s, {"unzip", "-p", CorpusFile(std::string(kSchumann) + ".mxl"), std::string(kSchumann) + ".xml"});
+    Spawn(s, {"unzip", "-p", BenchCorpusFile(std::string(kSchumann) + ".mxl"), std::string(kSchumann) + ".xml"});
 }
 
 BENCHMARK(BM_BrowseGounod)->Unit(benchmark::kMillisecond);
@@ -128,14 +104,10 @@ BENCHMARK(BM_Browse2MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UnzipSchumann)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UnzipPSchumann)->Unit(benchmark::kMillisecond);
 
-void Quiet(const char *) {}
-
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    XMLReportHooks hooks = {Quiet, Quiet};
-    XMLSetReportHooks(&hooks);
+    BenchStartImport(&argc, argv);
     RatioReporter reporter({
         {"BrowseXMLFile / xmllint, Gounod", "BM_BrowseGounod", "BM_XmllintGounod", 1.0},
         {"BrowseXMLFile / xmllint, Entertainer", "BM_BrowseEntertainer", "BM_XmllintEntertainer", 1.0},

@@ -5,7 +5,6 @@
 
 #include <fstream>
 #include <malloc.h>
-#include <minizip/zip.h>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -26,12 +25,6 @@ std::string Take(Handle h) {
     return bytes;
 }
 
-std::string ReadFile(const std::string &path) {
-    std::stringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
-
 void WriteFile(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string Shell(const std::string &command, int *status) { return RunCommand(command + " 2>/dev/null", status); }
@@ -39,16 +32,9 @@ std::string Shell(const std::string &command, int *status) { return RunCommand(c
 // Writes an archive of {member, bytes} rows; with fromFiles the second names the member's source file.
 std::string MakeArchive(const std::string &leaf, const std::vector<std::pair<std::string, std::string>> &members,
                         bool fromFiles = false) {
-    std::string path = TempFile(leaf);
-    zlib_filefunc64_def functions;
-    FillZipFileFunctions(&functions);
-    zipFile archive = zipOpen2_64(path.c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
-    for (const auto &m : members) {
-        int result = fromFiles ? AddFileInZipArchive(archive, m.second.c_str(), m.first.c_str(), nullptr, 0)
-                               : AddFileInZipArchive(archive, nullptr, m.first.c_str(), m.second.data(), SInt32(m.second.size()));
-        EXPECT_EQ(result, m.first == "lost.txt" ? -1 : 0) << m.first;
-    }
-    zipClose(archive, nullptr);
+    std::vector<int> results;
+    std::string path = XMLMakeArchive(leaf, members, fromFiles, &results);
+    for (size_t i = 0; i < members.size(); i++) EXPECT_EQ(results[i], members[i].first == "lost.txt" ? -1 : 0) << members[i].first;
     return path;
 }
 
@@ -99,7 +85,7 @@ TEST(ZipMembers, AMemberPastTheLimitIsRefused) {
     WriteFile(zeros, "");
     ASSERT_EQ(truncate(zeros.c_str(), 256 << 20), 0);
     std::string path = MakeArchive("zeros.zip", {{"zeros.bin", zeros}}, true), unsized = TempFile("unsized.zip");
-    std::string bytes = ReadFile(path);
+    std::string bytes = XMLReadFile(path);
     size_t entry = bytes.rfind("PK\x01\x02");  // its uncompressed size at 24, the local header's at 22
     ASSERT_NE(entry, std::string::npos);
     WriteFile(unsized, bytes.replace(entry + 24, 4, "\xFF\xFF\xFF\xFF").replace(22, 4, "\xFF\xFF\xFF\xFF"));
@@ -147,7 +133,7 @@ TEST(ZipMembers, UnusualAndDamagedArchives) {
         EXPECT_EQ(strlen(name), row.nameLength) << row.label;
     }
     // Cut anywhere, or with its directory's offset wrong, the container gives nothing or whole members.
-    std::string corpus = ReadFile(kCompressed), cut = TempFile("cut.mxl");
+    std::string corpus = XMLReadFile(kCompressed), cut = TempFile("cut.mxl");
     for (size_t at = 0; at < corpus.size(); at += 997) {
         std::string damaged = corpus.substr(0, at);
         if (at % 2) (damaged = corpus)[corpus.size() - 6] ^= 0x40;

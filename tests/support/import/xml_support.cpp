@@ -1,10 +1,15 @@
 #include "support/import/xml_support.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <minizip/zip.h>
+#include <sstream>
 
 #include "import/xml/xml_reports.h"
 #include "platform/core/errors.h"
+#include "import/xml/zip_members.h"
 #include "platform/core/memory.h"
+#include "support/tool_support.h"
 
 namespace {
 
@@ -79,4 +84,25 @@ std::vector<SInt32> XMLIds(XMLElt **elts, SInt32 count) {
     std::vector<SInt32> ids;
     for (SInt32 i = 0; i < count; i++) ids.push_back(elts[i]->id);
     return ids;
+}
+
+std::string XMLReadFile(const std::string &path) {
+    std::stringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+std::string XMLMakeArchive(const std::string &leaf, const std::vector<std::pair<std::string, std::string>> &members,
+                           bool fromFiles, std::vector<int> *results) {
+    std::string path = TempFile(leaf);
+    zlib_filefunc64_def functions;
+    FillZipFileFunctions(&functions);
+    zipFile archive = zipOpen2_64(path.c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
+    for (const auto &m : members) {
+        int result = fromFiles ? AddFileInZipArchive(archive, m.second.c_str(), m.first.c_str(), nullptr, 0)
+                               : AddFileInZipArchive(archive, nullptr, m.first.c_str(), m.second.data(), SInt32(m.second.size()));
+        if (results) results->push_back(result);
+    }
+    zipClose(archive, nullptr);
+    return path;
 }

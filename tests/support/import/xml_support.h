@@ -23,6 +23,12 @@ std::string XMLRepeat(const std::string &text, int times);
 bool IsXMLParseMessage(const std::string &message, const std::string &tail = "");
 // tests/data/<relative> of the source tree.
 std::string XMLTestData(const std::string &relative);
+std::string XMLReadFile(const std::string &path);  // the file's bytes, "" when it cannot be read
+// Writes a zip archive of {member, bytes} rows (with fromFiles, the second names the member's
+// source file) into the test's temporary folder and answers its path; results, when given,
+// receive what the member writer answered for each row.
+std::string XMLMakeArchive(const std::string &leaf, const std::vector<std::pair<std::string, std::string>> &members,
+                           bool fromFiles = false, std::vector<int> *results = nullptr);
 
 // Reports of the element tree and zip readers, in order, while an XMLReportCatcher lives.
 struct XMLReportCatcher {
