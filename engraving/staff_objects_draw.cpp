@@ -156,8 +156,8 @@ void TraceOctave(SegmentContext *c, const DynamicsObject &o) {
     if (s.ends) LigneVerticale(s.x1, y, y + (above ? 1 : -1) * c->space, w);
 }
 
-// A tempo mark: its words, then the beat's note and the tempo ("$(3) = 120"); words without a
-// note code stand alone.
+// A tempo mark: its words, then the beat's note and the tempo ("$(3) = 120"), on the bottom of
+// its box; words without a note code stand alone.
 void TraceTempo(SegmentContext *c, const DynamicsObject &o) {
     if (o.startTime < c->tStart) return;
     const char *words = o.text;
@@ -176,7 +176,8 @@ void TraceTempo(SegmentContext *c, const DynamicsObject &o) {
     if (!words[0]) snprintf(text, sizeof text, "%s = %s", code, tempo);
     else if (coded) snprintf(text, sizeof text, "%s %s = %s", words, code, tempo);
     else snprintf(text, sizeof text, "%s", words);
-    float y = YObjet(c, o, c->top - 2 * c->space);
+    // The text stands on the box's bottom.
+    float y = o.top == 0 && o.bottom == 0 ? c->top - 1.5f * c->space : Borne(float(c->bottom + double(o.bottom) * c->unit));
     TraceTexteEchappe(c, text, Etendue(c, o).x0, y, Points(c), 0, 0, 0);
 }
 

@@ -7,7 +7,7 @@
 namespace {
 
 const float kArrondiTempo = 0.005f;   // hundredths are stored rounded
-const SInt32 kHautTempo = -36;        // points: two spaces above the top line
+const SInt32 kHautTempo = -48;        // points: the mark's box stands four spaces above the top line
 const SInt32 kHauteurTempo = 16;
 const UInt16 kPourcentTempo = 100;
 const float kFractionTempo = 65535.0f;

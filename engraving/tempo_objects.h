@@ -5,7 +5,7 @@
 
 enum : SInt32 { kTempoMin = 1, kTempoMax = 5000 };
 
-// Adds a tempo mark (kind 22, a quarter beat, two spaces above the staff) at time on the
+// Adds a tempo mark (kind 22, a quarter beat, above the staff) at time on the
 // staff; its index, or -1 for a staff that is not live or no memory.
 SInt32 AjouteObjetTempo(ScoreHandle score, StaffHandle staff, SInt32 time, float tempo);
 // Stores tempo + 0.005, kept within kTempoMin..kTempoMax, as its whole part and hundredths in

@@ -110,13 +110,14 @@ OSErr ConstruitVitrine(DocumentRecord *document) {
     AjouteObjetTempo(score, staff, 0, 96.0f);
     Objet(staff, 5, 0, kCroche, 10, 26);
     Objet(staff, kDynamiqueCrescendo, kBlanche, kMesure + kTempsNoire, 10, 22);
-    // Measure 1: a triplet, a grace note before a quarter, sixteenths, a rest.
+    // Measure 1: a triplet, a rest, a grace note before a quarter, sixteenths.
     SInt32 t = kMesure;
     const SInt16 triplet[3] = {64, 65, 67}, sixteenths[4] = {71, 72, 74, 76};
     for (SInt32 i = 0; i < 3; i++)
         Pose(staff, triplet[i], t + i * kTempsNoire / 3, kTempsNoire / 3, kAlterationAucune, i < 2 ? kAccordGroupe : 0,
              kTriolet);
-    SInt32 main = Pose(staff, 69, t + kTempsNoire, kTempsNoire);
+    Pose(staff, kPitchSilence, t + kTempsNoire, kTempsNoire);
+    SInt32 main = Pose(staff, 69, t + kBlanche, kTempsNoire);
     NoteEffectRecord *record = CreeParamEffetIndexNote(staff, main);
     if (!record) return memFullErr;
     record->grace = 1;
@@ -124,9 +125,8 @@ OSErr ConstruitVitrine(DocumentRecord *document) {
     record->graceSlash = 1;
     record->graceSlurred = 1;
     for (SInt32 i = 0; i < 4; i++)
-        Pose(staff, sixteenths[i], t + kBlanche + i * kDoubleCroche, kDoubleCroche, kAlterationAucune,
+        Pose(staff, sixteenths[i], t + 3 * kTempsNoire + i * kDoubleCroche, kDoubleCroche, kAlterationAucune,
              i < 3 ? kAccordGroupe : 0);
-    Pose(staff, kPitchSilence, t + 3 * kTempsNoire, kTempsNoire);
     // Measure 2: a chord with a second and a sharp, a dotted quarter and an eighth, a segno.
     t = 2 * kMesure;
     for (SInt16 pitch : {60, 62, 66}) Pose(staff, pitch, t, kBlanche, pitch == 66 ? kAlterationDiese : kAlterationAucune);
