@@ -38,6 +38,7 @@ Boolean ContinueGroupe(const SegmentContext *c, const ChordLayout &chord);
 void UnitLiensAccroche(SegmentContext *c, std::vector<SInt32> *parent);
 SInt32 Racine(std::vector<SInt32> *parent, SInt32 k);
 void FormeGroupe(SegmentContext *c, SInt32 first, SInt32 last);
+SInt16 SensGroupe(const SegmentContext *c, SInt32 first, SInt32 last);
 float YExtreme(const SegmentContext *c, const ChordLayout &chord, SInt16 direction);
 
 }  // namespace
@@ -175,7 +176,8 @@ void AjouteAccord(SegmentContext *c, SInt32 first, SInt32 last) {
     chord.index = first;
     chord.firstNote = SInt32(c->notes.size());
     chord.time = note->time;
-    chord.duration = SInt32(std::min<UInt32>(note->duration, kTempsMax));
+    UInt32 duration = note->duration;  // a copy: the record is packed
+    chord.duration = SInt32(duration < UInt32(kTempsMax) ? duration : UInt32(kTempsMax));
     chord.group = -1;
     chord.direction = 1;
     DecomposeValeur(note->duration, note->tuplet, &chord.value, &chord.base, &chord.dots, &chord.beams);
@@ -351,21 +353,7 @@ SInt32 Racine(std::vector<SInt32> *parent, SInt32 k) {
 void FormeGroupe(SegmentContext *c, SInt32 first, SInt32 last) {
     std::vector<ChordLayout> &chords = c->chords;
     ChordLayout &a = chords[size_t(first)];
-    const NoteRecord *lead = GetNotePtr(c->staff, c->notes[size_t(a.firstNote)].index);
-    SInt16 direction;
-    if (lead->stemDirection == 1 || lead->stemDirection == 2 || (lead->chordFlags & kAccordHampeBas)) {
-        direction = SensHampeNote(c->staff, c->notes[size_t(a.firstNote)].index);
-    } else {
-        float above = -1e9f, below = -1e9f;
-        for (SInt32 k = first; k <= last; k++) {
-            const ChordLayout &chord = chords[size_t(k)];
-            if (chord.rest) continue;
-            float middle = c->top + 2 * c->space;
-            above = std::max(above, middle - YExtreme(c, chord, 1));
-            below = std::max(below, YExtreme(c, chord, -1) - middle);
-        }
-        direction = above >= below ? -1 : 1;
-    }
+    SInt16 direction = SensGroupe(c, first, last);
     UInt8 levels = 1;
     for (SInt32 k = first; k <= last; k++) {
         ChordLayout &chord = chords[size_t(k)];
@@ -424,6 +412,23 @@ void FormeGroupe(SegmentContext *c, SInt32 first, SInt32 last) {
         chord.markBottom = std::max(chord.bottom, chord.stemEnd);
     }
     c->groups.push_back(BeamGroupLayout{first, last, direction, x0, y0, x1, y0 + slope * (x1 - x0)});
+}
+
+// The first note's own direction, else down when the group reaches at least as far above the
+// middle line as below it.
+SInt16 SensGroupe(const SegmentContext *c, SInt32 first, SInt32 last) {
+    const ChordLayout &a = c->chords[size_t(first)];
+    const NoteRecord *lead = GetNotePtr(c->staff, c->notes[size_t(a.firstNote)].index);
+    if (lead->stemDirection == 1 || lead->stemDirection == 2 || (lead->chordFlags & kAccordHampeBas))
+        return SensHampeNote(c->staff, c->notes[size_t(a.firstNote)].index);
+    float above = -1e9f, below = -1e9f, middle = c->top + 2 * c->space;
+    for (SInt32 k = first; k <= last; k++) {
+        const ChordLayout &chord = c->chords[size_t(k)];
+        if (chord.rest) continue;
+        above = std::max(above, middle - YExtreme(c, chord, 1));
+        below = std::max(below, YExtreme(c, chord, -1) - middle);
+    }
+    return above >= below ? -1 : 1;
 }
 
 // The y of the chord's head farthest in a direction (1: the highest).

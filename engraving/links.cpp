@@ -326,23 +326,27 @@ void FormeCouleDefaut(StaffHandle staff, SInt32 index) {
     if (record->slurThickness == 0) record->slurThickness = d.thickness;
 }
 
+// Collects the staff's link ends; an entry out of the slot its kind and role decide is damage
+// and is cleared on the spot.
 void CollecteBouts(StaffHandle staff, std::vector<BoutRecord> *ends) {
     UInt16 own = (*staff)->uniqueId;
     for (SInt32 i = 0; i < (*staff)->noteCount; i++) {
-        const NoteEffectRecord *record = GetParamEffetIndexNote(staff, i);
+        NoteEffectRecord *record = GetParamEffetIndexNote(staff, i);
         if (!record) continue;
         SInt32 time = GetNotePtr(staff, i)->time;
         for (SInt32 slot = 0; slot < kLiaisonsParNote; slot++) {
-            const LinkEntry &e = record->links[slot];
+            LinkEntry &e = record->links[slot];
             if (e.role == kLiaisonVide) continue;
-            UInt16 other = e.otherStaff ? e.otherStaff : own;
-            // An entry out of its slot is damage: kind and role decide the slot.
             Boolean placed = (e.kind == kLiaisonCoule || e.kind == kLiaisonAccroche) &&
                              (e.role == kLiaisonSource || e.role == kLiaisonDestination) && Slot(e.kind, e.role) == slot;
-            BoutRecord end = {staff, i, time, e.id, e.role == kLiaisonSource ? own : other,
-                              e.role == kLiaisonSource ? other : own, UInt8(slot), placed ? e.kind : UInt8(0xFF), e.role};
-            if (!placed) end.id = 0xFFFFFFFF, end.sourceUid = end.destinationUid = 0;
-            ends->push_back(end);
+            if (!placed) {
+                e = LinkEntry{};
+                continue;
+            }
+            UInt16 other = e.otherStaff ? e.otherStaff : own;
+            Boolean source = e.role == kLiaisonSource;
+            ends->push_back(BoutRecord{staff, i, time, e.id, source ? own : other, source ? other : own, UInt8(slot),
+                                       e.kind, e.role});
         }
     }
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engraving/engraver.h"
+#include "engraving/engraving_hooks.h"
 #include "engraving/links.h"
 #include "engraving/strip_geometry.h"
 #include "graphics/quickdraw/pen.h"
@@ -196,6 +197,30 @@ TEST_F(EngraverPort, GeometryThatCannotBeDrawnIsRefused) {
     EXPECT_EQ(TracePorteeSegment(staff, &g), noErr);
     EXPECT_EQ(TracePorteeSegment(nullptr, &g), paramErr);
     EXPECT_GT(Ink(), 0);
+}
+
+Boolean OverflowHeld() { return kTrue; }
+
+// Nothing of a segment lies past its measures unless the overflow modifier is held.
+TEST_F(EngraverPort, SegmentsStayWithinTheirMeasuresUnlessAskedOtherwise) {
+    ScoreFixture f;
+    StaffHandle staff = f.Staff();
+    AddNote(staff, 67, 0);
+    DynamicsObject *o = GetDynamiquePtr(staff, NewDynamique(staff));
+    o->kind = 8;  // f
+    o->inUse = 1;
+    o->endTime = 20160;
+    o->startOffset = 300;  // points: far right of the one measure drawn
+    float measureX[2] = {30, 300}, notesX[1] = {80};
+    GeometrieSegment g = {0, 1, measureX, notesX, nullptr, nullptr, 30, 80, 10, 1, kSegmentDebutSysteme};
+    ASSERT_EQ(TracePorteeSegment(staff, &g), noErr);
+    EXPECT_GT(Ink(0, 0, 320), 0);
+    EXPECT_EQ(Ink(320, 0, 1200), 0);
+    EngravingHooks hooks = {nullptr, OverflowHeld};
+    OrvaSetEngravingHooks(&hooks);
+    EXPECT_EQ(TracePorteeSegment(staff, &g), noErr);
+    OrvaSetEngravingHooks(nullptr);
+    EXPECT_GT(Ink(320, 0, 1200), 0);
 }
 
 // Hostile notes and staves are drawn or skipped: each row changes a one-staff score, which

@@ -104,7 +104,13 @@ TEST_F(Links, GarbageRemovesHalfLinksAndKeepsWholeOnes) {
     ASSERT_TRUE(SetLiaisonDestNote(staff, 4, 9, kLiaisonAccroche, 0));
     ASSERT_TRUE(SetLiaisonSourceNote(staff, 4, 11, kLiaisonCoule, 0));
     ASSERT_TRUE(SetLiaisonDestNote(staff, 0, 11, kLiaisonCoule, 0));
+    // Damage: a destination of a beam and a source of a beam, both written in the slot of a
+    // tie's source, with one id.
+    GetParamEffetIndexNote(staff, 3)->links[0] = LinkEntry{kLiaisonAccroche, kLiaisonSource, 0, 13};
+    GetParamEffetIndexNote(staff, 4)->links[0] = LinkEntry{kLiaisonAccroche, kLiaisonDestination, 0, 13};
     GarbageLiaisonsPartition(f.score);
+    EXPECT_EQ(GetParamEffetIndexNote(staff, 3)->links[0].role, kLiaisonVide);
+    EXPECT_EQ(GetParamEffetIndexNote(staff, 4)->links[0].role, kLiaisonVide);
     EXPECT_TRUE(GetLiaisonSourceNote(staff, 0, kLiaisonCoule, nullptr));
     EXPECT_TRUE(GetLiaisonDestNote(staff, 1, kLiaisonCoule, nullptr));
     EXPECT_FALSE(GetLiaisonSourceNote(staff, 3, kLiaisonCoule, nullptr));

@@ -68,6 +68,54 @@ bool ParseOptions(int argc, char **argv, Options *o, bool *list) {
     return *list || (o->demo && o->output && o->systems >= 1 && o->systems <= 1000 && o->space >= 2 && o->space <= 100);
 }
 
+// The plain layout of the score: its measures in systems of equal counts.
+struct Layout {
+    std::vector<SInt32> first;  // each system's first measure
+    std::vector<std::vector<float>> measureX, notesX;
+    float systemHeight = 0;
+    float width = 0, height = 0;
+};
+
+bool Dispose(ScoreHandle score, const Options &o, size_t staves, Layout *layout) {
+    SInt32 measures = (*score)->measureCount;
+    SInt32 systems = std::min<SInt32>(o.systems, measures);
+    SInt32 perSystem = (measures + systems - 1) / systems;
+    float s = o.space, right = 0;
+    for (SInt32 first = 0; first < measures; first += perSystem) {
+        SInt32 count = std::min(perSystem, measures - first);
+        layout->first.push_back(first);
+        layout->measureX.emplace_back(static_cast<size_t>(count) + 1);
+        layout->notesX.emplace_back(static_cast<size_t>(count));
+        if (CalculeGeometrieBande(score, first, count, kMargeGauche * s, s, kNoireEspaces * s, true,
+                                  layout->measureX.back().data(), layout->notesX.back().data()) != noErr)
+            return false;
+        right = std::max(right, layout->measureX.back().back());
+    }
+    layout->systemHeight = std::max<size_t>(1, staves) * kEcartPortees * s + kEcartSystemes * s;
+    layout->width = right + kMargeGauche * s;
+    layout->height = (kMargeHaut + kMargeBas) * s + layout->first.size() * layout->systemHeight;
+    return !layout->first.empty();
+}
+
+// Each system's staves one under the other, joined at their left end.
+void Dessine(const std::vector<StaffHandle> &staves, const Layout &layout, float s) {
+    for (size_t k = 0; k < layout.first.size(); k++) {
+        SInt32 first = layout.first[k], count = SInt32(layout.notesX[k].size());
+        float top = kMargeHaut * s + k * layout.systemHeight;
+        for (size_t i = 0; i < staves.size(); i++) {
+            GeometrieSegment g = {first, count, layout.measureX[k].data(), layout.notesX[k].data(), nullptr, nullptr,
+                                  kMargeGauche * s, top + float(i) * kEcartPortees * s, s, s / 10,
+                                  UInt8(kSegmentDebutSysteme | (i == 0 ? kSegmentMarquesSysteme : 0))};
+            TracePorteeSegment(staves[i], &g);
+        }
+        if (staves.size() > 1) {
+            Rect r = {SInt16(top), SInt16(kMargeGauche * s), SInt16(top + (staves.size() - 1) * kEcartPortees * s + 4 * s),
+                      SInt16(kMargeGauche * s + std::max(1.0f, 0.12f * s))};
+            PaintRect(&r);
+        }
+    }
+}
+
 std::vector<StaffHandle> PorteesTracees(ScoreHandle score) {
     std::vector<StaffHandle> staves;
     for (SInt16 s = 0; s < (*score)->staffCount; s++)
@@ -105,27 +153,12 @@ int main(int argc, char **argv) {
     }
     ScoreHandle score = document->score;
     std::vector<StaffHandle> staves = PorteesTracees(score);
-    SInt32 measures = (*score)->measureCount;
-    SInt32 systems = std::min<SInt32>(o.systems, measures);
-    SInt32 perSystem = (measures + systems - 1) / systems;
-    float s = o.space;
-    std::vector<std::vector<float>> measureX(static_cast<size_t>(systems)), notesX(static_cast<size_t>(systems));
-    float width = 0;
-    for (SInt32 k = 0; k < systems; k++) {
-        SInt32 first = k * perSystem, count = std::min(perSystem, measures - first);
-        measureX[size_t(k)].resize(size_t(count + 1));
-        notesX[size_t(k)].resize(size_t(count));
-        if (count < 1 || CalculeGeometrieBande(score, first, count, kMargeGauche * s, s, kNoireEspaces * s, true,
-                                               measureX[size_t(k)].data(), notesX[size_t(k)].data()) != noErr) {
-            fprintf(stderr, "omrender: cannot lay out the demo score\n");
-            return 1;
-        }
-        width = std::max(width, measureX[size_t(k)][size_t(count)]);
-    }
-    float systemHeight = std::max<size_t>(1, staves.size()) * kEcartPortees * s + kEcartSystemes * s;
-    int w = int(std::ceil(width + kMargeGauche * s)), h = int(std::ceil((kMargeHaut + kMargeBas) * s + systems * systemHeight));
-    if (w > kTailleMax || h > kTailleMax) {
-        fprintf(stderr, "omrender: %d x %d pixels is too large\n", w, h);
+    Layout layout;
+    bool laid = Dispose(score, o, staves.size(), &layout);
+    int w = int(std::ceil(layout.width)), h = int(std::ceil(layout.height));
+    if (!laid || w > kTailleMax || h > kTailleMax) {
+        fprintf(stderr, "omrender: cannot lay out the demo score in %d x %d pixels\n", w, h);
+        LibereDemoScore(&document);
         return 1;
     }
     GrafPort port;
@@ -134,22 +167,7 @@ int main(int argc, char **argv) {
     PortSize(SInt16(w), SInt16(h));
     OrvaFillSurfaceRect(&port, 0, 0, w - 1, h - 1, 0xFFFFFF);
     ForeColor(33);
-    for (SInt32 k = 0; k < systems; k++) {
-        SInt32 first = k * perSystem, count = std::min(perSystem, measures - first);
-        float top = kMargeHaut * s + k * systemHeight;
-        for (size_t i = 0; i < staves.size(); i++) {
-            GeometrieSegment g = {first, count, measureX[size_t(k)].data(), notesX[size_t(k)].data(), nullptr, nullptr,
-                                  kMargeGauche * s, top + float(i) * kEcartPortees * s, s, s / 10,
-                                  UInt8(kSegmentDebutSysteme | (i == 0 ? kSegmentMarquesSysteme : 0))};
-            TracePorteeSegment(staves[i], &g);
-        }
-        // The system's staves joined at their left end.
-        if (staves.size() > 1) {
-            Rect r = {SInt16(top), SInt16(kMargeGauche * s), SInt16(top + (staves.size() - 1) * kEcartPortees * s + 4 * s),
-                      SInt16(kMargeGauche * s + std::max(1.0f, 0.12f * s))};
-            PaintRect(&r);
-        }
-    }
+    Dessine(staves, layout, o.space);
     if (cairo_surface_write_to_png(port.surface, o.output) != CAIRO_STATUS_SUCCESS) {
         fprintf(stderr, "omrender: cannot write %s\n", o.output);
         status = 1;
