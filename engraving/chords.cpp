@@ -32,7 +32,6 @@ void AjouteAccord(SegmentContext *c, SInt32 first, SInt32 last);
 void AjouteNote(SegmentContext *c, ChordLayout *chord, SInt32 index);
 void PlaceSilence(SegmentContext *c, ChordLayout *chord, SInt32 index);
 void PlaceAlterations(SegmentContext *c, ChordLayout *chord);
-UInt16 GlypheAlteration(UInt8 code);
 Boolean Groupable(const ChordLayout &chord);
 Boolean ContinueGroupe(const SegmentContext *c, const ChordLayout &chord);
 void UnitLiensAccroche(SegmentContext *c, std::vector<SInt32> *parent);
@@ -291,17 +290,6 @@ void PlaceAlterations(SegmentContext *c, ChordLayout *chord) {
         if (n.editorial) width += AvanceGlyphe(c, kGlyphAccParenLeft) + AvanceGlyphe(c, kGlyphAccParenRight);
         n.accidentalX = headsLeft - kEcartAlteration * c->space - width - k * column;
         chord->left = std::min(chord->left, n.accidentalX);
-    }
-}
-
-UInt16 GlypheAlteration(UInt8 code) {
-    switch (code) {
-        case kAlterationBecarre: return kGlyphAccNatural;
-        case kAlterationDiese: return kGlyphAccSharp;
-        case kAlterationBemol: return kGlyphAccFlat;
-        case kAlterationDoubleDiese: return kGlyphAccDoubleSharp;
-        case kAlterationDoubleBemol: return kGlyphAccDoubleFlat;
-        default: return 0;
     }
 }
 

@@ -53,6 +53,17 @@ const MusicGlyphMetrics *MetriqueGlyphe(UInt16 code) {
     return found != last && found->code == code && code != kGlyphSpace ? found : nullptr;
 }
 
+UInt16 GlypheAlteration(UInt8 code) {
+    switch (code) {
+        case kAlterationBecarre: return kGlyphAccNatural;
+        case kAlterationDiese: return kGlyphAccSharp;
+        case kAlterationBemol: return kGlyphAccFlat;
+        case kAlterationDoubleDiese: return kGlyphAccDoubleSharp;
+        case kAlterationDoubleBemol: return kGlyphAccDoubleFlat;
+        default: return 0;
+    }
+}
+
 float PixelsUnites(const SegmentContext *c, float units, float scale) {
     SInt32 size = std::lround(c->glyphSize * scale);
     return units * float(size) / kMusicFontUnitsPerEm;

@@ -140,6 +140,7 @@ void TraceObjetsDynamiques(SegmentContext *c);
 
 // ---- drawing_kit.cpp -------------------------------------------------------------------------------
 const MusicGlyphMetrics *MetriqueGlyphe(UInt16 code);   // null for a code without a glyph
+UInt16 GlypheAlteration(UInt8 code);                   // an accidental code's glyph, 0 for none
 float PixelsUnites(const SegmentContext *c, float units, float scale = 1);  // font units to pixels
 float AvanceGlyphe(const SegmentContext *c, UInt16 code, float scale = 1);
 // Draws a glyph with its origin at (x, y); nothing without the music font or a glyph.

@@ -28,7 +28,6 @@ void TraceLignesSupplementaires(SegmentContext *c, const ChordLayout &chord);
 void TraceTetes(SegmentContext *c, const ChordLayout &chord);
 void TracePoints(SegmentContext *c, const ChordLayout &chord);
 void TraceSigneRepetition(SegmentContext *c, const ChordLayout &chord);
-UInt16 GlypheAlterationNote(UInt8 code);
 void TraceAccroche(SegmentContext *c, const BeamGroupLayout &group, float xa, float xb, SInt32 level);
 void TraceNolet(SegmentContext *c, SInt32 first, SInt32 last, UInt8 actual);
 
@@ -141,7 +140,7 @@ void TraceTetes(SegmentContext *c, const ChordLayout &chord) {
     for (SInt32 k = 0; k < chord.noteCount; k++) {
         const NoteLayout &n = c->notes[size_t(chord.firstNote + k)];
         TraceGlyphe(c, n.head, n.x, n.y);
-        UInt16 accidental = GlypheAlterationNote(n.accidental);
+        UInt16 accidental = GlypheAlteration(n.accidental);
         if (!accidental) continue;
         float x = n.accidentalX;
         if (n.editorial) {
@@ -193,17 +192,6 @@ void TraceSigneRepetition(SegmentContext *c, const ChordLayout &chord) {
     float dot = AvanceGlyphe(c, kGlyphDot);
     TraceGlyphe(c, kGlyphDot, x - 1.1f * s - dot / 2, c->top + 1.5f * s);
     TraceGlyphe(c, kGlyphDot, x + 1.1f * s - dot / 2, c->top + 2.5f * s);
-}
-
-UInt16 GlypheAlterationNote(UInt8 code) {
-    switch (code) {
-        case kAlterationBecarre: return kGlyphAccNatural;
-        case kAlterationDiese: return kGlyphAccSharp;
-        case kAlterationBemol: return kGlyphAccFlat;
-        case kAlterationDoubleDiese: return kGlyphAccDoubleSharp;
-        case kAlterationDoubleBemol: return kGlyphAccDoubleFlat;
-        default: return 0;
-    }
 }
 
 // A beam from xa to xb: level 1 has its outer edge on the stems' ends, later levels move

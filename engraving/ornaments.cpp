@@ -99,11 +99,8 @@ void TraceAppoggiaturesNote(SegmentContext *c, const ChordLayout &chord, const N
         for (SInt32 p = topLine - 10, n = 0; p >= position && n < kMaxLignesSupplementaires; p -= 2, n++)
             LigneHorizontale(x - 0.3f * small, x + headWidth + 0.3f * small, YPosition(c, chord.time, SInt16(p)), c->ledgerWidth);
         TraceGlyphe(c, kGlyphHeadBlack, x, y, scale);
-        UInt8 code = e.accidental & kAlterationCode;
-        static const UInt16 kAlterations[6] = {kGlyphAccNatural, kGlyphAccSharp, 0, kGlyphAccFlat, kGlyphAccDoubleSharp,
-                                               kGlyphAccDoubleFlat};
-        if (code <= kAlterationDoubleBemol && kAlterations[code])
-            TraceGlyphe(c, kAlterations[code], x - AvanceGlyphe(c, kAlterations[code], scale) - 0.1f * small, y, scale);
+        UInt16 accidental = GlypheAlteration(e.accidental & kAlterationCode);
+        if (accidental) TraceGlyphe(c, accidental, x - AvanceGlyphe(c, accidental, scale) - 0.1f * small, y, scale);
         float stemX = direction > 0 ? x + headWidth - c->stemWidth / 2 : x + c->stemWidth / 2;
         stemEnd = direction > 0 ? std::min(stemEnd, y - kHampeAppoggiature * small)
                                 : std::max(stemEnd, y + kHampeAppoggiature * small);

@@ -33,19 +33,18 @@ void Check(bool ok) {
     if (!ok) std::abort();
 }
 
-// The argument reader: bytes past the end read as 0.
-struct Arguments {
-    const uint8_t *data;
-    size_t size, at;
-    UInt8 Byte() { return at < size ? data[at++] : 0; }
-    SInt16 Short() { return SInt16(Byte() << 8 | Byte()); }
+// The input's bytes with the wider reads this script needs.
+struct Arguments : FuzzReader {
+    SInt16 Short() { return Word(); }
     SInt32 Long() {
-        UInt32 value = 0;
-        for (int i = 0; i < 4; i++) value = value << 8 | Byte();
-        return SInt32(value);
+        UInt32 high = UInt16(Word());
+        return SInt32(high << 16 | UInt16(Word()));
     }
     // Mostly a time on a sixteenth grid of the first few measures, sometimes any value.
-    SInt32 Time() { return Byte() < 240 ? SInt32(Byte()) * 5040 : Long(); }
+    SInt32 Time() {
+        if (Byte() >= 240) return Long();
+        return SInt32(Byte()) * 5040;
+    }
 };
 
 StaffHandle AnyStaff(ScoreHandle score, Arguments &a) { return GetPortee(score, SInt16(a.Byte() % (*score)->staffCount)); }
@@ -267,7 +266,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ScoreFixture f;
     f.Staff();
     f.Staff();
-    Arguments a = {data, size, 0};
+    Arguments a;
+    a.data = data;
+    a.size = size;
+    a.at = 0;
     SInt32 steps = 0;
     while (a.at < size && steps++ < 400) {
         UInt8 op = a.Byte();
