@@ -6,6 +6,7 @@
 
 #include "engraving/engraver_internal.h"
 #include "engraving/glyphs.h"
+#include "engraving/staff_type_rows.h"
 #include "engraving/links.h"
 #include "score/dynamics_objects.h"
 #include "score/measures.h"

@@ -7,6 +7,7 @@
 #include "engraving/engraver_internal.h"
 #include "engraving/engraving_hooks.h"
 #include "engraving/links.h"
+#include "engraving/staff_type_rows.h"
 #include "score/musical_arithmetic.h"
 #include "score/notes.h"
 

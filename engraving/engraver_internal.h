@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "engraving/engraver.h"
-#include "engraving/staff_type_rows.h"
 #include "score/note_params.h"
 
+struct EngravingStaffType;
 struct MusicGlyphMetrics;
 struct RuptureRecord;
 
@@ -97,14 +97,11 @@ struct SegmentContext {
     std::vector<OctaveSpan> octaves;
 };
 
-// ---- segment.cpp ---------------------------------------------------------------------------------
+// ---- segment_geometry.cpp ------------------------------------------------------------------------
 float YPosition(const SegmentContext *c, SInt32 time, SInt16 position);  // through the type's row
 SInt16 PositionMedianeContexte(const SegmentContext *c, SInt32 time);
 float XTemps(const SegmentContext *c, SInt32 time);
 SInt32 MesureSegment(const SegmentContext *c, SInt32 time);  // segment-relative measure, clamped
-void TraceLignesStandard(SegmentContext *c);
-void TraceCleStandard(SegmentContext *c, float x, SInt32 measure, Boolean change);
-float LargeurCleStandard(const SegmentContext *c, SInt32 measure, Boolean change);
 
 // ---- chords.cpp ------------------------------------------------------------------------------------
 void CalculeAccords(SegmentContext *c);   // chords, heads, accidentals, stems

@@ -9,6 +9,7 @@
 #include "engraving/engraver_internal.h"
 #include "engraving/engraving_hooks.h"
 #include "engraving/glyphs.h"
+#include "engraving/staff_type_rows.h"
 #include "engraving/links.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/regions.h"
@@ -97,22 +98,6 @@ OSErr TracePorteeSegment(StaffHandle staff, const GeometrieSegment *geometry) {
     return noErr;
 }
 
-float XTempsSegment(ScoreHandle score, const GeometrieSegment *g, SInt32 time) {
-    if (g->timeToX) {
-        float x = g->timeToX(g, time);
-        if (IsFini(x)) return x;
-    }
-    SInt32 last = g->firstMeasure + g->measureCount;
-    SInt32 measure = CvtTempsEnMesure(score, time);
-    if (time < CvtMesureEnTemps(score, g->firstMeasure)) return g->notesX[0];
-    if (measure < 0 || measure >= last) return g->measureX[g->measureCount];
-    SInt32 i = measure - g->firstMeasure;
-    SInt32 start = CvtMesureEnTemps(score, measure);
-    SInt32 length = std::max<SInt32>(1, CvtMesureEnDureeMesure(score, measure));
-    float span = std::max(0.0f, g->measureX[i + 1] - g->notesX[i] - kMargeFin * g->space);
-    return g->notesX[i] + float(double(time - start) / length) * span;
-}
-
 float LargeurDebutMesure(StaffHandle staff, SInt32 measure, float space, Boolean systemStart) {
     if (!IsPorteeValide(staff) || !(space >= 1 && space <= kEspaceMax)) return 0;
     ScoreHandle score = (*staff)->score;
@@ -128,56 +113,6 @@ float LargeurDebutMesure(StaffHandle staff, SInt32 measure, float space, Boolean
     c.font = 0;
     c.top = 0;
     return DebutMesure(&c, measure, 0, systemStart, kFalse);
-}
-
-float YPosition(const SegmentContext *c, SInt32 time, SInt16 position) {
-    return c->row->yOfPosition(c, time, position);
-}
-
-SInt16 PositionMedianeContexte(const SegmentContext *c, SInt32 time) { return PositionLigneMediane(c->staff, time); }
-
-float XTemps(const SegmentContext *c, SInt32 time) { return XTempsSegment(c->score, c->g, time); }
-
-SInt32 MesureSegment(const SegmentContext *c, SInt32 time) {
-    SInt32 measure = CvtTempsEnMesure(c->score, time);
-    if (measure < 0) measure = time < c->tStart ? c->g->firstMeasure : c->g->firstMeasure + c->g->measureCount - 1;
-    return std::max<SInt32>(0, std::min<SInt32>(c->g->measureCount - 1, measure - c->g->firstMeasure));
-}
-
-void TraceLignesStandard(SegmentContext *c) {
-    SInt32 lines = std::min<SInt32>((*c->staff)->lineCount, 16);
-    UInt16 shown = (*c->staff)->shownLines;
-    for (SInt32 k = 0; k < lines; k++)
-        if (shown & (1u << k)) LigneHorizontale(c->g->left, c->right, c->top + k * c->space, c->lineWidth);
-}
-
-// A clef stands on the line it names; an octave lower than written takes the G clef with its 8.
-void TraceCleStandard(SegmentContext *c, float x, SInt32 measure, Boolean change) {
-    ClefRecord clef;
-    CvtMesureEnClef(c->staff, measure, &clef);
-    static const struct {
-        UInt8 kind;
-        SInt16 line;  // from the bottom, from 1
-        UInt16 glyph, small;
-    } kCles[] = {{kCleSol, 2, kGlyphClefG, kGlyphClefGChange},
-                 {kCleFa, 4, kGlyphClefF, kGlyphClefFChange},
-                 {kCleUt, 3, kGlyphClefC, kGlyphClefCChange}};
-    for (const auto &row : kCles) {
-        if (row.kind != clef.kind) continue;
-        SInt16 line = SInt16(row.line + clef.lineOffset);
-        UInt16 glyph = change ? row.small : row.glyph;
-        if (clef.kind == kCleSol && clef.octave == -1) glyph = change ? kGlyphClefG8BelowChange : kGlyphClefG8Below;
-        TraceGlyphe(c, glyph, x, c->top + float(5 - line) * c->space);
-        return;
-    }
-    TraceGlyphe(c, change ? kGlyphClefGChange : kGlyphClefG, x, c->top + 3 * c->space);
-}
-
-float LargeurCleStandard(const SegmentContext *c, SInt32 measure, Boolean change) {
-    ClefRecord clef;
-    CvtMesureEnClef(c->staff, measure, &clef);
-    UInt16 glyph = clef.kind == kCleFa ? kGlyphClefF : clef.kind == kCleUt ? kGlyphClefC : kGlyphClefG;
-    return AvanceGlyphe(c, glyph, change ? 0.8f : 1.0f);
 }
 
 void FinGravure() {

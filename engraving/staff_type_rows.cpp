@@ -2,10 +2,10 @@
 #include "engraving/staff_type_rows.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engraving/engraver_internal.h"
 #include "engraving/glyphs.h"
-#include "engraving/staff_services.h"
 #include "score/musical_arithmetic.h"
 #include "score/notes.h"
 #include "score/part_groups.h"
@@ -21,6 +21,7 @@ float LargeurClePercussion(const SegmentContext *c, SInt32 measure, Boolean chan
 void TraceCleGregorienne(SegmentContext *c, float x, SInt32 measure, Boolean change);
 float LargeurCleGregorienne(const SegmentContext *c, SInt32 measure, Boolean change);
 SInt16 PositionsAccord(StaffHandle staff, SInt32 index, SInt16 *lowest, SInt16 *highest, SInt32 *first, SInt32 *last);
+float Interligne(StaffHandle staff);
 
 // {base {type, name, lines, stem}, drawn, key shown, stems, staff, clef, clef width, head, rest,
 //  height, y of a position}
@@ -73,6 +74,9 @@ const HeadRow kHeads[] = {
     {22, {kGlyphHeadXWhole, kGlyphHeadXHalf, kGlyphHeadX}, {kGlyphHeadXWhole, kGlyphHeadXHalf, kGlyphHeadX}},
 };
 const UInt8 kTeteAucune = 7;        // no head is drawn
+const float kInterligneDefaut = 6.0f;     // points between the lines of a standard staff
+const SInt16 kMargePorteeEspaces = 16;    // spaces of room a staff takes beside its lines
+const SInt16 kEspacesParLigneTexte = 2;   // and for each text line
 const UInt16 kModeTetesFormes = 2;  // the staff's shape-note mode
 
 }  // namespace
@@ -131,6 +135,54 @@ SInt16 SensHampeStandard(StaffHandle staff, SInt32 index) {
     return highest - middle >= middle - lowest ? -1 : 1;
 }
 
+void TraceLignesStandard(SegmentContext *c) {
+    SInt32 lines = std::min<SInt32>((*c->staff)->lineCount, 16);
+    UInt16 shown = (*c->staff)->shownLines;
+    for (SInt32 k = 0; k < lines; k++)
+        if (shown & (1u << k)) LigneHorizontale(c->g->left, c->right, c->top + k * c->space, c->lineWidth);
+}
+
+// A clef stands on the line it names; an octave lower than written takes the G clef with its 8.
+void TraceCleStandard(SegmentContext *c, float x, SInt32 measure, Boolean change) {
+    ClefRecord clef;
+    CvtMesureEnClef(c->staff, measure, &clef);
+    static const struct {
+        UInt8 kind;
+        SInt16 line;  // from the bottom, from 1
+        UInt16 glyph, small;
+    } kCles[] = {{kCleSol, 2, kGlyphClefG, kGlyphClefGChange},
+                 {kCleFa, 4, kGlyphClefF, kGlyphClefFChange},
+                 {kCleUt, 3, kGlyphClefC, kGlyphClefCChange}};
+    for (const auto &row : kCles) {
+        if (row.kind != clef.kind) continue;
+        SInt16 line = SInt16(row.line + clef.lineOffset);
+        UInt16 glyph = change ? row.small : row.glyph;
+        if (clef.kind == kCleSol && clef.octave == -1) glyph = change ? kGlyphClefG8BelowChange : kGlyphClefG8Below;
+        TraceGlyphe(c, glyph, x, c->top + float(5 - line) * c->space);
+        return;
+    }
+    TraceGlyphe(c, change ? kGlyphClefGChange : kGlyphClefG, x, c->top + 3 * c->space);
+}
+
+float LargeurCleStandard(const SegmentContext *c, SInt32 measure, Boolean change) {
+    ClefRecord clef;
+    CvtMesureEnClef(c->staff, measure, &clef);
+    UInt16 glyph = clef.kind == kCleFa ? kGlyphClefF : clef.kind == kCleUt ? kGlyphClefC : kGlyphClefG;
+    return AvanceGlyphe(c, glyph, change ? 0.8f : 1.0f);
+}
+
+SInt16 HauteurPorteeStandard(StaffHandle staff) {
+    if (!IsPorteeValide(staff)) return 0;
+    SInt32 textLines = (*staff)->verseLineCount + ((*staff)->textLineEnabled[1] ? 1 : 0);
+    double height = HauteurLignesPortee(staff) + Interligne(staff) * (kMargePorteeEspaces + kEspacesParLigneTexte * textLines);
+    return SInt16(std::min(32767.0, std::ceil(height)));
+}
+
+SInt32 HauteurLignesPortee(StaffHandle staff) {
+    SInt32 lines = std::max<SInt32>(1, std::min<SInt32>((*staff)->lineCount, kMaxLignesPortee));
+    return SInt32(std::ceil(std::max<float>(1, float(lines - 1)) * Interligne(staff)));
+}
+
 namespace {
 
 UInt16 TeteStandard(const SegmentContext *c, SInt32 index, SInt32 value) {
@@ -167,7 +219,7 @@ UInt16 SilenceStandard(const SegmentContext *, SInt32 value) {
 
 // The five-line grid: the middle line holds the clef's middle position, lines two steps apart.
 float YPositionStandard(const SegmentContext *c, SInt32 time, SInt16 position) {
-    return c->top + float(PositionMedianeContexte(c, time) + 4 - position) * c->space / 2;
+    return c->top + float(PositionLigneMediane(c->staff, time) + 4 - position) * c->space / 2;
 }
 
 void TraceClePercussion(SegmentContext *c, float x, SInt32, Boolean change) {
@@ -184,9 +236,9 @@ void TraceCleGregorienne(SegmentContext *c, float x, SInt32 measure, Boolean cha
     CvtMesureEnClef(c->staff, measure, &clef);
     Boolean fa = clef.kind == kCleFa;
     SInt32 time = CvtMesureEnTemps(c->score, measure);
-    SInt16 position = SInt16(PositionMedianeContexte(c, time) + (fa ? 2 : 1));
+    SInt16 position = SInt16(PositionLigneMediane(c->staff, time) + (fa ? 2 : 1));
     UInt16 glyph = fa ? (change ? kGlyphClefFaChange : kGlyphClefFa) : (change ? kGlyphClefDohChange : kGlyphClefDoh);
-    TraceGlyphe(c, glyph, x, YPosition(c, time, position));
+    TraceGlyphe(c, glyph, x, YPositionStandard(c, time, position));
 }
 
 float LargeurCleGregorienne(const SegmentContext *c, SInt32, Boolean) { return AvanceGlyphe(c, kGlyphClefFa); }
@@ -220,6 +272,12 @@ SInt16 PositionsAccord(StaffHandle staff, SInt32 index, SInt16 *lowest, SInt16 *
     *first = a;
     *last = b;
     return own;
+}
+
+// The staff's spacing; a spacing that is not a positive number counts as the standard one.
+float Interligne(StaffHandle staff) {
+    float spacing = (*staff)->lineSpacing;
+    return spacing > 0 && spacing < 1000 ? spacing : kInterligneDefaut;
 }
 
 }  // namespace

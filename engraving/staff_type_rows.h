@@ -26,6 +26,8 @@ struct EngravingStaffType {
     float (*yOfPosition)(const SegmentContext *c, SInt32 time, SInt16 position);
 };
 
+enum : SInt16 { kMaxLignesPortee = 16 };  // lines a staff shows at most
+
 void InitTypesPorteeGravure();    // registers every row of this file with the model
 // Registers a row kept by address (the engraver and the model both know it afterwards);
 // paramErr for null or a full table.
@@ -39,6 +41,15 @@ SInt16 SensHampeNote(StaffHandle staff, SInt32 index);
 // Whether a tie from the note curves above the heads: in a chord by its place in the chord,
 // else against the stem.
 Boolean CouleDessusNote(StaffHandle staff, SInt32 index);
+// The height of a staff of lines and text lines: its lines, sixteen spaces of room and two
+// spaces a text line, in points (the standard row's height).
+SInt16 HauteurPorteeStandard(StaffHandle staff);
+// What the staff's lines span in points, at least one spacing.
+SInt32 HauteurLignesPortee(StaffHandle staff);
+// The standard row's staff lines, clef and clef width.
+void TraceLignesStandard(SegmentContext *c);
+void TraceCleStandard(SegmentContext *c, float x, SInt32 measure, Boolean change);
+float LargeurCleStandard(const SegmentContext *c, SInt32 measure, Boolean change);
 // The standard stem operation: merged staves put the first voice's stems up and the others'
 // down; otherwise a chord whose notes reach further above the middle line than below it points
 // down, so notes on or above the middle line point down.
