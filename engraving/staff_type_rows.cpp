@@ -103,6 +103,10 @@ const EngravingStaffType *GetTypePorteeGravure(StaffHandle staff) {
     if (!ops && staff && *staff) ops = GetTypePortee((*staff)->type);
     for (SInt32 i = 0; i < gRows.count; i++)
         if (&gRows.rows[i]->base == ops) return gRows.rows[i];
+    // Before the rows are registered (or for a row the model made up) the type still decides.
+    UInt32 type = staff && *staff ? (*staff)->type : kPorteeStandard;
+    for (const EngravingStaffType &row : kRows)
+        if (row.base.type == type) return &row;
     return &kRows[0];
 }
 

@@ -8,7 +8,6 @@
 #include "score/staff_types.h"
 
 struct SegmentContext;
-struct ChordLayout;
 
 struct EngravingStaffType {
     StaffTypeOps base;     // first: the model keeps &base, the engraver casts it back
@@ -32,7 +31,8 @@ void InitTypesPorteeGravure();    // registers every row of this file with the m
 // Registers a row kept by address (the engraver and the model both know it afterwards);
 // paramErr for null or a full table.
 OSErr EnregistreTypePorteeGravure(const EngravingStaffType *row);
-// The engraver's row of the staff: its own when registered here, else the standard row.
+// The engraver's row of the staff: the one registered here, else this file's row of its type,
+// else the standard row.
 const EngravingStaffType *GetTypePorteeGravure(StaffHandle staff);
 
 // The stem direction a note is drawn with, negative down: its own direction, else its
