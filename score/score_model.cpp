@@ -7,6 +7,7 @@
 #include "platform/core/memory.h"
 #include "score/measures.h"
 #include "score/musical_arithmetic.h"
+#include "score/note_params.h"
 #include "score/part_groups.h"
 #include "score/preferences.h"
 #include "score/score_hooks.h"
@@ -233,6 +234,7 @@ void DisposePartition(ScoreHandle score) {
 void DisposePortee(StaffHandle staff) {
     HookDisposeStaff(staff);
     HookLibereParamVoix((*staff)->voiceParams);
+    LibereParamsNotes(staff);
     StaffRecord *p = *staff;
     p->voiceParams = nullptr;
     if (p->collection) DisposeCollection(p->collection);

@@ -8,6 +8,7 @@
 #include "score/measures.h"
 #include "score/musical_arithmetic.h"
 #include "score/notes.h"
+#include "tools/demo_scores/demo_builders.h"
 
 namespace {
 
@@ -25,6 +26,13 @@ const DemoScoreRow kDemos[] = {
     {"chords", "C-E-G then C-D, half notes", ConstruitAccords},
     {"accidentals", "F#4 Bb4 F#4 F4 in one measure", ConstruitAlterations},
     {"long", "2,000 measures of quarters on 8 staves", ConstruitLongue},
+    {"bass", "C3 to C4 in quarters under the bass clef", ConstruitBasse},
+    {"eighths", "two 4/4 measures of eighths beamed by half bar", ConstruitCroches},
+    {"ties", "a tie within a measure and one across the bar line", ConstruitLiaisons},
+    {"rests", "quarter, eighth and half rests, then a whole-measure rest", ConstruitSilences},
+    {"repeats", "a repeat with first and second endings", ConstruitReprises},
+    {"showcase", "marks, ornaments, tuplets, slurs, clef, key and time changes, staff objects, jumps", ConstruitVitrine},
+    {"large", "5 staves, 120 measures, about 4,000 notes, slurs and dynamics", ConstruitGrande},
 };
 
 struct NoteDemo {
