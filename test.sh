@@ -33,7 +33,7 @@ export ORVA_TEST_TMP=$tmp
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp
 export HOME=$tmp/home; mkdir -p "$HOME"
 
 args=(--test-dir "$build" --output-on-failure -j "$(nproc)")
