@@ -10,6 +10,7 @@
 #include "score/score_hooks.h"
 
 ByteStreamRecord gFluxOctets;
+ByteReader *gLectureFlux = &gFluxOctets.current;
 
 namespace {
 

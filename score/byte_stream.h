@@ -54,6 +54,9 @@ struct ByteStreamRecord {
     SInt64 counted;
 };
 extern ByteStreamRecord gFluxOctets;
+// &gFluxOctets.current, reached through a variable so that ReadCar's loop addresses the cursor
+// through a register (the processor then forwards its position from store to load at once).
+extern ByteReader *gLectureFlux;
 
 // Opens path as the current file with "rb" (reading) or "wb"/"ab" (writing), coding off. A file
 // still current is closed first, with a trace line. False when it cannot be opened; for writing
@@ -70,7 +73,7 @@ Boolean IsFichierCourantOuvert();
 Boolean EndOfFile();
 SInt16 ReadCarLent();
 inline SInt16 ReadCar() {  // the next byte 0..255, -1 at the end
-    ByteReader *view = &gFluxOctets.current;
+    ByteReader *view = gLectureFlux;
     if (ByteReaderLeft(view) > 0) return Get8(view);
     return ReadCarLent();
 }

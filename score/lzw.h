@@ -15,8 +15,9 @@ enum : UInt32 {
     kLzwLargeurMin = 9,
     kLzwLargeurMax = 12,
     kLzwChaineMax = kLzwCodes - kLzwPremierCode + 1,  // longest string a code stands for
-    kLzwHachage = 8192,       // slots of the coder's table (half full at most)
+    kLzwHachage = 32768,      // slots of the coder's table (an eighth full at most)
     kLzwSortieCodeur = 4096,  // bytes the coder gathers before handing them on
+    kLzwSortieMin = kLzwChaineMax + 8,  // room a decoding call needs (strings are copied by words)
 };
 
 // Where the coder's bytes go: write answers false when they could not all be written.
@@ -26,15 +27,18 @@ struct LzwSortie {
 };
 
 struct LzwCodeur {
-    UInt32 keys[kLzwHachage];      // (prefix << 8 | byte) of the slot
-    UInt32 stamps[kLzwHachage];    // a slot is in use when its stamp is the generation
-    UInt16 codes[kLzwHachage];
-    UInt32 generation;             // raised at every clear, so the table is not wiped
+    // A slot holds (prefix << 8 | byte) << 12 | code, or all ones when free: the code 4095 is
+    // never a prefix, so no entry is all ones. A clear frees the slots filled since the last one.
+    UInt32 slots[kLzwHachage];
+    UInt16 filled[kLzwCodes];      // the slots filled since the last clear
+    UInt32 filledCount;
     SInt32 prefix;                 // the string matched so far, -1 none
     UInt32 next;                   // the code the dictionary gives next
     UInt32 emitted;                // codes written since the last clear (their width follows)
-    UInt32 bits;                   // bits waiting in accumulator, fewer than 8 between codes
-    UInt32 accumulator;
+    UInt32 width;                  // bits of the next code
+    UInt32 widens;                 // emitted count at which width grows
+    UInt32 bits;                   // bits waiting in accumulator, fewer than 32 between codes
+    UInt64 accumulator;
     size_t pending;                // bytes of out not yet handed on
     UInt8 out[kLzwSortieCodeur];
     LzwSortie sink;
@@ -43,8 +47,6 @@ struct LzwCodeur {
 
 enum LzwEtat : UInt8 { kLzwEnCours, kLzwTermine, kLzwCodeInvalide, kLzwFinManquante };
 
-// Where the decoder's bytes come from: in is read through; refill makes more bytes available
-// in it and answers false at the end of the input (refill may be null: in is all there is).
 struct LzwEntree {
     ByteReader *in;
     Boolean (*refill)(void *context);
@@ -56,6 +58,13 @@ struct LzwDecodeur {
     UInt16 lengths[kLzwCodes];
     UInt8 suffixes[kLzwCodes];
     UInt8 firsts[kLzwCodes];
+    // Where a code's string was last written in the output of the call stamped call, so that
+    // it is copied from there rather than walked back through its prefixes.
+    UInt32 places[kLzwCodes];
+    UInt32 stamps[kLzwCodes];
+    UInt32 call;
+    UInt32 previousPlace;   // where the last code's string was written (in the call stamped previousStamp)
+    UInt32 previousStamp;
     UInt32 next;       // the entry the next code adds
     UInt32 read;       // codes read since the last clear
     SInt32 previous;   // the last code decoded, -1 after a clear
@@ -72,7 +81,7 @@ Boolean CodeLzw(LzwCodeur *coder, const void *bytes, size_t count);  // false on
 Boolean TermineCodeurLzw(LzwCodeur *coder);
 
 void InitDecodeurLzw(LzwDecodeur *decoder);   // a fresh segment
-// Decodes into out (room bytes, at least kLzwChaineMax) until it is nearly full or the segment
+// Decodes into out (room bytes, at least kLzwSortieMin) until it is nearly full or the segment
 // ends; answers the bytes written. state tells why it stopped: kLzwTermine after the end code
 // (the rest of its byte is passed over), kLzwCodeInvalide for a code beyond the dictionary,
 // kLzwFinManquante when the input ended first. Nothing more is decoded after either.

@@ -10,13 +10,14 @@ OSErr AjouteFichierJukeBox(SInt16 count, const JukeBoxEntry *entries, JukeBoxLis
     OSErr err = list->entries ? PtrAndHand(entries, list->entries, SInt32(count) * sizeof(JukeBoxEntry))
                               : PtrToHand(entries, &list->entries, SInt32(count) * sizeof(JukeBoxEntry));
     if (err != noErr) return memFullErr;
-    for (SInt16 i = list->count; i < list->count + count; i++) {
+    SInt16 first = list->count;
+    list->count = SInt16(list->count + count);
+    for (SInt16 i = first; i < list->count; i++) {
         JukeBoxEntry *entry = GetEntreeJukeBox(list, i);
         entry->path[kJukeBoxCheminTaille - 1] = 0;
         entry->title[kJukeBoxTitreTaille - 1] = 0;
         for (char *detail : entry->details) detail[kJukeBoxDetailTaille - 1] = 0;
     }
-    list->count = SInt16(list->count + count);
     return noErr;
 }
 
