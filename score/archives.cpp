@@ -100,12 +100,17 @@ Boolean ChargeMusiqueArq(DocumentRecord *document, SInt16 index) {
     const ScoreFormatOps *row = ok ? RechercheFormatPartition(entry.name) : nullptr;
     if (ok && !row) Trace("archive: no reader for '%s'", entry.name);
     if (row) {
-        // The member's loader makes its own file current; the archive comes back afterwards.
+        // The member's loader makes its own file current (and may open its own directory);
+        // the archive and its directory come back afterwards.
         FichierCourantSauve saved;
         SauveFichierCourant(&saved);
+        unzFile session = gArq.zip;
+        gArq.zip = nullptr;
         gArq.depth++;
         ok = row->load(document, path, -1);
         gArq.depth--;
+        EndSeekArq();
+        gArq.zip = session;
         RestaureFichierCourant(&saved);
     } else {
         ok = kFalse;

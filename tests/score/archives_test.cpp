@@ -12,9 +12,8 @@
 #include "score/native_score.h"
 #include "score/preferences.h"
 #include "score/score_formats.h"
-#include "support/storage_support.h"
+#include "support/score/storage_support.h"
 #include "support/tool_support.h"
-#include "tools/demo_scores/demo_scores.h"
 
 namespace {
 
@@ -30,11 +29,8 @@ struct ArchiveFixture : testing::Test {
         EnregistreFormatsStockage();
         int status = -1;
         RunCommand("mkdir -p " + folder + "/sub", &status);
-        DocumentRecord *demo = CreeDemoScore("chords");
-        ASSERT_TRUE(CadenzoOpenFile((folder + "/a.oms").c_str(), "wb"));
-        ASSERT_TRUE(SauveMusiqueStandard(demo, kTrue));
-        ASSERT_TRUE(CloseFile());
-        LibereDemoScore(&demo);
+        RunCommand(ToolPath("omscore") + " --demo chords --lzw --save " + folder + "/a.oms", &status);
+        ASSERT_EQ(status, 0);
         oms = OrvaTestReadFile(folder + "/a.oms");
         ASSERT_TRUE(OrvaTestWriteFile(folder + "/sub/b.xml", xml));
         ASSERT_TRUE(OrvaTestWriteFile(folder + "/c.abc", abc));
@@ -67,7 +63,7 @@ TEST_F(ArchiveFixture, DirectoryMembersAndLoadingFollowTheContainer) {
     RunCommand("cmp -s " + out + " " + folder + "/sub/b.xml", &status);
     EXPECT_EQ(status, 0);
 
-    DocumentRecord *document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
+    DocumentRecord *document = NouveauDocumentTest();
     ASSERT_TRUE(ChargeMusiqueArq(document, 0));
     EXPECT_EQ((*document->score)->staffCount, 1);
     EXPECT_EQ((*GetPortee(document->score, 0))->noteCount, 5);
@@ -79,7 +75,7 @@ TEST_F(ArchiveFixture, DirectoryMembersAndLoadingFollowTheContainer) {
     EXPECT_STREQ(entry.name, "c.abc");
     EndSeekArq();
     CloseFile();
-    LibereDemoScore(&document);
+    LibereDocumentTest(&document);
     EXPECT_TRUE(TraceCatcher::Lines().empty());
 }
 
@@ -105,7 +101,7 @@ TEST_F(ArchiveFixture, MemberNamesNeverBecomePaths) {
     ScoreFormatOps spy = kFormatNatif;
     spy.load = SpyLoad;
     EnregistreFormatPartition(&spy);
-    DocumentRecord *document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
+    DocumentRecord *document = NouveauDocumentTest();
     ASSERT_TRUE(OpenForReading(hostile));
     EXPECT_TRUE(ChargeMusiqueArq(document, 0));
     CloseFile();
@@ -114,7 +110,7 @@ TEST_F(ArchiveFixture, MemberNamesNeverBecomePaths) {
     EXPECT_EQ(leaf.substr(leaf.size() - 4), ".oms");
     EXPECT_EQ(LoadedPath().find(".."), std::string::npos);
     EXPECT_NE(access(LoadedPath().c_str(), F_OK), 0);  // removed after loading
-    LibereDemoScore(&document);
+    LibereDocumentTest(&document);
 }
 
 TEST_F(ArchiveFixture, DamagedContainersFailWithOneMessage) {

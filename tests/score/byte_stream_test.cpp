@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/core/memory.h"
-#include "support/storage_support.h"
+#include "support/score/storage_support.h"
 
 namespace {
 

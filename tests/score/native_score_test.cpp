@@ -8,20 +8,12 @@
 #include "platform/core/memory.h"
 #include "score/native_score.h"
 #include "score/preferences.h"
-#include "support/storage_support.h"
+#include "support/score/storage_support.h"
 #include "support/tool_support.h"
-#include "tools/demo_scores/demo_scores.h"
-#include "tools/demo_scores/score_dump.h"
 
 namespace {
 
-std::string Dump(DocumentRecord *document) {
-    std::string path = StoragePath("dump.txt");
-    FILE *out = fopen(path.c_str(), "w");
-    EcritDumpPartition(out, document->score);
-    fclose(out);
-    return OrvaTestReadFile(path);
-}
+std::string Dump(DocumentRecord *document) { return DescriptionPartition(document->score); }
 
 std::string Save(DocumentRecord *document, bool lzw) {
     std::string path = StoragePath("saved.oms");
@@ -31,11 +23,11 @@ std::string Save(DocumentRecord *document, bool lzw) {
     return OrvaTestReadFile(path);
 }
 
-// Loads bytes into a fresh document; the caller frees it with LibereDemoScore.
+// Loads bytes into a fresh document; the caller frees it with LibereDocumentTest.
 DocumentRecord *Load(const std::string &bytes, bool *ok) {
     std::string path = StoragePath("loaded.oms");
     OrvaTestWriteFile(path, bytes);
-    DocumentRecord *document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
+    DocumentRecord *document = NouveauDocumentTest();
     EXPECT_TRUE(OpenForReading(path));
     *ok = ChargeMusiqueStandard(document);
     CloseFile();
@@ -110,25 +102,25 @@ TEST(NativeScore, OtherLayoutsAndNewerVersionsAreRefused) {
             EXPECT_EQ(TraceCatcher::Notices()[0], kAvertissementNouvelleVersion);
         }
         EXPECT_EQ(document->newVersion, row.notices);
-        LibereDemoScore(&document);
+        LibereDocumentTest(&document);
     }
     // The old magic with our marker reads like the new one.
-    DocumentRecord *demo = CreeDemoScore("chords");
+    DocumentRecord *demo = DocumentDeTest(4, 2);
     std::string file = Save(demo, false);
     bool ok = false;
     DocumentRecord *back = Load("EXPO" + file.substr(4), &ok);
     EXPECT_TRUE(ok);
     EXPECT_EQ(Dump(back), Dump(demo));
-    LibereDemoScore(&back);
-    LibereDemoScore(&demo);
+    LibereDocumentTest(&back);
+    LibereDocumentTest(&demo);
 }
 
 TEST(NativeScore, DamagedFilesFailOnceAndLeaveNothing) {
-    FixePrefStd();
-    DocumentRecord *demo = CreeDemoScore("chords");
+    DocumentRecord *demo = DocumentDeTest(2, 1);
     std::string file = Save(demo, false);
     std::string coded = Save(demo, true);
-    LibereDemoScore(&demo);
+    const size_t notes = size_t((*GetPortee(demo->score, 0))->noteCount) * 34;  // the notes end the staff's part
+    LibereDocumentTest(&demo);
     std::vector<Chunk> chunks = Chunks(file);
     ASSERT_EQ(chunks.size(), 7u);  // document, score, instruments, measures, one staff, groups, end
     const Chunk &measures = chunks[3], &staff = chunks[4];
@@ -145,8 +137,8 @@ TEST(NativeScore, DamagedFilesFailOnceAndLeaveNothing) {
         {"cut before the end chunk", file.substr(0, file.size() - 8), false},
         {"length past the end", file.substr(0, staff.data - 4) + Be32(0x7FFFFFF0) + file.substr(staff.data), false},
         {"measure count beyond the limit", file.substr(0, measures.data) + Be32(40000) + file.substr(measures.data + 4), false},
-        {"note count beyond the limit", file.substr(0, staff.data + staff.length - 1 - 5 * 34 - 4) + Be32(2000000) +
-                                            file.substr(staff.data + staff.length - 1 - 5 * 34), false},
+        {"note count beyond the limit", file.substr(0, staff.data + staff.length - 1 - notes - 4) + Be32(2000000) +
+                                            file.substr(staff.data + staff.length - 1 - notes), false},
         {"repeated score chunk", file.substr(0, chunks[2].data - 8) + file.substr(chunks[1].data - 8), false},
         {"coded, cut short", coded.substr(0, coded.size() - 20), false},
     };
@@ -158,7 +150,7 @@ TEST(NativeScore, DamagedFilesFailOnceAndLeaveNothing) {
         EXPECT_EQ(ok, row.loads);
         EXPECT_EQ(document->scoreCount, row.loads ? 1 : 0);
         EXPECT_EQ(TraceCatcher::Lines().size(), row.loads ? 0u : 1u);
-        LibereDemoScore(&document);
+        LibereDocumentTest(&document);
     }
 }
 
@@ -198,7 +190,7 @@ TEST(NativeScore, SingingBlocksRideInsideTheirStaves) {
     hooks.readParams = SingerBlock::Read;
     hooks.writeParams = SingerBlock::Write;
     OrvaSetScoreSingerHooks(&hooks);
-    DocumentRecord *demo = CreeDemoScore("long");
+    DocumentRecord *demo = DocumentDeTest(200, 8);
     for (bool lzw : {false, true}) {
         SCOPED_TRACE(lzw);
         SingerBlock::Versions().clear();
@@ -209,15 +201,15 @@ TEST(NativeScore, SingingBlocksRideInsideTheirStaves) {
         EXPECT_TRUE(ok);
         EXPECT_EQ(SingerBlock::Versions(), std::vector<UInt32>(8, kNatifVersion));
         EXPECT_EQ(Dump(back), Dump(demo));
-        LibereDemoScore(&back);
+        LibereDocumentTest(&back);
     }
     // Without the singer the blocks are passed over by their staves' lengths.
     OrvaSetScoreSingerHooks(nullptr);
     bool ok = false;
     DocumentRecord *back = Load(Save(demo, false), &ok);
     EXPECT_TRUE(ok);
-    LibereDemoScore(&back);
-    LibereDemoScore(&demo);
+    LibereDocumentTest(&back);
+    LibereDocumentTest(&demo);
     EXPECT_TRUE(TraceCatcher::Lines().empty());
 }
 

@@ -7,7 +7,7 @@
 
 #include "platform/core/memory.h"
 #include "score/tagged_text.h"
-#include "support/storage_support.h"
+#include "support/score/storage_support.h"
 
 namespace {
 
