@@ -190,8 +190,8 @@ Boolean TagWriteStringGuillemetTagSiNonVide(const char *tag, const char *text) {
     char quoted[2 * kTagMotMax + 4];
     size_t n = 0;
     quoted[n++] = '"';
-    // Longer texts are cut: readers keep at most a word's worth.
-    for (const char *p = text; *p && n < sizeof quoted - 3; p++) {
+    // Longer texts are cut at a word's worth, what readers keep at most.
+    for (const char *p = text; *p && p - text < kTagMotMax; p++) {
         if (*p == '"' || *p == '\\') quoted[n++] = '\\';
         quoted[n++] = *p;
     }
