@@ -52,6 +52,16 @@ void HookLibereParamVoix(Handle voice) {
     else DisposHandle(voice);
 }
 
+void HookReadParamsLyrovox(StaffHandle staff, UInt32 version) {
+    if (gHooks.singer.readParams) gHooks.singer.readParams(staff, version);
+}
+
+Boolean HookWriteParamsLyrovox(StaffHandle staff) {
+    if (!gHooks.singer.writeParams) return kFalse;
+    gHooks.singer.writeParams(staff);
+    return kTrue;
+}
+
 SInt32 HookCvtBarEnMesure(ScoreHandle score, SInt32 bar) {
     return gHooks.import.cvtBarEnMesure ? gHooks.import.cvtBarEnMesure(score, bar) : bar;
 }

@@ -14,6 +14,13 @@ struct ScoreSingerHooks {
     Handle (*nouveauParamVoix)();                    // a voice record with the defaults; default null
     Boolean (*chargeExpression)(Handle voice, const char *name);  // loads an expression file; default false
     void (*libereParamVoix)(Handle voice);           // frees a voice record; default DisposHandle
+    // Reads the staff's singing block from the current file of the byte stream (a native score
+    // of that version is being read); default nothing (the block is passed over).
+    void (*readParams)(StaffHandle staff, UInt32 version);
+    // Writes the staff's singing block to the byte stream's writer (a native score is being
+    // written); it may be called twice, the first time only to count the bytes. Default: the
+    // byte 2, which says the staff has no block.
+    void (*writeParams)(StaffHandle staff);
 };
 
 // The importers.
@@ -68,6 +75,8 @@ Boolean HookIsPorteeChantee(StaffHandle staff);
 Handle HookNouveauParamVoix();
 Boolean HookChargeExpression(Handle voice, const char *name);
 void HookLibereParamVoix(Handle voice);
+void HookReadParamsLyrovox(StaffHandle staff, UInt32 version);
+Boolean HookWriteParamsLyrovox(StaffHandle staff);  // false: no hook (nothing written)
 SInt32 HookCvtBarEnMesure(ScoreHandle score, SInt32 bar);
 Boolean HookIsPlaying(ScoreHandle score);
 void HookRetimeSelection(ScoreHandle score, SInt32 start, SInt32 end);

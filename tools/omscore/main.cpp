@@ -1,29 +1,55 @@
-// omscore: builds a demo score through the score model and prints it.
-//   omscore --demo NAME --dump    the dump of docs/score-dump.md
-//   omscore --list                the demo names
+// omscore: builds a demo score through the score model, or loads a score file, and prints it or
+// saves it as a native score.
+//   omscore --demo NAME --dump             the dump of docs/score-dump.md
+//   omscore --demo NAME --save FILE [--lzw] writes a native score (docs/native-format.md)
+//   omscore --load FILE [--dump]           reads a score through the format table
+//   omscore --list                         the demo names
+// A load that fails exits with 1 after the reader's message on standard error.
 #include <cstdio>
 #include <cstring>
 
+#include "platform/core/memory.h"
+#include "score/byte_stream.h"
+#include "score/native_score.h"
 #include "score/preferences.h"
+#include "score/score_formats.h"
 #include "tools/demo_scores/demo_scores.h"
 #include "tools/demo_scores/score_dump.h"
 
 namespace {
 
 int Usage() {
-    fprintf(stderr, "usage: omscore --demo NAME --dump | --list\n");
+    fprintf(stderr, "usage: omscore --demo NAME [--dump] [--save FILE [--lzw]] | --load FILE [--dump] | --list\n");
     return 2;
+}
+
+DocumentRecord *Charge(const char *path) {
+    const ScoreFormatOps *row = RechercheFormatPartition(path);
+    DocumentRecord *document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
+    if (document && row && row->load(document, path, -1)) return document;
+    LibereDemoScore(&document);
+    return nullptr;
+}
+
+bool Sauve(DocumentRecord *document, const char *path, bool lzw) {
+    if (!CadenzoOpenFile(path, "wb")) return false;
+    bool ok = SauveMusiqueStandard(document, lzw);
+    return CloseFile() && ok;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
     const char *demo = nullptr;
-    bool dump = false;
-    bool list = false;
+    const char *load = nullptr;
+    const char *save = nullptr;
+    bool dump = false, list = false, lzw = false;
     for (int i = 1; i < argc; i++) {
         if (!strcmp(argv[i], "--demo") && i + 1 < argc) demo = argv[++i];
+        else if (!strcmp(argv[i], "--load") && i + 1 < argc) load = argv[++i];
+        else if (!strcmp(argv[i], "--save") && i + 1 < argc) save = argv[++i];
         else if (!strcmp(argv[i], "--dump")) dump = true;
+        else if (!strcmp(argv[i], "--lzw")) lzw = true;
         else if (!strcmp(argv[i], "--list")) list = true;
         else return Usage();
     }
@@ -33,14 +59,20 @@ int main(int argc, char **argv) {
         for (SInt32 i = 0; i < count; i++) printf("%s\t%s\n", rows[i].name, rows[i].description);
         return 0;
     }
-    if (!demo) return Usage();
+    if (!demo == !load || (lzw && !save)) return Usage();
     FixePrefStd();
-    DocumentRecord *document = CreeDemoScore(demo);
+    EnregistreFormatsStockage();
+    DocumentRecord *document = demo ? CreeDemoScore(demo) : Charge(load);
     if (!document) {
-        fprintf(stderr, "omscore: no demo score '%s'\n", demo);
+        if (demo) fprintf(stderr, "omscore: no demo score '%s'\n", demo);
         return 1;
     }
+    int status = 0;
     if (dump) EcritDumpPartition(stdout, document->score);
+    if (save && !Sauve(document, save, lzw)) {
+        fprintf(stderr, "omscore: can't write '%s'\n", save);
+        status = 1;
+    }
     LibereDemoScore(&document);
-    return 0;
+    return status;
 }
