@@ -10,7 +10,6 @@ namespace {
 const SInt16 kCanalDefaut = 1;
 const SInt16 kVolumeDefaut = 127;
 const SInt16 kPanDefaut = 64;
-const SInt32 kBaseBatterie = 16384;
 
 SInt16 Borne7Bits(SInt32 value) { return SInt16(value < 0 ? 0 : value > 127 ? 127 : value); }
 
@@ -80,5 +79,5 @@ SInt32 RsrcDgitInstrument(SInt16 program, SInt16 bank128) {
 
 SInt32 RsrcDgitBatterie(SInt16 kit, SInt16 key) {
     SInt32 set = kit < 0 ? 0 : kit % 128;
-    return kBaseBatterie + 128 * set + Borne7Bits(key);
+    return kBaseRsrcBatterie + 128 * set + Borne7Bits(key);
 }

@@ -16,6 +16,8 @@ OSErr SetNomInstrument(ScoreHandle score, SInt16 index, const char *name);  // c
 // sound from the drum set by its key.
 OSErr CvtIdStandardEnParamMIDIInstrument(ScoreHandle score, SInt16 index);
 // Sound-bank resource ids, within a signed 16-bit id: program + bank128 for a melodic
-// instrument (bank128 = bank x 128), 16384 + 128 (kit mod 128) + key for a drum sound.
+// instrument (bank128 = bank x 128), 16384 + 128 (kit mod 128) + key for a drum sound. The one
+// place of this arithmetic: the sound bank's ids (sound/sound_bank.h) are these.
+enum : SInt32 { kBaseRsrcBatterie = 16384 };
 SInt32 RsrcDgitInstrument(SInt16 program, SInt16 bank128);
 SInt32 RsrcDgitBatterie(SInt16 kit, SInt16 key);

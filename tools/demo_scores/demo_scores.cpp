@@ -8,6 +8,7 @@
 #include "score/measures.h"
 #include "score/musical_arithmetic.h"
 #include "score/notes.h"
+#include "tools/demo_scores/playback_demos.h"
 
 namespace {
 
@@ -25,6 +26,19 @@ const DemoScoreRow kDemos[] = {
     {"chords", "C-E-G then C-D, half notes", ConstruitAccords},
     {"accidentals", "F#4 Bb4 F#4 F4 in one measure", ConstruitAlterations},
     {"long", "2,000 measures of quarters on 8 staves", ConstruitLongue},
+    {"dynamics", "four quarters of C4 under p, then four under f", ConstruitDynamiques},
+    {"crescendo", "eight quarters of C4 in a crescendo from p to the f of a ninth", ConstruitCrescendo},
+    {"tempo", "four quarters at 120, then a tempo mark of 60 and four more", ConstruitTempo},
+    {"metronome", "two empty 4/4 measures and the metronome staff", ConstruitMetronome},
+    {"repeat-dc", "|: A B :| C, D.C. al Fine, Fine at B", ConstruitDemoRepriseRang<0>},
+    {"endings", "|: A |1 B :|2 C | D", ConstruitDemoRepriseRang<1>},
+    {"endings3", "|: A |1,2 B :|3 C | D", ConstruitDemoRepriseRang<2>},
+    {"nested", "|: A |: B :| C :|", ConstruitDemoRepriseRang<3>},
+    {"times3", "|: A :| played three times", ConstruitDemoRepriseRang<4>},
+    {"no-start", "A :| B", ConstruitDemoRepriseRang<5>},
+    {"ds-coda", "A, segno B, C to coda, D D.S. al Coda, coda E", ConstruitDemoRepriseRang<6>},
+    {"ds-fine", "A, segno B with Fine, C D.S. al Fine", ConstruitDemoRepriseRang<7>},
+    {"custom", "A B C played as 1-2,1,3", ConstruitDemoRepriseRang<8>},
 };
 
 struct NoteDemo {
