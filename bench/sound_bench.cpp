@@ -11,21 +11,14 @@
 #include "sound/digit_params.h"
 #include "sound/sound_bank.h"
 #include "sound/synth.h"
+#include "tools/demo_scores/build_tree.h"
 
 namespace {
-
-std::string BankFolder() {
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path(self, n > 0 ? size_t(n) : 0);
-    path = path.substr(0, path.rfind('/'));
-    return path.substr(0, path.rfind('/')) + "/SoundBank";
-}
 
 void BM_MixingStep64Voices(benchmark::State &state) {
     char here[4096];
     if (getcwd(here, sizeof here)) setenv("WORVA", here, 0);
-    FixeDossierBanqueSon(BankFolder().c_str());
+    FixeDossierBanqueSon(DossierBanquesConstruites().c_str());
     bool bank = InitFichiersRessourcesDigitPlugIn(0);
     DigitOutputParams params;
     RemplitParamDigitQualite(&params, kDigitQualityHigh);

@@ -27,7 +27,7 @@ struct Structure {
     SInt32 *span;              // per measure: its ending span, -1
     SInt32 *firstRupture;      // count + 1: the ruptures of measure m are order[first[m] .. first[m+1])
     SInt32 *order;             // rupture indices by measure
-    UInt16 *spanMask;          // per span: bit p - 1 set when pass p plays it
+    UInt16 *spanMask;          // per span (at most one a rupture): bit p - 1 set when pass p plays it
     SInt32 *spanOwner;         // per span: its section, -1
     SInt32 spanCount;
     SInt32 *start, *lastEnd, *passes, *pass;  // per section
@@ -52,6 +52,7 @@ void SauteBlancs(const char *text, SInt32 length, SInt32 *at);
 SInt32 CompteNumerotees(ScoreHandle score);
 const UInt16 *Table(ScoreHandle score);
 SInt32 DureeMesureJouee(ScoreHandle score, SInt32 played);
+Handle TermineTable(Handle table, SInt32 count);
 
 }  // namespace
 
@@ -121,12 +122,7 @@ Handle CvtStringToTabMesures(ScoreHandle score, const char *text, SInt32 length)
                  full ? ", the table stops at 9999 measures" : "");
         HookTrace(line);
     }
-    if (count == 0) {
-        DisposHandle(table);
-        return nullptr;
-    }
-    SetHandleSize(table, UInt32(count) * sizeof(UInt16));
-    return table;
+    return TermineTable(table, count);
 }
 
 Handle ConvertTabMesureLogiqueEnPhysique(ScoreHandle score, Handle logical) {
@@ -153,12 +149,7 @@ Handle ConvertTabMesureLogiqueEnPhysique(ScoreHandle score, Handle logical) {
             reinterpret_cast<UInt16 *>(*table)[count++] = UInt16(m);
     }
     DisposPtr(reinterpret_cast<Ptr>(first));
-    if (count == 0) {
-        DisposHandle(table);
-        return nullptr;
-    }
-    SetHandleSize(table, UInt32(count) * sizeof(UInt16));
-    return table;
+    return TermineTable(table, count);
 }
 
 OSErr FixeTabMesuresJouees(ScoreHandle score, Handle table) {
@@ -219,15 +210,17 @@ OSErr PrepareStructure(ScoreHandle score, Structure *s) {
     SInt32 n = (*score)->measureCount, r = (*score)->ruptures ? (*score)->ruptureCount : 0;
     s->count = n;
     UInt32 perMeasure = UInt32(n + 2) * sizeof(SInt32);
-    SInt32 **arrays[] = {&s->endRupture, &s->section,  &s->span,   &s->firstRupture, &s->spanOwner,    &s->start,
-                         &s->lastEnd,    &s->passes,   &s->pass,   &s->visits,       &s->firstSection, &s->nextSection};
+    SInt32 **arrays[] = {&s->endRupture, &s->section, &s->span,   &s->firstRupture, &s->start,      &s->lastEnd,
+                         &s->passes,     &s->pass,    &s->visits, &s->firstSection, &s->nextSection};
     Boolean ok = true;
     for (SInt32 **array : arrays) ok = ok && (*array = reinterpret_cast<SInt32 *>(NewPtrClear(perMeasure)));
+    // Every ending span opens at a rupture: several may open in one measure.
     s->order = reinterpret_cast<SInt32 *>(NewPtrClear(UInt32(r + 1) * sizeof(SInt32)));
-    s->spanMask = reinterpret_cast<UInt16 *>(NewPtrClear(UInt32(n + 1) * sizeof(UInt16)));
+    s->spanOwner = reinterpret_cast<SInt32 *>(NewPtrClear(UInt32(r + 1) * sizeof(SInt32)));
+    s->spanMask = reinterpret_cast<UInt16 *>(NewPtrClear(UInt32(r + 1) * sizeof(UInt16)));
     s->taken = reinterpret_cast<UInt8 *>(NewPtrClear(UInt32(r + 1)));
     SInt32 *measureOf = reinterpret_cast<SInt32 *>(NewPtr(UInt32(r + 1) * sizeof(SInt32)));
-    if (!ok || !s->order || !s->spanMask || !s->taken || !measureOf) {
+    if (!ok || !s->order || !s->spanOwner || !s->spanMask || !s->taken || !measureOf) {
         if (measureOf) DisposPtr(reinterpret_cast<Ptr>(measureOf));
         LibereStructure(s);
         return memFullErr;
@@ -461,6 +454,16 @@ const UInt16 *Table(ScoreHandle score) {
 SInt32 DureeMesureJouee(ScoreHandle score, SInt32 played) {
     SInt32 length = CvtMesureEnDureeMesure(score, CvtMesureJoueeEnMesure(score, played));
     return length > 0 ? length : 0;
+}
+
+// The table cut to its count; disposed and null when it holds nothing.
+Handle TermineTable(Handle table, SInt32 count) {
+    if (count == 0) {
+        DisposHandle(table);
+        return nullptr;
+    }
+    SetHandleSize(table, UInt32(count) * sizeof(UInt16));
+    return table;
 }
 
 }  // namespace

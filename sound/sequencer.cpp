@@ -23,6 +23,7 @@ Boolean PorteeSonne(ScoreHandle score, StaffHandle staff, Boolean selection);
 Boolean EstPorteeFlux(StaffHandle staff);
 OSErr PointsTempo(const FlattenRecord *f, PartitionSonRecord *p);
 SInt8 PanBloc(SInt16 pan);
+const SonTempoPoint *PointAvant(const PartitionSonRecord *p, SInt64 frame);
 
 }  // namespace
 
@@ -121,23 +122,15 @@ SInt64 FrameDeTempsJoue(const PartitionSonRecord *p, SInt32 played) {
 }
 
 SInt32 TempsJoueDeFrame(const PartitionSonRecord *p, SInt64 frame) {
-    if (!p || p->tempoCount == 0) return 0;
-    const SonTempoPoint *points = p->tempo;
-    const SonTempoPoint *after = std::upper_bound(points, points + p->tempoCount, frame,
-                                                  [](SInt64 t, const SonTempoPoint &q) { return t < q.frame; });
-    if (after == points) return points[0].played;
-    if (after == points + p->tempoCount) return points[p->tempoCount - 1].played;
-    const SonTempoPoint &a = after[-1];
-    return a.played + SInt32(double(frame - a.frame) * double(after->played - a.played) / double(after->frame - a.frame));
+    const SonTempoPoint *a = PointAvant(p, frame);
+    if (!a) return 0;
+    if (frame <= a->frame || a + 1 == p->tempo + p->tempoCount) return a->played;
+    return a->played + SInt32(double(frame - a->frame) * double(a[1].played - a->played) / double(a[1].frame - a->frame));
 }
 
 SInt32 TempsEcritDeFrame(const PartitionSonRecord *p, SInt64 frame) {
-    if (!p || p->tempoCount == 0) return 0;
-    const SonTempoPoint *points = p->tempo;
-    const SonTempoPoint *after = std::upper_bound(points, points + p->tempoCount, frame,
-                                                  [](SInt64 t, const SonTempoPoint &q) { return t < q.frame; });
-    const SonTempoPoint &a = after == points ? points[0] : after[-1];
-    return a.written + (TempsJoueDeFrame(p, frame) - a.played);
+    const SonTempoPoint *a = PointAvant(p, frame);
+    return a ? a->written + (TempsJoueDeFrame(p, frame) - a->played) : 0;
 }
 
 SInt64 FrameAJoue(const FlattenRecord *f, double played) {
@@ -261,6 +254,14 @@ OSErr PointsTempo(const FlattenRecord *f, PartitionSonRecord *p) {
 SInt8 PanBloc(SInt16 pan) {
     SInt32 v = (SInt32(pan) - 64) * 100 / 63;
     return SInt8(std::min<SInt32>(std::max<SInt32>(v, -100), 100));
+}
+
+// The last point at or before a frame (the first one before them all); null without points.
+const SonTempoPoint *PointAvant(const PartitionSonRecord *p, SInt64 frame) {
+    if (!p || p->tempoCount == 0) return nullptr;
+    const SonTempoPoint *after = std::upper_bound(p->tempo, p->tempo + p->tempoCount, frame,
+                                                  [](SInt64 t, const SonTempoPoint &q) { return t < q.frame; });
+    return after == p->tempo ? after : after - 1;
 }
 
 }  // namespace

@@ -14,18 +14,22 @@ namespace {
 
 const SInt32 kMesuresLongue = 2000;
 const SInt16 kPorteesLongue = 8;
+const SInt32 kMesuresEnsemble = 120;
+const SInt16 kPorteesEnsemble = 5;
 const SInt16 kGammeMajeure[8] = {0, 2, 4, 5, 7, 9, 11, 12};
 
 OSErr ConstruitGamme(DocumentRecord *document);
 OSErr ConstruitAccords(DocumentRecord *document);
 OSErr ConstruitAlterations(DocumentRecord *document);
 OSErr ConstruitLongue(DocumentRecord *document);
+OSErr ConstruitEnsemble(DocumentRecord *document);
 
 const DemoScoreRow kDemos[] = {
     {"scale", "C major scale, C4 to C5 in quarters, 4/4", ConstruitGamme},
     {"chords", "C-E-G then C-D, half notes", ConstruitAccords},
     {"accidentals", "F#4 Bb4 F#4 F4 in one measure", ConstruitAlterations},
     {"long", "2,000 measures of quarters on 8 staves", ConstruitLongue},
+    {"ensemble", "120 measures of quarters on 5 staves, four minutes at 120", ConstruitEnsemble},
     {"dynamics", "four quarters of C4 under p, then four under f", ConstruitDynamiques},
     {"crescendo", "eight quarters of C4 in a crescendo from p to the f of a ninth", ConstruitCrescendo},
     {"tempo", "four quarters at 120, then a tempo mark of 60 and four more", ConstruitTempo},
@@ -149,6 +153,8 @@ OSErr ConstruitAlterations(DocumentRecord *document) {
 }
 
 OSErr ConstruitLongue(DocumentRecord *document) { return ConstruitDemoLongue(document, kMesuresLongue, kPorteesLongue); }
+
+OSErr ConstruitEnsemble(DocumentRecord *document) { return ConstruitDemoLongue(document, kMesuresEnsemble, kPorteesEnsemble); }
 
 // A new score of one standard staff playing instrument 0.
 StaffHandle NouvellePortee(DocumentRecord *document, ScoreHandle *score) {

@@ -20,6 +20,7 @@
 #include "sound/play_instruments.h"
 #include "sound/sequencer.h"
 #include "sound/sound_bank.h"
+#include "tools/demo_scores/build_tree.h"
 #include "tools/demo_scores/demo_scores.h"
 
 namespace {
@@ -33,7 +34,6 @@ struct Options {
 };
 
 bool ParseOptions(int argc, char **argv, Options *o);
-std::string DefaultBankFolder();
 int Usage();
 int Render(const Options &o, ScoreHandle score);
 int WriteMidi(const Options &o, ScoreHandle score);
@@ -82,7 +82,7 @@ int Usage() {
 }
 
 int Render(const Options &o, ScoreHandle score) {
-    std::string folder = o.folder ? o.folder : DefaultBankFolder();
+    std::string folder = o.folder ? o.folder : DossierBanquesConstruites();
     FixeDossierBanqueSon(folder.c_str());
     SInt16 level = LevelBase(o.bank);
     if (level >= kBankLevelDefault || !InitFichiersRessourcesDigitPlugIn(level)) {
@@ -157,15 +157,6 @@ bool ParseOptions(int argc, char **argv, Options *o) {
     }
     return o->demo && (o->wav || o->midi || o->order) && o->countIn >= 0 && o->countIn <= kMaxMesuresDecompte &&
            o->tempo >= 0 && o->tempo <= 5000;
-}
-
-std::string DefaultBankFolder() {
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return "SoundBank";
-    std::string path(self, size_t(n));
-    path = path.substr(0, path.rfind('/'));
-    return path.substr(0, path.rfind('/')) + "/SoundBank";
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "sound/digit_params.h"
 #include "sound/sound_bank.h"
 #include "sound/synth.h"
+#include "tools/demo_scores/build_tree.h"
 
 struct Options {
     const char *bank = "OMS Basic", *folder = nullptr, *demo = nullptr, *events = nullptr, *wav = nullptr;
@@ -39,7 +40,6 @@ static const DemoRow kDemos[] = {{"scale", DemoScale}, {"chord", DemoChord}, {"d
 
 static bool ParseOptions(int argc, char **argv, Options *o);
 static bool ReadEvents(const char *path, std::vector<SoundEvent> *events);
-static std::string DefaultBankFolder();
 
 int main(int argc, char **argv) {
     char here[4096];
@@ -62,7 +62,7 @@ int main(int argc, char **argv) {
         fprintf(stderr, "omsynth: no demo %s\n", o.demo);
         return 2;
     }
-    std::string folder = o.folder ? o.folder : DefaultBankFolder();
+    std::string folder = o.folder ? o.folder : DossierBanquesConstruites();
     FixeDossierBanqueSon(folder.c_str());
     SInt16 level = LevelBase(o.bank);
     if (!o.oscillator && (level >= kBankLevelDefault || !InitFichiersRessourcesDigitPlugIn(level))) {
@@ -156,13 +156,4 @@ static bool ReadEvents(const char *path, std::vector<SoundEvent> *events) {
     }
     fclose(f);
     return ok;
-}
-
-static std::string DefaultBankFolder() {
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return "SoundBank";
-    std::string path(self, size_t(n));
-    path = path.substr(0, path.rfind('/'));
-    return path.substr(0, path.rfind('/')) + "/SoundBank";
 }
