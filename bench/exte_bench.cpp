@@ -14,11 +14,11 @@
 #include "graphics/text/extended_textedit.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/utf_text.h"
+#include "platform/cairo/pango_text.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/unicode_mode.h"
-#include "platform/gtk/pango_text.h"
 
 namespace {
 

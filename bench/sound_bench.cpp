@@ -1,6 +1,8 @@
 // One 5 ms mixing step at 44.1 kHz stereo with reverb, while 64 voices of the "OMS Basic" bank
 // sustain (the built-in oscillator when the bank is not built). Goal: p99 of a step at most
 // 0.5 ms, reported as the counter p99_ms with the median beside it.
+#include "bank_support.h"
+
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -11,14 +13,13 @@
 #include "sound/digit_params.h"
 #include "sound/sound_bank.h"
 #include "sound/synth.h"
-#include "tools/demo_scores/build_tree.h"
 
 namespace {
 
 void BM_MixingStep64Voices(benchmark::State &state) {
     char here[4096];
     if (getcwd(here, sizeof here)) setenv("WORVA", here, 0);
-    FixeDossierBanqueSon(DossierBanquesConstruites().c_str());
+    FixeDossierBanqueSon(BenchBankFolder().c_str());
     bool bank = InitFichiersRessourcesDigitPlugIn(0);
     DigitOutputParams params;
     RemplitParamDigitQualite(&params, kDigitQualityHigh);

@@ -17,8 +17,8 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/quickdraw_text.h"
+#include "platform/cairo/pango_text.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/pango_text.h"
 
 namespace {
 

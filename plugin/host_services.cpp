@@ -2,7 +2,6 @@
 #include "plugin/host_services.h"
 
 #include <atomic>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -13,18 +12,21 @@
 
 namespace {
 
-constexpr int kTraceMessageSize = 512;
 const char kTraceFileName[] = "OndrakMusicPlugin.txt";
 
 struct HostState {
-    char digitalOutputDevice[kDigitalOutputDeviceSize] = "";  // written by the plug-in's main thread
     std::atomic<bool> trace{false};
 };
 HostState gHost;
 
 void InstanceRectOfWindow(void *platformWindow, Rect *r);
+void TraceLine(const char *message);
+void CollapseMessage(const char *message);
+void ShowMessage(const char *message);
 FILE *OpenTraceFile();
 void CToPascal(const char *text, Str255 pascal);
+
+const OrvaMessageHooks kHostMessages = {CollapseMessage, ShowMessage, nullptr, TraceLine};
 
 }  // namespace
 
@@ -37,21 +39,22 @@ void OrvaInitSettings() {
     orvaSettings.noMenuBar = 1;
     orvaSettings.systemFontMode = 1;
     orvaSettings.instanceRect = InstanceRectOfWindow;
+    OrvaSetMessageHooks(&kHostMessages);
     OrvaSetMainThread();
 }
-
-char *OrvaGetDigitalOutputDevice() { return gHost.digitalOutputDevice; }
 
 void PlugSetTrace(Boolean on) { gHost.trace.store(on != 0); }
 Boolean PlugGetTrace() { return gHost.trace.load(); }
 
-void PlugTrace(const char *format, ...) {
-    if (!format || !gHost.trace.load()) return;
-    char message[kTraceMessageSize];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(message, sizeof message, format, args);
-    va_end(args);
+namespace {
+
+// Until the plug-in's instance table exists no platform window shows an instance.
+void InstanceRectOfWindow(void *, Rect *r) {
+    if (r) *r = Rect{0, 0, 0, 0};
+}
+
+void TraceLine(const char *message) {
+    if (!gHost.trace.load()) return;
     FILE *f = OpenTraceFile();
     if (!f) return;  // no folder could take it: the message is lost
     time_t now = time(nullptr);
@@ -62,14 +65,12 @@ void PlugTrace(const char *format, ...) {
     fclose(f);
 }
 
-void Collapse(const char *format, ...) {
-    if (!format) return;
-    char message[kCollapseMessageSize];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(message, sizeof message, format, args);
-    va_end(args);
+void CollapseMessage(const char *message) {
     PlugTrace("Collapse : %s", message);
+    ShowMessage(message);
+}
+
+void ShowMessage(const char *message) {
     if (!OrvaIsMainThread()) {  // alerts are the main thread's
         OrvaErreur(message);
         return;
@@ -79,13 +80,6 @@ void Collapse(const char *format, ...) {
     CToPascal(message, text);
     ParamText(text, empty, empty, empty);
     Alert(kCollapseAlertID, nullptr);
-}
-
-namespace {
-
-// Until the plug-in's instance table exists no platform window shows an instance.
-void InstanceRectOfWindow(void *, Rect *r) {
-    if (r) *r = Rect{0, 0, 0, 0};
 }
 
 FILE *OpenTraceFile() {

@@ -1,28 +1,20 @@
-// What the plug-in host gives the portability library: its settings, the name of the sound
-// output device, the trace log and the fatal-error report.
+// What the plug-in host gives the portability library: its settings and its message routines
+// (the trace log and the fatal-error report behind the runtime's Collapse, Message and PlugTrace).
 #pragma once
 
 #include "platform/core/mac_types.h"
 
-enum : SInt32 {
-    kDigitalOutputDeviceSize = 4096,  // bytes of the device-name buffer
-    kCollapseMessageSize = 512,       // bytes of a Collapse message with its terminator
-    kCollapseAlertID = 300,
-};
+enum : SInt32 { kCollapseAlertID = 300 };
 
 // Fills orvaSettings for the plug-in (name "Ondrak Music Plug-in", flags set, the
-// instance-rectangle callback) and records the calling thread as the main thread.
+// instance-rectangle callback), installs the message routines and records the calling thread
+// as the main thread. From then on PlugTrace appends to the trace log "OndrakMusicPlugin.txt"
+// (current folder, else the temporary folder) while tracing is on; Collapse traces
+// "Collapse : <message>" and shows alert 300 with the message as its first parameter text;
+// Message shows it without the trace. From another thread than the main one the message goes
+// to the error sink instead of the alert.
 void OrvaInitSettings();
-// The process-wide buffer (kDigitalOutputDeviceSize bytes) naming the chosen sound output device.
-char *OrvaGetDigitalOutputDevice();
 
-// The trace switch (off at start) and the trace log "OndrakMusicPlugin.txt", written in the
-// current folder or else the temporary folder; any thread.
+// The trace switch (off at start); any thread.
 void PlugSetTrace(Boolean on);
 Boolean PlugGetTrace();
-void PlugTrace(const char *format, ...) __attribute__((format(printf, 1, 2)));
-
-// Reports a condition fatal to the operation in hand: traces "Collapse : <message>" and shows
-// alert 300 with the message as its first parameter text. Returns to its caller. From
-// another thread than the main one, the message goes to the error sink instead of the alert.
-void Collapse(const char *format, ...) __attribute__((format(printf, 1, 2)));

@@ -15,7 +15,7 @@
 static const UInt8 kSampleMagic[4] = {'R', 'S', 'D', '1'};
 enum : UInt16 { kInstrumentFormat = 1 };
 
-static void ReadZone(SoundByteCursor *c, BankZone *zone);
+static void ReadZone(ByteReader *c, BankZone *zone);
 static bool MakeFolder(const char *path);
 
 OSErr ErreurBanque(OSErr err, char *message, size_t messageSize, const char *format, ...) {
@@ -32,13 +32,13 @@ OSErr ErreurBanque(OSErr err, char *message, size_t messageSize, const char *for
 // 16-bit) and the rate in Hz (32-bit), big-endian.
 OSErr LitInfoBanque(const void *bytes, size_t size, BankInfoRecord *info, char *message, size_t messageSize) {
     memset(info, 0, sizeof *info);
-    SoundByteCursor c = SoundCursor(bytes, size);
-    UInt8 length = SoundGet8(&c);
+    ByteReader c = OrvaByteReader(bytes, size);
+    UInt8 length = Get8(&c);
     if (length > kBankNameMax) return ErreurBanque(paramErr, message, messageSize, "bank name of %u bytes", length);
-    SoundGetBytes(&c, info->name, length);
+    Bytes(&c, info->name, length);
     info->name[length] = 0;
-    info->level = SInt16(SoundGet16(&c));
-    info->rate = SoundGet32(&c);
+    info->level = SInt16(Get16(&c));
+    info->rate = Get32(&c);
     if (c.failed) {
         memset(info, 0, sizeof *info);
         return ErreurBanque(eofErr, message, messageSize, "bank description cut short");
@@ -48,12 +48,12 @@ OSErr LitInfoBanque(const void *bytes, size_t size, BankInfoRecord *info, char *
     return noErr;
 }
 
-void EcritInfoBanque(const BankInfoRecord *info, SoundByteWriter *w) {
+void EcritInfoBanque(const BankInfoRecord *info, ByteWriter *w) {
     size_t length = strnlen(info->name, kBankNameMax);
-    SoundPut8(w, UInt8(length));
-    SoundPutBytes(w, info->name, length);
-    SoundPut16(w, UInt16(info->level));
-    SoundPut32(w, info->rate);
+    Put8(w, UInt8(length));
+    PutBytes(w, info->name, length);
+    Put16(w, UInt16(info->level));
+    Put32(w, info->rate);
 }
 
 // 'INST': the format (16-bit, 1), the zone count (16-bit), then kBankZoneBytes a zone, each
@@ -61,14 +61,14 @@ void EcritInfoBanque(const BankInfoRecord *info, SoundByteWriter *w) {
 OSErr LitZonesInstrument(const void *bytes, size_t size, BankZone *zones, UInt32 max, UInt32 *count,
                          char *message, size_t messageSize) {
     *count = 0;
-    SoundByteCursor c = SoundCursor(bytes, size);
-    UInt16 format = SoundGet16(&c);
-    UInt32 stored = SoundGet16(&c);
+    ByteReader c = OrvaByteReader(bytes, size);
+    UInt16 format = Get16(&c);
+    UInt32 stored = Get16(&c);
     if (c.failed) return ErreurBanque(eofErr, message, messageSize, "instrument cut short");
     if (format != kInstrumentFormat) return ErreurBanque(paramErr, message, messageSize, "instrument format %u", format);
     if (stored == 0 || stored > max || stored > kBankMaxZones)
         return ErreurBanque(paramErr, message, messageSize, "instrument of %u zones", unsigned(stored));
-    if (SoundBytesLeft(&c) < size_t(stored) * kBankZoneBytes)
+    if (ByteReaderLeft(&c) < size_t(stored) * kBankZoneBytes)
         return ErreurBanque(eofErr, message, messageSize, "instrument cut short in its zones");
     for (UInt32 i = 0; i < stored; i++) {
         ReadZone(&c, &zones[i]);
@@ -80,23 +80,23 @@ OSErr LitZonesInstrument(const void *bytes, size_t size, BankZone *zones, UInt32
     return noErr;
 }
 
-void EcritZonesInstrument(const BankZone *zones, UInt32 count, SoundByteWriter *w) {
-    SoundPut16(w, kInstrumentFormat);
-    SoundPut16(w, UInt16(count));
+void EcritZonesInstrument(const BankZone *zones, UInt32 count, ByteWriter *w) {
+    Put16(w, kInstrumentFormat);
+    Put16(w, UInt16(count));
     for (UInt32 i = 0; i < count; i++) {
         const BankZone &z = zones[i];
         UInt8 head[4] = {z.keyLow, z.keyHigh, z.velocityLow, z.velocityHigh};
-        SoundPutBytes(w, head, 4);
-        SoundPut32(w, z.sample);
-        SoundPut8(w, z.rootKey);
-        SoundPut8(w, z.loopMode);
-        SoundPut16(w, UInt16(z.tune));
-        SoundPut16(w, UInt16(z.gain));
-        SoundPut16(w, UInt16(z.pan));
+        PutBytes(w, head, 4);
+        Put32(w, z.sample);
+        Put8(w, z.rootKey);
+        Put8(w, z.loopMode);
+        Put16(w, UInt16(z.tune));
+        Put16(w, UInt16(z.gain));
+        Put16(w, UInt16(z.pan));
         const UInt32 frames[4] = {z.start, z.end, z.loopStart, z.loopEnd};
-        for (UInt32 f : frames) SoundPut32(w, f);
+        for (UInt32 f : frames) Put32(w, f);
         const UInt16 shape[7] = {z.attack, z.hold, z.decay, z.release, z.sustain, z.cutoff, z.resonance};
-        for (UInt16 s : shape) SoundPut16(w, s);
+        for (UInt16 s : shape) Put16(w, s);
     }
 }
 
@@ -117,14 +117,14 @@ OSErr VerifieZoneBanque(const BankZone *z, char *message, size_t messageSize) {
 
 // A sample file: 'RSD1', the rate, the frame count, the loop start and end (32-bit each), the
 // channel count (16-bit), then the frames, big-endian.
-OSErr LitEnteteEchantillon(SoundByteCursor *c, BankSampleHeader *h, char *message, size_t messageSize) {
+OSErr LitEnteteEchantillon(ByteReader *c, BankSampleHeader *h, char *message, size_t messageSize) {
     UInt8 magic[4];
-    SoundGetBytes(c, magic, 4);
-    h->rate = SoundGet32(c);
-    h->frames = SoundGet32(c);
-    h->loopStart = SoundGet32(c);
-    h->loopEnd = SoundGet32(c);
-    h->channels = SoundGet16(c);
+    Bytes(c, magic, 4);
+    h->rate = Get32(c);
+    h->frames = Get32(c);
+    h->loopStart = Get32(c);
+    h->loopEnd = Get32(c);
+    h->channels = Get16(c);
     if (c->failed) return ErreurBanque(eofErr, message, messageSize, "sample header cut short");
     if (memcmp(magic, kSampleMagic, 4) != 0) return ErreurBanque(paramErr, message, messageSize, "not a sample file");
     if (h->rate < kBankMinRate || h->rate > kBankMaxRate)
@@ -144,7 +144,7 @@ OSErr ChargeFichierEchantillon(const char *path, BankSampleHeader *header, SInt1
     if (!f) return ErreurBanque(fnfErr, message, messageSize, "no sample file %s", path);
     UInt8 head[kBankSampleHeaderBytes];
     size_t got = fread(head, 1, sizeof head, f);
-    SoundByteCursor c = SoundCursor(head, got);
+    ByteReader c = OrvaByteReader(head, got);
     OSErr err = LitEnteteEchantillon(&c, header, message, messageSize);
     size_t count = size_t(header->frames) * header->channels;
     Ptr block = err == noErr ? NewPtr(UInt32(count * 2)) : nullptr;
@@ -156,9 +156,9 @@ OSErr ChargeFichierEchantillon(const char *path, BankSampleHeader *header, SInt1
         if (block) DisposPtr(block);
         return err;
     }
-    SoundByteCursor samples = SoundCursor(block, count * 2);
+    ByteReader samples = OrvaByteReader(block, count * 2);
     SInt16 *out = reinterpret_cast<SInt16 *>(block);
-    for (size_t i = 0; i < count; i++) out[i] = SInt16(SoundGet16(&samples));
+    for (size_t i = 0; i < count; i++) out[i] = SInt16(Get16(&samples));
     *data = out;
     return noErr;
 }
@@ -166,22 +166,23 @@ OSErr ChargeFichierEchantillon(const char *path, BankSampleHeader *header, SInt1
 OSErr EcritFichierEchantillon(const char *path, const BankSampleHeader *h, const SInt16 *data) {
     size_t count = size_t(h->frames) * h->channels;
     if (h->frames == 0 || h->frames > kBankMaxFrames || h->channels < 1 || h->channels > 2) return paramErr;
-    SoundByteWriter w = SoundWriter();
-    SoundPutBytes(&w, kSampleMagic, 4);
-    SoundPut32(&w, h->rate);
-    SoundPut32(&w, h->frames);
-    SoundPut32(&w, h->loopStart);
-    SoundPut32(&w, h->loopEnd);
-    SoundPut16(&w, h->channels);
-    for (size_t i = 0; i < count; i++) SoundPut16(&w, UInt16(data[i]));
-    OSErr err = w.failed ? memFullErr : noErr;
+    Handle bytes = NewHandle(0);
+    ByteWriter w = OrvaByteWriter(bytes);
+    PutBytes(&w, kSampleMagic, 4);
+    Put32(&w, h->rate);
+    Put32(&w, h->frames);
+    Put32(&w, h->loopStart);
+    Put32(&w, h->loopEnd);
+    Put16(&w, h->channels);
+    for (size_t i = 0; i < count; i++) Put16(&w, UInt16(data[i]));
+    OSErr err = FinishByteWriter(&w) ? noErr : memFullErr;
     FILE *f = err == noErr ? fopen(path, "wb") : nullptr;
     if (err == noErr && !f) err = ioErr;
     if (f) {
-        if (fwrite(w.data, 1, w.size, f) != w.size) err = ioErr;
+        if (fwrite(*bytes, 1, w.size, f) != w.size) err = ioErr;
         if (fclose(f) != 0) err = ioErr;
     }
-    SoundWriterDispose(&w);
+    if (bytes) DisposHandle(bytes);
     return err;
 }
 
@@ -211,11 +212,13 @@ OSErr OuvreEcritureBanque(const char *folder, const BankInfoRecord *info, BankWr
     SInt16 ref = ResError() == noErr ? OpenResFile(writer->temporary) : -1;
     if (ref <= 0) return ErreurBanque(ioErr, message, messageSize, "cannot create the bank in %s", writer->folder);
     writer->resFile = ref;
-    SoundByteWriter w = SoundWriter();
+    Handle h = NewHandle(0);
+    ByteWriter w = OrvaByteWriter(h);
     EcritInfoBanque(info, &w);
-    Handle h = w.failed ? nullptr : NewHandle(UInt32(w.size));
-    if (h) BlockMove(w.data, *h, SInt32(w.size));
-    SoundWriterDispose(&w);
+    if (!FinishByteWriter(&w) && h) {
+        DisposHandle(h);
+        h = nullptr;
+    }
     if (h) AddResource(h, kBankInfoType, kBankInfoId, info->name);
     if (!h || ResError() != noErr) {
         if (h) DisposHandle(h);
@@ -228,11 +231,13 @@ OSErr OuvreEcritureBanque(const char *folder, const BankInfoRecord *info, BankWr
 OSErr AjouteInstrumentBanque(BankWriterRecord *writer, SInt32 id, const BankZone *zones, UInt32 count) {
     if (writer->resFile <= 0 || id < 0 || id > SInt32(kBankMaxInstrumentId) || count == 0 || count > kBankMaxZones)
         return paramErr;
-    SoundByteWriter w = SoundWriter();
+    Handle h = NewHandle(0);
+    ByteWriter w = OrvaByteWriter(h);
     EcritZonesInstrument(zones, count, &w);
-    Handle h = w.failed ? nullptr : NewHandle(UInt32(w.size));
-    if (h) BlockMove(w.data, *h, SInt32(w.size));
-    SoundWriterDispose(&w);
+    if (!FinishByteWriter(&w) && h) {
+        DisposHandle(h);
+        h = nullptr;
+    }
     if (!h) return memFullErr;
     UseResFile(writer->resFile);
     AddResource(h, kBankInstrumentType, SInt16(id), nullptr);
@@ -262,28 +267,28 @@ OSErr FermeEcritureBanque(BankWriterRecord *writer, Boolean cancel) {
     return cancel ? OSErr(noErr) : err;
 }
 
-static void ReadZone(SoundByteCursor *c, BankZone *z) {
-    z->keyLow = SoundGet8(c);
-    z->keyHigh = SoundGet8(c);
-    z->velocityLow = SoundGet8(c);
-    z->velocityHigh = SoundGet8(c);
-    z->sample = SoundGet32(c);
-    z->rootKey = SoundGet8(c);
-    z->loopMode = SoundGet8(c);
-    z->tune = SInt16(SoundGet16(c));
-    z->gain = SInt16(SoundGet16(c));
-    z->pan = SInt16(SoundGet16(c));
-    z->start = SoundGet32(c);
-    z->end = SoundGet32(c);
-    z->loopStart = SoundGet32(c);
-    z->loopEnd = SoundGet32(c);
-    z->attack = SoundGet16(c);
-    z->hold = SoundGet16(c);
-    z->decay = SoundGet16(c);
-    z->release = SoundGet16(c);
-    z->sustain = SoundGet16(c);
-    z->cutoff = SoundGet16(c);
-    z->resonance = SoundGet16(c);
+static void ReadZone(ByteReader *c, BankZone *z) {
+    z->keyLow = Get8(c);
+    z->keyHigh = Get8(c);
+    z->velocityLow = Get8(c);
+    z->velocityHigh = Get8(c);
+    z->sample = Get32(c);
+    z->rootKey = Get8(c);
+    z->loopMode = Get8(c);
+    z->tune = SInt16(Get16(c));
+    z->gain = SInt16(Get16(c));
+    z->pan = SInt16(Get16(c));
+    z->start = Get32(c);
+    z->end = Get32(c);
+    z->loopStart = Get32(c);
+    z->loopEnd = Get32(c);
+    z->attack = Get16(c);
+    z->hold = Get16(c);
+    z->decay = Get16(c);
+    z->release = Get16(c);
+    z->sustain = Get16(c);
+    z->cutoff = Get16(c);
+    z->resonance = Get16(c);
 }
 
 static bool MakeFolder(const char *path) {

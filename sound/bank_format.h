@@ -6,7 +6,7 @@
 #include <cstddef>
 
 #include "platform/core/mac_types.h"
-#include "sound/sound_bytes.h"
+#include "platform/core/byte_reader.h"
 
 enum : ResType {
     kBankInfoType = 0x424B4E46,        // 'BKNF'
@@ -66,17 +66,17 @@ OSErr ErreurBanque(OSErr err, char *message, size_t messageSize, const char *for
     __attribute__((format(printf, 4, 5)));
 // Reads the 'BKNF' data: noErr, or eofErr / paramErr with a message ("rate 0").
 OSErr LitInfoBanque(const void *bytes, size_t size, BankInfoRecord *info, char *message, size_t messageSize);
-void EcritInfoBanque(const BankInfoRecord *info, SoundByteWriter *w);
+void EcritInfoBanque(const BankInfoRecord *info, ByteWriter *w);
 // Reads an 'INST' data into zones (at most max): noErr, or eofErr / paramErr and a message
 // naming the first bad zone; a bad instrument gives no zones (*count 0).
 OSErr LitZonesInstrument(const void *bytes, size_t size, BankZone *zones, UInt32 max, UInt32 *count,
                          char *message, size_t messageSize);
-void EcritZonesInstrument(const BankZone *zones, UInt32 count, SoundByteWriter *w);
+void EcritZonesInstrument(const BankZone *zones, UInt32 count, ByteWriter *w);
 // Checks one zone's fields: noErr or paramErr with a message.
 OSErr VerifieZoneBanque(const BankZone *zone, char *message, size_t messageSize);
 
 // Reads a sample file's header from the cursor: noErr, or eofErr / paramErr and a message.
-OSErr LitEnteteEchantillon(SoundByteCursor *c, BankSampleHeader *header, char *message, size_t messageSize);
+OSErr LitEnteteEchantillon(ByteReader *c, BankSampleHeader *header, char *message, size_t messageSize);
 // Loads a whole sample file: the header and a new Ptr of frames x channels host-order
 // samples (caller disposes). fnfErr, eofErr, paramErr or memFullErr with a message; *data
 // is null on failure.

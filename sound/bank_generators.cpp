@@ -270,9 +270,9 @@ static OSErr WriteSf2Sample(const BankWriterRecord *writer, const Sf2Reader *rea
     const UInt8 *data;
     OSErr err = InfoEchantillonSf2(reader, index, &header, &data);
     if (err != noErr) return err;
-    SoundByteCursor c = SoundCursor(data, size_t(header.frames) * 2);
+    ByteReader c = OrvaByteReader(data, size_t(header.frames) * 2);
     std::vector<SInt16> samples(header.frames);
-    for (UInt32 i = 0; i < header.frames; i++) samples[i] = SInt16(SoundGet16LE(&c));
+    for (UInt32 i = 0; i < header.frames; i++) samples[i] = SInt16(Get16LE(&c));
     err = WriteSample(writer, kSf2FirstSample + index, &header, samples.data());
     if (err == noErr) (*written)[index] = true;
     return err;

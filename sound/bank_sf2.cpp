@@ -30,7 +30,7 @@ struct GenSet {
 struct TableRow {
     char id[5];
     UInt32 recordBytes;
-    SoundByteCursor Sf2Reader::*table;
+    ByteReader Sf2Reader::*table;
 };
 static const TableRow kTables[] = {
     {"phdr", kPhdrBytes, &Sf2Reader::phdr}, {"pbag", kBagBytes, &Sf2Reader::pbag},
@@ -39,33 +39,33 @@ static const TableRow kTables[] = {
     {"shdr", kShdrBytes, &Sf2Reader::shdr},
 };
 
-static void ReadLists(SoundByteCursor *riff, Sf2Reader *r);
-static UInt32 RecordCount(const SoundByteCursor *table, UInt32 recordBytes);
-static SoundByteCursor Record(const SoundByteCursor *table, UInt32 recordBytes, UInt32 index);
-static UInt16 Field16(const SoundByteCursor *table, UInt32 recordBytes, UInt32 index, UInt32 offset);
-static bool BagRange(const SoundByteCursor *headers, UInt32 headerBytes, UInt32 bagOffset, UInt32 index,
-                     const SoundByteCursor *bags, UInt32 *first, UInt32 *end);
-static bool GenRange(const SoundByteCursor *bags, const SoundByteCursor *gens, UInt32 bag, UInt32 *first, UInt32 *end);
+static void ReadLists(ByteReader *riff, Sf2Reader *r);
+static UInt32 RecordCount(const ByteReader *table, UInt32 recordBytes);
+static ByteReader Record(const ByteReader *table, UInt32 recordBytes, UInt32 index);
+static UInt16 Field16(const ByteReader *table, UInt32 recordBytes, UInt32 index, UInt32 offset);
+static bool BagRange(const ByteReader *headers, UInt32 headerBytes, UInt32 bagOffset, UInt32 index,
+                     const ByteReader *bags, UInt32 *first, UInt32 *end);
+static bool GenRange(const ByteReader *bags, const ByteReader *gens, UInt32 bag, UInt32 *first, UInt32 *end);
 static void DefaultGens(GenSet *g);
-static void ReadGens(const SoundByteCursor *gens, UInt32 first, UInt32 end, GenSet *g);
+static void ReadGens(const ByteReader *gens, UInt32 first, UInt32 end, GenSet *g);
 static bool MakeZone(const Sf2Reader *r, const GenSet *inst, const GenSet *preset, SInt32 key, BankZone *zone);
 static UInt16 TimecentsToMs(SInt32 timecents);
 static SInt32 Clamp(SInt32 value, SInt32 low, SInt32 high);
 
 OSErr LitSf2(const void *bytes, size_t size, Sf2Reader *r, char *message, size_t messageSize) {
     memset(r, 0, sizeof *r);
-    SoundByteCursor c = SoundCursor(bytes, size);
+    ByteReader c = OrvaByteReader(bytes, size);
     UInt8 head[12];
-    SoundGetBytes(&c, head, 4);
-    UInt32 riffSize = SoundGet32LE(&c);
-    SoundGetBytes(&c, head + 4, 4);
+    Bytes(&c, head, 4);
+    UInt32 riffSize = Get32LE(&c);
+    Bytes(&c, head + 4, 4);
     if (c.failed || memcmp(head, "RIFF", 4) != 0 || memcmp(head + 4, "sfbk", 4) != 0)
         return ErreurBanque(paramErr, message, messageSize, "not an SF2 file");
-    SoundByteCursor riff = SoundSubCursor(&c, riffSize >= 4 ? riffSize - 4 : 0);
+    ByteReader riff = SubReader(&c, riffSize >= 4 ? riffSize - 4 : 0);
     ReadLists(&riff, r);
     if (!r->samples.bytes) return ErreurBanque(paramErr, message, messageSize, "no sample data");
     for (const TableRow &row : kTables) {
-        const SoundByteCursor *table = &(r->*row.table);
+        const ByteReader *table = &(r->*row.table);
         if (!table->bytes || table->size % row.recordBytes != 0 || table->size / row.recordBytes < 2)
             return ErreurBanque(paramErr, message, messageSize, "table %s missing or damaged", row.id);
     }
@@ -77,11 +77,11 @@ OSErr LitSf2(const void *bytes, size_t size, Sf2Reader *r, char *message, size_t
 
 Boolean InfoPresetSf2(const Sf2Reader *r, UInt32 index, Sf2PresetInfo *info) {
     if (index >= r->presetCount) return false;
-    SoundByteCursor p = Record(&r->phdr, kPhdrBytes, index);
-    SoundGetBytes(&p, info->name, 20);
+    ByteReader p = Record(&r->phdr, kPhdrBytes, index);
+    Bytes(&p, info->name, 20);
     info->name[20] = 0;
-    info->program = SoundGet16LE(&p);
-    info->bank = SoundGet16LE(&p);
+    info->program = Get16LE(&p);
+    info->bank = Get16LE(&p);
     return true;
 }
 
@@ -124,13 +124,13 @@ OSErr AplatitPresetSf2(Sf2Reader *r, UInt32 index, SInt32 key, BankZone *zones, 
 OSErr InfoEchantillonSf2(const Sf2Reader *r, UInt32 index, BankSampleHeader *h, const UInt8 **data) {
     *data = nullptr;
     if (index >= r->sampleCount) return paramErr;
-    SoundByteCursor s = Record(&r->shdr, kShdrBytes, index);
-    SoundSkip(&s, 20);
-    UInt32 start = SoundGet32LE(&s), end = SoundGet32LE(&s);
-    UInt32 loopStart = SoundGet32LE(&s), loopEnd = SoundGet32LE(&s);
-    UInt32 rate = SoundGet32LE(&s);
-    SoundSkip(&s, 4);
-    UInt16 type = SoundGet16LE(&s);
+    ByteReader s = Record(&r->shdr, kShdrBytes, index);
+    Skip(&s, 20);
+    UInt32 start = Get32LE(&s), end = Get32LE(&s);
+    UInt32 loopStart = Get32LE(&s), loopEnd = Get32LE(&s);
+    UInt32 rate = Get32LE(&s);
+    Skip(&s, 4);
+    UInt16 type = Get16LE(&s);
     UInt32 available = UInt32(r->samples.size / 2);
     if ((type & 0x8000) || start >= end || end > available || end - start > kBankMaxFrames || rate < kBankMinRate ||
         rate > kBankMaxRate)
@@ -147,22 +147,22 @@ OSErr InfoEchantillonSf2(const Sf2Reader *r, UInt32 index, BankSampleHeader *h, 
 
 // The "LIST" chunks of the RIFF body: "sdta" holds "smpl", "pdta" the tables. Chunks are an
 // id, a little-endian length and the body, padded to an even length; unknown ones are skipped.
-static void ReadLists(SoundByteCursor *riff, Sf2Reader *r) {
-    while (SoundBytesLeft(riff) >= 8) {
+static void ReadLists(ByteReader *riff, Sf2Reader *r) {
+    while (ByteReaderLeft(riff) >= 8) {
         char id[4];
-        SoundGetBytes(riff, id, 4);
-        UInt32 length = SoundGet32LE(riff);
-        SoundByteCursor body = SoundSubCursor(riff, length);
-        if (length & 1) SoundSkip(riff, 1);
+        Bytes(riff, id, 4);
+        UInt32 length = Get32LE(riff);
+        ByteReader body = SubReader(riff, length);
+        if (length & 1) Skip(riff, 1);
         if (memcmp(id, "LIST", 4) != 0 || body.size < 4) continue;
         char type[4];
-        SoundGetBytes(&body, type, 4);
-        while (SoundBytesLeft(&body) >= 8) {
+        Bytes(&body, type, 4);
+        while (ByteReaderLeft(&body) >= 8) {
             char sub[4];
-            SoundGetBytes(&body, sub, 4);
-            UInt32 subLength = SoundGet32LE(&body);
-            SoundByteCursor chunk = SoundSubCursor(&body, subLength);
-            if (subLength & 1) SoundSkip(&body, 1);
+            Bytes(&body, sub, 4);
+            UInt32 subLength = Get32LE(&body);
+            ByteReader chunk = SubReader(&body, subLength);
+            if (subLength & 1) Skip(&body, 1);
             if (memcmp(type, "sdta", 4) == 0 && memcmp(sub, "smpl", 4) == 0) r->samples = chunk;
             if (memcmp(type, "pdta", 4) != 0) continue;
             for (const TableRow &row : kTables)
@@ -171,32 +171,32 @@ static void ReadLists(SoundByteCursor *riff, Sf2Reader *r) {
     }
 }
 
-static UInt32 RecordCount(const SoundByteCursor *table, UInt32 recordBytes) { return UInt32(table->size / recordBytes); }
+static UInt32 RecordCount(const ByteReader *table, UInt32 recordBytes) { return UInt32(table->size / recordBytes); }
 
-static SoundByteCursor Record(const SoundByteCursor *table, UInt32 recordBytes, UInt32 index) {
-    SoundByteCursor c = *table;
+static ByteReader Record(const ByteReader *table, UInt32 recordBytes, UInt32 index) {
+    ByteReader c = *table;
     c.position = 0;
-    SoundSkip(&c, size_t(index) * recordBytes);
-    return SoundSubCursor(&c, recordBytes);
+    Skip(&c, size_t(index) * recordBytes);
+    return SubReader(&c, recordBytes);
 }
 
-static UInt16 Field16(const SoundByteCursor *table, UInt32 recordBytes, UInt32 index, UInt32 offset) {
-    SoundByteCursor c = Record(table, recordBytes, index);
-    SoundSkip(&c, offset);
-    return SoundGet16LE(&c);
+static UInt16 Field16(const ByteReader *table, UInt32 recordBytes, UInt32 index, UInt32 offset) {
+    ByteReader c = Record(table, recordBytes, index);
+    Skip(&c, offset);
+    return Get16LE(&c);
 }
 
 // The bags of header index (a preset or an instrument): from its bag index to the next
 // header's; false unless both lie in order within the bag table (whose last is terminal).
-static bool BagRange(const SoundByteCursor *headers, UInt32 headerBytes, UInt32 bagOffset, UInt32 index,
-                     const SoundByteCursor *bags, UInt32 *first, UInt32 *end) {
+static bool BagRange(const ByteReader *headers, UInt32 headerBytes, UInt32 bagOffset, UInt32 index,
+                     const ByteReader *bags, UInt32 *first, UInt32 *end) {
     if (index + 1 >= RecordCount(headers, headerBytes)) return false;
     *first = Field16(headers, headerBytes, index, bagOffset);
     *end = Field16(headers, headerBytes, index + 1, bagOffset);
     return *first <= *end && *end < RecordCount(bags, kBagBytes);
 }
 
-static bool GenRange(const SoundByteCursor *bags, const SoundByteCursor *gens, UInt32 bag, UInt32 *first, UInt32 *end) {
+static bool GenRange(const ByteReader *bags, const ByteReader *gens, UInt32 bag, UInt32 *first, UInt32 *end) {
     *first = Field16(bags, kBagBytes, bag, 0);
     *end = Field16(bags, kBagBytes, bag + 1, 0);
     return *first <= *end && *end <= RecordCount(gens, kGenBytes);
@@ -214,10 +214,10 @@ static void DefaultGens(GenSet *g) {
 
 // Ranges keep their two bytes (low in the low byte); other amounts are signed 16-bit, except
 // the instrument and sample indices, which are unsigned.
-static void ReadGens(const SoundByteCursor *gens, UInt32 first, UInt32 end, GenSet *g) {
+static void ReadGens(const ByteReader *gens, UInt32 first, UInt32 end, GenSet *g) {
     for (UInt32 i = first; i < end; i++) {
-        SoundByteCursor c = Record(gens, kGenBytes, i);
-        UInt16 op = SoundGet16LE(&c), amount = SoundGet16LE(&c);
+        ByteReader c = Record(gens, kGenBytes, i);
+        UInt16 op = Get16LE(&c), amount = Get16LE(&c);
         if (op >= kGenCount) continue;
         bool raw = op == kGenKeyRange || op == kGenVelocityRange || op == kGenInstrument || op == kGenSampleId;
         g->value[op] = raw ? SInt32(amount) : SInt32(SInt16(amount));
@@ -246,10 +246,10 @@ static bool MakeZone(const Sf2Reader *r, const GenSet *inst, const GenSet *prese
     velHigh = velHigh > 127 ? 127 : velHigh;
     if (keyLow > keyHigh || velLow > velHigh || (key >= 0 && (key < keyLow || key > keyHigh))) return false;
     auto sum = [&](UInt16 g) { return inst->value[g] + preset->value[g]; };
-    SoundByteCursor s = Record(&r->shdr, kShdrBytes, sampleIndex);
-    SoundSkip(&s, 40);
-    UInt8 originalPitch = SoundGet8(&s);
-    SInt8 correction = SInt8(SoundGet8(&s));
+    ByteReader s = Record(&r->shdr, kShdrBytes, sampleIndex);
+    Skip(&s, 40);
+    UInt8 originalPitch = Get8(&s);
+    SInt8 correction = SInt8(Get8(&s));
     SInt32 root = inst->value[kGenRootKey] >= 0 && inst->value[kGenRootKey] <= 127 ? inst->value[kGenRootKey]
                   : originalPitch <= 127                                              ? originalPitch
                                                                                      : 60;

@@ -8,7 +8,7 @@
 
 #include "platform/core/mac_types.h"
 #include "sound/bank_format.h"
-#include "sound/sound_bytes.h"
+#include "platform/core/byte_reader.h"
 
 enum : UInt32 {
     kSf2MaxWork = 20000000,   // zone pairs one file may make the flattening visit
@@ -16,8 +16,8 @@ enum : UInt32 {
 
 // The parsed tables of an SF2 file held in memory (the bytes stay the caller's).
 struct Sf2Reader {
-    SoundByteCursor samples;  // "smpl": little-endian 16-bit samples
-    SoundByteCursor phdr, pbag, pgen, inst, ibag, igen, shdr;
+    ByteReader samples;  // "smpl": little-endian 16-bit samples
+    ByteReader phdr, pbag, pgen, inst, ibag, igen, shdr;
     UInt32 presetCount;       // records less the terminal one
     UInt32 instrumentCount;
     UInt32 sampleCount;

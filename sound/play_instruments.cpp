@@ -9,9 +9,6 @@
 
 namespace {
 
-const char *const kNomsMetronome[2] = {"Metronome", "Metronome (weak)"};
-const UInt8 kTouchesMetronome[2] = {kToucheMetronomeFort, kToucheMetronomeFaible};
-
 // Process-wide, main thread: what the player set for the metronome.
 struct MetronomeSettings {
     SInt16 countInBars;
@@ -26,7 +23,7 @@ SInt32 IdSonInstrument(const InstrumentRecord *instrument) {
     if (!instrument) return IdProgrammeBanque(0, 0);
     if (instrument->soundId) return SInt32(instrument->soundId);
     if (instrument->unpitched) return IdBatterieBanque(instrument->program, instrument->transposition);
-    if (instrument->channel == SInt16(kCanalBatterie)) return IdBatterieBanque(instrument->program, 0);
+    if (instrument->channel == kCanalBatterie) return IdBatterieBanque(instrument->program, 0);
     return IdProgrammeBanque(instrument->program, instrument->bank);
 }
 
@@ -46,45 +43,6 @@ void ConvertitIdInstrumentsApresChargement(DocumentRecord *document, SInt16) {
             instrument->inUse = 0;
         }
     }
-}
-
-SInt16 CreeInstrumentsMetronome(ScoreHandle score) {
-    SInt16 first = -1;
-    for (SInt32 k = 0; k < 2; k++) {
-        SInt16 index = RechercheInstrumentParNom(score, kNomsMetronome[k]);
-        if (index < 0) {
-            index = AjouteInstrument(score);
-            if (index < 0 || SetNomInstrument(score, index, kNomsMetronome[k]) != noErr) return -1;
-            InstrumentRecord *instrument = GetInstrumentPtr(score, index);
-            instrument->unpitched = 1;
-            instrument->transposition = kTouchesMetronome[k];
-            instrument->channel = SInt16(kCanalBatterie);
-            instrument->soundId = UInt32(IdBatterieBanque(0, kTouchesMetronome[k]));
-        }
-        if (k == 0) first = index;
-    }
-    return first;
-}
-
-StaffHandle CreePorteeMetronome(ScoreHandle score) {
-    StaffHandle staff = GetPorteeMetronome(score);
-    if (staff || !IsPartitionValide(score)) return staff;
-    SInt16 instrument = CreeInstrumentsMetronome(score);
-    if (instrument < 0) return nullptr;
-    staff = CreePorteeVide(score, kPorteeMetronome, 0, 0);
-    if (!staff) return nullptr;
-    (*staff)->instrument = instrument;
-    (*staff)->visible = 0;
-    (*staff)->printable = 0;
-    (*score)->metronome = 1;
-    return staff;
-}
-
-StaffHandle GetPorteeMetronome(ScoreHandle score) {
-    if (!IsPartitionValide(score)) return nullptr;
-    for (SInt16 s = 0; s < (*score)->staffCount; s++)
-        if ((*GetPortee(score, s))->type == kPorteeMetronome) return GetPortee(score, s);
-    return nullptr;
 }
 
 void InitMetroPattern(SInt16 beats, const UInt8 *accents) {

@@ -6,6 +6,9 @@
 // synth_render.cpp (offline rendering and WAV files).
 #pragma once
 
+#include <cstddef>
+#include <cstdio>
+
 #include "platform/core/mac_types.h"
 #include "sound/digit_params.h"
 
@@ -89,6 +92,12 @@ SInt64 SoundEnginePosition(const SoundEngineRecord *engine);  // frames mixed so
 Boolean SoundEngineFinished(const SoundEngineRecord *engine);
 // Releases every sounding voice at once (their release stage still plays).
 void SoundEngineReleaseAll(SoundEngineRecord *engine);
+// Moves the sequencer to frame of the events: the next note started is the first whose onset
+// is at or after it, voices still sounding go into their release there, and streams are read
+// from the played position of that frame. Mixing thread inside section 256, or main thread.
+void PositionneSonEvenements(SoundEngineRecord *engine, SInt64 frame);
+// No further event starts; voices sounding carry on (the end of a selection).
+void ArreteEvenementsSon(SoundEngineRecord *engine);
 void SoundEngineGetStats(const SoundEngineRecord *engine, SoundEngineStats *stats);
 // Test seam: memory blocks the synthesiser has allocated since start-up.
 UInt32 SoundEngineAllocations();
@@ -113,5 +122,13 @@ enum : UInt32 { kSoundRenderMaxSeconds = 1800 };
 // kSoundRenderMaxSeconds of sound), memFullErr.
 OSErr RenduSonHorsLigne(const SoundRenderRequest *request, SInt16 **samples, UInt32 *frames,
                         SoundEngineStats *stats);
+enum : UInt32 {
+    kWavHeaderSize = 44,           // bytes before the samples of the WAV files written here
+    kWavMaxFrames = 0x3FFFFFF0u / 4,
+};
 // Writes 16-bit PCM samples as a RIFF WAVE file: noErr, paramErr or ioErr.
 OSErr EcritFichierWav(const char *path, const SInt16 *samples, UInt32 frames, UInt16 channels, UInt32 rate);
+// The kWavHeaderSize bytes that open such a file of frames 16-bit frames (at most kWavMaxFrames).
+void RemplitEnteteWav(UInt8 *header, UInt32 frames, UInt16 channels, UInt32 rate);
+// Appends count samples to an open file in the little-endian order of WAV data: noErr or ioErr.
+OSErr AjouteEchantillonsWav(FILE *file, const SInt16 *samples, size_t count);

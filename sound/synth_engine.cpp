@@ -139,6 +139,22 @@ void SoundEngineReleaseAll(SoundEngineRecord *e) {
             e->voices[i].releaseFrame = e->position;
 }
 
+void PositionneSonEvenements(SoundEngineRecord *e, SInt64 frame) {
+    if (frame < 0) frame = 0;
+    UInt32 low = 0, high = e->eventCount;
+    while (low < high) {
+        UInt32 mid = low + (high - low) / 2;
+        if (e->events[mid].onset < frame) low = mid + 1;
+        else high = mid;
+    }
+    e->nextEvent = low;
+    for (UInt32 i = 0; i < e->voiceLimit; i++)
+        if (e->voices[i].stage != kVoiceFree) e->voices[i].releaseFrame = frame;
+    e->position = frame;
+}
+
+void ArreteEvenementsSon(SoundEngineRecord *e) { e->nextEvent = e->eventCount; }
+
 void SoundEngineGetStats(const SoundEngineRecord *e, SoundEngineStats *stats) { *stats = e->stats; }
 
 UInt32 SoundEngineAllocations() { return gSynthAllocations; }

@@ -73,10 +73,8 @@ OSErr RenduSonHorsLigne(const SoundRenderRequest *request, SInt16 **samples, UIn
 
 // RIFF WAVE: the "RIFF" chunk of form "WAVE", a 16-byte "fmt " chunk (PCM, channels, rate,
 // bytes a second, bytes a frame, 16 bits) and the "data" chunk, all little-endian.
-OSErr EcritFichierWav(const char *path, const SInt16 *samples, UInt32 frames, UInt16 channels, UInt32 rate) {
-    if (channels < 1 || channels > 2 || rate == 0 || frames > 0x3FFFFFF0u / 4 || (frames && !samples)) return paramErr;
+void RemplitEnteteWav(UInt8 *header, UInt32 frames, UInt16 channels, UInt32 rate) {
     UInt32 dataBytes = frames * channels * 2;
-    UInt8 header[44];
     const struct {
         UInt32 offset, value, width;
     } fields[] = {
@@ -88,22 +86,32 @@ OSErr EcritFichierWav(const char *path, const SInt16 *samples, UInt32 frames, UI
     memcpy(header + 36, "data", 4);
     for (const auto &f : fields)
         for (UInt32 b = 0; b < f.width; b++) header[f.offset + b] = UInt8(f.value >> (8 * b));
+}
+
+OSErr EcritFichierWav(const char *path, const SInt16 *samples, UInt32 frames, UInt16 channels, UInt32 rate) {
+    if (channels < 1 || channels > 2 || rate == 0 || frames > kWavMaxFrames || (frames && !samples)) return paramErr;
+    UInt8 header[kWavHeaderSize];
+    RemplitEnteteWav(header, frames, channels, rate);
     FILE *file = fopen(path, "wb");
     if (!file) return ioErr;
-    bool ok = fwrite(header, 1, sizeof header, file) == sizeof header;
+    bool ok = fwrite(header, 1, sizeof header, file) == sizeof header &&
+              AjouteEchantillonsWav(file, samples, size_t(frames) * channels) == noErr;
+    if (fclose(file) != 0) ok = false;
+    return ok ? noErr : ioErr;
+}
+
+OSErr AjouteEchantillonsWav(FILE *file, const SInt16 *samples, size_t count) {
     UInt8 buffer[4096];
-    size_t count = size_t(frames) * channels;
-    for (size_t i = 0; ok && i < count;) {
+    for (size_t i = 0; i < count;) {
         size_t n = std::min(count - i, sizeof buffer / 2);
         for (size_t k = 0; k < n; k++) {
             buffer[2 * k] = UInt8(UInt16(samples[i + k]));
             buffer[2 * k + 1] = UInt8(UInt16(samples[i + k]) >> 8);
         }
-        ok = fwrite(buffer, 2, n, file) == n;
+        if (fwrite(buffer, 2, n, file) != n) return ioErr;
         i += n;
     }
-    if (fclose(file) != 0) ok = false;
-    return ok ? noErr : ioErr;
+    return noErr;
 }
 
 // The request's events with onsets and lengths in frames, sorted by onset (equal onsets keep

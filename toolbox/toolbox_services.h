@@ -1,101 +1,30 @@
-// What the portability library and QuickDraw call of the Window, Menu, Dialog, Control, List
-// and Event managers, the port accessors and the appearance themes, under their classic
-// names and argument orders. Records owned by those managers stay opaque here.
+// What the portability library calls of the Window, Menu, Dialog, Control and List managers,
+// the appearance themes and the string objects, beyond what the floors below the toolbox reach
+// through its hook record (graphics/toolbox_hooks.h). Records owned by those managers stay
+// opaque here.
 #pragma once
 
 #include <cstdint>
 
+#include "graphics/toolbox_hooks.h"
+#include "platform/core/cf_strings.h"
 #include "platform/core/errors.h"
 #include "platform/core/mac_types.h"
 
-// ---- Records owned by the graphics and toolbox managers -----------------------------------
-
-struct GrafPort;
-typedef GrafPort *GrafPtr;
-struct MacRegion;
-typedef MacRegion *RgnPtr;
-typedef RgnPtr *RgnHandle;
-struct BitMap;
 struct PixMap;
 typedef PixMap *PixMapPtr;
 typedef PixMapPtr *PixMapHandle;
-struct Cursor;
-typedef Cursor *CursPtr;
-typedef CursPtr *CursHandle;
-struct TERec;
-typedef TERec *TEPtr;
-typedef TEPtr *TEHandle;
-
-struct WindowRecord;
-typedef WindowRecord *WindowPtr;
-typedef WindowPtr WindowRef;
 struct DialogRecord;
 typedef DialogRecord *DialogPtr;
-struct ControlRecord;
-typedef ControlRecord *ControlPtr;
-typedef ControlPtr *ControlHandle;
-struct MenuInfo;
-typedef MenuInfo *MenuPtr;
-typedef MenuPtr *MenuHandle;
-struct MenuItemRecord;  // one item of a menu; its 16-bit icon number is written by callers
 struct ListRec;
 typedef ListRec *ListPtr;
 typedef ListPtr *ListHandle;
 struct OpaqueCollection;
 typedef OpaqueCollection *Collection;
-struct OrvaCFString;
-typedef const OrvaCFString *CFStringRef;
-struct OrvaCFAllocator;
-typedef const OrvaCFAllocator *CFAllocatorRef;  // always null here: the default allocator
-typedef UInt32 CFStringEncoding;
-enum : CFStringEncoding {
-    kCFStringEncodingMacRoman = 0,
-    kCFStringEncodingMacJapanese = 1,
-    kCFStringEncodingUTF8 = 0x08000100,
-};
-typedef long CFIndex;
-struct OpaqueThemeDrawingState;
-typedef OpaqueThemeDrawingState *ThemeDrawingState;
-struct OrvaCursorArea;  // the cursor in force: 68 bytes, a kind word and an id
 
 typedef UInt32 ThemeDrawState;  // 0 inactive, 1 active
 typedef UInt16 ThemeFontID;
 typedef SInt16 ThemeBrush;      // 1 dialog background, 7 palette background
-typedef UInt16 EventMask;
-typedef UInt16 EventModifiers;
-typedef UInt32 KeyMap[4];       // key k is down when bit (k mod 8) of byte (k div 8) is set
-typedef intptr_t SRefCon;       // a window's reference constant: a number or a record's address
-
-// ---- Events -------------------------------------------------------------------------------
-
-struct EventRecord {
-    UInt16 what;          // event kind (nullEvent .. osEvt)
-    uintptr_t message;    // kind-dependent; the window for update and activate events
-    UInt32 when;          // ticks (TickCount) when posted
-    Point where;          // pointer, global coordinates
-    EventModifiers modifiers;
-};
-
-enum : UInt16 {
-    nullEvent = 0,
-    mouseDown = 1,
-    mouseUp = 2,
-    keyDown = 3,
-    keyUp = 4,
-    autoKey = 5,
-    updateEvt = 6,
-    diskEvt = 7,
-    activateEvt = 8,
-    osEvt = 15,
-    kHighLevelEvent = 23,
-};
-enum : EventMask {
-    mDownMask = 0x0002,
-    mUpMask = 0x0004,
-    updateMask = 0x0040,
-    highLevelEventMask = 0x0400,  // kHighLevelEvent, whose kind lies beyond the mask's 16 bits
-    everyEvent = 0xFFFF,
-};
 
 // An event of the Carbon kind: its target's installed handlers, class and kind.
 struct OrvaCarbonEvent {
@@ -103,12 +32,6 @@ struct OrvaCarbonEvent {
     UInt32 eventClass;    // FourCC("mous") ...
     UInt32 eventKind;     // 10 wheel moved ...
 };
-
-enum : SInt16 { inDesk = 0, inMenuBar = 1 };                  // _FindWindow part codes
-enum : SInt16 { kWindowStructureRgn = 32, kWindowContentRgn = 33 };
-
-// Menu-item text given to InsMenuItem with this number is appended after the last item.
-enum : SInt16 { kInsMenuItemAppend = 9999 };
 
 struct ControlFontStyleRec {  // what SetControlFontStyle applies, selected by flags
     SInt16 flags;
@@ -130,47 +53,10 @@ OSStatus RegisterAppearanceClient();
 OSStatus SetThemeBackground(ThemeBrush brush, SInt16 depth, Boolean isColorDevice);
 OSStatus DrawThemeListBoxFrame(const Rect *r, ThemeDrawState state);
 OSStatus NormalizeThemeDrawingState();  // colours 30/33, white back pattern, mode 8, pen 1x1 black
-OSStatus GetThemeDrawingState(ThemeDrawingState *state);  // 0 and a new record the caller hands back
-OSStatus SetThemeDrawingState(ThemeDrawingState state, Boolean disposeNow);
 OSStatus GetThemeTextDimensions(CFStringRef text, ThemeFontID font, ThemeDrawState state, Boolean wrapToWidth,
                                 Point *ioBounds, SInt16 *outBaseline);  // ioBounds.h in: wrapping width
 OSStatus DrawThemeTextBox(CFStringRef text, ThemeFontID font, ThemeDrawState state, Boolean wrapToWidth,
                           const Rect *box, SInt16 just);
-OSStatus GetThemeMenuBarHeight(SInt16 *height);
-RgnHandle OrvaCalculateThemeWindowPhysicalRegion(WindowPtr w, const Rect *r, Boolean flag);  // caller disposes
-void OrvaMajSkinDir();
-void InitTheme();
-void OrvaAdjustDrawers(WindowPtr w);
-
-// ---- Port and QuickDraw-globals accessors -------------------------------------------------
-
-SInt16 GetPortTextFont(GrafPtr port);
-UInt8 GetPortTextFace(GrafPtr port);
-SInt16 GetPortTextMode(GrafPtr port);
-SInt16 GetPortTextSize(GrafPtr port);
-Fixed GetPortSpExtra(GrafPtr port);
-Point *GetPortPenLocation(GrafPtr port, Point *penLocation);
-SInt32 GetPortPenMode(GrafPtr port);
-RGBColor *GetPortForeColor(GrafPtr port, RGBColor *color);
-RGBColor *GetPortBackColor(GrafPtr port, RGBColor *color);
-Rect *GetPortBounds(GrafPtr port, Rect *r);
-Rect *GetRegionBounds(RgnHandle region, Rect *r);
-GrafPtr GetQDGlobalsThePort();
-BitMap *GetQDGlobalsScreenBits(BitMap *screenBits);
-Cursor *GetQDGlobalsArrow(Cursor *arrow);
-SInt32 GetQDGlobalsRandomSeed();
-void SetQDGlobalsRandomSeed(SInt32 seed);
-Boolean IsPortPictureBeingDefined(GrafPtr port);
-RgnHandle GetPortVisibleRegion(GrafPtr port, RgnHandle visibleRegion);  // copies into the caller's region
-RgnHandle GetPortClipRegion(GrafPtr port, RgnHandle clipRegion);
-void SetPortVisibleRegion(GrafPtr port, RgnHandle region);
-void SetPortClipRegion(GrafPtr port, RgnHandle region);
-GrafPtr CreateNewPort();  // null when there is no memory
-void DisposePort(GrafPtr port);
-PixMapHandle GetPortPixMap(GrafPtr port);
-SInt16 GetPixDepth(PixMapHandle pixMap);
-Boolean IsPortColor(GrafPtr port);
-const BitMap *GetPortBitMapForCopyBits(GrafPtr port);
 
 // ---- Window Manager -----------------------------------------------------------------------
 
@@ -181,8 +67,6 @@ WindowPtr NewCWindow(void *storage, const Rect *bounds, ConstStr255Param title, 
                      WindowPtr behind, Boolean goAwayFlag, SInt32 refCon);
 void DisposeWindow(WindowPtr w);
 WindowPtr FrontWindow();
-WindowPtr GetWindowList();
-WindowPtr _GetNextWindow(WindowPtr w);
 Boolean _IsWindowVisible(WindowPtr w);
 Boolean IsWindowHilited(WindowPtr w);
 SInt16 GetWindowKind(WindowPtr w);
@@ -201,24 +85,17 @@ SRefCon GetWRefCon(WindowPtr w);
 void SetWRefCon(WindowPtr w, SRefCon refCon);
 OSStatus SetWindowClass(WindowPtr w, UInt32 windowClass);
 GrafPtr GetWindowPort(WindowPtr w);
-WindowPtr GetWindowFromPort(GrafPtr port);
 OSStatus InvalWindowRgn(WindowPtr w, RgnHandle region);
 OSStatus ValidWindowRgn(WindowPtr w, RgnHandle region);
-OSStatus InvalWindowRect(WindowPtr w, const Rect *r);
 OSStatus ValidWindowRect(WindowPtr w, const Rect *r);
 void InvalRect(const Rect *r);  // in the current port
-OSStatus GetWindowRegion(WindowPtr w, SInt16 regionCode, RgnHandle region);  // global coordinates
 OSStatus GetWindowBounds(WindowPtr w, SInt16 regionCode, Rect *globalBounds);
 OSStatus TransitionWindow(WindowPtr w, UInt32 effect, UInt32 action, const Rect *r);
 void SetWTitle(WindowPtr w, ConstStr255Param title);
 void GetWTitle(WindowPtr w, Str255 title);
 OSStatus SetWindowTitleWithCFString(WindowPtr w, CFStringRef title);
 OSStatus CopyWindowTitleAsCFString(WindowPtr w, CFStringRef *title);  // caller releases
-void BeginUpdate(WindowPtr w);
-void EndUpdate(WindowPtr w);
 Boolean orva_existe_fen(WindowPtr w);
-void OrvaRetraceDesktop();
-void OrvaDrawMenuBar();
 void OrvaWindowsClickInDesk();
 Collection OrvaGetWindowEventHandlers(WindowPtr w);  // the window's installed handlers, or null
 
@@ -264,58 +141,14 @@ GrafPtr GetListPort(ListHandle list);
 void SetListUserHandle(ListHandle list, Handle h);
 Handle GetListUserHandle(ListHandle list);
 
-// ---- Menus --------------------------------------------------------------------------------
+// ---- Menus and events ---------------------------------------------------------------------
 
 void InitMenus();
-void InsMenuItem(MenuHandle menu, const char *itemText, SInt16 afterItem);  // MacRoman, zero-terminated
-SInt16 CountMItems(MenuHandle menu);
-MenuItemRecord *orva_localise_item_menu(MenuHandle menu, SInt16 item);  // 1-based; null out of range
-void OrvaCalculeAireItem(MenuItemRecord *item);
-void SetItemIcon(MenuHandle menu, SInt16 item, SInt16 iconIndex);  // 1-based item; 0: no icon
-Boolean OrvaRechercheRaccourciMenuBar(UniChar character, Rect *titleRect);
-void FlashMenuBar(SInt16 menuID);
-UInt32 OrvaGetFlashMenuBarCount();  // calls of FlashMenuBar so far (stand-in diagnostics)
 
-// ---- Events, mouse, keyboard and cursor ---------------------------------------------------
-
-// Section 0. 0 posted, 1 refused by the system event mask. Any thread.
-OSErr PostEvent(SInt16 eventCode, UInt32 eventMessage);
-// Section 0. Appends exactly these values, without the mask test. Any thread.
-void OrvaPostPseudoEvent(SInt16 kind, uintptr_t message, EventModifiers modifiers, UInt32 when, uintptr_t extra);
 // A copy is queued for dispatch when the target has a handler: 0; else eventNotHandledErr.
 OSStatus OrvaEnqueueEventHandled(const OrvaCarbonEvent *event, Collection parameters);
-Boolean GetNextEvent(EventMask mask, EventRecord *event);
-Boolean EventAvail(EventMask mask, EventRecord *event);
-void orva_genere_evt(SInt16 kind, uintptr_t message, EventRecord *event);  // current ticks, pointer, modifiers
-UInt32 OrvaGetLastTickCountEvent();
 Collection NewCollection();  // null when there is no memory
 void DisposeCollection(Collection c);
 OSStatus SetEventParameter(Collection c, OSType name, OSType type, UInt32 size, const void *data);
 OSErr GetCollectionItem(Collection c, OSType tag, SInt32 id, SInt32 *ioSize, void *data);  // collectionItemNotFoundErr
-void GetMouse(Point *where);  // current port's local coordinates
-void lit_mouse(Point *where);  // global coordinates
-UInt16 Button();               // bit 0 the main button
-Boolean StillDown();
-// Test seam: StillDown answers hook() (which may move the pointer with OrvaSetMousePos), so
-// that mouse tracking can be scripted. Null restores the button.
-void OrvaSetStillDownHook(Boolean (*hook)());
-void OrvaSetMousePos(Point where, Boolean move);  // global coordinates
-void GetKeys(KeyMap keys);
-UniChar OrvaGetLastUnicodeKey();
-void OrvaSetLastUnicodeKey(UniChar character);
-void ObscureCursor();
-CursHandle _GetCursor(SInt16 cursorID);
-void orva_setCursor(const OrvaCursorArea *cursor);
-void OrvaGereCursorWindows();
-void OrvaProcessUnderMouse(WindowPtr w, ControlHandle control, SInt16 item, SInt16 part);
 
-// ---- Strings, language and system resource files ------------------------------------------
-
-CFStringRef CFStringCreateWithCString(CFAllocatorRef allocator, const char *text, CFStringEncoding encoding);
-CFStringRef CFStringCreateWithCharacters(CFAllocatorRef allocator, const UniChar *characters, CFIndex count);
-Boolean CFStringGetCString(CFStringRef s, char *buffer, CFIndex size, CFStringEncoding encoding);
-void CFRelease(CFStringRef s);
-SInt16 OrvaGetLangue();  // 0 French, 1 English, 2 Italian, 3 German, 4 Spanish, 5 Japanese
-void OrvaFixeLangue(SInt16 language);
-SInt16 orva_ouvreFichierRessSys();  // the second system file's number
-void OrvaSupprimeUnicodeSpecialChars(UniChar *text, SInt32 length);  // code units below 32 become spaces

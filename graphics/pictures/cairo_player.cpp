@@ -11,6 +11,7 @@
 #include <cairo.h>
 
 #include "graphics/pictures/cairo_drawing.h"
+#include "graphics/pictures/pict_decoder.h"
 #include "graphics/pictures/player.h"
 #include "graphics/quickdraw/bezier.h"
 #include "graphics/quickdraw/color.h"
@@ -20,9 +21,10 @@
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
+#include "platform/cairo/pango_text.h"
+#include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/pango_text.h"
 
 namespace {
 
@@ -72,7 +74,42 @@ void ApplyPen() { SystemDependantPenSize(gCP.penW * gCP.sx, gCP.penH * gCP.sy); 
 
 }  // namespace
 
-static Boolean PlayCairoOp(const PictOpRecord *op);
+static Boolean CairoClip(void *, const PictFieldRecord *region, UInt32);
+static void CairoBackPat(void *, const Pattern *pat);
+static void CairoPenPat(void *, const Pattern *pat);
+static void CairoFillPat(void *, const Pattern *pat);
+static void CairoTextFont(void *, SInt16 id);
+static void CairoTextFace(void *, UInt8 face);
+static void CairoTextMode(void *, SInt16 mode);
+static void CairoTextSize(void *, SInt16 size);
+static void CairoSpaceExtra(void *, Fixed extra);
+static void CairoPenSize(void *, Point size);
+static void CairoPenMode(void *, SInt16 mode);
+static void CairoOvalSize(void *, Point size);
+static void CairoOrigin(void *, SInt16 dh, SInt16 dv);
+static void CairoClassicColor(void *, Boolean fore, SInt16 code);
+static void CairoRGBColor(void *, Boolean fore, RGBColor c);
+static void CairoLine(void *, Point from, SInt32 dh, SInt32 dv);
+static void CairoLineFrom(void *, Point to);
+static void CairoShortLineFrom(void *, SInt32 dh, SInt32 dv);
+static void CairoText(void *, const Point *at, SInt32 dh, SInt32 dv, const UInt8 *text);
+static void CairoShortComment(void *, SInt16 kind);
+static void CairoLongComment(void *, SInt16 kind, const UInt8 *data, UInt32 length);
+static Boolean CairoImage(void *, const PictOpRecord *op);
+static void CairoShape(void *, UInt16 family, SInt32 verb, const Rect *r, SInt16 start, SInt16 arc);
+static void CairoPolygon(void *, SInt32 verb, const PictFieldRecord *polygon);
+static Boolean CairoOther(void *, UInt16 opcode);
+
+// Playback onto a cairo page. Regions and font names are not printed.
+static const PictPlayMessages kCairoMessages = {
+    "CvtPictureEnGDI : type de PICT inconnu !", "CvtPictureEnGDI : Bad version", "CvtPictureEnGDI : Bad version",
+    "CvtPictureEnGDI : Opcode $%04x inconnu", "CvtPictureEnGDI : picture tronquee a l'offset %u"};
+static const PictDrawProcs kCairoProcs = {
+    &kCairoMessages, CairoClip, CairoBackPat, CairoPenPat, CairoFillPat, CairoTextFont, CairoTextFace, CairoTextMode, CairoTextSize,
+    CairoSpaceExtra, CairoPenSize, CairoPenMode, CairoOvalSize, CairoOrigin, CairoClassicColor, CairoRGBColor,
+    CairoLine, CairoLineFrom, CairoShortLineFrom, CairoText, nullptr, CairoShortComment, CairoLongComment,
+    CairoImage, CairoShape, CairoPolygon, nullptr, CairoOther,
+};
 
 SInt32 TailleAlloueeParLigne() { return 0; }
 
@@ -124,27 +161,9 @@ void CvtPictureEnGDI(PicHandle picture) {
     BzSetBezierEngagedInDrawPict(false);
     gCP.hasAltText = false;
     gCP.altText.clear();
-    const UInt8 *bytes = (const UInt8 *)*picture;
     UInt32 size = GetHandleSize((Handle)picture);
-    if (size >= 12 && !((bytes[10] == 0x11 && bytes[11] == 0x01) || (bytes[10] == 0x00 && bytes[11] == 0x11))) {
-        OrvaErreur("CvtPictureEnGDI : type de PICT inconnu !");
-        return;
-    }
-    if (OrvaPictBeginWalk(bytes, size, &gCP.walk) != noErr) {
-        OrvaErreur("CvtPictureEnGDI : Bad version");
-        return;
-    }
-    PictOpRecord op;
-    for (;;) {
-        if (OrvaPictNextOp(&gCP.walk, &op) != noErr) {
-            if (op.name[0] == 0 && op.offset + (gCP.walk.kind == kPictKindVersion1 ? 1u : 2u) <= size)
-                OrvaErreurF("CvtPictureEnGDI : Opcode $%04x inconnu", op.opcode);
-            else OrvaErreurF("CvtPictureEnGDI : picture tronquee a l'offset %u", op.offset);
-            return;
-        }
-        if (op.opcode == kPictOpEndPic) break;
-        if (!PlayCairoOp(&op)) return;
-    }
+    if (!OrvaPictBeginPlayback((const UInt8 *)*picture, size, &gCP.walk, &kCairoProcs)) return;
+    if (!OrvaPictPlayOps(&gCP.walk, size, &kCairoProcs, nullptr)) return;  // stopped: left as it stood
     OrvaSetFontRatio(1.0f);
     OrvaSetTranscodeCharset(true);
     gCP.altText.clear();
@@ -153,13 +172,6 @@ void CvtPictureEnGDI(PicHandle picture) {
 
 static double DX(SInt32 h) { return h * gCP.sx; }
 static double DY(SInt32 v) { return v * gCP.sy; }
-
-static Point ReadPoint(UInt32 offset) {
-    Point p;
-    p.v = SInt16(OrvaPictWord(&gCP.walk, offset));
-    p.h = SInt16(OrvaPictWord(&gCP.walk, offset + 2));
-    return p;
-}
 
 // A line from the pen to (x, y), device units.
 static void CairoPictLineTo(double x, double y) {
@@ -200,7 +212,7 @@ static void CairoPictLineTo(double x, double y) {
     SystemDependantMoveTo(x, y);
 }
 
-static void CairoPictText(const PictFieldRecord *text) {
+static void CairoPictText(const UInt8 *text) {
     cairo_t *cr = gCairoPict.context;
     GrafPtr port = qd.thePort;
     if (gCP.hasAltText) {
@@ -211,8 +223,7 @@ static void CairoPictText(const PictFieldRecord *text) {
         gCP.hasAltText = false;
         return;
     }
-    const UInt8 *bytes = gCP.walk.bytes + text->offset;
-    SystemDependantPrintText(cr, bytes + 1, 0, bytes[0], gCairoPict.x, gCairoPict.y, UInt16(port->txFont), port->txFace,
+    SystemDependantPrintText(cr, text + 1, 0, text[0], gCairoPict.x, gCairoPict.y, UInt16(port->txFont), port->txFace,
                              float(gCairoPict.textSize), &gCairoPict.foreground, 0, false);
     SetSource(gCairoPict.penPat);
     ApplyPen();
@@ -258,9 +269,18 @@ static void MapBezierPoint(float *x, float *y) {
     *y = float(*y * gCP.sy);
 }
 
-static void DrawImage(const PictOpRecord *op) {
+// The mask forms of the images are not printed: they end the page.
+static Boolean CairoImage(void *, const PictOpRecord *op) {
+    if (op->opcode == kPictOpDirectBitsRect + 1) {
+        OrvaErreur("Cvt Pict to GDI : opcode 9B unknown");
+        return false;
+    }
+    if (op->opcode & 1) {
+        OrvaErreurF("CvtPictureEnGDI : Opcode $%04x inconnu", op->opcode);
+        return false;
+    }
     PictImageRecord image;
-    if (!OrvaPictReadImage(&gCP.walk, op, &image)) return;
+    if (!OrvaPictReadImage(&gCP.walk, op, &image)) return true;
     SInt32 w = SInt32(image.src.right) - image.src.left, h = SInt32(image.src.bottom) - image.src.top;
     SInt32 dw = SInt32(image.dst.right) - image.dst.left, dh = SInt32(image.dst.bottom) - image.dst.top;
     if (w > 0 && h > 0 && dw > 0 && dh > 0 && w <= 32767 && h <= 32767 && SInt64(w) * h <= 64 * 1024 * 1024) {
@@ -294,195 +314,153 @@ static void DrawImage(const PictOpRecord *op) {
         }
     }
     if (image.map.pmTable) DisposHandle((Handle)image.map.pmTable);
+    return true;
 }
 
-static Boolean PlayCairoOp(const PictOpRecord *op) {
-    const PictWalkRecord *w = &gCP.walk;
-    const PictFieldRecord *f = op->fields;
-    UInt16 code = op->opcode;
-    SInt32 word0 = op->fieldCount > 0 ? OrvaPictWord(w, f[0].offset) : 0;
-    Pattern pat;
-    if (op->fieldCount > 0 && f[0].kind == kFieldPattern) std::memcpy(pat.pat, w->bytes + f[0].offset, 8);
-    switch (code) {
+// Opcodes of drawing this player does not print end the page.
+static Boolean CairoOther(void *, UInt16 opcode) {
+    switch (opcode) {
         case 0x15:
         case 0x16:
         case 0x1F:
-        case 0x91:
-        case 0x99:
         case 0x8200:
-        case 0x8201: OrvaErreurF("CvtPictureEnGDI : Opcode $%04x inconnu", code); return false;
-        case 0x9B: OrvaErreur("Cvt Pict to GDI : opcode 9B unknown"); return false;
-        case kPictOpClip: {
-            RgnHandle rgn = ReadRegion(&f[0]);
-            if (!rgn) return true;
-            Rect b = (*rgn)->rgnBBox;
-            SystemDependantSetClipRgn(DX(b.left), DY(b.top), DX(b.right), DY(b.bottom), rgn);
-            DisposeRgn(rgn);
-            return true;
-        }
-        case kPictOpBkPat: BackPat(&pat); return true;
-        case kPictOpTxFont:
-            gCairoPict.fontId = UInt16(word0);
-            TextFont(SInt16(word0));
-            return true;
-        case kPictOpTxFace:
-            gCairoPict.face = w->bytes[f[0].offset];
-            TextFace(w->bytes[f[0].offset]);
-            return true;
-        case kPictOpTxMode:
-            gCairoPict.textMode = UInt16(word0);
-            TextMode(SInt16(word0));
-            return true;
-        case kPictOpSpExtra: {
-            SInt32 a = PictMulDivRound(OrvaPictLong(w, f[0].offset), gCP.W2, gCP.frameW);
-            SInt32 b = gCP.rx ? SInt32(SInt64(a) * kSpaceExtraResolution / gCP.rx) : 0;
-            gCairoPict.spaceExtra = UInt32(b);
-            SpaceExtra(b);
-            return true;
-        }
-        case kPictOpPnSize: {
-            Point s = ReadPoint(f[0].offset);
-            gCP.penW = s.h;
-            gCP.penH = s.v;
-            gCairoPict.penWidth = s.h * gCP.sx;
-            gCairoPict.penHeight = s.v * gCP.sy;
-            PenSize(SInt16(std::min(32767.0, std::round(gCairoPict.penWidth))), SInt16(std::min(32767.0, std::round(gCairoPict.penHeight))));
-            ApplyPen();
-            return true;
-        }
-        case kPictOpPnMode: PenMode(SInt16(word0)); return true;
-        case kPictOpPnPat: gCairoPict.penPat = pat; SetSource(pat); return true;
-        case kPictOpFillPat: gCairoPict.fillPat = pat; return true;
-        case kPictOpOvSize: {
-            Point s = ReadPoint(f[0].offset);
-            gCP.ovalW = s.h;
-            gCP.ovalH = s.v;
-            return true;
-        }
-        case kPictOpOrigin: SetOrigin(SInt16(word0), SInt16(OrvaPictWord(w, f[1].offset))); return true;
-        case kPictOpTxSize: gCairoPict.textSize = (word0 ? word0 : 12) * gCP.sy; return true;
-        case kPictOpFgColor:
-        case kPictOpBkColor: {
-            // The colour of the classic code's predefined index: black for 33, white for 30.
-            UInt32 pixel;
-            RGBColor c = code == kPictOpFgColor ? gCairoPict.foreground : gCairoPict.background;
-            OrvaClassicColor(qd.thePort, SInt16(OrvaPictLong(w, f[0].offset) & 0xFFFF), &pixel, &c);
-            SetPlayerColour(code == kPictOpFgColor, c);
-            return true;
-        }
-        case kPictOpTxRatio: {
-            Point numer = ReadPoint(f[0].offset), denom = ReadPoint(f[1].offset);
-            if (denom.h != 0) OrvaSetFontRatio(float(numer.h) / float(denom.h));
-            return true;
-        }
-        case kPictOpRGBFgCol:
-        case kPictOpRGBBkCol: {
-            RGBColor c = {UInt16(OrvaPictWord(w, f[0].offset)), UInt16(OrvaPictWord(w, f[0].offset + 2)),
-                          UInt16(OrvaPictWord(w, f[0].offset + 4))};
-            SetPlayerColour(code == kPictOpRGBFgCol, c);
-            return true;
-        }
-        case kPictOpLine: {
-            Point a = ReadPoint(f[0].offset), b = ReadPoint(f[1].offset);
-            SystemDependantMoveTo(DX(a.h), DY(a.v));
-            CairoPictLineTo(DX(b.h), DY(b.v));
-            return true;
-        }
-        case kPictOpLineFrom: {
-            Point b = ReadPoint(f[0].offset);
-            CairoPictLineTo(DX(b.h), DY(b.v));
-            return true;
-        }
-        case kPictOpShortLine: {
-            Point a = ReadPoint(f[0].offset);
-            SInt32 dh = SInt8(w->bytes[f[1].offset]), dv = SInt8(w->bytes[f[2].offset]);
-            SystemDependantMoveTo(DX(a.h), DY(a.v));
-            CairoPictLineTo(DX(a.h + dh), DY(a.v + dv));
-            return true;
-        }
-        case kPictOpShortLineFrom: {
-            SInt32 dh = SInt8(w->bytes[f[0].offset]), dv = SInt8(w->bytes[f[1].offset]);
-            CairoPictLineTo(gCairoPict.x + dh * gCP.sx, gCairoPict.y + dv * gCP.sy);
-            return true;
-        }
-        case kPictOpLongText: {
-            Point a = ReadPoint(f[0].offset);
-            SystemDependantMoveTo(DX(a.h), DY(a.v));
-            CairoPictText(&f[1]);
-            return true;
-        }
-        case kPictOpDHText:
-        case kPictOpDHText + 1:
-        case kPictOpDHText + 2: {
-            double dh = 0, dv = 0;
-            if (code == kPictOpDHText) dh = w->bytes[f[0].offset] * gCP.sx;
-            else if (code == kPictOpDHText + 1) dv = w->bytes[f[0].offset] * gCP.sy;
-            else {
-                dh = w->bytes[f[0].offset] * gCP.sx;
-                dv = w->bytes[f[1].offset] * gCP.sy;
-            }
-            SystemDependantMoveTo(gCairoPict.x + dh, gCairoPict.y + dv);
-            CairoPictText(&f[op->fieldCount - 1]);
-            return true;
-        }
-        case kPictOpShortComment: {
-            if (word0 == kCommentTranscodeOn) OrvaSetTranscodeCharset(true);
-            else if (word0 == kCommentTranscodeOff) OrvaSetTranscodeCharset(false);
-            return true;
-        }
-        case kPictOpLongComment: {
-            const PictFieldRecord &data = f[op->fieldCount - 1];
-            if (data.kind != kFieldData) return true;
-            if (word0 == kPictCommentUnicodeText && data.length >= 2) {
-                gCP.altAngle = SInt16(OrvaPictWord(w, data.offset));
-                gCP.altText.clear();
-                for (UInt32 k = 2; k + 1 < data.length; k += 2) gCP.altText.push_back(UInt16(OrvaPictWord(w, data.offset + k)));
-                gCP.hasAltText = true;
-            } else if (word0 == kPictCommentBezier) {
-                BzProcessBezierCommand((const char *)w->bytes + data.offset, SInt32(data.length), false, true, MapBezierPoint);
-            }
-            return true;
-        }
-        case kPictOpBitsRect:
-        case kPictOpPackBitsRect:
-        case kPictOpDirectBitsRect: DrawImage(op); return true;
-        default: break;
+        case 0x8201: OrvaErreurF("CvtPictureEnGDI : Opcode $%04x inconnu", opcode); return false;
+        default: return true;  // reserved opcodes and headers are skipped
     }
-    if (code >= 0x30 && code <= 0x6C) {
-        UInt16 family = code & 0xF0;
-        SInt32 verb = code & 0x07;
-        Boolean same = (code & 0x08) != 0;
-        Rect *last = family == 0x40 ? &gCP.lastRRect : family == 0x50 ? &gCP.lastOval : &gCP.lastRect;
-        if (!same) *last = OrvaPictRect(w, f[0].offset);
-        double l = DX(last->left), t = DY(last->top), r = DX(last->right), b = DY(last->bottom);
-        switch (family) {
-            case 0x30: ShapeVerb(verb, [&](Boolean s) { SystemDependantRect(s, l, t, r, b); }); break;
-            case 0x40: {
-                double ow = gCP.ovalW * gCP.sx, oh = gCP.ovalH * gCP.sy;
-                ShapeVerb(verb, [&](Boolean s) { SystemDependantRoundRect(s, l, r, t, b, ow, oh); });
-                break;
-            }
-            case 0x50: ShapeVerb(verb, [&](Boolean s) { SystemDependantOval(s, l, t, r, b); }); break;
-            default: {
-                UInt32 at = same ? f[0].offset : f[1].offset;
-                SInt16 start = SInt16(OrvaPictWord(w, at)), arc = SInt16(OrvaPictWord(w, at + 2));
-                ShapeVerb(verb, [&](Boolean s) { SystemDependantArc(s, l, t, r, b, start, arc); });
-                break;
-            }
-        }
-        return true;
-    }
-    if (code >= 0x70 && code <= 0x74) {
-        SInt32 count = SInt32(f[0].length - 10) / 4;
-        std::vector<double> pts;
-        for (SInt32 k = 0; k < count; k++) {
-            Point p = ReadPoint(f[0].offset + 10 + 4 * UInt32(k));
-            pts.push_back(DX(p.h));
-            pts.push_back(DY(p.v));
-        }
-        ShapeVerb(code & 0x07, [&](Boolean s) { SystemDependantPolygon(s, pts.data(), count); });
-        return true;
-    }
-    // Regions are not printed; FontName, reserved opcodes and headers are skipped.
+}
+
+static Boolean CairoClip(void *, const PictFieldRecord *region, UInt32) {
+    RgnHandle rgn = ReadRegion(region);
+    if (!rgn) return true;
+    Rect b = (*rgn)->rgnBBox;
+    SystemDependantSetClipRgn(DX(b.left), DY(b.top), DX(b.right), DY(b.bottom), rgn);
+    DisposeRgn(rgn);
     return true;
+}
+
+static void CairoBackPat(void *, const Pattern *pat) { BackPat(pat); }
+
+static void CairoPenPat(void *, const Pattern *pat) {
+    gCairoPict.penPat = *pat;
+    SetSource(*pat);
+}
+
+static void CairoFillPat(void *, const Pattern *pat) { gCairoPict.fillPat = *pat; }
+
+static void CairoTextFont(void *, SInt16 id) {
+    gCairoPict.fontId = UInt16(id);
+    TextFont(id);
+}
+
+static void CairoTextFace(void *, UInt8 face) {
+    gCairoPict.face = face;
+    TextFace(face);
+}
+
+static void CairoTextMode(void *, SInt16 mode) {
+    gCairoPict.textMode = UInt16(mode);
+    TextMode(mode);
+}
+
+static void CairoTextSize(void *, SInt16 size) { gCairoPict.textSize = (size ? size : 12) * gCP.sy; }
+
+// Space extra in the page's resolution of kSpaceExtraResolution units a frame.
+static void CairoSpaceExtra(void *, Fixed extra) {
+    SInt32 a = PictMulDivRound(extra, gCP.W2, gCP.frameW);
+    SInt32 b = gCP.rx ? SInt32(SInt64(a) * kSpaceExtraResolution / gCP.rx) : 0;
+    gCairoPict.spaceExtra = UInt32(b);
+    SpaceExtra(b);
+}
+
+static void CairoPenSize(void *, Point size) {
+    gCP.penW = size.h;
+    gCP.penH = size.v;
+    gCairoPict.penWidth = size.h * gCP.sx;
+    gCairoPict.penHeight = size.v * gCP.sy;
+    PenSize(SInt16(std::min(32767.0, std::round(gCairoPict.penWidth))), SInt16(std::min(32767.0, std::round(gCairoPict.penHeight))));
+    ApplyPen();
+}
+
+static void CairoPenMode(void *, SInt16 mode) { PenMode(mode); }
+
+static void CairoOvalSize(void *, Point size) {
+    gCP.ovalW = size.h;
+    gCP.ovalH = size.v;
+}
+
+static void CairoOrigin(void *, SInt16 dh, SInt16 dv) { SetOrigin(dh, dv); }
+
+// The colour of the classic code's predefined index: black for 33, white for 30.
+static void CairoClassicColor(void *, Boolean fore, SInt16 code) {
+    UInt32 pixel;
+    RGBColor c = fore ? gCairoPict.foreground : gCairoPict.background;
+    OrvaClassicColor(qd.thePort, code, &pixel, &c);
+    SetPlayerColour(fore, c);
+}
+
+static void CairoRGBColor(void *, Boolean fore, RGBColor c) { SetPlayerColour(fore, c); }
+
+static void CairoLine(void *, Point from, SInt32 dh, SInt32 dv) {
+    SystemDependantMoveTo(DX(from.h), DY(from.v));
+    CairoPictLineTo(DX(from.h + dh), DY(from.v + dv));
+}
+
+static void CairoLineFrom(void *, Point to) { CairoPictLineTo(DX(to.h), DY(to.v)); }
+
+static void CairoShortLineFrom(void *, SInt32 dh, SInt32 dv) {
+    CairoPictLineTo(gCairoPict.x + dh * gCP.sx, gCairoPict.y + dv * gCP.sy);
+}
+
+static void CairoText(void *, const Point *at, SInt32 dh, SInt32 dv, const UInt8 *text) {
+    if (at) SystemDependantMoveTo(DX(at->h), DY(at->v));
+    else SystemDependantMoveTo(gCairoPict.x + dh * gCP.sx, gCairoPict.y + dv * gCP.sy);
+    CairoPictText(text);
+}
+
+static void CairoShortComment(void *, SInt16 kind) {
+    if (kind == kCommentTranscodeOn) OrvaSetTranscodeCharset(true);
+    else if (kind == kCommentTranscodeOff) OrvaSetTranscodeCharset(false);
+}
+
+// The Unicode text that stands for the next text opcode, and Bezier chains.
+static void CairoLongComment(void *, SInt16 kind, const UInt8 *data, UInt32 length) {
+    if (!data) return;
+    if (kind == kPictCommentUnicodeText && length >= 2) {
+        ByteReader text = OrvaByteReader(data, length);
+        UInt16 (*unit)(ByteReader *) = gCP.walk.kind == kPictKindOwn ? Get16LE : Get16;
+        gCP.altAngle = SInt16(unit(&text));
+        gCP.altText.clear();
+        while (ByteReaderLeft(&text) >= 2) gCP.altText.push_back(unit(&text));
+        gCP.hasAltText = true;
+    } else if (kind == kPictCommentBezier) {
+        BzProcessBezierCommand((const char *)data, SInt32(length), false, true, MapBezierPoint);
+    }
+}
+
+// Each family keeps its own last rectangle.
+static void CairoShape(void *, UInt16 family, SInt32 verb, const Rect *rect, SInt16 start, SInt16 arc) {
+    Rect *last = family == 0x40 ? &gCP.lastRRect : family == 0x50 ? &gCP.lastOval : &gCP.lastRect;
+    if (rect) *last = *rect;
+    double l = DX(last->left), t = DY(last->top), r = DX(last->right), b = DY(last->bottom);
+    switch (family) {
+        case 0x30: ShapeVerb(verb, [&](Boolean s) { SystemDependantRect(s, l, t, r, b); }); break;
+        case 0x40: {
+            double ow = gCP.ovalW * gCP.sx, oh = gCP.ovalH * gCP.sy;
+            ShapeVerb(verb, [&](Boolean s) { SystemDependantRoundRect(s, l, r, t, b, ow, oh); });
+            break;
+        }
+        case 0x50: ShapeVerb(verb, [&](Boolean s) { SystemDependantOval(s, l, t, r, b); }); break;
+        default: ShapeVerb(verb, [&](Boolean s) { SystemDependantArc(s, l, t, r, b, start, arc); }); break;
+    }
+}
+
+static void CairoPolygon(void *, SInt32 verb, const PictFieldRecord *polygon) {
+    SInt32 count = SInt32(polygon->length - 10) / 4;
+    std::vector<double> pts;
+    for (SInt32 k = 0; k < count; k++) {
+        Point p = OrvaPictPoint(&gCP.walk, polygon->offset + 10 + 4 * UInt32(k));
+        pts.push_back(DX(p.h));
+        pts.push_back(DY(p.v));
+    }
+    ShapeVerb(verb, [&](Boolean s) { SystemDependantPolygon(s, pts.data(), count); });
 }

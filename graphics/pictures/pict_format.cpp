@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/core/byte_reader.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
@@ -165,6 +166,7 @@ static Boolean AddField(PictWalkRecord *walk, PictOpRecord *op, UInt32 *pos, Pic
 static Boolean RunStep(PictWalkRecord *walk, PictOpRecord *op, UInt32 *pos, LayoutStep step);
 static Boolean AddImage(PictWalkRecord *walk, PictOpRecord *op, UInt32 *pos, LayoutStep step);
 static Boolean AddRows(PictWalkRecord *walk, PictOpRecord *op, UInt32 *pos, SInt32 rowBytes, SInt32 height);
+static ByteReader At(const PictWalkRecord *walk, UInt32 offset);
 static Boolean Readable(const PictWalkRecord *walk, UInt32 offset, UInt64 length);
 static void SwapWords(UInt8 *p, UInt32 count);
 static void SwapLong(UInt8 *p);
@@ -172,13 +174,25 @@ static void SwapField(UInt8 *bytes, const PictFieldRecord *field);
 static Boolean ConvertOwnForm(UInt8 *bytes, UInt32 size, Boolean transcode);
 static void NoteResolution(const PictWalkRecord *walk, const PictOpRecord *op, Fixed *hRes, Fixed *vRes);
 
+// The version opcode after the size and frame: 0x1101 for version 1; 0x0011 then 0x02FF for
+// version 2, or 0xCAFE for the library's own form.
 PictKind OrvaPictKind(const UInt8 *bytes, UInt32 size) {
-    if (!bytes || size < 12) return kPictKindUnknown;
-    if (bytes[10] == 0x11 && bytes[11] == 0x01) return kPictKindVersion1;
-    if (bytes[10] != 0x00 || bytes[11] != 0x11 || size < 14) return kPictKindUnknown;
-    if (bytes[12] == 0x02 && bytes[13] == 0xFF) return kPictKindVersion2;
-    if (bytes[12] == 0xCA && bytes[13] == 0xFE) return kPictKindOwn;
+    ByteReader picture = OrvaByteReader(bytes, size);
+    Seek(&picture, 10);
+    UInt16 version = Get16(&picture);
+    if (picture.failed) return kPictKindUnknown;
+    if (version == 0x1101) return kPictKindVersion1;
+    UInt16 second = Get16(&picture);
+    if (version != 0x0011 || picture.failed) return kPictKindUnknown;
+    if (second == 0x02FF) return kPictKindVersion2;
+    if (second == 0xCAFE) return kPictKindOwn;
     return kPictKindUnknown;
+}
+
+UInt16 OrvaPictVersionWord(const UInt8 *bytes, UInt32 size) {
+    ByteReader picture = OrvaByteReader(bytes, size);
+    Seek(&picture, 10);
+    return Get16(&picture);
 }
 
 OSErr OrvaPictBeginWalk(const UInt8 *bytes, UInt32 size, PictWalkRecord *walk) {
@@ -202,7 +216,8 @@ OSErr OrvaPictNextOp(PictWalkRecord *walk, PictOpRecord *op) {
         walk->ended = true;
         return pictureDataErr;
     }
-    op->opcode = opcodeBytes == 1 ? walk->bytes[pos] : UInt16((walk->bytes[pos] << 8) | walk->bytes[pos + 1]);
+    ByteReader opcode = At(walk, pos);  // big-endian in every kind
+    op->opcode = opcodeBytes == 1 ? Get8(&opcode) : Get16(&opcode);
     pos += opcodeBytes;
     const PictOpcodeRow *row = FindRow(op->opcode);
     if (!row) {
@@ -224,19 +239,15 @@ OSErr OrvaPictNextOp(PictWalkRecord *walk, PictOpRecord *op) {
     return noErr;
 }
 
+// The library's own form keeps its numbers in memory order (little-endian).
 SInt32 OrvaPictWord(const PictWalkRecord *walk, UInt32 offset) {
-    if (!Readable(walk, offset, 2)) return 0;
-    const UInt8 *p = walk->bytes + offset;
-    UInt16 v = walk->kind == kPictKindOwn ? UInt16(p[0] | (p[1] << 8)) : UInt16((p[0] << 8) | p[1]);
-    return SInt16(v);
+    ByteReader field = At(walk, offset);
+    return SInt16(walk->kind == kPictKindOwn ? Get16LE(&field) : Get16(&field));
 }
 
 SInt32 OrvaPictLong(const PictWalkRecord *walk, UInt32 offset) {
-    if (!Readable(walk, offset, 4)) return 0;
-    const UInt8 *p = walk->bytes + offset;
-    UInt32 v = walk->kind == kPictKindOwn ? UInt32(p[0]) | (UInt32(p[1]) << 8) | (UInt32(p[2]) << 16) | (UInt32(p[3]) << 24)
-                                          : (UInt32(p[0]) << 24) | (UInt32(p[1]) << 16) | (UInt32(p[2]) << 8) | UInt32(p[3]);
-    return SInt32(v);
+    ByteReader field = At(walk, offset);
+    return SInt32(walk->kind == kPictKindOwn ? Get32LE(&field) : Get32(&field));
 }
 
 Rect OrvaPictRect(const PictWalkRecord *walk, UInt32 offset) {
@@ -253,15 +264,21 @@ void OrvaPictHeader(const PictWalkRecord *walk, UInt16 *picSize, Rect *frame) {
     if (frame) *frame = OrvaPictRect(walk, 2);
 }
 
+Boolean OrvaPictHasExtendedHeader(const PictWalkRecord *walk) {
+    ByteReader version = At(walk, 16);
+    return walk->kind == kPictKindVersion2 && Get16(&version) == 0xFFFE;
+}
+
 Boolean CvtPict2MacPict(PicHandle pic, Boolean transcode) {
     if (!pic || !*pic) return false;
     UInt32 size = GetHandleSize((Handle)pic);
     const UInt8 *bytes = (const UInt8 *)*pic;
-    if (size < 12 || !((bytes[10] == 0x00 && bytes[11] == 0x11) || (bytes[10] == 0x11 && bytes[11] == 0x01))) {
+    UInt16 version = OrvaPictVersionWord(bytes, size);
+    if (version != 0x0011 && version != 0x1101) {
         OrvaErreur("Cvt : Pict de type inconnu");
         return false;
     }
-    if (bytes[10] == 0x11) return true;
+    if (version == 0x1101) return true;
     PictKind kind = OrvaPictKind(bytes, size);
     if (kind == kPictKindVersion2) return true;
     if (kind != kPictKindOwn) {
@@ -284,7 +301,7 @@ SInt32 GetPictInfo(PicHandle pic, PictInfo *info) {
     OrvaPictHeader(&walk, &picSize, &info->sourceRect);
     if (picSize == 0) return pictureDataErr;
     Fixed hRes = 0, vRes = 0;
-    if (walk.kind == kPictKindVersion2 && walk.bytes[16] == 0xFF && walk.bytes[17] == 0xFE) {
+    if (OrvaPictHasExtendedHeader(&walk)) {
         // Extended header: version, reserved, hRes, vRes, source rectangle, reserved.
         hRes = OrvaPictLong(&walk, 20);
         vRes = OrvaPictLong(&walk, 24);
@@ -310,8 +327,17 @@ static const PictOpcodeRow *FindRow(UInt16 opcode) {
     return nullptr;
 }
 
+// A cursor over the picture at offset.
+static ByteReader At(const PictWalkRecord *walk, UInt32 offset) {
+    ByteReader picture = OrvaByteReader(walk->bytes, walk->size);
+    Seek(&picture, offset);
+    return picture;
+}
+
 static Boolean Readable(const PictWalkRecord *walk, UInt32 offset, UInt64 length) {
-    return UInt64(offset) + length <= walk->size;
+    ByteReader field = At(walk, offset);
+    Skip(&field, size_t(length));
+    return !field.failed;
 }
 
 static Boolean AddField(PictWalkRecord *walk, PictOpRecord *op, UInt32 *pos, PictField kind, const char *label,
@@ -343,8 +369,9 @@ static Boolean RunStep(PictWalkRecord *walk, PictOpRecord *op, UInt32 *pos, Layo
             return AddField(walk, op, pos, step == kStepRegion ? kFieldRegion : kFieldPolygon, nullptr, UInt32(size));
         }
         case kStepText: {
-            if (!Readable(walk, *pos, 1)) return false;
-            return AddField(walk, op, pos, kFieldText, nullptr, 1 + UInt32(walk->bytes[*pos]));
+            ByteReader text = At(walk, *pos);
+            UInt32 length = Get8(&text);
+            return !text.failed && AddField(walk, op, pos, kFieldText, nullptr, 1 + length);
         }
         case kStepLengthData: {
             if (!Readable(walk, *pos, 2)) return false;
@@ -364,10 +391,12 @@ static Boolean RunStep(PictWalkRecord *walk, PictOpRecord *op, UInt32 *pos, Layo
         case kStepFontName: {
             // Data length (font id, name length and name), then that data.
             SInt32 length = Readable(walk, *pos, 2) ? UInt16(OrvaPictWord(walk, *pos)) : -1;
-            if (length < 3 || !Readable(walk, *pos + 4, 1) || UInt32(walk->bytes[*pos + 4]) + 3 > UInt32(length)) return false;
-            UInt32 rest = UInt32(length) - 3 - walk->bytes[*pos + 4];
+            ByteReader name = At(walk, *pos + 4);
+            UInt32 nameLength = Get8(&name);
+            if (length < 3 || name.failed || nameLength + 3 > UInt32(length)) return false;
+            UInt32 rest = UInt32(length) - 3 - nameLength;
             return AddField(walk, op, pos, kFieldWord, "length", 2) && AddField(walk, op, pos, kFieldWord, "font", 2) &&
-                   AddField(walk, op, pos, kFieldText, nullptr, 1 + UInt32(walk->bytes[*pos])) &&
+                   AddField(walk, op, pos, kFieldText, nullptr, 1 + nameLength) &&
                    (rest == 0 || AddField(walk, op, pos, kFieldData, nullptr, rest));
         }
         case kStepBits:
@@ -413,14 +442,12 @@ static Boolean AddImage(PictWalkRecord *walk, PictOpRecord *op, UInt32 *pos, Lay
 static Boolean AddRows(PictWalkRecord *walk, PictOpRecord *op, UInt32 *pos, SInt32 rowBytes, SInt32 height) {
     if (height < 0) height = 0;
     if (rowBytes < kPackedRowLimit) return AddField(walk, op, pos, kFieldRows, "rows", UInt64(rowBytes) * UInt64(height));
-    UInt64 end = *pos;
-    for (SInt32 row = 0; row < height; row++) {
-        if (end + 2 > walk->size) return false;
-        const UInt8 *p = walk->bytes + end;
-        end += rowBytes > kByteLengthLimit ? 2 + ((UInt32(p[0]) << 8) | p[1]) : 1 + UInt32(p[0]);
-        if (end > walk->size) return false;
+    ByteReader rows = At(walk, *pos);
+    for (SInt32 row = 0; row < height && !rows.failed; row++) {
+        if (ByteReaderLeft(&rows) < 2) return false;  // a last row is never shorter than two bytes
+        Skip(&rows, rowBytes > kByteLengthLimit ? Get16(&rows) : Get8(&rows));
     }
-    return AddField(walk, op, pos, kFieldRows, "rows", end - *pos);
+    return !rows.failed && AddField(walk, op, pos, kFieldRows, "rows", rows.position - *pos);
 }
 
 static void SwapWords(UInt8 *p, UInt32 count) {
@@ -497,7 +524,8 @@ static Boolean ConvertOwnForm(UInt8 *bytes, UInt32 size, Boolean transcode) {
             SwapField(bytes, &f);
         }
         // Packed rows of a bit image are told apart by their opcode in version 2.
-        if (op.opcode == kPictOpBitsRect && (((bytes[op.fields[0].offset] << 8) | bytes[op.fields[0].offset + 1]) & 0x7FFF) >= kPackedRowLimit)
+        ByteReader rowBytes = At(&walk, op.fields[0].offset);  // big-endian now
+        if (op.opcode == kPictOpBitsRect && (Get16(&rowBytes) & 0x7FFF) >= kPackedRowLimit)
             bytes[op.offset + 1] = kPictOpPackBitsRect;
     } while (op.opcode != kPictOpEndPic);
     SwapWords(bytes, 5);

@@ -68,6 +68,9 @@ struct PictInfo {
 };
 
 PictKind OrvaPictKind(const UInt8 *bytes, UInt32 size);
+// The word after the size and frame: 0x1101 in version 1, 0x0011 (VersionOp) otherwise; 0 for
+// a picture shorter than 12 bytes.
+UInt16 OrvaPictVersionWord(const UInt8 *bytes, UInt32 size);
 // Starts a walk at the first opcode: pictureDataErr for an unknown kind or a cut-off header.
 OSErr OrvaPictBeginWalk(const UInt8 *bytes, UInt32 size, PictWalkRecord *walk);
 // Reads the next opcode with its operand fields. pictureDataErr when the opcode is not in the
@@ -80,6 +83,9 @@ SInt32 OrvaPictLong(const PictWalkRecord *walk, UInt32 offset);
 Rect OrvaPictRect(const PictWalkRecord *walk, UInt32 offset);
 // The picture's frame (picSize and picFrame in its byte order).
 void OrvaPictHeader(const PictWalkRecord *walk, UInt16 *picSize, Rect *frame);
+// A version-2 picture with the extended header (0xFFFE at 16), whose source rectangle at 28
+// stands for the frame.
+Boolean OrvaPictHasExtendedHeader(const PictWalkRecord *walk);
 
 // Turns an own-form picture into big-endian PICT version 2 in place; version 1 and 2 pictures
 // are left alone (true). False with a message for an unknown kind, an opcode outside the

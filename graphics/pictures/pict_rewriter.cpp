@@ -47,7 +47,7 @@ PicHandle AdaptePicture(PicHandle source, UInt16 mode, UInt16 colorIndex) {
     std::vector<UInt8> bytes((const UInt8 *)*source, (const UInt8 *)*source + size);
     PictKind kind = OrvaPictKind(bytes.data(), size);
     if (kind == kPictKindUnknown) {
-        if (size >= 12 && bytes[10] == 0x00 && bytes[11] == 0x11) OrvaErreur("PICT 2: Bad version");
+        if (OrvaPictVersionWord(bytes.data(), size) == 0x0011) OrvaErreur("PICT 2: Bad version");
         return nullptr;
     }
     if (kind == kPictKindOwn) {

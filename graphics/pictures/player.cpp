@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "graphics/pictures/pict_decoder.h"
 #include "graphics/pictures/pict_format.h"
 #include "graphics/quickdraw/packed_images.h"
 #include "graphics/quickdraw/pen.h"
@@ -18,9 +19,9 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/port_surfaces.h"
 
 namespace {
 
@@ -60,16 +61,46 @@ struct Player {
 static SInt16 Clamp16(SInt64 v);
 static Rect MapRect(const Player *p, Rect r);
 static Point MapPoint(const Player *p, Point pt);
-static Point ReadPoint(const Player *p, UInt32 offset);
 static RgnHandle ReadRegion(const Player *p, const PictFieldRecord *field);
 static PolyHandle ReadPolygon(const Player *p, const PictFieldRecord *field);
-static Boolean PlayOp(Player *p, const PictOpRecord *op);
-static void PlayText(Player *p, const PictFieldRecord *text);
-static void PlayLine(Player *p, Point from, Point to);
-static void PlayLineFromPen(Player *p, Point to);
-static Boolean PlayImage(Player *p, const PictOpRecord *op);
-static void PlayFontName(Player *p, const PictOpRecord *op);
 static void Restore(Player *p);
+static Boolean PortClip(void *target, const PictFieldRecord *region, UInt32 opOffset);
+static void PortBackPat(void *target, const Pattern *pat);
+static void PortPenPat(void *target, const Pattern *pat);
+static void PortFillPat(void *target, const Pattern *pat);
+static void PortTextFont(void *target, SInt16 id);
+static void PortTextFace(void *target, UInt8 face);
+static void PortTextMode(void *target, SInt16 mode);
+static void PortTextSize(void *target, SInt16 size);
+static void PortSpaceExtra(void *target, Fixed extra);
+static void PortPenSize(void *target, Point size);
+static void PortPenMode(void *target, SInt16 mode);
+static void PortOvalSize(void *target, Point size);
+static void PortOrigin(void *target, SInt16 dh, SInt16 dv);
+static void PortClassicColor(void *target, Boolean fore, SInt16 code);
+static void PortRGBColor(void *target, Boolean fore, RGBColor c);
+static void PortLine(void *target, Point from, SInt32 dh, SInt32 dv);
+static void PortLineFrom(void *target, Point to);
+static void PortShortLineFrom(void *target, SInt32 dh, SInt32 dv);
+static void PortText(void *target, const Point *at, SInt32 dh, SInt32 dv, const UInt8 *text);
+static void PortFontName(void *target, SInt16 pictureId, const UInt8 *name);
+static void PortShortComment(void *target, SInt16 kind);
+static void PortLongComment(void *target, SInt16 kind, const UInt8 *data, UInt32 length);
+static Boolean PortImage(void *target, const PictOpRecord *op);
+static void PortShape(void *target, UInt16 family, SInt32 verb, const Rect *r, SInt16 start, SInt16 arc);
+static void PortPolygon(void *target, SInt32 verb, const PictFieldRecord *polygon);
+static Boolean PortRegion(void *target, SInt32 verb, const PictFieldRecord *region, UInt32 opOffset);
+
+// Playback into a QuickDraw port: the ordinary drawing calls, mapped to the destination.
+static const PictPlayMessages kPortMessages = {"Type de PICT inconnu :%x", "PICT 2: Bad version",
+                                               "PICT 2: picture tronquee", "PICT 2: Opcode $%04x inconnu",
+                                               "PICT 2: picture tronquee a l'offset %u"};
+static const PictDrawProcs kPortProcs = {
+    &kPortMessages, PortClip, PortBackPat, PortPenPat, PortFillPat, PortTextFont, PortTextFace, PortTextMode,
+    PortTextSize, PortSpaceExtra, PortPenSize, PortPenMode, PortOvalSize, PortOrigin, PortClassicColor, PortRGBColor,
+    PortLine, PortLineFrom, PortShortLineFrom, PortText, PortFontName, PortShortComment, PortLongComment,
+    PortImage, PortShape, PortPolygon, PortRegion, nullptr,
+};
 
 SInt32 PictMulDivRound(SInt32 a, SInt32 b, SInt32 c) {
     if (c == 0) return 0;
@@ -92,14 +123,8 @@ void DrawPicture(PicHandle picture, const Rect *dst) {
     // picSize keeps only the low 16 bits of the length: a picture is empty when nothing follows
     // its header, whatever picSize says.
     if (size <= sizeof(Picture)) return;
-    const UInt8 *bytes = (const UInt8 *)*picture;
-    if (size >= 12 && !((bytes[10] == 0x11 && bytes[11] == 0x01) || (bytes[10] == 0x00 && bytes[11] == 0x11))) {
-        OrvaErreurF("Type de PICT inconnu :%x", SInt32(SInt16((bytes[10] << 8) | bytes[11])));
-        return;
-    }
     Player *p = new Player();
-    if (OrvaPictBeginWalk(bytes, size, &p->walk) != noErr) {
-        OrvaErreur(size >= 14 && bytes[10] == 0x00 ? "PICT 2: Bad version" : "PICT 2: picture tronquee");
+    if (!OrvaPictBeginPlayback((const UInt8 *)*picture, size, &p->walk, &kPortProcs)) {
         delete p;
         return;
     }
@@ -111,7 +136,7 @@ void DrawPicture(PicHandle picture, const Rect *dst) {
     p->caller = caller;
     p->dst = *dst;
     OrvaPictHeader(&p->walk, nullptr, &p->frame);
-    if (p->walk.kind == kPictKindVersion2 && bytes[16] == 0xFF && bytes[17] == 0xFE) p->frame = OrvaPictRect(&p->walk, 28);
+    if (OrvaPictHasExtendedHeader(&p->walk)) p->frame = OrvaPictRect(&p->walk, 28);
     p->frameW = SInt32(p->frame.right) - p->frame.left;
     p->frameH = SInt32(p->frame.bottom) - p->frame.top;
     p->dstW = SInt32(dst->right) - dst->left;
@@ -158,17 +183,7 @@ void DrawPicture(PicHandle picture, const Rect *dst) {
             SInt32 h = PictMulDivRound(p->copy.pnSize.v, p->dstH, p->frameH);
             PenSize(Clamp16(w < 1 ? 1 : w), Clamp16(h < 1 ? 1 : h));
         }
-        PictOpRecord op;
-        for (;;) {
-            if (OrvaPictNextOp(&p->walk, &op) != noErr) {
-                if (op.name[0] == 0 && op.offset + (p->walk.kind == kPictKindVersion1 ? 1u : 2u) <= size)
-                    OrvaErreurF("PICT 2: Opcode $%04x inconnu", op.opcode);
-                else OrvaErreurF("PICT 2: picture tronquee a l'offset %u", op.offset);
-                break;
-            }
-            if (op.opcode == kPictOpEndPic) break;
-            if (!PlayOp(p, &op)) break;
-        }
+        OrvaPictPlayOps(&p->walk, size, &kPortProcs, p);
     }
     Restore(p);
     delete p;
@@ -224,13 +239,6 @@ static SInt16 RoundV(const Player *p, SInt32 v) {
     return Clamp16(SInt64(p->dst.top) + PictMulDivRound(v - p->frame.top, p->dstH, p->frameH));
 }
 
-static Point ReadPoint(const Player *p, UInt32 offset) {
-    Point pt;
-    pt.v = SInt16(OrvaPictWord(&p->walk, offset));
-    pt.h = SInt16(OrvaPictWord(&p->walk, offset + 2));
-    return pt;
-}
-
 // A region operand in machine order, checked, then mapped: a rectangle by its edges, scan data
 // word by word with rounding. Null for malformed data or without memory.
 static RgnHandle ReadRegion(const Player *p, const PictFieldRecord *field) {
@@ -272,7 +280,7 @@ static PolyHandle ReadPolygon(const Player *p, const PictFieldRecord *field) {
     (*poly)->polySize = SInt16(field->length);
     SInt32 left = 32000, top = 32000, right = -32000, bottom = -32000;
     for (SInt32 k = 0; k < points; k++) {
-        Point pt = ReadPoint(p, field->offset + kPolyHeaderBytes + 4 * UInt32(k));
+        Point pt = OrvaPictPoint(&p->walk, field->offset + kPolyHeaderBytes + 4 * UInt32(k));
         pt.h = RoundH(p, pt.h);
         pt.v = RoundV(p, pt.v);
         (*poly)->polyPoints[k] = pt;
@@ -287,236 +295,81 @@ static PolyHandle ReadPolygon(const Player *p, const PictFieldRecord *field) {
 
 static Boolean Recording() { return qd.thePort && qd.thePort->picSave; }
 
-// Plays one opcode; false ends playback (its message given).
-static Boolean PlayOp(Player *p, const PictOpRecord *op) {
-    const PictWalkRecord *w = &p->walk;
-    const PictFieldRecord *f = op->fields;
-    UInt16 code = op->opcode;
-    SInt32 word0 = op->fieldCount > 0 ? OrvaPictWord(w, f[0].offset) : 0;
-    Pattern pat;
-    if (op->fieldCount > 0 && f[0].kind == kFieldPattern) std::memcpy(pat.pat, w->bytes + f[0].offset, 8);
-    switch (code) {
-        case kPictOpClip: {
-            RgnHandle rgn = ReadRegion(p, &f[0]);
-            if (!rgn) break;
-            SectRgn(rgn, p->caller->clipRgn, p->scratch);
-            SetClip(p->scratch);
-            DisposeRgn(rgn);
-            p->clipChanged = true;
-            return true;
-        }
-        case kPictOpBkPat: BackPat(&pat); return true;
-        case kPictOpTxFont: {
-            SInt16 id = SInt16(word0);
-            if (id >= 256)
-                for (const FontMapEntry &e : p->fontMap)
-                    if (e.pictureId == id) id = e.localId;
-            TextFont(id);
-            p->fontsChanged = true;
-            return true;
-        }
-        case kPictOpTxFace: TextFace(w->bytes[f[0].offset]); return true;
-        case kPictOpTxMode: TextMode(SInt16(word0)); return true;
-        case kPictOpSpExtra: {
-            SInt64 v = SInt64(OrvaPictLong(w, f[0].offset)) * p->dstW / p->frameW;
-            SpaceExtra(Fixed(v > 0x7FFFFFFF ? 0x7FFFFFFF : (v < -0x7FFFFFFF ? -0x7FFFFFFF : v)));
-            return true;
-        }
-        case kPictOpPnSize: {
-            Point size = ReadPoint(p, f[0].offset);
-            SInt32 h = size.h, v = size.v;
-            if (h) h = std::max<SInt32>(1, PictMulDivRound(h, p->dstW, p->frameW));
-            if (v) v = std::max<SInt32>(1, PictMulDivRound(v, p->dstH, p->frameH));
-            PenSize(Clamp16(h), Clamp16(v));
-            return true;
-        }
-        case kPictOpPnMode: PenMode(SInt16(word0)); return true;
-        case kPictOpPnPat: PenPat(&pat); return true;
-        case kPictOpFillPat: p->copy.fillPat = pat; return true;
-        case kPictOpOvSize: {
-            Point size = ReadPoint(p, f[0].offset);
-            p->ovalSize.h = Clamp16(PictMulDivRound(size.h, p->dstW, p->frameW));
-            p->ovalSize.v = Clamp16(PictMulDivRound(size.v, p->dstH, p->frameH));
-            return true;
-        }
-        case kPictOpOrigin:
-            SetOrigin(Clamp16(PictMulDivRound(word0, p->dstW, p->frameW)),
-                      Clamp16(PictMulDivRound(OrvaPictWord(w, f[1].offset), p->dstH, p->frameH)));
-            return true;
-        case kPictOpTxSize: TextSize(SInt16(word0)); p->fontsChanged = true; return true;
-        case kPictOpFgColor: ForeColor(SInt16(OrvaPictLong(w, f[0].offset) & 0xFFFF)); return true;
-        case kPictOpBkColor: BackColor(SInt16(OrvaPictLong(w, f[0].offset) & 0xFFFF)); return true;
-        case kPictOpTxRatio: {
-            Point numer = ReadPoint(p, f[0].offset), denom = ReadPoint(p, f[1].offset);
-            if (denom.h != 0) OrvaSetFontRatio(float(numer.h) / float(denom.h));
-            return true;
-        }
-        case kPictOpRGBFgCol:
-        case kPictOpRGBBkCol: {
-            RGBColor c = {UInt16(OrvaPictWord(w, f[0].offset)), UInt16(OrvaPictWord(w, f[0].offset + 2)),
-                          UInt16(OrvaPictWord(w, f[0].offset + 4))};
-            if (code == kPictOpRGBFgCol) RGBForeColor(&c);
-            else RGBBackColor(&c);
-            return true;
-        }
-        case kPictOpLine: PlayLine(p, MapPoint(p, ReadPoint(p, f[0].offset)), MapPoint(p, ReadPoint(p, f[1].offset))); return true;
-        case kPictOpLineFrom: PlayLineFromPen(p, MapPoint(p, ReadPoint(p, f[0].offset))); return true;
-        case kPictOpShortLine: {
-            Point from = ReadPoint(p, f[0].offset), to = from;
-            to.h = Clamp16(SInt32(from.h) + SInt8(w->bytes[f[1].offset]));
-            to.v = Clamp16(SInt32(from.v) + SInt8(w->bytes[f[2].offset]));
-            PlayLine(p, MapPoint(p, from), MapPoint(p, to));
-            return true;
-        }
-        case kPictOpShortLineFrom: {
-            SInt32 dh = PictMulDivRound(SInt8(w->bytes[f[0].offset]), p->dstW, p->frameW);
-            SInt32 dv = PictMulDivRound(SInt8(w->bytes[f[1].offset]), p->dstH, p->frameH);
-            p->copy.pnLoc = p->linePen;
-            Line(Clamp16(dh), Clamp16(dv));
-            p->linePen = p->copy.pnLoc;
-            return true;
-        }
-        case kPictOpLongText: {
-            Point at = MapPoint(p, ReadPoint(p, f[0].offset));
-            _MoveTo(at.h, at.v);
-            p->textPen = p->copy.pnLoc;
-            PlayText(p, &f[1]);
-            return true;
-        }
-        case kPictOpDHText:
-        case kPictOpDHText + 1:
-        case kPictOpDHText + 2: {
-            SInt32 dh = 0, dv = 0;
-            if (code == kPictOpDHText) dh = PictMulDivRound(w->bytes[f[0].offset], p->dstW, p->frameW);
-            else if (code == kPictOpDHText + 1) dv = PictMulDivRound(w->bytes[f[0].offset], p->dstH, p->frameH);
-            else {
-                dh = PictMulDivRound(w->bytes[f[0].offset], p->dstW, p->frameW);
-                dv = PictMulDivRound(w->bytes[f[1].offset], p->dstH, p->frameH);
-            }
-            p->copy.pnLoc = p->textPen;
-            Move(Clamp16(dh), Clamp16(dv));
-            p->textPen = p->copy.pnLoc;
-            PlayText(p, &f[op->fieldCount - 1]);
-            return true;
-        }
-        case kPictOpFontName: PlayFontName(p, op); return true;
-        case kPictOpShortComment: {
-            SInt16 kind = SInt16(word0);
-            PicComment(kind, 0, nullptr);
-            if (!Recording()) {
-                if (kind == kCommentTranscodeOn) OrvaSetTranscodeCharset(true);
-                else if (kind == kCommentTranscodeOff) OrvaSetTranscodeCharset(false);
-            }
-            return true;
-        }
-        case kPictOpLongComment: {
-            SInt16 kind = SInt16(word0);
-            const PictFieldRecord &data = f[op->fieldCount - 1];
-            SInt16 size = SInt16(data.kind == kFieldData ? data.length : 0);
-            // A handle of its own: comment procedures may ask for its size.
-            Handle h = size > 0 ? NewHandle(UInt32(size)) : nullptr;
-            if (h) std::memcpy(*h, w->bytes + data.offset, size_t(size));
-            PicComment(kind, h ? size : 0, h);
-            if (h) DisposHandle(h);
-            return true;
-        }
-        case kPictOpBitsRect:
-        case kPictOpBitsRect + 1:
-        case kPictOpPackBitsRect:
-        case kPictOpPackBitsRect + 1:
-        case kPictOpDirectBitsRect:
-        case kPictOpDirectBitsRect + 1: return PlayImage(p, op);
-        default: break;
-    }
-    if (code >= 0x30 && code <= 0x6C) {
-        UInt16 family = code & 0xF0, verb = code & 0x07;
-        Boolean same = (code & 0x08) != 0;
-        if (!same) p->lastRect = MapRect(p, OrvaPictRect(w, f[0].offset));
-        const Rect *r = &p->lastRect;
-        SInt16 start = 0, arc = 0;
-        if (family == 0x60) {
-            UInt32 at = same ? f[0].offset : f[1].offset;
-            start = SInt16(OrvaPictWord(w, at));
-            arc = SInt16(OrvaPictWord(w, at + 2));
-        }
-        Pattern fill = p->copy.fillPat;
-        SInt16 ow = p->ovalSize.h, oh = p->ovalSize.v;
-        switch (family | verb) {
-            case 0x30: _FrameRect(r); break;
-            case 0x31: PaintRect(r); break;
-            case 0x32: EraseRect(r); break;
-            case 0x33: _InvertRect(r); break;
-            case 0x34: _FillRect(r, &fill); break;
-            case 0x40: FrameRoundRect(r, ow, oh); break;
-            case 0x41: PaintRoundRect(r, ow, oh); break;
-            case 0x42: EraseRoundRect(r, ow, oh); break;
-            case 0x43: InvertRoundRect(r, ow, oh); break;
-            case 0x44: FillRoundRect(r, ow, oh, &fill); break;
-            case 0x50: FrameOval(r); break;
-            case 0x51: PaintOval(r); break;
-            case 0x52: EraseOval(r); break;
-            case 0x53: InvertOval(r); break;
-            case 0x54: FillOval(r, &fill); break;
-            case 0x60: FrameArc(r, start, arc); break;
-            case 0x61: PaintArc(r, start, arc); break;
-            case 0x62: EraseArc(r, start, arc); break;
-            case 0x63: InvertArc(r, start, arc); break;
-            case 0x64: p->copy.fillPat = fill; FillArc(r, start, arc); break;
-            default: break;
-        }
-        return true;
-    }
-    if (code >= 0x70 && code <= 0x74) {
-        PolyHandle poly = ReadPolygon(p, &f[0]);
-        if (!poly) return true;
-        Pattern fill = p->copy.fillPat;
-        switch (code) {
-            case 0x70: FramePoly(poly); break;
-            case 0x71: PaintPoly(poly); break;
-            case 0x72: ErasePoly(poly); break;
-            case 0x73: InvertPoly(poly); break;
-            default: FillPoly(poly, &fill); break;
-        }
-        KillPoly(poly);
-        return true;
-    }
-    if (code >= 0x80 && code <= 0x84) {
-        RgnHandle rgn = ReadRegion(p, &f[0]);
-        if (!rgn) {
-            OrvaErreurF("PICT 2: region invalide a l'offset %u", op->offset);
-            return false;
-        }
-        Pattern fill = p->copy.fillPat;
-        switch (code) {
-            case 0x80: _FrameRgn(rgn); break;
-            case 0x81: _PaintRgn(rgn); break;
-            case 0x82: EraseRgn(rgn); break;
-            case 0x83: _InvertRgn(rgn); break;
-            default: _FillRgn(rgn, &fill); break;
-        }
-        DisposeRgn(rgn);
-        return true;
-    }
-    if (code == kPictOpClip) {
-        OrvaErreurF("PICT 2: region invalide a l'offset %u", op->offset);
+static Player *PlayerOf(void *target) { return static_cast<Player *>(target); }
+
+// A region that does not read as one ends playback.
+static Boolean PortClip(void *target, const PictFieldRecord *region, UInt32 opOffset) {
+    Player *p = PlayerOf(target);
+    RgnHandle rgn = ReadRegion(p, region);
+    if (!rgn) {
+        OrvaErreurF("PICT 2: region invalide a l'offset %u", opOffset);
         return false;
     }
-    // Everything else the walk accepts is skipped: reserved opcodes, VersionOp, OpColor,
-    // DefHilite, fractional pen and character extra, movie data.
+    SectRgn(rgn, p->caller->clipRgn, p->scratch);
+    SetClip(p->scratch);
+    DisposeRgn(rgn);
+    p->clipChanged = true;
     return true;
 }
 
-static void PlayText(Player *p, const PictFieldRecord *text) {
-    const UInt8 *bytes = p->walk.bytes + text->offset;
-    SInt16 count = bytes[0];
-    Point numer, denom;
-    numer.v = Clamp16(p->dstH);
-    numer.h = Clamp16(p->dstW);
-    denom.v = Clamp16(p->frameH);
-    denom.h = Clamp16(p->frameW);
-    GrafProcs *procs = p->copy.grafProcs;
-    if (procs && procs->textProc) procs->textProc(count, bytes + 1, numer, denom);
-    else StdText(count, bytes + 1, numer, denom);
+static void PortBackPat(void *, const Pattern *pat) { BackPat(pat); }
+static void PortPenPat(void *, const Pattern *pat) { PenPat(pat); }
+static void PortFillPat(void *target, const Pattern *pat) { PlayerOf(target)->copy.fillPat = *pat; }
+
+// Picture font ids from 256 on name fonts the picture declared with FontName.
+static void PortTextFont(void *target, SInt16 id) {
+    Player *p = PlayerOf(target);
+    if (id >= 256)
+        for (const FontMapEntry &e : p->fontMap)
+            if (e.pictureId == id) id = e.localId;
+    TextFont(id);
+    p->fontsChanged = true;
+}
+
+static void PortTextFace(void *, UInt8 face) { TextFace(face); }
+static void PortTextMode(void *, SInt16 mode) { TextMode(mode); }
+
+static void PortTextSize(void *target, SInt16 size) {
+    TextSize(size);
+    PlayerOf(target)->fontsChanged = true;
+}
+
+static void PortSpaceExtra(void *target, Fixed extra) {
+    Player *p = PlayerOf(target);
+    SInt64 v = SInt64(extra) * p->dstW / p->frameW;
+    SpaceExtra(Fixed(v > 0x7FFFFFFF ? 0x7FFFFFFF : (v < -0x7FFFFFFF ? -0x7FFFFFFF : v)));
+}
+
+// A pen that draws stays at least one pixel wide.
+static void PortPenSize(void *target, Point size) {
+    Player *p = PlayerOf(target);
+    SInt32 h = size.h, v = size.v;
+    if (h) h = std::max<SInt32>(1, PictMulDivRound(h, p->dstW, p->frameW));
+    if (v) v = std::max<SInt32>(1, PictMulDivRound(v, p->dstH, p->frameH));
+    PenSize(Clamp16(h), Clamp16(v));
+}
+
+static void PortPenMode(void *, SInt16 mode) { PenMode(mode); }
+
+static void PortOvalSize(void *target, Point size) {
+    Player *p = PlayerOf(target);
+    p->ovalSize.h = Clamp16(PictMulDivRound(size.h, p->dstW, p->frameW));
+    p->ovalSize.v = Clamp16(PictMulDivRound(size.v, p->dstH, p->frameH));
+}
+
+static void PortOrigin(void *target, SInt16 dh, SInt16 dv) {
+    Player *p = PlayerOf(target);
+    SetOrigin(Clamp16(PictMulDivRound(dh, p->dstW, p->frameW)), Clamp16(PictMulDivRound(dv, p->dstH, p->frameH)));
+}
+
+static void PortClassicColor(void *, Boolean fore, SInt16 code) {
+    if (fore) ForeColor(code);
+    else BackColor(code);
+}
+
+static void PortRGBColor(void *, Boolean fore, RGBColor c) {
+    if (fore) RGBForeColor(&c);
+    else RGBBackColor(&c);
 }
 
 static void DrawLineTo(Player *p, Point to) {
@@ -525,22 +378,54 @@ static void DrawLineTo(Player *p, Point to) {
     else _LineTo(to.h, to.v);
 }
 
-static void PlayLine(Player *p, Point from, Point to) {
+// Lines keep their own pen, apart from the pen texts move.
+static void PortLine(void *target, Point from, SInt32 dh, SInt32 dv) {
+    Player *p = PlayerOf(target);
+    Point to = {Clamp16(SInt32(from.v) + dv), Clamp16(SInt32(from.h) + dh)};
+    from = MapPoint(p, from);
     _MoveTo(from.h, from.v);
-    DrawLineTo(p, to);
+    DrawLineTo(p, MapPoint(p, to));
     p->linePen = p->copy.pnLoc;
 }
 
-static void PlayLineFromPen(Player *p, Point to) {
+static void PortLineFrom(void *target, Point to) {
+    Player *p = PlayerOf(target);
     p->copy.pnLoc = p->linePen;
-    DrawLineTo(p, to);
+    DrawLineTo(p, MapPoint(p, to));
     p->linePen = p->copy.pnLoc;
 }
 
-static void PlayFontName(Player *p, const PictOpRecord *op) {
-    const PictWalkRecord *w = &p->walk;
-    SInt16 pictureId = SInt16(OrvaPictWord(w, op->fields[1].offset));
-    const UInt8 *name = w->bytes + op->fields[2].offset;
+static void PortShortLineFrom(void *target, SInt32 dh, SInt32 dv) {
+    Player *p = PlayerOf(target);
+    p->copy.pnLoc = p->linePen;
+    Line(Clamp16(PictMulDivRound(dh, p->dstW, p->frameW)), Clamp16(PictMulDivRound(dv, p->dstH, p->frameH)));
+    p->linePen = p->copy.pnLoc;
+}
+
+// Text is drawn through the port's text bottleneck, scaled by the frame's mapping.
+static void PortText(void *target, const Point *at, SInt32 dh, SInt32 dv, const UInt8 *text) {
+    Player *p = PlayerOf(target);
+    if (at) {
+        Point to = MapPoint(p, *at);
+        _MoveTo(to.h, to.v);
+    } else {
+        p->copy.pnLoc = p->textPen;
+        Move(Clamp16(PictMulDivRound(dh, p->dstW, p->frameW)), Clamp16(PictMulDivRound(dv, p->dstH, p->frameH)));
+    }
+    p->textPen = p->copy.pnLoc;
+    SInt16 count = text[0];
+    Point numer, denom;
+    numer.v = Clamp16(p->dstH);
+    numer.h = Clamp16(p->dstW);
+    denom.v = Clamp16(p->frameH);
+    denom.h = Clamp16(p->frameW);
+    GrafProcs *procs = p->copy.grafProcs;
+    if (procs && procs->textProc) procs->textProc(count, text + 1, numer, denom);
+    else StdText(count, text + 1, numer, denom);
+}
+
+static void PortFontName(void *target, SInt16 pictureId, const UInt8 *name) {
+    Player *p = PlayerOf(target);
     SInt16 local = SInt16(kPictMissingFont);
     if (name[0] < 254) {
         char cname[256];
@@ -557,66 +442,93 @@ static void PlayFontName(Player *p, const PictOpRecord *op) {
     p->fontMap.push_back({pictureId, local});
 }
 
-// Bit, pixel and direct images. Bit images are drawn by PutPicture and recorded here as one
-// BitsRect; direct images are drawn and recorded by PutPicture24Bits through CopyBits.
-Boolean OrvaPictReadImage(const PictWalkRecord *w, const PictOpRecord *op, PictImageRecord *image) {
-    std::memset(image, 0, sizeof *image);
-    Boolean direct = op->opcode >= kPictOpDirectBitsRect;
-    const PictFieldRecord *f = op->fields;
-    PixMap &map = image->map;
-    SInt32 i = direct ? 1 : 0;  // rowBytes
-    map.rowBytes = SInt16(OrvaPictWord(w, f[i].offset));
-    i++;
-    image->isPixMap = f[i].kind == kFieldPixMap;
-    UInt32 at = f[i].offset;
-    map.bounds = OrvaPictRect(w, at);
-    if (image->isPixMap) {
-        map.pmVersion = SInt16(OrvaPictWord(w, at + 8));
-        map.packType = SInt16(OrvaPictWord(w, at + 10));
-        map.packSize = OrvaPictLong(w, at + 12);
-        map.hRes = OrvaPictLong(w, at + 16);
-        map.vRes = OrvaPictLong(w, at + 20);
-        map.pixelType = SInt16(OrvaPictWord(w, at + 24));
-        map.pixelSize = SInt16(OrvaPictWord(w, at + 26));
-        map.cmpCount = SInt16(OrvaPictWord(w, at + 28));
-        map.cmpSize = SInt16(OrvaPictWord(w, at + 30));
-        map.planeBytes = OrvaPictLong(w, at + 32) & 0xFFFF;
-        map.pmReserved = OrvaPictLong(w, at + 40);
-        i++;
-        if (!direct) {
-            const PictFieldRecord &t = f[i++];
-            SInt32 entries = SInt32(t.length - 8) / 8;
-            CTabHandle table =
-                (CTabHandle)NewHandle(UInt32(offsetof(ColorTable, ctTable) + sizeof(ColorSpec) * size_t(entries ? entries : 1)));
-            if (!table) return false;
-            (*table)->ctSeed = OrvaPictLong(w, t.offset);
-            (*table)->ctFlags = SInt16(OrvaPictWord(w, t.offset + 4));
-            (*table)->ctSize = SInt16(entries - 1);
-            for (SInt32 k = 0; k < entries; k++) {
-                UInt32 e = t.offset + 8 + 8 * UInt32(k);
-                ColorSpec &spec = (*table)->ctTable[k];
-                spec.value = SInt16(OrvaPictWord(w, e));
-                spec.rgb = {UInt16(OrvaPictWord(w, e + 2)), UInt16(OrvaPictWord(w, e + 4)), UInt16(OrvaPictWord(w, e + 6))};
-            }
-            map.pmTable = table;
-        }
-    } else {
-        map.pixelSize = 1;
-        map.cmpCount = 1;
-        map.cmpSize = 1;
-        i++;
+static void PortShortComment(void *, SInt16 kind) {
+    PicComment(kind, 0, nullptr);
+    if (!Recording()) {
+        if (kind == kCommentTranscodeOn) OrvaSetTranscodeCharset(true);
+        else if (kind == kCommentTranscodeOff) OrvaSetTranscodeCharset(false);
     }
-    image->src = OrvaPictRect(w, f[i].offset);
-    image->dst = OrvaPictRect(w, f[i + 1].offset);
-    image->mode = SInt16(OrvaPictWord(w, f[i + 2].offset));
-    i += 3;
-    if (op->opcode & 1) image->mask = &f[i++];
-    image->rows = w->bytes + f[i].offset;
-    image->rowsLength = f[i].length;
+}
+
+static void PortLongComment(void *, SInt16 kind, const UInt8 *data, UInt32 length) {
+    SInt16 size = SInt16(data ? length : 0);
+    // A handle of its own: comment procedures may ask for its size.
+    Handle h = size > 0 ? NewHandle(UInt32(size)) : nullptr;
+    if (h) std::memcpy(*h, data, size_t(size));
+    PicComment(kind, h ? size : 0, h);
+    if (h) DisposHandle(h);
+}
+
+// The rectangle families share one last rectangle, kept mapped.
+static void PortShape(void *target, UInt16 family, SInt32 verb, const Rect *rect, SInt16 start, SInt16 arc) {
+    Player *p = PlayerOf(target);
+    if (rect) p->lastRect = MapRect(p, *rect);
+    const Rect *r = &p->lastRect;
+    Pattern fill = p->copy.fillPat;
+    SInt16 ow = p->ovalSize.h, oh = p->ovalSize.v;
+    switch (family | verb) {
+        case 0x30: _FrameRect(r); break;
+        case 0x31: PaintRect(r); break;
+        case 0x32: EraseRect(r); break;
+        case 0x33: _InvertRect(r); break;
+        case 0x34: _FillRect(r, &fill); break;
+        case 0x40: FrameRoundRect(r, ow, oh); break;
+        case 0x41: PaintRoundRect(r, ow, oh); break;
+        case 0x42: EraseRoundRect(r, ow, oh); break;
+        case 0x43: InvertRoundRect(r, ow, oh); break;
+        case 0x44: FillRoundRect(r, ow, oh, &fill); break;
+        case 0x50: FrameOval(r); break;
+        case 0x51: PaintOval(r); break;
+        case 0x52: EraseOval(r); break;
+        case 0x53: InvertOval(r); break;
+        case 0x54: FillOval(r, &fill); break;
+        case 0x60: FrameArc(r, start, arc); break;
+        case 0x61: PaintArc(r, start, arc); break;
+        case 0x62: EraseArc(r, start, arc); break;
+        case 0x63: InvertArc(r, start, arc); break;
+        case 0x64: p->copy.fillPat = fill; FillArc(r, start, arc); break;
+        default: break;
+    }
+}
+
+static void PortPolygon(void *target, SInt32 verb, const PictFieldRecord *polygon) {
+    Player *p = PlayerOf(target);
+    PolyHandle poly = ReadPolygon(p, polygon);
+    if (!poly) return;
+    Pattern fill = p->copy.fillPat;
+    switch (verb) {
+        case 0: FramePoly(poly); break;
+        case 1: PaintPoly(poly); break;
+        case 2: ErasePoly(poly); break;
+        case 3: InvertPoly(poly); break;
+        default: FillPoly(poly, &fill); break;
+    }
+    KillPoly(poly);
+}
+
+static Boolean PortRegion(void *target, SInt32 verb, const PictFieldRecord *region, UInt32 opOffset) {
+    Player *p = PlayerOf(target);
+    RgnHandle rgn = ReadRegion(p, region);
+    if (!rgn) {
+        OrvaErreurF("PICT 2: region invalide a l'offset %u", opOffset);
+        return false;
+    }
+    Pattern fill = p->copy.fillPat;
+    switch (verb) {
+        case 0: _FrameRgn(rgn); break;
+        case 1: _PaintRgn(rgn); break;
+        case 2: EraseRgn(rgn); break;
+        case 3: _InvertRgn(rgn); break;
+        default: _FillRgn(rgn, &fill); break;
+    }
+    DisposeRgn(rgn);
     return true;
 }
 
-static Boolean PlayImage(Player *p, const PictOpRecord *op) {
+// Bit, pixel and direct images. Bit images are drawn by PutPicture and recorded here as one
+// BitsRect; direct images are drawn and recorded by PutPicture24Bits through CopyBits.
+static Boolean PortImage(void *target, const PictOpRecord *op) {
+    Player *p = PlayerOf(target);
     const PictWalkRecord *w = &p->walk;
     Boolean direct = op->opcode >= kPictOpDirectBitsRect;
     PictImageRecord image;

@@ -18,9 +18,9 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/shapes.h"
+#include "platform/cairo/dirty_areas.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
-#include "platform/gtk/dirty_areas.h"
-#include "platform/gtk/port_surfaces.h"
 
 namespace {
 

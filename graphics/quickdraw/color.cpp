@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/core/byte_reader.h"
 #include "platform/core/errors.h"
 #include "platform/core/files.h"
 #include "platform/core/folders.h"
@@ -127,17 +128,21 @@ PaletteHandle GetNewPalette(SInt16 id) {
         return nullptr;
     }
     // Resource data: a big-endian count in a 16-byte header, then 16-byte entries whose first
-    // three words are red, green and blue.
-    UInt8 *p = (UInt8 *)*h;
-    SInt32 count = SInt16((p[0] << 8) | p[1]);
+    // three words are red, green and blue. Each entry is read before it is overwritten in
+    // memory order, in place.
+    ByteReader resource = OrvaByteReader(*h, size);
+    SInt32 count = SInt16(Get16(&resource));
     SInt32 held = SInt32((size - kPaletteHeaderBytes) / kPaletteEntryBytes);
     if (count < 0) count = 0;
     if (count > held) count = held;
     PaletteHandle palette = (PaletteHandle)h;
     (*palette)->pmEntries = SInt16(count);
     for (SInt32 i = 0; i < count; i++) {
-        const UInt8 *e = p + kPaletteHeaderBytes + i * kPaletteEntryBytes;
-        RGBColor c = {UInt16((e[0] << 8) | e[1]), UInt16((e[2] << 8) | e[3]), UInt16((e[4] << 8) | e[5])};
+        Seek(&resource, kPaletteHeaderBytes + UInt32(i) * kPaletteEntryBytes);
+        RGBColor c;
+        c.red = Get16(&resource);
+        c.green = Get16(&resource);
+        c.blue = Get16(&resource);
         (*palette)->pmInfo[i].ciRGB = c;
     }
     return palette;

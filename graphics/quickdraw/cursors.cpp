@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "graphics/quickdraw/pixmap_resources.h"
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 
@@ -21,14 +21,9 @@ struct CursorStateRecord {
 };
 CursorStateRecord gCursor = {{}, nullptr, 1.25f, nullptr};
 
-// Byte offsets of the 'crsr' header.
+// Sizes of the 'crsr' header's parts.
 enum : UInt32 {
-    kOffType = 0,
-    kOffMap = 2,
-    kOffData = 6,
-    kOff1Data = 20,
-    kOffMask = 52,
-    kOffHotSpot = 84,
+    kUnusedBytes = 10,  // crsrXData, crsrXValid, crsrXHandle: unset in the resource
     kCursorBytes = 32,
 };
 
@@ -83,16 +78,29 @@ CCrsrHandle GetCCursor(SInt16 id) {
 }
 
 CCrsrHandle OrvaCCursorFromBytes(const UInt8 *bytes, UInt32 size, SInt16 id, SInt16 homeFile) {
-    if (!bytes || size < kResCCrsrBytes) return nullptr;
+    // Type, pixel map offset, pixel data offset, three unused fields, the one-bit
+    // image, its mask, the hot spot (v, h).
+    ByteReader resource = OrvaByteReader(bytes, size);
+    SInt16 type = SInt16(Get16(&resource));
+    UInt32 mapOffset = Get32(&resource);
+    UInt32 dataOffset = Get32(&resource);
+    Skip(&resource, kUnusedBytes);
+    UInt16 image[16], mask[16];
+    for (UInt16 &row : image) row = Get16(&resource);
+    for (UInt16 &row : mask) row = Get16(&resource);
+    Point hotSpot;
+    hotSpot.v = SInt16(Get16(&resource));
+    hotSpot.h = SInt16(Get16(&resource));
+    if (resource.failed || size < kResCCrsrBytes) return nullptr;
     PixMap map;
-    UInt32 tableOffset, dataOffset = OrvaResLong(bytes + kOffData);
-    if (!OrvaReadResPixMap(bytes, size, OrvaResLong(bytes + kOffMap), &map, &tableOffset)) return nullptr;
+    UInt32 tableOffset;
+    if (!OrvaReadResPixMap(OrvaByteReader(bytes, size), mapOffset, &map, &tableOffset)) return nullptr;
     SInt64 count = OrvaResPixelBytes(size, dataOffset, tableOffset, &map);
     if (count < 0) return nullptr;
     CCrsrHandle cursor = (CCrsrHandle)NewHandleClear(sizeof(CCrsr));
     PixMapHandle mapHandle = (PixMapHandle)NewHandleClear(sizeof(PixMap));
     Ptr data = NewPtr(UInt32(count));
-    CTabHandle table = OrvaReadResColorTable(bytes, size, tableOffset);
+    CTabHandle table = OrvaReadResColorTable(OrvaByteReader(bytes, size), tableOffset);
     if (!cursor || !mapHandle || (count && !data) || !table) {
         if (cursor) DisposHandle((Handle)cursor);
         if (mapHandle) DisposHandle((Handle)mapHandle);
@@ -100,19 +108,17 @@ CCrsrHandle OrvaCCursorFromBytes(const UInt8 *bytes, UInt32 size, SInt16 id, SIn
         if (table) DisposHandle((Handle)table);
         return nullptr;
     }
-    OrvaCopyResPixels(bytes + dataOffset, count, &map, (UInt8 *)data);
+    OrvaCopyResPixels(OrvaByteReader(bytes, size), dataOffset, count, &map, (UInt8 *)data);
     map.baseAddr = data;
     map.pmTable = table;
     **mapHandle = map;
     CCrsr *c = *cursor;
-    c->crsrType = SInt16(OrvaResWord(bytes + kOffType));
+    c->crsrType = type;
     c->crsrMap = mapHandle;
     c->crsrXHandle = SInt32(count);
-    for (SInt32 i = 0; i < 16; i++) {
-        c->crsr1Data[i] = OrvaResWord(bytes + kOff1Data + 2 * i);
-        c->crsrMask[i] = OrvaResWord(bytes + kOffMask + 2 * i);
-    }
-    c->crsrHotSpot = {SInt16(OrvaResWord(bytes + kOffHotSpot)), SInt16(OrvaResWord(bytes + kOffHotSpot + 2))};
+    std::memcpy(c->crsr1Data, image, sizeof image);
+    std::memcpy(c->crsrMask, mask, sizeof mask);
+    c->crsrHotSpot = hotSpot;
     c->crsrID = (UInt32(UInt16(id)) << 16) + UInt32(SInt32(homeFile));
     return cursor;
 }

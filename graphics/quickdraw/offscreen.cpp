@@ -8,10 +8,10 @@
 
 #include "graphics/quickdraw/color.h"
 #include "graphics/quickdraw/rects.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
-#include "platform/gtk/port_surfaces.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 

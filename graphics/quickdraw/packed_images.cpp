@@ -11,6 +11,7 @@
 
 #include "graphics/quickdraw/offscreen.h"
 #include "graphics/quickdraw/transfer.h"
+#include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 
 namespace {
@@ -25,16 +26,10 @@ enum : SInt32 {
     kWordPackType = 3,           // 16-bit pixels
 };
 
-// Where the rows of an image end, and whether they broke the bounds.
-struct RowWalkRecord {
-    const UInt8 *p;
-    const UInt8 *end;
-    Boolean overrun;
-};
-
 }  // namespace
 
-static Boolean NextRow(RowWalkRecord *walk, SInt32 rowBytes, const UInt8 **packed, SInt32 *length);
+static Boolean NextRow(ByteReader *walk, SInt32 rowBytes, const UInt8 **packed, SInt32 *length);
+static const UInt8 *After(const ByteReader *walk, const UInt8 *end);
 static const UInt8 *SkipRows(const UInt8 *data, const UInt8 *end, SInt32 rowBytes, SInt32 height);
 static Boolean RowsFit(const UInt8 *data, const UInt8 *end, SInt32 rowBytes, SInt32 height);
 static const UInt8 *PutPictureBands(const UInt8 *data, const UInt8 *end, const PixMap *map, const Rect *srcRect,
@@ -148,20 +143,20 @@ const UInt8 *PutPicture(const UInt8 *data, const UInt8 *end, const BitMap *bits,
     if (bytes > UInt64(kMaxUnpackedImageBytes)) return SkipRows(data, end, rowBytes, height);
     Ptr buffer = NewQuietPtr(bytes);
     if (!buffer) return nullptr;
-    RowWalkRecord walk = {data, end, false};
-    for (SInt32 y = 0; y < height && !walk.overrun; y++) {
+    ByteReader walk = OrvaByteReader(data, size_t(end - data));
+    for (SInt32 y = 0; y < height && !walk.failed; y++) {
         const UInt8 *packed;
         SInt32 length, produced;
         if (NextRow(&walk, rowBytes, &packed, &length) &&
             !OrvaUnpackRow(packed, length, 1, (UInt8 *)buffer + SInt64(y) * rowBytes, rowBytes, &produced))
-            walk.overrun = true;
+            walk.failed = kTrue;
     }
-    if (!walk.overrun) {
+    if (!walk.failed) {
         map.baseAddr = buffer;
         if (port && port->pnVis >= 0) CopyBits((const BitMap *)&map, &port->portBits, srcRect, dstRect, mode, nullptr);
     }
     DisposPtr(buffer);
-    return walk.overrun ? end : walk.p;
+    return After(&walk, end);
 }
 
 const UInt8 *PutPicture24Bits(const UInt8 *data, const UInt8 *end, const PixMap *pixmap, const Rect *srcRect,
@@ -181,31 +176,28 @@ const UInt8 *PutPicture24Bits(const UInt8 *data, const UInt8 *end, const PixMap 
     if (!known || width <= 0 || bytes > UInt64(kMaxUnpackedImageBytes)) return SkipRows(data, end, rowBytes, height);
     Ptr rows = NewQuietPtr(bytes);
     SInt32 *produced = (SInt32 *)NewQuietPtr(UInt64(height) * sizeof(SInt32));
-    RowWalkRecord walk = {data, end, false};
-    for (SInt32 y = 0; rows && produced && y < height && !walk.overrun; y++) {
+    ByteReader walk = OrvaByteReader(data, size_t(end - data));
+    for (SInt32 y = 0; rows && produced && y < height && !walk.failed; y++) {
         UInt8 *out = (UInt8 *)rows + SInt64(y) * slot;
         produced[y] = 0;
         if (rowBytes < kPackedRowMinBytes) {
             // Rows as they are, rowBytes bytes each.
-            if (walk.end - walk.p < rowBytes) {
-                walk.overrun = true;
-                break;
-            }
+            const UInt8 *row = TakeBytes(&walk, size_t(rowBytes));
+            if (!row) break;
             produced[y] = SInt32(std::min<SInt64>(rowBytes, slot));
-            std::memcpy(out, walk.p, size_t(produced[y]));
-            walk.p += rowBytes;
+            std::memcpy(out, row, size_t(produced[y]));
             continue;
         }
         const UInt8 *packed;
         SInt32 length;
         if (NextRow(&walk, rowBytes, &packed, &length) &&
             !OrvaUnpackRow(packed, length, itemBytes, out, SInt32(slot), &produced[y]))
-            walk.overrun = true;
+            walk.failed = kTrue;
     }
-    const UInt8 *after = walk.overrun ? end : walk.p;
+    const UInt8 *after = After(&walk, end);
     if (!rows || !produced) after = SkipRows(data, end, rowBytes, height);
     GrafPtr port = qd.thePort;
-    if (rows && produced && !walk.overrun) {
+    if (rows && produced && !walk.failed) {
         GrafPtr off = OrvaCreatePortOffscreen(SInt16(std::min<SInt32>(width, 32767)), SInt16(std::min<SInt32>(height, 32767)), 24);
         if (off) {
             FillOffscreen(off, (const UInt8 *)rows, slot, produced, pixmap);
@@ -224,53 +216,55 @@ const UInt8 *PutPicture24Bits(const UInt8 *data, const UInt8 *end, const PixMap 
     return after;
 }
 
-UInt8 pique(const UInt8 **p) { return *(*p)++; }
+// The callers of these know the bytes are there: each reads through a cursor over exactly the
+// bytes it takes.
+UInt8 pique(const UInt8 **p) {
+    ByteReader at = OrvaByteReader(*p, 1);
+    *p += 1;
+    return Get8(&at);
+}
 
 SInt16 pique_mot(const UInt8 **p) {
-    SInt16 v = SInt16((*p)[0] << 8 | (*p)[1]);
+    ByteReader at = OrvaByteReader(*p, 2);
     *p += 2;
-    return v;
+    return SInt16(Get16(&at));
 }
 
 SInt32 pique_long(const UInt8 **p) {
-    SInt32 v = SInt32(UInt32((*p)[0]) << 24 | UInt32((*p)[1]) << 16 | UInt32((*p)[2]) << 8 | (*p)[3]);
+    ByteReader at = OrvaByteReader(*p, 4);
     *p += 4;
-    return v;
+    return SInt32(Get32(&at));
 }
 
+// The frame follows the 2-byte size: big-endian in a stored picture, in memory order in the
+// library's own form, which is marked by 0xCAFE at 12.
 void OrvaGetPicFrame(PicHandle pic, Rect *frame) {
     if (!frame) return;
     *frame = {0, 0, 0, 0};
     UInt32 size = pic ? GetHandleSize((Handle)pic) : 0;
     if (size < 10) return;
-    const UInt8 *p = (const UInt8 *)*pic;
-    Boolean own = size >= 14 && p[12] == 0xCA && p[13] == 0xFE;
-    std::memcpy(frame, p + 2, sizeof *frame);
-    if (own) return;
-    const UInt8 *q = p + 2;
-    frame->top = pique_mot(&q);
-    frame->left = pique_mot(&q);
-    frame->bottom = pique_mot(&q);
-    frame->right = pique_mot(&q);
+    ByteReader picture = OrvaByteReader(*pic, size), marker = picture;
+    Seek(&marker, 12);
+    Boolean own = Get16(&marker) == 0xCAFE;
+    Seek(&picture, 2);
+    UInt16 (*field)(ByteReader *) = own ? Get16LE : Get16;
+    frame->top = SInt16(field(&picture));
+    frame->left = SInt16(field(&picture));
+    frame->bottom = SInt16(field(&picture));
+    frame->right = SInt16(field(&picture));
 }
 
 // The next packed row: its length (one byte up to 250 row bytes, else a big-endian word) and
-// its bytes. False, with the walk marked broken, when they pass the end of the data.
-static Boolean NextRow(RowWalkRecord *walk, SInt32 rowBytes, const UInt8 **packed, SInt32 *length) {
-    SInt32 lengthBytes = rowBytes > kPackedByteCountLimit ? 2 : 1;
-    if (walk->end - walk->p < lengthBytes) {
-        walk->overrun = true;
-        return false;
-    }
-    *length = lengthBytes == 2 ? (walk->p[0] << 8 | walk->p[1]) : walk->p[0];
-    walk->p += lengthBytes;
-    if (walk->end - walk->p < *length) {
-        walk->overrun = true;
-        return false;
-    }
-    *packed = walk->p;
-    walk->p += *length;
-    return true;
+// its bytes. False, with the walk failed, when they pass the end of the data.
+static Boolean NextRow(ByteReader *walk, SInt32 rowBytes, const UInt8 **packed, SInt32 *length) {
+    *length = rowBytes > kPackedByteCountLimit ? Get16(walk) : Get8(walk);
+    *packed = TakeBytes(walk, size_t(*length));
+    return !walk->failed;
+}
+
+// Where the rows' bytes end: after the last row read, or the end of the data when they broke.
+static const UInt8 *After(const ByteReader *walk, const UInt8 *end) {
+    return walk->failed ? end : walk->bytes + walk->position;
 }
 
 // The pointer past height rows that are not drawn; end when they pass it.
@@ -279,12 +273,12 @@ static const UInt8 *SkipRows(const UInt8 *data, const UInt8 *end, SInt32 rowByte
         SInt64 bytes = SInt64(height) * rowBytes;
         return bytes > end - data ? end : data + bytes;
     }
-    RowWalkRecord walk = {data, end, false};
+    ByteReader walk = OrvaByteReader(data, size_t(end - data));
     const UInt8 *packed;
     SInt32 length;
     for (SInt32 y = 0; y < height; y++)
         if (!NextRow(&walk, rowBytes, &packed, &length)) return end;
-    return walk.p;
+    return After(&walk, end);
 }
 
 // Whether the data can hold the rows at all: raw rows whole, packed rows at least their
@@ -337,10 +331,11 @@ static void FillOffscreen(GrafPtr off, const UInt8 *rows, SInt64 slot, const SIn
         const UInt8 *row = rows + SInt64(y) * slot;
         UInt8 *out = (UInt8 *)off->effectiveBase + SInt64(y) * off->rowStride;
         SInt32 planeWidth = produced[y] / planes, wordCount = produced[y] / 2;
+        ByteReader pixels = OrvaByteReader(row, size_t(produced[y]));
         for (SInt32 x = 0; x < width; x++, out += 4) {
             UInt8 red = 0, green = 0, blue = 0;
             if (words && x < wordCount) {
-                UInt32 v = UInt32(row[2 * x] << 8 | row[2 * x + 1]);
+                UInt32 v = Get16(&pixels);
                 red = UInt8(((v >> 10) & 31) * 8);
                 green = UInt8(((v >> 5) & 31) * 8);
                 blue = UInt8((v & 31) * 8);

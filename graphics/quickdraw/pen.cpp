@@ -90,6 +90,32 @@ void SetPenState(const PenState *state) {
     port->pnPat = state->pnPat;
 }
 
+void OrvaGetPenColorState(PenColorState *state) {
+    if (!state) return;
+    *state = PenColorState{};
+    GrafPtr port = qd.thePort;
+    if (!port) return;
+    GetPenState(&state->pen);
+    state->fore = port->rgbFgColor;
+    state->back = port->rgbBkColor;
+    state->fgColor = port->fgColor;
+    state->bkColor = port->bkColor;
+    state->forePixel = port->forePixel;
+    state->backPixel = port->backPixel;
+}
+
+void OrvaSetPenColorState(const PenColorState *state) {
+    GrafPtr port = qd.thePort;
+    if (!state || !port) return;
+    SetPenState(&state->pen);
+    port->rgbFgColor = state->fore;
+    port->rgbBkColor = state->back;
+    port->fgColor = state->fgColor;
+    port->bkColor = state->bkColor;
+    port->forePixel = state->forePixel;
+    port->backPixel = state->backPixel;
+}
+
 void ForeColor(SInt32 code) {
     GrafPtr port = qd.thePort;
     if (!port) return;

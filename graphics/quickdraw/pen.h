@@ -15,6 +15,19 @@ void PenNormal();                        // 1x1, mode 8, black pattern
 void GetPen(Point *pt);
 void GetPenState(PenState *state);       // zeros without a port
 void SetPenState(const PenState *state);
+// The pen and the colours of the current port together, saved and restored around drawing
+// that changes them; nothing is recorded.
+struct PenColorState {
+    PenState pen;
+    RGBColor fore;
+    RGBColor back;
+    SInt32 fgColor;    // classic colour codes
+    SInt32 bkColor;
+    UInt32 forePixel;
+    UInt32 backPixel;
+};
+void OrvaGetPenColorState(PenColorState *state);        // zeros without a port
+void OrvaSetPenColorState(const PenColorState *state);  // nothing without a port
 // Classic colour code; with the colour tables also the fore pixel and RGB colour of the code's
 // predefined index. Records FgColor.
 void ForeColor(SInt32 code);

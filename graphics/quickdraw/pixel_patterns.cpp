@@ -17,8 +17,8 @@
 
 namespace {
 
-// Byte offsets of the 'ppat' header.
-enum : UInt32 { kOffPatType = 0, kOffPatMap = 2, kOffPatData = 6, kOffPat1Data = 20 };
+// Where the 'ppat' header keeps its one-bit pattern.
+enum : UInt32 { kOffPat1Data = 20 };
 enum : SInt16 { kDirectCmpSize = 24, kWhiteCode = 30, kMaxCoord = 32767 };
 
 }  // namespace
@@ -35,17 +35,24 @@ PixPatHandle GetPixPat(SInt16 id) {
 }
 
 PixPatHandle OrvaPixPatFromBytes(const UInt8 *bytes, UInt32 size) {
-    if (!bytes || size < kResPixPatBytes) return nullptr;
+    ByteReader resource = OrvaByteReader(bytes, size);
+    // The header: type, pixel map offset, pixel data offset; the one-bit pattern at 20.
+    SInt16 patType = SInt16(Get16(&resource));
+    UInt32 mapOffset = Get32(&resource);
+    UInt32 dataOffset = Get32(&resource);
+    Seek(&resource, kOffPat1Data);
+    UInt8 pat1Data[8];
+    Bytes(&resource, pat1Data, sizeof pat1Data);
+    if (resource.failed || size < kResPixPatBytes) return nullptr;
     PixMap map;
     UInt32 tableOffset;
-    UInt32 dataOffset = OrvaResLong(bytes + kOffPatData);
-    if (!OrvaReadResPixMap(bytes, size, OrvaResLong(bytes + kOffPatMap), &map, &tableOffset)) return nullptr;
+    if (!OrvaReadResPixMap(OrvaByteReader(bytes, size), mapOffset, &map, &tableOffset)) return nullptr;
     SInt64 count = OrvaResPixelBytes(size, dataOffset, tableOffset, &map);
     if (count < 0) return nullptr;
     PixPatHandle pattern = (PixPatHandle)NewHandleClear(sizeof(PixPat));
     PixMapHandle mapHandle = (PixMapHandle)NewHandleClear(sizeof(PixMap));
     Handle data = NewHandle(UInt32(count));
-    CTabHandle table = OrvaReadResColorTable(bytes, size, tableOffset);
+    CTabHandle table = OrvaReadResColorTable(OrvaByteReader(bytes, size), tableOffset);
     if (!pattern || !mapHandle || !data || !table) {
         if (pattern) DisposHandle((Handle)pattern);
         if (mapHandle) DisposHandle((Handle)mapHandle);
@@ -53,14 +60,14 @@ PixPatHandle OrvaPixPatFromBytes(const UInt8 *bytes, UInt32 size) {
         if (table) DisposHandle((Handle)table);
         return nullptr;
     }
-    OrvaCopyResPixels(bytes + dataOffset, count, &map, (UInt8 *)*data);
+    OrvaCopyResPixels(OrvaByteReader(bytes, size), dataOffset, count, &map, (UInt8 *)*data);
     map.pmTable = table;
     **mapHandle = map;
     PixPat *p = *pattern;
-    p->patType = SInt16(OrvaResWord(bytes + kOffPatType));
+    p->patType = patType;
     p->patMap = mapHandle;
     p->patData = data;
-    std::memcpy(p->pat1Data.pat, bytes + kOffPat1Data, 8);
+    std::memcpy(p->pat1Data.pat, pat1Data, 8);
     return pattern;
 }
 

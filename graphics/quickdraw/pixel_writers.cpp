@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "graphics/quickdraw/color.h"
+#include "platform/cairo/dirty_areas.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/dirty_areas.h"
 
 namespace {
 

@@ -5,73 +5,55 @@
 
 #include "platform/core/memory.h"
 
-namespace {
-
-// Byte offsets inside a resource's pixel map.
-enum : UInt32 {
-    kOffRowBytes = 4,
-    kOffBounds = 6,
-    kOffVersion = 14,
-    kOffPackType = 16,
-    kOffPackSize = 18,
-    kOffHRes = 22,
-    kOffVRes = 26,
-    kOffPixelType = 30,
-    kOffPixelSize = 32,
-    kOffCmpCount = 34,
-    kOffCmpSize = 36,
-    kOffPlaneBytes = 38,
-    kOffTable = 42,
-    kOffReserved = 46,
-};
-
-}  // namespace
-
-UInt16 OrvaResWord(const UInt8 *p) { return UInt16(p[0] << 8 | p[1]); }
-
-UInt32 OrvaResLong(const UInt8 *p) { return UInt32(p[0]) << 24 | UInt32(p[1]) << 16 | UInt32(p[2]) << 8 | p[3]; }
-
-Boolean OrvaReadResPixMap(const UInt8 *bytes, UInt32 size, UInt32 offset, PixMap *map, UInt32 *tableOffset) {
+Boolean OrvaReadResPixMap(ByteReader resource, UInt32 offset, PixMap *map, UInt32 *tableOffset) {
     std::memset(map, 0, sizeof *map);
-    *tableOffset = 0;
-    if (!bytes || offset > size || size - offset < kResPixMapBytes) return false;
-    const UInt8 *p = bytes + offset;
-    map->rowBytes = SInt16(OrvaResWord(p + kOffRowBytes));
-    map->bounds = {SInt16(OrvaResWord(p + kOffBounds)), SInt16(OrvaResWord(p + kOffBounds + 2)),
-                   SInt16(OrvaResWord(p + kOffBounds + 4)), SInt16(OrvaResWord(p + kOffBounds + 6))};
-    map->pmVersion = SInt16(OrvaResWord(p + kOffVersion));
-    map->packType = SInt16(OrvaResWord(p + kOffPackType));
-    map->packSize = SInt32(OrvaResLong(p + kOffPackSize));
-    map->hRes = Fixed(OrvaResLong(p + kOffHRes));
-    map->vRes = Fixed(OrvaResLong(p + kOffVRes));
-    map->pixelType = SInt16(OrvaResWord(p + kOffPixelType));
-    map->pixelSize = SInt16(OrvaResWord(p + kOffPixelSize));
-    map->cmpCount = SInt16(OrvaResWord(p + kOffCmpCount));
-    map->cmpSize = SInt16(OrvaResWord(p + kOffCmpSize));
-    map->planeBytes = SInt32(OrvaResLong(p + kOffPlaneBytes));
-    map->pmReserved = SInt32(OrvaResLong(p + kOffReserved));
-    *tableOffset = OrvaResLong(p + kOffTable);
+    Seek(&resource, offset);
+    Skip(&resource, 4);  // baseAddr
+    map->rowBytes = SInt16(Get16(&resource));
+    map->bounds.top = SInt16(Get16(&resource));
+    map->bounds.left = SInt16(Get16(&resource));
+    map->bounds.bottom = SInt16(Get16(&resource));
+    map->bounds.right = SInt16(Get16(&resource));
+    map->pmVersion = SInt16(Get16(&resource));
+    map->packType = SInt16(Get16(&resource));
+    map->packSize = SInt32(Get32(&resource));
+    map->hRes = Fixed(Get32(&resource));
+    map->vRes = Fixed(Get32(&resource));
+    map->pixelType = SInt16(Get16(&resource));
+    map->pixelSize = SInt16(Get16(&resource));
+    map->cmpCount = SInt16(Get16(&resource));
+    map->cmpSize = SInt16(Get16(&resource));
+    map->planeBytes = SInt32(Get32(&resource));
+    *tableOffset = Get32(&resource);
+    map->pmReserved = SInt32(Get32(&resource));
+    if (resource.failed) {
+        std::memset(map, 0, sizeof *map);
+        *tableOffset = 0;
+        return false;
+    }
     SInt32 width = SInt32(map->bounds.right) - map->bounds.left, height = SInt32(map->bounds.bottom) - map->bounds.top;
     SInt16 d = map->pixelSize;
     Boolean depthOk = d == 1 || d == 2 || d == 4 || d == 8 || d == 16 || d == 32;
     return depthOk && width > 0 && height > 0 && SInt64(map->rowBytes & 0x7FFF) * 8 >= SInt64(width) * d;
 }
 
-CTabHandle OrvaReadResColorTable(const UInt8 *bytes, UInt32 size, UInt32 offset) {
-    if (!bytes || offset > size || size - offset < kResColorTableHeader) return nullptr;
-    const UInt8 *p = bytes + offset;
-    SInt32 ctSize = SInt16(OrvaResWord(p + 6));
-    if (ctSize < -1 || (size - offset - kResColorTableHeader) / kResColorSpecBytes < UInt32(ctSize + 1)) return nullptr;
+CTabHandle OrvaReadResColorTable(ByteReader resource, UInt32 offset) {
+    Seek(&resource, offset);
+    SInt32 seed = SInt32(Get32(&resource));
+    SInt16 flags = SInt16(Get16(&resource));
+    SInt32 ctSize = SInt16(Get16(&resource));
+    if (resource.failed || ctSize < -1 || ByteReaderLeft(&resource) / kResColorSpecBytes < UInt32(ctSize + 1)) return nullptr;
     CTabHandle table = (CTabHandle)NewHandleClear(UInt32(offsetof(ColorTable, ctTable) + sizeof(ColorSpec) * (ctSize + 1)));
     if (!table) return nullptr;
     ColorTable *t = *table;
-    t->ctSeed = SInt32(OrvaResLong(p));
-    t->ctFlags = SInt16(OrvaResWord(p + 4));
+    t->ctSeed = seed;
+    t->ctFlags = flags;
     t->ctSize = SInt16(ctSize);
     for (SInt32 i = 0; i <= ctSize; i++) {
-        const UInt8 *e = p + kResColorTableHeader + kResColorSpecBytes * UInt32(i);
-        t->ctTable[i].value = SInt16(OrvaResWord(e));
-        t->ctTable[i].rgb = {OrvaResWord(e + 2), OrvaResWord(e + 4), OrvaResWord(e + 6)};
+        t->ctTable[i].value = SInt16(Get16(&resource));
+        t->ctTable[i].rgb.red = Get16(&resource);
+        t->ctTable[i].rgb.green = Get16(&resource);
+        t->ctTable[i].rgb.blue = Get16(&resource);
     }
     return table;
 }
@@ -83,20 +65,23 @@ SInt64 OrvaResPixelBytes(UInt32 size, UInt32 dataOffset, UInt32 tableOffset, con
     return count >= needed ? count : -1;
 }
 
-void OrvaCopyResPixels(const UInt8 *data, SInt64 count, const PixMap *map, UInt8 *out) {
-    std::memcpy(out, data, size_t(count));
+void OrvaCopyResPixels(ByteReader resource, UInt32 dataOffset, SInt64 count, const PixMap *map, UInt8 *out) {
+    Seek(&resource, dataOffset);
+    ByteReader data = SubReader(&resource, size_t(count));
     if (map->pixelSize == 16) {
         for (SInt64 i = 0; i + 1 < count; i += 2) {
-            UInt16 v = OrvaResWord(data + i);
+            UInt16 v = Get16(&data);
             std::memcpy(out + i, &v, 2);
         }
+        if (count & 1) out[count - 1] = Get8(&data);
     } else if (map->pixelSize == 32) {
         // x, red, green, blue in the resource.
         for (SInt64 i = 0; i + 3 < count; i += 4) {
-            out[i] = data[i + 3];
-            out[i + 1] = data[i + 2];
-            out[i + 2] = data[i + 1];
-            out[i + 3] = data[i];
+            UInt32 v = Get32(&data);
+            std::memcpy(out + i, &v, 4);
         }
+        Bytes(&data, out + (count & ~SInt64(3)), size_t(count & 3));
+    } else {
+        Bytes(&data, out, size_t(count));
     }
 }

@@ -16,15 +16,14 @@
 #include "graphics/quickdraw/region_drawing.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/dirty_areas.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
-#include "platform/gtk/dirty_areas.h"
-#include "platform/gtk/port_surfaces.h"
-#include "toolbox/toolbox_services.h"
 
-#include <glib.h>
 
 QDGlobals qd;
 GrafPort OrvaFrameGrafPort;
@@ -64,9 +63,6 @@ enum : SInt32 { kColorBlack = 33, kColorWhite = 30, kPatCopy = 8, kSrcOr = 1 };
 enum : SInt32 {
     kDeviceDpi = 96 << 16,      // resolution the device's pixel map announces
     kDevicePixelSize = 24,
-    kMouseMovedEvent = 15,
-    kMouseMovedMessage = SInt32(0xFA000000),
-    kWaitStepMicroseconds = 1000,  // standalone WaitNextEvent: time between two polls
 };
 
 }  // namespace
@@ -309,23 +305,6 @@ void GetCPixel(SInt16 h, SInt16 v, RGBColor *rgb) {
     if (_PtInRect(pt, &(*OrvaRgnClip)->rgnBBox)) video.getPixel(pt.h, pt.v, rgb);
 }
 
-Boolean BitTst(const void *bytes, SInt32 n) {
-    if (!bytes || n < 0) return false;
-    return (((const UInt8 *)bytes)[n / 8] & (0x80 >> (n % 8))) != 0;
-}
-
-void BitSet(void *bytes, SInt32 n) {
-    if (bytes && n >= 0) ((UInt8 *)bytes)[n / 8] |= UInt8(0x80 >> (n % 8));
-}
-
-void BitClr(void *bytes, SInt32 n) {
-    if (bytes && n >= 0) ((UInt8 *)bytes)[n / 8] &= UInt8(~(0x80 >> (n % 8)));
-}
-
-SInt16 LoWord(SInt32 x) { return SInt16(x & 0xFFFF); }
-
-SInt16 HiWord(SInt32 x) { return SInt16((UInt32(x) >> 16) & 0xFFFF); }
-
 GDHandle GetGDevice() {
     if (!TheGraphicDevice) TheGraphicDevice = (GDHandle)NewHandleClear(sizeof(GDevice));
     if (!TheGraphicDevice) return nullptr;
@@ -350,33 +329,6 @@ GDHandle GetGDevice() {
     device->gdRect = screen;
     return TheGraphicDevice;
 }
-
-Boolean WaitNextEvent(UInt16 mask, EventRecord *event, UInt32 sleep, RgnHandle mouseRgn) {
-    if (GetNextEvent(mask, event)) return true;
-    if (OrvaIsPlugin()) return false;
-    UInt32 start = TickCount();
-    while (TickCount() - start < sleep) {
-        if (mouseRgn) {
-            Point where;
-            lit_mouse(&where);
-            if (PtInRgn(where, mouseRgn)) {
-                orva_genere_evt(kMouseMovedEvent, uintptr_t(UInt32(kMouseMovedMessage)), event);
-                return true;
-            }
-        } else {
-            g_main_context_iteration(nullptr, FALSE);
-        }
-        if (GetNextEvent(mask, event)) return true;
-        g_usleep(kWaitStepMicroseconds);
-    }
-    return false;
-}
-
-void ExitToShell() {
-    if (!OrvaIsPlugin()) std::exit(0);
-}
-
-void MaxApplZone() {}
 
 Boolean OrvaIsColorPort(GrafPtr port) { return port && port->colrBit != 0; }
 

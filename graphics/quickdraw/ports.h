@@ -246,24 +246,11 @@ void OrvaEnableComputeClip(Boolean on);
 void SetOrvaRgnClip(SInt16 left, SInt16 top, SInt16 right, SInt16 bottom);
 void OrvaResetClipCache();
 void GetCPixel(SInt16 h, SInt16 v, RGBColor *rgb);  // white outside the clip or without a reader
-Boolean BitTst(const void *bytes, SInt32 n);  // bit n: bit 7 - n mod 8 of byte n / 8
-void BitSet(void *bytes, SInt32 n);
-void BitClr(void *bytes, SInt32 n);
-SInt16 LoWord(SInt32 x);
-SInt16 HiWord(SInt32 x);
 // The one graphics device: its pixel map is made on the first call; its rectangle follows qd's
 // screen bounds below the menu bar. Null without memory.
 GDHandle GetGDevice();
 extern GDHandle TheGraphicDevice;
 extern SInt16 OffsetYMBar;  // height above the screen area given to windows; set by the window layer
-// True at once when an event is waiting; false at once inside the plug-in. Standalone: waits up
-// to sleep ticks, stepping the main loop without blocking, for an event or, with mouseRgn, for
-// the pointer to enter it (a mouse-moved event, kind 15, is made then).
-Boolean WaitNextEvent(UInt16 mask, EventRecord *event, UInt32 sleep, RgnHandle mouseRgn);
-SInt16 GetCaretTime();  // ticks
-SInt16 GetDblTime();    // ticks
-void ExitToShell();  // returns inside the plug-in
-void MaxApplZone();
 Boolean OrvaIsColorPort(GrafPtr port);
 Boolean OrvaIsOffscreen(const BitMap *bits);
 Ptr OrvaGetPtrDataOffscreen(const BitMap *bits);  // the port's effective base for a marked bitmap

@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "graphics/quickdraw/region_drawing.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
-#include "platform/gtk/port_surfaces.h"
 
 namespace {
 

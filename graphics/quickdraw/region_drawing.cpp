@@ -14,9 +14,9 @@
 #include "graphics/quickdraw/raster.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/shapes.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
-#include "platform/gtk/port_surfaces.h"
 
 namespace {
 

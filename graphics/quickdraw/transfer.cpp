@@ -11,8 +11,8 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/transfer_internal.h"
+#include "platform/cairo/dirty_areas.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/dirty_areas.h"
 
 namespace {
 

@@ -317,34 +317,9 @@ void ExtendedEffaceAireSelectTexte(ExtendedTEHandle te) {
 
 // ---- Pen state -------------------------------------------------------------------------------
 
-void ExtendedGetPenAndColorState(ExtendedPenColorState *state) {
-    if (!state) return;
-    *state = ExtendedPenColorState{};
-    GrafPtr port = qd.thePort;
-    if (!port) return;
-    GetPenState(&state->pen);
-    state->fore = port->rgbFgColor;
-    state->back = port->rgbBkColor;
-    state->fgColor = port->fgColor;
-    state->bkColor = port->bkColor;
-    state->forePixel = port->forePixel;
-    state->backPixel = port->backPixel;
-}
+void ExtendedGetPenAndColorState(ExtendedPenColorState *state) { OrvaGetPenColorState(state); }
 
-void ExtendedSetPenAndColorState(const ExtendedPenColorState *state) {
-    GrafPtr port = qd.thePort;
-    if (!state || !port) return;
-    port->pnLoc = state->pen.pnLoc;
-    port->pnSize = state->pen.pnSize;
-    port->pnMode = state->pen.pnMode;
-    port->pnPat = state->pen.pnPat;
-    port->rgbFgColor = state->fore;
-    port->rgbBkColor = state->back;
-    port->fgColor = state->fgColor;
-    port->bkColor = state->bkColor;
-    port->forePixel = state->forePixel;
-    port->backPixel = state->backPixel;
-}
+void ExtendedSetPenAndColorState(const ExtendedPenColorState *state) { OrvaSetPenColorState(state); }
 
 // ---- Shared with the editing files ---------------------------------------------------------------
 

@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "graphics/text/extended_view.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/time_manager.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 

@@ -12,12 +12,13 @@
 #include "graphics/text/font_services.h"
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/text/utf_text.h"
+#include "platform/cairo/input_method.h"
+#include "platform/cairo/pango_text.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/time_manager.h"
 #include "platform/core/unicode_mode.h"
-#include "platform/gtk/input_standins.h"
-#include "platform/gtk/pango_text.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "graphics/quickdraw/big_rect.h"
+#include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/shapes.h"
@@ -85,15 +86,7 @@ struct ExtendedTextState {
 };
 
 // The pen, colours and port fields saved around caret drawing.
-struct ExtendedPenColorState {
-    PenState pen;
-    RGBColor fore;
-    RGBColor back;
-    SInt32 fgColor;
-    SInt32 bkColor;
-    UInt32 forePixel;
-    UInt32 backPixel;
-};
+typedef PenColorState ExtendedPenColorState;  // graphics/quickdraw/pen.h
 
 // ---- the record ---------------------------------------------------------------------------
 enum : UInt32 { kExtendedModeUTF8 = 4, kExtendedMode8Bit = 2 };

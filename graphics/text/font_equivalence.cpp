@@ -12,6 +12,7 @@
 #include "graphics/text/font_table.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
+#include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "plugin/host_services.h"
 

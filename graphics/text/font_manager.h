@@ -4,8 +4,8 @@
 #pragma once
 
 #include "graphics/quickdraw/ports.h"
+#include "platform/cairo/pango_text.h"
 #include "platform/core/errors.h"
-#include "platform/gtk/pango_text.h"
 
 typedef SInt16 FMFontFamily;
 typedef SInt16 FMFontStyle;

@@ -1,7 +1,8 @@
 // The music fonts the score engine has loaded, and the interface language test.
 #include "graphics/text/font_services.h"
 
-#include "toolbox/toolbox_services.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/core/runtime.h"
 
 SInt16 lentaraPrint;
 

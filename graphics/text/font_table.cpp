@@ -9,11 +9,11 @@
 #include <strings.h>
 
 #include "graphics/text/font_manager.h"
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/memory.h"
 #include "platform/core/preferences.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/text_encodings.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 
@@ -260,6 +260,7 @@ void OrvaSetFontTranscodingByName(const char *name, Boolean transcoding) {
 void OrvaInstallFontServices() {
     ResourceServiceHooks hooks;
     OrvaGetResourceServiceHooks(&hooks);
+    hooks.insertMenuItem = InsMenuItem;
     hooks.fontIDFromName = HookFontIDFromName;
     hooks.fontNameFromID = HookFontNameFromID;
     hooks.appendFontItems = HookAppendFontItems;

@@ -2,8 +2,8 @@
 // the classic system ids (0, 1, 3, 20, 21, 22, 0xE1xx-0xE3xx) to installed families, and the
 // small text state that the Font Manager and the pango text layer share.
 // font_table.cpp: the list, ids, defaults and lookups. text_state.cpp: angle, ratio,
-// right-to-left, transcoding, antialiasing and the charset helpers. platform/gtk/pango_fonts.cpp:
-// the families from pango, font files added at run time and the font chooser.
+// right-to-left, transcoding, antialiasing and the charset helpers. platform/cairo/pango_fonts.cpp:
+// the families from pango and font files added at run time.
 // Main thread only: the table and the state are process-wide and unguarded.
 #pragma once
 
@@ -93,7 +93,7 @@ void OrvaSetFontTranscodingByName(const char *name, Boolean transcoding);  // st
 void OrvaSetFontTranscoding(UInt16 id, Boolean transcoding);  // strict lookup; unknown id ignored
 Boolean OrvaGetFontTranscoding(UInt16 id);  // false while the switch is off, else the font's flag
 
-// ---- platform/gtk/pango_fonts.cpp ------------------------------------------------------------
+// ---- platform/cairo/pango_fonts.cpp ------------------------------------------------------------
 // Adds every pango family not listed yet, sorted by name (letter case ignored, then exact) so
 // that counted ids are the same wherever the same fonts are installed; then the defaults.
 void SystemDependantGetFontList();
@@ -104,19 +104,14 @@ void SystemDependantMakeFontStruct(const char *family, OrvaFontStruct *out);
 // map, then makes the font named after the file (no folder, no extension) a symbol or text font.
 // False when fontconfig refuses the file.
 Boolean SystemDependantInstalleFonteLocale(const char *fontFile, Boolean isSymbol);
-// The font chooser, preset with name (kFontNameSize bytes), size in points and face. On OK:
-// name, *face and *outSize (pixels) take the choice and the answer is true; else nothing
-// changes and the answer is false. Needs a display.
-Boolean SystemDependantSelectFont(char *name, SInt16 size, UInt8 *face, float *outSize);
-// Test seams. The chooser hook answers the dialog instead of the user (it may set the dialog's
-// font) with a GTK response code; the family-order hook may reorder pango's family list (an
-// array of PangoFontFamily pointers) before it is sorted. Null restores the default.
-void OrvaSetFontChooserHook(SInt32 (*hook)(void *dialog));
+// Test seam: the family-order hook may reorder pango's family list (an array of PangoFontFamily
+// pointers) before it is sorted. Null restores the default.
 void OrvaSetFontFamilyOrderHook(void (*hook)(void **families, SInt32 count));
 
 // ---- font_table.cpp: the font resource services ------------------------------------------------
-// Gives the resource layer its font calls (GetFNum, GetFontName, the font items of
-// InsertResMenu, the cached-font reset) and the memory manager its font purge.
+// Gives the resource layer its menu and font calls (the items InsertResMenu inserts, GetFNum,
+// GetFontName, the font items of InsertResMenu, the cached-font reset) and the memory manager
+// its font purge.
 void OrvaInstallFontServices();
 
 // ---- text_state.cpp ---------------------------------------------------------------------------

@@ -10,9 +10,10 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/pango_text.h"
 #include "platform/core/text_encodings.h"
-#include "platform/gtk/pango_text.h"
-#include "toolbox/toolbox_services.h"
+#include "platform/core/utilities.h"
 
 namespace {
 enum : SInt32 { kMaxRun = 32767 };  // classic counts are signed 16-bit

@@ -14,11 +14,12 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/text/textedit_internal.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/input_method.h"
 #include "platform/core/memory.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
-#include "platform/gtk/input_standins.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 

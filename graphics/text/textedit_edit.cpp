@@ -12,12 +12,14 @@
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/text/textedit_internal.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/input_method.h"
+#include "platform/core/back_end.h"
 #include "platform/core/memory.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/runtime.h"
 #include "platform/core/scrap.h"
 #include "platform/core/time_manager.h"
-#include "platform/gtk/input_standins.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/textedit_internal.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/input_method.h"
+#include "platform/cairo/pango_text.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/input_standins.h"
-#include "platform/gtk/pango_text.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 

@@ -17,10 +17,11 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/text/textedit_internal.h"
+#include "platform/cairo/pango_text.h"
+#include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/scrap.h"
-#include "platform/gtk/pango_text.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ static void SetNullStyle(TEHandle te, const TextStyle *style);
 static Boolean InitStyle(TEHandle te);
 static StScrpHandle NullStyleScrap(TEHandle te);
 static void ForeColorOfPort(GrafPtr port, RGBColor *rgb);
-static UInt16 Read16(const UInt8 *p);
+static ByteReader ScrapReader(StScrpHandle scrap);
 static void Write16(UInt8 *p, UInt16 value);
 static void Swap16At(UInt8 *p);
 static void Swap32At(UInt8 *p);
@@ -323,39 +324,44 @@ void OrvaCvtStScrpHandle(StScrpHandle scrap) { OrvaCvtScrpHandleMacToPC(scrap); 
 
 void OrvaCvtScrpHandleMacToPC(StScrpHandle scrap) {
     if (!scrap || GetHandleSize(scrap) < UInt32(kStScrpHeaderBytes)) return;
-    UInt8 *bytes = (UInt8 *)*scrap;
-    SInt16 count = SInt16((bytes[0] << 8) | bytes[1]);
-    Swap16At(bytes);
+    ByteReader stored = ScrapReader(scrap);
+    SInt16 count = SInt16(Get16(&stored));  // big-endian before the swap
+    Swap16At((UInt8 *)*scrap);
     SwapScrapElements(scrap, ScrapCountOf(scrap, count));
 }
 
 void OrvaCvtScrpHandlePCToMac(StScrpHandle scrap) {
     if (!scrap || GetHandleSize(scrap) < UInt32(kStScrpHeaderBytes)) return;
-    UInt8 *bytes = (UInt8 *)*scrap;
-    SInt16 count = SInt16(Read16(bytes));
-    Swap16At(bytes);
+    ByteReader memory = ScrapReader(scrap);
+    SInt16 count = SInt16(Get16LE(&memory));  // memory order before the swap
+    Swap16At((UInt8 *)*scrap);
     SwapScrapElements(scrap, ScrapCountOf(scrap, count));
 }
 
 SInt32 OrvaStScrpCount(StScrpHandle scrap) {
     if (!scrap || GetHandleSize(scrap) < UInt32(kStScrpHeaderBytes)) return 0;
-    return ScrapCountOf(scrap, SInt16(Read16((const UInt8 *)*scrap)));
+    ByteReader memory = ScrapReader(scrap);
+    return ScrapCountOf(scrap, SInt16(Get16LE(&memory)));
 }
 
+// The scrap in memory holds its numbers in memory order (little-endian): start, height,
+// ascent, font, face and a spare byte, size, red, green, blue.
 Boolean OrvaGetStScrpElement(StScrpHandle scrap, SInt32 index, ScrpSTElement *element) {
     if (!scrap || !element || index < 0) return kFalse;
-    size_t at = size_t(kStScrpHeaderBytes) + size_t(index) * kStScrpElementBytes;
-    if (at + kStScrpElementBytes > GetHandleSize(scrap)) return kFalse;
-    const UInt8 *p = (const UInt8 *)*scrap + at;
-    UInt32 start;
-    std::memcpy(&start, p + kElemStart, 4);
-    element->scrpStartChar = SInt32(start);
-    element->scrpHeight = SInt16(Read16(p + kElemHeight));
-    element->scrpAscent = SInt16(Read16(p + kElemAscent));
-    element->scrpFont = SInt16(Read16(p + kElemFont));
-    element->scrpFace = p[kElemFace];
-    element->scrpSize = SInt16(Read16(p + kElemSize));
-    element->scrpColor = RGBColor{Read16(p + kElemRed), Read16(p + kElemGreen), Read16(p + kElemBlue)};
+    ByteReader memory = ScrapReader(scrap);
+    Seek(&memory, size_t(kStScrpHeaderBytes) + size_t(index) * kStScrpElementBytes);
+    ByteReader e = SubReader(&memory, kStScrpElementBytes);
+    if (memory.failed) return kFalse;
+    element->scrpStartChar = SInt32(Get32LE(&e));
+    element->scrpHeight = SInt16(Get16LE(&e));
+    element->scrpAscent = SInt16(Get16LE(&e));
+    element->scrpFont = SInt16(Get16LE(&e));
+    element->scrpFace = Get8(&e);
+    Skip(&e, 1);
+    element->scrpSize = SInt16(Get16LE(&e));
+    element->scrpColor.red = Get16LE(&e);
+    element->scrpColor.green = Get16LE(&e);
+    element->scrpColor.blue = Get16LE(&e);
     return kTrue;
 }
 
@@ -797,11 +803,7 @@ static void ForeColorOfPort(GrafPtr port, RGBColor *rgb) {
     if (!OrvaClassicColor(port, port->fgColor, nullptr, rgb)) *rgb = port->rgbFgColor;
 }
 
-static UInt16 Read16(const UInt8 *p) {
-    UInt16 value;
-    std::memcpy(&value, p, 2);
-    return value;
-}
+static ByteReader ScrapReader(StScrpHandle scrap) { return OrvaByteReader(*scrap, GetHandleSize(scrap)); }
 
 static void Write16(UInt8 *p, UInt16 value) { std::memcpy(p, &value, 2); }
 

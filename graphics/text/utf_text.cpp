@@ -12,12 +12,12 @@
 #include "graphics/text/font_services.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/pango_text.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/time_manager.h"
 #include "platform/core/unicode_mode.h"
-#include "platform/gtk/pango_text.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 

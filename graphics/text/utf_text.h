@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "graphics/pictures/pictures.h"
+#include "platform/core/cf_strings.h"
 #include "platform/core/text_encodings.h"
-#include "toolbox/toolbox_services.h"
 
 enum : SInt16 {
     kPictCommentUTFText = 100,     // "Zido", u16 version 1, u16 rotation, the UTF-8 bytes

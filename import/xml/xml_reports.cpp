@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "plugin/host_services.h"
+#include "platform/core/runtime.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ void XMLTrace(const char *format, ...) {
 
 namespace {
 
-// The only calls out of the importer's floor: the host's report and trace.
+// The runtime's message routines, which the plug-in fills with its report and trace.
 void DefaultFailure(const char *message) { Collapse("%s", message); }
 
 void DefaultTrace(const char *message) { PlugTrace("%s", message); }

@@ -50,8 +50,11 @@ enum : OSErr {
     errAEEventNotHandled = -1708,
     // sound
     notEnoughHardwareErr = -201,
-    badChannel = -205,
     queueFull = -203,
+    kBadFormatErr = -204,     // unrecognised sound data format
+    badChannel = -205,
+    kBadEncodingErr = -206,   // unsupported encoding
+    kBadHeaderErr = -207,     // header beyond the data, or no memory for the image
     // printing
     iPrAbort = 128,
     // QuickDraw
@@ -63,4 +66,6 @@ enum : OSErr {
     pictureDataErr = -11005,
     // Font Manager
     kFMIterationCompleted = -980,
+    // Gestalt
+    gestaltUndefSelectorErr = -5551,
 };

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "platform/core/back_end.h"
 #include "platform/core/folders.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/unicode_mode.h"

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
+#include "platform/core/linux_files.h"
 #include "platform/core/mac_types.h"
-#include "platform/gtk/linux_files.h"
 
 enum : SInt32 {
     kRenamePathMax = 511,   // characters of each RenommeFichier path

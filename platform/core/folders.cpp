@@ -7,9 +7,10 @@
 
 #include "platform/core/critical_sections.h"
 #include "platform/core/errors.h"
+#include "platform/core/linux_files.h"
 #include "platform/core/memory.h"
 #include "platform/core/os_utilities.h"
-#include "platform/gtk/linux_files.h"
+#include "platform/core/runtime.h"
 #include "plugin/host_services.h"
 
 namespace {

@@ -66,10 +66,12 @@ struct QHdr {
 };
 typedef QHdr *QHdrPtr;
 
-// The four-character code of a literal such as FourCC("PICT").
+// The four-character code of a literal such as FourCC("PICT"): its first character in the
+// high byte.
 constexpr OSType FourCC(const char (&s)[5]) {
-    return (OSType(UInt8(s[0])) << 24) | (OSType(UInt8(s[1])) << 16) | (OSType(UInt8(s[2])) << 8) |
-           OSType(UInt8(s[3]));
+    OSType code = 0;
+    for (int i = 0; i < 4; i++) code = code << 8 | UInt8(s[i]);
+    return code;
 }
 
 enum : Boolean { kFalse = 0, kTrue = 1 };

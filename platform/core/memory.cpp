@@ -11,7 +11,6 @@
 #include "platform/core/critical_sections.h"
 #include "platform/core/errors.h"
 #include "platform/core/runtime.h"
-#include "platform/core/text_encodings.h"
 
 SInt16 OrvaTaillePremierBlockHandle = 16384;
 SInt16 OrvaTailleBlockHandle = 2048;
@@ -33,6 +32,7 @@ std::atomic<MasterBlock *> gFirstBlock{nullptr};
 std::atomic<OSErr> gMemError{noErr};
 std::atomic<Boolean> gMemErrorBox{1};
 std::atomic<void (*)()> gPurgeFonts{nullptr};
+std::atomic<Boolean (*)(const void *)> gPointerPool{nullptr};  // the text converters' result pool
 const UInt8 theWorldPc[16] = {0, 2, 0, 0, 0, 3, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0};
 
 void SetError(OSErr err) { gMemError.store(err, std::memory_order_relaxed); }
@@ -222,7 +222,8 @@ Ptr NewPtrClear(UInt32 size) {
 }
 
 void DisposPtr(Ptr p) {
-    if (OrvaReleaseEncodedStrSlot(p)) return;  // a pooled converter result goes back to its pool
+    Boolean (*pool)(const void *) = gPointerPool.load();
+    if (pool && pool(p)) return;  // a pooled block goes back to its pool
     StartMemoryCriticalSection();
     InternalDisposPtr(p);
     EndMemoryCriticalSection();
@@ -384,6 +385,8 @@ void *ApplicZone() { return nullptr; }
 void MoveHHi(Handle) {}
 void MoreMasters() {}
 
+void MaxApplZone() {}
+
 OSErr SysEnvirons(SInt16, void *record) {
     if (record) memcpy(record, theWorldPc, sizeof theWorldPc);
     return noErr;
@@ -396,6 +399,8 @@ UInt32 SystemDependantLargestMemoryBlock() {
 }
 
 void OrvaSetPurgeFontsHook(void (*purge)()) { gPurgeFonts.store(purge); }
+
+void OrvaSetPointerPoolHook(Boolean (*release)(const void *p)) { gPointerPool.store(release); }
 
 // ---------------------------------------------------------------- helpers
 

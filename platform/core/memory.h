@@ -69,9 +69,13 @@ Ptr GetApplLimit();
 void *ApplicZone();
 void MoveHHi(Handle h);
 void MoreMasters();
+void MaxApplZone();
 OSErr SysEnvirons(SInt16 version, void *record);  // copies 16 bytes
 
 // The process heap's largest block, as the platform can tell it.
 UInt32 SystemDependantLargestMemoryBlock();
 // Hook called by MaxMem to purge loaded bitmap fonts; the font manager installs it.
 void OrvaSetPurgeFontsHook(void (*purge)());
+// Hook DisposPtr asks first: true when p was a block of the installer's own pool, which then
+// has it back (the text converters install theirs with their pool). Any thread.
+void OrvaSetPointerPoolHook(Boolean (*release)(const void *p));

@@ -7,12 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/core/back_end.h"
 #include "platform/core/errors.h"
 #include "platform/core/folders.h"
+#include "platform/core/linux_files.h"
 #include "platform/core/preferences.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
-#include "platform/gtk/linux_files.h"
 #include "platform/gtk/ui_metrics.h"
 
 OSErr (*OrvaTraiteGestalt)(OSType selector, SInt32 *response) = nullptr;
@@ -235,6 +236,10 @@ SInt32 OrvaWindowsGetCaretTime() {
         gOSUtilities.caretTime = MillisecondsToTicks(SystemDependantGetCursorBlinkTimeMs() / 2);
     return gOSUtilities.caretTime;
 }
+
+SInt16 GetDblTime() { return OrvaWindowsGetDblTime(); }
+
+SInt16 GetCaretTime() { return SInt16(OrvaWindowsGetCaretTime()); }
 
 void SystemDependantGetDefaultTheme(char *name) { strcpy(name, "Ubuntu 9.1"); }
 

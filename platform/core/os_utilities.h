@@ -5,8 +5,6 @@
 
 #include "platform/core/mac_types.h"
 
-enum : OSErr { gestaltUndefSelectorErr = -5551 };
-
 enum : SInt32 { kOrvaApplicationNameSize = 781 };  // bytes of the application name buffer
 
 // Folders. The current folder is the same after these calls as before.
@@ -42,6 +40,8 @@ void OrvaResetWindowsSystemSettings();  // forgets the cached metrics
 SInt16 OrvaWindowsGetBorderWidth();     // pixels
 SInt16 OrvaWindowsGetDblTime();         // ticks
 SInt32 OrvaWindowsGetCaretTime();       // ticks
+SInt16 GetDblTime();                    // OrvaWindowsGetDblTime
+SInt16 GetCaretTime();                  // OrvaWindowsGetCaretTime, in 16 bits
 void SystemDependantGetDefaultTheme(char *name);
 char *LMGetCurApName();  // the executable's file name, in a process-wide buffer
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/core/byte_reader.h"
 #include "platform/core/errors.h"
 #include "platform/core/files.h"
 #include "platform/core/folders.h"
@@ -38,11 +39,9 @@ UInt8 checkio(ResKeyStream *key);
 Boolean EndsWithRsf(const char *name);
 void CopyName(char *to, const char *from);
 void ResPath(const ResFileRecord *file, char *path, size_t size);
-Boolean ReadMap(ResFileRecord *file, const UInt8 *map, UInt32 mapLength);
-Boolean ReadType(ResFileRecord *file, ResTypeRecord *type, const UInt8 *map, UInt32 mapLength,
-                 const UInt8 *record);
-Boolean ReadReference(ResFileRecord *file, ResType type, const UInt8 *map, UInt32 mapLength,
-                      const UInt8 *reference, Handle *entry);
+Boolean ReadMap(ResFileRecord *file, const UInt8 *bytes, UInt32 mapLength);
+Boolean ReadType(ResFileRecord *file, ResTypeRecord *type, ByteReader *map);
+Boolean ReadReference(ResFileRecord *file, ResType type, ByteReader *map, Handle *entry);
 void ReleaseEntries(ResFileRecord *file);
 void ReleaseFile(ResFileRecord *file);
 Boolean ResWrite(FILE *f, const void *bytes, size_t count);
@@ -50,7 +49,6 @@ OSErr RewriteResFile(ResFileRecord *file);
 Boolean WriteEntries(ResFileRecord *file, FILE *old, SInt64 oldSize, FILE *tmp, UInt32 *end);
 Boolean CopyOldData(FILE *old, SInt64 oldSize, SInt32 position, FILE *tmp, UInt32 *length);
 Boolean BuildMap(ResFileRecord *file, Handle *map);
-Boolean AppendBytes(Handle h, const void *bytes, UInt32 count);
 Boolean WriteHeader(FILE *f, UInt32 dataLength, UInt32 mapLength);
 Boolean FinishTemporary(FILE *tmp, int oldDescriptor);
 void CommitRewrite(ResFileRecord *file, UInt32 dataLength, UInt32 mapLength);
@@ -97,10 +95,11 @@ SInt16 OpenResFile(const char *name) {
     CopyName(file->folderPath, folder);
     CopyName(file->openedName, opened);
     CopyName(file->requestedName, name);
-    file->dataOffset = ResGet32(header);
-    file->mapOffset = ResGet32(header + 4);
-    file->dataLength = ResGet32(header + 8);
-    file->mapLength = ResGet32(header + 12);
+    ByteReader fields = OrvaByteReader(header, kResHeaderFields);
+    file->dataOffset = Get32(&fields);
+    file->mapOffset = Get32(&fields);
+    file->dataLength = Get32(&fields);
+    file->mapLength = Get32(&fields);
     file->fileNumber = UInt16(OrvaPremierFichierRessource ? OrvaPremierFichierRessource->fileNumber + 1 : 1);
 
     // The map must lie inside the file: a damaged header never reads outside it or asks
@@ -159,11 +158,15 @@ void CreateResFile(const char *name) {
         return;
     }
     // An empty map: 24 reserved bytes, type list at 28, names at 30, no types.
-    UInt8 map[kResMapPrefixSize + 2] = {};
-    ResPut16(map + 24, kResTypeListOffset);
-    ResPut16(map + 26, kResMapPrefixSize);
-    ResPut16(map + 28, 0xFFFF);
-    Boolean ok = WriteHeader(f, 0, kResMapPrefixSize) && fwrite(map, 1, sizeof map, f) == sizeof map;
+    Handle map = NewHandleClear(24);
+    ByteWriter w = OrvaByteWriter(map);
+    w.size = 24;
+    Put16(&w, kResTypeListOffset);
+    Put16(&w, kResMapPrefixSize);
+    Put16(&w, 0xFFFF);
+    Boolean ok = FinishByteWriter(&w) && WriteHeader(f, 0, kResMapPrefixSize) &&
+                 fwrite(*map, 1, w.size, f) == w.size;
+    DisposHandle(map);
     if (fclose(f) != 0 || !ok) gRes.lastError = ioErr;
 }
 
@@ -222,8 +225,7 @@ void WriteResource(Handle h) {
     ResEntryRecord *r = EntryOf(entry);
     UInt32 size = GetHandleSize(h);
     SInt64 position = WritePosition(file, r, size);
-    UInt8 length[4];
-    ResPut32(length, size);
+    const UInt8 length[4] = {UInt8(size >> 24), UInt8(size >> 16), UInt8(size >> 8), UInt8(size)};
     Boolean ok = position >= 0 && position <= 0x7FFFFFFF - SInt64(size) - 4 &&
                  fseek(file->stream, long(position), SEEK_SET) == 0 &&
                  fwrite(length, 1, 4, file->stream) == 4 &&
@@ -274,6 +276,15 @@ SInt64 OrvaResFileSize(FILE *stream) {
     return SInt64(st.st_size);
 }
 
+Boolean OrvaReadResLength(FILE *stream, SInt64 position, UInt32 *length) {
+    UInt8 bytes[4];
+    *length = 0;
+    if (position < 0 || fseek(stream, long(position), SEEK_SET) != 0 || fread(bytes, 1, 4, stream) != 4) return 0;
+    ByteReader field = OrvaByteReader(bytes, 4);
+    *length = Get32(&field);
+    return 1;
+}
+
 namespace {
 
 void initio(ResKeyStream *key) {
@@ -309,21 +320,24 @@ void ResPath(const ResFileRecord *file, char *path, size_t size) {
     else snprintf(path, size, "%s%s", file->folderPath, file->openedName);
 }
 
-// Turns the map into the type table and the entry list. Every offset is checked against the
-// map length; false for a damaged map (what was built is released by the caller).
-Boolean ReadMap(ResFileRecord *file, const UInt8 *map, UInt32 mapLength) {
-    file->typeListOffset = ResGet16(map + 24);
-    file->nameListOffset = ResGet16(map + 26);
-    if (UInt32(file->typeListOffset) + 2 > mapLength) return 0;
-    UInt32 types = UInt16(ResGet16(map + file->typeListOffset) + 1);
-    if (types > 0x7FFF) return 0;  // more than the signed count can say
-    if (UInt32(file->typeListOffset) + 2 + kResTypeRecordSize * types > mapLength) return 0;
+// Turns the map into the type table and the entry list. Every offset is read through one
+// cursor over the map, so none reaches outside it; false for a damaged map (what was built is
+// released by the caller).
+Boolean ReadMap(ResFileRecord *file, const UInt8 *bytes, UInt32 mapLength) {
+    ByteReader map = OrvaByteReader(bytes, mapLength);
+    Seek(&map, 24);
+    file->typeListOffset = Get16(&map);
+    file->nameListOffset = Get16(&map);
+    Seek(&map, file->typeListOffset);
+    UInt32 types = UInt16(Get16(&map) + 1);
+    if (map.failed || types > 0x7FFF) return 0;  // more than the signed count can say
+    if (kResTypeRecordSize * types > ByteReaderLeft(&map)) return 0;
     file->typeTable = NewHandleClear(UInt32(types * sizeof(ResTypeRecord)));
     if (!file->typeTable) return 0;
     file->typeCount = SInt16(types);
     for (UInt32 t = 0; t < types; t++) {
-        const UInt8 *record = map + file->typeListOffset + 2 + kResTypeRecordSize * t;
-        if (!ReadType(file, TypesOf(file) + t, map, mapLength, record)) return 0;
+        Seek(&map, file->typeListOffset + 2 + kResTypeRecordSize * t);
+        if (!ReadType(file, TypesOf(file) + t, &map)) return 0;
     }
     // A type listed twice would split its entries between two records that every later
     // count, add and remove treats as one.
@@ -333,49 +347,48 @@ Boolean ReadMap(ResFileRecord *file, const UInt8 *map, UInt32 mapLength) {
     return std::adjacent_find(seen.begin(), seen.end()) == seen.end();
 }
 
-Boolean ReadType(ResFileRecord *file, ResTypeRecord *type, const UInt8 *map, UInt32 mapLength,
-                 const UInt8 *record) {
-    type->type = ResGet32(record);
-    UInt32 stored = ResGet16(record + 4);
-    if (stored == 0xFFFF) return 0;  // 65536 references do not fit the 16-bit count
+// A type record at the map cursor, then its references.
+Boolean ReadType(ResFileRecord *file, ResTypeRecord *type, ByteReader *map) {
+    type->type = Get32(map);
+    UInt32 stored = Get16(map);
+    UInt32 references = UInt32(file->typeListOffset) + Get16(map);
+    if (map->failed || stored == 0xFFFF) return 0;  // 65536 references do not fit the 16-bit count
     type->count = UInt16(stored + 1);
-    UInt32 references = UInt32(file->typeListOffset) + ResGet16(record + 6);
-    if (references + kResReferenceSize * UInt32(type->count) > mapLength) return 0;
     for (UInt32 i = 0; i < type->count; i++) {
         Handle entry;
-        if (!ReadReference(file, type->type, map, mapLength, map + references + kResReferenceSize * i,
-                           &entry))
-            return 0;
+        Seek(map, references + kResReferenceSize * i);
+        if (!ReadReference(file, type->type, map, &entry)) return 0;
         type->firstEntry = entry;
     }
     return 1;
 }
 
-// Makes one entry, pushed at the front of the file's list.
-Boolean ReadReference(ResFileRecord *file, ResType type, const UInt8 *map, UInt32 mapLength,
-                      const UInt8 *reference, Handle *entry) {
-    UInt32 nameOffset = ResGet16(reference + 2);
+// Makes one entry from the reference at the map cursor, pushed at the front of the file's list.
+Boolean ReadReference(ResFileRecord *file, ResType type, ByteReader *map, Handle *entry) {
+    SInt16 id = SInt16(Get16(map));
+    UInt32 nameOffset = Get16(map);
+    UInt8 attributes = Get8(map);
+    SInt64 position = SInt64(file->dataOffset) + Get24(map);
+    Skip(map, 4);  // the handle, always 0 on disk
+    const UInt8 *name = nullptr;
     UInt32 nameLength = 0;
     if (nameOffset != kResNoName) {
-        UInt32 at = UInt32(file->nameListOffset) + nameOffset;
-        if (at + 1 > mapLength) return 0;
-        nameLength = map[at];
-        if (at + 1 + nameLength > mapLength) return 0;
+        Seek(map, UInt32(file->nameListOffset) + nameOffset);
+        nameLength = Get8(map);
+        name = TakeBytes(map, nameLength);
     }
-    SInt64 position = SInt64(file->dataOffset) + ResGet24(reference + 5);
-    if (position > 0x7FFFFFFF) return 0;
+    if (map->failed || position > 0x7FFFFFFF) return 0;
     *entry = NewHandleClear(sizeof(ResEntryRecord));
     if (!*entry) return 0;
     ResEntryRecord *r = EntryOf(*entry);
     r->type = type;
     r->fileNumber = file->fileNumber;
-    r->id = SInt16(ResGet16(reference));
-    r->attributes = reference[4];
+    r->id = id;
+    r->attributes = attributes;
     r->dataPosition = SInt32(position);
     r->next = file->firstEntry;
     file->firstEntry = *entry;
-    if (nameOffset == kResNoName) return 1;
-    const UInt8 *name = map + file->nameListOffset + nameOffset + 1;
+    if (!name) return 1;
     if (type == FourCC("DRVR") && nameLength > 0) name++, nameLength--;
     r->name = NewPtr(nameLength + 1);
     if (!r->name) return 0;
@@ -467,8 +480,7 @@ Boolean WriteEntries(ResFileRecord *file, FILE *old, SInt64 oldSize, FILE *tmp, 
         Boolean fromHandle = r->data && ((r->attributes & kResChanged) || r->dataPosition < 0);
         if (fromHandle || r->dataPosition < 0) {
             length = r->data ? GetHandleSize(r->data) : 0;
-            UInt8 head[4];
-            ResPut32(head, length);
+            const UInt8 head[4] = {UInt8(length >> 24), UInt8(length >> 16), UInt8(length >> 8), UInt8(length)};
             if (!ResWrite(tmp, head, 4) || !ResWrite(tmp, length ? *r->data : nullptr, length)) return 0;
         } else if (!CopyOldData(old, oldSize, r->dataPosition, tmp, &length)) {
             return 0;
@@ -486,11 +498,9 @@ Boolean WriteEntries(ResFileRecord *file, FILE *old, SInt64 oldSize, FILE *tmp, 
 
 Boolean CopyOldData(FILE *old, SInt64 oldSize, SInt32 position, FILE *tmp, UInt32 *length) {
     UInt8 buffer[kCopyChunk];
-    if (position < 0 || position + SInt64(4) > oldSize || fseek(old, position, SEEK_SET) != 0 ||
-        fread(buffer, 1, 4, old) != 4)
-        return 0;
-    *length = ResGet32(buffer);
-    if (position + SInt64(4) + *length > oldSize || !ResWrite(tmp, buffer, 4)) return 0;
+    if (position + SInt64(4) > oldSize || !OrvaReadResLength(old, position, length)) return 0;
+    const UInt8 head[4] = {UInt8(*length >> 24), UInt8(*length >> 16), UInt8(*length >> 8), UInt8(*length)};
+    if (position + SInt64(4) + *length > oldSize || !ResWrite(tmp, head, 4)) return 0;
     for (UInt32 left = *length; left > 0;) {
         UInt32 n = left < kCopyChunk ? left : kCopyChunk;
         if (fread(buffer, 1, n, old) != n || !ResWrite(tmp, buffer, n)) return 0;
@@ -500,65 +510,69 @@ Boolean CopyOldData(FILE *old, SInt64 oldSize, SInt32 position, FILE *tmp, UInt3
 }
 
 // The map: banner, offsets, type records, each type's references in chain order, names.
-// False when the file no longer fits the format's 16-bit offsets.
+// False when the file no longer fits the format's 16-bit offsets, or without memory.
 Boolean BuildMap(ResFileRecord *file, Handle *map) {
     UInt32 types = UInt32(file->typeCount);
     UInt32 references = 0;
     for (UInt32 t = 0; t < types; t++) references += TypesOf(file)[t].count;
     UInt32 nameList = kResMapPrefixSize + kResTypeRecordSize * types + kResReferenceSize * references;
     if (nameList > 0xFFFF) return 0;
-    *map = NewHandleClear(nameList);
-    if (!*map) return 0;
-    UInt8 *m = reinterpret_cast<UInt8 *>(**map);
-    memcpy(m, kResMapBanner, sizeof kResMapBanner);
-    ResPut16(m + 24, kResTypeListOffset);
-    ResPut16(m + 26, nameList);
-    ResPut16(m + 28, types - 1);
+    *map = NewHandle(0);
+    ByteWriter w = OrvaByteWriter(*map);
+    PutBytes(&w, kResMapBanner, sizeof kResMapBanner);
+    Put16(&w, kResTypeListOffset);
+    Put16(&w, nameList);
+    Put16(&w, types - 1);
     UInt32 reference = 2 + kResTypeRecordSize * types;  // relative to the type list
     for (UInt32 t = 0; t < types; t++) {
+        Put32(&w, TypesOf(file)[t].type);
+        Put16(&w, UInt32(TypesOf(file)[t].count) - 1);
+        Put16(&w, reference);
+        reference += kResReferenceSize * TypesOf(file)[t].count;
+    }
+    // The references, each naming its name by where it will stand in the name list.
+    UInt32 names = 0;
+    for (UInt32 t = 0; t < types; t++) {
         ResTypeRecord type = TypesOf(file)[t];
-        // Appending names moves the map: its address is taken again for every write.
-        UInt8 *record = reinterpret_cast<UInt8 *>(**map) + kResTypeListOffset + 2 + kResTypeRecordSize * t;
-        ResPut32(record, type.type);
-        ResPut16(record + 4, UInt32(type.count) - 1);
-        ResPut16(record + 6, reference);
         Handle entry = type.firstEntry;
         for (UInt32 i = 0; i < type.count; i++, entry = EntryOf(entry)->next) {
             if (!entry || EntryOf(entry)->type != type.type) return 0;  // broken chain
-            ResEntryRecord *r = EntryOf(entry);
-            UInt8 *out = reinterpret_cast<UInt8 *>(**map) + kResTypeListOffset + reference;
-            ResPut16(out, UInt16(r->id));
-            ResPut16(out + 2, kResNoName);
-            out[4] = 0;
-            ResPut24(out + 5, UInt32(r->newDataPosition) - kResHeaderSize);
-            ResPut32(out + 8, 0);
-            if (r->name) {
-                UInt32 offset = GetHandleSize(*map) - nameList;
-                UInt8 length = UInt8(strnlen(r->name, kResNameMax));
-                if (offset >= kResNoName) return 0;
-                ResPut16(out + 2, offset);  // before the append moves the bytes
-                if (!AppendBytes(*map, &length, 1) || !AppendBytes(*map, r->name, length))
-                    return 0;
-            }
-            reference += kResReferenceSize;
+            const ResEntryRecord *r = EntryOf(entry);
+            if (r->name && names >= kResNoName) return 0;
+            Put16(&w, UInt16(r->id));
+            Put16(&w, r->name ? names : kResNoName);
+            Put8(&w, 0);
+            Put24(&w, UInt32(r->newDataPosition) - kResHeaderSize);
+            Put32(&w, 0);
+            if (r->name) names += 1 + UInt32(strnlen(r->name, kResNameMax));
         }
     }
-    return 1;
-}
-
-Boolean AppendBytes(Handle h, const void *bytes, UInt32 count) {
-    return count == 0 || PtrAndHand(bytes, h, SInt32(count)) == noErr;
+    for (UInt32 t = 0; t < types; t++) {
+        Handle entry = TypesOf(file)[t].firstEntry;
+        for (UInt32 i = 0; i < TypesOf(file)[t].count; i++, entry = EntryOf(entry)->next) {
+            const char *name = EntryOf(entry)->name;
+            if (!name) continue;
+            UInt8 length = UInt8(strnlen(name, kResNameMax));
+            Put8(&w, length);
+            PutBytes(&w, name, length);  // the handle holds no pointer into itself: names stay put
+        }
+    }
+    return FinishByteWriter(&w);
 }
 
 // The 256-byte header of files written here.
 Boolean WriteHeader(FILE *f, UInt32 dataLength, UInt32 mapLength) {
-    UInt8 header[kResHeaderSize] = {};
-    ResPut32(header, kResHeaderSize);
-    ResPut32(header + 4, kResHeaderSize + dataLength);
-    ResPut32(header + 8, dataLength);
-    ResPut32(header + 12, mapLength);
-    memcpy(header + 16, kResMagic, 4);
-    return ResWrite(f, header, sizeof header);
+    Handle header = NewHandleClear(kResHeaderSize);
+    ByteWriter w = OrvaByteWriter(header);
+    Put32(&w, kResHeaderSize);
+    Put32(&w, kResHeaderSize + dataLength);
+    Put32(&w, dataLength);
+    Put32(&w, mapLength);
+    PutBytes(&w, kResMagic, 4);
+    w.size = kResHeaderSize;  // the rest stays zero
+    Boolean ok = header && !w.failed && ResWrite(f, *header, kResHeaderSize);
+    DisposHandle(header);
+    return ok;
 }
 
 // Gives the temporary file the old file's permissions, flushes it to the disk and closes it.
@@ -594,10 +608,8 @@ SInt64 WritePosition(ResFileRecord *file, ResEntryRecord *r, UInt32 size) {
     SInt64 mapEnd = SInt64(file->mapOffset) + file->mapLength;
     if (r->dataPosition < 0 || r->dataPosition < mapEnd || r->dataPosition + SInt64(4) > fileSize)
         return fileSize;
-    UInt8 length[4];
-    if (fseek(file->stream, r->dataPosition, SEEK_SET) != 0 || fread(length, 1, 4, file->stream) != 4)
-        return fileSize;
-    UInt32 old = ResGet32(length);
+    UInt32 old;
+    if (!OrvaReadResLength(file->stream, r->dataPosition, &old)) return fileSize;
     if (old > size || r->dataPosition + SInt64(4) + old == fileSize) return r->dataPosition;
     return fileSize;
 }

@@ -158,9 +158,10 @@ void InsertResMenu(MenuHandle menu, ResType type, SInt16 afterItem);
 void GetFNum(const char *name, SInt16 *familyID);   // 0 when unknown
 void GetFontName(SInt16 familyID, char *name);      // number 1 is taken as 3
 
-// Services of the font table and of the port layer that resource files reach through this
-// record until those modules install theirs. A null slot answers "none".
+// Services of the menus, the font table and the port layer that resource files reach through
+// this record until those modules install theirs. A null slot answers "none".
 struct ResourceServiceHooks {
+    void (*insertMenuItem)(MenuHandle menu, const char *name, SInt16 afterItem);  // InsMenuItem
     SInt16 (*fontIDFromName)(const char *name);       // 0: unknown
     const char *(*fontNameFromID)(SInt16 familyID);   // null: unknown
     // The font branch of InsertResMenu: appends every font of the table to the menu, each

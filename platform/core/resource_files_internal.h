@@ -13,14 +13,6 @@ struct ResManagerState {
 };
 extern ResManagerState gRes;
 
-// Big-endian fields of resource files.
-inline UInt16 ResGet16(const UInt8 *p) { return UInt16((p[0] << 8) | p[1]); }
-inline UInt32 ResGet24(const UInt8 *p) { return (UInt32(p[0]) << 16) | (UInt32(p[1]) << 8) | p[2]; }
-inline UInt32 ResGet32(const UInt8 *p) { return (UInt32(ResGet16(p)) << 16) | ResGet16(p + 2); }
-inline void ResPut16(UInt8 *p, UInt32 v) { p[0] = UInt8(v >> 8), p[1] = UInt8(v); }
-inline void ResPut24(UInt8 *p, UInt32 v) { p[0] = UInt8(v >> 16), ResPut16(p + 1, v); }
-inline void ResPut32(UInt8 *p, UInt32 v) { ResPut16(p, v >> 16), ResPut16(p + 2, v); }
-
 inline ResEntryRecord *EntryOf(Handle entry) { return reinterpret_cast<ResEntryRecord *>(*entry); }
 inline ResTypeRecord *TypesOf(ResFileRecord *file) {
     return file->typeTable ? reinterpret_cast<ResTypeRecord *>(*file->typeTable) : nullptr;
@@ -37,6 +29,8 @@ OSErr OrvaOpenResStream(ResFileRecord *file);
 void OrvaCloseResStream(ResFileRecord *file);
 void OrvaCloseResStreamIfVolatile(ResFileRecord *file);
 SInt64 OrvaResFileSize(FILE *stream);  // -1 when unknown
+// The 4-byte length that opens an entry's data at position; false when it cannot be read.
+Boolean OrvaReadResLength(FILE *stream, SInt64 position, UInt32 *length);
 void OrvaDropResIndex(ResFileRecord *file);  // after any change of the file's entries
 Ptr OrvaCopyResName(const char *name);       // null for null or "", else at most 255 characters
 void OrvaResCollectError(const char *message);     // through the hook, else the error sink

@@ -180,11 +180,9 @@ SInt32 SizeResource(Handle h) {
     Handle entry = OrvaFindResEntry(h, &file);
     SInt32 size = -1;
     if (entry && OrvaOpenResStream(file) == noErr) {
-        SInt32 position = EntryOf(entry)->dataPosition;
-        UInt8 length[4];
-        if (position >= 0 && fseek(file->stream, position, SEEK_SET) == 0 &&
-            fread(length, 1, 4, file->stream) == 4 && ResGet32(length) <= 0x7FFFFFFF)
-            size = SInt32(ResGet32(length));
+        UInt32 length;
+        if (OrvaReadResLength(file->stream, EntryOf(entry)->dataPosition, &length) && length <= 0x7FFFFFFF)
+            size = SInt32(length);
         OrvaCloseResStreamIfVolatile(file);
     }
     gRes.lastError = size < 0 ? resNotFound : noErr;
@@ -344,15 +342,15 @@ Handle OrvaLoadResEntry(ResFileRecord *file, Handle entry) {
     // so that the caller cannot be given the same handle back.
     Handle stale = r->data;
     r->data = nullptr;
-    UInt8 length[4];
+    UInt32 length;
     SInt64 fileSize = OrvaOpenResStream(file) == noErr ? OrvaResFileSize(file->stream) : -1;
     Handle h = nullptr;
     if (fileSize < 0 || r->dataPosition + SInt64(4) > fileSize ||
-        fseek(file->stream, r->dataPosition, SEEK_SET) != 0 || fread(length, 1, 4, file->stream) != 4) {
+        !OrvaReadResLength(file->stream, r->dataPosition, &length)) {
         OrvaErreur("Erreur lecture datas ressource #2");
-    } else if (r->dataPosition + SInt64(4) + ResGet32(length) > fileSize) {
+    } else if (r->dataPosition + SInt64(4) + length > fileSize) {
         OrvaErreur("Erreur lecture datas ressource");
-    } else if (!(h = NewHandle(ResGet32(length)))) {
+    } else if (!(h = NewHandle(length))) {
         OrvaErreur("No more mem #25446");
     }
     if (stale) DisposHandle(stale);

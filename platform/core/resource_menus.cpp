@@ -1,5 +1,5 @@
 // Resource names in menus and the font calls of the resource layer, with the hooks through
-// which the font table and the port layer serve them.
+// which the menus, the font table and the port layer serve them.
 #include "platform/core/resource_files.h"
 
 #include <cstdio>
@@ -7,10 +7,9 @@
 #include "platform/core/errors.h"
 #include "platform/core/resource_files_internal.h"
 #include "platform/core/runtime.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
-ResourceServiceHooks gHooks = {};  // all "none" until the font and port modules install theirs
+ResourceServiceHooks gHooks = {};  // all "none" until the menu, font and port modules install theirs
 }  // namespace
 
 void OrvaSetResourceServiceHooks(const ResourceServiceHooks *hooks) {
@@ -42,7 +41,7 @@ void InsertResMenu(MenuHandle menu, ResType type, SInt16 afterItem) {
         Handle entry = t ? t->firstEntry : nullptr;
         for (UInt32 i = 0; t && i < t->count && entry; i++, entry = EntryOf(entry)->next) {
             const char *name = EntryOf(entry)->name;
-            if (name && name[0] != '.') InsMenuItem(menu, name, afterItem);
+            if (name && name[0] != '.' && gHooks.insertMenuItem) gHooks.insertMenuItem(menu, name, afterItem);
         }
     }
     if (type == FourCC("FONT") && gHooks.appendFontItems) gHooks.appendFontItems(menu);

@@ -1,5 +1,5 @@
-// The runtime core: settings, start-up and exit hooks, the error sink, wheel routing and the
-// process-wide values every module of the library leans on.
+// The runtime core: settings, start-up and exit hooks, the error sink, the message hooks, the
+// wheel router and the process-wide values every module of the library leans on.
 #include "platform/core/runtime.h"
 
 #include <atomic>
@@ -7,14 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <gtk/gtk.h>
 #include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include "platform/core/back_end.h"
 #include "platform/core/errors.h"
 #include "platform/core/preferences.h"
-#include "toolbox/toolbox_services.h"
 
 OrvaSettings orvaSettings = {
     "Ondrak Application",      // applicationName
@@ -36,10 +35,8 @@ constexpr int kWorkingDirSize = 1024;
 constexpr int kErrorQueueSize = 32;          // messages waiting for the main thread; more are dropped
 constexpr int kErrorFormatSize = 4096;       // OrvaErreurF's formatted text
 constexpr SInt32 kPrefValueSize = 256;
-constexpr SInt16 kWheelEventKind = 10;       // class 'mous': wheel moved
-constexpr UInt32 kScrollBarFeature = 1u << 24;
-constexpr SInt64 kNoScrollBarScore = 9999999;
-constexpr SInt16 kArrowInset = 4;            // pixels inside the arrow end of a scroll bar
+constexpr int kMessageSize = 512;            // a formatted message with its terminator
+constexpr SInt16 kLanguageEnglish = 1;
 
 // Which thread is the main one: recorded by the host, else the process's first thread.
 struct MainThread {
@@ -56,7 +53,6 @@ struct ErrorSink {
     pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
     char *queue[kErrorQueueSize] = {};  // owned copies, oldest first (lock)
     int queued = 0;                     // (lock)
-    int gtkState = 0;                   // 0 not tried, 1 usable, -1 no display (main thread)
 };
 ErrorSink gErrors;
 
@@ -69,8 +65,14 @@ struct RuntimeState {
     void *pluginHandleEventProc = nullptr;
     Boolean unicodeKbd = kFalse;
     Boolean mouseWheelProcessed = kTrue;
+    Boolean (*wheelRouter)(SInt16 delta) = nullptr;
+    SInt16 language = kLanguageEnglish;
+    char digitalOutputDevice[kDigitalOutputDeviceSize] = "";  // written by the plug-in
 };
 RuntimeState gRuntime;
+
+// The plug-in's message routines, installed once at its start-up and read by any thread.
+std::atomic<const OrvaMessageHooks *> gMessageHooks{nullptr};
 
 struct FontId {
     const char *name;
@@ -92,14 +94,9 @@ const FontId kInstalledFonts[] = {
 void QueueError(const char *message);
 char *TakeQueuedError();
 void ShowError(const char *message);
-bool ErrorDialogsWanted();
 void TraceError(const char *message);
-void ShowModelessErrorBox(const char *message);
-void OnModelessErrorBoxResponse(GtkWidget *dialog, gint response, gpointer);
-GtkWidget *NewErrorDialog(const char *message);
-Boolean OfferWheelEvent(WindowPtr w, const EventRecord &pointer, SInt16 delta);
-ControlHandle ChooseScrollBar(WindowPtr w, Point local);
-void ClickScrollBarEnd(ControlHandle bar, const Rect &content, const EventRecord &pointer, SInt16 delta);
+void OnErrorBoxClosed();
+void FormatMessage(char *message, const char *format, va_list args);
 
 }  // namespace
 
@@ -148,17 +145,6 @@ void OrvaErreurF(const char *format, ...) {
     OrvaErreur(text);
 }
 
-void SystemDependantErrorBox(const char *message) {
-    if (!message) return;
-    if (!OrvaIsMainThread() || OrvaIsPlugin() || !ErrorDialogsWanted()) {
-        TraceError(message);
-        return;
-    }
-    GtkWidget *dialog = NewErrorDialog(message);
-    gtk_dialog_run(GTK_DIALOG(dialog));
-    gtk_widget_destroy(dialog);
-}
-
 void OrvaPumpErrors() {
     if (!OrvaIsMainThread()) return;
     while (char *message = TakeQueuedError()) {
@@ -168,6 +154,53 @@ void OrvaPumpErrors() {
 }
 
 void OrvaSetErrorHook(void (*hook)(const char *message)) { gErrors.hook.store(hook); }
+
+// ---- Messages of the plug-in ------------------------------------------------------------------
+
+void OrvaSetMessageHooks(const OrvaMessageHooks *hooks) { gMessageHooks.store(hooks); }
+
+// Formats the message and hands it to the hook's slot, or to the error sink when no one
+// filled it.
+static void SendMessage(void (*OrvaMessageHooks::*slot)(const char *), const char *format,
+                        va_list args) {
+    char message[kMessageSize];
+    FormatMessage(message, format, args);
+    const OrvaMessageHooks *hooks = gMessageHooks.load();
+    if (hooks && hooks->*slot) (hooks->*slot)(message);
+    else OrvaErreur(message);
+}
+
+void Collapse(const char *format, ...) {
+    if (!format) return;
+    va_list args;
+    va_start(args, format);
+    SendMessage(&OrvaMessageHooks::collapse, format, args);
+    va_end(args);
+}
+
+void Message(SInt32, SInt32, const char *format, ...) {
+    if (!format) return;
+    va_list args;
+    va_start(args, format);
+    SendMessage(&OrvaMessageHooks::message, format, args);
+    va_end(args);
+}
+
+void AvertissementVrac(SInt16 code) {
+    const OrvaMessageHooks *hooks = gMessageHooks.load();
+    if (hooks && hooks->warning) hooks->warning(code);
+}
+
+void PlugTrace(const char *format, ...) {
+    const OrvaMessageHooks *hooks = gMessageHooks.load();
+    if (!format || !hooks || !hooks->trace) return;
+    char message[kMessageSize];
+    va_list args;
+    va_start(args, format);
+    FormatMessage(message, format, args);
+    va_end(args);
+    hooks->trace(message);
+}
 
 // ---- Start-up and exit --------------------------------------------------------------------
 
@@ -182,12 +215,19 @@ void orvaTermineTrace() {}
 SInt32 GetPcConfig() { return 0; }
 Boolean OrvaIsMainScrollBarsEnabled() { return kTrue; }
 
+void ExitToShell() {
+    if (!OrvaIsPlugin()) std::exit(0);
+}
+
 // FIXME: the pointer keeps the library's last shape after exit until the cursor code can
 // give it back to the system.
 void QuitApp() {}
 
 const char *GetOrvaCmdLine() { return gRuntime.cmdLine; }
 void OrvaSetCmdLine(const char *line) { gRuntime.cmdLine = line ? line : ""; }
+SInt16 OrvaGetLangue() { return gRuntime.language; }
+void OrvaFixeLangue(SInt16 language) { gRuntime.language = language; }
+char *OrvaGetDigitalOutputDevice() { return gRuntime.digitalOutputDevice; }
 WindowPtr OrvaGetFrameWnd() { return gRuntime.frameWnd; }
 void OrvaSetFrameWnd(WindowPtr w) { gRuntime.frameWnd = w; }
 
@@ -209,22 +249,11 @@ void OrvaSetUnicodeKbd(Boolean on) { gRuntime.unicodeKbd = on; }
 void OrvaSetProcessMouseWheel(Boolean on) { gRuntime.mouseWheelProcessed = on; }
 Boolean OrvaGetProcessMouseWheel() { return gRuntime.mouseWheelProcessed; }
 
+void OrvaSetWheelRouter(Boolean (*route)(SInt16 delta)) { gRuntime.wheelRouter = route; }
+
 Boolean OrvaProcessWheelMouse(SInt16 delta) {
-    if (!gRuntime.mouseWheelProcessed) return kFalse;
-    EventRecord pointer;  // the pointer (global) and the modifier keys
-    orva_genere_evt(nullEvent, 0, &pointer);
-    WindowPtr w = nullptr;
-    SInt16 part = _FindWindow(pointer.where, &w);
-    if (part == inDesk || part == inMenuBar || !w) w = FrontWindow();
-    if (!w) return kFalse;
-    if (OfferWheelEvent(w, pointer, delta)) return kTrue;
-    Rect content;
-    if (GetWindowBounds(w, kWindowContentRgn, &content) != noErr) return kFalse;
-    Point local{SInt16(pointer.where.v - content.top), SInt16(pointer.where.h - content.left)};
-    ControlHandle bar = ChooseScrollBar(w, local);
-    if (!bar) return kFalse;
-    ClickScrollBarEnd(bar, content, pointer, delta);
-    return kTrue;
+    if (!gRuntime.mouseWheelProcessed || !gRuntime.wheelRouter) return kFalse;
+    return gRuntime.wheelRouter(delta);
 }
 
 Boolean VerifieInstallationWorva() {
@@ -274,107 +303,21 @@ void ShowError(const char *message) {
     if (!gErrors.showing.compare_exchange_strong(idle, true)) return;
     if (void (*hook)(const char *) = gErrors.hook.load()) {
         hook(message);
-    } else if (!ErrorDialogsWanted()) {
-        TraceError(message);
     } else if (OrvaIsPlugin()) {
-        ShowModelessErrorBox(message);  // the guard stays set until the user closes it
-        return;
-    } else {
-        SystemDependantErrorBox(message);
+        // No modal loop in the browser: the guard stays set until the user closes the box.
+        if (SystemDependantModelessErrorBox(message, OnErrorBoxClosed)) return;
+        TraceError(message);
+    } else if (!SystemDependantErrorBox(message)) {
+        TraceError(message);
     }
     gErrors.showing.store(false);
-}
-
-// Main thread. Dialogs need a display; ORVA_NO_ERROR_DIALOG (set by the test runs) asks for
-// the trace instead, so that nothing waits for a click that never comes.
-bool ErrorDialogsWanted() {
-    if (getenv("ORVA_NO_ERROR_DIALOG")) return false;
-    if (gErrors.gtkState == 0) gErrors.gtkState = gtk_init_check(nullptr, nullptr) ? 1 : -1;
-    return gErrors.gtkState > 0;
 }
 
 void TraceError(const char *message) { fprintf(stderr, "OrvaErreur: %s\n", message); }
 
-// Main thread, in the browser: shown without a modal loop; the browser's loop runs it.
-void ShowModelessErrorBox(const char *message) {
-    GtkWidget *dialog = NewErrorDialog(message);
-    g_signal_connect(dialog, "response", G_CALLBACK(OnModelessErrorBoxResponse), nullptr);
-    gtk_widget_show(dialog);
-}
+void OnErrorBoxClosed() { gErrors.showing.store(false); }
 
-void OnModelessErrorBoxResponse(GtkWidget *dialog, gint, gpointer) {
-    gtk_widget_destroy(dialog);
-    gErrors.showing.store(false);
-}
-
-// An error box with a single Close button and no parent, showing the text unchanged
-// (bytes that are not UTF-8 are shown as replacement characters).
-GtkWidget *NewErrorDialog(const char *message) {
-    gchar *text = g_utf8_make_valid(message, -1);
-    GtkWidget *dialog = gtk_message_dialog_new(nullptr, GtkDialogFlags(0), GTK_MESSAGE_ERROR, GTK_BUTTONS_CLOSE,
-                                               "%s", text);
-    g_free(text);
-    return dialog;
-}
-
-// Offers a wheel event to the window's own handlers; true when one took it.
-Boolean OfferWheelEvent(WindowPtr w, const EventRecord &pointer, SInt16 delta) {
-    Collection parameters = NewCollection();
-    if (!parameters) return kFalse;
-    UInt32 modifiers = pointer.modifiers;
-    UInt16 axis = 1;  // vertical
-    SInt32 wheelDelta = -SInt32(delta);
-    SetEventParameter(parameters, FourCC("mloc"), FourCC("QDpt"), sizeof pointer.where, &pointer.where);
-    SetEventParameter(parameters, FourCC("kmod"), FourCC("magn"), sizeof modifiers, &modifiers);
-    SetEventParameter(parameters, FourCC("mwax"), FourCC("mwax"), sizeof axis, &axis);
-    SetEventParameter(parameters, FourCC("mwdl"), FourCC("long"), sizeof wheelDelta, &wheelDelta);
-    OrvaCarbonEvent event{OrvaGetWindowEventHandlers(w), FourCC("mous"), kWheelEventKind};
-    OSStatus result = OrvaEnqueueEventHandled(&event, parameters);
-    DisposeCollection(parameters);
-    return result != eventNotHandledErr;
-}
-
-// The visible vertical scroll bar nearest the pointer (window coordinates), favouring bars to
-// its right; null when the window has none.
-ControlHandle ChooseScrollBar(WindowPtr w, Point local) {
-    ControlHandle best = nullptr;
-    SInt64 bestScore = kNoScrollBarScore;
-    for (ControlHandle c = OrvaGetFirstControl(w); c; c = OrvaGetNextControl(c)) {
-        if (!IsControlVisible(c)) continue;
-        SInt16 procID = OrvaGetControlProcID(c);
-        UInt32 features = 0;
-        bool scrollBar = procID == 16 || procID == 384 || procID == 386 ||
-                         (GetControlFeatures(c, &features) == noErr && (features & kScrollBarFeature));
-        if (!scrollBar) continue;
-        Rect r;
-        OrvaGetControlRegionBounds(c, &r);
-        if (r.bottom - r.top <= r.right - r.left) continue;
-        SInt64 score = local.h > r.right ? 1000000 + 1000 * SInt64(local.h - r.right) : 1000 * SInt64(r.left - local.h);
-        if (local.v < r.top || local.v > r.bottom) score += 100000;
-        SInt64 toTop = local.v > r.top ? local.v - r.top : r.top - local.v;
-        SInt64 toBottom = local.v > r.bottom ? local.v - r.bottom : r.bottom - local.v;
-        score += toTop < toBottom ? toTop : toBottom;
-        if (score < bestScore) {
-            bestScore = score;
-            best = c;
-        }
-    }
-    return best;
-}
-
-// Clicks the bar's lower arrow (delta > 0) or upper arrow |delta| times: the pointer stands
-// on the arrow while a mouse-down and a mouse-up are posted, then goes back.
-void ClickScrollBarEnd(ControlHandle bar, const Rect &content, const EventRecord &pointer, SInt16 delta) {
-    Rect r;
-    OrvaGetControlRegionBounds(bar, &r);
-    SInt16 v = delta > 0 ? SInt16(r.bottom - kArrowInset) : SInt16(r.top + kArrowInset);
-    SInt16 h = SInt16((r.left + r.right) / 2);
-    Point arrow{SInt16(v + content.top), SInt16(h + content.left)};
-    OrvaSetMousePos(arrow, kFalse);
-    OrvaForceWheelTrack(SInt16(delta < 0 ? -delta : delta));
-    PostEvent(mouseDown, 0);
-    PostEvent(mouseUp, 0);
-    OrvaSetMousePos(pointer.where, kFalse);
-}
+// At most kMessageSize - 1 characters, cut where the buffer ends.
+void FormatMessage(char *message, const char *format, va_list args) { vsnprintf(message, kMessageSize, format, args); }
 
 }  // namespace

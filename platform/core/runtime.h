@@ -1,5 +1,6 @@
 // The runtime core of the portability library: its settings record, start-up and exit
-// hooks, the one error sink, mouse-wheel routing and a few process-wide values.
+// hooks, the one error sink, the plug-in's message routines, the mouse-wheel router and a few
+// process-wide values.
 #pragma once
 
 #include "platform/core/mac_types.h"
@@ -39,10 +40,25 @@ Boolean OrvaIsMainThread();
 // next OrvaPumpErrors on the main thread; with no display it is traced instead.
 void OrvaErreur(const char *message);
 void OrvaErreurF(const char *format, ...) __attribute__((format(printf, 1, 2)));
-void SystemDependantErrorBox(const char *message);  // main thread
 void OrvaPumpErrors();                              // main thread: shows queued messages
 // Test seam: every message that would be shown goes to hook instead (null restores the box).
 void OrvaSetErrorHook(void (*hook)(const char *message));
+
+// The plug-in's message routines. Each formats its message (at most 511 characters) and hands
+// it to the slot the plug-in installed at start-up; until then Collapse and Message go to the
+// error sink, and a warning code or a trace line has nowhere to go (tracing starts off).
+// Any thread.
+struct OrvaMessageHooks {
+    void (*collapse)(const char *message);  // fatal to the operation in hand: traced and shown
+    void (*message)(const char *message);   // shown, not traced
+    void (*warning)(SInt16 code);           // the score reader's warning codes
+    void (*trace)(const char *message);     // a line of the trace log when tracing is on
+};
+void OrvaSetMessageHooks(const OrvaMessageHooks *hooks);  // kept, not copied; null: none
+void Collapse(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void Message(SInt32 unused1, SInt32 unused2, const char *format, ...) __attribute__((format(printf, 3, 4)));
+void AvertissementVrac(SInt16 code);
+void PlugTrace(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // Start-up and exit.
 void out_orva();
@@ -56,6 +72,7 @@ void orvaTermineTrace();
 SInt32 GetPcConfig();
 Boolean OrvaIsMainScrollBarsEnabled();
 void QuitApp();
+void ExitToShell();  // ends the process; returns inside the plug-in
 const char *GetOrvaCmdLine();
 void OrvaSetCmdLine(const char *line);
 WindowPtr OrvaGetFrameWnd();
@@ -67,9 +84,21 @@ SInt16 GetBreakMessProcess();
 void OrvaSetPluginHandleEventProc(void *proc);
 void OrvaSetUnicodeKbd(Boolean on);
 
-// Mouse wheel.
+// Mouse wheel. The window layer installs the router that finds the window and scroll bar under
+// the pointer; without one a turn is not processed.
 void OrvaSetProcessMouseWheel(Boolean on);
 Boolean OrvaGetProcessMouseWheel();
-Boolean OrvaProcessWheelMouse(SInt16 delta);
+void OrvaSetWheelRouter(Boolean (*route)(SInt16 delta));
+Boolean OrvaProcessWheelMouse(SInt16 delta);  // false when off, without a router or not taken
+
+// The interface language (0 French, 1 English, 2 Italian, 3 German, 4 Spanish, 5 Japanese),
+// English at start. Main thread.
+SInt16 OrvaGetLangue();
+void OrvaFixeLangue(SInt16 language);
+
+// The name of the sound output device the plug-in chose: a process-wide buffer of
+// kDigitalOutputDeviceSize bytes, written by the plug-in's main thread, empty for the default.
+enum : SInt32 { kDigitalOutputDeviceSize = 4096 };
+char *OrvaGetDigitalOutputDevice();
 
 Boolean VerifieInstallationWorva();

@@ -5,11 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/core/byte_reader.h"
 #include "platform/core/errors.h"
 #include "platform/core/files.h"
 #include "platform/core/folders.h"
-#include "platform/core/os_utilities.h"
 #include "platform/core/memory.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
 
@@ -24,7 +25,7 @@ ScrapStuff gScrap = {0, nullptr, 0, kScrapNever, kScrapFileName};
 FILE *OpenScrapFile(const char *mode);
 Boolean EntryAt(UInt32 at, ResType *type, UInt32 *length);
 UInt32 ScrapBytes();
-void AppendEntry(Handle to, UInt32 at, UInt32 length, ResType type, const void *data);
+Boolean AppendEntry(Handle to, UInt32 at, UInt32 length, ResType type, const void *data);
 
 }  // namespace
 
@@ -58,12 +59,10 @@ SInt32 PutScrap(SInt32 length, ResType theType, const void *source) {
     }
     UInt32 at = ScrapBytes();
     if (UInt32(length) > 0x7FFFFFFFu - kScrapEntryHead - at) return -1;
-    SetHandleSize(gScrap.scrapHandle, at + kScrapEntryHead + UInt32(length));
-    if (MemError() != noErr) {
+    if (!AppendEntry(gScrap.scrapHandle, at, UInt32(length), theType, source)) {
         OrvaErreur("ScrapManager: Putscrap: SetHandle Size Error");
         return -1;
     }
-    AppendEntry(gScrap.scrapHandle, at, UInt32(length), theType, source);
     gScrap.scrapSize = SInt32(at + kScrapEntryHead + UInt32(length));
     if (loaded && UnloadScrap() != 0) {
         OrvaErreur("ScapMangger: Putscrap: UnLoadscrap Error");
@@ -208,14 +207,16 @@ FILE *OpenScrapFile(const char *mode) {
 }
 
 // The entry starting at `at` of the in-memory data: false when none starts there, or when
-// its head or its data passes the end (such a tail is ignored).
+// its head or its data passes the end (such a tail is ignored). Its head holds the type, the
+// length plus 4 and the length, each 32 bits in memory order (little-endian).
 Boolean EntryAt(UInt32 at, ResType *type, UInt32 *length) {
     UInt32 size = ScrapBytes();
-    if (at > size || size - at < kScrapEntryHead) return 0;
-    const char *entry = *gScrap.scrapHandle + at;
-    memcpy(type, entry, 4);
-    memcpy(length, entry + 8, 4);
-    return *length <= size - at - kScrapEntryHead;
+    ByteReader scrap = OrvaByteReader(size ? *gScrap.scrapHandle : nullptr, size);
+    Seek(&scrap, at);
+    *type = Get32LE(&scrap);
+    Skip(&scrap, 4);
+    *length = Get32LE(&scrap);
+    return !scrap.failed && *length <= ByteReaderLeft(&scrap);
 }
 
 // Bytes of entry data in memory: the scrap size, never more than the handle holds.
@@ -225,12 +226,16 @@ UInt32 ScrapBytes() {
     return UInt32(gScrap.scrapSize) < held ? UInt32(gScrap.scrapSize) : held;
 }
 
-void AppendEntry(Handle to, UInt32 at, UInt32 length, ResType type, const void *data) {
-    UInt32 lengthPlus4 = length + 4;
-    memcpy(*to + at, &type, 4);
-    memcpy(*to + at + 4, &lengthPlus4, 4);
-    memcpy(*to + at + 8, &length, 4);
-    if (length) memcpy(*to + at + kScrapEntryHead, data, length);
+// Writes an entry at `at`; false without memory (the scrap then ends at `at` again).
+Boolean AppendEntry(Handle to, UInt32 at, UInt32 length, ResType type, const void *data) {
+    ByteWriter w = OrvaByteWriter(to, at);
+    Put32LE(&w, type);
+    Put32LE(&w, length + 4);
+    Put32LE(&w, length);
+    PutBytes(&w, data, length);
+    if (FinishByteWriter(&w)) return 1;
+    SetHandleSize(to, at);
+    return 0;
 }
 
 }  // namespace

@@ -47,6 +47,33 @@ struct EncodingOps {
     EncodedStr (*fromUnicode)(const UniChar *text, SInt32 offset, SInt32 count, SInt32 *outCount);
 };
 
+// One row per single-byte code page, at its encoding id: bytes below firstMapped are their own
+// units, the others go through the page's table; units back through its reverse index.
+struct CodePageRow {
+    SInt16 encoding;               // its encoding id, the row's index
+    OSType toUnicodeTag;           // the tag of results to UTF-16
+    OSType fromUnicodeTag;         // the tag of results from UTF-16
+    UInt8 firstMapped;             // 0x80, or 0x7F where DEL is mapped too
+    const UniChar *toUnicode;      // bytes firstMapped..0xFF
+    const UnitIndexEntry *byUnit;  // sorted by unit
+    const SInt32 *byUnitCount;
+};
+
+constexpr CodePageRow kCodePages[] = {
+    {kEncodingMSDos, FourCC("msub"), FourCC("ubms"), 0x80, kMSDosToUnicode, kMSDosByUnit, &kMSDosByUnitCount},
+    {kEncodingWindows, FourCC("wiub"), FourCC("ubwi"), 0x7F, kWindowsToUnicode, kWindowsByUnit,
+     &kWindowsByUnitCount},
+    {kEncodingMacRoman, FourCC("mrub"), FourCC("ubmr"), 0x80, kMacRomanToUnicode, kMacRomanByUnit,
+     &kMacRomanByUnitCount},
+};
+static_assert(kCodePages[kEncodingMSDos].encoding == kEncodingMSDos &&
+                  kCodePages[kEncodingWindows].encoding == kEncodingWindows &&
+                  kCodePages[kEncodingMacRoman].encoding == kEncodingMacRoman,
+              "each code page stands at its encoding id");
+const CodePageRow &kMSDosPage = kCodePages[kEncodingMSDos];
+const CodePageRow &kWindowsPage = kCodePages[kEncodingWindows];
+const CodePageRow &kMacRomanPage = kCodePages[kEncodingMacRoman];
+
 const EncodingOps kEncodingOps[] = {
     {MSDosTextToUnicode, UnicodeTextToMSDos},
     {WindowsTextToUnicode, UnicodeTextToWindows},
@@ -72,6 +99,12 @@ bool NeedsHTMLEscape(UniChar unit);
 EncodedStr CopyUTF16(const UniChar *text, SInt32 count, bool swap, SInt32 *outCount);
 EncodedStr UTF16FromSource(SInt16 id, const UInt8 *start, SInt32 count, SInt32 *outCount);
 EncodedStr UTF16ToTarget(SInt16 id, EncodedStr wide, SInt32 count, SInt32 *outCount);
+UniChar CodePageCharToUnicode(const CodePageRow &page, UInt8 byte);
+UInt8 UnicodeCharToCodePage(const CodePageRow &page, UniChar unit);
+EncodedStr CodePageTextToUnicode(const CodePageRow &page, const void *text, SInt32 offset, SInt32 count,
+                                 SInt32 *outCount);
+EncodedStr UnicodeTextToCodePage(const CodePageRow &page, const UniChar *text, SInt32 offset, SInt32 count,
+                                 SInt32 *outCount);
 SInt16 DetectLineEnd(const UniChar *text, SInt32 count);
 SInt32 CollapseCRLF(UniChar *text, SInt32 count);
 EncodedStr ExpandCR(const UniChar *text, SInt32 count, SInt32 *outCount);
@@ -187,25 +220,19 @@ SInt32 UnicodeCharToUTF(UniChar unit, void *bytes) {
     return 3;
 }
 
-UniChar MacRomanCharToUnicode(UInt8 byte) { return byte < 0x80 ? byte : kMacRomanToUnicode[byte - 0x80]; }
+UniChar MacRomanCharToUnicode(UInt8 byte) { return CodePageCharToUnicode(kMacRomanPage, byte); }
 
-UniChar WindowsCharToUnicode(UInt8 byte) { return byte < 0x7F ? byte : kWindowsToUnicode[byte - 0x7F]; }
+UniChar WindowsCharToUnicode(UInt8 byte) { return CodePageCharToUnicode(kWindowsPage, byte); }
 
-UniChar MSDosCharToUnicode(UInt8 byte) { return byte < 0x80 ? byte : kMSDosToUnicode[byte - 0x80]; }
+UniChar MSDosCharToUnicode(UInt8 byte) { return CodePageCharToUnicode(kMSDosPage, byte); }
 
 UniChar Latin9CharToUnicode(UInt8 byte) { return byte < 0x80 ? byte : kLatin9ToUnicode[byte - 0x80]; }
 
-UInt8 UnicodeCharToMacRoman(UniChar unit) {
-    return unit < 0x80 ? UInt8(unit) : LookUpByte(kMacRomanByUnit, kMacRomanByUnitCount, unit);
-}
+UInt8 UnicodeCharToMacRoman(UniChar unit) { return UnicodeCharToCodePage(kMacRomanPage, unit); }
 
-UInt8 UnicodeCharToWindows(UniChar unit) {
-    return unit < 0x7F ? UInt8(unit) : LookUpByte(kWindowsByUnit, kWindowsByUnitCount, unit);
-}
+UInt8 UnicodeCharToWindows(UniChar unit) { return UnicodeCharToCodePage(kWindowsPage, unit); }
 
-UInt8 UnicodeCharToMSDos(UniChar unit) {
-    return unit < 0x80 ? UInt8(unit) : LookUpByte(kMSDosByUnit, kMSDosByUnitCount, unit);
-}
+UInt8 UnicodeCharToMSDos(UniChar unit) { return UnicodeCharToCodePage(kMSDosPage, unit); }
 
 UniChar ShiftJisCodeToUnicode(UInt16 code) { return ShiftJisIndexes().unitOfCode[code]; }
 
@@ -215,36 +242,15 @@ UInt16 UnicodeCharToShiftJisCode(UniChar unit) { return ShiftJisIndexes().codeOf
 // 8-bit and UTF-8 text to UTF-16
 
 EncodedStr MacRomanTextToUnicode(const void *text, SInt32 offset, SInt32 count, SInt32 *outCount) {
-    const UInt8 *s = SourceStart(text, offset, count, 1, outCount);
-    if (s == nullptr) return nullptr;
-    EncodedStr result = NewResult(SInt64(count) * 2, FourCC("mrub"));
-    if (result == nullptr) return nullptr;
-    UniChar *d = reinterpret_cast<UniChar *>(result);
-    for (SInt32 i = 0; i < count; i++) d[i] = MacRomanCharToUnicode(s[i]);
-    if (outCount) *outCount = count;
-    return result;
+    return CodePageTextToUnicode(kMacRomanPage, text, offset, count, outCount);
 }
 
 EncodedStr WindowsTextToUnicode(const void *text, SInt32 offset, SInt32 count, SInt32 *outCount) {
-    const UInt8 *s = SourceStart(text, offset, count, 1, outCount);
-    if (s == nullptr) return nullptr;
-    EncodedStr result = NewResult(SInt64(count) * 2, FourCC("wiub"));
-    if (result == nullptr) return nullptr;
-    UniChar *d = reinterpret_cast<UniChar *>(result);
-    for (SInt32 i = 0; i < count; i++) d[i] = WindowsCharToUnicode(s[i]);
-    if (outCount) *outCount = count;
-    return result;
+    return CodePageTextToUnicode(kWindowsPage, text, offset, count, outCount);
 }
 
 EncodedStr MSDosTextToUnicode(const void *text, SInt32 offset, SInt32 count, SInt32 *outCount) {
-    const UInt8 *s = SourceStart(text, offset, count, 1, outCount);
-    if (s == nullptr) return nullptr;
-    EncodedStr result = NewResult(SInt64(count) * 2, FourCC("msub"));
-    if (result == nullptr) return nullptr;
-    UniChar *d = reinterpret_cast<UniChar *>(result);
-    for (SInt32 i = 0; i < count; i++) d[i] = MSDosCharToUnicode(s[i]);
-    if (outCount) *outCount = count;
-    return result;
+    return CodePageTextToUnicode(kMSDosPage, text, offset, count, outCount);
 }
 
 EncodedStr ShiftJisTextToUnicode(const void *text, SInt32 offset, SInt32 count, SInt32 *outCount) {
@@ -333,29 +339,16 @@ EncodedStr GenericTextToUnicode(const void *text, SInt32 offset, SInt32 count, S
 // ---------------------------------------------------------------------------------------------
 // UTF-16 to 8-bit and UTF-8 text
 
-// One byte for each UTF-16 unit, through a code page's mapping.
-static EncodedStr UnicodeTextToCodePage(const UniChar *text, SInt32 offset, SInt32 count, SInt32 *outCount,
-                                        OSType tag, UInt8 (*map)(UniChar)) {
-    if (SourceStart(text, offset, count, 2, outCount) == nullptr) return nullptr;
-    const UniChar *s = text + offset;
-    EncodedStr result = NewResult(count, tag);
-    if (result == nullptr) return nullptr;
-    UInt8 *d = reinterpret_cast<UInt8 *>(result);
-    for (SInt32 i = 0; i < count; i++) d[i] = map(s[i]);
-    if (outCount) *outCount = count;
-    return result;
-}
-
 EncodedStr UnicodeTextToMacRoman(const UniChar *text, SInt32 offset, SInt32 count, SInt32 *outCount) {
-    return UnicodeTextToCodePage(text, offset, count, outCount, FourCC("ubmr"), UnicodeCharToMacRoman);
+    return UnicodeTextToCodePage(kMacRomanPage, text, offset, count, outCount);
 }
 
 EncodedStr UnicodeTextToWindows(const UniChar *text, SInt32 offset, SInt32 count, SInt32 *outCount) {
-    return UnicodeTextToCodePage(text, offset, count, outCount, FourCC("ubwi"), UnicodeCharToWindows);
+    return UnicodeTextToCodePage(kWindowsPage, text, offset, count, outCount);
 }
 
 EncodedStr UnicodeTextToMSDos(const UniChar *text, SInt32 offset, SInt32 count, SInt32 *outCount) {
-    return UnicodeTextToCodePage(text, offset, count, outCount, FourCC("ubms"), UnicodeCharToMSDos);
+    return UnicodeTextToCodePage(kMSDosPage, text, offset, count, outCount);
 }
 
 EncodedStr UnicodeTextToShiftJis(const UniChar *text, SInt32 offset, SInt32 count, SInt32 *outCount) {
@@ -580,6 +573,7 @@ bool AllocatePoolBuffers() {
     }
     for (SInt32 i = 0; i < kEncodedStrPoolSlots; i++) gEncodedStrPool.slots[i].buffer = buffers[i];
     gEncodedStrPool.ready.store(true, std::memory_order_release);
+    OrvaSetPointerPoolHook(OrvaReleaseEncodedStrSlot);  // DisposPtr of a pool buffer frees its slot
     return true;
 }
 
@@ -630,6 +624,40 @@ UInt8 LookUpByte(const UnitIndexEntry *index, SInt32 count, UniChar unit) {
 }
 
 bool IsShiftJisLead(UInt8 byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+
+UniChar CodePageCharToUnicode(const CodePageRow &page, UInt8 byte) {
+    return byte < page.firstMapped ? byte : page.toUnicode[byte - page.firstMapped];
+}
+
+UInt8 UnicodeCharToCodePage(const CodePageRow &page, UniChar unit) {
+    return unit < page.firstMapped ? UInt8(unit) : LookUpByte(page.byUnit, *page.byUnitCount, unit);
+}
+
+// One UTF-16 unit for each byte.
+EncodedStr CodePageTextToUnicode(const CodePageRow &page, const void *text, SInt32 offset, SInt32 count,
+                                 SInt32 *outCount) {
+    const UInt8 *s = SourceStart(text, offset, count, 1, outCount);
+    if (s == nullptr) return nullptr;
+    EncodedStr result = NewResult(SInt64(count) * 2, page.toUnicodeTag);
+    if (result == nullptr) return nullptr;
+    UniChar *d = reinterpret_cast<UniChar *>(result);
+    for (SInt32 i = 0; i < count; i++) d[i] = CodePageCharToUnicode(page, s[i]);
+    if (outCount) *outCount = count;
+    return result;
+}
+
+// One byte for each UTF-16 unit.
+EncodedStr UnicodeTextToCodePage(const CodePageRow &page, const UniChar *text, SInt32 offset, SInt32 count,
+                                 SInt32 *outCount) {
+    if (SourceStart(text, offset, count, 2, outCount) == nullptr) return nullptr;
+    const UniChar *s = text + offset;
+    EncodedStr result = NewResult(count, page.fromUnicodeTag);
+    if (result == nullptr) return nullptr;
+    UInt8 *d = reinterpret_cast<UInt8 *>(result);
+    for (SInt32 i = 0; i < count; i++) d[i] = UnicodeCharToCodePage(page, s[i]);
+    if (outCount) *outCount = count;
+    return result;
+}
 
 // An entity at text[0] == '&': its length including the ';' and its unit, or 0 when the '&'
 // stands for itself (no ';' within 7 characters, a number of 0, an unknown name).

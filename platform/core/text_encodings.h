@@ -40,7 +40,8 @@ enum : SInt32 {
 // The pool. Any thread may convert: slots are claimed with an atomic compare-and-swap.
 EncodedStr NewEncodedStr(SInt32 size, OSType tag);  // size 0 or less: null; pool slot or NewPtr block
 void DisposeEncodedStr(EncodedStr text);            // null does nothing
-// True when p is one of the pool buffers; its slot is then free again. DisposPtr calls this.
+// True when p is one of the pool buffers; its slot is then free again. DisposPtr asks this
+// through the pointer-pool hook the pool installs when it is made.
 Boolean OrvaReleaseEncodedStrSlot(const void *p);
 SInt32 OrvaEncodedStrSlotsInUse();  // how many pool slots are held (for tests)
 

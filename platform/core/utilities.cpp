@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "toolbox/toolbox_services.h"
+#include "platform/core/back_end.h"
 
 namespace {
 
@@ -58,6 +58,23 @@ UInt16 orva_extrait_bit(UInt16 *word, SInt16 n) {
     return UInt16(value >> (16 - n));
 }
 
+Boolean BitTst(const void *bytes, SInt32 n) {
+    if (!bytes || n < 0) return false;
+    return (((const UInt8 *)bytes)[n / 8] & (0x80 >> (n % 8))) != 0;
+}
+
+void BitSet(void *bytes, SInt32 n) {
+    if (bytes && n >= 0) ((UInt8 *)bytes)[n / 8] |= UInt8(0x80 >> (n % 8));
+}
+
+void BitClr(void *bytes, SInt32 n) {
+    if (bytes && n >= 0) ((UInt8 *)bytes)[n / 8] &= UInt8(~(0x80 >> (n % 8)));
+}
+
+SInt16 LoWord(SInt32 x) { return SInt16(x & 0xFFFF); }
+
+SInt16 HiWord(SInt32 x) { return SInt16((UInt32(x) >> 16) & 0xFFFF); }
+
 Boolean orva_dans_rect(SInt16 h, SInt16 v, const Rect *r) {
     return r && h >= r->left && h < r->right && v >= r->top && v < r->bottom;
 }
@@ -65,11 +82,9 @@ Boolean orva_dans_rect(SInt16 h, SInt16 v, const Rect *r) {
 // Only the command key's own bit is looked at: the rest of that word holds ordinary letter
 // keys, which must not read as a command.
 Boolean is_command() {
-    KeyMap keys = {0, 0, 0, 0};
-    GetKeys(keys);
-    const UInt8 *bytes = reinterpret_cast<const UInt8 *>(keys);
-    UInt32 word1 = UInt32(bytes[4]) << 24 | UInt32(bytes[5]) << 16 | UInt32(bytes[6]) << 8 | bytes[7];
-    return (word1 >> 15) & 1;
+    UInt32 map[4] = {0, 0, 0, 0};
+    SystemDependantGetKeyMap(map);
+    return (map[kCommandKeyCode / 32] >> ((kCommandKeyCode ^ 24) & 31)) & 1;
 }
 
 Fixed FixRatio(SInt16 numerator, SInt16 denominator) {
@@ -113,6 +128,12 @@ SInt16 IUCompString(ConstStr255Param a, ConstStr255Param b) {
 SInt16 IUEqualString(ConstStr255Param a, ConstStr255Param b) {
     if (!a || !b) return SInt16(a ? 1 : (b ? -1 : 0));
     return IUMagIDString(a + 1, b + 1, a[0], b[0]);
+}
+
+void OrvaSupprimeUnicodeSpecialChars(UniChar *text, SInt32 length) {
+    if (!text) return;
+    for (SInt32 i = 0; i < length; i++)
+        if (text[i] < 32) text[i] = ' ';
 }
 
 namespace {

@@ -1,19 +1,11 @@
 // Small Toolbox utilities: string form conversions, type codes, bit extraction, 16.16 fixed
-// point, the international string comparisons, the small-icon plotter and the desk-accessory
-// entry points (which find nothing to run here and only route edit commands and clicks).
-// utilities.cpp: strings, bits, fixed point and comparisons. desk_accessories.cpp: the icon
-// plotter and the desk-accessory calls (main thread only).
+// point and the international string comparisons.
 #pragma once
 
 #include "platform/core/mac_types.h"
 
-struct EventRecord;
-struct WindowRecord;
-typedef WindowRecord *WindowPtr;
-
 enum : SInt32 {
     kTypeCodeBufferSize = 5,   // four characters and a NUL
-    kSicnBytes = 32,           // one 16 x 16 one-bit icon, rows of 2 bytes
     kCommandKeyCode = 55,      // the command key in the key map
 };
 
@@ -26,6 +18,11 @@ void OrvaSwap(SInt16 *a, SInt16 *b);
 
 // Takes the top n bits (1..16) of *word as a number and shifts *word left by n; n <= 0: 0.
 UInt16 orva_extrait_bit(UInt16 *word, SInt16 n);
+Boolean BitTst(const void *bytes, SInt32 n);  // bit n: bit 7 - n mod 8 of byte n / 8
+void BitSet(void *bytes, SInt32 n);
+void BitClr(void *bytes, SInt32 n);
+SInt16 LoWord(SInt32 x);
+SInt16 HiWord(SInt32 x);
 Boolean orva_dans_rect(SInt16 h, SInt16 v, const Rect *r);  // left <= h < right, top <= v < bottom
 Boolean is_command();  // the command key is down (GetKeys)
 
@@ -44,15 +41,5 @@ SInt16 IUMagIDString(const void *a, const void *b, SInt16 lengthA, SInt16 length
 SInt16 IUCompString(ConstStr255Param a, ConstStr255Param b);   // length-prefixed
 SInt16 IUEqualString(ConstStr255Param a, ConstStr255Param b);  // 0 when equal ignoring case
 
-// The index-th (from 0) icon of a 'SICN' handle, top-left at point (vertical in the high 16
-// bits), black on white in the current port. An index past the handle draws nothing.
-void OrvaPlotSicn(Handle sicn, SInt16 index, SInt32 point);
-
-// Desk accessories.
-SInt16 OpenDeskAcc(const char *name);  // the 'DRVR' of that name in the newest file: its id, or -1
-void CloseDeskAcc(SInt16 refNum);
-void SystemClick(const EventRecord *event, WindowPtr window);
-Boolean SystemEdit(SInt16 command);  // 2 cut, 3 copy, 4 paste, 5 clear in a desk-accessory window
-Boolean SystemEvent(const EventRecord *event);  // false
-void SystemTask();
-void SystemMenu(SInt32 menuResult);
+// Replaces every UTF-16 code unit below 32 by a space, in place.
+void OrvaSupprimeUnicodeSpecialChars(UniChar *text, SInt32 length);

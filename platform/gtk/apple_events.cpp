@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "graphics/quickdraw/ports.h"
+#include "graphics/quickdraw/window_record.h"
 #include "platform/core/errors.h"
 #include "platform/core/folders.h"
 #include "platform/core/memory.h"
@@ -14,7 +15,6 @@
 #include "platform/core/time_manager.h"
 #include "platform/gtk/event_pump.h"
 #include "platform/gtk/platform_windows.h"
-#include "toolbox/window_record.h"
 
 namespace {
 

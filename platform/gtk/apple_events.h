@@ -3,8 +3,8 @@
 // application processes them. Main thread only; nothing calls it inside the browser plug-in.
 #pragma once
 
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/mac_types.h"
-#include "toolbox/toolbox_services.h"
 
 typedef UInt32 DescType;
 typedef UInt32 AEKeyword;

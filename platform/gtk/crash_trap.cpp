@@ -13,11 +13,11 @@
 #include <ucontext.h>
 #include <unistd.h>
 
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/project_constants.h"
 #include "platform/core/runtime.h"
 #include "platform/gtk/linux_services.h"
 #include "platform/gtk/standalone.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "graphics/quickdraw/regions.h"
+#include "graphics/quickdraw/window_record.h"
 #include "graphics/text/textedit.h"
+#include "platform/cairo/dirty_areas.h"
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/time_manager.h"
-#include "platform/gtk/dirty_areas.h"
 #include "platform/gtk/keyboard_mouse.h"
 #include "platform/gtk/platform_windows.h"
-#include "toolbox/window_record.h"
 
 namespace {
 
@@ -28,9 +28,6 @@ bool gInFocusCheck;
 UInt32 gFocusChecks;
 GtkIMContext *gIM;
 UInt8 gLastScanCode;
-SInt16 gIMV = -1, gIMH = -1;  // where the input method shows its window
-TextStyle gIMStyle;
-Boolean gIMSet;
 std::vector<GtkWidget *> gWidgets;  // the windows whose handlers are connected
 Boolean (*gWheel)(SInt16) = OrvaProcessWheelMouse;
 WindowRecord gPlaceholderRecord;
@@ -255,8 +252,8 @@ void OrvaPostCommittedText(const char *text) {
     glong units = 0;
     gunichar2 *utf16 = text ? g_utf8_to_utf16(text, -1, nullptr, &units, nullptr) : nullptr;
     for (glong i = 0; utf16 && i < units; i++) {
-        UInt8 roman = UnicodeCharToMacRoman(utf16[i]);
-        UInt32 message = UInt32(utf16[i]) << 16 | UInt32(gLastScanCode) << 8 | roman;
+        UniChar unit = utf16[i];
+        UInt32 message = UInt32(unit) << 16 | UInt32(gLastScanCode) << 8 | UnicodeCharToMacRoman(unit);
         PostEvent(3, message);
         PostEvent(4, message);
     }
@@ -391,21 +388,6 @@ void SystemDependantDragAcceptFiles(GtkWidget *widget, Boolean accept) {
     g_signal_connect(widget, "drag-drop", G_CALLBACK(OnDragDrop), nullptr);
     g_signal_connect(widget, "drag-leave", G_CALLBACK(OnDragLeave), nullptr);
     g_signal_connect(widget, "drag-motion", G_CALLBACK(OnDragMotion), nullptr);
-}
-
-void SystemDependantIMESetPosition(SInt16 v, SInt16 h, const TextStyle *style) {
-    gIMV = v;
-    gIMH = h;
-    if (style) gIMStyle = *style;
-    else memset(&gIMStyle, 0, sizeof gIMStyle);
-    gIMSet = kTrue;
-}
-
-Point OrvaGetStandInIMEPosition() { return Point{gIMV, gIMH}; }
-
-Boolean OrvaGetIMEStyle(TextStyle *style) {
-    if (style) *style = gIMStyle;
-    return gIMSet;
 }
 
 SInt16 SystemDependantGetAutoKey() { return -1; }

@@ -4,9 +4,8 @@
 #pragma once
 #include <gtk/gtk.h>
 
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/mac_types.h"
-#include "platform/gtk/input_standins.h"
-#include "toolbox/toolbox_services.h"
 
 void SystemDependantDoEvent();
 void SystemDependantWaitAndDoEvent(SInt16 ticks);

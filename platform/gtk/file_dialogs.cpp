@@ -36,7 +36,7 @@ void FillReply(const char *path, SFReply *reply);
 
 void OrvaSetFileChooserHook(OrvaFileChooserHook hook) { gChooserHook = hook; }
 
-void SystemDependantGetFile(const char *, const char *filterList, SFReply *reply) {
+void GTKGetFile(const char *, const char *filterList, SFReply *reply) {
     reply->good = 0;
     GtkWidget *dialog = NewChooser("Load file", GTK_FILE_CHOOSER_ACTION_OPEN, GTK_STOCK_OPEN);
     if (dialog == nullptr) return;
@@ -48,7 +48,7 @@ void SystemDependantGetFile(const char *, const char *filterList, SFReply *reply
     gtk_widget_destroy(dialog);
 }
 
-SInt16 SystemDependantPutFile(const char *, const char *suggestedName, const char *filterList, SFReply *reply) {
+SInt16 GTKPutFile(const char *, const char *suggestedName, const char *filterList, SFReply *reply) {
     reply->good = 0;
     GtkWidget *dialog = NewChooser("Save file", GTK_FILE_CHOOSER_ACTION_SAVE, GTK_STOCK_SAVE);
     if (dialog == nullptr) return 0;
@@ -72,7 +72,7 @@ SInt16 SystemDependantPutFile(const char *, const char *suggestedName, const cha
     return pair;
 }
 
-Boolean SystemDependantSelectFolder(const char *parent, char *path) {
+Boolean GTKSelectFolder(const char *parent, char *path) {
     path[0] = 0;
     GtkWidget *dialog = NewChooser("Select folder", GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, GTK_STOCK_OPEN);
     if (dialog == nullptr) return kFalse;

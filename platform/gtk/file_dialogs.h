@@ -1,5 +1,5 @@
-// The GTK file choosers behind Standard File (main thread). They run as modal dialogs; tests
-// answer them through a hook instead.
+// The GTK file choosers behind Standard File: the back end's dialog row (platform/core/back_end.h),
+// main thread. They run as modal dialogs; tests answer them through a hook instead.
 #pragma once
 
 #include "platform/core/files.h"
@@ -13,7 +13,7 @@ void OrvaSetFileChooserHook(OrvaFileChooserHook hook);
 
 // "Load file": on confirmation the reply gets good 1, the name, and the chosen folder (made
 // current) as vRefNum; good 0 when cancelled. filterList: MacRoman "name|patterns|..." or null.
-void SystemDependantGetFile(const char *prompt, const char *filterList, SFReply *reply);
+void GTKGetFile(const char *prompt, const char *filterList, SFReply *reply);
 // "Save file": answers the 1-based pair of the chosen filter (1 without a list, 0 none or cancelled).
-SInt16 SystemDependantPutFile(const char *prompt, const char *suggestedName, const char *filterList, SFReply *reply);
-Boolean SystemDependantSelectFolder(const char *parent, char *path);  // path: kOrvaPathMax + 1 bytes
+SInt16 GTKPutFile(const char *prompt, const char *suggestedName, const char *filterList, SFReply *reply);
+Boolean GTKSelectFolder(const char *parent, char *path);  // path: kOrvaPathMax + 1 bytes

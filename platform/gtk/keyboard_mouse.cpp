@@ -7,10 +7,12 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/input_method.h"
+#include "platform/core/back_end.h"
+#include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/input_standins.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 
@@ -131,7 +133,7 @@ void GTKUpdateKeyState(UInt32 down, UInt32 keySymbol, UInt16 hardwareKeycode) {
     else gKeyMap[code / 32] &= ~bit;
 }
 
-void SystemDependantGetKeyMap(UInt32 map[4]) {
+void GTKGetKeyMap(UInt32 map[4]) {
     if (map) memcpy(map, gKeyMap, sizeof gKeyMap);
 }
 
@@ -159,7 +161,7 @@ UInt16 GTKGetKeyAscii(UInt32 keySymbol) {
     return 0;
 }
 
-UInt16 SystemDependantGetModifiers() {
+UInt16 GTKGetModifiers() {
     SInt16 h, v;
     UInt32 mask = 0;
     UInt16 modifiers = OrvaGetStandInModifiers();
@@ -273,13 +275,13 @@ SInt32 OrvaGdkCursorTypeFor(SInt16 id) {
 
 SInt32 OrvaGetLastCursorType() { return gLastCursorType; }
 
-UInt32 SystemDependantSetStandardCursor(SInt16 id) {
+UInt32 GTKSetStandardCursor(SInt16 id) {
     gLastCursorType = OrvaGdkCursorTypeFor(id);
     if (gdk_display_get_default()) SetRootCursor(gdk_cursor_new(GdkCursorType(gLastCursorType)));
     return 1;
 }
 
-UInt32 SystemDependantSetMonochromeCursor(const OrvaCursorArea *) { return SystemDependantSetStandardCursor(0); }
+UInt32 GTKSetMonochromeCursor(const OrvaCursorArea *) { return GTKSetStandardCursor(0); }
 
 Boolean OrvaBuildColorCursorImage(const OrvaCursorArea *cursor, UInt8 *rgba, SInt32 *sizeOut, Point *hotSpot) {
     if (!cursor || !cursor->colorMap || !*cursor->colorMap) return kFalse;
@@ -301,8 +303,9 @@ Boolean OrvaBuildColorCursorImage(const OrvaCursorArea *cursor, UInt8 *rgba, SIn
     // The 16 x 16 image, 4 bytes a pixel.
     UInt8 image[16][16][4];
     bool reported = false;
+    ByteReader maskRows = OrvaByteReader(mask, 32);  // 16 big-endian rows, leftmost pixel first
     for (int y = 0; y < 16; y++) {
-        UInt16 row = UInt16(mask[2 * y] << 8 | mask[2 * y + 1]);
+        UInt16 row = Get16(&maskRows);
         for (int x = 0; x < 16; x++) {
             UInt8 *p = image[y][x];
             p[0] = p[1] = p[2] = 255;
@@ -358,7 +361,7 @@ Boolean OrvaBuildColorCursorImage(const OrvaCursorArea *cursor, UInt8 *rgba, SIn
     return kTrue;
 }
 
-UInt32 SystemDependantSetColorCursor(const OrvaCursorArea *cursor) {
+UInt32 GTKSetColorCursor(const OrvaCursorArea *cursor) {
     if (OrvaIsPlugin()) return 0;
     UInt8 rgba[32 * 32 * 4];
     SInt32 s = 16;

@@ -1,5 +1,6 @@
 // Keyboard, pointer buttons and cursors on GDK, in the Event Manager's terms: Macintosh key
-// codes, the 128-bit key map, modifier bits, button bits and the cursor shapes.
+// codes, the 128-bit key map, modifier bits, button bits and the cursor shapes. The key map,
+// modifiers and cursor setters are the back end's input and cursor rows (platform/core/back_end.h).
 #pragma once
 #include "graphics/quickdraw/cursors.h"
 #include "platform/core/mac_types.h"
@@ -7,9 +8,9 @@
 UInt8 GtkLinuxKeyToScancode(UInt16 hardwareKeycode, UInt32 keySymbol, UInt32 character);
 // down 1 sets, 0 clears the key's bit; 65535 clears the whole map.
 void GTKUpdateKeyState(UInt32 down, UInt32 keySymbol, UInt16 hardwareKeycode);
-void SystemDependantGetKeyMap(UInt32 map[4]);  // key k: word k / 32, bit (k ^ 24) & 31
+void GTKGetKeyMap(UInt32 map[4]);  // key k: word k / 32, bit (k ^ 24) & 31
 UInt16 GTKGetKeyAscii(UInt32 keySymbol);
-UInt16 SystemDependantGetModifiers();
+UInt16 GTKGetModifiers();  // what the pointer state says, with the stand-in modifiers
 void SystemDependantGetKeyName(UInt8 keyCode, char *name);  // name: 64 bytes
 UInt32 SystemDependantGetMouseButton();
 void OrvaSetPluginMouseButton(UInt32 state);
@@ -25,9 +26,9 @@ Boolean OrvaGtkHasFocus();
 typedef Boolean (*OrvaPointerStateReader)(SInt16 *h, SInt16 *v, UInt32 *mask);
 void OrvaSetPointerStateReader(OrvaPointerStateReader reader);
 
-UInt32 SystemDependantSetStandardCursor(SInt16 id);
-UInt32 SystemDependantSetMonochromeCursor(const OrvaCursorArea *cursor);
-UInt32 SystemDependantSetColorCursor(const OrvaCursorArea *cursor);
+UInt32 GTKSetStandardCursor(SInt16 id);
+UInt32 GTKSetMonochromeCursor(const OrvaCursorArea *cursor);
+UInt32 GTKSetColorCursor(const OrvaCursorArea *cursor);
 SInt16 SystemDependantGetClosestCursor(SInt16 id);
 SInt32 OrvaGdkCursorTypeFor(SInt16 id);  // the GDK cursor type shown for a standard cursor id
 SInt32 OrvaGetLastCursorType();          // the type last set, -1 a colour image (diagnostics)

@@ -55,6 +55,19 @@ SInt32 MulDiv(SInt32 a, SInt32 b, SInt32 c) {
     return SInt32(quotient);
 }
 
+SInt16 GTKOpenDocument(const char *path) {
+    if (path == nullptr || gdk_display_get_default() == nullptr) return 1;
+    gchar *absolute = g_canonicalize_filename(path, nullptr);
+    GError *error = nullptr;
+    gchar *uri = g_filename_to_uri(absolute, nullptr, &error);  // escapes spaces, '#' and '%'
+    if (uri != nullptr) gtk_show_uri(nullptr, uri, gtk_get_current_event_time(), &error);
+    SInt16 failed = error != nullptr ? 1 : 0;
+    if (error) g_error_free(error);
+    g_free(uri);
+    g_free(absolute);
+    return failed;
+}
+
 namespace {
 
 // The two words after "Description:" in lsb_release's answer; "(Linux)" and "???" when it

@@ -24,6 +24,8 @@ SInt16 GetVersionWindows();  // kVersionWindows
 Boolean OuvreFenetreFolder(const char *path);
 Boolean SelectionneFichierBureau(const char *path);
 Boolean OpenWebPage(const char *url);
+// Opens a document with the desktop's application for it: 1 when that failed, else 0.
+SInt16 GTKOpenDocument(const char *path);
 
 // Entry points of other platforms, with fixed answers here.
 SInt16 LanceApplication(const char *path);                            // 0

@@ -10,14 +10,14 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/shapes.h"
+#include "platform/cairo/dirty_areas.h"
+#include "platform/cairo/port_surfaces.h"
+#include "platform/core/back_end.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
-#include "platform/gtk/dirty_areas.h"
 #include "platform/gtk/event_pump.h"
 #include "platform/gtk/keyboard_mouse.h"
-#include "platform/gtk/plugin_instances.h"
-#include "platform/gtk/port_surfaces.h"
 
 namespace {
 
@@ -42,6 +42,7 @@ SInt16 gDpiH = 72, gDpiV = 72;
 UInt32 gLastPortPosTicks;
 bool gPortPosRead;
 void (*gResizeHook)(WindowPtr, SInt16, SInt16);
+Boolean (*gShowsInstance)(void *platformWindow);  // installed by the plug-in system
 
 // The window record a platform window was made for (null for others).
 WindowPtr RecordOf(GtkWidget *widget) {
@@ -84,6 +85,8 @@ GtkWidget *GTKGetMenuBarWidget() { return gMenuBarWidget; }
 GrafPtr GTKGetMenuBarPort() { return gMenuBarPort; }
 Boolean GTKIsReadjusting() { return gReadjusting; }
 void OrvaSetWindowResizeHook(void (*hook)(WindowPtr window, SInt16 width, SInt16 height)) { gResizeHook = hook; }
+
+void OrvaSetInstanceWindowTest(Boolean (*showsInstance)(void *platformWindow)) { gShowsInstance = showsInstance; }
 
 GdkWindowTypeHint OrvaTypeHintForClass(UInt32 c) {
     switch (c) {
@@ -181,7 +184,7 @@ void SystemDependantGetWindowFrame(void *platformWindow, Rect *frame) {
     if (!frame) return;
     *frame = Rect{0, 0, 0, 0};
     if (OrvaIsPlugin()) {
-        if (orvaSettings.instanceRect && OrvaPluginGetIDFromHWND(platformWindow))
+        if (orvaSettings.instanceRect && gShowsInstance && gShowsInstance(platformWindow))
             orvaSettings.instanceRect(platformWindow, frame);
         return;
     }

@@ -7,8 +7,8 @@
 #include <gtk/gtk.h>
 
 #include "graphics/quickdraw/ports.h"
+#include "graphics/quickdraw/window_record.h"
 #include "platform/core/mac_types.h"
-#include "toolbox/window_record.h"
 
 GtkWidget *SystemDependantCreatePhysicalWindow(WindowPtr window, const Rect *rect, WindowPtr behind,
                                                Boolean inTaskBar);
@@ -54,6 +54,9 @@ void OrvaDeletePhysicalWindow(WindowPtr window);
 void GTKReadjustStructRect(WindowPtr window, SInt16 x, SInt16 y, SInt16 width, SInt16 height);
 // Called with the window and its new frame size after the window manager resized it.
 void OrvaSetWindowResizeHook(void (*hook)(WindowPtr window, SInt16 width, SInt16 height));
+// In the plug-in, a platform window's frame is its instance's rectangle when this test (which
+// the plug-in system installs) says the window shows an instance; otherwise it is empty.
+void OrvaSetInstanceWindowTest(Boolean (*showsInstance)(void *platformWindow));
 // Set while the library follows a move the window manager made: platform moves do nothing.
 Boolean GTKIsReadjusting();
 // Redraws a window's content after a resize asked to redraw (installed by the window layer).

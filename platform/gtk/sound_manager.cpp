@@ -3,12 +3,13 @@
 
 #include <string.h>
 
+#include "graphics/toolbox_hooks.h"
+#include "platform/core/byte_reader.h"
 #include "platform/core/critical_sections.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/time_manager.h"
 #include "platform/gtk/event_pump.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 
@@ -28,8 +29,6 @@ Handle gPlaying;  // RIFF image of the buffer command that plays
 Handle gMarker;   // ten samples of silence
 UInt16 gVolume = 1;
 
-UInt32 ReadBig32(const UInt8 *p) { return UInt32(p[0]) << 24 | UInt32(p[1]) << 16 | UInt32(p[2]) << 8 | p[3]; }
-UInt16 ReadBig16(const UInt8 *p) { return UInt16(p[0] << 8 | p[1]); }
 void WriteBig32(UInt8 *p, UInt32 v) {
     p[0] = UInt8(v >> 24);
     p[1] = UInt8(v >> 16);
@@ -40,63 +39,58 @@ void WriteBig16(UInt8 *p, UInt16 v) {
     p[0] = UInt8(v >> 8);
     p[1] = UInt8(v);
 }
-void WriteLittle32(UInt8 *p, UInt32 v) {
-    p[0] = UInt8(v);
-    p[1] = UInt8(v >> 8);
-    p[2] = UInt8(v >> 16);
-    p[3] = UInt8(v >> 24);
-}
-void WriteLittle16(UInt8 *p, UInt16 v) {
-    p[0] = UInt8(v);
-    p[1] = UInt8(v >> 8);
-}
-
-// Converts the 'snd ' data of sound into a RIFF image; 0 or a result code.
+// Converts the 'snd ' data of sound into a RIFF image; 0 or a result code. The data: a format
+// word, the synthesizer list (format 1) or a reference count (format 2), the command list,
+// then the sound header: the standard one (encoding 0 at 20, 22 bytes) or the extended one
+// (encoding 255, 64 bytes: channels at 4, frames at 22, bits at 48), the rate at 8 as 16.16.
 OSErr ConvertSound(Handle sound, Handle *riff) {
     *riff = nullptr;
-    UInt32 size = GetHandleSize(sound);
-    const UInt8 *data = reinterpret_cast<const UInt8 *>(*sound);
-    if (size < 2) return kBadFormatErr;
-    UInt16 format = ReadBig16(data);
-    UInt64 at = 2;
+    ByteReader data = OrvaByteReader(*sound, GetHandleSize(sound));
+    UInt16 format = Get16(&data);
+    if (data.failed) return kBadFormatErr;
     if (format == 1) {
-        if (at + 2 > size) return kBadHeaderErr;
-        at += 2 + UInt64(ReadBig16(data + at)) * 6;
+        UInt16 synthesizers = Get16(&data);
+        Skip(&data, size_t(synthesizers) * 6);
     } else if (format == 2) {
-        at += 2;  // reference count
+        Skip(&data, 2);  // reference count
     } else {
         return kBadFormatErr;
     }
-    if (at + 2 > size) return kBadHeaderErr;
-    at += 2 + UInt64(ReadBig16(data + at)) * 8;
-    if (at >= size) return kBadHeaderErr;
-    const UInt8 *header = data + at;
-    UInt64 left = size - at;
-    if (left < 22) return kBadHeaderErr;
-    UInt8 encoding = header[20];
+    UInt16 commands = Get16(&data);
+    Skip(&data, size_t(commands) * 8);
+    if (data.failed || ByteReaderLeft(&data) < 22) return kBadHeaderErr;
+    ByteReader header = SubReader(&data, ByteReaderLeft(&data));
+    ByteReader fields = header;
+    Seek(&fields, 20);
+    UInt8 encoding = Get8(&fields);
     UInt32 channels, frames, bits;
-    UInt64 samplesAt;
+    size_t samplesAt;
+    Seek(&fields, 4);
     if (encoding == 0) {
         channels = 1;
         bits = 8;
-        frames = ReadBig32(header + 4);
+        frames = Get32(&fields);
         samplesAt = 22;
     } else if (encoding == 255) {
-        if (left < 64) return kBadHeaderErr;
-        channels = ReadBig32(header + 4);
-        frames = ReadBig32(header + 22);
-        bits = ReadBig16(header + 48);
+        if (header.size < 64) return kBadHeaderErr;
+        channels = Get32(&fields);
+        Seek(&fields, 22);
+        frames = Get32(&fields);
+        Seek(&fields, 48);
+        bits = Get16(&fields);
         samplesAt = 64;
     } else {
         return kBadEncodingErr;
     }
     if ((bits != 8 && bits != 16) || channels < 1 || channels > 32) return kBadEncodingErr;
-    UInt32 rate = ReadBig32(header + 8) >> 16;
+    Seek(&fields, 8);
+    UInt32 rate = Get32(&fields) >> 16;
     // Only the frames actually present are converted, whatever the header claims.
+    Seek(&header, samplesAt);
     UInt64 frameBytes = UInt64(channels) * bits / 8;
-    UInt64 present = (left - samplesAt) / frameBytes;
+    UInt64 present = ByteReaderLeft(&header) / frameBytes;
     if (frames > present) frames = UInt32(present);
-    *riff = CvtBufferMacToRiff(header + samplesAt, SInt16(channels), SInt16(bits), rate, frames);
+    *riff = CvtBufferMacToRiff(header.bytes + header.position, SInt16(channels), SInt16(bits), rate, frames);
     if (!*riff) return kBadHeaderErr;
     return noErr;
 }
@@ -160,35 +154,36 @@ Handle CvtBufferMacToRiff(const UInt8 *samples, SInt16 channels, SInt16 bits, UI
     if (channels < 1 || (bits != 8 && bits != 16)) return nullptr;
     UInt64 dataSize = UInt64(channels) * UInt64(bits) * frames / 8;
     if (dataSize + 44 > 0x7FFFFFFF) return nullptr;
-    Handle h = NewHandleClear(UInt32(dataSize + 44));
-    if (!h) return nullptr;
-    UInt8 *p = reinterpret_cast<UInt8 *>(*h);
-    memcpy(p, "RIFF", 4);
-    WriteLittle32(p + 4, UInt32(dataSize + 36));
-    memcpy(p + 8, "WAVEfmt ", 8);
-    WriteLittle32(p + 16, 16);
-    WriteLittle16(p + 20, 1);
-    WriteLittle16(p + 22, UInt16(channels));
-    WriteLittle32(p + 24, rate);
-    WriteLittle32(p + 28, UInt32(UInt64(rate) * UInt64(bits) * UInt64(channels) / 8));
-    WriteLittle16(p + 32, UInt16(channels * bits / 8));
-    WriteLittle16(p + 34, UInt16(bits));
-    memcpy(p + 36, "data", 4);
-    WriteLittle32(p + 40, UInt32(dataSize));
+    Handle h = NewHandle(UInt32(dataSize + 44));
+    ByteWriter riff = OrvaByteWriter(h);
+    PutBytes(&riff, "RIFF", 4);
+    Put32LE(&riff, UInt32(dataSize + 36));
+    PutBytes(&riff, "WAVEfmt ", 8);
+    Put32LE(&riff, 16);
+    Put16LE(&riff, 1);
+    Put16LE(&riff, UInt16(channels));
+    Put32LE(&riff, rate);
+    Put32LE(&riff, UInt32(UInt64(rate) * UInt64(bits) * UInt64(channels) / 8));
+    Put16LE(&riff, UInt16(channels * bits / 8));
+    Put16LE(&riff, UInt16(bits));
+    PutBytes(&riff, "data", 4);
+    Put32LE(&riff, UInt32(dataSize));
     if (bits == 8) {
-        if (dataSize) memcpy(p + 44, samples, size_t(dataSize));
+        PutBytes(&riff, samples, size_t(dataSize));
     } else {
-        for (UInt64 i = 0; i + 1 < dataSize; i += 2) {
-            p[44 + i] = samples[i + 1];
-            p[44 + i + 1] = samples[i];
-        }
+        ByteReader words = OrvaByteReader(samples, size_t(dataSize));
+        for (UInt64 i = 0; i + 1 < dataSize; i += 2) Put16LE(&riff, Get16(&words));  // big-endian to little
+    }
+    if (!FinishByteWriter(&riff)) {
+        if (h) DisposHandle(h);
+        return nullptr;
     }
     return h;
 }
 
 OSErr SndNewChannel(SndChannelPtr *chan, SInt16, SInt32, SndCallBackProcPtr userRoutine) {
     BuildMarker();
-    if (!chan) return -50;
+    if (!chan) return paramErr;
     if (!*chan) {
         *chan = reinterpret_cast<SndChannelPtr>(NewPtrClear(sizeof(SndChannel)));
         if (!*chan) return memFullErr;
@@ -201,7 +196,7 @@ OSErr SndNewChannel(SndChannelPtr *chan, SInt16, SInt32, SndCallBackProcPtr user
 }
 
 OSErr SndDoCommand(SndChannelPtr chan, const SndCommand *cmd, Boolean noWait) {
-    if (!cmd) return -50;
+    if (!cmd) return paramErr;
     BuildMarker();
     intptr_t param2 = cmd->param2;
     if (cmd->cmd == kSndBufferCmd && cmd->param2) {
@@ -288,7 +283,7 @@ OSErr SndDisposeChannel(SndChannelPtr chan, Boolean) {
 OSErr SetupSndHeader(Handle sndHandle, SInt16 numChannels, UInt32 sampleRate, SInt16 sampleSize, OSType,
                      SInt16 baseNote, UInt32 numBytes, SInt16 *headerLen) {
     if (headerLen) *headerLen = 70;
-    if (!sndHandle) return -50;
+    if (!sndHandle) return paramErr;
     if (GetHandleSize(sndHandle) < 70) {
         SetHandleSize(sndHandle, 70);
         if (GetHandleSize(sndHandle) < 70) return memFullErr;

@@ -14,12 +14,6 @@ enum : UInt16 {
     kSndAvailableCmd = 24,
 };
 
-enum : OSErr {
-    kBadFormatErr = -204,     // unrecognised sound data format
-    kBadEncodingErr = -206,   // unsupported encoding
-    kBadHeaderErr = -207,     // header beyond the data, or no memory for the image
-};
-
 struct SndCommand {
     UInt16 cmd;
     SInt16 param1;
@@ -116,6 +110,10 @@ Boolean SystemDependantBeep(const char *device);
 
 // True while an asynchronous sound still has frames to write or the device still plays them.
 Boolean OrvaSoundOutputBusy();
+// The pacing rule of every output whose device takes a whole buffer at once (a null or file
+// device): frames written stay at most the frames the clock has consumed plus one buffer.
+// Answers how many frames may still be written now.
+UInt64 OrvaPacedRoom(UInt64 written, UInt64 clockFrames, UInt64 bufferFrames);
 
 // Diagnostics: the PCM calls made, one name per line ("open", "hw_params", "write", "drain",
 // "close", ...), and the errors the writer task recorded.

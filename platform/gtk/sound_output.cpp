@@ -11,9 +11,11 @@
 
 #include <string>
 
+#include "platform/core/byte_reader.h"
 #include "platform/core/critical_sections.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
+#include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
 #include "platform/gtk/sound_manager.h"
 #include "plugin/host_services.h"
@@ -66,9 +68,6 @@ const char *DeviceName(const char *device) {
     return chosen && *chosen ? chosen : "default";
 }
 
-UInt32 Little32(const UInt8 *p) { return UInt32(p[0]) | UInt32(p[1]) << 8 | UInt32(p[2]) << 16 | UInt32(p[3]) << 24; }
-UInt16 Little16(const UInt8 *p) { return UInt16(p[0] | p[1] << 8); }
-
 struct Riff {
     UInt32 channels, rate, bits;
     const UInt8 *samples;
@@ -77,16 +76,20 @@ struct Riff {
 
 bool ReadRiff(Handle h, Riff *riff) {
     if (!h || !*h) return false;
-    UInt32 size = GetHandleSize(h);
-    if (size < 44) return false;
-    const UInt8 *p = reinterpret_cast<const UInt8 *>(*h);
-    if (memcmp(p, "RIFF", 4) != 0 || memcmp(p + 36, "data", 4) != 0) return false;
-    riff->channels = Little16(p + 22);
-    riff->rate = Little32(p + 24);
-    riff->bits = Little16(p + 34);
-    riff->samples = p + 44;
-    riff->size = Little32(p + 40);
-    if (riff->size > size - 44) riff->size = size - 44;
+    // The 44-byte header CvtBufferMacToRiff writes, its numbers little-endian.
+    ByteReader image = OrvaByteReader(*h, GetHandleSize(h));
+    char riffTag[4], dataTag[4];
+    Bytes(&image, riffTag, 4);
+    Seek(&image, 22);
+    riff->channels = Get16LE(&image);
+    riff->rate = Get32LE(&image);
+    Seek(&image, 34);
+    riff->bits = Get16LE(&image);
+    Bytes(&image, dataTag, 4);
+    riff->size = Get32LE(&image);
+    if (image.failed || memcmp(riffTag, "RIFF", 4) != 0 || memcmp(dataTag, "data", 4) != 0) return false;
+    riff->samples = image.bytes + image.position;
+    if (riff->size > ByteReaderLeft(&image)) riff->size = ByteReaderLeft(&image);
     if (riff->channels < 1 || riff->rate < 1 || (riff->bits != 8 && riff->bits != 16)) return false;
     UInt32 frameBytes = riff->channels * riff->bits / 8;
     riff->size -= riff->size % frameBytes;
@@ -129,8 +132,7 @@ bool WriteAvailable() {
     }
     UInt64 count = UInt64(avail) < left ? UInt64(avail) : left;
     if (gOut.started) {
-        UInt64 ceiling = UInt64(ElapsedMs()) * gOut.rate / 1000 + gOut.bufferFrames;
-        UInt64 room = ceiling > written ? ceiling - written : 0;
+        UInt64 room = OrvaPacedRoom(written, UInt64(ElapsedMs()) * gOut.rate / 1000, gOut.bufferFrames);
         if (count > room) count = room;
     }
     if (count == 0) return true;
@@ -327,6 +329,11 @@ UInt32 SystemDependantStopSound() {
     Close(pcm, finished);
     free(buffer);
     return 1;
+}
+
+UInt64 OrvaPacedRoom(UInt64 written, UInt64 clockFrames, UInt64 bufferFrames) {
+    UInt64 ceiling = clockFrames + bufferFrames;
+    return ceiling > written ? ceiling - written : 0;
 }
 
 Boolean OrvaSoundOutputBusy() {

@@ -18,16 +18,17 @@
 #include "graphics/quickdraw/offscreen.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/shapes.h"
+#include "graphics/quickdraw/window_record.h"
 #include "platform/core/engine_utilities.h"
+#include "platform/core/linux_files.h"
 #include "platform/core/project_constants.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
 #include "platform/gtk/apple_events.h"
+#include "platform/gtk/back_end.h"
 #include "platform/gtk/crash_trap.h"
 #include "platform/gtk/event_pump.h"
-#include "platform/gtk/linux_files.h"
 #include "platform/gtk/platform_windows.h"
-#include "toolbox/window_record.h"
 
 SInt16 MBarHeight;
 
@@ -340,6 +341,7 @@ bool StartGtk(int *argc, char ***argv) {
     guint handler = g_log_set_handler("Gtk", G_LOG_LEVEL_WARNING, SilentLog, nullptr);
     bool started = gtk_init_check(argc, argv);
     g_log_remove_handler("Gtk", handler);
+    if (started) OrvaInstallGtkBackEnd();
     return started;
 }
 

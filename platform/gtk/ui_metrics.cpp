@@ -15,13 +15,13 @@ SInt32 ReadIntegerSetting(const char *name, SInt32 fallback);
 
 }  // namespace
 
-SInt16 SystemDependantGetBorderWidth() { return kBorderWidth; }
+SInt16 GTKGetBorderWidth() { return kBorderWidth; }
 
-SInt32 SystemDependantGetDoubleClickTimeMs() { return ReadIntegerSetting("gtk-double-click-time", kDefaultDoubleClickMs); }
+SInt32 GTKGetDoubleClickTimeMs() { return ReadIntegerSetting("gtk-double-click-time", kDefaultDoubleClickMs); }
 
-SInt32 SystemDependantGetCursorBlinkTimeMs() { return ReadIntegerSetting("gtk-cursor-blink-time", kDefaultCursorBlinkMs); }
+SInt32 GTKGetCursorBlinkTimeMs() { return ReadIntegerSetting("gtk-cursor-blink-time", kDefaultCursorBlinkMs); }
 
-Boolean SystemDependantGetScreenSize(SInt16 *width, SInt16 *height) {
+Boolean GTKGetScreenSize(SInt16 *width, SInt16 *height) {
     GdkScreen *screen = gdk_screen_get_default();
     if (screen == nullptr) return kFalse;
     *width = SInt16(gdk_screen_get_width(screen));

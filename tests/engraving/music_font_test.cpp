@@ -18,9 +18,9 @@
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
-#include "platform/gtk/pango_text.h"
-#include "support/quickdraw_support.h"
-#include "support/text_support.h"
+#include "platform/cairo/pango_text.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/text_support.h"
 #include "support/tool_support.h"
 
 namespace {

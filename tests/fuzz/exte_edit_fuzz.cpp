@@ -18,7 +18,7 @@
 #include "platform/core/time_manager.h"
 #include "platform/core/unicode_mode.h"
 #include "platform/gtk/keyboard_mouse.h"
-#include "tests/support/extended_support.h"
+#include "tests/support/graphics/extended_support.h"
 
 // An input: a header byte (bit 0 unstyled, bit 1 measured and drawn by pango rather than
 // counted, bit 2 overwrite mode, bit 3 auto-view, bits 4-6 the width), then steps of an opcode
@@ -93,10 +93,9 @@ void Key(FuzzReader *in, ExtendedTEHandle te) {
     static const UInt16 kSpecial[16] = {1, 4, 5, 8, 9, 11, 12, 13, 16, 27, 28, 29, 30, 31, 127, 10};
     if (modifiers & 4) key = kSpecial[key % 16];
     else if (modifiers & 8) key = UInt16(key & 0x7F);
-    if (modifiers & 1) GTKUpdateKeyState(1, kShiftSymbol, 0);
-    if (modifiers & 2) GTKUpdateKeyState(1, kControlSymbol, 0);
+    HoldKeys(modifiers & 1, modifiers & 2);
     ExtendedTEKey(key, te);
-    GTKUpdateKeyState(65535, 0, 0);
+    HoldKeys(false, false);
 }
 
 void Paste(FuzzReader *in, ExtendedTEHandle te, bool styled) {
@@ -237,7 +236,7 @@ void Step(FuzzReader *in, ExtendedTEHandle te, bool styled) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
     FuzzMonospacedText(Port());
-    FuzzReader in{data, size, 0};
+    FuzzReader in{OrvaByteReader(data, size)};
     UInt8 header = in.Byte();
     bool styled = !(header & 1);
     OrvaExtendedTESetInsertMode((header & 4) ? kFalse : kTrue);
@@ -258,7 +257,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
     ExtendedTEDispose(te);
     ZeroScrap();
-    GTKUpdateKeyState(65535, 0, 0);
+    HoldKeys(false, false);
     OrvaExtendedTESetInsertMode(kTrue);
     return 0;
 }

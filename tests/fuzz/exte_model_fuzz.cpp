@@ -15,7 +15,7 @@
 #include "graphics/text/font_manager.h"
 #include "platform/core/memory.h"
 #include "platform/core/unicode_mode.h"
-#include "tests/support/extended_support.h"
+#include "tests/support/graphics/extended_support.h"
 
 // An input: a header byte (bit 0 styled, bit 1 measured by pango rather than counted, bit 2
 // wrap off, bit 3 8-bit mode, bits 4-6 the width), then steps of an opcode byte and operands.
@@ -155,7 +155,7 @@ void Step(Reader *in, const Records &r) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
     FuzzMonospacedText(Port());
-    Reader in{{data, size, 0}};
+    Reader in{{OrvaByteReader(data, size)}};
     UInt8 header = in.Byte();
     const SInt16 widths[8] = {60, 0, -10, 1, 120, 180, 7, 32000};
     Rect dest = {10, 10, 110, SInt16(10 + widths[(header >> 4) & 7])};

@@ -9,7 +9,7 @@
 #include "fuzz_quickdraw.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/font_equivalence.h"
-#include "toolbox/toolbox_services.h"
+#include "platform/core/runtime.h"
 
 static void Check(bool ok) {
     if (!ok) std::abort();
@@ -20,7 +20,7 @@ static void StartOnce() {
     if (started) return;
     started = true;
     FuzzStartQuickDraw();
-    OrvaSetAlertHook([](SInt16, const unsigned char *const *) -> SInt16 { return 1; });
+    OrvaSetErrorHook([](const char *) {});
 }
 
 static void Ask(const char *name) {

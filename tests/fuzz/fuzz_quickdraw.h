@@ -10,6 +10,7 @@
 #include "fuzz_support.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/font_manager.h"
+#include "platform/core/byte_reader.h"
 #include "platform/core/runtime.h"
 
 // The private folder, plug-in mode, this thread as the main one and QuickDraw's globals; only
@@ -42,13 +43,12 @@ inline void FuzzMonospacedText(GrafPort *port) {
     TextFace(0);
 }
 
-// The input's bytes in order; past the end every read answers 0.
+// The input's bytes in order, through the byte cursor; past the end every read answers 0.
 struct FuzzReader {
-    const uint8_t *data;
-    size_t size, at;
-    bool More() const { return at < size; }
-    UInt8 Byte() { return at < size ? data[at++] : 0; }
-    SInt16 Word() {
+    ByteReader bytes;
+    bool More() const { return ByteReaderLeft(&bytes) > 0; }
+    UInt8 Byte() { return Get8(&bytes); }
+    SInt16 Word() {  // a lone last byte is the high one
         UInt16 high = Byte();
         return SInt16((high << 8) | Byte());
     }

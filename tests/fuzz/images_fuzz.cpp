@@ -274,7 +274,7 @@ void Step(Reader *in, Pool *pool) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size > 4096) return 0;
     FuzzStartQuickDraw();
-    Reader in{{data, size, 0}};
+    Reader in{{OrvaByteReader(data, size)}};
     UInt8 header = in.Byte();
     Pool pool;
     for (int i = 0; i < kPool; i++) {

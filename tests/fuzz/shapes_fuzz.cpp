@@ -12,18 +12,14 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/region_drawing.h"
 #include "graphics/quickdraw/shapes.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/port_surfaces.h"
 
 namespace {
 
 // The script's bytes, read in order; past the end every read answers 0.
-struct ScriptReader {
-    const uint8_t *data;
-    size_t size, at;
-    uint8_t Byte() { return at < size ? data[at++] : 0; }
-    SInt16 Word() { return SInt16(UInt16(Byte()) << 8 | Byte()); }
+struct ScriptReader : FuzzReader {
     Rect AnyRect() {
         // Small coordinates most of the time, the whole 16-bit range when the flag byte says so.
         uint8_t wide = Byte();
@@ -167,8 +163,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ClipRect(&all);
     OrvaFillSurfaceRect(&port, 0, 0, 255, 255, 0xFFFFFF);
     RgnHandle rgn = NewRgn();
-    ScriptReader script = {data, size, 0};
-    for (int steps = 0; steps < 64 && script.at < size; steps++) Step(&script, &port, rgn);
+    ScriptReader script{{OrvaByteReader(data, size)}};
+    for (int steps = 0; steps < 64 && script.More(); steps++) Step(&script, &port, rgn);
     Check(OrvaRegionIsValid(rgn));
     DisposeRgn(rgn);
     HiliteMode |= 0x80;

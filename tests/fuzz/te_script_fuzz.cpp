@@ -11,12 +11,13 @@
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/textedit.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/input_method.h"
+#include "platform/core/back_end.h"
 #include "platform/core/memory.h"
 #include "platform/core/scrap.h"
 #include "platform/core/time_manager.h"
-#include "platform/gtk/input_standins.h"
-#include "tests/support/textedit_invariants.h"
-#include "toolbox/toolbox_services.h"
+#include "tests/support/graphics/textedit_invariants.h"
 
 // An input: a header byte (bit 0 styled, bit 1 Japanese, bit 2 overwrite, bits 3-5 the width,
 // bit 6 auto-view), then steps of an opcode byte and its operands.
@@ -145,7 +146,7 @@ void Step(FuzzReader *in, TEHandle te) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
     FuzzMonospacedText(Port());
-    FuzzReader in{data, size, 0};
+    FuzzReader in{OrvaByteReader(data, size)};
     UInt8 header = in.Byte();
     OrvaFixeLangue((header & 2) ? 5 : 1);
     OrvaTESetInsertMode((header & 4) ? kFalse : kTrue);

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/gtk/linux_files.h"
+#include "platform/core/linux_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size > 4096) return 0;

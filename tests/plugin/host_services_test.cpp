@@ -1,3 +1,4 @@
+// ctest-labels: threads
 // The host's settings, the device-name buffer, the trace log and Collapse.
 #include "plugin/host_services.h"
 

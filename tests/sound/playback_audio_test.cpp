@@ -14,7 +14,7 @@
 #include "sound/sequencer.h"
 #include "sound/sound_bank.h"
 #include "support/audio_support.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 #include "support/resource_test_support.h"
 #include "support/score_support.h"
 #include "support/tool_support.h"

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "score/instruments.h"
 #include "score/preferences.h"
@@ -339,24 +340,26 @@ TEST(Sequencer, MidiFileHoldsEveryNote) {
     bytes.resize(fread(bytes.data(), 1, bytes.size(), file));
     fclose(file);
     remove(path.c_str());
-    ASSERT_GT(bytes.size(), 22u);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "MThd");
-    EXPECT_EQ(std::string(bytes.begin() + 14, bytes.begin() + 18), "MTrk");
-    size_t length = size_t(bytes[18]) << 24 | size_t(bytes[19]) << 16 | size_t(bytes[20]) << 8 | bytes[21];
-    EXPECT_EQ(length + 22, bytes.size());
+    ByteReader r = OrvaByteReader(bytes.data(), bytes.size());
+    EXPECT_EQ(Get32(&r), 0x4D546864u);  // "MThd"
+    Skip(&r, 10);
+    EXPECT_EQ(Get32(&r), 0x4D54726Bu);  // "MTrk"
+    EXPECT_EQ(Get32(&r), bytes.size() - 22);
     // Note-ons (status 0x90, velocity above 0), read by walking the track's delta times.
     std::string keys;
-    for (size_t at = 22; at < bytes.size();) {
-        while (bytes[at] & 0x80) at++;
-        at++;
-        unsigned char status = bytes[at];
+    while (ByteReaderLeft(&r) > 0 && !r.failed) {
+        while (Get8(&r) & 0x80) {
+        }
+        UInt8 status = Get8(&r);
         if (status == 0xFF) {
-            at += 3 + bytes[at + 2];
+            Get8(&r);
+            Skip(&r, Get8(&r));
             continue;
         }
-        if ((status & 0xF0) == 0x90 && bytes[at + 2]) keys += (keys.empty() ? "" : " ") + std::to_string(bytes[at + 1]);
-        at += (status & 0xF0) == 0xC0 ? 2 : 3;
+        UInt8 key = Get8(&r), velocity = (status & 0xF0) == 0xC0 ? 0 : Get8(&r);
+        if ((status & 0xF0) == 0x90 && velocity) keys += (keys.empty() ? "" : " ") + std::to_string(key);
     }
+    EXPECT_FALSE(r.failed);
     EXPECT_EQ(keys, "60 62 60 64 65");
     LibereDemoScore(&document);
 }

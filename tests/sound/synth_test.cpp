@@ -14,7 +14,7 @@
 #include "sound/sound_bank.h"
 #include "sound/synth.h"
 #include "support/audio_support.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 #include "support/resource_test_support.h"
 #include "support/tool_support.h"
 

@@ -4,7 +4,14 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "support/quickdraw_support.h"
+std::string BuildTreePath(const std::string &relative) {
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return relative;
+    std::string path(self, size_t(n));
+    path = path.substr(0, path.rfind('/'));  // .../tests
+    return path.substr(0, path.rfind('/')) + "/" + relative;
+}
 
 std::string ToolPath(const char *name) { return BuildTreePath(std::string("tools/") + name); }
 

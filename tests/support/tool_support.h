@@ -4,6 +4,8 @@
 
 #include <string>
 
+// A path inside the build tree (the folder above tests/ of the running test program).
+std::string BuildTreePath(const std::string &relative);
 // The path of a tool built into tools/ of the build tree.
 std::string ToolPath(const char *name);
 // A file name in the test's temporary folder ($ORVA_TEST_TMP, else /tmp), unique to this process.

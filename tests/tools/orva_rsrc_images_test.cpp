@@ -12,9 +12,9 @@
 #include "graphics/quickdraw/pixel_patterns.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
+#include "support/graphics/transfer_support.h"
 #include "support/resource_test_support.h"
 #include "support/tool_support.h"
-#include "support/transfer_support.h"
 
 using namespace restest;
 

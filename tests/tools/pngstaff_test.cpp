@@ -12,7 +12,7 @@
 #include <string>
 
 #include "engraving/glyphs.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 #include "support/tool_support.h"
 
 namespace {

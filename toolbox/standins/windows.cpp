@@ -1,27 +1,13 @@
-// Stand-ins for the Window Manager until it exists: no window is ever made, so the window
-// list is empty and every point is on the desk.
+// Stand-ins for the Window Manager until it exists: windows get a port and regions but enter
+// no window list, so every point is on the desk.
 #include <string.h>
 
 #include "graphics/quickdraw/regions.h"
-#include "graphics/quickdraw/rects.h"
+#include "graphics/quickdraw/window_record.h"
 #include "platform/core/memory.h"
 #include "toolbox/toolbox_services.h"
-#include "toolbox/window_record.h"
 
 namespace {
-
-// Draws nothing; computes the structure region as the window's rectangle on the screen.
-SInt32 StandInDefProc(SInt16, WindowPtr w, SInt16 message, SInt32) {
-    if (message == 2 && w) {
-        Rect r = w->port.portRect;
-        _OffsetRect(&r, w->port.screenH - r.left, w->port.screenV - r.top);
-        if (!w->strucRgn) w->strucRgn = NewRgn();
-        if (!w->contRgn) w->contRgn = NewRgn();
-        RectRgn(w->strucRgn, &r);
-        RectRgn(w->contRgn, &r);
-    }
-    return 0;
-}
 
 RgnHandle OwnRegion(WindowPtr w, SInt16 regionCode) {
     if (!w) return nullptr;
@@ -57,8 +43,8 @@ WindowPtr NewWindow(void *storage, const Rect *bounds, ConstStr255Param, Boolean
     w->procID = procID;
     w->refCon = refCon;
     w->windowKind = 8;
-    w->windowDefProc = StandInDefProc;
-    StandInDefProc(0, w, 2, 0);
+    w->windowDefProc = OrvaPlainWindowDefProc;
+    OrvaPlainWindowDefProc(0, w, 2, 0);
     return w;
 }
 WindowPtr NewCWindow(void *storage, const Rect *bounds, ConstStr255Param title, Boolean visible, SInt16 procID,
@@ -77,8 +63,6 @@ void DisposeWindow(WindowPtr w) {
     if (w->allocated) DisposPtr(reinterpret_cast<Ptr>(w));
 }
 WindowPtr FrontWindow() { return nullptr; }
-WindowPtr GetWindowList() { return nullptr; }
-WindowPtr _GetNextWindow(WindowPtr) { return nullptr; }
 Boolean _IsWindowVisible(WindowPtr) { return kFalse; }
 Boolean IsWindowHilited(WindowPtr) { return kFalse; }
 SInt16 GetWindowKind(WindowPtr) { return 0; }
@@ -106,20 +90,10 @@ void SetWRefCon(WindowPtr w, SRefCon refCon) {
 
 OSStatus SetWindowClass(WindowPtr, UInt32) { return noErr; }
 GrafPtr GetWindowPort(WindowPtr w) { return w ? &w->port : nullptr; }
-WindowPtr GetWindowFromPort(GrafPtr) { return nullptr; }
 OSStatus InvalWindowRgn(WindowPtr, RgnHandle) { return noErr; }
 OSStatus ValidWindowRgn(WindowPtr, RgnHandle) { return noErr; }
-OSStatus InvalWindowRect(WindowPtr, const Rect *) { return noErr; }
 OSStatus ValidWindowRect(WindowPtr, const Rect *) { return noErr; }
 void InvalRect(const Rect *) {}
-// The structure and content regions the definition procedure computed, as the record holds them.
-OSStatus GetWindowRegion(WindowPtr w, SInt16 regionCode, RgnHandle region) {
-    RgnHandle own = OwnRegion(w, regionCode);
-    if (!own || !region) return paramErr;
-    _CopyRgn(own, region);
-    return noErr;
-}
-
 OSStatus GetWindowBounds(WindowPtr w, SInt16 regionCode, Rect *globalBounds) {
     if (!globalBounds) return paramErr;
     *globalBounds = Rect{0, 0, 0, 0};
@@ -143,10 +117,6 @@ OSStatus CopyWindowTitleAsCFString(WindowPtr, CFStringRef *title) {
     return paramErr;
 }
 
-void BeginUpdate(WindowPtr) {}
-void EndUpdate(WindowPtr) {}
 Boolean orva_existe_fen(WindowPtr) { return kFalse; }
-void OrvaRetraceDesktop() {}
-void OrvaDrawMenuBar() {}
 void OrvaWindowsClickInDesk() {}
 Collection OrvaGetWindowEventHandlers(WindowPtr) { return nullptr; }

@@ -11,7 +11,6 @@
 #include "score/played_measures.h"
 #include "score/ruptures.h"
 #include "score/staff_object_records.h"
-#include "sound/play_instruments.h"
 
 namespace {
 

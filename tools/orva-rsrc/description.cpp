@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "image_resources.h"
+#include "platform/core/byte_reader.h"
 #include "platform/core/text_encodings.h"
 
 namespace {
@@ -302,8 +303,8 @@ bool ParseBlock(Parser *p, DescribedResource *r) {
     std::string type, why;
     if (p->token.kind != Token::kString || !Encode(p->token, kEncodingMacRoman, &type, &why) || type.size() != 4)
         return Fail(p, p->token.line, "expected a type of four characters in quotes");
-    r->type = (ResType(UInt8(type[0])) << 24) | (ResType(UInt8(type[1])) << 16) |
-              (ResType(UInt8(type[2])) << 8) | ResType(UInt8(type[3]));
+    ByteReader code = OrvaByteReader(type.data(), 4);
+    r->type = Get32(&code);
     Advance(p);
     long long id;
     if (p->token.kind != Token::kWord || !ParseNumber(p->token.word, -32768, 32767, &id))
@@ -549,29 +550,28 @@ void PutNumber(std::vector<UInt8> *data, unsigned long long value, int width) {
 }
 
 bool AsStrList(const std::vector<UInt8> &data, std::vector<std::string> *strings) {
-    if (data.size() < 2) return false;
-    size_t count = (size_t(data[0]) << 8) | data[1], at = 2;
-    for (size_t i = 0; i < count; i++) {
-        if (at >= data.size() || at + 1 + data[at] > data.size()) return false;
-        strings->emplace_back(data.begin() + long(at) + 1, data.begin() + long(at) + 1 + data[at]);
-        at += 1 + data[at];
+    ByteReader list = OrvaByteReader(data.data(), data.size());
+    size_t count = Get16(&list);
+    for (size_t i = 0; i < count && !list.failed; i++) {
+        size_t length = Get8(&list);
+        const UInt8 *text = TakeBytes(&list, length);
+        if (text) strings->emplace_back(text, text + length);
     }
-    return at == data.size();
+    return !list.failed && ByteReaderLeft(&list) == 0;
 }
 
 // A palette that the pltt item writes back exactly: the count matches the size and every field
 // besides the colours is zero.
 bool AsPalette(const std::vector<UInt8> &data, std::vector<unsigned> *components) {
-    if (data.size() < kPaletteHeader) return false;
-    size_t count = (size_t(data[0]) << 8) | data[1];
-    if (data.size() != kPaletteHeader + count * kPaletteEntry || count > 32767) return false;
+    ByteReader palette = OrvaByteReader(data.data(), data.size());
+    size_t count = Get16(&palette);
+    if (palette.failed || data.size() != kPaletteHeader + count * kPaletteEntry || count > 32767) return false;
     for (size_t i = 2; i < kPaletteHeader; i++)
-        if (data[i]) return false;
+        if (Get8(&palette)) return false;
     for (size_t e = 0; e < count; e++) {
-        const UInt8 *entry = data.data() + kPaletteHeader + e * kPaletteEntry;
+        for (size_t k = 0; k < 3; k++) components->push_back(Get16(&palette));
         for (size_t k = 6; k < kPaletteEntry; k++)
-            if (entry[k]) return false;
-        for (size_t k = 0; k < 3; k++) components->push_back((unsigned(entry[2 * k]) << 8) | entry[2 * k + 1]);
+            if (Get8(&palette)) return false;
     }
     return true;
 }

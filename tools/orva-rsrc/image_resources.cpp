@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "graphics/quickdraw/pixmap_resources.h"
+#include "platform/core/byte_reader.h"
+#include "platform/core/memory.h"
+
 namespace {
 
 const char kArtSymbols[] = "#-.~";  // image bit, mask bit: 11, 01, 00, 10
@@ -17,21 +21,23 @@ enum : unsigned {
     kColorCursorType = 0x8001,
 };
 
-void Put16(std::vector<UInt8> *out, unsigned v) {
+void PutWord(std::vector<UInt8> *out, unsigned v) {
     out->push_back(UInt8(v >> 8));
     out->push_back(UInt8(v));
 }
 
-void Put32(std::vector<UInt8> *out, unsigned v) {
-    Put16(out, v >> 16);
-    Put16(out, v & 0xFFFF);
+void PutLong(std::vector<UInt8> *out, unsigned v) {
+    PutWord(out, v >> 16);
+    PutWord(out, v & 0xFFFF);
 }
 
-unsigned Get16(const std::vector<UInt8> &d, size_t at) { return at + 2 <= d.size() ? unsigned(d[at] << 8 | d[at + 1]) : 0; }
-
-unsigned Get32(const std::vector<UInt8> &d, size_t at) { return Get16(d, at) << 16 | Get16(d, at + 2); }
-
-int Signed16(unsigned v) { return int(SInt16(UInt16(v))); }
+// The hot spot (v, h) stored at at.
+void HotSpotOf(const std::vector<UInt8> &data, size_t at, CursorArt *art) {
+    ByteReader hotSpot = OrvaByteReader(data.data(), data.size());
+    Seek(&hotSpot, at);
+    art->hotV = SInt16(Get16(&hotSpot));
+    art->hotH = SInt16(Get16(&hotSpot));
+}
 
 // The 32 image bytes and 32 mask bytes of the art.
 bool ArtBits(const CursorArt &art, std::vector<UInt8> *image, std::vector<UInt8> *mask, std::string *error) {
@@ -106,34 +112,34 @@ bool Pixels(const IndexedImage &image, std::vector<UInt8> *out, std::string *err
 
 // The 50-byte pixel map of an indexed image whose colour table is at tableAt.
 void PutPixMap(std::vector<UInt8> *out, const IndexedImage &image, unsigned tableAt) {
-    Put32(out, 0);
-    Put16(out, unsigned(RowBytes(image.width, image.depth)) | 0x8000);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put16(out, unsigned(image.height));
-    Put16(out, unsigned(image.width));
-    Put16(out, 0);  // pmVersion
-    Put16(out, 0);  // packType
-    Put32(out, 0);  // packSize
-    Put32(out, kResolution72);
-    Put32(out, kResolution72);
-    Put16(out, 0);  // pixelType
-    Put16(out, unsigned(image.depth));
-    Put16(out, 1);  // cmpCount
-    Put16(out, unsigned(image.depth));
-    Put32(out, 0);  // planeBytes
-    Put32(out, tableAt);
-    Put32(out, 0);
+    PutLong(out, 0);
+    PutWord(out, unsigned(RowBytes(image.width, image.depth)) | 0x8000);
+    PutWord(out, 0);
+    PutWord(out, 0);
+    PutWord(out, unsigned(image.height));
+    PutWord(out, unsigned(image.width));
+    PutWord(out, 0);  // pmVersion
+    PutWord(out, 0);  // packType
+    PutLong(out, 0);  // packSize
+    PutLong(out, kResolution72);
+    PutLong(out, kResolution72);
+    PutWord(out, 0);  // pixelType
+    PutWord(out, unsigned(image.depth));
+    PutWord(out, 1);  // cmpCount
+    PutWord(out, unsigned(image.depth));
+    PutLong(out, 0);  // planeBytes
+    PutLong(out, tableAt);
+    PutLong(out, 0);
 }
 
 void PutColorTable(std::vector<UInt8> *out, const IndexedImage &image) {
     size_t entries = image.colors.size() / 3;
-    Put32(out, 0);
-    Put16(out, 0);
-    Put16(out, unsigned(entries - 1));
+    PutLong(out, 0);
+    PutWord(out, 0);
+    PutWord(out, unsigned(entries - 1));
     for (size_t i = 0; i < entries; i++) {
-        Put16(out, unsigned(i));
-        for (size_t k = 0; k < 3; k++) Put16(out, image.colors[3 * i + k]);
+        PutWord(out, unsigned(i));
+        for (size_t k = 0; k < 3; k++) PutWord(out, image.colors[3 * i + k]);
     }
 }
 
@@ -153,22 +159,31 @@ void PutPat1Data(std::vector<UInt8> *out, const IndexedImage &image, const std::
     }
 }
 
-// The image of a resource's pixel map, colour table and pixels; false when they are not
-// the shape the shorthand writes.
+// The image of a resource's pixel map, colour table and pixels, read by the player's own
+// readers; false when they are not the shape the shorthand writes.
 bool ImageOf(const std::vector<UInt8> &data, size_t mapAt, size_t pixelsAt, IndexedImage *image) {
-    if (mapAt + kPixMapBytes > data.size()) return false;
-    image->height = int(Get16(data, mapAt + 10));
-    image->width = int(Get16(data, mapAt + 12));
-    image->depth = int(Get16(data, mapAt + 32));
-    size_t tableAt = Get32(data, mapAt + 42);
-    int d = image->depth;
-    if ((d != 1 && d != 2 && d != 4 && d != 8) || image->width < 1 || image->height < 1 ||
-        image->width > kMaxPatternSide || image->height > kMaxPatternSide || tableAt + 8 > data.size())
+    ByteReader resource = OrvaByteReader(data.data(), data.size());
+    PixMap map;
+    UInt32 tableAt;
+    if (!OrvaReadResPixMap(resource, UInt32(mapAt), &map, &tableAt) || map.bounds.top != 0 || map.bounds.left != 0)
         return false;
-    size_t entries = Get16(data, tableAt + 6) + 1;
-    if (entries > (1u << d) || tableAt + 8 + 8 * entries > data.size()) return false;
-    for (size_t i = 0; i < entries; i++)
-        for (size_t k = 0; k < 3; k++) image->colors.push_back(Get16(data, tableAt + 8 + 8 * i + 2 + 2 * k));
+    image->height = map.bounds.bottom;
+    image->width = map.bounds.right;
+    image->depth = map.pixelSize;
+    int d = image->depth;
+    if ((d != 1 && d != 2 && d != 4 && d != 8) || image->width > kMaxPatternSide || image->height > kMaxPatternSide)
+        return false;
+    CTabHandle table = OrvaReadResColorTable(resource, tableAt);
+    size_t entries = table ? size_t((*table)->ctSize + 1) : 0;
+    if (!table || entries > (1u << d)) {
+        if (table) DisposHandle((Handle)table);
+        return false;
+    }
+    for (size_t i = 0; i < entries; i++) {
+        const RGBColor &rgb = (*table)->ctTable[i].rgb;
+        image->colors.insert(image->colors.end(), {rgb.red, rgb.green, rgb.blue});
+    }
+    DisposHandle((Handle)table);
     int rowBytes = RowBytes(image->width, d), digits = d == 8 ? 2 : 1;
     if (pixelsAt + size_t(rowBytes) * size_t(image->height) > data.size()) return false;
     for (int y = 0; y < image->height; y++) {
@@ -207,8 +222,8 @@ bool LayOutCursor(const CursorArt &art, std::vector<UInt8> *out, std::string *er
     if (!ArtBits(art, &image, &mask, error)) return false;
     out->insert(out->end(), image.begin(), image.end());
     out->insert(out->end(), mask.begin(), mask.end());
-    Put16(out, unsigned(art.hotV) & 0xFFFF);
-    Put16(out, unsigned(art.hotH) & 0xFFFF);
+    PutWord(out, unsigned(art.hotV) & 0xFFFF);
+    PutWord(out, unsigned(art.hotH) & 0xFFFF);
     return true;
 }
 
@@ -218,12 +233,12 @@ bool LayOutPixPat(const IndexedImage &image, std::vector<UInt8> *out, std::strin
     std::vector<UInt8> pixels;
     if (!Pixels(image, &pixels, error)) return false;
     unsigned dataAt = kPixPatHeader + kPixMapBytes, tableAt = dataAt + unsigned(pixels.size());
-    Put16(out, 1);  // patType: full colour
-    Put32(out, kPixPatHeader);
-    Put32(out, dataAt);
-    Put32(out, 0);       // patXData
-    Put16(out, 0xFFFF);  // patXValid
-    Put32(out, 0);       // patXMap
+    PutWord(out, 1);  // patType: full colour
+    PutLong(out, kPixPatHeader);
+    PutLong(out, dataAt);
+    PutLong(out, 0);       // patXData
+    PutWord(out, 0xFFFF);  // patXValid
+    PutLong(out, 0);       // patXMap
     PutPat1Data(out, image, pixels);
     PutPixMap(out, image, tableAt);
     out->insert(out->end(), pixels.begin(), pixels.end());
@@ -238,18 +253,18 @@ bool LayOutColorCursor(const CursorArt &art, const IndexedImage &image, std::vec
         return (*error = "a colour cursor has 16 rows of 16 pixels", false);
     if (!Pixels(image, &pixels, error)) return false;
     unsigned dataAt = kColorCursorHeader + kPixMapBytes, tableAt = dataAt + unsigned(pixels.size());
-    Put16(out, kColorCursorType);
-    Put32(out, kColorCursorHeader);
-    Put32(out, dataAt);
-    Put32(out, 0);  // crsrXData
-    Put16(out, 0);  // crsrXValid
-    Put32(out, 0);  // crsrXHandle
+    PutWord(out, kColorCursorType);
+    PutLong(out, kColorCursorHeader);
+    PutLong(out, dataAt);
+    PutLong(out, 0);  // crsrXData
+    PutWord(out, 0);  // crsrXValid
+    PutLong(out, 0);  // crsrXHandle
     out->insert(out->end(), bits.begin(), bits.end());
     out->insert(out->end(), mask.begin(), mask.end());
-    Put16(out, unsigned(art.hotV) & 0xFFFF);
-    Put16(out, unsigned(art.hotH) & 0xFFFF);
-    Put32(out, 0);  // crsrXTable
-    Put32(out, 0);  // crsrID
+    PutWord(out, unsigned(art.hotV) & 0xFFFF);
+    PutWord(out, unsigned(art.hotH) & 0xFFFF);
+    PutLong(out, 0);  // crsrXTable
+    PutLong(out, 0);  // crsrID
     PutPixMap(out, image, tableAt);
     out->insert(out->end(), pixels.begin(), pixels.end());
     PutColorTable(out, image);
@@ -259,8 +274,7 @@ bool LayOutColorCursor(const CursorArt &art, const IndexedImage &image, std::vec
 std::string DescribeCursor(const std::vector<UInt8> &data) {
     if (data.size() != kCursorBytes) return "";
     CursorArt art = ArtOf(data, 0, 32);
-    art.hotV = Signed16(Get16(data, 64));
-    art.hotH = Signed16(Get16(data, 66));
+    HotSpotOf(data, 64, &art);
     std::vector<UInt8> again;
     std::string error;
     if (!LayOutCursor(art, &again, &error) || again != data) return "";
@@ -282,8 +296,7 @@ std::string DescribeColorCursor(const std::vector<UInt8> &data) {
     if (data.size() < kColorCursorHeader || !ImageOf(data, kColorCursorHeader, kColorCursorHeader + kPixMapBytes, &image))
         return "";
     CursorArt art = ArtOf(data, 20, 52);
-    art.hotV = Signed16(Get16(data, 84));
-    art.hotH = Signed16(Get16(data, 86));
+    HotSpotOf(data, 84, &art);
     std::vector<UInt8> again;
     std::string error;
     if (!LayOutColorCursor(art, image, &again, &error) || again != data) return "";

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/byte_reader.h"
 #include "staff_image.h"
 
 namespace {
@@ -84,11 +85,9 @@ static bool ReadPngSize(const char *path, long *width, long *height) {
     // Signature, then the first chunk: length, "IHDR", width and height, big-endian.
     if (got != sizeof header || std::memcmp(header, kSignature, 8) != 0 || std::memcmp(header + 12, "IHDR", 4) != 0)
         return false;
-    auto be32 = [](const unsigned char *p) {
-        return (long(p[0]) << 24) | (long(p[1]) << 16) | (long(p[2]) << 8) | long(p[3]);
-    };
-    *width = be32(header + 16);
-    *height = be32(header + 20);
+    ByteReader size = OrvaByteReader(header + 16, 8);
+    *width = long(Get32(&size));
+    *height = long(Get32(&size));
     return true;
 }
 

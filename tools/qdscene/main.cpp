@@ -15,6 +15,9 @@
 #include <cstring>
 #include <string>
 
+#include "effects_scene.h"
+#include "exte_edit_scene.h"
+#include "exte_scene.h"
 #include "graphics/pictures/pictures.h"
 #include "graphics/pictures/player.h"
 #include "graphics/quickdraw/pen.h"
@@ -23,14 +26,11 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
+#include "page_scenes.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/port_surfaces.h"
 #include "platform/gtk/printing.h"
-#include "effects_scene.h"
-#include "exte_edit_scene.h"
-#include "exte_scene.h"
-#include "page_scenes.h"
 #include "shape_scenes.h"
 #include "textedit_scene.h"
 #include "transfer_scenes.h"

@@ -19,8 +19,8 @@
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/quickdraw/transfer.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/resource_files.h"
-#include "platform/gtk/port_surfaces.h"
 #include "shape_scenes.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "support/graphics/transfer_support.h"
 #include "support/tool_support.h"
-#include "support/transfer_support.h"
 
 namespace {
 

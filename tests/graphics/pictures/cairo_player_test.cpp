@@ -14,8 +14,8 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/shapes.h"
 #include "platform/core/memory.h"
-#include "support/picture_support.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/picture_support.h"
+#include "support/graphics/quickdraw_support.h"
 
 namespace {
 

@@ -23,11 +23,11 @@
 #include "graphics/quickdraw/transfer.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/quickdraw_text.h"
-#include "platform/gtk/port_surfaces.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
-#include "support/picture_support.h"
-#include "support/quickdraw_support.h"
-#include "support/text_support.h"
+#include "support/graphics/picture_support.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/text_support.h"
 
 namespace {
 

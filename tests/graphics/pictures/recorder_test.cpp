@@ -10,8 +10,8 @@
 #include "graphics/pictures/pictures.h"
 #include "graphics/quickdraw/pen.h"
 #include "platform/core/memory.h"
-#include "support/picture_support.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/picture_support.h"
+#include "support/graphics/quickdraw_support.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "platform/core/memory.h"
 #include "platform/core/os_utilities.h"
 #include "platform/core/resource_files.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 #include "support/test_home.h"
 
 namespace {

@@ -15,13 +15,13 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/quickdraw/transfer.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
-#include "platform/gtk/port_surfaces.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/transfer_support.h"
 #include "support/tool_support.h"
-#include "support/transfer_support.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
-#include "platform/gtk/port_surfaces.h"
-#include "support/quickdraw_support.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/time_manager.h"
-#include "toolbox/toolbox_services.h"
+#include "support/graphics/quickdraw_support.h"
 
 namespace {
 
@@ -113,21 +113,6 @@ TEST_F(Ports, ScreenPositionAndCoordinates) {
     GlobalToLocal(&pt);
     EXPECT_EQ(HV(pt), std::make_pair(200, 100));
     SetPort(&port);
-}
-
-TEST_F(Ports, BitsCountFromTheMostSignificantBit) {
-    UInt8 bytes[2] = {0x80, 0x01};
-    EXPECT_TRUE(BitTst(bytes, 0));
-    EXPECT_FALSE(BitTst(bytes, 1));
-    EXPECT_TRUE(BitTst(bytes, 15));
-    EXPECT_FALSE(BitTst(bytes, -1));
-    BitSet(bytes, 9);
-    EXPECT_EQ(bytes[1], 0x41);
-    BitClr(bytes, 0);
-    BitSet(bytes, -3);
-    EXPECT_EQ(bytes[0], 0x00);
-    EXPECT_EQ(LoWord(0x12345678), 0x5678);
-    EXPECT_EQ(HiWord(SInt32(0xFEDC1234)), SInt16(0xFEDC));
 }
 
 TEST_F(Ports, SizingKeepsPixelsWrittenThroughTheDataPointer) {
@@ -249,23 +234,4 @@ TEST_F(Ports, TheDeviceFollowsTheScreenBelowTheMenuBar) {
     OffsetYMBar = 0;
     qd.screenBits.bounds = saved;
 }
-
-TEST_F(Ports, WaitingForAnEventNeverBlocksThePlugin) {
-    EventRecord event;
-    while (GetNextEvent(everyEvent, &event)) {
-    }
-    UInt32 start = TickCount();
-    EXPECT_FALSE(WaitNextEvent(everyEvent, &event, 600, nullptr));
-    EXPECT_LT(TickCount() - start, 300u);  // far less than the ten seconds asked for
-    ASSERT_EQ(PostEvent(3, 'a'), 0);
-    EXPECT_TRUE(WaitNextEvent(everyEvent, &event, 600, nullptr));
-    EXPECT_EQ(event.what, 3);
-}
-
-TEST_F(Ports, CaretAndDoubleClickIntervalsAreSensible) {
-    EXPECT_GT(GetDblTime(), 0);
-    EXPECT_LT(GetDblTime(), 600);  // below ten seconds
-    EXPECT_GT(GetCaretTime(), 0);
-}
-
 }  // namespace

@@ -16,9 +16,9 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/text/quickdraw_text.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
-#include "platform/gtk/port_surfaces.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 
 namespace {
 

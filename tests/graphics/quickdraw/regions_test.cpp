@@ -9,7 +9,7 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/regions.h"
 #include "platform/core/memory.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "graphics/pictures/pict_format.h"
-#include "graphics/quickdraw/region_drawing.h"
 #include "graphics/quickdraw/pen.h"
+#include "graphics/quickdraw/region_drawing.h"
 #include "graphics/quickdraw/shapes.h"
 #include "platform/core/memory.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 #include "support/tool_support.h"
 
 namespace {

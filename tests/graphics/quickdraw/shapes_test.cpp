@@ -9,9 +9,9 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/shapes.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
-#include "platform/gtk/port_surfaces.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 
 namespace {
 

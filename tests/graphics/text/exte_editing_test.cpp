@@ -10,21 +10,21 @@
 #include <vector>
 
 #include "graphics/text/extended_textedit.h"
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/memory.h"
+#include "platform/core/os_utilities.h"
 #include "platform/core/runtime.h"
 #include "platform/core/scrap.h"
 #include "platform/core/unicode_mode.h"
 #include "platform/gtk/keyboard_mouse.h"
-#include "support/extended_fixture.h"
-#include "support/extended_support.h"
-#include "support/quickdraw_support.h"
-#include "support/text_support.h"
-#include "support/textedit_support.h"
-#include "toolbox/toolbox_services.h"
+#include "support/graphics/extended_fixture.h"
+#include "support/graphics/extended_support.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/text_support.h"
+#include "support/graphics/textedit_support.h"
 
 namespace {
 
-enum : UInt32 { kShiftSymbol = 65505, kControlSymbol = 65507 };  // the key symbols of keys 56 and 55
 enum : UInt16 { kLeft = 28, kRight = 29, kUp = 30, kDown = 31, kHome = 1, kEnd = 4, kBackspace = 8, kDelete = 127 };
 const ResType kText = FourCC("TEXT"), kUnicode = FourCC("utxt"), kStyles = FourCC("styl");
 
@@ -33,12 +33,12 @@ protected:
     void SetUp() override {
         ExtendedPortTest::SetUp();
         OrvaExtendedTESetInsertMode(kTrue);
-        GTKUpdateKeyState(65535, 0, 0);
+        HoldKeys(false, false);
         SetTestTicks(100000);
         ZeroScrap();
     }
     void TearDown() override {
-        GTKUpdateKeyState(65535, 0, 0);
+        HoldKeys(false, false);
         OrvaExtendedTESetInsertMode(kTrue);
         OrvaSetStillDownHook(nullptr);
         orvaSettings.pluginFlag = 1;
@@ -47,10 +47,9 @@ protected:
         ExtendedPortTest::TearDown();
     }
     static void Keys(ExtendedTEHandle te, const std::vector<UInt16> &keys, bool shift = false, bool command = false) {
-        if (shift) GTKUpdateKeyState(1, kShiftSymbol, 0);
-        if (command) GTKUpdateKeyState(1, kControlSymbol, 0);
+        HoldKeys(shift, command);
         for (UInt16 k : keys) ExtendedTEKey(k, te);
-        GTKUpdateKeyState(65535, 0, 0);
+        HoldKeys(false, false);
     }
 };
 
@@ -381,7 +380,7 @@ TEST_F(ExteEditing, InThePluginAClickMakesOnePass) {
     ExtendedTEClick(Point{12, SInt16(10 + 4 * kMonoAdvance)}, kFalse, te);
     EXPECT_EQ(gPolls, 0);
     EXPECT_EQ(Sel(te), "4..4");
-    GTKUpdateKeyState(1, kShiftSymbol, 0);
+    HoldKeys(true, false);
     SetTestTicks(200000);
     ExtendedTEClick(Point{12, SInt16(10 + 9 * kMonoAdvance)}, kTrue, te);  // shift-click extends
     EXPECT_EQ(Sel(te), "4..9");

@@ -13,9 +13,9 @@
 #include "graphics/text/extended_textedit.h"
 #include "platform/core/memory.h"
 #include "platform/core/unicode_mode.h"
-#include "support/extended_fixture.h"
-#include "support/extended_support.h"
-#include "support/textedit_support.h"
+#include "support/graphics/extended_fixture.h"
+#include "support/graphics/extended_support.h"
+#include "support/graphics/textedit_support.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "support/text_support.h"
+#include "support/graphics/text_support.h"
 #include "support/tool_support.h"
 
 namespace {

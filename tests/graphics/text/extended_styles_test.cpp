@@ -14,13 +14,13 @@
 #include "graphics/text/font_services.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/utf_text.h"
+#include "platform/cairo/pango_text.h"
 #include "platform/core/memory.h"
 #include "platform/core/unicode_mode.h"
-#include "platform/gtk/pango_text.h"
-#include "support/extended_fixture.h"
-#include "support/extended_support.h"
-#include "support/text_support.h"
-#include "support/textedit_support.h"
+#include "support/graphics/extended_fixture.h"
+#include "support/graphics/extended_support.h"
+#include "support/graphics/text_support.h"
+#include "support/graphics/textedit_support.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "graphics/text/font_equivalence.h"
 #include "graphics/text/font_table.h"
-#include "support/text_support.h"
-#include "toolbox/toolbox_services.h"
+#include "platform/core/runtime.h"
+#include "support/graphics/text_support.h"
 
 namespace {
 
@@ -29,10 +29,7 @@ void RememberConversion(const char *requested, const char *chosen, SInt16 id, Bo
 }
 
 std::string gAlertText;
-SInt16 CaptureAlert(SInt16, const unsigned char *const params[4]) {
-    gAlertText.assign((const char *)params[0] + 1, params[0][0]);
-    return 1;
-}
+const OrvaMessageHooks kCaptureCollapse = {[](const char *m) { gAlertText = m; }, nullptr, nullptr, nullptr};
 
 class FontEquivalence : public ::testing::Test {
 protected:
@@ -43,7 +40,7 @@ protected:
     }
     void TearDown() override {
         ExtendedSetFontConversionCallback(nullptr);
-        OrvaSetAlertHook(nullptr);
+        OrvaSetMessageHooks(nullptr);
         FontEQProcessPreferenceFile(nullptr);
     }
     static SInt16 Answer(const char *name, std::string *out = nullptr) {
@@ -186,7 +183,7 @@ TEST_F(FontEquivalence, ClosestIdOfAnyName) {
     EXPECT_FALSE(CarboniseGetIDFontFromName("", &found));
 
     // Fonts gone after loading: the declared equivalent is reported and id 1 answers.
-    OrvaSetAlertHook(CaptureAlert);
+    OrvaSetMessageHooks(&kCaptureCollapse);
     OrvaDisposeFontList();
     EXPECT_EQ(GetClosestIDFontFromName("Arial", &id, out), 1);
     EXPECT_EQ(id, 1);

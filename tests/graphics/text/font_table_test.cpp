@@ -14,11 +14,12 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_services.h"
 #include "graphics/text/font_table.h"
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
-#include "support/quickdraw_support.h"
-#include "support/text_support.h"
-#include "toolbox/toolbox_services.h"
+#include "platform/core/runtime.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/text_support.h"
 
 namespace {
 

@@ -15,10 +15,11 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
-#include "platform/gtk/pango_text.h"
-#include "support/quickdraw_support.h"
-#include "support/text_support.h"
-#include "toolbox/toolbox_services.h"
+#include "graphics/toolbox_hooks.h"
+#include "platform/cairo/pango_text.h"
+#include "platform/core/runtime.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/text_support.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
 #include "platform/core/memory.h"
-#include "support/picture_support.h"
-#include "support/quickdraw_support.h"
-#include "support/text_support.h"
+#include "support/graphics/picture_support.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/text_support.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
-#include "support/quickdraw_support.h"
-#include "support/text_support.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/text_support.h"
 #include "support/tool_support.h"
 
 namespace {

@@ -12,12 +12,12 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/textedit.h"
+#include "platform/cairo/pango_text.h"
 #include "platform/core/runtime.h"
-#include "platform/gtk/pango_text.h"
-#include "support/quickdraw_support.h"
-#include "support/text_support.h"
-#include "support/textedit_invariants.h"
-#include "support/textedit_support.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/text_support.h"
+#include "support/graphics/textedit_invariants.h"
+#include "support/graphics/textedit_support.h"
 #include "support/tool_support.h"
 
 namespace {

@@ -10,8 +10,8 @@
 
 #include "graphics/text/font_manager.h"
 #include "graphics/text/textedit.h"
-#include "support/textedit_invariants.h"
-#include "support/textedit_support.h"
+#include "support/graphics/textedit_invariants.h"
+#include "support/graphics/textedit_support.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 
 #include "graphics/text/font_manager.h"
 #include "graphics/text/textedit.h"
+#include "platform/cairo/pango_text.h"
 #include "platform/core/memory.h"
 #include "platform/core/scrap.h"
-#include "platform/gtk/pango_text.h"
-#include "support/textedit_invariants.h"
-#include "support/textedit_support.h"
+#include "support/graphics/textedit_invariants.h"
+#include "support/graphics/textedit_support.h"
 
 namespace {
 

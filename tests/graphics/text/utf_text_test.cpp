@@ -18,13 +18,13 @@
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/text/utf_text.h"
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/memory.h"
+#include "platform/core/runtime.h"
 #include "platform/core/unicode_mode.h"
-#include "platform/gtk/event_pump.h"
-#include "support/picture_support.h"
-#include "support/quickdraw_support.h"
-#include "support/text_support.h"
-#include "toolbox/toolbox_services.h"
+#include "support/graphics/picture_support.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/text_support.h"
 
 namespace {
 
@@ -365,7 +365,7 @@ TEST(UTFKeyboard, ComposedTextReachesGetUnicodeCar) {
     while (GetNextEvent(0xFFFF, &e)) {
     }
     EnableUnicodeInput();
-    OrvaPostCommittedText("\xe3\x81\x82");  // あ from the input method
+    PostEvent(keyDown, 0x3042u << 16);  // あ, as the input method's commit posts it
     ASSERT_TRUE(GetNextEvent(0xFFFF, &e));
     EXPECT_EQ(e.what, keyDown);
     EXPECT_EQ(GetUnicodeCar(), 0x3042);

@@ -15,7 +15,7 @@
 
 #include "import/xml/xml_tree.h"
 #include "support/tool_support.h"
-#include "support/xml_support.h"
+#include "support/import/xml_support.h"
 
 namespace {
 

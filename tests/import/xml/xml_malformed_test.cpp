@@ -9,7 +9,7 @@
 #include <string>
 
 #include "import/xml/zip_members.h"
-#include "support/xml_support.h"
+#include "support/import/xml_support.h"
 
 TEST(XMLMalformed, EveryFileFailsCleanly) {
     XMLReportCatcher reports;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "import/xml/xml_tree.h"
-#include "support/xml_support.h"
+#include "support/import/xml_support.h"
 
 namespace {
 

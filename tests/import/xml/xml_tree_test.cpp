@@ -9,7 +9,7 @@
 
 #include "import/xml/xml_arrays.h"
 #include "import/xml/xml_tree.h"
-#include "support/xml_support.h"
+#include "support/import/xml_support.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "import/xml/zip_members.h"
 #include "platform/core/memory.h"
 #include "support/tool_support.h"
-#include "support/xml_support.h"
+#include "support/import/xml_support.h"
 
 namespace {
 

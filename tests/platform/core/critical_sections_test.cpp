@@ -1,3 +1,4 @@
+// ctest-labels: threads
 // Re-entrancy, exclusion and refusal of the numbered critical sections.
 #include "platform/core/critical_sections.h"
 

@@ -1,4 +1,4 @@
-// ctest-labels: encodings-files
+// ctest-labels: encodings-files;threads
 // The pool of converter results: four slots claimed atomically, the heap beyond them.
 #include "platform/core/text_encodings.h"
 

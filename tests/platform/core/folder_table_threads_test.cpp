@@ -1,4 +1,4 @@
-// ctest-labels: encodings-files
+// ctest-labels: encodings-files;threads
 // The folder table interned from several threads at once: every path gets one id of its own.
 #include "platform/core/folders.h"
 

@@ -1,4 +1,4 @@
-// ctest-labels: resources
+// ctest-labels: resources;threads
 // The -lh5- decoder against streams packed by the archiver's own encoder, and against small
 // streams built here bit by bit: single-symbol blocks, overlapping matches, chunk edges and
 // every kind of invalid code table.

@@ -1,3 +1,4 @@
+// ctest-labels: threads
 // Handles, pointers and their copies, including addresses that are not handles at all.
 #include "platform/core/memory.h"
 

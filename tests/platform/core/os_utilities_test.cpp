@@ -11,8 +11,8 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/folders.h"
+#include "platform/core/linux_files.h"
 #include "platform/core/preferences.h"
-#include "platform/gtk/linux_files.h"
 #include "support/test_home.h"
 
 namespace {
@@ -140,6 +140,12 @@ TEST(SmallServices, LanguagePortabilityNamesAndSettings) {
     EXPECT_EQ(Rename((gHome + "/old").c_str(), 0, (gHome + "/new").c_str()), noErr);
     EXPECT_EQ(OrvaTestReadFile(gHome + "/new"), "r");
     EXPECT_EQ(Rename((gHome + "/old").c_str(), 0, (gHome + "/new").c_str()), fnfErr);
+}
+
+TEST(SmallServices, CaretAndDoubleClickIntervalsInTicks) {
+    OrvaResetWindowsSystemSettings();
+    EXPECT_EQ(GetDblTime(), 30);    // the stand-in screen's 500 ms
+    EXPECT_EQ(GetCaretTime(), 36);  // half of its 1200 ms blink
 }
 
 TEST(Preferences, WindowSettingsGoThroughTheStoreThatKeepsNothing) {

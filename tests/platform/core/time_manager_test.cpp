@@ -1,3 +1,4 @@
+// ctest-labels: threads
 // The Time Manager tick driven by hand, the timer thread in real time, queues, clocks and dates.
 #include "platform/core/time_manager.h"
 

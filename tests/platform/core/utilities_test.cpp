@@ -1,6 +1,6 @@
 // ctest-labels: periphery
-// Strings, type codes, bit extraction, 16.16 fixed point, the string comparisons, the command-key
-// test and the small-icon plotter.
+// Strings, type codes, bit extraction, 16.16 fixed point, the string comparisons and the
+// command-key test.
 #include "platform/core/utilities.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "graphics/quickdraw/pen.h"
-#include "graphics/quickdraw/shapes.h"
-#include "platform/core/memory.h"
-#include "platform/gtk/keyboard_mouse.h"
-#include "platform/core/resource_files.h"
-#include "support/quickdraw_support.h"
-#include "support/resource_test_support.h"
-#include "toolbox/toolbox_services.h"
+#include "platform/core/back_end.h"
 
 namespace {
 
@@ -104,65 +97,32 @@ TEST(Comparisons, OrderCaseAndPrefixes) {
     EXPECT_EQ(IUMagIDString("", "", 0, 0), 0);
 }
 
+TEST(Bits, BitsCountFromTheMostSignificantBit) {
+    UInt8 bytes[2] = {0x80, 0x01};
+    EXPECT_TRUE(BitTst(bytes, 0));
+    EXPECT_FALSE(BitTst(bytes, 1));
+    EXPECT_TRUE(BitTst(bytes, 15));
+    EXPECT_FALSE(BitTst(bytes, -1));
+    BitSet(bytes, 9);
+    EXPECT_EQ(bytes[1], 0x41);
+    BitClr(bytes, 0);
+    BitSet(bytes, -3);
+    EXPECT_EQ(bytes[0], 0x00);
+    EXPECT_EQ(LoWord(0x12345678), 0x5678);
+    EXPECT_EQ(HiWord(SInt32(0xFEDC1234)), SInt16(0xFEDC));
+}
+
 TEST(Keyboard, OnlyTheCommandKeyCountsAsCommand) {
-    GTKUpdateKeyState(65535, 0, 0);
+    // Key k: word k / 32, bit (k ^ 24) & 31 of the back end's key map: key 32 (U) is bit 24 and
+    // key 55 (command) bit 15 of word 1.
+    const UInt32 none[4] = {}, letterU[4] = {0, 1u << 24, 0, 0}, command[4] = {0, 1u << 15, 0, 0};
+    OrvaSetStandInKeyMap(none);
     EXPECT_FALSE(is_command());
-    GTKUpdateKeyState(1, 'u', 30);  // key 32 (U), in the same key-map word
+    OrvaSetStandInKeyMap(letterU);  // key 32, in the same key-map word
     EXPECT_FALSE(is_command());
-    GTKUpdateKeyState(1, 65507, 200);  // key 55, command
+    OrvaSetStandInKeyMap(command);
     EXPECT_TRUE(is_command());
-    GTKUpdateKeyState(65535, 0, 0);
-}
-
-TEST(SmallIcons, TheIndexedIconIsDrawnBlackAtThePoint) {
-    StartQuickDrawForTests();
-    GrafPort port = {};
-    OpenTestPort(&port, 40, 40);
-    Rect all = {0, 0, 40, 40};
-    EraseRect(&all);
-    Handle sicn = NewHandleClear(2 * kSicnBytes);
-    ASSERT_NE(sicn, nullptr);
-    // Icon 1: its top row fully set, and the leftmost pixel of every other row.
-    UInt8 *icon = reinterpret_cast<UInt8 *>(*sicn) + kSicnBytes;
-    icon[0] = icon[1] = 0xFF;
-    for (int row = 1; row < 16; row++) icon[row * 2] = 0x80;
-    OrvaPlotSicn(sicn, 1, (5 << 16) | 10);  // v 5, h 10
-    EXPECT_EQ(PortPixel(&port, 10, 5), 0x000000u);
-    EXPECT_EQ(PortPixel(&port, 25, 5), 0x000000u);
-    EXPECT_EQ(PortPixel(&port, 26, 5), 0xFFFFFFu);
-    EXPECT_EQ(PortPixel(&port, 10, 20), 0x000000u);
-    EXPECT_EQ(PortPixel(&port, 11, 20), 0xFFFFFFu);
-    EXPECT_EQ(PortPixel(&port, 10, 21), 0xFFFFFFu);
-    OrvaPlotSicn(sicn, 2, 0);  // past the handle: nothing
-    EXPECT_EQ(PortPixel(&port, 0, 0), 0xFFFFFFu);
-    DisposHandle(sicn);
-    SetPort(nullptr);
-    ClosePort(&port);
-}
-
-TEST(DeskAccessories, DriversAreFoundByNameInTheNewestFileAndNothingRuns) {
-    using namespace restest;
-    FreshFolder();
-    WriteAll("older.rsr", BuildFile({{"TEXT", 1, false, "", {'t'}}}));
-    // A driver's stored name begins with a character that is not part of the name.
-    WriteAll("newest.rsr", BuildFile({{"DRVR", 12, true, ".Clock", {0, 0}}}));
-    SInt16 older = OpenResFile("older.rsr");
-    SInt16 newest = OpenResFile("newest.rsr");
-    ASSERT_GE(older, 0);
-    ASSERT_GE(newest, 0);
-    UseResFile(older);
-    EXPECT_EQ(OpenDeskAcc("Clock"), 12);
-    EXPECT_EQ(CurResFile(), older);
-    EXPECT_EQ(OpenDeskAcc("Calculator"), -1);
-    EXPECT_EQ(CurResFile(), older);
-    EXPECT_EQ(OpenDeskAcc(nullptr), -1);
-    EXPECT_FALSE(SystemEdit(3));  // no desk-accessory window in front
-    EventRecord event = {};
-    EXPECT_FALSE(SystemEvent(&event));
-    SystemClick(&event, nullptr);
-    EXPECT_EQ(CurResFile(), older);
-    CloseResFile(newest);
-    CloseResFile(older);
+    OrvaSetStandInKeyMap(nullptr);
 }
 
 }  // namespace

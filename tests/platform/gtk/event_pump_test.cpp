@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/gtk/event_pump.h"
 #include "graphics/quickdraw/regions.h"
 #include "graphics/text/textedit.h"
 #include "platform/core/runtime.h"
+#include "platform/gtk/event_pump.h"
 #include "platform/gtk/keyboard_mouse.h"
 #include "platform/gtk/platform_windows.h"
 
@@ -219,25 +219,6 @@ TEST_F(Pump, NoPlaceholderWhileAWindowStaysInTheTaskBar) {
     Drain();
     SystemDependantDestroyWindow(shown);
     if (record.strucRgn) DisposeRgn(record.strucRgn);
-}
-
-TEST(InputMethod, OnePositionCallKeepsThePointAndTheStyle) {
-    TextStyle style = {20, 1, 0, 14, {0x1000, 0x2000, 0x3000}};
-    SystemDependantIMESetPosition(120, 45, &style);
-    Point where = OrvaGetStandInIMEPosition();
-    EXPECT_EQ(where.v, 120);
-    EXPECT_EQ(where.h, 45);
-    TextStyle kept;
-    EXPECT_TRUE(OrvaGetIMEStyle(&kept));
-    EXPECT_EQ(kept.tsFont, 20);
-    EXPECT_EQ(kept.tsSize, 14);
-    EXPECT_EQ(kept.tsColor.blue, 0x3000);
-    // An editor losing the focus: (-1, -1) and no style.
-    SystemDependantIMESetPosition(-1, -1, nullptr);
-    EXPECT_EQ(OrvaGetStandInIMEPosition().v, -1);
-    OrvaGetIMEStyle(&kept);
-    EXPECT_EQ(kept.tsFont, 0);
-    EXPECT_EQ(kept.tsSize, 0);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/core/folders.h"
+#include "platform/gtk/back_end.h"
 #include "support/test_home.h"
 
 namespace {
@@ -64,6 +65,7 @@ class Choosers : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
+        OrvaInstallGtkBackEnd();  // Standard File reaches the choosers through the back end
         gScript = ChooserScript();
         OrvaSetFileChooserHook(AnswerChooser);
     }
@@ -74,7 +76,7 @@ TEST_F(Choosers, GetFileBuildsTheFiltersAndAnswersWithTheFile) {
     ASSERT_EQ(chdir("/"), 0);
     gScript.answer = gHome + "/x.oms";
     SFReply reply = {};
-    SystemDependantGetFile("", "Scores|*.oms;*.xml|All|*.*", &reply);
+    GTKGetFile("", "Scores|*.oms;*.xml|All|*.*", &reply);
     EXPECT_EQ(gScript.title, "Load file");
     EXPECT_EQ(gScript.action, GTK_FILE_CHOOSER_ACTION_OPEN);
     ASSERT_EQ(gScript.filterNames, (std::vector<std::string>{"All", "Scores"}));
@@ -98,11 +100,11 @@ TEST_F(Choosers, ACancelledChooserAnswersGoodZero) {
     gScript.answer = gHome + "/x.oms";
     SFReply reply = {};
     reply.good = 1;
-    SystemDependantGetFile("", nullptr, &reply);
+    GTKGetFile("", nullptr, &reply);
     EXPECT_EQ(reply.good, 0);
     EXPECT_TRUE(gScript.filterNames.empty());
     gScript.response = GTK_RESPONSE_OK;  // OK confirms as well as accept
-    SystemDependantGetFile("", nullptr, &reply);
+    GTKGetFile("", nullptr, &reply);
     EXPECT_EQ(reply.good, 1);
 }
 
@@ -122,29 +124,29 @@ TEST_F(Choosers, PutFileAnswersTheChosenFilterPair) {
     gScript.answer = gHome + "/saved.xml";
     gScript.chooseFilter = 0;  // the chooser lists the last pair first
     SFReply reply = {};
-    EXPECT_EQ(SystemDependantPutFile("Save", "score.oms", "Native|*.oms|MusicXML|*.xml", &reply), 2);
+    EXPECT_EQ(GTKPutFile("Save", "score.oms", "Native|*.oms|MusicXML|*.xml", &reply), 2);
     EXPECT_EQ(gScript.title, "Save file");
     EXPECT_EQ(gScript.action, GTK_FILE_CHOOSER_ACTION_SAVE);
     EXPECT_EQ(reply.good, 1);
     EXPECT_STREQ(reply.fName, "saved.xml");
     gScript.chooseFilter = -1;
-    EXPECT_EQ(SystemDependantPutFile("Save", "score.oms", nullptr, &reply), 1);
+    EXPECT_EQ(GTKPutFile("Save", "score.oms", nullptr, &reply), 1);
     SFPutFile(Point{0, 0}, "Save", "score.oms", nullptr, &reply);
     EXPECT_EQ(reply.good, 1);
     gScript.response = GTK_RESPONSE_CANCEL;
-    EXPECT_EQ(SystemDependantPutFile("Save", "score.oms", "Native|*.oms", &reply), 0);
+    EXPECT_EQ(GTKPutFile("Save", "score.oms", "Native|*.oms", &reply), 0);
     EXPECT_EQ(reply.good, 0);
 }
 
 TEST_F(Choosers, SelectFolderCopiesThePath) {
     gScript.answer = gHome;
     char path[kOrvaPathMax + 1];
-    EXPECT_TRUE(SystemDependantSelectFolder("/", path));
+    EXPECT_TRUE(GTKSelectFolder("/", path));
     EXPECT_EQ(gScript.title, "Select folder");
     EXPECT_EQ(gScript.action, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER);
     EXPECT_EQ(std::string(path), gHome);
     gScript.response = GTK_RESPONSE_CANCEL;
-    EXPECT_FALSE(SystemDependantSelectFolder(nullptr, path));
+    EXPECT_FALSE(GTKSelectFolder(nullptr, path));
     EXPECT_STREQ(path, "");
 }
 

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
+#include "platform/gtk/back_end.h"
 #include "platform/gtk/keyboard_mouse.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 
@@ -53,10 +54,11 @@ TEST(Keys, CodesComeFromTheHardwareTableThenTheSymbols) {
 }
 
 TEST(Keys, ShiftSetsItsBitInTheMapAndInGetKeys) {
+    OrvaInstallGtkBackEnd();  // GetKeys reads the map through the back end's input row
     GTKUpdateKeyState(65535, 0, 0);
     GTKUpdateKeyState(1, GDK_Shift_L, 200);
     UInt32 words[4];
-    SystemDependantGetKeyMap(words);
+    GTKGetKeyMap(words);
     EXPECT_EQ(words[0], 0u);
     EXPECT_EQ(words[1], 1u);  // bit 0 of word 1
     KeyMap keys;
@@ -82,10 +84,10 @@ TEST(Keys, KeysInNeitherTableLeaveTheMapAlone) {
     GTKUpdateKeyState(1, GDK_dead_acute, 200);
     GTKUpdateKeyState(1, '~', 200);
     UInt32 words[4];
-    SystemDependantGetKeyMap(words);
+    GTKGetKeyMap(words);
     for (UInt32 word : words) EXPECT_EQ(word, 0u);
     GTKUpdateKeyState(0, GDK_Caps_Lock, 66);
-    SystemDependantGetKeyMap(words);
+    GTKGetKeyMap(words);
     for (UInt32 word : words) EXPECT_EQ(word, 0u);
 }
 
@@ -136,7 +138,7 @@ TEST_F(Mouse, ReleasingOneOfTwoButtonsPostsOneMouseUp) {
 
 TEST_F(Mouse, ModifiersAndPluginButtons) {
     Pointer::mask = GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK;
-    EXPECT_EQ(SystemDependantGetModifiers(), 0x0B00);
+    EXPECT_EQ(GTKGetModifiers(), 0x0B00);
     Pointer::mask = GDK_BUTTON2_MASK | GDK_BUTTON5_MASK;
     EXPECT_EQ(SystemDependantGetMouseButton(), 20u);
     UInt8 saved = orvaSettings.pluginFlag;
@@ -187,7 +189,7 @@ TEST(Cursors, StandardIdsGiveTheirGdkTypes) {
     EXPECT_EQ(OrvaGdkCursorTypeFor(40), 2);
     EXPECT_EQ(OrvaGdkCursorTypeFor(-3), 2);
     gtk_init_check(nullptr, nullptr);
-    EXPECT_EQ(SystemDependantSetStandardCursor(10), 1u);
+    EXPECT_EQ(GTKSetStandardCursor(10), 1u);
     EXPECT_EQ(OrvaGetLastCursorType(), 58);
 }
 
@@ -234,7 +236,7 @@ TEST(Cursors, BadIndexGivesTransparentPixelsAndOneReport) {
     OrvaSetErrorHook(nullptr);
     OrvaSetCursorScale(1.25f);
     gtk_init_check(nullptr, nullptr);
-    EXPECT_EQ(SystemDependantSetColorCursor(&half.area), 1u);
+    EXPECT_EQ(GTKSetColorCursor(&half.area), 1u);
 }
 
 }  // namespace

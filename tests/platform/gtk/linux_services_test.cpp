@@ -19,7 +19,7 @@
 #include "graphics/quickdraw/shapes.h"
 #include "platform/core/memory.h"
 #include "platform/core/scrap.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 #include "support/resource_test_support.h"
 #include "support/test_home.h"
 #include "support/tool_support.h"

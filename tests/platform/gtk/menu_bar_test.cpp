@@ -6,7 +6,7 @@
 #include "platform/core/runtime.h"
 #include "platform/gtk/platform_windows.h"
 #include "platform/gtk/standalone.h"
-#include "support/quickdraw_support.h"
+#include "support/graphics/quickdraw_support.h"
 
 TEST(MenuBar, IsABlackBandAcrossTheScreenWithWideOpenRegions) {
     if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";

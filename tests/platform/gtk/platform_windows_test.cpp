@@ -4,17 +4,18 @@
 #include <gtk/gtk.h>
 #include <string.h>
 
-#include "platform/core/runtime.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/quickdraw/rects.h"
-#include "platform/gtk/event_pump.h"
+#include "graphics/quickdraw/regions.h"
+#include "platform/cairo/port_surfaces.h"
+#include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
+#include "platform/gtk/event_pump.h"
 #include "platform/gtk/keyboard_mouse.h"
 #include "platform/gtk/platform_windows.h"
-#include "platform/gtk/port_surfaces.h"
-#include "graphics/quickdraw/regions.h"
-#include "support/quickdraw_support.h"
-#include "support/rect_support.h"
+#include "support/graphics/quickdraw_support.h"
+#include "support/graphics/rect_support.h"
+#include "support/graphics/window_support.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ protected:
     }
     // A library window only (no GTK window behind it).
     void MakeRecord(const Rect &bounds, Boolean visible = kTrue) {
-        w = NewWindow(nullptr, &bounds, nullptr, visible, 0, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
+        w = NewTestWindow(bounds, visible);
         ASSERT_NE(w, nullptr);
     }
     void Make(const Rect &bounds) {
@@ -134,7 +135,7 @@ protected:
     }
     void TearDown() override {
         if (widget) SystemDependantDestroyWindow(widget);
-        if (w) DisposeWindow(w);
+        if (w) DisposeTestWindow(w);
         OrvaSetWindowResizeHook(nullptr);
         orvaSettings.pluginFlag = 1;
     }

@@ -1,4 +1,4 @@
-// ctest-labels: gtk-input-sound
+// ctest-labels: gtk-input-sound;threads
 // The Sound Manager through the file-capturing ALSA device: each opening of the default PCM
 // writes a new WAV file, which the tests read back.
 #include <gtest/gtest.h>
@@ -10,15 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "graphics/toolbox_hooks.h"
 #include "platform/core/folders.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
+#include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
 #include "platform/gtk/sound_manager.h"
 #include "plugin/host_services.h"
+#include "support/capture_support.h"
 #include "support/resource_test_support.h"
 #include "support/tool_support.h"
-#include "toolbox/toolbox_services.h"
 
 namespace {
 
@@ -61,24 +63,6 @@ Wav ReadWav(const std::string &path) {
     return w;
 }
 
-// The file the capture device wrote at its index-th opening: out.wav, out.wav.0001, ...
-std::string CaptureName(int index) {
-    const char *base = getenv("ALSA_CAPTURE_FILE");
-    char suffix[16] = "";
-    if (index > 0) snprintf(suffix, sizeof suffix, ".%04d", index);
-    return std::string(base ? base : "") + suffix;
-}
-
-void DeleteCaptures() {
-    for (int i = 0; i < 100; i++) unlink(CaptureName(i).c_str());
-}
-
-int CaptureCount() {
-    int count = 0;
-    while (access(CaptureName(count).c_str(), F_OK) == 0) count++;
-    return count;
-}
-
 std::string TraceText() {
     char buffer[4096];
     OrvaSoundTrace(buffer, sizeof buffer);
@@ -100,7 +84,10 @@ class Sound : public ::testing::Test {
 protected:
     SndChannelPtr chan = nullptr;
     void SetUp() override {
-        if (CaptureName(0).empty()) GTEST_SKIP() << "run through test.sh: no capture device";
+        if (!CaptureDeviceSet()) {
+            ASSERT_FALSE(CaptureDeviceRequired()) << "the capture device of tests/alsa is missing";
+            GTEST_SKIP() << "run through test.sh: no capture device";
+        }
         snprintf(OrvaGetDigitalOutputDevice(), kDigitalOutputDeviceSize, "%s", "default");
         DeleteCaptures();
         OrvaSoundTraceClear();

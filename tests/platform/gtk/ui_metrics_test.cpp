@@ -6,6 +6,7 @@
 #include <gtk/gtk.h>
 
 #include "platform/core/os_utilities.h"
+#include "platform/gtk/back_end.h"
 #include "support/test_home.h"
 
 namespace {
@@ -14,6 +15,7 @@ const std::string &gHome = OrvaTestHome();
 
 TEST(UIMetrics, DoubleClickAndCaretTimesInTicks) {
     if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
+    OrvaInstallGtkBackEnd();  // the metrics reach GTK's settings through the back end
     GtkSettings *settings = gtk_settings_get_default();
     g_object_set(settings, "gtk-double-click-time", 400, "gtk-cursor-blink-time", 1000, nullptr);
     OrvaResetWindowsSystemSettings();
@@ -25,7 +27,7 @@ TEST(UIMetrics, DoubleClickAndCaretTimesInTicks) {
     OrvaResetWindowsSystemSettings();
     EXPECT_EQ(OrvaWindowsGetDblTime(), 15);
     SInt16 width = 0, height = 0;
-    EXPECT_TRUE(SystemDependantGetScreenSize(&width, &height));
+    EXPECT_TRUE(GTKGetScreenSize(&width, &height));
     EXPECT_GT(width, 0);
     EXPECT_GT(height, 0);
 }

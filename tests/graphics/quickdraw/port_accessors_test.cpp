@@ -1,0 +1,37 @@
+// The port and QuickDraw-globals accessors.
+#include "graphics/quickdraw/port_accessors.h"
+
+#include <gtest/gtest.h>
+
+#include "graphics/quickdraw/regions.h"
+#include "support/graphics/rect_support.h"
+
+namespace {
+
+TEST(PortAccessors, RegionsAreCopiedAndTheCurrentPortIsLeftAlone) {
+    OrvaInitGraf(&qd.thePort, 1);
+    GrafPtr saved;
+    GetPort(&saved);
+    GrafPtr port = CreateNewPort();
+    ASSERT_NE(port, nullptr);
+    GrafPtr now;
+    GetPort(&now);
+    EXPECT_EQ(now, saved);  // creating a port leaves the current one alone
+    EXPECT_FALSE(IsPortPictureBeingDefined(port));
+
+    RgnHandle clip = NewRgn();
+    Rect r = {1, 2, 30, 40};
+    RectRgn(clip, &r);
+    SetPortClipRegion(port, clip);
+    RgnHandle back = NewRgn();
+    GetPortClipRegion(port, back);
+    Rect box;
+    GetRegionBounds(back, &box);
+    EXPECT_TRUE(RectIs(box, 1, 2, 30, 40));
+    DisposeRgn(clip);
+    DisposeRgn(back);
+    DisposePort(port);
+    EXPECT_EQ(GetPortTextFont(nullptr), 0);
+}
+
+}  // namespace
