@@ -23,7 +23,6 @@ Boolean PorteeSonne(ScoreHandle score, StaffHandle staff, Boolean selection);
 Boolean EstPorteeFlux(StaffHandle staff);
 OSErr PointsTempo(const FlattenRecord *f, PartitionSonRecord *p);
 SInt8 PanBloc(SInt16 pan);
-const SonTempoPoint *PointAvant(const PartitionSonRecord *p, SInt64 frame);
 
 }  // namespace
 
@@ -109,30 +108,6 @@ void RafraichitBlocsPorteesSon(ScoreHandle score, SoundStaffBlock *staves, UInt3
     }
 }
 
-SInt64 FrameDeTempsJoue(const PartitionSonRecord *p, SInt32 played) {
-    if (!p || p->tempoCount == 0) return 0;
-    const SonTempoPoint *points = p->tempo;
-    const SonTempoPoint *after = std::upper_bound(points, points + p->tempoCount, played,
-                                                  [](SInt32 t, const SonTempoPoint &q) { return t < q.played; });
-    if (after == points) return points[0].frame;
-    if (after == points + p->tempoCount) return points[p->tempoCount - 1].frame;
-    const SonTempoPoint &a = after[-1];
-    return a.frame + SInt64(std::llround(double(played - a.played) * double(after->frame - a.frame) /
-                                         double(after->played - a.played)));
-}
-
-SInt32 TempsJoueDeFrame(const PartitionSonRecord *p, SInt64 frame) {
-    const SonTempoPoint *a = PointAvant(p, frame);
-    if (!a) return 0;
-    if (frame <= a->frame || a + 1 == p->tempo + p->tempoCount) return a->played;
-    return a->played + SInt32(double(frame - a->frame) * double(a[1].played - a->played) / double(a[1].frame - a->frame));
-}
-
-SInt32 TempsEcritDeFrame(const PartitionSonRecord *p, SInt64 frame) {
-    const SonTempoPoint *a = PointAvant(p, frame);
-    return a ? a->written + (TempsJoueDeFrame(p, frame) - a->played) : 0;
-}
-
 SInt64 FrameAJoue(const FlattenRecord *f, double played) {
     double ms = MsDeSegments(f->segments, f->segmentCount, played) - f->msAtStart;
     return f->startFrame + SInt64(std::llround(ms * f->rate / 1000.0));
@@ -216,12 +191,14 @@ Boolean EstPorteeFlux(StaffHandle staff) {
 }
 
 // A point at each played measure's start and at each change of tempo inside it, and one at
-// the end.
+// the end. Under a count-in the first point stands at frame 0, 1 unit before the start: the
+// position waits there while the metronome counts in.
 OSErr PointsTempo(const FlattenRecord *f, PartitionSonRecord *p) {
-    UInt32 room = UInt32(f->measureCount) + UInt32(f->segmentCount) + 2;
-    SonTempoPoint *points = reinterpret_cast<SonTempoPoint *>(NewPtr(room * sizeof(SonTempoPoint)));
+    UInt32 room = UInt32(f->measureCount) + UInt32(f->segmentCount) + 3;
+    PlaybackTempoPoint *points = reinterpret_cast<PlaybackTempoPoint *>(NewPtr(room * sizeof(PlaybackTempoPoint)));
     if (!points) return memFullErr;
     UInt32 n = 0;
+    if (p->startFrame > 0) points[n++] = {0, p->startTick - 1, p->startTick - 1};
     auto add = [&](SInt32 played, SInt32 written) {
         SInt64 frame = FrameAJoue(f, played);
         if (n > 0 && (played <= points[n - 1].played || frame <= points[n - 1].frame)) return;
@@ -241,9 +218,8 @@ OSErr PointsTempo(const FlattenRecord *f, PartitionSonRecord *p) {
     SInt32 end = std::max(p->endTick, n ? points[n - 1].played + 1 : p->startTick + 1);
     add(end, last ? last->written + last->length : end);
     if (n < 2) {
-        points[0] = {p->startFrame, p->startTick, p->startTick};
-        points[1] = {p->startFrame + 1, p->startTick + 1, p->startTick + 1};
-        n = 2;
+        points[n] = {points[n - 1].frame + 1, points[n - 1].played + 1, points[n - 1].written + 1};
+        n++;
     }
     p->tempo = points;
     p->tempoCount = n;
@@ -254,14 +230,6 @@ OSErr PointsTempo(const FlattenRecord *f, PartitionSonRecord *p) {
 SInt8 PanBloc(SInt16 pan) {
     SInt32 v = (SInt32(pan) - 64) * 100 / 63;
     return SInt8(std::min<SInt32>(std::max<SInt32>(v, -100), 100));
-}
-
-// The last point at or before a frame (the first one before them all); null without points.
-const SonTempoPoint *PointAvant(const PartitionSonRecord *p, SInt64 frame) {
-    if (!p || p->tempoCount == 0) return nullptr;
-    const SonTempoPoint *after = std::upper_bound(p->tempo, p->tempo + p->tempoCount, frame,
-                                                  [](SInt64 t, const SonTempoPoint &q) { return t < q.frame; });
-    return after == p->tempo ? after : after - 1;
 }
 
 }  // namespace

@@ -4,11 +4,12 @@
 // time plus its attack, a tie chain's length times its release, the velocity through the
 // staff's dynamics, grace notes and trills; the metronome staff's clicks and count-in; audio
 // streams on digital-audio and sung staves. Code: sequencer.cpp (preparing and the tempo
-// points), sequencer_notes.cpp (one staff's notes), sequencer_render.cpp (offline rendering
-// and stopping all notes). Main thread only.
+// points), sequencer_notes.cpp (one staff's notes), sequencer_render.cpp (offline rendering),
+// score_playback.cpp (the score side of real-time playback). Main thread only.
 #pragma once
 
 #include "score/score_model.h"
+#include "sound/playback.h"
 #include "sound/synth.h"
 
 enum : UInt32 {
@@ -18,15 +19,6 @@ enum : UInt32 {
 enum : UInt8 {
     kVelociteTempsFort = 127,       // metronome downbeats
     kVelociteTempsFaible = 90,      // the other beats: 6 dB softer
-};
-
-// A point of the map from frames to score time: from here to the next point the played
-// position runs linearly; the written position follows it from the point's own (it jumps at a
-// point where the music repeats or jumps).
-struct SonTempoPoint {
-    SInt64 frame;       // frames of the events, rising
-    SInt32 played;      // played position, score units, rising
-    SInt32 written;     // written position, score units
 };
 
 struct SonPreparationRequest {
@@ -42,7 +34,9 @@ struct SonPreparationRequest {
 struct PartitionSonRecord {
     SoundEvent *events;       // sorted by onset, frames at rate
     UInt32 eventCount;
-    SonTempoPoint *tempo;     // at least two points
+    PlaybackTempoPoint *tempo;  // at least two: each played measure's start, each change of
+                                // tempo, the end; under a count-in a first point at frame 0
+                                // stands 1 unit before startTick
     UInt32 tempoCount;
     SoundStaffBlock *staves;  // one per staff of the score, in staff order
     UInt32 staffCount;
@@ -66,12 +60,7 @@ void LiberePartitionSon(PartitionSonRecord *prepared);  // frees the arrays, cle
 // an instrument of source code 9), stream (digital-audio staves, and sung staves while sung
 // tracks may play).
 void RafraichitBlocsPorteesSon(ScoreHandle score, SoundStaffBlock *staves, UInt32 count);
-// Conversions through the tempo points; frames before the first point give its position.
-SInt64 FrameDeTempsJoue(const PartitionSonRecord *prepared, SInt32 played);
-SInt32 TempsJoueDeFrame(const PartitionSonRecord *prepared, SInt64 frame);
-SInt32 TempsEcritDeFrame(const PartitionSonRecord *prepared, SInt64 frame);
-
-// ---- Offline rendering and stopping (sequencer_render.cpp) ------------------------------------
+// ---- Offline rendering (sequencer_render.cpp) -----------------------------------------------------
 
 struct SonRenduPartition {
     ScoreHandle score;
@@ -81,13 +70,18 @@ struct SonRenduPartition {
     UInt32 tailMs;                    // rendered after the last voice ends
 };
 // Prepares and renders the whole score (or its selection, once) into a new Ptr of frames x
-// channels samples (caller disposes). The keyboard hooks hear every note start and stop in
-// order. Errors of PreparePartitionSon and RenduSonHorsLigne.
+// channels samples (caller disposes). The player's keyboard (PlaybackPluginHooks) hears every
+// note start and stop in order. Errors of PreparePartitionSon and RenduSonHorsLigne.
 OSErr RenduPartitionHorsLigne(const SonRenduPartition *request, SInt16 **samples, UInt32 *frames,
                               SoundEngineStats *stats);
-// The engine that plays a score now (null: none); whoever plays one says so, so that
-// ForceArreteToutesNotes reaches it.
-void FixeMoteurPartitionSon(ScoreHandle score, SoundEngineRecord *engine);
-// Stops every note: the voices of the engine playing the score (null: any) go into their
-// release, and the keyboard is reset. The caller holds the mixing section or has parked it.
-void ForceArreteToutesNotes(ScoreHandle score);
+
+// ---- Real-time playback of documents (score_playback.cpp) ---------------------------------------
+
+// The plan real-time playback plays from a prepared score: its arrays (still the record's),
+// its start (the count-in's first point under a count-in), end and loop; owner left to the caller.
+void RemplitPlanLecture(const PartitionSonRecord *prepared, PlaybackPlan *plan);
+// Installs the score side of real-time playback (sound/playback.h): documents play their
+// current score, flattened by PreparePartitionSon at the count-in SetRealTimeMetronome set;
+// their staves' blocks come from RafraichitBlocsPorteesSon; they resume at their resume
+// position; the score playing is partitionEnCours. Main thread, nothing playing.
+void InstalleOpsPartitionLecture();

@@ -1,5 +1,4 @@
-// A prepared score rendered offline, the keyboard told of its notes, and stopping every note
-// of the engine that plays a score.
+// A prepared score rendered offline, the keyboard told of its notes.
 #include "sound/sequencer.h"
 
 #include <algorithm>
@@ -7,16 +6,9 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
-#include "sound/sound_hooks.h"
+#include "sound/playback_internal.h"
 
 namespace {
-
-// Process-wide, main thread: the engine that plays a score now, for ForceArreteToutesNotes.
-struct PlayingEngineRecord {
-    ScoreHandle score;
-    SoundEngineRecord *engine;
-};
-PlayingEngineRecord gPlaying;
 
 void AnnonceNotesClavier(const PartitionSonRecord *prepared);
 
@@ -39,16 +31,6 @@ OSErr RenduPartitionHorsLigne(const SonRenduPartition *request, SInt16 **samples
     err = RenduSonHorsLigne(&render, samples, frames, stats);
     LiberePartitionSon(&prepared);
     return err;
-}
-
-void FixeMoteurPartitionSon(ScoreHandle score, SoundEngineRecord *engine) {
-    gPlaying.score = engine ? score : nullptr;
-    gPlaying.engine = engine;
-}
-
-void ForceArreteToutesNotes(ScoreHandle score) {
-    if (gPlaying.engine && (!score || score == gPlaying.score)) SoundEngineReleaseAll(gPlaying.engine);
-    HookClavierReset();
 }
 
 namespace {

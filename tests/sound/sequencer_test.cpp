@@ -16,7 +16,7 @@
 #include "sound/midi_file.h"
 #include "sound/play_instruments.h"
 #include "sound/sequencer.h"
-#include "sound/sound_hooks.h"
+#include "sound/playback_internal.h"
 #include "support/score_support.h"
 #include "support/tool_support.h"
 #include "tools/demo_scores/demo_scores.h"
@@ -258,12 +258,14 @@ TEST(Sequencer, TempoPointsMapFramesToPlayedAndWrittenTime) {
         SInt32 played, written;
     } rows[] = {{1000, kTempsRonde / 2, kTempsRonde / 2}, {3000, 3 * kTempsRonde / 2, kTempsRonde / 2},
                 {5500, 11 * kTempsRonde / 4, 3 * kTempsRonde / 4}, {9000, 3 * kTempsRonde, kTempsRonde}};
+    PlaybackPlan plan;
+    RemplitPlanLecture(&s.p, &plan);
     for (const auto &row : rows) {
         SCOPED_TRACE(row.ms);
-        EXPECT_EQ(TempsJoueDeFrame(&s.p, row.ms * 8), row.played);
-        EXPECT_EQ(TempsEcritDeFrame(&s.p, row.ms * 8), row.written);
+        EXPECT_EQ(JoueAFrame(&plan, row.ms * 8), row.played);
+        EXPECT_EQ(EcritAFrame(&plan, row.ms * 8), row.written);
         if (row.ms < 6000) {
-            EXPECT_EQ(FrameDeTempsJoue(&s.p, row.played), row.ms * 8);
+            EXPECT_EQ(FrameAJoue(&plan, row.played), row.ms * 8);
         }
     }
     LibereDemoScore(&document);
@@ -276,6 +278,11 @@ TEST(Sequencer, MetronomeClicksOnEveryBeatAfterItsCountIn) {
     ASSERT_EQ(s.p.eventCount, 16u);
     EXPECT_EQ(s.p.startFrame, 4000 * 8);
     EXPECT_EQ(s.p.startMs, -4000);
+    PlaybackPlan plan;
+    RemplitPlanLecture(&s.p, &plan);
+    EXPECT_EQ(plan.startTick, -1);  // real-time play starts with the count-in
+    EXPECT_EQ(FrameAJoue(&plan, -1), 0);
+    EXPECT_EQ(FrameAJoue(&plan, 0), 4000 * 8);
     for (UInt32 i = 0; i < 16; i++) {
         SCOPED_TRACE(i);
         Boolean downbeat = i % 4 == 0;
@@ -292,11 +299,10 @@ TEST(Sequencer, MetronomeClicksOnEveryBeatAfterItsCountIn) {
     LibereDemoScore(&document);
 }
 
-// Offline rendering tells the keyboard of every note in order; stopping all notes resets it
-// and releases the voices of the engine that plays the score.
-TEST(Sequencer, KeyboardHearsEveryNoteAndTheReset) {
-    SoundKeyboardHooks hooks = {KeyboardShown, NoteOn, NoteOff, Reset};
-    FixeHooksClavierSon(&hooks);
+// Offline rendering tells the keyboard of every note in order.
+TEST(Sequencer, KeyboardHearsEveryNoteInOrder) {
+    PlaybackPluginHooks hooks = {KeyboardShown, NoteOn, NoteOff, Reset, nullptr};
+    FixeHooksPluginLecture(&hooks);
     DocumentRecord *document = CreeDemoScore("chords");  // C E G, then C D
     DigitOutputParams params;
     RemplitParamDigitQualite(&params, kDigitQualityLow);
@@ -308,23 +314,7 @@ TEST(Sequencer, KeyboardHearsEveryNoteAndTheReset) {
     std::string calls;
     for (const KeyboardCall &c : gCalls) calls += c.what + std::to_string(c.pitch) + " ";
     EXPECT_EQ(calls, "+60 +64 +67 -60 -64 -67 +60 +62 -60 -62 ");
-    gCalls.clear();
-    SoundEngineRecord *engine = nullptr;
-    ASSERT_EQ(NewSoundEngine(&params, 1, &engine), noErr);
-    SoundEvent held = {0, 1 << 30, 0, 0, 60, 100};
-    SoundStaffBlock block = {127, 0, 1, kSoundSourceOscillator, 0, 0, 0};
-    PrepareSonEvenements(engine, &held, 1, &block, 1, 0);
-    std::vector<SInt16> out(SoundEngineMaxStepFrames(engine) * 2);
-    MixeEtapeSon(engine, out.data());
-    FixeMoteurPartitionSon(document->score, engine);
-    ForceArreteToutesNotes(document->score);
-    for (int step = 0; step < 200; step++) MixeEtapeSon(engine, out.data());
-    EXPECT_TRUE(SoundEngineFinished(engine));
-    ASSERT_EQ(gCalls.size(), 1u);
-    EXPECT_EQ(gCalls[0].what, '0');
-    FixeMoteurPartitionSon(nullptr, nullptr);
-    DisposeSoundEngine(&engine);
-    FixeHooksClavierSon(nullptr);
+    FixeHooksPluginLecture(nullptr);
     gCalls.clear();
     LibereDemoScore(&document);
 }
