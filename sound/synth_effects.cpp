@@ -118,8 +118,9 @@ void MixeBusEtSortie(SoundEngineRecord *e, UInt32 frames, SInt16 *out) {
             float l = left[i] * gl, r = right[i] * gr;
             mixLeft[i] += l;
             mixRight[i] += r;
-            peakLeft = std::fmax(peakLeft, std::fabs(l));
-            peakRight = std::fmax(peakRight, std::fabs(r));
+            float al = std::fabs(l), ar = std::fabs(r);
+            peakLeft = al > peakLeft ? al : peakLeft;
+            peakRight = ar > peakRight ? ar : peakRight;
         }
         block->peakLeft = UInt16(std::fmin(peakLeft * kSynthPeakFullScale, 65535.0f));
         block->peakRight = UInt16(std::fmin(peakRight * kSynthPeakFullScale, 65535.0f));

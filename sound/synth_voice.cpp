@@ -261,13 +261,16 @@ static float FrameAt(const SynthVoice *v, SInt64 frame, UInt32 channel, bool loo
 
 static void LowPass(SynthVoice *v, float *samples, UInt32 n) {
     UInt32 ch = v->channels;
+    // The coefficients in locals: stores into samples could alias the voice's fields, which
+    // would make every frame read them again.
+    const float b0 = v->b0, b1 = v->b1, b2 = v->b2, a1 = v->a1, a2 = v->a2;
     for (UInt32 c = 0; c < ch; c++) {
         float z1 = v->z1[c], z2 = v->z2[c];
         for (UInt32 i = 0; i < n; i++) {
             float x = samples[i * ch + c];
-            float y = v->b0 * x + z1;
-            z1 = v->b1 * x - v->a1 * y + z2;
-            z2 = v->b2 * x - v->a2 * y;
+            float y = b0 * x + z1;
+            z1 = b1 * x - a1 * y + z2;
+            z2 = b2 * x - a2 * y;
             samples[i * ch + c] = y;
         }
         // Tiny states left by silence would slow every later frame down.

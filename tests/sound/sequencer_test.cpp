@@ -13,6 +13,7 @@
 #include "score/preferences.h"
 #include "score/ruptures.h"
 #include "score/staff_object_records.h"
+#include "sound/dynamics_play.h"
 #include "sound/midi_file.h"
 #include "sound/play_instruments.h"
 #include "sound/sequencer.h"
@@ -157,6 +158,12 @@ TEST(Sequencer, DynamicsAndMissingVelocities) {
     ASSERT_EQ(s.err, noErr);
     const UInt8 velocities[8] = {60, 60, 60, 60, 120, 120, 120, 96};
     for (UInt32 i = 0; i < 8; i++) EXPECT_EQ(s.p.events[i].velocity, velocities[i]) << i;
+    SInt32 first = 0, last = 0;  // the f covers the fifth note only
+    EXPECT_TRUE(CvtDynamiqueEnIndexNotes(GetPortee(document->score, 0), 1, &first, &last));
+    EXPECT_EQ(first, 4);
+    EXPECT_EQ(last, 4);
+    EXPECT_FALSE(CvtDynamiqueEnIndexNotes(GetPortee(document->score, 0), 2, &first, &last));
+    EXPECT_EQ(first, -1);
     LibereDemoScore(&document);
     document = CreeDemoScore("crescendo");
     Prepared c(document->score);
@@ -191,6 +198,10 @@ TEST(Sequencer, InstrumentsGiveBankIdsAndKeys) {
         EXPECT_EQ(s.p.events[0].instrument, row.id);
         EXPECT_EQ(s.p.events[0].key, row.key);
     }
+    GetInstrumentPtr(f.score, 0)->kind = kSoundSourceOscillator;  // no bank: the oscillator plays
+    (*f.staff)->instrument = 0;
+    Prepared oscillator(f.score);
+    EXPECT_EQ(oscillator.p.staves[0].source, kSoundSourceOscillator);
     DocumentRecord document = {};
     document.scoreCount = 1;
     PtrToHand(&f.score, &document.scores, sizeof f.score);
