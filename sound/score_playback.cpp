@@ -56,6 +56,8 @@ OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan *plan) {
         return err;
     }
     RemplitPlanLecture(prepared, plan);
+    // FIXME: digital-audio and sung staves stay silent in real time: the score's audio streams
+    // have no reader until their storage gives them one (plan->streams stays empty).
     plan->owner = prepared;
     return noErr;
 }
