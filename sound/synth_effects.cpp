@@ -151,6 +151,8 @@ static UInt32 Frames(float ms, UInt32 rate) {
 // result is added to the channel at the wet level.
 static void Reverb(SynthReverb *r, const float *in, float *left, float *right, UInt32 frames) {
     float *outs[2] = {left, right};
+    // In locals: the delay lines' stores could alias the record's fields.
+    const float damp = r->damp, undamped = 1.0f - r->damp, feedback = r->feedback;
     for (UInt32 c = 0; c < 2; c++) {
         float *out = outs[c];
         for (UInt32 i = 0; i < frames; i++) {
@@ -158,8 +160,8 @@ static void Reverb(SynthReverb *r, const float *in, float *left, float *right, U
             for (UInt32 k = 0; k < kSynthCombs; k++) {
                 SynthComb *comb = &r->combs[c][k];
                 float y = comb->buffer[comb->index];
-                comb->store = y * (1.0f - r->damp) + comb->store * r->damp;
-                comb->buffer[comb->index] = x + comb->store * r->feedback;
+                comb->store = y * undamped + comb->store * damp;
+                comb->buffer[comb->index] = x + comb->store * feedback;
                 if (++comb->index == comb->length) comb->index = 0;
                 sum += y;
             }
