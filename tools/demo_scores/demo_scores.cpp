@@ -52,7 +52,6 @@ struct NoteDemo {
     SInt32 duration;
 };
 
-StaffHandle NouvellePortee(DocumentRecord *document, ScoreHandle *score);
 OSErr InsereNotes(StaffHandle staff, const NoteDemo *notes, SInt32 count);
 
 }  // namespace
@@ -83,6 +82,15 @@ void LibereDemoScore(DocumentRecord **document) {
     VideDocument(*document);
     DisposPtr(reinterpret_cast<Ptr>(*document));
     *document = nullptr;
+}
+
+StaffHandle NouvellePorteeDemo(DocumentRecord *document, ScoreHandle *score) {
+    *score = CreePartitionVide(document);
+    if (!*score) return nullptr;
+    SInt16 instrument = AjouteInstrument(*score);
+    StaffHandle staff = CreePorteeVide(*score, kPorteeStandard, 1, 0);
+    if (staff) (*staff)->instrument = instrument;
+    return staff;
 }
 
 OSErr ConstruitDemoLongue(DocumentRecord *document, SInt32 measures, SInt16 staves) {
@@ -123,7 +131,7 @@ namespace {
 
 OSErr ConstruitGamme(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = NouvellePortee(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     NoteDemo notes[8];
     for (SInt32 i = 0; i < 8; i++) notes[i] = {SInt16(60 + kGammeMajeure[i]), kAlterationAucune, i * kTempsNoire, kTempsNoire};
@@ -132,7 +140,7 @@ OSErr ConstruitGamme(DocumentRecord *document) {
 
 OSErr ConstruitAccords(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = NouvellePortee(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     const SInt32 half = 2 * kTempsNoire;
     const NoteDemo notes[] = {{60, kAlterationAucune, 0, half},    {64, kAlterationAucune, 0, half},
@@ -143,7 +151,7 @@ OSErr ConstruitAccords(DocumentRecord *document) {
 
 OSErr ConstruitAlterations(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = NouvellePortee(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     const NoteDemo notes[] = {{66, kAlterationDiese, 0, kTempsNoire},
                               {70, kAlterationBemol, kTempsNoire, kTempsNoire},
@@ -155,16 +163,6 @@ OSErr ConstruitAlterations(DocumentRecord *document) {
 OSErr ConstruitLongue(DocumentRecord *document) { return ConstruitDemoLongue(document, kMesuresLongue, kPorteesLongue); }
 
 OSErr ConstruitEnsemble(DocumentRecord *document) { return ConstruitDemoLongue(document, kMesuresEnsemble, kPorteesEnsemble); }
-
-// A new score of one standard staff playing instrument 0.
-StaffHandle NouvellePortee(DocumentRecord *document, ScoreHandle *score) {
-    *score = CreePartitionVide(document);
-    if (!*score) return nullptr;
-    SInt16 instrument = AjouteInstrument(*score);
-    StaffHandle staff = CreePorteeVide(*score, kPorteeStandard, 1, 0);
-    if (staff) (*staff)->instrument = instrument;
-    return staff;
-}
 
 OSErr InsereNotes(StaffHandle staff, const NoteDemo *notes, SInt32 count) {
     for (SInt32 i = 0; i < count; i++) {

@@ -15,5 +15,8 @@ const DemoScoreRow *RechercheDemoScore(const char *name);  // null for an unknow
 // A new document holding the demo (NewPtrClear); null for an unknown name or on failure.
 DocumentRecord *CreeDemoScore(const char *name);
 void LibereDemoScore(DocumentRecord **document);  // empties and frees the document, clears *document
+// A new score (the document's current one) of one standard staff playing instrument 0, the
+// piano; null without memory.
+StaffHandle NouvellePorteeDemo(DocumentRecord *document, ScoreHandle *score);
 // The "long" demo at another size: measures of four quarters on staves (half treble, half bass).
 OSErr ConstruitDemoLongue(DocumentRecord *document, SInt32 measures, SInt16 staves);

@@ -11,13 +11,13 @@
 #include "score/played_measures.h"
 #include "score/ruptures.h"
 #include "score/staff_object_records.h"
+#include "tools/demo_scores/demo_scores.h"
 
 namespace {
 
 // The whole note of each measure of a repeat demo: C4 D4 E4 F4 G4 A4 B4 C5.
 const SInt16 kHauteursMesures[8] = {60, 62, 64, 65, 67, 69, 71, 72};
 
-StaffHandle PorteeDemo(DocumentRecord *document, ScoreHandle *score);
 OSErr NotesRegulieres(StaffHandle staff, SInt16 pitch, SInt32 count, SInt32 length);
 OSErr AjouteObjet(StaffHandle staff, UInt32 kind, SInt32 start, SInt32 end);
 OSErr Termine(ScoreHandle score);
@@ -52,7 +52,7 @@ const RepeatDemoRow kRepeatDemos[kDemosReprise] = {
 
 OSErr ConstruitDemoReprise(DocumentRecord *document, const RepeatDemoRow *row) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = PorteeDemo(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff || row->measures < 1 || row->measures > 8) return memFullErr;
     for (SInt32 m = 0; m < row->measures; m++) {
         NoteRecord note;
@@ -83,7 +83,7 @@ OSErr ConstruitDemoReprise(DocumentRecord *document, const RepeatDemoRow *row) {
 // Four quarters of C4 under "p", then four under "f".
 OSErr ConstruitDynamiques(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = PorteeDemo(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     OSErr err = NotesRegulieres(staff, 60, 8, kTempsNoire);
     if (err == noErr) err = AjouteObjet(staff, kDynamiquePPP + 2, 0, kTempsNoire / 2);
@@ -94,7 +94,7 @@ OSErr ConstruitDynamiques(DocumentRecord *document) {
 // Eight quarters of C4 under a crescendo from "p" to the "f" of the ninth.
 OSErr ConstruitCrescendo(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = PorteeDemo(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     OSErr err = NotesRegulieres(staff, 60, 9, kTempsNoire);
     if (err == noErr) err = AjouteObjet(staff, kDynamiquePPP + 2, 0, kTempsNoire / 2);
@@ -106,7 +106,7 @@ OSErr ConstruitCrescendo(DocumentRecord *document) {
 // Four quarters at the score's 120, then a tempo mark of 60 and four more.
 OSErr ConstruitTempo(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = PorteeDemo(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     OSErr err = NotesRegulieres(staff, 60, 8, kTempsNoire);
     if (err == noErr) err = AjouteObjet(staff, kDynamiqueTempo, kTempsRonde, kTempsRonde + kTempsNoire / 2);
@@ -116,7 +116,7 @@ OSErr ConstruitTempo(DocumentRecord *document) {
 // Two empty 4/4 measures and the metronome staff.
 OSErr ConstruitMetronome(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = PorteeDemo(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     TimeSignature four = GetMesurePtr(score, 0)->signature;
     if (InsereMesureChangeEchelleMesure(score, 1, 1, 0, &four, 1) != noErr) return memFullErr;
@@ -125,16 +125,6 @@ OSErr ConstruitMetronome(DocumentRecord *document) {
 }
 
 namespace {
-
-// A new score of one standard staff playing instrument 0, the piano.
-StaffHandle PorteeDemo(DocumentRecord *document, ScoreHandle *score) {
-    *score = CreePartitionVide(document);
-    if (!*score) return nullptr;
-    SInt16 instrument = AjouteInstrument(*score);
-    StaffHandle staff = CreePorteeVide(*score, kPorteeStandard, 1, 0);
-    if (staff) (*staff)->instrument = instrument;
-    return staff;
-}
 
 OSErr NotesRegulieres(StaffHandle staff, SInt16 pitch, SInt32 count, SInt32 length) {
     for (SInt32 i = 0; i < count; i++) {
