@@ -21,11 +21,11 @@ const float kCrochetVolta = 1.5f;       // spaces of its hooks
 const float kTexteVolta = 1.5f;         // text height, spaces
 const float kHauteurSaut = 1.5f;        // spaces above the top line where jump texts stand
 const float kTirets = 0.5f;             // spaces of dash and gap on a dotted bar
-const SInt32 kMaxRuptures = 100000;     // ruptures read per segment
+const SInt32 kRupturesLuesMax = 100000;     // ruptures read per segment
 
 // Bit k of a boundary's kinds: a rupture of kind k stands there. These kinds set the bar's style.
-const UInt32 kKindsStyle = 1u << kRuptureAucune | 1u << kRuptureEpaisseFine | 1u << kRuptureFinale |
-                           1u << kRuptureDouble | 1u << kRuptureEpaisse | 1u << kRuptureIntermittente;
+const UInt32 kKindsStyle = 1u << kRuptureSansBarre | 1u << kRuptureDebutEpaisse | 1u << kRuptureFinale |
+                           1u << kRuptureDoubleBarre | 1u << kRuptureEpaisse | 1u << kRupturePointillee;
 
 // What stands at each boundary of the segment (0: its start, count: its end).
 struct BoundaryRecord {
@@ -61,7 +61,7 @@ void TraceBarres(SegmentContext *c) {
 }
 
 Boolean RepriseEnDebut(ScoreHandle score, SInt32 measure) {
-    for (SInt32 i = 0; i < (*score)->ruptureCount && i < kMaxRuptures; i++) {
+    for (SInt32 i = 0; i < (*score)->ruptureCount && i < kRupturesLuesMax; i++) {
         const RuptureRecord *r = GetRupturePtr(score, i);
         if (r && r->kind == kRuptureDebutReprise && Frontiere(score, r->time) == measure) return kTrue;
     }
@@ -82,7 +82,7 @@ SInt32 Frontiere(ScoreHandle score, SInt32 time) {
 }
 
 void CollecteFrontieres(SegmentContext *c, std::vector<BoundaryRecord> *boundaries) {
-    for (SInt32 i = 0; i < (*c->score)->ruptureCount && i < kMaxRuptures; i++) {
+    for (SInt32 i = 0; i < (*c->score)->ruptureCount && i < kRupturesLuesMax; i++) {
         const RuptureRecord *r = GetRupturePtr(c->score, i);
         if (!r || r->kind < 0 || r->kind > kRuptureDalSegno) continue;
         SInt32 b = Frontiere(c->score, r->time) - c->g->firstMeasure;
@@ -116,19 +116,19 @@ void TraceBarre(SegmentContext *c, float x, UInt32 kinds, Boolean segmentEnd, Bo
     if (has(kRuptureFinale) || (scoreEnd && !(kinds & kKindsStyle))) {
         BarreLigne(c, x - c->thickBar, c->thickBar);
         BarreLigne(c, x - c->thickBar - kEcartBarres * s - c->thinBar, c->thinBar);
-    } else if (has(kRuptureEpaisseFine)) {
+    } else if (has(kRuptureDebutEpaisse)) {
         BarreLigne(c, x - c->thickBar - kEcartBarres * s - c->thinBar, c->thickBar);
         BarreLigne(c, x - c->thinBar, c->thinBar);
     } else if (has(kRuptureEpaisse)) {
         BarreLigne(c, x - c->thickBar, c->thickBar);
-    } else if (has(kRuptureDouble)) {
+    } else if (has(kRuptureDoubleBarre)) {
         BarreLigne(c, x - c->thinBar, c->thinBar);
         BarreLigne(c, x - 2 * c->thinBar - kEcartBarres * s, c->thinBar);
-    } else if (has(kRuptureIntermittente)) {
+    } else if (has(kRupturePointillee)) {
         float top = c->top, bottom = c->top + std::max(1, (*c->staff)->lineCount - 1) * s;
         for (float y = top; y < bottom; y += 2 * kTirets * s)
             LigneVerticale(x - c->thinBar / 2, y, std::min(bottom, y + kTirets * s), c->thinBar);
-    } else if (!has(kRuptureAucune)) {
+    } else if (!has(kRuptureSansBarre)) {
         BarreLigne(c, x - c->thinBar / 2, c->thinBar);
     }
 }
@@ -167,7 +167,7 @@ void BarreLigne(SegmentContext *c, float left, float width) {
 // gets a hook), or the end of the score; the part in the segment is drawn.
 void TraceVoltas(SegmentContext *c) {
     ScoreHandle score = c->score;
-    SInt32 count = std::min<SInt32>((*score)->ruptureCount, kMaxRuptures);
+    SInt32 count = std::min<SInt32>((*score)->ruptureCount, kRupturesLuesMax);
     std::vector<SInt32> order;
     for (SInt32 i = 0; i < count; i++)
         if (GetRupturePtr(score, i)) order.push_back(i);
@@ -199,7 +199,7 @@ void TraceVoltas(SegmentContext *c) {
         LigneHorizontale(x0, x1, y, c->thinBar);
         if (begins) {
             LigneVerticale(x0, y, y + kCrochetVolta * s, c->thinBar);
-            char text[kTexteRuptureTaille + 64];
+            char text[kRuptureTexteTaille + 64];
             TexteVolta(r, text, sizeof text);
             TraceTexteEchappe(c, text, x0 + 0.4f * s, y + kTexteVolta * s, PointsTexte(c, r, kTexteVolta), 0, r.parameter,
                               r.passCount);
@@ -211,12 +211,12 @@ void TraceVoltas(SegmentContext *c) {
 // Jumps and repeat counts: a segno or coda over its place, the other texts ending at their bar.
 void TraceTextesRuptures(SegmentContext *c) {
     ScoreHandle score = c->score;
-    for (SInt32 i = 0; i < (*score)->ruptureCount && i < kMaxRuptures; i++) {
+    for (SInt32 i = 0; i < (*score)->ruptureCount && i < kRupturesLuesMax; i++) {
         const RuptureRecord *stored = GetRupturePtr(score, i);
         if (!stored || stored->kind == kRuptureDebutFin) continue;
         RuptureRecord r = *stored;
-        r.text[kTexteRuptureTaille - 1] = 0;
-        char text[kTexteRuptureTaille + 32];
+        r.text[kRuptureTexteTaille - 1] = 0;
+        char text[kRuptureTexteTaille + 32];
         snprintf(text, sizeof text, "%s", r.text);
         if (!text[0]) {
             static const char *const kDefauts[] = {"$S", "$C", "Fine", "To Coda $C", "D.C.", "D.S."};
@@ -236,12 +236,12 @@ void TraceTextesRuptures(SegmentContext *c) {
 // "1." for the first ending, "1, 2." for the first two; an ending rupture's own text wins.
 void TexteVolta(const RuptureRecord &r, char *out, size_t room) {
     if (r.text[0] && r.kind == kRuptureDebutFin) {
-        snprintf(out, room, "%.*s", int(kTexteRuptureTaille - 1), r.text);
+        snprintf(out, room, "%.*s", int(kRuptureTexteTaille - 1), r.text);
         return;
     }
     size_t used = 0;
     out[0] = 0;
-    for (SInt32 n = 0; n < kFinsRupture && used + 8 < room; n++)
+    for (SInt32 n = 0; n < kRuptureFins && used + 8 < room; n++)
         if (r.endings[n]) used += size_t(snprintf(out + used, room - used, "%s%d", used ? ", " : "", n + 1));
     if (used + 1 < room) strcat(out, ".");
 }

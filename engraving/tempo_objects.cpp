@@ -6,10 +6,8 @@
 
 namespace {
 
-const float kArrondiTempo = 0.005f;   // hundredths are stored rounded
 const SInt32 kHautTempo = -48;        // points: the mark's box stands four spaces above the top line
 const SInt32 kHauteurTempo = 16;
-const UInt16 kPourcentTempo = 100;
 const float kFractionTempo = 65535.0f;
 
 }  // namespace
@@ -25,21 +23,11 @@ SInt32 AjouteObjetTempo(ScoreHandle score, StaffHandle staff, SInt32 time, float
     object->endTime = time < kTempsMax - kTempsNoire ? time + kTempsNoire : kTempsMax;
     object->top = kHautTempo;
     object->bottom = kHautTempo + kHauteurTempo;
-    object->tempoPercent = kPourcentTempo;
+    object->tempoPercent = kTempoPourcentNormal;
     object->beatUnit = kTempsNoire;
     object->secondFlag = 1;
     InjecteTempoDansDynamique(object, tempo);
     return index;
-}
-
-void InjecteTempoDansDynamique(DynamicsObject *object, float tempo) {
-    if (!object || std::isnan(tempo)) return;
-    float value = tempo + kArrondiTempo;
-    if (!(value >= kTempoMin)) value = kTempoMin;
-    if (value > kTempoMax) value = kTempoMax;
-    float whole = std::floor(value);
-    object->values[0] = UInt16(whole);
-    object->values[1] = UInt16(std::floor((value - whole) * 100));
 }
 
 float GetTempoFinPartition(ScoreHandle score) {

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/core/errors.h"
 #include "platform/core/memory.h"
 
 namespace {
@@ -10,7 +11,9 @@ namespace {
 const SInt16 kCanalDefaut = 1;
 const SInt16 kVolumeDefaut = 127;
 const SInt16 kPanDefaut = 64;
-const SInt32 kBaseBatterie = 16384;
+
+const char *const kNomsMetronome[2] = {"Metronome", "Metronome (weak)"};
+const UInt8 kTouchesMetronome[2] = {kToucheMetronomeFort, kToucheMetronomeFaible};
 
 SInt16 Borne7Bits(SInt32 value) { return SInt16(value < 0 ? 0 : value > 127 ? 127 : value); }
 
@@ -80,5 +83,44 @@ SInt32 RsrcDgitInstrument(SInt16 program, SInt16 bank128) {
 
 SInt32 RsrcDgitBatterie(SInt16 kit, SInt16 key) {
     SInt32 set = kit < 0 ? 0 : kit % 128;
-    return kBaseBatterie + 128 * set + Borne7Bits(key);
+    return kBaseRsrcBatterie + 128 * set + Borne7Bits(key);
+}
+
+SInt16 CreeInstrumentsMetronome(ScoreHandle score) {
+    SInt16 first = -1;
+    for (SInt32 k = 0; k < 2; k++) {
+        SInt16 index = RechercheInstrumentParNom(score, kNomsMetronome[k]);
+        if (index < 0) {
+            index = AjouteInstrument(score);
+            if (index < 0 || SetNomInstrument(score, index, kNomsMetronome[k]) != noErr) return -1;
+            InstrumentRecord *instrument = GetInstrumentPtr(score, index);
+            instrument->unpitched = 1;
+            instrument->transposition = kTouchesMetronome[k];
+            instrument->channel = kCanalBatterie;
+            instrument->soundId = UInt32(RsrcDgitBatterie(0, kTouchesMetronome[k]));
+        }
+        if (k == 0) first = index;
+    }
+    return first;
+}
+
+StaffHandle CreePorteeMetronome(ScoreHandle score) {
+    StaffHandle staff = GetPorteeMetronome(score);
+    if (staff || !IsPartitionValide(score)) return staff;
+    SInt16 instrument = CreeInstrumentsMetronome(score);
+    if (instrument < 0) return nullptr;
+    staff = CreePorteeVide(score, kPorteeMetronome, 0, 0);
+    if (!staff) return nullptr;
+    (*staff)->instrument = instrument;
+    (*staff)->visible = 0;
+    (*staff)->printable = 0;
+    (*score)->metronome = 1;
+    return staff;
+}
+
+StaffHandle GetPorteeMetronome(ScoreHandle score) {
+    if (!IsPartitionValide(score)) return nullptr;
+    for (SInt16 s = 0; s < (*score)->staffCount; s++)
+        if ((*GetPortee(score, s))->type == kPorteeMetronome) return GetPortee(score, s);
+    return nullptr;
 }

@@ -7,7 +7,9 @@
 #include "graphics/quickdraw/random.h"
 #include "score/measures.h"
 #include "score/notes.h"
+#include "score/played_measures.h"
 #include "score/score_hooks.h"
+#include "score/tempo_map.h"
 
 const UInt8 DemiTon2NoteStd[12] = {0, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6};
 
@@ -157,19 +159,16 @@ SInt32 CvtPosTempsEnPixelEcranProportionnel(ScoreHandle score, SInt32 time, SInt
     return m->x + m->startMarginPixels + LMulDiv(elapsed, m->proportionalPixels, m->length);
 }
 
-SInt32 CvtTempsJoueEnTempsEcrit(ScoreHandle score, SInt32 played) { return HookPlayedToWritten(score, played); }
+SInt32 CvtTempsJoueEnTempsEcrit(ScoreHandle score, SInt32 played) {
+    if (!IsPartitionValide(score) || played <= 0) return 0;
+    SInt32 remainder = 0;
+    SInt32 measure = CvtMesureJoueeEnMesure(score, CvtTempsJoueEnMesureJouee(score, played, &remainder));
+    return measure < 0 ? CvtMesureEnTemps(score, (*score)->measureCount) : CvtMesureEnTemps(score, measure) + remainder;
+}
 
 SInt32 CvtPosPisteEnTempsEcrit(ScoreHandle score, SInt32 samplePosition) {
     SInt32 ms = LMulDiv(samplePosition, 1000, kEchantillonsParSeconde);
-    SInt32 played = 0;
-    if (!HookMsToPlayed(score, ms, &played)) {
-        // The score's tempo throughout: quarters a minute, with a fraction in 1/65535.
-        double tempo = 120.0;
-        if (IsPartitionValide(score)) tempo = (*score)->tempo + (*score)->tempoFraction / 65535.0;
-        if (tempo <= 0) tempo = 1.0;
-        played = ArrondiSature(double(ms) * tempo * kTempsNoire / 60000.0);
-    }
-    return CvtTempsJoueEnTempsEcrit(score, played);
+    return CvtTempsJoueEnTempsEcrit(score, CvtMsEnTempsJoue(score, ms, kTrue));
 }
 
 Boolean CvtTonaliteStdEnTonalite(SInt16 number, SInt16 mode, KeySignature *key) {

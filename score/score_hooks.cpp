@@ -74,16 +74,6 @@ void HookRetimeSelection(ScoreHandle score, SInt32 start, SInt32 end) {
     if (gHooks.playback.retimeSelection) gHooks.playback.retimeSelection(score, start, end);
 }
 
-SInt32 HookPlayedToWritten(ScoreHandle score, SInt32 played) {
-    return gHooks.playback.playedToWritten ? gHooks.playback.playedToWritten(score, played) : played;
-}
-
-Boolean HookMsToPlayed(ScoreHandle score, SInt32 ms, SInt32 *played) {
-    if (!gHooks.playback.msToPlayed) return kFalse;
-    *played = gHooks.playback.msToPlayed(score, ms);
-    return kTrue;
-}
-
 Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi) {
     if (!gHooks.layout.espaceMesures) return kFalse;
     gHooks.layout.espaceMesures(score, first, count, dpi);

@@ -34,11 +34,6 @@ struct ScorePlaybackHooks {
     Boolean (*isPlaying)(ScoreHandle score);   // default false
     // Pauses, plays only [start, end) of the score and resumes; default nothing.
     void (*retimeSelection)(ScoreHandle score, SInt32 start, SInt32 end);
-    // The written time a played time falls on (repeats unrolled); default: the same time.
-    SInt32 (*playedToWritten)(ScoreHandle score, SInt32 played);
-    // The played time at a number of milliseconds; default: the score's tempo throughout
-    // (CvtPosPisteEnTempsEcrit).
-    SInt32 (*msToPlayed)(ScoreHandle score, SInt32 ms);
 };
 
 // Page layout: the spacing of measures (the three pixel fields of measures [first, first + count)
@@ -80,8 +75,6 @@ Boolean HookWriteParamsLyrovox(StaffHandle staff);  // false: no hook (nothing w
 SInt32 HookCvtBarEnMesure(ScoreHandle score, SInt32 bar);
 Boolean HookIsPlaying(ScoreHandle score);
 void HookRetimeSelection(ScoreHandle score, SInt32 start, SInt32 end);
-SInt32 HookPlayedToWritten(ScoreHandle score, SInt32 played);
-Boolean HookMsToPlayed(ScoreHandle score, SInt32 ms, SInt32 *played);  // false: no hook
 Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);  // false: no hook
 void HookTrace(const char *line);
 void HookMessage(const char *text);

@@ -114,6 +114,7 @@ StaffHandle CreePorteeVide(ScoreHandle score, UInt32 type, SInt16 initialise, SI
     p->visible = 1;
     p->volume = kVolumeDefaut;
     p->pan = kPanDefaut;
+    p->heard[0] = p->heard[1] = 1;  // a new staff is heard until the mixer mutes it
     InitPortee(staff);
     KeySignature key;
     ClefRecord clef;
@@ -226,7 +227,8 @@ void DisposePartition(ScoreHandle score) {
     if (s->collection) DisposeCollection(s->collection);
     s->collection = nullptr;
     Handle *owned[] = {&s->staves, &s->instruments, &s->partGroups, &s->measures,
-                       &s->ruptures, &s->playedMeasures, &s->freeObjects};
+                       &s->ruptures, &s->playedMeasures, &s->tempoMapPlayed, &s->tempoMapWritten,
+                       &s->freeObjects};
     for (Handle *h : owned) LibereHandle(h);
     DisposHandle(reinterpret_cast<Handle>(score));
 }
@@ -241,7 +243,8 @@ void DisposePortee(StaffHandle staff) {
     p->collection = nullptr;
     Handle *owned[] = {&p->longName, &p->shortName, &p->notes, &p->changes, &p->noteParams, &p->dynamics,
                        &p->texts, &p->diagrams, &p->curves, &p->tablature, &p->links, &p->graphics,
-                       &p->textLines[0], &p->textLines[1], &p->lyricNotes, &p->expression};
+                       &p->textLines[0], &p->textLines[1], &p->lyricNotes, &p->expression,
+                       &p->velocityCurve};
     for (Handle *h : owned) LibereHandle(h);
     DisposHandle(reinterpret_cast<Handle>(staff));
 }

@@ -105,6 +105,7 @@ struct StaffRecord {
     UInt8 ownLevels;            // the staff carries its own volume and pan
     SInt16 volume;              // 0..127, 127; also the sung track's
     SInt16 pan;                 // 0..127, 64
+    Handle velocityCurve;       // playback: the staff's dynamics as a curve (sound/dynamics_play.h)
     // Singing (the singer's)
     UInt8 singing;              // singing switch
     UInt8 singNoteNames;
@@ -145,9 +146,11 @@ struct ScoreRecord {
     SInt16 tempo;               // quarter notes per minute
     UInt16 tempoFraction;       // 1/65535 of a quarter per minute
     SInt32 ruptureCount;
-    Handle ruptures;            // playback: RuptureRecord array
+    Handle ruptures;            // RuptureRecord array (score/ruptures.h)
     SInt32 playedCount;
-    Handle playedMeasures;      // playback: the played-measure table
+    Handle playedMeasures;      // playback: the played-measure table (score/played_measures.h)
+    Handle tempoMapPlayed;      // playback: TempoMapEntry arrays, built on demand (score/tempo_map.h)
+    Handle tempoMapWritten;
     SInt32 firstPlayedMeasure;
     UInt8 customPlay;
     UInt8 selectionPlay;        // only a selection is played

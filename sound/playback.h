@@ -10,7 +10,10 @@
 #include "sound/synth.h"
 
 struct DocumentRecord;
+struct ScoreRecord;
 struct StaffRecord;
+typedef ScoreRecord *ScorePtr;
+typedef ScorePtr *ScoreHandle;
 typedef StaffRecord *StaffPtr;
 typedef StaffPtr *StaffHandle;
 
@@ -41,7 +44,7 @@ struct PlaybackPlan {
     UInt32 tempoCount;
     UInt32 staffCount;                 // 1..kSynthMaxStaves
     SoundStreamReader streams;         // read null: no audio streams
-    SInt32 startTick;                  // played position play starts at
+    SInt32 startTick;                  // played position play starts at (below 0: a count-in first)
     SInt32 endTick;                    // the end: the total duration or the selection's end
     Boolean loop;                      // at endTick play goes back to loopTick, for ever
     SInt32 loopTick;
@@ -98,6 +101,9 @@ void StartMusiqueHardware();  // copies the staves' settings and resumes; while 
 // After a tempo change: the events are made again at the new tempo and play goes on from
 // position (kept within 0 .. the end).
 void RecaleMusiqueSurTick(SInt32 position);
+// Stops every note of the music playing (when score is partitionEnCours, or null): the voices
+// go into their release inside section 256, and the keyboard is reset. Main thread.
+void ForceArreteToutesNotes(ScoreHandle score);
 
 // Readers: any thread, no lock. Positions are score units, negative when nothing plays.
 SInt32 GetPosTickInstant();          // the sequencer's position (ahead of what is heard)

@@ -13,6 +13,8 @@
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
+#include "score/score_model.h"
+#include "score/score_model.h"
 
 PlaybackState gPlay;
 
@@ -134,6 +136,15 @@ void RecaleMusiqueSurTick(SInt32 position) {
     if (order) DisposPtr(reinterpret_cast<Ptr>(order));
     if (err == noErr) (gScoreOps.release ? gScoreOps.release : ReleaseStub)(gPlay.document, &plan);
     if (!wasParked) Unpark();
+}
+
+void ForceArreteToutesNotes(ScoreHandle score) {
+    if (gPlay.threadStarted && gPlay.engine && (!score || score == partitionEnCours)) {
+        EntreSectionMixage();
+        SoundEngineReleaseAll(gPlay.engine);
+        QuitteSectionMixage();
+    }
+    HookClavierReset();
 }
 
 DocumentRecord *GetDialogMusiqueEnCours() { return gPlay.playing.load() ? gPlay.document : nullptr; }
@@ -374,7 +385,8 @@ UInt32 *NewOffOrder(const PlaybackPlan *plan) {
 // within 0 .. the end.
 void SeekTo(SInt32 played) {
     const PlaybackPlan *p = &gPlay.plan;
-    played = std::min(std::max<SInt32>(played, 0), p->endTick);
+    // A count-in's point stands before 0: the start may be there, anything else not.
+    played = std::min(std::max<SInt32>(played, std::min<SInt32>(0, p->startTick)), p->endTick);
     gPlay.endEventFrame = FrameAJoue(p, p->endTick);
     gPlay.loopFrame = FrameAJoue(p, std::min(std::max<SInt32>(p->loopTick, 0), p->endTick));
     PlaceSequenceur(FrameAJoue(p, played));

@@ -1,5 +1,6 @@
 #include "sound/sound_bank.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -46,9 +47,14 @@ static bool FitZone(BankZone *zone, const BankSample *sample);
 static bool FileExists(const char *path);
 static void CountInstruments(SInt16 ref, SInt32 *programs, SInt32 *drums);
 
-SInt32 IdProgrammeBanque(SInt32 program, SInt32 bank) { return program + 128 * bank; }
+SInt32 IdProgrammeBanque(SInt32 program, SInt32 bank) {
+    bank = std::min<SInt32>(std::max<SInt32>(bank, 0), 127);
+    return RsrcDgitInstrument(SInt16(std::min<SInt32>(std::max<SInt32>(program, -1), 128)), SInt16(bank * 128));
+}
 
-SInt32 IdBatterieBanque(SInt32 kit, SInt32 key) { return kBankDrumBase + 128 * (kit % 128) + key; }
+SInt32 IdBatterieBanque(SInt32 kit, SInt32 key) {
+    return RsrcDgitBatterie(SInt16(kit < 0 ? -1 : kit % 128), SInt16(std::min<SInt32>(std::max<SInt32>(key, -1), 128)));
+}
 
 Boolean EstIdBatterie(SInt32 id) { return id >= kBankDrumBase && id < kBankInstrumentSlots; }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/core/mac_types.h"
+#include "score/instruments.h"
 #include "sound/bank_format.h"
 
 enum : SInt16 {
@@ -11,7 +12,7 @@ enum : SInt16 {
     kBankLevelDefault = 6,    // InitFichiersRessourcesDigitPlugIn: 6 and above open the default bank
 };
 enum : SInt32 {
-    kBankDrumBase = 16384,    // ids of drum kits start here: 16384 + 128 kit + key
+    kBankDrumBase = kBaseRsrcBatterie,  // ids of drum kits start here: 16384 + 128 kit + key
     kBankChoirProgram = 52,   // sung instruments play the choir program
     kBankSungFirst = 5210,    // the sung instrument ids
     kBankSungLast = 5240,
@@ -36,8 +37,9 @@ struct BankInstrument {
     const BankSample *const *samples;  // one per zone
 };
 
-// The ids of a program of a bank and of a drum of a kit (the score's instrument numbers use
-// the same arithmetic): program + 128 bank; 16384 + 128 (kit mod 128) + key.
+// The ids of a program of a bank and of a drum of a kit: the score's instrument arithmetic
+// (RsrcDgitInstrument, RsrcDgitBatterie), program + 128 bank and 16384 + 128 (kit mod 128) +
+// key, each number held to 0..127.
 SInt32 IdProgrammeBanque(SInt32 program, SInt32 bank);
 SInt32 IdBatterieBanque(SInt32 kit, SInt32 key);
 Boolean EstIdBatterie(SInt32 id);

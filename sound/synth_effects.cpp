@@ -118,8 +118,9 @@ void MixeBusEtSortie(SoundEngineRecord *e, UInt32 frames, SInt16 *out) {
             float l = left[i] * gl, r = right[i] * gr;
             mixLeft[i] += l;
             mixRight[i] += r;
-            peakLeft = std::fmax(peakLeft, std::fabs(l));
-            peakRight = std::fmax(peakRight, std::fabs(r));
+            float al = std::fabs(l), ar = std::fabs(r);
+            peakLeft = al > peakLeft ? al : peakLeft;
+            peakRight = ar > peakRight ? ar : peakRight;
         }
         block->peakLeft = UInt16(std::fmin(peakLeft * kSynthPeakFullScale, 65535.0f));
         block->peakRight = UInt16(std::fmin(peakRight * kSynthPeakFullScale, 65535.0f));
@@ -150,6 +151,8 @@ static UInt32 Frames(float ms, UInt32 rate) {
 // result is added to the channel at the wet level.
 static void Reverb(SynthReverb *r, const float *in, float *left, float *right, UInt32 frames) {
     float *outs[2] = {left, right};
+    // In locals: the delay lines' stores could alias the record's fields.
+    const float damp = r->damp, undamped = 1.0f - r->damp, feedback = r->feedback;
     for (UInt32 c = 0; c < 2; c++) {
         float *out = outs[c];
         for (UInt32 i = 0; i < frames; i++) {
@@ -157,8 +160,8 @@ static void Reverb(SynthReverb *r, const float *in, float *left, float *right, U
             for (UInt32 k = 0; k < kSynthCombs; k++) {
                 SynthComb *comb = &r->combs[c][k];
                 float y = comb->buffer[comb->index];
-                comb->store = y * (1.0f - r->damp) + comb->store * r->damp;
-                comb->buffer[comb->index] = x + comb->store * r->feedback;
+                comb->store = y * undamped + comb->store * damp;
+                comb->buffer[comb->index] = x + comb->store * feedback;
                 if (++comb->index == comb->length) comb->index = 0;
                 sum += y;
             }

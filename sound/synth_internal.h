@@ -32,7 +32,7 @@ struct SynthVoice {
     UInt32 holdFrames;               // the hold that follows the attack
     float decayFactor, sustain, releaseFactor;  // per-frame factors towards sustain / silence
     float b0, b1, b2, a1, a2;        // low-pass coefficients
-    float z1[2], z2[2];              // its state per channel
+    float x1[2], x2[2], y1[2], y2[2];  // its last two inputs and outputs per channel
 };
 
 struct SynthComb {

@@ -23,6 +23,7 @@ static float FactorOver(UInt32 rate, UInt32 ms);
 static void SetLowPass(SoundEngineRecord *e, SynthVoice *v, UInt32 cutoff, UInt32 resonance);
 static UInt32 ChunkLength(SoundEngineRecord *e, SynthVoice *v, UInt32 frame, UInt32 frames);
 static void Envelope(SynthVoice *v, float *env, UInt32 n);
+static float Decline(float level, float factor, float floor, float *env, UInt32 n);
 static UInt32 SampleFrames(SoundEngineRecord *e, SynthVoice *v, float *out, UInt32 n);
 static UInt32 OscillatorFrames(SoundEngineRecord *e, SynthVoice *v, float *out, UInt32 n);
 static float FrameAt(const SynthVoice *v, SInt64 frame, UInt32 channel, bool looping);
@@ -157,23 +158,22 @@ static UInt32 ChunkLength(SoundEngineRecord *e, SynthVoice *v, UInt32 frame, UIn
 static void Envelope(SynthVoice *v, float *env, UInt32 n) {
     float level = v->env;
     switch (v->stage) {
-    case kVoiceAttack:
+    case kVoiceAttack: {
+        const float step = v->attackStep;
         for (UInt32 i = 0; i < n; i++) {
-            level += v->attackStep;
-            env[i] = level < 1.0f ? level : 1.0f;
+            float l = level + step * float(i + 1);
+            env[i] = l < 1.0f ? l : 1.0f;
         }
+        level += step * float(n);
         v->stageLeft -= n;
         break;
+    }
     case kVoiceDecay:
-        for (UInt32 i = 0; i < n; i++) {
-            level *= v->decayFactor;
-            if (level < v->sustain) level = v->sustain;
-            env[i] = level;
-        }
+        level = Decline(level, v->decayFactor, v->sustain, env, n);
         if (level <= v->sustain) v->stage = kVoiceSustain;
         break;
     case kVoiceRelease:
-        for (UInt32 i = 0; i < n; i++) env[i] = level *= v->releaseFactor;
+        level = Decline(level, v->releaseFactor, 0.0f, env, n);
         break;
     default:
         if (v->stage == kVoiceHold) v->stageLeft -= n;
@@ -182,6 +182,22 @@ static void Envelope(SynthVoice *v, float *env, UInt32 n) {
     }
     v->env = level;
     if (level < kSilence && v->stage != kVoiceAttack && v->stage != kVoiceHold) v->stage = kVoiceFree;
+}
+
+// level x factor^(i + 1), not below floor, for the n frames; answers the last. Four chains of
+// products, each a step of factor^4, so that the frames do not wait for each other.
+static float Decline(float level, float factor, float floor, float *env, UInt32 n) {
+    float f2 = factor * factor, f4 = f2 * f2;
+    float l[4] = {level * factor, level * f2, level * f2 * factor, level * f4};
+    UInt32 i = 0;
+    for (; i + 4 <= n; i += 4) {
+        for (UInt32 k = 0; k < 4; k++) {
+            env[i + k] = l[k] > floor ? l[k] : floor;
+            l[k] *= f4;
+        }
+    }
+    for (UInt32 k = 0; i < n; i++, k++) env[i] = l[k] > floor ? l[k] : floor;
+    return n ? env[n - 1] : level;
 }
 
 template <bool kCubic>
@@ -194,14 +210,17 @@ static inline float Interpolate(float s0, float s1, float s2, float s3, float t)
 }
 
 // The voice's next n frames of its sample (channels interleaved, full scale 1.0); fewer when
-// the sample ends without a loop.
-template <bool kCubic>
+// the sample ends without a loop. The channel count is a template argument so that mono
+// samples, the most common, run without an inner loop.
+template <bool kCubic, UInt32 kChannels>
 static UInt32 SampleFramesOf(SynthVoice *v, float *out, UInt32 n) {
     const float kScale = 1.0f / 32768.0f, kFraction = 1.0f / kFixedOne;
+    const UInt32 ch = kChannels;
     bool looping = v->loopMode == kBankLoopContinuous || (v->loopMode == kBankLoopUntilRelease && v->stage != kVoiceRelease);
-    UInt32 limit = looping ? v->loopEnd : v->end, ch = v->channels;
+    UInt32 limit = looping ? v->loopEnd : v->end;
     UInt64 loopStart = UInt64(v->loopStart) << 32, loopLength = UInt64(v->loopEnd - v->loopStart) << 32;
     UInt64 pos = v->position;
+    const UInt64 increment = v->increment;
     const SInt16 *d = v->data;
     for (UInt32 i = 0; i < n; i++) {
         UInt32 idx = UInt32(pos >> 32);
@@ -214,25 +233,26 @@ static UInt32 SampleFramesOf(SynthVoice *v, float *out, UInt32 n) {
             idx = UInt32(pos >> 32);
         }
         float t = float(pos & 0xFFFFFFFFu) * kFraction;
-        for (UInt32 c = 0; c < ch; c++) {
-            float s0, s1, s2, s3;
-            if (idx >= 1 && idx + 2 < limit) {
-                const SInt16 *p = d + size_t(idx - 1) * ch + c;
-                s0 = p[0], s1 = p[ch], s2 = p[2 * ch], s3 = p[3 * ch];
-            } else {
-                s0 = FrameAt(v, SInt64(idx) - 1, c, looping), s1 = FrameAt(v, idx, c, looping);
-                s2 = FrameAt(v, SInt64(idx) + 1, c, looping), s3 = FrameAt(v, SInt64(idx) + 2, c, looping);
+        if (idx >= 1 && idx + 2 < limit) {
+            const SInt16 *p = d + size_t(idx - 1) * ch;
+            for (UInt32 c = 0; c < ch; c++)
+                out[i * ch + c] = Interpolate<kCubic>(p[c], p[ch + c], p[2 * ch + c], p[3 * ch + c], t) * kScale;
+        } else {
+            for (UInt32 c = 0; c < ch; c++) {
+                float s0 = FrameAt(v, SInt64(idx) - 1, c, looping), s1 = FrameAt(v, idx, c, looping);
+                float s2 = FrameAt(v, SInt64(idx) + 1, c, looping), s3 = FrameAt(v, SInt64(idx) + 2, c, looping);
+                out[i * ch + c] = Interpolate<kCubic>(s0, s1, s2, s3, t) * kScale;
             }
-            out[i * ch + c] = Interpolate<kCubic>(s0, s1, s2, s3, t) * kScale;
         }
-        pos += v->increment;
+        pos += increment;
     }
     v->position = pos;
     return n;
 }
 
 static UInt32 SampleFrames(SoundEngineRecord *e, SynthVoice *v, float *out, UInt32 n) {
-    return e->cubic ? SampleFramesOf<true>(v, out, n) : SampleFramesOf<false>(v, out, n);
+    if (v->channels == 2) return e->cubic ? SampleFramesOf<true, 2>(v, out, n) : SampleFramesOf<false, 2>(v, out, n);
+    return e->cubic ? SampleFramesOf<true, 1>(v, out, n) : SampleFramesOf<false, 1>(v, out, n);
 }
 
 static UInt32 OscillatorFrames(SoundEngineRecord *e, SynthVoice *v, float *out, UInt32 n) {
@@ -259,20 +279,26 @@ static float FrameAt(const SynthVoice *v, SInt64 frame, UInt32 channel, bool loo
     return v->data[size_t(frame) * v->channels + channel];
 }
 
+// Direct form I: the part of each output that the output just before does not touch is
+// summed first, so that one multiply and one subtraction stand between two outputs.
 static void LowPass(SynthVoice *v, float *samples, UInt32 n) {
     UInt32 ch = v->channels;
+    // The coefficients in locals: stores into samples could alias the voice's fields, which
+    // would make every frame read them again.
+    const float b0 = v->b0, b1 = v->b1, b2 = v->b2, a1 = v->a1, a2 = v->a2;
+    const float kTiny = 1e-20f;
     for (UInt32 c = 0; c < ch; c++) {
-        float z1 = v->z1[c], z2 = v->z2[c];
+        float x1 = v->x1[c], x2 = v->x2[c], y1 = v->y1[c], y2 = v->y2[c];
         for (UInt32 i = 0; i < n; i++) {
             float x = samples[i * ch + c];
-            float y = v->b0 * x + z1;
-            z1 = v->b1 * x - v->a1 * y + z2;
-            z2 = v->b2 * x - v->a2 * y;
+            float y = (b0 * x + b1 * x1 + b2 * x2 - a2 * y2) - a1 * y1;
+            x2 = x1, x1 = x, y2 = y1, y1 = y;
             samples[i * ch + c] = y;
         }
         // Tiny states left by silence would slow every later frame down.
-        v->z1[c] = std::fabs(z1) < 1e-20f ? 0.0f : z1;
-        v->z2[c] = std::fabs(z2) < 1e-20f ? 0.0f : z2;
+        v->x1[c] = x1, v->x2[c] = x2;
+        v->y1[c] = std::fabs(y1) < kTiny ? 0.0f : y1;
+        v->y2[c] = std::fabs(y2) < kTiny ? 0.0f : y2;
     }
 }
 

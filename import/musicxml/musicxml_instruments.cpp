@@ -15,7 +15,6 @@
 namespace {
 
 const UInt32 kTypeInstrumentXML = 6;
-const SInt16 kCanalBatterie = 10;
 const SInt32 kIdDefautTaille = 32;
 
 // What a midi-instrument sets, before it is stored.

@@ -165,7 +165,7 @@ void StepRupture(ScoreHandle score, Arguments &a) {
     std::memset(r, 0, sizeof *r);
     r->kind = SInt16(SInt8(a.Byte()) % 20);
     r->time = a.Time();
-    r->endings[a.Byte() % kFinsRupture] = a.Byte();
+    r->endings[a.Byte() % kRuptureFins] = a.Byte();
     r->parameter = a.Short();
     r->passCount = a.Short();
     r->passage = a.Byte() % 4;

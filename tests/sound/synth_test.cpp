@@ -16,6 +16,7 @@
 #include "support/audio_support.h"
 #include "support/graphics/quickdraw_support.h"
 #include "support/resource_test_support.h"
+#include "support/sound/playback_support.h"
 #include "support/tool_support.h"
 
 static unsigned long gNews = 0;  // operator new calls in this program
@@ -36,16 +37,9 @@ void operator delete[](void *p, size_t) noexcept { std::free(p); }
 
 namespace {
 
-const double kHz[8] = {261.63, 293.66, 329.63, 349.23, 392.00, 440.00, 493.88, 523.25};
-
 class Synth : public ::testing::Test {
 protected:
-    void SetUp() override {
-        restest::FreshFolder();
-        FixeDossierBanqueSon(BuildTreePath("SoundBank").c_str());
-        ASSERT_TRUE(InitFichiersRessourcesDigitPlugIn(0)) << BankErrorMessage();
-        RemplitParamDigitQualite(&params_, kDigitQualityHigh);
-    }
+    void SetUp() override { ASSERT_TRUE(OuvreBanquesConstruites(&params_)); }
     void TearDown() override { CloseFichiersRessourcesDigit(); }
     // Renders events given in milliseconds on staves of full volume (or the blocks given).
     Audio Render(const std::vector<SoundEvent> &events, std::vector<SoundStaffBlock> staves = {},
@@ -64,14 +58,6 @@ protected:
     SoundEngineStats stats_;
     OSErr err_ = noErr;
 };
-
-// A stream of a 440 Hz sine, 2 s at 44.1 kHz, amplitude 0.5.
-SInt32 SineStream(void *, SInt16 stream, SInt64 first, SInt32 count, SInt16 *samples) {
-    SInt32 n = 0;
-    for (; n < count && first + n < 88200 && stream == 3; n++)
-        samples[n] = SInt16(16384 * std::sin(2 * M_PI * 440 * double(first + n) / 44100));
-    return n;
-}
 
 TEST_F(Synth, ScaleFromOmsynthHasItsOnsetsAndPitches) {
     std::string wav = TempFile("scale.wav");
@@ -124,8 +110,8 @@ TEST_F(Synth, HalfVolumeAndPan) {
 TEST_F(Synth, StreamPlaysAtTheStaffsLevelAt22050Hz) {
     RemplitParamDigitQualite(&params_, kDigitQualityMedium);
     params_.reverb = 0;
-    SoundStreamReader reader = {SineStream, nullptr};
-    std::vector<SoundStaffBlock> staves = {{127, 0, 1, kSoundSourceBank, 3, 0, 0}};
+    SoundStreamReader reader = {FluxSinus, nullptr};
+    std::vector<SoundStaffBlock> staves = {{127, 0, 1, kSoundSourceBank, kFluxSinus, 0, 0}};
     Audio full = Render({}, staves, &reader, 2500);
     ASSERT_EQ(22050, full.rate);
     for (double t = 0; t < 1.9; t += 0.5) EXPECT_NEAR(440.0, DominantHz(full, t, 0.1), 4.4) << t;
@@ -187,11 +173,11 @@ TEST_F(Synth, StepAllocatesNothing) {
     ASSERT_EQ(noErr, NewSoundEngine(&params_, 4, &engine));
     std::vector<SoundEvent> events;
     for (int i = 0; i < 64; i++) events.push_back({i * 441, 441000, i, UInt16(i % 4), UInt8(40 + i), 90});
-    std::vector<SoundStaffBlock> staves(4, SoundStaffBlock{100, 0, 1, kSoundSourceBank, 3, 0, 0});
+    std::vector<SoundStaffBlock> staves(4, SoundStaffBlock{100, 0, 1, kSoundSourceBank, kFluxSinus, 0, 0});
     staves[3].volume = 127;  // the stream alone: a half-scale sine peaks at 100
     for (SoundEvent &e : events) e.staff %= 3;
     ASSERT_EQ(noErr, PrepareSonEvenements(engine, events.data(), UInt32(events.size()), staves.data(), 4, 0));
-    SoundStreamReader reader = {SineStream, nullptr};
+    SoundStreamReader reader = {FluxSinus, nullptr};
     FixeLecteurFluxSon(engine, &reader);
     std::vector<SInt16> out(SoundEngineMaxStepFrames(engine) * 2);
     UInt32 allocations = SoundEngineAllocations();

@@ -127,3 +127,40 @@ std::vector<double> Onsets(const Audio &a, double riseDb, double floorDb) {
     }
     return onsets;
 }
+
+std::vector<double> SpectralOnsets(const Audio &a, double floorDb) {
+    const double hop = 0.002, frame = 0.01, back = 0.02, apart = 0.1, threshold = 0.3;
+    double duration = double(a.left.size()) / a.rate;
+    const double window = 1.0, span = 24;  // a note stands within 24 dB of the last second's loudest
+    std::vector<double> times, flux, levels;
+    std::vector<std::vector<double>> history;  // the spectra of the frames before
+    size_t lag = size_t(std::lround(back / hop));
+    for (double t = 0; t + frame < duration; t += hop) {
+        size_t n;
+        std::vector<double> m = Spectrum(a, t, frame, &n);
+        double rise = 0, total = 0;
+        const std::vector<double> *old = history.size() >= lag ? &history[history.size() - lag] : nullptr;
+        for (size_t k = 0; k < m.size(); k++) {
+            total += m[k];
+            rise += std::max(0.0, m[k] - (old ? (*old)[k] : 0.0));
+        }
+        history.push_back(std::move(m));
+        times.push_back(t);
+        double level = LevelDb(a, t, t + frame), before = LevelDb(a, t - back, t - back + frame), loudest = level;
+        for (size_t j = levels.size(); j > 0 && times[j - 1] > t - window; j--) loudest = std::max(loudest, levels[j - 1]);
+        levels.push_back(level);
+        flux.push_back(total > 0 && level > floorDb && level > before - 3 && level > loudest - span ? rise / total : 0);
+    }
+    std::vector<double> onsets;
+    for (size_t i = 0; i < flux.size(); i++) {
+        if (flux[i] <= threshold) continue;
+        bool peak = true;
+        for (size_t j = i > 5 ? i - 5 : 0; j < std::min(flux.size(), i + 6) && peak; j++) peak = flux[j] <= flux[i] || j == i;
+        if (!peak || (!onsets.empty() && times[i] - onsets.back() < apart)) continue;
+        // The rise's leading edge: the first frame within 20 ms before the peak past half of it.
+        size_t first = i;
+        while (first > 0 && i - first < 10 && flux[first - 1] > 0.5 * flux[i]) first--;
+        onsets.push_back(times[first]);
+    }
+    return onsets;
+}

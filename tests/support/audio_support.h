@@ -26,3 +26,10 @@ double RelativeMagnitudeAt(const Audio &a, double from, double length, double hz
 // Times (s) where the 10 ms level rises by more than riseDb over the previous 30 ms and
 // above floorDb, at least 100 ms apart.
 std::vector<double> Onsets(const Audio &a, double riseDb = 12, double floorDb = -40);
+// Times (s) where new sound appears in the spectrum: what the magnitude spectrum of a 10 ms frame
+// gains over the frame 20 ms before, as a share of the frame's whole spectrum, peaks above 0.3,
+// with the level above floorDb, not 3 dB below that frame's and within 24 dB of the loudest of
+// the second before (a reverberation's echoes stay out), at least 100 ms apart; the time is that of the peak's leading
+// edge (past half of it). Finds legato notes whose level does not
+// rise; a note's own beating or decay gains little.
+std::vector<double> SpectralOnsets(const Audio &a, double floorDb = -40);

@@ -9,17 +9,21 @@
 #include "score/musical_arithmetic.h"
 #include "score/notes.h"
 #include "tools/demo_scores/demo_builders.h"
+#include "tools/demo_scores/playback_demos.h"
 
 namespace {
 
 const SInt32 kMesuresLongue = 2000;
 const SInt16 kPorteesLongue = 8;
+const SInt32 kMesuresEnsemble = 120;
+const SInt16 kPorteesEnsemble = 5;
 const SInt16 kGammeMajeure[8] = {0, 2, 4, 5, 7, 9, 11, 12};
 
 OSErr ConstruitGamme(DocumentRecord *document);
 OSErr ConstruitAccords(DocumentRecord *document);
 OSErr ConstruitAlterations(DocumentRecord *document);
 OSErr ConstruitLongue(DocumentRecord *document);
+OSErr ConstruitEnsemble(DocumentRecord *document);
 
 const DemoScoreRow kDemos[] = {
     {"scale", "C major scale, C4 to C5 in quarters, 4/4", ConstruitGamme},
@@ -33,6 +37,20 @@ const DemoScoreRow kDemos[] = {
     {"repeats", "a repeat with first and second endings", ConstruitReprises},
     {"showcase", "marks, ornaments, tuplets, slurs, clef, key and time changes, staff objects, jumps", ConstruitVitrine},
     {"large", "5 staves, 120 measures, about 4,000 notes, slurs and dynamics", ConstruitGrande},
+    {"ensemble", "120 measures of quarters on 5 staves, four minutes at 120", ConstruitEnsemble},
+    {"dynamics", "four quarters of C4 under p, then four under f", ConstruitDynamiques},
+    {"crescendo", "eight quarters of C4 in a crescendo from p to the f of a ninth", ConstruitCrescendo},
+    {"tempo", "four quarters at 120, then a tempo mark of 60 and four more", ConstruitTempo},
+    {"metronome", "two empty 4/4 measures and the metronome staff", ConstruitMetronome},
+    {"repeat-dc", "|: A B :| C, D.C. al Fine, Fine at B", ConstruitDemoRepriseRang<0>},
+    {"endings", "|: A |1 B :|2 C | D", ConstruitDemoRepriseRang<1>},
+    {"endings3", "|: A |1,2 B :|3 C | D", ConstruitDemoRepriseRang<2>},
+    {"nested", "|: A |: B :| C :|", ConstruitDemoRepriseRang<3>},
+    {"times3", "|: A :| played three times", ConstruitDemoRepriseRang<4>},
+    {"no-start", "A :| B", ConstruitDemoRepriseRang<5>},
+    {"ds-coda", "A, segno B, C to coda, D D.S. al Coda, coda E", ConstruitDemoRepriseRang<6>},
+    {"ds-fine", "A, segno B with Fine, C D.S. al Fine", ConstruitDemoRepriseRang<7>},
+    {"custom", "A B C played as 1-2,1,3", ConstruitDemoRepriseRang<8>},
 };
 
 struct NoteDemo {
@@ -42,7 +60,6 @@ struct NoteDemo {
     SInt32 duration;
 };
 
-StaffHandle NouvellePortee(DocumentRecord *document, ScoreHandle *score);
 OSErr InsereNotes(StaffHandle staff, const NoteDemo *notes, SInt32 count);
 
 }  // namespace
@@ -61,18 +78,7 @@ const DemoScoreRow *RechercheDemoScore(const char *name) {
 
 DocumentRecord *CreeDemoScore(const char *name) {
     const DemoScoreRow *row = RechercheDemoScore(name);
-    if (!row) return nullptr;
-    DocumentRecord *document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
-    if (!document) return nullptr;
-    if (row->build(document) != noErr) LibereDemoScore(&document);
-    return document;
-}
-
-void LibereDemoScore(DocumentRecord **document) {
-    if (!document || !*document) return;
-    VideDocument(*document);
-    DisposPtr(reinterpret_cast<Ptr>(*document));
-    *document = nullptr;
+    return row ? CreeDocumentDemo(row->build) : nullptr;
 }
 
 OSErr ConstruitDemoLongue(DocumentRecord *document, SInt32 measures, SInt16 staves) {
@@ -104,16 +110,14 @@ OSErr ConstruitDemoLongue(DocumentRecord *document, SInt32 measures, SInt16 stav
     KeySignature g;
     CvtTonaliteStdEnTonalite(1, kModeMajeur, &g);
     if (measures > 1 && FixeTonaliteMesure(score, nullptr, measures / 2, &g, 0) != noErr) return paramErr;
-    SetTabEltMesureModifie(score, kTabEltTout);
-    UpdateTabEltMesure(score, kTabEltTout);
-    return noErr;
+    return TermineDemo(score);
 }
 
 namespace {
 
 OSErr ConstruitGamme(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = NouvellePortee(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     NoteDemo notes[8];
     for (SInt32 i = 0; i < 8; i++) notes[i] = {SInt16(60 + kGammeMajeure[i]), kAlterationAucune, i * kTempsNoire, kTempsNoire};
@@ -122,7 +126,7 @@ OSErr ConstruitGamme(DocumentRecord *document) {
 
 OSErr ConstruitAccords(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = NouvellePortee(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     const SInt32 half = 2 * kTempsNoire;
     const NoteDemo notes[] = {{60, kAlterationAucune, 0, half},    {64, kAlterationAucune, 0, half},
@@ -133,7 +137,7 @@ OSErr ConstruitAccords(DocumentRecord *document) {
 
 OSErr ConstruitAlterations(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = NouvellePortee(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     const NoteDemo notes[] = {{66, kAlterationDiese, 0, kTempsNoire},
                               {70, kAlterationBemol, kTempsNoire, kTempsNoire},
@@ -144,15 +148,7 @@ OSErr ConstruitAlterations(DocumentRecord *document) {
 
 OSErr ConstruitLongue(DocumentRecord *document) { return ConstruitDemoLongue(document, kMesuresLongue, kPorteesLongue); }
 
-// A new score of one standard staff playing instrument 0.
-StaffHandle NouvellePortee(DocumentRecord *document, ScoreHandle *score) {
-    *score = CreePartitionVide(document);
-    if (!*score) return nullptr;
-    SInt16 instrument = AjouteInstrument(*score);
-    StaffHandle staff = CreePorteeVide(*score, kPorteeStandard, 1, 0);
-    if (staff) (*staff)->instrument = instrument;
-    return staff;
-}
+OSErr ConstruitEnsemble(DocumentRecord *document) { return ConstruitDemoLongue(document, kMesuresEnsemble, kPorteesEnsemble); }
 
 OSErr InsereNotes(StaffHandle staff, const NoteDemo *notes, SInt32 count) {
     for (SInt32 i = 0; i < count; i++) {
@@ -161,10 +157,7 @@ OSErr InsereNotes(StaffHandle staff, const NoteDemo *notes, SInt32 count) {
         note.accidental = notes[i].accidental;
         if (InsereNote(staff, &note, notes[i].time, 0, 1) < 0) return memFullErr;
     }
-    ScoreHandle score = (*staff)->score;
-    SetTabEltMesureModifie(score, kTabEltTout);
-    UpdateTabEltMesure(score, kTabEltTout);
-    return noErr;
+    return TermineDemo((*staff)->score);
 }
 
 }  // namespace

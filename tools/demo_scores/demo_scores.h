@@ -3,6 +3,7 @@
 #pragma once
 
 #include "score/score_model.h"
+#include "tools/demo_scores/demo_documents.h"
 
 struct DemoScoreRow {
     const char *name;
@@ -14,6 +15,5 @@ const DemoScoreRow *GetDemoScores(SInt32 *count);
 const DemoScoreRow *RechercheDemoScore(const char *name);  // null for an unknown name
 // A new document holding the demo (NewPtrClear); null for an unknown name or on failure.
 DocumentRecord *CreeDemoScore(const char *name);
-void LibereDemoScore(DocumentRecord **document);  // empties and frees the document, clears *document
 // The "long" demo at another size: measures of four quarters on staves (half treble, half bass).
 OSErr ConstruitDemoLongue(DocumentRecord *document, SInt32 measures, SInt16 staves);

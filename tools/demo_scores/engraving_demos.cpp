@@ -15,6 +15,7 @@
 #include "score/note_params.h"
 #include "score/notes.h"
 #include "score/ruptures.h"
+#include "tools/demo_scores/demo_documents.h"
 
 namespace {
 
@@ -26,19 +27,17 @@ const UInt8 kTriolet = 0x23;          // three in the time of two
 const SInt32 kMesuresGrande = 120;
 const SInt16 kPorteesGrande = 5;
 
-StaffHandle Portee(DocumentRecord *document, ScoreHandle *score);
 SInt32 Pose(StaffHandle staff, SInt16 pitch, SInt32 time, SInt32 duration, UInt8 accidental = kAlterationAucune,
             UInt8 flags = 0, UInt8 tuplet = 0);
 void Marque(StaffHandle staff, SInt32 index, UInt8 type, UInt8 placement = 0);
 SInt32 Objet(StaffHandle staff, UInt32 kind, SInt32 start, SInt32 end, SInt32 top, SInt32 bottom);
 OSErr Rupture(ScoreHandle score, SInt16 kind, SInt32 time, SInt32 ending, const char *text);
-OSErr Termine(ScoreHandle score);
 
 }  // namespace
 
 OSErr ConstruitBasse(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = Portee(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     ClefRecord bass;
     CvtTypeClefEnClefStandard(kCleFa, &bass);
@@ -46,23 +45,23 @@ OSErr ConstruitBasse(DocumentRecord *document) {
     const SInt16 pitches[8] = {48, 50, 52, 53, 55, 57, 59, 60};
     for (SInt32 i = 0; i < 8; i++)
         if (Pose(staff, pitches[i], i * kTempsNoire, kTempsNoire) < 0) return memFullErr;
-    return Termine(score);
+    return TermineDemo(score);
 }
 
 OSErr ConstruitCroches(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = Portee(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     const SInt16 pitches[8] = {60, 64, 67, 64, 74, 71, 67, 71};
     for (SInt32 i = 0; i < 16; i++)
         if (Pose(staff, pitches[i % 8], i * kCroche, kCroche, kAlterationAucune, i % 4 != 3 ? kAccordGroupe : 0) < 0)
             return memFullErr;
-    return Termine(score);
+    return TermineDemo(score);
 }
 
 OSErr ConstruitLiaisons(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = Portee(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     SInt32 a = Pose(staff, 69, 0, kBlanche);
     SInt32 b = Pose(staff, 69, kBlanche, kTempsNoire);
@@ -70,23 +69,23 @@ OSErr ConstruitLiaisons(DocumentRecord *document) {
     SInt32 d = Pose(staff, 62, kMesure, kBlanche);
     if (d < 0 || Pose(staff, 71, kMesure + kBlanche, kBlanche) < 0) return memFullErr;
     if (!LieDeuxNotes(staff, a, b) || !LieDeuxNotes(staff, c, d)) return paramErr;
-    return Termine(score);
+    return TermineDemo(score);
 }
 
 OSErr ConstruitSilences(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = Portee(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     if (Pose(staff, kPitchSilence, 0, kTempsNoire) < 0 || Pose(staff, kPitchSilence, kTempsNoire, kCroche) < 0 ||
         Pose(staff, 67, kTempsNoire + kCroche, kCroche) < 0 || Pose(staff, kPitchSilence, kBlanche, kBlanche) < 0 ||
         Pose(staff, kPitchSilence, kMesure, kMesure) < 0)
         return memFullErr;
-    return Termine(score);
+    return TermineDemo(score);
 }
 
 OSErr ConstruitReprises(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = Portee(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     const SInt16 pitches[8] = {67, 71, 69, 72, 71, 74, 72, 76};
     for (SInt32 i = 0; i < 8; i++)
@@ -96,12 +95,12 @@ OSErr ConstruitReprises(DocumentRecord *document) {
     if (err == noErr) err = Rupture(score, kRuptureFinReprise, 3 * kMesure - 2, 0, nullptr);
     if (err == noErr) err = Rupture(score, kRuptureDebutFin, 3 * kMesure, 2, nullptr);
     if (err == noErr) err = Rupture(score, kRuptureFinFin, 4 * kMesure - 2, 0, nullptr);
-    return err != noErr ? err : Termine(score);
+    return err != noErr ? err : TermineDemo(score);
 }
 
 OSErr ConstruitVitrine(DocumentRecord *document) {
     ScoreHandle score = nullptr;
-    StaffHandle staff = Portee(document, &score);
+    StaffHandle staff = NouvellePorteeDemo(document, &score);
     if (!staff) return memFullErr;
     // Measure 0: articulations, a fermata, tempo, piano and a crescendo.
     Marque(staff, Pose(staff, 72, 0, kTempsNoire), 60);
@@ -175,7 +174,7 @@ OSErr ConstruitVitrine(DocumentRecord *document) {
     Pose(staff, kPitchRepetitionMesure, t, bar);
     OSErr err = Rupture(score, kRuptureDalSegno, t + bar - 2, 0, nullptr);
     GetRupturePtr(score, (*score)->ruptureCount - 1)->passage = 1;
-    return err != noErr ? err : Termine(score);
+    return err != noErr ? err : TermineDemo(score);
 }
 
 OSErr ConstruitGrande(DocumentRecord *document) {
@@ -218,19 +217,10 @@ OSErr ConstruitGrande(DocumentRecord *document) {
     KeySignature g;
     CvtTonaliteStdEnTonalite(1, kModeMajeur, &g);
     if (FixeTonaliteMesure(score, nullptr, kMesuresGrande / 2, &g, 0) != noErr) return paramErr;
-    return Termine(score);
+    return TermineDemo(score);
 }
 
 namespace {
-
-StaffHandle Portee(DocumentRecord *document, ScoreHandle *score) {
-    *score = CreePartitionVide(document);
-    if (!*score) return nullptr;
-    SInt16 instrument = AjouteInstrument(*score);
-    StaffHandle staff = CreePorteeVide(*score, kPorteeStandard, 1, 0);
-    if (staff) (*staff)->instrument = instrument;
-    return staff;
-}
 
 SInt32 Pose(StaffHandle staff, SInt16 pitch, SInt32 time, SInt32 duration, UInt8 accidental, UInt8 flags, UInt8 tuplet) {
     NoteRecord note;
@@ -264,32 +254,12 @@ SInt32 Objet(StaffHandle staff, UInt32 kind, SInt32 start, SInt32 end, SInt32 to
     return index;
 }
 
-// Appends a rupture in time order (the demos add them in order): an ending number from 1, 0
-// for none.
+// Adds a rupture with its kind's action: an ending number from 1, 0 for none.
 OSErr Rupture(ScoreHandle score, SInt16 kind, SInt32 time, SInt32 ending, const char *text) {
-    SInt32 count = (*score)->ruptureCount;
-    UInt32 size = UInt32(count + 1) * sizeof(RuptureRecord);
-    if (!(*score)->ruptures) {
-        (*score)->ruptures = NewHandle(size);
-        if (!(*score)->ruptures) return memFullErr;
-    } else {
-        SetHandleSize((*score)->ruptures, size);
-        if (MemError() != noErr) return memFullErr;
-    }
-    RuptureRecord *r = reinterpret_cast<RuptureRecord *>(*(*score)->ruptures) + count;
-    std::memset(r, 0, sizeof *r);
-    r->kind = kind;
-    r->time = time;
-    r->passCount = 1;
-    if (ending >= 1 && ending <= kFinsRupture) r->endings[ending - 1] = 1;
-    if (text) strncpy(r->text, text, kTexteRuptureTaille - 1);
-    (*score)->ruptureCount = count + 1;
-    return noErr;
-}
-
-OSErr Termine(ScoreHandle score) {
-    SetTabEltMesureModifie(score, kTabEltTout);
-    UpdateTabEltMesure(score, kTabEltTout);
+    RuptureRecord *r = GetRupturePtr(score, AjouteRupture(score, kind, time));
+    if (!r) return memFullErr;
+    if (ending >= 1 && ending <= kRuptureFins) r->endings[ending - 1] = 1;
+    if (text) strncpy(r->text, text, kRuptureTexteTaille - 1);
     return noErr;
 }
 

@@ -1,5 +1,6 @@
 #include "support/sound/playback_support.h"
 
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
@@ -33,6 +34,14 @@ bool StartPlaybackTests() {
     PlaybackPluginHooks hooks = {nullptr, nullptr, nullptr, nullptr, RecordTrace};
     FixeHooksPluginLecture(&hooks);
     return InitFichiersRessourcesDigitPlugIn(0);
+}
+
+::testing::AssertionResult OuvreBanquesConstruites(DigitOutputParams *params) {
+    restest::FreshFolder();
+    FixeDossierBanqueSon(BuildTreePath("SoundBank").c_str());
+    if (!InitFichiersRessourcesDigitPlugIn(0)) return ::testing::AssertionFailure() << BankErrorMessage();
+    RemplitParamDigitQualite(params, kDigitQualityHigh);
+    return ::testing::AssertionSuccess();
 }
 
 std::vector<std::string> PlaybackTraces() {
@@ -80,4 +89,13 @@ bool AdvanceFakeClock(SInt64 frames) {
         if (!refilled || !measured) return false;
     }
     return true;
+}
+
+const double kHz[8] = {261.63, 293.66, 329.63, 349.23, 392.00, 440.00, 493.88, 523.25};
+
+SInt32 FluxSinus(void *, SInt16 stream, SInt64 first, SInt32 count, SInt16 *samples) {
+    SInt32 n = 0;
+    for (; n < count && first + n < 88200 && stream == kFluxSinus; n++)
+        samples[n] = SInt16(16384 * std::sin(2 * M_PI * 440 * double(first + n) / 44100));
+    return n;
 }

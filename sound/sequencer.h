@@ -1,0 +1,87 @@
+// The sequencer: a score flattened into the synthesiser's note events (sound/synth.h), its staff
+// blocks and its tempo map, ready to play in real time or to render offline. Per played measure
+// (repeats and jumps unrolled), per staff that can sound and per note: the onset at its played
+// time plus its attack, a tie chain's length times its release, the velocity through the
+// staff's dynamics, grace notes and trills; the metronome staff's clicks and count-in; audio
+// streams on digital-audio and sung staves. Code: sequencer.cpp (preparing and the tempo
+// points), sequencer_notes.cpp (one staff's notes), sequencer_render.cpp (offline rendering),
+// score_playback.cpp (the score side of real-time playback). Main thread only.
+#pragma once
+
+#include "score/score_model.h"
+#include "sound/playback.h"
+#include "sound/synth.h"
+
+enum : UInt32 {
+    kMaxEvenementsSon = 1u << 22,   // events one score may flatten into
+    kDureeClicMetronomeMs = 60,     // a metronome click's length
+};
+enum : UInt8 {
+    kVelociteTempsFort = 127,       // metronome downbeats
+    kVelociteTempsFaible = 90,      // the other beats: 6 dB softer
+};
+
+struct SonPreparationRequest {
+    ScoreHandle score;
+    UInt32 rate;        // frames a second of the events, 8000..96000
+    SInt16 countInBars; // metronome bars before the music; -1: SetRealTimeMetronome's setting
+};
+
+// A prepared score. Its arrays are Ptrs of its own (LiberePartitionSon frees them) that never
+// move, as the synthesiser needs. With the score's selection play on, only the written range
+// [selectionStart, selectionEnd) of staves selectionFirstPart..selectionLastPart plays, without
+// repeats, and played positions there are written positions.
+struct PartitionSonRecord {
+    SoundEvent *events;       // sorted by onset, frames at rate
+    UInt32 eventCount;
+    PlaybackTempoPoint *tempo;  // at least two: each played measure's start, each change of
+                                // tempo, the end; under a count-in a first point at frame 0
+                                // stands 1 unit before startTick
+    UInt32 tempoCount;
+    SoundStaffBlock *staves;  // one per staff of the score, in staff order
+    UInt32 staffCount;
+    UInt32 rate;
+    SInt32 startTick;         // played position where play starts (a selection's start, else 0)
+    SInt32 endTick;           // where it ends
+    Boolean loop;             // a looped selection: at endTick play goes back to loopTick
+    SInt32 loopTick;
+    SInt64 startFrame;        // frame of startTick; the count-in's clicks come before it
+    SInt64 endFrame;          // frame of endTick
+    SInt64 startMs;           // played time in ms at frame 0 (negative under a count-in): streams
+};
+
+// Flattens the score: played-measure table and tempo maps made again, dynamics prepared.
+// paramErr for a bad score or rate, memFullErr (also past kMaxEvenementsSon events); on failure
+// the record is cleared.
+OSErr PreparePartitionSon(const SonPreparationRequest *request, PartitionSonRecord *prepared);
+void LiberePartitionSon(PartitionSonRecord *prepared);  // frees the arrays, clears the record
+// Fills every field but the peaks of the staff blocks from the staves: volume and pan (the
+// staff's own when it carries them, else its instrument's), heard, source (the oscillator for
+// an instrument of source code 9), stream (digital-audio staves, and sung staves while sung
+// tracks may play).
+void RafraichitBlocsPorteesSon(ScoreHandle score, SoundStaffBlock *staves, UInt32 count);
+// ---- Offline rendering (sequencer_render.cpp) -----------------------------------------------------
+
+struct SonRenduPartition {
+    ScoreHandle score;
+    const DigitOutputParams *params;
+    SInt16 countInBars;               // as in SonPreparationRequest
+    const SoundStreamReader *streams; // null: none
+    UInt32 tailMs;                    // rendered after the last voice ends
+};
+// Prepares and renders the whole score (or its selection, once) into a new Ptr of frames x
+// channels samples (caller disposes). The player's keyboard (PlaybackPluginHooks) hears every
+// note start and stop in order. Errors of PreparePartitionSon and RenduSonHorsLigne.
+OSErr RenduPartitionHorsLigne(const SonRenduPartition *request, SInt16 **samples, UInt32 *frames,
+                              SoundEngineStats *stats);
+
+// ---- Real-time playback of documents (score_playback.cpp) ---------------------------------------
+
+// The plan real-time playback plays from a prepared score: its arrays (still the record's),
+// its start (the count-in's first point under a count-in), end and loop; owner left to the caller.
+void RemplitPlanLecture(const PartitionSonRecord *prepared, PlaybackPlan *plan);
+// Installs the score side of real-time playback (sound/playback.h): documents play their
+// current score, flattened by PreparePartitionSon at the count-in SetRealTimeMetronome set;
+// their staves' blocks come from RafraichitBlocsPorteesSon; they resume at their resume
+// position; the score playing is partitionEnCours. Main thread, nothing playing.
+void InstalleOpsPartitionLecture();
