@@ -80,6 +80,14 @@ Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 
     return kTrue;
 }
 
+void HookLibereMiseEnPageScore(ScoreHandle score) {
+    if (gHooks.layout.libereScore) gHooks.layout.libereScore(score);
+}
+
+void HookLibereMiseEnPagePortee(StaffHandle staff) {
+    if (gHooks.layout.liberePortee) gHooks.layout.liberePortee(staff);
+}
+
 void HookTrace(const char *line) {
     if (!line) return;
     if (gHooks.plugin.trace) gHooks.plugin.trace(line);
