@@ -1,6 +1,7 @@
 // The BMP decoder and DrawBMP. Stored fields are little-endian and read through the byte cursor.
 #include "layout/bmp_images.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "graphics/quickdraw/shapes.h"
@@ -144,6 +145,8 @@ Boolean LitPalette(const UInt8 *bytes, UInt32 size, const BMPHeader &h, UInt8 pa
     if (h.bitCount > 8) return kTrue;
     UInt32 entries = h.paletteEntries ? h.paletteEntries : (1u << h.bitCount);
     if (entries > (1u << h.bitCount)) entries = 1u << h.bitCount;
+    // The palette ends where the pixels begin: a shorter one leaves the other indices black.
+    if (h.pixelOffset > h.paletteOffset) entries = std::min(entries, (h.pixelOffset - h.paletteOffset) / h.paletteStep);
     ByteReader r = OrvaByteReader(bytes, size);
     Skip(&r, h.paletteOffset);
     for (UInt32 i = 0; i < entries; i++) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "graphics/images/images.h"
+#include "platform/core/errors.h"
 
 enum : SInt32 {
     kBMPCoteMax = kOffscreenMaxSize,  // widest and highest image decoded

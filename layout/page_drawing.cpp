@@ -34,6 +34,7 @@ const SInt16 kTailleNumeroMesure = 9;
 const SInt16 kFaceItalique = 2;
 const float kHauteurNumero = 1.2f;     // spaces between a measure number's baseline and the top line
 const float kEpaisseurBarre = 0.12f;   // spaces: a bar line, as the engraver draws it
+const float kEpaisseurLigne = 0.11f;   // spaces: a staff line
 const float kEpaisseurBarreEpaisse = 0.5f;
 const float kEcartBarres = 0.35f;
 const float kEpaisseurCrochet = 0.5f;  // spaces: a bracket's line
@@ -231,8 +232,9 @@ void TraceLigneSysteme(const SystemDrawing &s) {
         shown++;
     }
     if (shown < 2) return;
-    float width = std::max(1.0f, kEpaisseurBarre * s.line.space);
-    Rectangle(s.line.left - width / 2, top, s.line.left + width / 2, bottom);
+    // From the top of the first staff's top line to the bottom of the last staff's bottom line.
+    float width = std::max(1.0f, kEpaisseurBarre * s.line.space), line = std::max(1.0f, kEpaisseurLigne * s.line.space);
+    Rectangle(s.line.left - width / 2, top - line / 2, s.line.left + width / 2, bottom + line / 2);
 }
 
 // Braces, brackets and plain lines left of the staves of each group, then the bar lines of the

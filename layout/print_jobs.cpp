@@ -77,6 +77,13 @@ void LibereEnregistrementImpression() {
     gJobs.record = nullptr;
 }
 
+Boolean GetCheminEnregistrementImpression(char *path, size_t size) {
+    std::string found = CheminTPrint();
+    if (!path || size == 0) return kFalse;
+    snprintf(path, size, "%s", found.c_str());
+    return !found.empty() && found.size() < size;
+}
+
 Boolean DoMiseEnPage() {
     THPrint h = GetEnregistrementImpression();
     if (!h) return kFalse;

@@ -20,6 +20,8 @@ THPrint GetEnregistrementImpression();
 OSErr LitEnregistrementImpression(const UInt8 *bytes, UInt32 size);
 OSErr SauveEnregistrementImpression();  // writes the record to "TPRINT.PRM"; ioErr when it cannot
 void LibereEnregistrementImpression();  // forgets the record (read again on next use)
+// The path of "TPRINT.PRM" into path (size bytes); false without a preferences folder.
+Boolean GetCheminEnregistrementImpression(char *path, size_t size);
 
 // The page setup dialog (PrStlDialog); when confirmed the record is saved. True when confirmed.
 Boolean DoMiseEnPage();

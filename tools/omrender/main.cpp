@@ -6,13 +6,14 @@
 // Strip mode (the first form) lays the measures out plainly (the engraver's strip layout), one
 // system after another, every drawn staff of the score in each. Page mode (any of --load,
 // --all-pages, --dpi, --pages, --pdf) lays the score out on pages with page layout and prints
-// "pages=N": -o writes the first page (every page with --all-pages, "%d" in the name becoming
-// the page number) at D dots per inch (100); --pages N first rescales the score to N pages;
-// --pdf prints every page to a PDF through the print path. --load reads a score file of any
-// format the player reads (MusicXML, native). --font registers another music font file than the
-// built one. Exit status: 0 written, 1 an unknown demo, a score that does not load or a file
-// that cannot be written, 2 bad arguments, 3 the music font is not installed (the pictures are
-// written all the same, without the font's glyphs).
+// "pages=N", then "measures=M staves=S notes=K" of the score. -o writes the first page (every
+// page with --all-pages, "%d" in the name becoming the page number) at D dots per inch (100);
+// --pages N first rescales the score to N pages; --pdf prints every page to a PDF through the
+// print path. --load reads a score file of any format the player reads (MusicXML, native).
+// --font registers another music font file than the built one. Exit status: 0 written, 1 an
+// unknown demo, a score that does not load or a file that cannot be written, 2 bad arguments,
+// 3 the music font is not installed (the pictures are written all the same, without the font's
+// glyphs).
 #include <cairo.h>
 
 #include <algorithm>

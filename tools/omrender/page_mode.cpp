@@ -9,7 +9,6 @@
 #include <string>
 
 #include "engraving/engraver.h"
-#include "graphics/pictures/cairo_player.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/font_table.h"
 #include "import/musicxml/musicxml_import.h"
@@ -20,6 +19,7 @@
 #include "layout/print_jobs.h"
 #include "layout/units.h"
 #include "platform/core/memory.h"
+#include "platform/cairo/port_surfaces.h"
 #include "platform/core/runtime.h"
 #include "score/engine_facade.h"
 #include "score/native_score.h"
@@ -51,7 +51,10 @@ int LanceModePages(const PageOptions &o) {
     if (!document) return 1;
     if (o.pages > 0) RecalculeEchellePourNombreDePage(document, SInt16(o.pages));
     SInt16 pages = CombienDePages(document->score);
-    printf("pages=%d\n", pages);
+    SInt32 notes = 0;
+    for (SInt16 s = 0; s < (*document->score)->staffCount; s++) notes += (*GetPortee(document->score, s))->noteCount;
+    printf("pages=%d\nmeasures=%ld staves=%d notes=%ld\n", pages, long((*document->score)->measureCount),
+           (*document->score)->staffCount, long(notes));
     fflush(stdout);
     for (SInt16 page = 1; o.output && page <= (o.allPages ? pages : 1); page++) {
         std::string path = NomPage(o.output, page);
@@ -109,28 +112,28 @@ std::string NomPage(const char *pattern, int page) {
     return name;
 }
 
-// The page's picture, recorded on the temporary port, played by the cairo player onto a white
-// image of the paper at dpi.
+// The page drawn as the player draws it: straight into a port of the paper's size at dpi, on
+// white.
 bool EcritPagePNG(DocumentRecord *document, SInt16 page, int dpi, const std::string &path) {
-    GrafPtr saved = SetPortTemporaire();
-    PicHandle picture = CreePicturePage(document, page);
-    SetPort(saved);
-    if (!picture) return false;
+    SInt16 saved = GetDpiDest();
+    SetDpiDest(SInt16(dpi));
     float width = 0, height = 0;
     GetTaillePapier(document, &width, &height);
-    int w = int(std::lround(width * dpi / GetDpiDest())), h = int(std::lround(height * dpi / GetDpiDest()));
+    int w = BornePixel(width), h = BornePixel(height);
     bool ok = w >= 1 && h >= 1 && w <= kCoteMax && h <= kCoteMax;
     if (ok) {
-        cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
-        cairo_t *cr = cairo_create(surface);
-        cairo_set_source_rgb(cr, 1, 1, 1);
-        cairo_paint(cr);
-        GTKTracePicture(picture, cr, w, h);
-        cairo_destroy(cr);
-        ok = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
-        cairo_surface_destroy(surface);
+        GrafPort port;
+        std::memset(&port, 0, sizeof port);
+        GrafPtr previous = qd.thePort;
+        OpenPort(&port);
+        PortSize(SInt16(w), SInt16(h));
+        OrvaFillSurfaceRect(&port, 0, 0, w - 1, h - 1, 0xFFFFFF);
+        TracePageDocument(document, page, 1, page, GetNbPagesDocument(document));
+        ok = cairo_surface_write_to_png(port.surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+        ClosePort(&port);
+        SetPort(previous);
     }
-    KillPicture(picture);
+    SetDpiDest(saved);
     return ok;
 }
 

@@ -1,6 +1,6 @@
 // omrender's page mode: a score (a demo or a file) laid out on pages by page layout, each page
-// recorded as a picture at the print-quality resolution and played onto a PNG at the resolution
-// asked, or printed to a PDF through the print path.
+// drawn into a port at the resolution asked and written as a PNG, or printed to a PDF through the
+// print path (pages recorded as pictures at the output resolution, 300 dpi).
 #pragma once
 
 struct PageOptions {
