@@ -2,6 +2,7 @@
 #include "layout/bmp_images.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "graphics/quickdraw/shapes.h"
@@ -124,7 +125,8 @@ Boolean LitEntete(ByteReader *r, UInt32 size, BMPHeader *h) {
     if (r->failed) return kFalse;
     h->paletteOffset = kEnteteFichier + infoSize;
     h->topDown = h->height < 0;
-    if (h->topDown) h->height = -h->height;
+    // The most negative height has no positive twin: it is refused with the others out of range.
+    if (h->topDown) h->height = h->height == INT32_MIN ? 0 : -h->height;
     if (h->width < 1 || h->height < 1 || h->width > kBMPCoteMax || h->height > kBMPCoteMax ||
         SInt64(h->width) * h->height > kBMPPixelsMax)
         return kFalse;
