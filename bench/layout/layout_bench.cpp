@@ -32,7 +32,7 @@
 #include "layout/page_drawing.h"
 #include "layout/pagination.h"
 #include "layout/units.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "score/engine_facade.h"
 #include "score/native_score.h"
 #include "score/preferences.h"

@@ -9,7 +9,7 @@
 
 #include "graphics/quickdraw/shapes.h"
 #include "layout/bmp_images.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 #include "support/graphics/quickdraw_support.h"
 

@@ -22,7 +22,7 @@
 #include "layout/spacing.h"
 #include "layout/staff_heights.h"
 #include "layout/units.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "score/engine_facade.h"
 #include "score/score_hooks.h"
 #include "support/graphics/quickdraw_support.h"

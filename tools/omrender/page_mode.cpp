@@ -19,7 +19,7 @@
 #include "layout/print_jobs.h"
 #include "layout/units.h"
 #include "platform/core/memory.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/runtime.h"
 #include "score/engine_facade.h"
 #include "score/native_score.h"
