@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <glob.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -194,8 +195,10 @@ void BM_PeerPage96(benchmark::State &state) {
         bool ok = false, saved = false;
         double png = Chrono(Pair(prefix + ".png", "-r 96"), &ok);
         double mscx = Chrono(Pair(prefix + ".mscx"), &saved);
-        int pages = 0;
-        while (access((prefix + "-" + std::to_string(pages + 1) + ".png").c_str(), R_OK) == 0) pages++;
+        // Its pages are numbered with as many digits as the last one needs: "-1", "-01" ...
+        glob_t found;
+        int pages = glob((prefix + "-*.png").c_str(), 0, nullptr, &found) == 0 ? int(found.gl_pathc) : 0;
+        globfree(&found);
         Run("rm -f '" + prefix + "'*");
         if (!ok || !saved || pages < 1) return state.SkipWithError("mscore3 failed");
         state.SetIterationTime(std::max(1e-6, (png - mscx) / pages));

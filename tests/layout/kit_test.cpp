@@ -15,6 +15,7 @@
 #include "layout/drawing_kit.h"
 #include "layout/layout_start.h"
 #include "layout/palette.h"
+#include "layout/staff_heights.h"
 #include "layout/pagination.h"
 #include "layout/units.h"
 #include "layout/views.h"
@@ -180,6 +181,29 @@ TEST_F(LayoutKit, ColourIconsNeverFillMoreThanTheirBuffers) {
     EXPECT_EQ(CvtIconEnIconCustom(-31000, 32, 32, small.data(), nullptr, nullptr, nullptr), -192);
     EXPECT_EQ(CvtIconEnIconCustom(600, 0, 32, small.data(), nullptr, nullptr, nullptr), paramErr);
     CloseResFile(file);
+}
+
+TEST_F(LayoutKit, AStaffsSpacingAndZoomedSizesFollowItsSizeAndTheResolution) {
+    ScoreFixture f;
+    StaffHandle staff = f.Staff();
+    (*staff)->band = 100;
+    (*staff)->topOffset = 40;
+    (*f.score)->resolution = 144;
+    SetDpiDest(300);
+    FixeZoomPage(0.6f);
+    InitTailleRubanPortee(f.score, staff);
+    EXPECT_FLOAT_EQ((*staff)->spacing, 72.0f * 6 * 144 / 5184);  // size x 6 x resolution / 5184
+    EXPECT_EQ((*staff)->bandZoom, 250);       // 100 points x 0.6 at 300 dpi
+    EXPECT_EQ((*staff)->bandRibbon, 200);     // at the score's 144 dpi
+    EXPECT_EQ((*staff)->topOffsetZoom, 100);
+    ASSERT_EQ(FixeTypePortee(staff, kPorteeGregorienne), noErr);
+    InitTailleRubanPortee(f.score, staff);
+    EXPECT_FLOAT_EQ((*staff)->spacing, 72.0f * 8 * 144 / 5184);
+    FixePorteeImprimable(nullptr, staff, kFalse);
+    EXPECT_EQ((*staff)->printable, 0);
+    SetModeEcran(f.score, 0);
+    EXPECT_EQ((*f.score)->screenMode, 0);
+    FixeZoomPage(1.0f);
 }
 
 SInt32 gVueChanges = 0;

@@ -107,6 +107,34 @@ TEST_F(Printing, ThePageByPageCallsAnswerNoErrorAndTheSheetHoldsThePage) {
     std::remove(pdf.c_str());
 }
 
+void *A5(void *) {
+    GtkPageSetup *setup = gtk_page_setup_new();
+    GtkPaperSize *paper = gtk_paper_size_new(GTK_PAPER_NAME_A5);
+    gtk_page_setup_set_paper_size(setup, paper);
+    gtk_paper_size_free(paper);
+    return setup;
+}
+
+TEST_F(Printing, AConfirmedPageSetupIsKeptInTheRecordFile) {
+    char path[1024];
+    ASSERT_TRUE(GetCheminEnregistrementImpression(path, sizeof path));
+    std::remove(path);
+    OrvaSetPageSetupHook(A5);
+    EXPECT_TRUE(DoMiseEnPage());
+    OrvaSetPageSetupHook(nullptr);
+    FILE *file = std::fopen(path, "rb");
+    ASSERT_NE(file, nullptr);
+    UInt8 bytes[kTailleTPrint + 1];
+    size_t read = std::fread(bytes, 1, sizeof bytes, file);
+    std::fclose(file);
+    ASSERT_EQ(read, size_t(kTailleTPrint));
+    Rect paper;
+    std::memcpy(&paper, bytes + kPrOffsetPaper, sizeof paper);
+    EXPECT_NEAR(paper.right - paper.left, 148.0 / 25.4 * 600, 3);  // A5 at 600 dpi
+    JeTePreviensConfigImprimanteChange();
+    std::remove(path);
+}
+
 TEST_F(Printing, TheRecordSurvivesInItsFileAndBadStoredRecordsGiveTheDefaults) {
     THPrint h = GetEnregistrementImpression();
     ASSERT_NE(h, nullptr);

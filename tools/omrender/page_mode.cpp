@@ -35,6 +35,7 @@ const int kCoteMax = 30000;    // pixels of a PNG side at most
 DocumentRecord *ChargeDocument(const PageOptions &o);
 std::string NomPage(const char *pattern, int page);
 bool EcritPagePNG(DocumentRecord *document, SInt16 page, int dpi, const std::string &path);
+bool EcritPNG(cairo_surface_t *surface, const std::string &path);
 
 }  // namespace
 
@@ -129,11 +130,43 @@ bool EcritPagePNG(DocumentRecord *document, SInt16 page, int dpi, const std::str
         PortSize(SInt16(w), SInt16(h));
         OrvaFillSurfaceRect(&port, 0, 0, w - 1, h - 1, 0xFFFFFF);
         TracePageDocument(document, page, 1, page, GetNbPagesDocument(document));
-        ok = cairo_surface_write_to_png(port.surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+        ok = EcritPNG(port.surface, path);
         ClosePort(&port);
         SetPort(previous);
     }
     SetDpiDest(saved);
+    return ok;
+}
+
+// A page without colour, the most common, is written as a grey image: a third of the bytes to
+// compress.
+bool EcritPNG(cairo_surface_t *surface, const std::string &path) {
+    cairo_surface_flush(surface);
+    int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    const unsigned char *data = cairo_image_surface_get_data(surface);
+    bool grey = data != nullptr;
+    for (int y = 0; y < h && grey; y++) {
+        const unsigned char *row = data + size_t(y) * size_t(stride);
+        for (int x = 0; x < w && grey; x++) grey = row[4 * x] == row[4 * x + 1] && row[4 * x + 1] == row[4 * x + 2];
+    }
+    if (!grey) return cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    // An A8 image is written as grey levels, its bytes the levels.
+    cairo_surface_t *levels = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
+    if (cairo_surface_status(levels) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(levels);
+        return false;
+    }
+    unsigned char *out = cairo_image_surface_get_data(levels);
+    int outStride = cairo_image_surface_get_stride(levels);
+    for (int y = 0; y < h; y++) {
+        const unsigned char *row = data + size_t(y) * size_t(stride);
+        unsigned char *level = out + size_t(y) * size_t(outStride);
+        for (int x = 0; x < w; x++) level[x] = row[4 * x + 1];
+    }
+    cairo_surface_mark_dirty(levels);
+    bool ok = cairo_surface_write_to_png(levels, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(levels);
     return ok;
 }
 
