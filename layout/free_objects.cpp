@@ -25,9 +25,11 @@ const SInt16 kTailleTexteDefaut = 12;
 
 FreeObjectRecord *Objets(ScoreHandle score) { return reinterpret_cast<FreeObjectRecord *>(*(*score)->freeObjects); }
 GraphicRecord *Graphiques(StaffHandle staff) { return reinterpret_cast<GraphicRecord *>(*(*staff)->graphics); }
-void LibereObjet(FreeObjectRecord *object);
+void LibereDonnees(Handle data, GrafPtr image);
 template <typename T>
 SInt32 Ajoute(Handle *list, SInt32 count, SInt32 limit);
+template <typename T>
+void Retire(Handle list, SInt32 count, SInt32 index);
 void TraceTexte(const FreeObjectRecord &object, const Rect &r, float pointPixels);
 void TraceForme(const FreeObjectRecord &object, const Rect &r, float pixelsPerTenth);
 
@@ -57,10 +59,10 @@ FreeObjectRecord *GetObjetLibrePtr(ScoreHandle score, SInt32 index) {
 void LibereObjetLibre(ScoreHandle score, SInt32 index) {
     SInt32 count = NbObjetsLibres(score);
     if (index < 0 || index >= count) return;
-    LibereObjet(Objets(score) + index);
-    std::memmove(Objets(score) + index, Objets(score) + index + 1, size_t(count - index - 1) * sizeof(FreeObjectRecord));
+    FreeObjectRecord object = Objets(score)[index];
+    LibereDonnees(object.data, object.image);
+    Retire<FreeObjectRecord>((*score)->freeObjects, count, index);
     (*score)->freeObjectCount = count - 1;
-    SetHandleSize((*score)->freeObjects, UInt32(count - 1) * sizeof(FreeObjectRecord));
 }
 
 SInt32 NbObjetsLibres(ScoreHandle score) {
@@ -71,7 +73,10 @@ SInt32 NbObjetsLibres(ScoreHandle score) {
 
 void LibereObjetsLibres(ScoreHandle score) {
     SInt32 count = NbObjetsLibres(score);
-    for (SInt32 i = 0; i < count; i++) LibereObjet(Objets(score) + i);
+    for (SInt32 i = 0; i < count; i++) {
+        FreeObjectRecord object = Objets(score)[i];
+        LibereDonnees(object.data, object.image);
+    }
     if (IsPartitionValide(score)) {
         if ((*score)->freeObjects) DisposHandle((*score)->freeObjects);
         (*score)->freeObjects = nullptr;
@@ -95,11 +100,9 @@ GraphicRecord *GetGraphiquePtr(StaffHandle staff, SInt32 index) {
 void DeleteGraphique(StaffHandle staff, SInt32 index) {
     SInt32 count = NbGraphiques(staff);
     if (index < 0 || index >= count) return;
-    GraphicRecord *g = Graphiques(staff) + index;
-    if (g->data) DisposHandle(g->data);
-    if (g->image) OrvaClosePortOffscreen(g->image);
-    std::memmove(g, g + 1, size_t(count - index - 1) * sizeof(GraphicRecord));
-    SetHandleSize((*staff)->graphics, UInt32(count - 1) * sizeof(GraphicRecord));
+    GraphicRecord graphic = Graphiques(staff)[index];
+    LibereDonnees(graphic.data, graphic.image);
+    Retire<GraphicRecord>((*staff)->graphics, count, index);
 }
 
 SInt32 NbGraphiques(StaffHandle staff) {
@@ -159,11 +162,10 @@ void TraceImageFormat(Handle data, UInt32 format, GrafPtr *cache, const Rect *re
 
 namespace {
 
-void LibereObjet(FreeObjectRecord *object) {
-    if (object->data) DisposHandle(object->data);
-    if (object->image) OrvaClosePortOffscreen(object->image);
-    object->data = nullptr;
-    object->image = nullptr;
+// What a record owns: its data and its decoded image. The caller forgets the record next.
+void LibereDonnees(Handle data, GrafPtr image) {
+    if (data) DisposHandle(data);
+    if (image) OrvaClosePortOffscreen(image);
 }
 
 // Grows *list (a handle of T, count held) by one zeroed T; its index, or -1.
@@ -176,6 +178,14 @@ SInt32 Ajoute(Handle *list, SInt32 count, SInt32 limit) {
     if (!*list || GetHandleSize(*list) < size) return -1;
     std::memset(*(*list) + size_t(count) * sizeof(T), 0, sizeof(T));
     return count;
+}
+
+// Removes entry index of the count T held in list; later ones move down.
+template <typename T>
+void Retire(Handle list, SInt32 count, SInt32 index) {
+    T *items = reinterpret_cast<T *>(*list);
+    std::memmove(items + index, items + index + 1, size_t(count - index - 1) * sizeof(T));
+    SetHandleSize(list, UInt32(count - 1) * sizeof(T));
 }
 
 // The text's lines from the rectangle's top, each placed by the justification.

@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "support/layout/layout_support.h"
 #include "support/tool_support.h"
 
 namespace {
@@ -86,15 +87,6 @@ double Encre(const std::string &png) {
         for (int x = 0; x < w; x++) ink += 255 - data[y * stride + 4 * x + 1];
     cairo_surface_destroy(image);
     return ink;
-}
-
-std::string InfoPdf(const std::string &pdf, const std::string &key) {
-    int status = -1;
-    std::string info = RunCommand("pdfinfo '" + pdf + "' 2>&1", &status);
-    size_t at = info.find(key + ":");
-    if (at == std::string::npos) return "";
-    size_t start = info.find_first_not_of(' ', at + key.size() + 1), end = info.find('\n', at);
-    return info.substr(start, end - start);
 }
 
 TEST(Pages, TheOrchestraReadsAsSystemsOfFiveStavesWithAlignedBarsAndJustifiedLines) {

@@ -13,8 +13,6 @@
 
 #include "engraving/engraver.h"
 #include "engraving/staff_services.h"
-#include "graphics/text/font_services.h"
-#include "graphics/text/font_table.h"
 #include "layout/free_objects.h"
 #include "layout/layout_start.h"
 #include "layout/page_drawing.h"
@@ -23,9 +21,9 @@
 #include "layout/staff_heights.h"
 #include "layout/units.h"
 #include "graphics/cairo/port_surfaces.h"
-#include "score/engine_facade.h"
 #include "score/score_hooks.h"
 #include "support/graphics/quickdraw_support.h"
+#include "support/layout/layout_support.h"
 #include "support/score_support.h"
 #include "support/tool_support.h"
 #include "tools/demo_scores/demo_scores.h"
@@ -80,19 +78,12 @@ class Pagination : public ::testing::Test {
 protected:
     DocumentRecord *document = nullptr;
     void SetUp() override {
-        StartQuickDrawForTests();
-        static bool installed = false;
-        if (!installed) installed = SystemDependantInstalleFonteLocale(BuildTreePath("fonts/Quorella.ttf").c_str(), true);
-        ASSERT_TRUE(installed);
-        ASSERT_TRUE(InitLentara());
-        InitGravure();
-        InitMiseEnPage();
+        ASSERT_TRUE(DemarreMiseEnPagePourTests());
         SetDpiDest(100);
     }
     void TearDown() override {
         LibereDemoScore(&document);
-        FinMiseEnPage();
-        FinGravure();
+        ArreteMiseEnPagePourTests();
         SetDpiDest(kDpiEcran);
     }
     void Orchestre(float zoom = 0) {

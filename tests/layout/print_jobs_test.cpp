@@ -12,43 +12,25 @@
 #include <string>
 #include <vector>
 
-#include "engraving/engraver.h"
-#include "graphics/text/font_services.h"
-#include "graphics/text/font_table.h"
 #include "graphics/quickdraw/shapes.h"
-#include "layout/layout_start.h"
 #include "layout/page_drawing.h"
 #include "layout/pagination.h"
 #include "layout/print_jobs.h"
 #include "layout/units.h"
 #include "platform/core/memory.h"
-#include "score/engine_facade.h"
 #include "support/graphics/quickdraw_support.h"
+#include "support/layout/layout_support.h"
 #include "support/tool_support.h"
 #include "tools/demo_scores/demo_scores.h"
 
 namespace {
-
-std::string InfoPdf(const std::string &pdf, const std::string &key) {
-    int status = -1;
-    std::string info = RunCommand("pdfinfo '" + pdf + "' 2>&1", &status);
-    size_t at = info.find(key + ":");
-    if (at == std::string::npos) return "";
-    size_t start = info.find_first_not_of(' ', at + key.size() + 1), end = info.find('\n', at);
-    return info.substr(start, end - start);
-}
 
 class Printing : public ::testing::Test {
 protected:
     DocumentRecord *document = nullptr;
     void SetUp() override {
         if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
-        StartQuickDrawForTests();
-        static bool installed = false;
-        if (!installed) installed = SystemDependantInstalleFonteLocale(BuildTreePath("fonts/Quorella.ttf").c_str(), true);
-        ASSERT_TRUE(installed && InitLentara());
-        InitGravure();
-        InitMiseEnPage();
+        ASSERT_TRUE(DemarreMiseEnPagePourTests());
         SetDpiDest(300);
         document = CreeDemoScore("orchestra");
         ASSERT_NE(document, nullptr);
@@ -56,8 +38,7 @@ protected:
     void TearDown() override {
         OrvaSetPrintExportFile(nullptr);
         LibereDemoScore(&document);
-        FinMiseEnPage();
-        FinGravure();
+        ArreteMiseEnPagePourTests();
         SetDpiDest(kDpiEcran);
     }
 };
