@@ -107,6 +107,10 @@ TEST(Pages, TheOrchestraReadsAsSystemsOfFiveStavesWithAlignedBarsAndJustifiedLin
                   std::string::npos)
             << summary;
         EXPECT_EQ(Valeur(summary, "braces"), systems) << summary;
+        for (int s = 0; s < systems; s++) {  // each brace joins the piano's two staves, the last of a system
+            std::string pair = "brace staves=" + std::to_string(5 * s + 4) + "-" + std::to_string(5 * s + 5) + " ";
+            EXPECT_NE(summary.find(pair), std::string::npos) << pair << summary;
+        }
         if (page == 1) {
             EXPECT_NE(summary.find("\nink-above=yes\n"), std::string::npos) << summary;
         }
