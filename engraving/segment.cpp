@@ -85,14 +85,18 @@ OSErr TracePorteeSegment(StaffHandle staff, const GeometrieSegment *geometry) {
     if (row->drawStaff) row->drawStaff(&c);
     TraceDebutsMesures(&c);
     TraceBarres(&c);
-    CalculeAccords(&c);
-    CalculeGroupes(&c);
-    TraceAccords(&c);
-    TraceGroupes(&c);
-    TraceNolets(&c);
-    TraceAppoggiatures(&c);
-    TraceMarques(&c);
-    TraceLiaisons(&c);
+    if (row->drawNotes) {
+        row->drawNotes(&c);
+    } else {
+        CalculeAccords(&c);
+        CalculeGroupes(&c);
+        TraceAccords(&c);
+        TraceGroupes(&c);
+        TraceNolets(&c);
+        TraceAppoggiatures(&c);
+        TraceMarques(&c);
+        TraceLiaisons(&c);
+    }
     TraceObjetsDynamiques(&c);
     RestaureEtat(&saved);
     return noErr;

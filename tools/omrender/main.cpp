@@ -2,7 +2,7 @@
 //   omrender --demo NAME [--strip] [--systems N] [--space PIXELS] [--font PATH] -o FILE.png
 //   omrender --list
 // The measures are laid out plainly (the engraver's strip layout), one system after another,
-// every drawn staff of the score in each. --font registers another music font file than the
+// every drawn staff of the score in each with its staff objects (lyrics, chord symbols, texts). --font registers another music font file than the
 // built one. Exit status: 0 written, 1 an unknown demo or a file that cannot be written,
 // 2 bad arguments, 3 the music font is not installed (the picture is written all the same,
 // without the font's glyphs).
@@ -26,7 +26,10 @@
 #include "platform/cairo/port_surfaces.h"
 #include "score/engine_facade.h"
 #include "score/preferences.h"
+#include "staffobjects/staff_objects.h"
+#include "staffobjects/staff_objects_draw.h"
 #include "tools/demo_scores/demo_scores.h"
+#include "tools/demo_scores/staffobject_demos.h"
 
 namespace {
 
@@ -107,6 +110,7 @@ void Dessine(const std::vector<StaffHandle> &staves, const Layout &layout, float
                                   kMargeGauche * s, top + float(i) * kEcartPortees * s, s, s / 10,
                                   UInt8(kSegmentDebutSysteme | (i == 0 ? kSegmentMarquesSysteme : 0))};
             TracePorteeSegment(staves[i], &g);
+            TraceObjetsPortee(staves[i], &g);
         }
         if (staves.size() > 1) {
             Rect r = {SInt16(top), SInt16(kMargeGauche * s), SInt16(top + (staves.size() - 1) * kEcartPortees * s + 4 * s),
@@ -133,6 +137,8 @@ int main(int argc, char **argv) {
         SInt32 count = 0;
         const DemoScoreRow *rows = GetDemoScores(&count);
         for (SInt32 i = 0; i < count; i++) printf("%s\t%s\n", rows[i].name, rows[i].description);
+        rows = GetDemoScoresObjets(&count);
+        for (SInt32 i = 0; i < count; i++) printf("%s\t%s\n", rows[i].name, rows[i].description);
         return 0;
     }
     orvaSettings.pluginFlag = 1;
@@ -140,13 +146,14 @@ int main(int argc, char **argv) {
     OrvaInitGraf(&qd, 1);
     FixePrefStd();
     InitGravure();
+    InitObjetsPortee();
     int status = 0;
     if (!SystemDependantInstalleFonteLocale(o.font, true)) OrvaGetFontList();
     if (!InitLentara()) {
         fprintf(stderr, "omrender: music font \"%s\" is not installed\n", kNomFonteMusique);
         status = 3;
     }
-    DocumentRecord *document = CreeDemoScore(o.demo);
+    DocumentRecord *document = CreeDemoScoreObjets(o.demo);
     if (!document) {
         fprintf(stderr, "omrender: no demo score '%s'\n", o.demo);
         return 1;
@@ -174,6 +181,7 @@ int main(int argc, char **argv) {
     }
     ClosePort(&port);
     LibereDemoScore(&document);
+    FinObjetsPortee();
     FinGravure();
     return status;
 }
