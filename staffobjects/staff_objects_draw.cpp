@@ -33,9 +33,6 @@ const float kDessusDiagramme = 4.0f;    // spaces above the top line a frame wit
 const float kEpaisseurTiret = 0.08f;    // spaces: hyphens and extenders
 const float kLongueurTiret = 0.45f;     // text heights a hyphen is long
 const float kMargeTiret = 0.3f;         // spaces kept free each side of a hyphen
-const float kEspaceMax = 1000.0f;
-const float kCoordonneeMax = 1.0e6f;
-const float kZoomMax = 100.0f;
 const SInt32 kSyllabeDessinee = 1024;   // bytes of a syllable drawn at most
 const SInt32 kMaxObjetsDessines = 100000;
 
@@ -64,7 +61,6 @@ struct SavedPort {
     RGBColor fore;
 };
 
-Boolean GeometrieValide(StaffHandle staff, const GeometrieSegment *g);
 void PrepareContexte(SegmentContext *c, StaffHandle staff, const GeometrieSegment *g);
 void Sauve(SavedPort *saved);
 void Restaure(const SavedPort *saved);
@@ -85,7 +81,7 @@ void TraceTextes(const SegmentContext *c, const RGBColor &ink);
 }  // namespace
 
 OSErr TraceObjetsPortee(StaffHandle staff, const GeometrieSegment *geometry) {
-    if (!GeometrieValide(staff, geometry)) return paramErr;
+    if (!IsGeometrieSegmentValide(staff, geometry)) return paramErr;
     const EngravingStaffType *row = GetTypePorteeGravure(staff);
     if (!row->drawn) return noErr;
     SegmentContext c;
@@ -121,20 +117,6 @@ void GetPositionParoles(StaffHandle staff, const GeometrieSegment *g, float *bas
 }
 
 namespace {
-
-Boolean IsFini(float v) { return std::isfinite(v) && std::fabs(v) < kCoordonneeMax; }
-
-Boolean GeometrieValide(StaffHandle staff, const GeometrieSegment *g) {
-    if (!qd.thePort || !g || !IsPorteeValide(staff)) return kFalse;
-    ScoreHandle score = (*staff)->score;
-    if (!IsPartitionValide(score) || g->measureCount < 1 || g->measureCount > kMaxMesuresSegment) return kFalse;
-    if (g->firstMeasure < 0 || g->firstMeasure > (*score)->measureCount - g->measureCount) return kFalse;
-    if (!g->measureX || !g->notesX || !IsFini(g->left) || !IsFini(g->top)) return kFalse;
-    if (!(g->space >= 1 && g->space <= kEspaceMax) || !(g->zoom > 0 && g->zoom <= kZoomMax)) return kFalse;
-    for (SInt32 i = 0; i <= g->measureCount; i++)
-        if (!IsFini(g->measureX[i]) || (i < g->measureCount && !IsFini(g->notesX[i]))) return kFalse;
-    return kTrue;
-}
 
 void PrepareContexte(SegmentContext *c, StaffHandle staff, const GeometrieSegment *g) {
     c->staff = staff;

@@ -15,6 +15,7 @@
 #include "staffobjects/karaoke_text.h"
 #include "staffobjects/staff_objects.h"
 #include "support/score_support.h"
+#include "support/tool_support.h"
 
 namespace {
 
@@ -307,6 +308,18 @@ TEST(KaraokeCells, TheModelReadsTheLinesThroughItsHooks) {
     EXPECT_EQ(GetChordIndexAtTime(k.staff, 161280 + 1), 0);
     FinObjetsPortee();
     EXPECT_EQ(GetChordIndexAtTime(k.staff, 161280 + 40320), 0);
+}
+
+TEST(KaraokeText, OmscorePrintsTheLyricsDemosTextAndSyllables) {
+    int status = -1;
+    std::string out = RunCommand(ToolPath("omscore") + " --demo lyrics --karaoke 2>&1", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_EQ(out.substr(0, out.find("syllable 1 ")),
+              "one two three four five six seven sing this second verse on repeat\nsyllables=16\n");
+    // The 11th syllable, "sec", starts at the 11th played quarter.
+    EXPECT_NE(out.find("syllable 11 offset=44 length=3 start=403200 end=443520\n"), std::string::npos) << out;
+    out = RunCommand(ToolPath("omscore") + " --demo scale --karaoke 2>&1", &status);
+    EXPECT_NE(status, 0);
 }
 
 }  // namespace
