@@ -24,6 +24,7 @@
 #include "score/measures.h"
 #include "score/musical_arithmetic.h"
 #include "score/part_groups.h"
+#include "staffobjects/staff_objects_draw.h"
 
 namespace {
 
@@ -216,6 +217,7 @@ void TraceSysteme(const SystemDrawing &s) {
                               s.line.left, s.y[size_t(st)], s.space[size_t(st)], std::max(0.01f, s.line.pointPixels),
                               UInt8(kSegmentDebutSysteme | (first ? kSegmentMarquesSysteme : 0))};
         TracePorteeSegment(staff, &g);
+        TraceObjetsPortee(staff, &g);
         TraceGraphiques(s, staff, s.y[size_t(st)]);
         first = kFalse;
     }

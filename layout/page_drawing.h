@@ -1,7 +1,8 @@
 // Drawing a laid-out page of a document into the current port: the paper, the titles on the
 // first page of music, the page's free objects, and per system the braces, brackets and lines of
 // its part groups, the staff names, the first measure's number, each staff through the engraver
-// with its graphics, and the bar lines of the groups that draw them through. Main thread only.
+// then its staff objects (lyrics, chord symbols, texts) and graphics, and the bar lines of the
+// groups that draw them through. Main thread only.
 #pragma once
 
 #include "graphics/pictures/pictures.h"

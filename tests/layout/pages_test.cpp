@@ -7,6 +7,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -128,6 +129,38 @@ TEST(Pages, TheOrchestraReadsAsSystemsOfFiveStavesWithAlignedBarsAndJustifiedLin
                 EXPECT_NEAR(staves[size_t(5 * s + k)].right, MargeDroite(100), 1.0) << "system " << s + 1;
         }
     }
+}
+
+// The darkness (as Encre) of the rows [top, bottom) of a picture.
+double EncreLignes(const std::string &png, int top, int bottom) {
+    cairo_surface_t *image = cairo_image_surface_create_from_png(png.c_str());
+    int w = cairo_image_surface_get_width(image), h = cairo_image_surface_get_height(image);
+    int stride = cairo_image_surface_get_stride(image);
+    const unsigned char *data = cairo_image_surface_get_data(image);
+    double ink = 0;
+    for (int y = std::max(0, top); y < std::min(h, bottom) && data; y++)
+        for (int x = 0; x < w; x++) ink += 255 - data[y * stride + 4 * x + 1];
+    cairo_surface_destroy(image);
+    return ink;
+}
+
+TEST(Pages, LyricsStandUnderTheirStaffOnThePage) {
+    std::string png = TempFile("lyrics-page.png");
+    EXPECT_EQ(Valeur(Omrender("--demo lyrics --dpi 100 -o " + png), "pages"), 1);
+    std::vector<StaffRead> staves = Lit(png, nullptr);
+    ASSERT_EQ(staves.size(), 1u);
+    int status = -1;
+    std::string list = RunCommand(ToolPath("pngstaff") + " --list " + png, &status);
+    double bottom = 0, space = 0, top = 0, left = 0, right = 0;
+    int n = 0, system = 0;
+    ASSERT_EQ(std::sscanf(list.c_str() + list.find("staff 1 "), "staff %d system=%d top=%lf bottom=%lf left=%lf right=%lf space=%lf",
+                          &n, &system, &top, &bottom, &left, &right, &space),
+              7)
+        << list;
+    // Two verses in the four spaces below the staff; nothing further down.
+    EXPECT_GT(EncreLignes(png, int(bottom + 1.5 * space), int(bottom + 6 * space)), 255.0 * 200);
+    EXPECT_EQ(EncreLignes(png, int(bottom + 8 * space), int(bottom + 30 * space)), 0);
+    std::remove(png.c_str());
 }
 
 TEST(Pages, TheScoreIsRescaledToThePagesAsked) {

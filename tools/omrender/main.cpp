@@ -4,16 +4,16 @@
 //            [--font PATH] [-o FILE%d.png]
 //   omrender --list
 // Strip mode (the first form) lays the measures out plainly (the engraver's strip layout), one
-// system after another, every drawn staff of the score in each. Page mode (any of --load,
-// --all-pages, --dpi, --pages, --pdf) lays the score out on pages with page layout and prints
-// "pages=N", then "measures=M staves=S notes=K" of the score. -o writes the first page (every
-// page with --all-pages, "%d" in the name becoming the page number) at D dots per inch (100);
-// --pages N first rescales the score to N pages; --pdf prints every page to a PDF through the
-// print path. --load reads a score file of any format the player reads (MusicXML, native).
-// --font registers another music font file than the built one. Exit status: 0 written, 1 an
-// unknown demo, a score that does not load or a file that cannot be written, 2 bad arguments,
-// 3 the music font is not installed (the pictures are written all the same, without the font's
-// glyphs).
+// system after another, every drawn staff of the score in each with its staff objects (lyrics,
+// chord symbols, texts). Page mode (any of --load, --all-pages, --dpi, --pages, --pdf) lays the
+// score out on pages with page layout and prints "pages=N", then "measures=M staves=S notes=K"
+// of the score. -o writes the first page (every page with --all-pages, "%d" in the name
+// becoming the page number) at D dots per inch (100); --pages N first rescales the score to N
+// pages; --pdf prints every page to a PDF through the print path. --load reads a score file of
+// any format the player reads (MusicXML, native). --font registers another music font file than
+// the built one. Exit status: 0 written, 1 an unknown demo, a score that does not load or a file
+// that cannot be written, 2 bad arguments, 3 the music font is not installed (the pictures are
+// written all the same, without the font's glyphs).
 #include <cairo.h>
 
 #include <algorithm>
@@ -34,8 +34,11 @@
 #include "graphics/cairo/port_surfaces.h"
 #include "score/engine_facade.h"
 #include "score/preferences.h"
+#include "staffobjects/staff_objects.h"
+#include "staffobjects/staff_objects_draw.h"
 #include "tools/demo_scores/demo_scores.h"
 #include "tools/omrender/page_mode.h"
+#include "tools/demo_scores/staffobject_demos.h"
 
 namespace {
 
@@ -134,6 +137,7 @@ void Dessine(const std::vector<StaffHandle> &staves, const Layout &layout, float
                                   kMargeGauche * s, top + float(i) * kEcartPortees * s, s, s / 10,
                                   UInt8(kSegmentDebutSysteme | (i == 0 ? kSegmentMarquesSysteme : 0))};
             TracePorteeSegment(staves[i], &g);
+            TraceObjetsPortee(staves[i], &g);
         }
         if (staves.size() > 1) {
             Rect r = {SInt16(top), SInt16(kMargeGauche * s), SInt16(top + (staves.size() - 1) * kEcartPortees * s + 4 * s),
@@ -160,6 +164,8 @@ int main(int argc, char **argv) {
         SInt32 count = 0;
         const DemoScoreRow *rows = GetDemoScores(&count);
         for (SInt32 i = 0; i < count; i++) printf("%s\t%s\n", rows[i].name, rows[i].description);
+        rows = GetDemoScoresObjets(&count);
+        for (SInt32 i = 0; i < count; i++) printf("%s\t%s\n", rows[i].name, rows[i].description);
         return 0;
     }
     orvaSettings.pluginFlag = 1;
@@ -167,8 +173,10 @@ int main(int argc, char **argv) {
     OrvaInitGraf(&qd, 1);
     FixePrefStd();
     InitGravure();
+    InitObjetsPortee();
     if (o.pageMode) {
         int result = LanceModePages(o.page);
+        FinObjetsPortee();
         FinGravure();
         return result;
     }
@@ -178,7 +186,7 @@ int main(int argc, char **argv) {
         fprintf(stderr, "omrender: music font \"%s\" is not installed\n", kNomFonteMusique);
         status = 3;
     }
-    DocumentRecord *document = CreeDemoScore(o.demo);
+    DocumentRecord *document = CreeDemoScoreObjets(o.demo);
     if (!document) {
         fprintf(stderr, "omrender: no demo score '%s'\n", o.demo);
         return 1;
@@ -206,6 +214,7 @@ int main(int argc, char **argv) {
     }
     ClosePort(&port);
     LibereDemoScore(&document);
+    FinObjetsPortee();
     FinGravure();
     return status;
 }

@@ -26,6 +26,7 @@
 #include "score/preferences.h"
 #include "score/score_formats.h"
 #include "tools/demo_scores/demo_scores.h"
+#include "tools/demo_scores/staffobject_demos.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ namespace {
 
 DocumentRecord *ChargeDocument(const PageOptions &o) {
     if (o.demo) {
-        DocumentRecord *document = CreeDemoScore(o.demo);
+        DocumentRecord *document = CreeDemoScoreObjets(o.demo);
         if (!document) fprintf(stderr, "omrender: no demo score '%s'\n", o.demo);
         return document;
     }
