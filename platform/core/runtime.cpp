@@ -189,6 +189,7 @@ void Message(SInt32, SInt32, const char *format, ...) {
 void AvertissementVrac(SInt16 code) {
     const OrvaMessageHooks *hooks = gMessageHooks.load();
     if (hooks && hooks->warning) hooks->warning(code);
+    else PlugTrace("Notice %d", code);
 }
 
 void PlugTrace(const char *format, ...) {

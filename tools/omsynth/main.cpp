@@ -133,8 +133,8 @@ static int RenderToFile(const Options &o, const DigitOutputParams &params, DemoS
 // positions) until the end is heard, and stop.
 static int PlayInRealTime(const Options &o, DemoScoreRecord *demo) {
     if (o.device) snprintf(OrvaGetDigitalOutputDevice(), kDigitalOutputDeviceSize, "%s", o.device);
-    PlaybackPluginHooks hooks = {nullptr, nullptr, nullptr, nullptr, TraceToError};
-    FixeHooksPluginLecture(&hooks);
+    static const OrvaMessageHooks kMessages = {nullptr, nullptr, nullptr, TraceToError};
+    OrvaSetMessageHooks(&kMessages);
     InstalleOpsDemo();
     InitConfigurationPeriphWindow();
     double start = Seconds();

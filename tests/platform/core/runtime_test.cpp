@@ -179,6 +179,17 @@ TEST_F(ErrorSink, MessagesReachTheErrorSinkUntilThePluginInstallsItsRoutines) {
     EXPECT_EQ(Delivered().size(), 2u);
 }
 
+// Every floor's warning codes reach the trace when the plug-in fills no warning slot.
+TEST_F(ErrorSink, AWarningCodeWithoutAWarningSlotIsTraced) {
+    static const OrvaMessageHooks kTraceOnly = {nullptr, nullptr, nullptr, kRoutines.trace};
+    gRoutines.clear();
+    OrvaSetMessageHooks(&kTraceOnly);
+    AvertissementVrac(261);
+    OrvaSetMessageHooks(nullptr);
+    EXPECT_EQ(gRoutines, (std::vector<std::string>{"trace Notice 261"}));
+    EXPECT_TRUE(Delivered().empty());
+}
+
 TEST(MainThread, OnlyTheRecordedThreadIsTheMainOne) {
     EXPECT_TRUE(OrvaIsMainThread());
     bool otherIsMain = true;
