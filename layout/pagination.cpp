@@ -15,6 +15,7 @@
 #include "layout/units.h"
 #include "layout/views.h"
 #include "platform/core/memory.h"
+#include "platform/core/runtime.h"
 #include "score/measures.h"
 #include "score/musical_arithmetic.h"
 #include "score/notes.h"
@@ -458,7 +459,7 @@ SInt32 FinLigne(LayoutContext *c, SInt32 first, float available, float opening) 
         char line[96];
         snprintf(line, sizeof line, "MetsEnPageDocument: unbreakable measures %ld to %ld broken", long(first + 1),
                  long(last + 1));
-        HookTrace(line);
+        PlugTrace("%s", line);
     }
     return last;
 }

@@ -20,7 +20,6 @@
 #include "score/measures.h"
 #include "score/notes.h"
 #include "score/part_groups.h"
-#include "score/score_hooks.h"
 
 namespace {
 
@@ -28,7 +27,6 @@ void Check(bool ok) {
     if (!ok) abort();
 }
 
-void Quiet(const char *) {}
 
 void Construit(DocumentRecord *document, FuzzReader &in) {
     ScoreHandle score = CreePartitionVide(document);
@@ -93,8 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         started = true;
         InitGravure();
         InitMiseEnPage();
-        ScorePluginHooks hooks = {Quiet, Quiet, nullptr};
-        OrvaSetScorePluginHooks(&hooks);
+        FuzzQuietMessages();
     }
     static GrafPort *port = FuzzNewPort(200, 280);
     FuzzReader in = {OrvaByteReader(data, size)};

@@ -32,7 +32,6 @@ void Check(bool ok) {
     if (!ok) abort();
 }
 
-void Quiet(const char *) {}
 
 // Syllables lie inside the text in order; in played order their times never go back.
 void CheckSyllables(Handle text, Handle syllables, Boolean played) {
@@ -55,8 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         OrvaGetFontList();
         InitGravure();
         InitObjetsPortee();
-        ScorePluginHooks hooks = {Quiet, Quiet, nullptr};
-        OrvaSetScorePluginHooks(&hooks);
+        FuzzQuietMessages();
         return FuzzNewPort(600, 300);
     }();
     if (size > kMaxInput) return 0;

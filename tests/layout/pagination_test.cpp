@@ -24,6 +24,7 @@
 #include "score/score_hooks.h"
 #include "support/graphics/quickdraw_support.h"
 #include "support/layout/layout_support.h"
+#include "support/message_catcher.h"
 #include "support/score_support.h"
 #include "support/tool_support.h"
 #include "tools/demo_scores/demo_scores.h"
@@ -254,9 +255,6 @@ TEST_F(Pagination, RescalingReachesTheWantedPagesInTwelveLayoutsAtMost) {
     InitMiseEnPage();
 }
 
-std::vector<std::string> gTraces;
-void Trace(const char *line) { gTraces.push_back(line); }
-
 TEST_F(Pagination, AMeasureWiderThanItsSystemIsSqueezedOntoALineOfItsOwn) {
     document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
     ASSERT_EQ(ConstruitDemoLongue(document, 5, 1), noErr);
@@ -275,16 +273,14 @@ TEST_F(Pagination, AnUnbreakableRunWiderThanASystemBreaksWhereItMustTracedOnce) 
     document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
     ASSERT_EQ(ConstruitDemoLongue(document, 40, 2), noErr);
     for (SInt32 m = 0; m < 40; m++) GetMesurePtr(document->score, m)->breakForbidden = 1;
-    ScorePluginHooks hooks = {Trace, nullptr, nullptr};
-    OrvaSetScorePluginHooks(&hooks);
-    gTraces.clear();
+    MessageCatcher catcher;
     std::vector<Line> lines = Calcule();
-    OrvaSetScorePluginHooks(nullptr);
+    std::vector<std::string> traces = catcher.traces;
     EXPECT_EQ(Couverture(document), "");
     EXPECT_GT(lines.size(), 3u);
     for (size_t i = 0; i + 1 < lines.size(); i++) EXPECT_NEAR(lines[i].record.right, MargeDroite(100), 0.01);
-    ASSERT_EQ(gTraces.size(), 1u);
-    EXPECT_NE(gTraces[0].find("unbreakable"), std::string::npos) << gTraces[0];
+    ASSERT_EQ(traces.size(), 1u);
+    EXPECT_NE(traces[0].find("unbreakable"), std::string::npos) << traces[0];
 }
 
 TEST_F(Pagination, HostileDocumentsLayOutWithAMeasureOnEveryLine) {
