@@ -14,6 +14,7 @@
 #include "plugin/glue_internal.h"
 #include "plugin/host_services.h"
 #include "plugin/instance.h"
+#include "plugin/interface/drawing.h"
 #include "plugin/shell_standins.h"
 #include "plugin/x_events.h"
 #include "graphics/quickdraw/window_record.h"

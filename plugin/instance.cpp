@@ -10,6 +10,8 @@
 #include "plugin/browser_calls.h"
 #include "plugin/glue.h"
 #include "plugin/host_services.h"
+#include "plugin/interface/areas.h"
+#include "plugin/interface/drawing.h"
 #include "plugin/scripting.h"
 #include "sound/playback.h"
 
@@ -87,6 +89,11 @@ void PlugInDefaultInstance(PlugInInstance *instance, NPP npp) {
 
 void PlugInDefaultColor(PlugInInstance *instance) {
     for (const ColourDefault &row : kColourDefaults) CvtStrToRGBColor(row.hex, &(instance->*row.field));
+}
+
+RGBColor *PlugInColourSlot(PlugInInstance *instance, SInt16 slot) {
+    const SInt16 count = SInt16(sizeof kColourDefaults / sizeof kColourDefaults[0]);
+    return &(instance->*kColourDefaults[slot >= 0 && slot < count ? slot : 0].field);
 }
 
 void LinkInstance(PlugInInstance *instance) {

@@ -198,6 +198,10 @@ PlugInInstance *PlugInFromNPP(NPP npp);
 // Every default of the record; asks the browser for its language when npp is given.
 void PlugInDefaultInstance(PlugInInstance *instance, NPP npp);
 void PlugInDefaultColor(PlugInInstance *instance);  // the fourteen colours
+// Colour slot 0..13 (imgBkColor, titleBkColor, titleFrColor, scrollBkColor, scrollThumbColor,
+// titleBkColPlay, titleFrColPlay, menuBkColor1, menuBkColor2, timeSliderBkColor1,
+// timeSliderBkColor2, desktopColor, textSelectColor, listColor); slot 0 for any other.
+RGBColor *PlugInColourSlot(PlugInInstance *instance, SInt16 slot);
 // Puts the instance in the list by its place on the page (moved if already there).
 void LinkInstance(PlugInInstance *instance);
 void UnlinkInstance(PlugInInstance *instance);  // nothing when it is not listed

@@ -74,23 +74,11 @@ NPError NPP_DestroyStream(NPP npp, NPStream *, NPError) {
 void PlugInDisposeDoc(PlugInInstance *) {}
 void DeleteFichierCache(PlugInInstance *) {}
 SInt32 PlugCalculePosTempsJoue(PlugInInstance *) { return -1; }
+Boolean PlugBeginFile(PlugInInstance *instance) { return instance->document != nullptr; }
+void PlugEndFile(PlugInInstance *) {}
 
-// ---- Player interface: replaced by the drawing cycle, layout, karaoke, mixer, play list,
-// keyboard and film parts ---------------------------------------------------------------------
+// ---- Player interface: replaced by the karaoke, mixer, play list, keyboard and film parts -----
 
-Boolean StartDraw(PlugInInstance *instance, PlugInDrawState *state) {
-    GetPort(&state->savedPort);
-    WindowPtr w = instance && instance->window ? PlugInWindowOf(instance->window) : nullptr;
-    if (!w) return kFalse;
-    SetPort(&w->port);
-    return kTrue;
-}
-
-void EndDraw(PlugInInstance *, PlugInDrawState *state) { SetPort(state->savedPort); }
-
-void PlugInCalculeAireAffichables(PlugInInstance *, SInt16, SInt16) {}
-void ApplyColorCommand(PlugInInstance *, const char *) {}
-void PlugInDeletePicture(PlugInInstance *) {}
 void PlugInDisposeTexteKaraoke(PlugInInstance *) {}
 void PlugDisposeMixer(PlugInInstance *) {}
 void PlugInDisposeListe(PlugInInstance *) {}

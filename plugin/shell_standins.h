@@ -22,10 +22,6 @@ struct PlugInPageSetup {
     Rect page;
 };
 struct PlugInPlayList;  // the play list (the play-list panel defines it)
-// The drawing state StartDraw saves and EndDraw restores (the drawing cycle replaces it).
-struct PlugInDrawState {
-    GrafPtr savedPort;
-};
 
 // ---- Start-up, idle and clicks -------------------------------------------------------------
 NPError NPP_Initialize();
@@ -42,13 +38,10 @@ NPError NPP_DestroyStream(NPP npp, NPStream *stream, NPError reason);
 void PlugInDisposeDoc(PlugInInstance *instance);
 void DeleteFichierCache(PlugInInstance *instance);
 SInt32 PlugCalculePosTempsJoue(PlugInInstance *instance);  // ms heard; -1 unless playing
+Boolean PlugBeginFile(PlugInInstance *instance);  // whether a document is loaded
+void PlugEndFile(PlugInInstance *instance);
 
 // ---- Player interface ------------------------------------------------------------------------
-Boolean StartDraw(PlugInInstance *instance, PlugInDrawState *state);
-void EndDraw(PlugInInstance *instance, PlugInDrawState *state);
-void PlugInCalculeAireAffichables(PlugInInstance *instance, SInt16 width, SInt16 height);
-void ApplyColorCommand(PlugInInstance *instance, const char *name);
-void PlugInDeletePicture(PlugInInstance *instance);
 void PlugInDisposeTexteKaraoke(PlugInInstance *instance);
 void PlugDisposeMixer(PlugInInstance *instance);
 void PlugInDisposeListe(PlugInInstance *instance);
