@@ -11,6 +11,8 @@
 // is an empty syllable (a note that takes none, such as a tie's continuation).
 #pragma once
 
+#include <vector>
+
 #include "staffobjects/styled_strings.h"
 #include "score/score_model.h"
 
@@ -101,6 +103,9 @@ StaffHandle GetPorteeTaquets(StaffHandle staff);
 // the count; slots past kNbMaxTaquets are dropped, traced once. 0 for a measure outside the score.
 SInt32 CalculeTableauTaquetKaraokeMesure(TaquetRecord *table, StaffHandle staff, SInt16 kind, SInt16 unused0,
                                          SInt32 measure, SInt16 unused1, SInt16 ties, SInt16 unused2);
+// The slots of every measure of the staff, ties included, in one pass over its notes: measure m's
+// are slots[firsts[m] .. firsts[m + 1]). paramErr for a staff that is not live.
+OSErr CalculeTaquetsPortee(StaffHandle staff, std::vector<TaquetRecord> *slots, std::vector<SInt32> *firsts);
 // The byte range [*start, *end) of slot's syllable in a cell's text (length bytes) and, when the
 // cell has fewer syllables, *missing: the blanks to insert at its end before the slot's own (one
 // per missing syllable, and one more to end a last syllable that lacks its separator); the range
