@@ -113,8 +113,9 @@ OSErr CalculeTaquetsPortee(StaffHandle staff, std::vector<TaquetRecord> *slots, 
 Boolean GetBoundsStringTaquet(const char *text, SInt32 length, SInt32 slot, SInt32 *start, SInt32 *end,
                               SInt32 *missing);
 // The end of the syllable that starts at byte at of a cell's text: after its separator, or the
-// text's end. Walking a cell syllable by syllable with it is linear in its length.
-SInt32 FinSyllabe(const char *text, SInt32 length, SInt32 at);
+// text's end. Walking a cell syllable by syllable with it is linear in its length. *marks (when
+// given) tells whether the syllable holds a '^' or '='.
+SInt32 FinSyllabe(const char *text, SInt32 length, SInt32 at, Boolean *marks = nullptr);
 // 1 + the slot index of a time in its measure on a staff whose chord-symbol line is on, 0 when
 // no slot starts there.
 SInt32 GetChordIndexAtTimeObjets(StaffHandle staff, SInt32 time);

@@ -59,11 +59,13 @@ OSErr CalculeTaquetsPortee(StaffHandle staff, std::vector<TaquetRecord> *slots, 
     StaffHandle source = GetPorteeTaquets(staff);
     ScoreHandle score = (*staff)->score;
     SInt32 measures = (*score)->measureCount, next = 0;
+    firsts->reserve(size_t(measures) + 1);
     TaquetRecord table[kNbMaxTaquets];
     for (SInt32 m = 0; m < measures; m++) {
         firsts->push_back(SInt32(slots->size()));
-        const MeasureElement *e = GetMesurePtr(score, m);
-        if (!source || !e || e->length <= 0) continue;
+        // The measure table in place: scanning notes moves no memory.
+        const MeasureElement *e = source ? GetMesurePtr(score, 0) + m : nullptr;
+        if (!e || e->length <= 0) continue;
         SInt32 count = ScanneTaquets(source, &next, m, e->start, e->start + e->length, 1, table);
         slots->insert(slots->end(), table, table + count);
     }
@@ -97,9 +99,11 @@ Boolean GetBoundsStringTaquet(const char *text, SInt32 length, SInt32 slot, SInt
     return kTrue;
 }
 
-SInt32 FinSyllabe(const char *text, SInt32 length, SInt32 at) {
-    if (!text || at >= length) return length;
-    while (at < length && !IsSeparateur(text[at])) at++;
+SInt32 FinSyllabe(const char *text, SInt32 length, SInt32 at, Boolean *marks) {
+    Boolean marked = kFalse;
+    if (!text || at >= length) at = length;
+    for (; at < length && !IsSeparateur(text[at]); at++) marked = marked || text[at] == '^' || text[at] == '=';
+    if (marks) *marks = marked;
     return at < length ? at + 1 : length;  // the separator stays with its syllable
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
+#include "score/measures.h"
 #include "score/musical_arithmetic.h"
 #include "score/played_measures.h"
 #include "staffobjects/karaoke_cells.h"
@@ -29,7 +30,7 @@ struct KaraokeBuild {
 };
 
 void AjouteCellule(KaraokeBuild *b, SInt16 line, SInt32 measure, SInt16 verse, Boolean lastVerse, SInt32 measureTime);
-void AjouteSyllabe(KaraokeBuild *b, const char *raw, SInt32 length, SInt32 start, SInt32 end);
+void AjouteSyllabe(KaraokeBuild *b, const char *raw, SInt32 length, Boolean marks, SInt32 start, SInt32 end);
 
 }  // namespace
 
@@ -42,7 +43,11 @@ Handle CreeTexteKaraoke(StaffHandle staff, SInt16 line, Boolean playedOrder, Han
     b.staff = staff;
     b.wordOpen = kFalse;
     if (CalculeTaquetsPortee(staff, &b.slots, &b.firsts) != noErr) return nullptr;
-    for (SInt32 m = 0; m < measures; m++) b.lengths.push_back(std::max<SInt32>(0, CvtMesureEnDureeMesure(score, m)));
+    const MeasureElement *table = measures > 0 ? GetMesurePtr(score, 0) : nullptr;  // in place
+    for (SInt32 m = 0; m < measures; m++) {
+        SInt32 length = table[m].length;  // a copy: the record is packed
+        b.lengths.push_back(length > 0 ? length : 0);
+    }
     // Room for four syllables and thirty bytes a played measure, grown past that as needed.
     SInt32 expected = playedOrder ? GetNbMesuresJouees(score) : measures * std::max<SInt32>(1, (*staff)->verseLineCount);
     b.text.reserve(size_t(std::min<SInt32>(expected, 1 << 16)) * 30);
@@ -140,12 +145,13 @@ void AjouteCellule(KaraokeBuild *b, SInt16 line, SInt32 measure, SInt16 verse, B
     SInt32 first = b->firsts[size_t(measure)], count = b->firsts[size_t(measure) + 1] - first;
     SInt32 lastEnd = measureTime + b->lengths[size_t(measure)];
     for (SInt32 k = 0, at = 0; at < length; k++) {
-        SInt32 end = FinSyllabe(cell, length, at);
+        Boolean marks = kFalse;
+        SInt32 end = FinSyllabe(cell, length, at, &marks);
         SInt32 slot = std::min(k, count - 1);
         const TaquetRecord *t = slot >= 0 ? &b->slots[size_t(first + slot)] : nullptr;
         SInt32 sung = t ? measureTime + SInt32(t->time) : measureTime;
         SInt32 until = t ? sung + SInt32(t->duration) : lastEnd;
-        AjouteSyllabe(b, cell + at, end - at, sung, until);
+        AjouteSyllabe(b, cell + at, end - at, marks, sung, until);
         at = end;
     }
     // A cell ends its last word unless it ends in a hyphen.
@@ -154,7 +160,7 @@ void AjouteCellule(KaraokeBuild *b, SInt16 line, SInt32 measure, SInt16 verse, B
 
 // One syllable with its separator: its letters join the open word or start a new one after a
 // blank (none at a line start).
-void AjouteSyllabe(KaraokeBuild *b, const char *raw, SInt32 length, SInt32 start, SInt32 end) {
+void AjouteSyllabe(KaraokeBuild *b, const char *raw, SInt32 length, Boolean marks, SInt32 start, SInt32 end) {
     char separator = raw[length - 1];
     Boolean separated = separator == ' ' || separator == '-' || separator == '_';
     SInt32 letters = separated ? length - 1 : length;
@@ -164,7 +170,7 @@ void AjouteSyllabe(KaraokeBuild *b, const char *raw, SInt32 length, SInt32 start
     b->syllables.push_back(SyllabeKaraoke{SInt32(at), letters, start, end});
     b->text.append(raw, size_t(letters));
     b->wordOpen = separator == '-';
-    if (!std::memchr(raw, '^', size_t(letters)) && !std::memchr(raw, '=', size_t(letters))) return;
+    if (!marks) return;
     for (size_t i = at; i < b->text.size(); i++) {
         char &c = b->text[i];
         if (c == '^') c = ' ';
