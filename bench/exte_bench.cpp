@@ -14,7 +14,7 @@
 #include "graphics/text/extended_textedit.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/utf_text.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"

@@ -17,7 +17,7 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/quickdraw_text.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "platform/core/runtime.h"
 
 namespace {

@@ -5,7 +5,7 @@
 // plug-in critical section (3) except where a routine says otherwise.
 #pragma once
 
-#include "platform/carbon/plugin_instances.h"
+#include "toolbox/carbon/plugin_instances.h"
 #include "plugin/npapi.h"
 #include "toolbox/toolbox_services.h"
 

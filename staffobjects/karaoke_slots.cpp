@@ -2,14 +2,13 @@
 #include "staffobjects/karaoke_cells.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "engraving/links.h"
 #include "platform/core/errors.h"
+#include "platform/core/runtime.h"
 #include "score/measures.h"
 #include "score/musical_arithmetic.h"
 #include "score/notes.h"
-#include "score/score_hooks.h"
 
 namespace {
 
@@ -158,10 +157,8 @@ SInt32 ScanneTaquets(StaffHandle source, SInt32 *next, SInt32 measure, SInt32 st
     *next = i;
     if (dropped && !gTraceTaquets.traced) {
         gTraceTaquets.traced = kTrue;
-        char line[96];
-        std::snprintf(line, sizeof line, "lyrics: measure %ld has more than %ld note positions; the others take no syllable",
-                      long(measure + 1), long(kNbMaxTaquets));
-        HookTrace(line);
+        PlugTrace("lyrics: measure %ld has more than %ld note positions; the others take no syllable", long(measure + 1),
+                  long(kNbMaxTaquets));
     }
     return count;
 }

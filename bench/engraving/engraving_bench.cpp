@@ -14,7 +14,7 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/utf_text.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "score/engine_facade.h"
 #include "score/preferences.h"
 #include "tools/demo_scores/demo_scores.h"

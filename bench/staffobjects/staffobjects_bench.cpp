@@ -18,7 +18,7 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/utf_text.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 #include "score/engine_facade.h"
 #include "score/musical_arithmetic.h"

@@ -9,7 +9,7 @@
 
 #include "graphics/pictures/player.h"
 #include "graphics/quickdraw/pen.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 
 CairoPictState gCairoPict;
 

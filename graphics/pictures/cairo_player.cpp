@@ -21,7 +21,7 @@
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"

@@ -19,7 +19,7 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 

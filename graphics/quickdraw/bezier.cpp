@@ -18,8 +18,8 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/shapes.h"
-#include "platform/cairo/dirty_areas.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/dirty_areas.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "graphics/quickdraw/color.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/toolbox_hooks.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "graphics/quickdraw/color.h"
-#include "platform/cairo/dirty_areas.h"
+#include "graphics/cairo/dirty_areas.h"
 #include "platform/core/runtime.h"
 
 namespace {

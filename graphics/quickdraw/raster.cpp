@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "graphics/quickdraw/region_drawing.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 
 namespace {

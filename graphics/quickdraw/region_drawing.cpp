@@ -14,7 +14,7 @@
 #include "graphics/quickdraw/raster.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/shapes.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 

@@ -11,7 +11,7 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/transfer_internal.h"
-#include "platform/cairo/dirty_areas.h"
+#include "graphics/cairo/dirty_areas.h"
 #include "platform/core/runtime.h"
 
 namespace {

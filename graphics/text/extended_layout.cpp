@@ -9,7 +9,7 @@
 
 #include "graphics/text/extended_internal.h"
 #include "graphics/text/font_manager.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 

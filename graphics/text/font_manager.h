@@ -4,7 +4,7 @@
 #pragma once
 
 #include "graphics/quickdraw/ports.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "platform/core/errors.h"
 
 typedef SInt16 FMFontFamily;

@@ -2,7 +2,7 @@
 // the classic system ids (0, 1, 3, 20, 21, 22, 0xE1xx-0xE3xx) to installed families, and the
 // small text state that the Font Manager and the pango text layer share.
 // font_table.cpp: the list, ids, defaults and lookups. text_state.cpp: angle, ratio,
-// right-to-left, transcoding, antialiasing and the charset helpers. platform/cairo/pango_fonts.cpp:
+// right-to-left, transcoding, antialiasing and the charset helpers. graphics/cairo/pango_fonts.cpp:
 // the families from pango and font files added at run time.
 // Main thread only: the table and the state are process-wide and unguarded.
 #pragma once
@@ -93,7 +93,7 @@ void OrvaSetFontTranscodingByName(const char *name, Boolean transcoding);  // st
 void OrvaSetFontTranscoding(UInt16 id, Boolean transcoding);  // strict lookup; unknown id ignored
 Boolean OrvaGetFontTranscoding(UInt16 id);  // false while the switch is off, else the font's flag
 
-// ---- platform/cairo/pango_fonts.cpp ------------------------------------------------------------
+// ---- graphics/cairo/pango_fonts.cpp ------------------------------------------------------------
 // Adds every pango family not listed yet, sorted by name (letter case ignored, then exact) so
 // that counted ids are the same wherever the same fonts are installed; then the defaults.
 void SystemDependantGetFontList();

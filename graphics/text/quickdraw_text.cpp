@@ -11,7 +11,7 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
 #include "graphics/toolbox_hooks.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/utilities.h"
 

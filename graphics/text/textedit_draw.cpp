@@ -15,7 +15,7 @@
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/text/textedit_internal.h"
 #include "graphics/toolbox_hooks.h"
-#include "platform/cairo/input_method.h"
+#include "graphics/cairo/input_method.h"
 #include "platform/core/memory.h"
 #include "platform/core/os_utilities.h"
 #include "platform/core/runtime.h"

@@ -13,7 +13,7 @@
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/text/textedit_internal.h"
 #include "graphics/toolbox_hooks.h"
-#include "platform/cairo/input_method.h"
+#include "graphics/cairo/input_method.h"
 #include "platform/core/back_end.h"
 #include "platform/core/memory.h"
 #include "platform/core/os_utilities.h"

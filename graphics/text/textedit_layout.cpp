@@ -12,8 +12,8 @@
 #include "graphics/text/font_table.h"
 #include "graphics/text/textedit_internal.h"
 #include "graphics/toolbox_hooks.h"
-#include "platform/cairo/input_method.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/input_method.h"
+#include "graphics/cairo/pango_text.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 

@@ -17,7 +17,7 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/text/textedit_internal.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"

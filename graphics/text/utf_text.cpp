@@ -13,7 +13,7 @@
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/toolbox_hooks.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/time_manager.h"

@@ -8,7 +8,7 @@
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/window_record.h"
 #include "graphics/text/textedit.h"
-#include "platform/cairo/dirty_areas.h"
+#include "graphics/cairo/dirty_areas.h"
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/time_manager.h"

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "graphics/text/font_table.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string.h>
 
 #include "graphics/toolbox_hooks.h"
-#include "platform/cairo/input_method.h"
+#include "graphics/cairo/input_method.h"
 #include "platform/core/back_end.h"
 #include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"

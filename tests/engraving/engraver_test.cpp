@@ -22,7 +22,7 @@
 #include "graphics/text/font_services.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/utf_text.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "score/dynamics_objects.h"
 #include "score/engine_facade.h"
 #include "score/note_params.h"

@@ -18,7 +18,7 @@
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "support/graphics/quickdraw_support.h"
 #include "support/graphics/text_support.h"
 #include "support/tool_support.h"

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "score/score_hooks.h"
 #include "staffobjects/chord_diagrams.h"
 
 namespace {
@@ -19,15 +18,12 @@ void Check(bool ok) {
     if (!ok) abort();
 }
 
-void Quiet(const char *) {}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static std::string folder = [] {
         std::string f = FuzzFolder();
-        ScorePluginHooks hooks = {Quiet, Quiet, nullptr};
-        OrvaSetScorePluginHooks(&hooks);
+        FuzzQuietMessages();
         return f;
     }();
     if (size > kMaxInput) return 0;

@@ -18,7 +18,6 @@
 #include "score/measures.h"
 #include "score/notes.h"
 #include "score/preferences.h"
-#include "score/score_hooks.h"
 #include "staffobjects/karaoke_cells.h"
 #include "staffobjects/karaoke_text.h"
 #include "staffobjects/staff_objects.h"
@@ -31,8 +30,6 @@ enum : size_t { kMaxInput = 1 << 17 };
 void Check(bool ok) {
     if (!ok) abort();
 }
-
-void Quiet(const char *) {}
 
 // Syllables lie inside the text in order; in played order their times never go back.
 void CheckSyllables(Handle text, Handle syllables, Boolean played) {
@@ -56,8 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         OrvaGetFontList();
         InitGravure();
         InitObjetsPortee();
-        ScorePluginHooks hooks = {Quiet, Quiet, nullptr};
-        OrvaSetScorePluginHooks(&hooks);
+        FuzzQuietMessages();
         return FuzzNewPort(600, 300);
     }();
     if (size > kMaxInput) return 0;

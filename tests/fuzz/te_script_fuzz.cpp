@@ -12,7 +12,7 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/textedit.h"
 #include "graphics/toolbox_hooks.h"
-#include "platform/cairo/input_method.h"
+#include "graphics/cairo/input_method.h"
 #include "platform/core/back_end.h"
 #include "platform/core/memory.h"
 #include "platform/core/scrap.h"

@@ -16,7 +16,7 @@
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/toolbox_hooks.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 
 // Header of an input, then the text:
 //   flags: bit 0 UTF-16, bit 1 record, bit 2 Japanese, bit 3 transcoding off, bits 4-7 font

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "graphics/quickdraw/rects.h"
-#include "platform/cairo/dirty_areas.h"
+#include "graphics/cairo/dirty_areas.h"
 #include "platform/gtk/keyboard_mouse.h"
 #include "plugin/instance.h"
 #include "support/plugin_support.h"

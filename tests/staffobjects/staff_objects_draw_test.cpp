@@ -19,7 +19,7 @@
 #include "engraving/strip_geometry.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/text/font_table.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "score/notes.h"
 #include "score/tablature_record.h"
 #include "staffobjects/chord_diagrams.h"

@@ -23,7 +23,7 @@
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/text/font_table.h"
 #include "platform/core/runtime.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "score/engine_facade.h"
 #include "score/preferences.h"
 #include "staffobjects/staff_objects.h"

@@ -19,7 +19,7 @@
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/quickdraw/transfer.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/resource_files.h"
 #include "shape_scenes.h"
 

@@ -23,7 +23,7 @@
 #include "graphics/quickdraw/transfer.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/quickdraw_text.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 #include "support/graphics/picture_support.h"
 #include "support/graphics/quickdraw_support.h"

@@ -15,7 +15,7 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/quickdraw/transfer.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"

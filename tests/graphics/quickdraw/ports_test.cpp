@@ -8,7 +8,7 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/toolbox_hooks.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/time_manager.h"
 #include "support/graphics/quickdraw_support.h"
 

@@ -12,7 +12,7 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/region_drawing.h"
 #include "graphics/quickdraw/shapes.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 #include "support/graphics/quickdraw_support.h"
 

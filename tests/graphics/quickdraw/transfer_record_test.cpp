@@ -15,7 +15,7 @@
 #include "graphics/quickdraw/offscreen.h"
 #include "graphics/quickdraw/packed_images.h"
 #include "graphics/quickdraw/transfer.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 #include "support/graphics/quickdraw_support.h"
 #include "support/graphics/transfer_support.h"

@@ -14,7 +14,7 @@
 #include "graphics/text/font_services.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/utf_text.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "platform/core/memory.h"
 #include "platform/core/unicode_mode.h"
 #include "support/graphics/extended_fixture.h"

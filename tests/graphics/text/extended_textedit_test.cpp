@@ -9,7 +9,7 @@
 #include <string>
 
 #include "graphics/text/extended_textedit.h"
-#include "platform/cairo/input_method.h"
+#include "graphics/cairo/input_method.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/os_utilities.h"

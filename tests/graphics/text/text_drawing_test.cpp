@@ -16,7 +16,7 @@
 #include "graphics/text/font_table.h"
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/toolbox_hooks.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "platform/core/runtime.h"
 #include "support/graphics/quickdraw_support.h"
 #include "support/graphics/text_support.h"

@@ -12,7 +12,7 @@
 #include "graphics/quickdraw/rects.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/textedit.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "platform/core/runtime.h"
 #include "support/graphics/quickdraw_support.h"
 #include "support/graphics/text_support.h"

@@ -8,7 +8,7 @@
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/textedit.h"
 #include "graphics/toolbox_hooks.h"
-#include "platform/cairo/input_method.h"
+#include "graphics/cairo/input_method.h"
 #include "platform/core/back_end.h"
 #include "platform/core/memory.h"
 #include "platform/core/os_utilities.h"

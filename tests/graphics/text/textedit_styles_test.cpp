@@ -12,7 +12,7 @@
 
 #include "graphics/text/font_manager.h"
 #include "graphics/text/textedit.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "platform/core/memory.h"
 #include "platform/core/scrap.h"
 #include "support/graphics/textedit_invariants.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "graphics/text/font_table.h"
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 #include "support/graphics/text_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "graphics/quickdraw/ports.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/regions.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
 #include "platform/gtk/event_pump.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "graphics/text/font_table.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "support/graphics/quickdraw_support.h"
 
 void StartTextForTests() {

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "graphics/quickdraw/offscreen.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "support/graphics/quickdraw_support.h"
 
 GrafPtr NewFilledOffscreen(SInt16 width, SInt16 height, SInt16 depth, UInt32 fill) {

@@ -1,7 +1,7 @@
 // Text on pango: every run the library measures or draws is turned into UTF-8 by the text rule
 // of its font, laid out by pango in the port's font, size and face, and measured or painted on
 // the port's cairo context at the pen. A layout lives for one run.
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 
 #include <pango/pangocairo.h>
 
@@ -11,8 +11,8 @@
 
 #include "graphics/text/font_services.h"
 #include "graphics/text/font_table.h"
-#include "platform/cairo/dirty_areas.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/dirty_areas.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 #include "platform/core/text_encodings.h"
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "graphics/quickdraw/rects.h"
-#include "platform/cairo/dirty_areas.h"
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/dirty_areas.h"
+#include "graphics/cairo/port_surfaces.h"
 #include "support/graphics/quickdraw_support.h"
 #include "support/graphics/rect_support.h"
 

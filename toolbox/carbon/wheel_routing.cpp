@@ -1,5 +1,5 @@
 // The wheel router: the window under the pointer, its Carbon handlers, then its scroll bars.
-#include "platform/carbon/wheel_routing.h"
+#include "toolbox/carbon/wheel_routing.h"
 
 #include "toolbox/toolbox_services.h"
 

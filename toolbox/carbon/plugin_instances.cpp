@@ -1,5 +1,5 @@
 // The plug-in instance table and the plug-in system.
-#include "platform/carbon/plugin_instances.h"
+#include "toolbox/carbon/plugin_instances.h"
 
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/regions.h"
@@ -7,8 +7,8 @@
 #include "graphics/text/font_manager.h"
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/text/textedit.h"
-#include "platform/cairo/port_surfaces.h"
-#include "platform/carbon/wheel_routing.h"
+#include "graphics/cairo/port_surfaces.h"
+#include "toolbox/carbon/wheel_routing.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"

@@ -3,7 +3,7 @@
 #include "graphics/quickdraw/cursors.h"
 #include "graphics/quickdraw/packed_images.h"
 #include "graphics/quickdraw/pen.h"
-#include "platform/carbon/carbon_accessors.h"
+#include "toolbox/carbon/carbon_accessors.h"
 #include "platform/core/memory.h"
 
 namespace {

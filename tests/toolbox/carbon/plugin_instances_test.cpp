@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
-#include "platform/carbon/plugin_instances.h"
+#include "toolbox/carbon/plugin_instances.h"
 #include "platform/core/runtime.h"
 #include "platform/gtk/event_pump.h"
 #include "platform/gtk/platform_windows.h"

@@ -1,5 +1,5 @@
 // The recorded input-method position and style.
-#include "platform/cairo/input_method.h"
+#include "graphics/cairo/input_method.h"
 
 #include <cstring>
 

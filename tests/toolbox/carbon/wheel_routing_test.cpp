@@ -1,5 +1,5 @@
 // Wheel turns routed to the window under the pointer.
-#include "platform/carbon/wheel_routing.h"
+#include "toolbox/carbon/wheel_routing.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <strings.h>
 
-#include "platform/cairo/pango_text.h"
+#include "graphics/cairo/pango_text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The small-icon plotter and the desk-accessory entry points. No desk accessory ever runs
 // here: the calls only look up drivers, route clicks to windows and the desk, and carry edit
 // commands to the dialog of a desk-accessory window. Main thread only.
-#include "platform/carbon/desk_accessories.h"
+#include "toolbox/carbon/desk_accessories.h"
 
 #include "graphics/quickdraw/color.h"
 #include "graphics/quickdraw/packed_images.h"

@@ -1,6 +1,6 @@
 // Dirty areas: merging changed rectangles into each port's five slots, the refresh that hands
 // them to the platform windows, the video table start-up and the desktop region.
-#include "platform/cairo/dirty_areas.h"
+#include "graphics/cairo/dirty_areas.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "platform/carbon/carbon_accessors.h"
+#include "toolbox/carbon/carbon_accessors.h"
 #include "platform/core/runtime.h"
 #include "plugin/host_services.h"
 

@@ -2,7 +2,7 @@
 // The accessor layer: every accessor exists, and those that add behaviour of their own (picture
 // frames, window margins, magic tags, dialog item counts, start-up, ports) behave as the engine
 // relies on.
-#include "platform/carbon/carbon_accessors.h"
+#include "toolbox/carbon/carbon_accessors.h"
 
 #include <gtest/gtest.h>
 #include <sys/mman.h>

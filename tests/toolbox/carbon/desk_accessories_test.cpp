@@ -1,6 +1,6 @@
 // ctest-labels: periphery
 // The small-icon plotter and the desk-accessory entry points.
-#include "platform/carbon/desk_accessories.h"
+#include "toolbox/carbon/desk_accessories.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Port surfaces on cairo: allocation, resizing with the old pixels kept in place, release, and
 // the hand-over of a port's clip to its cairo context.
-#include "platform/cairo/port_surfaces.h"
+#include "graphics/cairo/port_surfaces.h"
 
 #include <algorithm>
 #include <cairo.h>
@@ -8,7 +8,7 @@
 
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/regions.h"
-#include "platform/cairo/dirty_areas.h"
+#include "graphics/cairo/dirty_areas.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 

@@ -4,7 +4,7 @@
 
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
-#include "platform/carbon/carbon_accessors.h"
+#include "toolbox/carbon/carbon_accessors.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
