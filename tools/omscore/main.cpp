@@ -3,6 +3,9 @@
 //   omscore --demo NAME --dump             the dump of docs/score-dump.md
 //   omscore --demo NAME --save FILE [--lzw] writes a native score (docs/native-format.md)
 //   omscore --load FILE [--dump]           reads a score through the format table
+//   omscore (--demo NAME | --load FILE) --musicxml FILE
+//                                          writes the score as MusicXML, to give other programs
+//                                          the same notes (tools/demo_scores/musicxml_writer.h)
 //   omscore --demo NAME --karaoke          the karaoke text of its first lyric staff in played
 //                                          order, then "syllables=N" and a line per syllable
 //   omscore --list                         the demo names
@@ -18,13 +21,15 @@
 #include "staffobjects/karaoke_cells.h"
 #include "staffobjects/karaoke_text.h"
 #include "tools/demo_scores/demo_scores.h"
+#include "tools/demo_scores/musicxml_writer.h"
 #include "tools/demo_scores/staffobject_demos.h"
 #include "tools/demo_scores/score_dump.h"
 
 namespace {
 
 int Usage() {
-    fprintf(stderr, "usage: omscore --demo NAME [--dump] [--karaoke] [--save FILE [--lzw]] | --load FILE [--dump] | --list\n");
+    fprintf(stderr, "usage: omscore --demo NAME [--dump] [--karaoke] [--save FILE [--lzw]] [--musicxml FILE] | --load FILE"
+                    " [--dump] [--musicxml FILE] | --list\n");
     return 2;
 }
 
@@ -72,11 +77,13 @@ int main(int argc, char **argv) {
     const char *demo = nullptr;
     const char *load = nullptr;
     const char *save = nullptr;
+    const char *musicxml = nullptr;
     bool dump = false, list = false, lzw = false, karaoke = false;
     for (int i = 1; i < argc; i++) {
         if (!strcmp(argv[i], "--demo") && i + 1 < argc) demo = argv[++i];
         else if (!strcmp(argv[i], "--load") && i + 1 < argc) load = argv[++i];
         else if (!strcmp(argv[i], "--save") && i + 1 < argc) save = argv[++i];
+        else if (!strcmp(argv[i], "--musicxml") && i + 1 < argc) musicxml = argv[++i];
         else if (!strcmp(argv[i], "--dump")) dump = true;
         else if (!strcmp(argv[i], "--lzw")) lzw = true;
         else if (!strcmp(argv[i], "--karaoke")) karaoke = true;
@@ -107,6 +114,10 @@ int main(int argc, char **argv) {
     }
     if (save && !Sauve(document, save, lzw)) {
         fprintf(stderr, "omscore: can't write '%s'\n", save);
+        status = 1;
+    }
+    if (musicxml && EcritMusiqueXML(document, musicxml) != noErr) {
+        fprintf(stderr, "omscore: can't write '%s'\n", musicxml);
         status = 1;
     }
     LibereDemoScore(&document);
