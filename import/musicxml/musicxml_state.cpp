@@ -41,7 +41,10 @@ void XMLDisposeImportState(XMLImportState *state) {
     XMLReleaseGrowable(&state->barIndex);
     XMLReleaseGrowable(&state->aliases);
     XMLStoreRelease(&state->store);
-    state->barCount = state->barIndexSlots = state->aliasCount = 0;
+    XMLReleaseGrowable(&state->jumps);
+    XMLReleaseGrowable(&state->lyrics);
+    for (XMLGrowable &stack : state->stacks) XMLReleaseGrowable(&stack);
+    *state = XMLImportState();
 }
 
 // ---- Bars -------------------------------------------------------------------------------------
