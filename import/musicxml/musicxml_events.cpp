@@ -42,6 +42,21 @@ const JumpRow kJumps[] = {
     {"tocoda", kRuptureVersCoda, "CODA"},    {"dacapo", kRuptureDaCapo, "CAPO"}, {"fine", kRuptureFine, "FINE"},
 };
 
+// Words that name a jump, at their start (or whole), case ignored; the last row that matches wins.
+struct JumpWordRow {
+    const char *words;
+    Boolean whole;
+    SInt16 kind;
+    const char *dictionary;
+};
+
+const JumpWordRow kJumpWords[] = {
+    {"D.S.", kFalse, kRuptureDalSegno, "SEGN"},   {"D. S.", kFalse, kRuptureDalSegno, "SEGN"},
+    {"Dal Segno", kFalse, kRuptureDalSegno, "SEGN"}, {"D.C.", kFalse, kRuptureDaCapo, "CAPO"},
+    {"D. C.", kFalse, kRuptureDaCapo, "CAPO"},    {"Da Capo", kFalse, kRuptureDaCapo, "CAPO"},
+    {"To Coda", kFalse, kRuptureVersCoda, "CODA"}, {"Fine", kTrue, kRuptureFine, "FINE"},
+};
+
 struct BarStyleRow {
     const char *name;
     SInt16 kind;
@@ -81,6 +96,7 @@ struct DirectionState {
 void Direction(XMLImportState *state, const XMLMeasureEvent *event);
 void SonDirection(XMLImportState *state, XMLElt *sound, DirectionState *d);
 void TypeDirection(XMLImportState *state, XMLElt *child, DirectionState *d);
+Boolean SautEcrit(XMLImportState *state, DirectionState *d, const char *text);
 void TexteRupture(XMLImportState *state, DirectionState *d, const char *text);
 void SigneRupture(XMLImportState *state, DirectionState *d, SInt16 kind);
 void MarqueTempo(XMLImportState *state, DirectionState *d, XMLElt *sound);
@@ -197,13 +213,29 @@ void TypeDirection(XMLImportState *state, XMLElt *child, DirectionState *d) {
     } else if (strcmp(child->name, "words") == 0) {
         d->placement = placement;
         if (d->metronome) d->words = XMLGetText(child);
-        else if (Rupture(state->score, d->rupture)) TexteRupture(state, d, XMLGetText(child));
+        else if (Rupture(state->score, d->rupture) || SautEcrit(state, d, XMLGetText(child)))
+            TexteRupture(state, d, XMLGetText(child));
         else XMLProcessWord(state, child, d->staff, d->time, -1, e->divisions, placement);
     } else if (strcmp(child->name, "segno") == 0) {
         SigneRupture(state, d, kRuptureSegno);
     } else if (strcmp(child->name, "coda") == 0) {
         SigneRupture(state, d, kRuptureCoda);
     }
+}
+
+// Words that name a jump ("D.S. al Coda", "To Coda", "Fine" ...) in a direction whose sound
+// makes none: the jump is made as the sound would have made it.
+Boolean SautEcrit(XMLImportState *state, DirectionState *d, const char *text) {
+    if (!text) return kFalse;
+    while (*text == ' ' || *text == '\r' || *text == '\t') text++;
+    const JumpWordRow *found = nullptr;
+    for (const JumpWordRow &row : kJumpWords)
+        if (row.whole ? strcasecmp(text, row.words) == 0 : strncasecmp(text, row.words, strlen(row.words)) == 0) found = &row;
+    if (!found) return kFalse;
+    d->rupture = AjouteRuptureRef(state->score, found->kind, TempsJusteAvantFin(state, d->event, d->time));
+    RuptureRecord *rupture = Rupture(state->score, d->rupture);
+    if (rupture) rupture->parameter = XMLGetJumpIndex(state, found->dictionary, "");
+    return rupture != nullptr;
 }
 
 // The words of a jump: its text, and for a D.S. or D.C. whether it goes on to the fine or the coda.

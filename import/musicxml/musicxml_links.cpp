@@ -20,6 +20,7 @@ const SInt16 kTensionLiaison = 500;
 const SInt16 kPositionLigneDessus = -3;   // ties of notes from this staff position up go over
 
 SInt32 NoteLibre(StaffHandle staff, SInt32 index, Role role);
+SInt32 DestinationLiaison(StaffHandle staff, SInt32 index);
 Boolean ALien(StaffHandle staff, SInt32 index, Role role);
 Boolean IsNote(StaffHandle staff, SInt32 index);
 Boolean HampeEnBas(const NoteRecord &note);
@@ -62,7 +63,7 @@ void XMLProcessTie(XMLImportState *state, StaffHandle staff, SInt16 pitch) {
         while (XMLPopNote(state, kXMLPileLiaisons, staff, pitch, nullptr, &entry)) {
             // The source comes first: a copy made for it stands before the destination.
             SInt32 source = entry.time < later.time ? NoteLibre(staff, RechercheSigne(staff, entry.time, pitch), kSource) : -1;
-            SInt32 destination = source >= 0 ? NoteLibre(staff, RechercheSigne(staff, later.time, pitch), kDestination) : -1;
+            SInt32 destination = source >= 0 ? DestinationLiaison(staff, RechercheSigne(staff, later.time, pitch)) : -1;
             Boolean made = destination >= 0 && SetLiaison(staff, source, staff, destination, 0);
             if (made) {
                 const char *orientation = XMLGetAttributeValue(entry.element, "orientation");
@@ -185,6 +186,29 @@ SInt32 NoteLibre(StaffHandle staff, SInt32 index, Role role) {
         index++;
     }
     if (ALien(staff, index, role)) index = DupliqueNote(staff, index, kFalse);
+    return index;
+}
+
+// The note a tie ends on. One that already ends a slur hands the slur to a copy of itself and
+// takes the tie: the copy then sounds in its place, where a copy holding the tie would sound
+// beside it.
+SInt32 DestinationLiaison(StaffHandle staff, SInt32 index) {
+    if (!IsNote(staff, index)) return -1;
+    SInt32 count = (*staff)->noteCount;
+    while (ALien(staff, index, kDestination) && index < count - 1) {
+        const NoteRecord *note = GetNotePtr(staff, index), *next = GetNotePtr(staff, index + 1);
+        if (!(note->chordFlags & kAccordChaine) || next->pitch != note->pitch) break;
+        index++;
+    }
+    LinkEndRecord slur;
+    if (!ALien(staff, index, kDestination)) return index;
+    if (!GetAutreBoutLiaison(staff, index, kLiaisonDestination, kLiaisonCoule, &slur) ||
+        (slur.staff == staff && IsCoulePourLieIndex(staff, slur.index, index)))
+        return NoteLibre(staff, index, kDestination);
+    SInt32 copy = DupliqueNote(staff, index, kFalse);
+    if (copy < 0) return -1;
+    if (slur.staff == staff && slur.index >= copy) slur.index++;
+    SetLiaison(slur.staff, slur.index, staff, copy, kLiaisonCoule);
     return index;
 }
 

@@ -121,7 +121,6 @@ SInt32 DupliqueNote(StaffHandle staff, SInt32 index, Boolean flipStem) {
     if (!source) return -1;
     NoteRecord copy = *source;
     copy.noteParam = kAucunParametreNote;
-    copy.velocity = 0;
     if (flipStem) {
         Boolean down = (source->chordFlags & kAccordHampeBas) != 0;
         copy.chordFlags = UInt8(down ? copy.chordFlags & ~kAccordHampeBas : copy.chordFlags | kAccordHampeBas);

@@ -239,7 +239,9 @@ TEST(MusicXMLBars, PartsShareTheRecordsOfTheirNumbers) {
     ASSERT_EQ(bars.size(), 4u);
     EXPECT_STREQ(bars[1].number, "X1");
     EXPECT_EQ(bars[1].implicit, 1);
-    EXPECT_EQ(bars[2].multipleRests, 4);
+    // A multiple rest of 4 starting at bar 2 keeps no count there and marks the bar it covers.
+    EXPECT_EQ(bars[2].multipleRests, 0);
+    EXPECT_EQ(bars[3].multipleRests, 1);
     EXPECT_EQ(bars[3].measure, 3);
     EXPECT_EQ(CvtBarXMLEnBarCadenzo(load.Score(), 1), 1);
     EXPECT_EQ(CvtBarXMLEnBarCadenzo(load.Score(), 3), 3);
