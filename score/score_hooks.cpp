@@ -15,6 +15,7 @@ struct ScoreHooksRecord {
     ScoreLayoutHooks layout;
     ScorePluginHooks plugin;
     ScoreDisposeHooks dispose;
+    ScoreStaffObjectHooks staffObjects;
 };
 ScoreHooksRecord gHooks;
 
@@ -31,6 +32,7 @@ void OrvaSetScorePlaybackHooks(const ScorePlaybackHooks *hooks) { Install(&gHook
 void OrvaSetScoreLayoutHooks(const ScoreLayoutHooks *hooks) { Install(&gHooks.layout, hooks); }
 void OrvaSetScorePluginHooks(const ScorePluginHooks *hooks) { Install(&gHooks.plugin, hooks); }
 void OrvaSetScoreDisposeHooks(const ScoreDisposeHooks *hooks) { Install(&gHooks.dispose, hooks); }
+void OrvaSetScoreStaffObjectHooks(const ScoreStaffObjectHooks *hooks) { Install(&gHooks.staffObjects, hooks); }
 
 void HookPorteeACalculer(StaffHandle staff) {
     if (gHooks.singer.porteeACalculer) gHooks.singer.porteeACalculer(staff);
@@ -108,4 +110,12 @@ void HookDisposeStaff(StaffHandle staff) {
 
 void HookDisposeScore(ScoreHandle score) {
     if (gHooks.dispose.score) gHooks.dispose.score(score);
+}
+
+Handle HookLigneTexte(StaffHandle staff, SInt16 line) {
+    return gHooks.staffObjects.ligneTexte ? gHooks.staffObjects.ligneTexte(staff, line) : nullptr;
+}
+
+SInt32 HookChordIndexAtTime(StaffHandle staff, SInt32 time) {
+    return gHooks.staffObjects.chordIndexAtTime ? gHooks.staffObjects.chordIndexAtTime(staff, time) : 0;
 }

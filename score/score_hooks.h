@@ -49,6 +49,14 @@ struct ScorePluginHooks {
     void (*avertissementVrac)(SInt16 number);   // a numbered notice (261: newer file); default: traced
 };
 
+// The staff objects: the cells of a staff's text lines (1 lyrics, 2 chord symbols).
+struct ScoreStaffObjectHooks {
+    // The line's text as a new handle of NUL-terminated UTF-16 (caller disposes), null when the
+    // line is off; default: an empty text for an enabled line.
+    Handle (*ligneTexte)(StaffHandle staff, SInt16 line);
+    SInt32 (*chordIndexAtTime)(StaffHandle staff, SInt32 time);  // 1 + chord slot index; default 0
+};
+
 // Owners of the records staves and scores hold: each frees the handles it owns and clears them;
 // the model then frees what is left with DisposHandle.
 struct ScoreDisposeHooks {
@@ -63,6 +71,7 @@ void OrvaSetScorePlaybackHooks(const ScorePlaybackHooks *hooks);
 void OrvaSetScoreLayoutHooks(const ScoreLayoutHooks *hooks);
 void OrvaSetScorePluginHooks(const ScorePluginHooks *hooks);
 void OrvaSetScoreDisposeHooks(const ScoreDisposeHooks *hooks);
+void OrvaSetScoreStaffObjectHooks(const ScoreStaffObjectHooks *hooks);
 
 // Wrappers, one per slot.
 void HookPorteeACalculer(StaffHandle staff);
@@ -79,5 +88,7 @@ Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 
 void HookTrace(const char *line);
 void HookMessage(const char *text);
 void HookAvertissementVrac(SInt16 number);
+Handle HookLigneTexte(StaffHandle staff, SInt16 line);  // false hook: null, the caller's default
+SInt32 HookChordIndexAtTime(StaffHandle staff, SInt32 time);
 void HookDisposeStaff(StaffHandle staff);
 void HookDisposeScore(ScoreHandle score);
