@@ -10,6 +10,7 @@
 #include "import/musicxml/musicxml_passes.h"
 #include "score/dynamics_objects.h"
 #include "score/notes.h"
+#include "staffobjects/note_effects.h"
 
 namespace {
 
@@ -85,12 +86,13 @@ void XMLReadNotations(XMLImportState *state, XMLElt *notations, XMLNoteContext *
     if (tied) Liaison(state, notations, tied, c);
 }
 
-// Rests that no rest element made are marked so; every note then drops its import flag. The
-// notes under octave shifts move to the octave they are written in.
+// Arpeggiated chords are spread; rests that no rest element made are marked so, and every note
+// drops its import flag; the notes under octave shifts move to the octave they are written in.
 void XMLFinalFixups(XMLImportState *state) {
     ScoreHandle score = state->score;
     for (SInt16 s = 0; s < (*score)->staffCount; s++) {
         StaffHandle staff = GetPortee(score, s);
+        RecalculeArpeggio(staff);
         for (SInt32 i = 0; i < (*staff)->noteCount; i++) {
             NoteRecord *note = GetNotePtr(staff, i);
             if (note->pitch == kPitchSilence && !(note->restOrigin & 0x04)) note->chordFlags |= kAccordSilenceAjoute;
@@ -262,6 +264,3 @@ UInt8 OctetTexte(XMLElt *elt, long offset) {
 }
 
 }  // namespace
-
-// FIXME: grace notes are not attached to their notes yet; they neither show nor play.
-void XMLAttachGraceNotes(XMLImportState *) {}

@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "import/musicxml/musicxml_passes.h"
+#include "platform/core/memory.h"
 #include "score/musical_arithmetic.h"
 #include "score/notes.h"
+#include "staffobjects/note_effects.h"
 
 namespace {
 
@@ -102,7 +104,7 @@ void XMLInitMark(MarkRecord *mark) {
 SInt32 RechercheSigne(StaffHandle staff, SInt32 time, SInt16 pitch) {
     SInt32 index = CvtTempsEnIndexNote(staff, time);
     const NoteRecord *note = GetNotePtr(staff, index);
-    if (index > 0 && (!note || time < note->time))
+    if (index > 0 && note && time < note->time)
         index = CvtTempsEnIndexNote(staff, time - SInt32(GetNotePtr(staff, index - 1)->duration));
     SInt32 count = (*staff)->noteCount;
     if (pitch < -1 || index >= count - 1) return index;
@@ -165,9 +167,19 @@ void SetMarkPosition(XMLImportState *state, XMLElt *element, StaffHandle staff, 
     }
 }
 
+// The mark goes on through the staff's marks, which apply its effect on how the note plays,
+// then the prepared record replaces the one made. A rest takes its mark (a fermata) as it is.
 void XMLAjouteMarque(StaffHandle staff, SInt32 index, const MarkRecord *mark) {
-    // FIXME: the mark's effect on the note (trill, tremolo, bend ...) is not applied yet.
-    AjouteMarqueNote(staff, index, mark);
+    const NoteRecord *note = GetNotePtr(staff, index);
+    if (!note) return;
+    if (note->pitch < 0) {
+        AjouteMarqueNote(staff, index, mark);
+        return;
+    }
+    SInt32 at = AddMarkNote(staff, index, mark->type, 0, 0, 0);
+    NoteEffectRecord *record = GetParamEffetIndexNote(staff, index);
+    if (at < 0 || !record || !record->marks || GetHandleSize(record->marks) < UInt32(at + 1) * sizeof(MarkRecord)) return;
+    reinterpret_cast<MarkRecord *>(*record->marks)[at] = *mark;
 }
 
 // A fermata without "type" is the upright one, as MusicXML has it.

@@ -519,6 +519,8 @@ class Timing:
         self.bars = [dict(length=0, signature=0, beat_type=0) for _ in facts.bars]
         self.notes = {}      # id(note element) -> (bar, position, length)
         self.splits = []     # (bar, position, part, document order)
+        self.chord = None    # the notes of the last beamed chord, while its members come
+        self.beams = {}      # voice -> members of the beam being read
 
     def bar_index(self, ordinal, number):
         if number is None:
@@ -642,14 +644,51 @@ class Timing:
             line += [b'start=%d' % bar['start'], b'length=%d' % bar['length'], b'measure=%d' % starts.index(bar['start'])]
         for m, (start, length) in enumerate(self.pieces):
             facts.emit('MEASURE', m, 'start=%d' % start, 'length=%d' % length)
-        counts = dict(ties=0, beamed=0, graces=0, marks=0)
+        counts = dict(ties=0, graces=0, marks=0)
         for p, part in facts.parts:
             lyrics = any(n.find('lyric') is not None for m in part.findall('measure') for n in m.findall('note'))
+            self.beams = {}
             for measure in part.findall('measure'):
                 for note in measure.findall('note'):
                     self.note_line(p, note, lyrics, counts)
-        for name in ('ties', 'beamed', 'graces', 'marks'):
+        for name in ('ties', 'graces', 'marks'):
             facts.emit(name.upper(), 'count=%d' % counts[name])
+
+    def beam(self, p, note, staff, time, duration, pitch):
+        """Beams of number 1 whose notes follow one another on one staff with one stem direction:
+        every note but those of the last chord is grouped with the next one (chord notes written
+        on another staff and last notes in a tuplet, which an open tuplet groups, are left out)."""
+        tuplet = note.find('time-modification') is not None
+        stem = text(note.find('stem')) == 'down'
+        if note.find('chord') is not None:
+            if self.chord is not None:
+                self.chord.append((staff, time, pitch, tuplet))
+            return
+        self.chord = None
+        element = next((x for x in note.findall('beam') if (x.get('number') or '1') == '1'), None)
+        if element is None:
+            return
+        voice = text(note.find('voice'))
+        kind = text(element) or 'begin'
+        members = self.beams.setdefault(voice, [])
+        if kind == 'begin':
+            members.clear()
+        if kind not in ('begin', 'continue', 'end'):
+            return
+        self.chord = [(staff, time, pitch, tuplet)]
+        members.append(dict(staff=staff, time=time, duration=duration, stem=stem, notes=self.chord))
+        if kind != 'end':
+            return
+        regular = len(members) >= 2 and all(
+            m['staff'] == members[0]['staff'] and m['stem'] == members[0]['stem'] and
+            m['time'] in (prev['time'], prev['time'] + prev['duration']) for prev, m in zip(members, members[1:]))
+        for k, member in enumerate(members if regular else []):
+            for staff_, time_, pitch_, tuplet_ in member['notes']:
+                last = k == len(members) - 1
+                if staff_ == member['staff'] and not (last and tuplet_):
+                    self.facts.emit('BEAM', 'staff=%d' % staff_, 'time=%d' % time_, 'pitch=%d' % pitch_,
+                                    'bit=%d' % (0 if last else 1))
+        members.clear()
 
     def staff(self, p, note, lyrics):
         s = staff_index(text(note.find('staff')))
@@ -695,8 +734,7 @@ class Timing:
         self.facts.emit('NOTE', 'staff=%d' % staff, 'time=%d' % (bar['start'] + position), 'dur=%d' % d,
                         'pitch=%d' % pitch)
         counts['ties'] += sum(1 for n in notations for t in n.findall('tied') if t.get('type') == 'stop')
-        beam = next((x for x in note.findall('beam') if (x.get('number') or '1') == '1'), None)
-        counts['beamed'] += beam is not None and (text(beam) or 'begin') in ('begin', 'continue')
+        self.beam(p, note, staff, bar['start'] + position, d, pitch)
         for n in notations:
             for child in n:
                 if child.tag in ('fermata', 'arpeggiate', 'accidental-mark'):
@@ -721,8 +759,8 @@ def main():
     timing.run()
     timing.emit()
     facts.lines = [b' '.join(line) if isinstance(line, list) else line for line in facts.lines]
-    order = {b'DOC': 0, b'STAFF': 1, b'GROUP': 2, b'INSTR': 3, b'BNUM': 4, b'MEASURE': 5, b'NOTE': 6, b'TIES': 7,
-             b'BEAMED': 8, b'GRACES': 9, b'MARKS': 10}
+    order = {b'DOC': 0, b'STAFF': 1, b'GROUP': 2, b'INSTR': 3, b'BNUM': 4, b'MEASURE': 5, b'NOTE': 6, b'BEAM': 7,
+             b'TIES': 8, b'GRACES': 9, b'MARKS': 10}
     lines = sorted(facts.lines, key=lambda line: order[line.split(b' ')[0]])
     sys.stdout.buffer.write(b''.join(line + b'\n' for line in lines))
     return 0
