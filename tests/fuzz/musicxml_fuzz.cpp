@@ -1,9 +1,11 @@
-// ctest-labels: musicxml-driver
+// ctest-labels: musicxml-driver;musicxml-notes
 // MusicXML documents loaded through the xml row of the format table into the real score model.
 // The mutator knows the structure: it parses a document, deletes, duplicates and swaps elements
 // and puts edge values into texts and attributes, then writes the document back; bytes that do
 // not parse are mutated as bytes. Invariants: no sanitizer report, no leak, at most 16 staff
-// numbers, 16 voices and 16 x 16 staves a part, and a score model that keeps its own.
+// numbers, 16 voices and 16 x 16 staves a part, a score model that keeps its own, at least one
+// measure, every pitch a MIDI pitch or a rest, chord continuation or repeat sign, and every
+// note inside the measures.
 // Seeded from tests/data/corpus/musicxml beside this target's own corpus.
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +19,7 @@
 #include "import/musicxml/musicxml_state.h"
 #include "import/xml/xml_reports.h"
 #include "platform/core/memory.h"
+#include "score/notes.h"
 #include "score/score_formats.h"
 #include "tests/support/score_support.h"
 
@@ -106,6 +109,19 @@ size_t StaffCheck(ScoreHandle score) {
     return perPart.size();
 }
 
+void NoteCheck(ScoreHandle score) {
+    if ((*score)->measureCount < 1) abort();
+    const MeasureElement *last = GetMesurePtr(score, (*score)->measureCount - 1);
+    SInt64 end = SInt64(last->start) + last->length;
+    for (SInt16 s = 0; s < (*score)->staffCount; s++) {
+        StaffHandle staff = GetPortee(score, s);
+        for (SInt32 i = 0; i < (*staff)->noteCount; i++) {
+            const NoteRecord *note = GetNotePtr(staff, i);
+            if (note->pitch < kPitchRepetitionMesure || note->time < 0 || note->time + SInt64(note->duration) > end) abort();
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t *data, size_t size, size_t maxSize, unsigned int seed) {
@@ -161,6 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         ScoreHandle score = document->score;
         if (!IsPartitionValide(score) || !ScoreInvariantFault(score).empty()) abort();
         StaffCheck(score);
+        NoteCheck(score);
         for (SInt32 bar = 1; bar < 5; bar++) {
             SInt32 measure = CvtBarXMLEnBarCadenzo(score, bar);
             if (measure < 1) abort();
