@@ -114,7 +114,6 @@ RuptureRef AjouteRuptureRef(ScoreHandle score, SInt16 kind, SInt32 time);
 SInt32 TempsEvenement(XMLImportState *state, const XMLMeasureEvent *event);
 SInt32 TempsJusteAvantFin(XMLImportState *state, const XMLMeasureEvent *event, SInt32 time);
 Boolean IsOui(const char *text);
-XMLElt *Enfant(XMLElt *elt, const char *name);
 long EntierEnfant(XMLElt *elt, const char *name, long missing);
 
 }  // namespace
@@ -140,7 +139,7 @@ void Direction(XMLImportState *state, const XMLMeasureEvent *event) {
     DirectionState d = {event, XMLGetPorteeFromElement(state, event->part, element, -1), TempsEvenement(state, event),
                           XMLGetPlacement(element), {-1, 0}, nullptr, nullptr};
     if (!d.staff) return;
-    XMLElt *sound = Enfant(element, "sound");
+    XMLElt *sound = XMLPremierEnfant(element, "sound");
     if (sound) SonDirection(state, sound, &d);
     for (SInt32 i = 0; i < element->childCount; i++) {
         XMLElt *type = element->children[i];
@@ -262,7 +261,7 @@ void SigneRupture(XMLImportState *state, DirectionState *d, SInt16 kind) {
 void MarqueTempo(XMLImportState *state, DirectionState *d, XMLElt *sound) {
     XMLElt *metronome = d->metronome;
     SInt32 unit = 0;
-    XMLElt *beatUnit = Enfant(metronome, "beat-unit");
+    XMLElt *beatUnit = XMLPremierEnfant(metronome, "beat-unit");
     if (beatUnit) {
         unit = XMLGetNoteTypeDuration(XMLGetText(beatUnit));
         // Dots of the beat unit count as a note's: each adds half the previous addition.
@@ -278,7 +277,7 @@ void MarqueTempo(XMLImportState *state, DirectionState *d, XMLElt *sound) {
             }
         }
     }
-    double tempo = XMLGetTextFloat(Enfant(metronome, "per-minute"));
+    double tempo = XMLGetTextFloat(XMLPremierEnfant(metronome, "per-minute"));
     float soundTempo = sound ? XMLGetAttributeFloat(sound, "tempo") : kXMLNoFloat;
     if (soundTempo < kMaxValeur) tempo = unit > 0 ? double(soundTempo) * kTempsNoire / unit : soundTempo;
     if (!(tempo > 0) || tempo >= kMaxValeur) {
@@ -333,7 +332,7 @@ void Tonalite(XMLImportState *state, const XMLMeasureEvent *event, XMLElt *eleme
     SInt32 m = XMLSplitMeasureAt(state, time);
     if (m < 0) return;
     long fifths = EntierEnfant(element, "fifths", 0);
-    const char *mode = XMLGetText(Enfant(element, "mode"));
+    const char *mode = XMLGetText(XMLPremierEnfant(element, "mode"));
     Boolean minor = mode && strcasecmp(mode, "minor") == 0;
     if (fifths < -7 || fifths > 7) {
         XMLWarning(state, kXMLAvertiTonalite, "a key of %ld fifths is read as C", fifths);
@@ -375,7 +374,7 @@ void Tonalite(XMLImportState *state, const XMLMeasureEvent *event, XMLElt *eleme
 void Cle(XMLImportState *state, const XMLMeasureEvent *event, XMLElt *element, SInt32 time) {
     ScoreHandle score = state->score;
     SInt32 m = XMLSplitMeasureAt(state, time);
-    const char *sign = XMLGetText(Enfant(element, "sign"));
+    const char *sign = XMLGetText(XMLPremierEnfant(element, "sign"));
     if (m < 0 || !sign) return;
     SInt16 number = XMLGetStaffIndex(XMLGetAttributeValue(element, "number"));
     const ClefRow *row = nullptr;
@@ -448,9 +447,9 @@ void Impression(XMLImportState *state, const XMLMeasureEvent *event) {
         XMLNewPageCommand(state, bar, page == kXMLNoLong ? -1 : page);
     }
     if (IsOui(XMLGetAttributeValue(print, "new-system"))) XMLNewSystemCommand(state, bar);
-    XMLElt *layout = Enfant(print, "page-layout");
+    XMLElt *layout = XMLPremierEnfant(print, "page-layout");
     if (layout) XMLNewPageLayout(state, bar, layout);
-    layout = Enfant(print, "system-layout");
+    layout = XMLPremierEnfant(print, "system-layout");
     if (layout) XMLNewSystemLayout(state, bar, layout);
     for (SInt32 i = 0; i < print->childCount; i++) {
         XMLElt *child = print->children[i];
@@ -561,14 +560,8 @@ SInt32 TempsJusteAvantFin(XMLImportState *state, const XMLMeasureEvent *event, S
 
 Boolean IsOui(const char *text) { return text && strcasecmp(text, "yes") == 0; }
 
-XMLElt *Enfant(XMLElt *elt, const char *name) {
-    for (SInt32 i = 0; elt && i < elt->childCount; i++)
-        if (strcmp(elt->children[i]->name, name) == 0) return elt->children[i];
-    return nullptr;
-}
-
 long EntierEnfant(XMLElt *elt, const char *name, long missing) {
-    XMLElt *child = Enfant(elt, name);
+    XMLElt *child = XMLPremierEnfant(elt, name);
     long value = child ? XMLGetTextLong(child) : kXMLNoLong;
     return value == kXMLNoLong ? missing : value;
 }

@@ -50,14 +50,13 @@ void PagesReservees(XMLImportState *state);
 void MinuteParties(XMLImportState *state, XMLGrowable *events, SInt32 *eventCount);
 void MinuteMesure(XMLImportState *state, PartTiming *timing, XMLElt *measure, SInt32 ordinal);
 void LitAttributs(XMLImportState *state, PartTiming *timing, XMLElt *attributes, XMLBarRecord *bar);
-void MinuteNote(XMLImportState *state, PartTiming *timing, XMLElt *note);
+void MinuteNote(PartTiming *timing, XMLElt *note);
 SInt64 Unites(const PartTiming *timing, XMLElt *duration);
 SInt64 ValeurNotee(XMLElt *note, double scale);
 void AjouteEvenement(XMLImportState *state, PartTiming *timing, SInt32 kind, SInt32 bar, XMLElt *element);
 void FaitMesures(XMLImportState *state);
 void InsereSerie(XMLImportState *state, SInt32 first, SInt32 count, const TimeSignature *signature);
 void MesuresJouees(XMLImportState *state);
-XMLElt *Enfant(XMLElt *elt, const char *name);
 SInt64 Borne(SInt64 value, SInt64 low, SInt64 high);
 
 }  // namespace
@@ -116,7 +115,7 @@ void PagesReservees(XMLImportState *state) {
 
 // Pass 1: each score-part's first part, measure by measure.
 void MinuteParties(XMLImportState *state, XMLGrowable *events, SInt32 *eventCount) {
-    XMLElt *partList = Enfant(state->root, "part-list");
+    XMLElt *partList = XMLPremierEnfant(state->root, "part-list");
     if (!partList) return;
     SInt32 partCount = 0;
     XMLElt **parts = XMLGetEltsInListFirstLevel(state->root->children, state->root->childCount, "part", &partCount);
@@ -155,9 +154,9 @@ void MinuteMesure(XMLImportState *state, PartTiming *timing, XMLElt *measure, SI
         XMLElt *child = measure->children[i];
         const char *name = child->name;
         if (strcmp(name, "note") == 0) {
-            MinuteNote(state, timing, child);
+            MinuteNote(timing, child);
         } else if (strcmp(name, "forward") == 0 || strcmp(name, "backup") == 0) {
-            XMLElt *duration = Enfant(child, "duration");
+            XMLElt *duration = XMLPremierEnfant(child, "duration");
             if (duration) {
                 SInt64 units = Unites(timing, duration);
                 timing->position = Borne(timing->position + (name[0] == 'f' ? units : -units), 0, kXMLMaxLongueurMesure);
@@ -175,7 +174,7 @@ void MinuteMesure(XMLImportState *state, PartTiming *timing, XMLElt *measure, SI
 // Divisions, and a time signature: the first part to give one in a bar sets the bar's length;
 // a later part whose signature spans another length is stretched to it.
 void LitAttributs(XMLImportState *state, PartTiming *timing, XMLElt *attributes, XMLBarRecord *bar) {
-    XMLElt *divisions = Enfant(attributes, "divisions");
+    XMLElt *divisions = XMLPremierEnfant(attributes, "divisions");
     if (divisions) {
         long value = XMLGetTextLong(divisions);
         if (value == kXMLNoLong || value < 1 || value > kMaxDivisions)
@@ -183,7 +182,7 @@ void LitAttributs(XMLImportState *state, PartTiming *timing, XMLElt *attributes,
                        XMLGetText(divisions) ? XMLGetText(divisions) : "", timing->divisions);
         else timing->divisions = value;
     }
-    XMLElt *time = Enfant(attributes, "time");
+    XMLElt *time = XMLPremierEnfant(attributes, "time");
     TimeSignature signature;
     if (!time) return;
     if (!XMLProcessTime(time, &signature)) {
@@ -200,9 +199,9 @@ void LitAttributs(XMLImportState *state, PartTiming *timing, XMLElt *attributes,
 // The note's length, start and divisions as user attributes of its element. A grace note has
 // no length; a note whose written value and duration differ by less than a division keeps its
 // written value, so that chords, tuplets and backups still meet.
-void MinuteNote(XMLImportState *state, PartTiming *timing, XMLElt *note) {
-    Boolean grace = Enfant(note, "grace") != nullptr, rest = Enfant(note, "rest") != nullptr;
-    XMLElt *duration = Enfant(note, "duration");
+void MinuteNote(PartTiming *timing, XMLElt *note) {
+    Boolean grace = XMLPremierEnfant(note, "grace") != nullptr, rest = XMLPremierEnfant(note, "rest") != nullptr;
+    XMLElt *duration = XMLPremierEnfant(note, "duration");
     SInt64 d = duration && !grace ? Unites(timing, duration) : 0;
     SInt64 n = ValeurNotee(note, timing->scale);
     if (d < 0) d = 0;
@@ -212,7 +211,7 @@ void MinuteNote(XMLImportState *state, PartTiming *timing, XMLElt *note) {
     d = Borne(d, 0, kXMLMaxLongueurMesure);
     XMLAddUserAttrLong(note, "czdur", long(d));
     if (d == 0 && n != 0) XMLAddUserAttrLong(note, "czdispdur", long(Borne(n, 0, kXMLMaxLongueurMesure)));
-    if (Enfant(note, "chord")) {
+    if (XMLPremierEnfant(note, "chord")) {
         XMLAddUserAttrLong(note, "czpos", long(Borne(timing->position - timing->lastLength, 0, kXMLMaxLongueurMesure)));
     } else {
         XMLAddUserAttrLong(note, "czpos", long(timing->position));
@@ -220,7 +219,6 @@ void MinuteNote(XMLImportState *state, PartTiming *timing, XMLElt *note) {
         timing->lastLength = d;
     }
     XMLAddUserAttrLong(note, "curdiv", timing->divisions);
-    (void)state;
 }
 
 // A duration in score units of this part, scaled and rounded.
@@ -236,15 +234,15 @@ SInt64 Unites(const PartTiming *timing, XMLElt *duration) {
 
 // The written value: type, dots, and the tuplet ratio (also left on the element as "cztuplet").
 SInt64 ValeurNotee(XMLElt *note, double scale) {
-    XMLElt *type = Enfant(note, "type");
+    XMLElt *type = XMLPremierEnfant(note, "type");
     SInt64 value = type ? XMLGetNoteTypeDuration(XMLGetText(type)) : 0;
     SInt64 added = value / 2;
     for (SInt32 i = 0; i < note->childCount && added > 0; i++)
         if (strcmp(note->children[i]->name, "dot") == 0) value += added, added /= 2;
-    XMLElt *modification = Enfant(note, "time-modification");
+    XMLElt *modification = XMLPremierEnfant(note, "time-modification");
     if (modification) {
-        long actual = XMLGetTextLong(Enfant(modification, "actual-notes"));
-        long normal = XMLGetTextLong(Enfant(modification, "normal-notes"));
+        long actual = XMLGetTextLong(XMLPremierEnfant(modification, "actual-notes"));
+        long normal = XMLGetTextLong(XMLPremierEnfant(modification, "normal-notes"));
         actual = actual == kXMLNoLong || actual < 1 ? kTupletActuelDefaut : actual > kMaxTuplet ? kMaxTuplet : actual;
         normal = normal == kXMLNoLong || normal < 1 ? kTupletNormalDefaut : normal > kMaxTuplet ? kMaxTuplet : normal;
         value = value * normal / actual;
@@ -355,12 +353,6 @@ void MesuresJouees(XMLImportState *state) {
     else XMLWarning(state, kXMLAvertiMesure, "played-measures \"%.40s\" name no measure", text);
     if (logical) DisposHandle(logical);
     if (physical) DisposHandle(physical);
-}
-
-XMLElt *Enfant(XMLElt *elt, const char *name) {
-    for (SInt32 i = 0; elt && i < elt->childCount; i++)
-        if (strcmp(elt->children[i]->name, name) == 0) return elt->children[i];
-    return nullptr;
 }
 
 SInt64 Borne(SInt64 value, SInt64 low, SInt64 high) { return value < low ? low : value > high ? high : value; }

@@ -35,7 +35,6 @@ void AjouteGrace(XMLImportState *state, StaffHandle staff, SInt32 main, const XM
 SInt64 Vol(XMLElt *grace, StaffHandle staff, SInt32 main, Boolean after);
 SInt32 DureeVoisine(StaffHandle staff, SInt32 index, SInt32 step);
 UInt8 CodeType(XMLElt *note);
-XMLElt *Enfant(XMLElt *elt, const char *name);
 Boolean IsOui(const char *text);
 
 }  // namespace
@@ -75,11 +74,11 @@ void Attache(XMLImportState *state, const Group &group) {
         const XMLNoteStackEntry *grace = XMLGetNoteInStack(state, kXMLPileGraces, i);
         if (grace->kind != kXMLGrace) continue;
         AjouteGrace(state, staff, main, *grace, group.after);
-        XMLElt *element = Enfant(grace->element, "grace");
+        XMLElt *element = XMLPremierEnfant(grace->element, "grace");
         stolen += Vol(element, staff, main, group.after);
         nominal += kTempsNoire >> CodeType(grace->element);
         slash = slash || IsOui(XMLGetAttributeValue(element, "slash"));
-        const char *stem = XMLGetText(Enfant(grace->element, "stem"));
+        const char *stem = XMLGetText(XMLPremierEnfant(grace->element, "stem"));
         down = down || (stem && strcmp(stem, "down") == 0);
     }
     NoteEffectRecord *record = GetParamEffetIndexNote(staff, main);
@@ -97,7 +96,7 @@ void Attache(XMLImportState *state, const Group &group) {
 // One grace entry of the main note: its interval, accidental, type and velocity.
 void AjouteGrace(XMLImportState *state, StaffHandle staff, SInt32 main, const XMLNoteStackEntry &grace, Boolean after) {
     XMLElt *note = grace.element;
-    XMLElt *accidental = Enfant(note, "accidental");
+    XMLElt *accidental = XMLPremierEnfant(note, "accidental");
     UInt8 code = kAlterationAucune;
     if (accidental) {
         code = XMLGetAccidentalCode(XMLGetText(accidental));
@@ -152,16 +151,10 @@ SInt32 DureeVoisine(StaffHandle staff, SInt32 index, SInt32 step) {
 }
 
 UInt8 CodeType(XMLElt *note) {
-    const char *type = XMLGetText(Enfant(note, "type"));
+    const char *type = XMLGetText(XMLPremierEnfant(note, "type"));
     for (const TypeRow &row : kTypes)
         if (type && strcmp(type, row.name) == 0) return row.code;
     return 0;
-}
-
-XMLElt *Enfant(XMLElt *elt, const char *name) {
-    for (SInt32 i = 0; elt && i < elt->childCount; i++)
-        if (strcmp(elt->children[i]->name, name) == 0) return elt->children[i];
-    return nullptr;
 }
 
 Boolean IsOui(const char *text) { return text && strcmp(text, "yes") == 0; }

@@ -20,6 +20,7 @@ const SInt16 kTensionLiaison = 500;
 const SInt16 kPositionLigneDessus = -3;   // ties of notes from this staff position up go over
 
 SInt32 NoteLibre(StaffHandle staff, SInt32 index, Role role);
+SInt32 MemeHauteurLibre(StaffHandle staff, SInt32 index, Role role);
 SInt32 DestinationLiaison(StaffHandle staff, SInt32 index);
 Boolean ALien(StaffHandle staff, SInt32 index, Role role);
 Boolean IsNote(StaffHandle staff, SInt32 index);
@@ -178,6 +179,14 @@ namespace {
 // A note that already has a tie or slur in that role hands it to the next note of its chord of
 // the same pitch, or to a copy of itself made for the new one. -1 when index is no note.
 SInt32 NoteLibre(StaffHandle staff, SInt32 index, Role role) {
+    index = MemeHauteurLibre(staff, index, role);
+    if (index >= 0 && ALien(staff, index, role)) index = DupliqueNote(staff, index, kFalse);
+    return index;
+}
+
+// From index, the first note of its chord of the same pitch free of a tie or slur in that role,
+// else the last one; -1 when index is no note.
+SInt32 MemeHauteurLibre(StaffHandle staff, SInt32 index, Role role) {
     if (!IsNote(staff, index)) return -1;
     SInt32 count = (*staff)->noteCount;
     while (ALien(staff, index, role) && index < count - 1) {
@@ -185,7 +194,6 @@ SInt32 NoteLibre(StaffHandle staff, SInt32 index, Role role) {
         if (!(note->chordFlags & kAccordChaine) || next->pitch != note->pitch) break;
         index++;
     }
-    if (ALien(staff, index, role)) index = DupliqueNote(staff, index, kFalse);
     return index;
 }
 
@@ -193,15 +201,9 @@ SInt32 NoteLibre(StaffHandle staff, SInt32 index, Role role) {
 // takes the tie: the copy then sounds in its place, where a copy holding the tie would sound
 // beside it.
 SInt32 DestinationLiaison(StaffHandle staff, SInt32 index) {
-    if (!IsNote(staff, index)) return -1;
-    SInt32 count = (*staff)->noteCount;
-    while (ALien(staff, index, kDestination) && index < count - 1) {
-        const NoteRecord *note = GetNotePtr(staff, index), *next = GetNotePtr(staff, index + 1);
-        if (!(note->chordFlags & kAccordChaine) || next->pitch != note->pitch) break;
-        index++;
-    }
+    index = MemeHauteurLibre(staff, index, kDestination);
     LinkEndRecord slur;
-    if (!ALien(staff, index, kDestination)) return index;
+    if (index < 0 || !ALien(staff, index, kDestination)) return index;
     if (!GetAutreBoutLiaison(staff, index, kLiaisonDestination, kLiaisonCoule, &slur) ||
         (slur.staff == staff && IsCoulePourLieIndex(staff, slur.index, index)))
         return NoteLibre(staff, index, kDestination);

@@ -49,7 +49,6 @@ void Tuplet(XMLElt *tuplet, XMLNoteContext *c);
 void Liaison(XMLImportState *state, XMLElt *notations, XMLElt *tied, XMLNoteContext *c);
 void Coule(XMLImportState *state, XMLElt *slur, XMLNoteContext *c);
 Boolean CouleVersAppoggiatures(XMLImportState *state, XMLElt *slur, const XMLNoteContext *c, const char *number);
-XMLElt *Enfant(XMLElt *elt, const char *name);
 UInt8 OctetTexte(XMLElt *elt, long offset);
 
 }  // namespace
@@ -60,7 +59,7 @@ void XMLReadNotations(XMLImportState *state, XMLElt *notations, XMLNoteContext *
         XMLElt *child = notations->children[i];
         const char *name = child->name;
         if (strcmp(name, "ornaments") == 0) {
-            const char *accidental = XMLGetText(Enfant(child, "accidental-mark"));
+            const char *accidental = XMLGetText(XMLPremierEnfant(child, "accidental-mark"));
             MarquesDe(state, child, c, accidental ? XMLGetAccidentalCode(accidental) : UInt8(kAlterationAucune));
         } else if (strcmp(name, "technical") == 0 || strcmp(name, "articulations") == 0) {
             MarquesDe(state, child, c, kAlterationAucune);
@@ -247,12 +246,6 @@ Boolean CouleVersAppoggiatures(XMLImportState *state, XMLElt *slur, const XMLNot
         return kTrue;
     }
     return kFalse;
-}
-
-XMLElt *Enfant(XMLElt *elt, const char *name) {
-    for (SInt32 i = 0; elt && i < elt->childCount; i++)
-        if (strcmp(elt->children[i]->name, name) == 0) return elt->children[i];
-    return nullptr;
 }
 
 // A text's number plus offset as a byte; 0 when it is no number or beyond a byte.

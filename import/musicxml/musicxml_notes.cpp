@@ -81,7 +81,6 @@ void NotesBarrees(XMLImportState *state, const MeasureContext *m);
 Boolean PlaceDansPartition(XMLImportState *state, SInt32 time, SInt32 duration);
 void AjouteParole(XMLImportState *state, StaffHandle staff, SInt32 time, XMLElt *lyric);
 StaffHandle PorteePartie(XMLImportState *state, SInt32 part, SInt16 staff);
-XMLElt *Enfant(XMLElt *elt, const char *name);
 XMLElt *PetitEnfant(XMLElt *elt, const char *child, const char *grandChild);
 long Entier(XMLElt *elt, long missing);
 Boolean IsOui(const char *text);
@@ -91,7 +90,7 @@ Boolean ADesParoles(XMLElt *part);
 }  // namespace
 
 void XMLAddNotes(XMLImportState *state) {
-    XMLElt *partList = Enfant(state->root, "part-list");
+    XMLElt *partList = XMLPremierEnfant(state->root, "part-list");
     if (!partList) return;
     SInt32 partCount = 0;
     XMLElt **parts = XMLGetEltsInListFirstLevel(state->root->children, state->root->childCount, "part", &partCount);
@@ -125,7 +124,7 @@ void GroupeDeParties(XMLImportState *state, XMLElt *group, SInt32 p, NotesPass *
     const char *number = XMLGetAttributeValue(group, "number");
     if (!number) number = "1";
     if (type && strcmp(type, "start") == 0) {
-        XMLElt *symbol = Enfant(group, "group-symbol");
+        XMLElt *symbol = XMLPremierEnfant(group, "group-symbol");
         StaffHandle staff = PorteePartie(state, p, 0);
         if (!symbol || !staff) return;
         if (pass->groupCount == kMaxGroupesOuverts) {
@@ -138,15 +137,15 @@ void GroupeDeParties(XMLImportState *state, XMLElt *group, SInt32 p, NotesPass *
                       : strcmp(text, "brace") == 0   ? kGroupeAccolade
                       : strcmp(text, "line") == 0    ? kGroupeLigne
                                                      : kGroupeAutre;
-        const char *barline = XMLGetText(Enfant(group, "group-barline"));
+        const char *barline = XMLGetText(XMLPremierEnfant(group, "group-barline"));
         SInt16 option = barline && strcmp(barline, "yes") == 0 ? 1 : barline && strcmp(barline, "Mensurstrich") == 0 ? 2 : 0;
         SInt16 first = CvtIndexPorteeEnIndexPorteeDebutFusion(score, (*staff)->index);
         float x = XMLGetAttributeFloat(symbol, "default-x");
         double points = -double(x) * XMLGetCurMMParTenth(state) * kPointsParMM;
         SInt16 position = x < kMaxValeur && std::fabs(points) < 32767 ? SInt16(points)
                                                                       : CalculeDeltaXDefaultPartGroup(score, nullptr, first, SInt16(first + 1));
-        const char *name = XMLGetText(Enfant(group, "group-name"));
-        const char *abbreviation = XMLGetText(Enfant(group, "group-abbreviation"));
+        const char *name = XMLGetText(XMLPremierEnfant(group, "group-name"));
+        const char *abbreviation = XMLGetText(XMLPremierEnfant(group, "group-abbreviation"));
         SInt32 made = NewPartGroup(score, kind, option, first, first, position, name ? name : "", abbreviation ? abbreviation : "");
         if (made >= 0) pass->groups[pass->groupCount++] = OpenGroup{made, number};
         return;
@@ -192,7 +191,7 @@ void LitPartie(XMLImportState *state, XMLElt *scorePart, SInt32 p, XMLElt **part
 
 void LitMesure(XMLImportState *state, XMLElt *measure, MeasureContext *m, Boolean *repeat) {
     XMLElt *style = PetitEnfant(measure, "attributes", "measure-style");
-    XMLElt *slash = Enfant(style, "slash");
+    XMLElt *slash = XMLPremierEnfant(style, "slash");
     if (slash) {
         long number = XMLGetAttributeLong(slash, "number");
         UInt16 bits = number == kXMLNoLong ? kToutesPorteesBarre
@@ -201,7 +200,7 @@ void LitMesure(XMLImportState *state, XMLElt *measure, MeasureContext *m, Boolea
         const char *type = XMLGetAttributeValue(slash, "type");
         m->slashMask = type && strcmp(type, "start") == 0 ? UInt16(m->slashMask | bits) : UInt16(m->slashMask & ~bits);
     }
-    XMLElt *measureRepeat = Enfant(style, "measure-repeat");
+    XMLElt *measureRepeat = XMLPremierEnfant(style, "measure-repeat");
     const char *type = XMLGetAttributeValue(measureRepeat, "type");
     if (type && strcmp(type, "start") == 0) *repeat = kTrue;
     if (type && strcmp(type, "stop") == 0) *repeat = kFalse;
@@ -216,16 +215,16 @@ void LitMesure(XMLImportState *state, XMLElt *measure, MeasureContext *m, Boolea
 
 // One note element: its staff, time and record, inserted, then what hangs on it.
 void LitNote(XMLImportState *state, XMLElt *element, const MeasureContext *m) {
-    SInt16 s = XMLGetStaffIndex(XMLGetText(Enfant(element, "staff")));
+    SInt16 s = XMLGetStaffIndex(XMLGetText(XMLPremierEnfant(element, "staff")));
     if (m->slashMask & (1u << s)) return;
-    SInt16 instrument = XMLGetInstrumentIdFromStr(state, m->part, XMLGetAttributeValue(Enfant(element, "instrument"), "id"));
+    SInt16 instrument = XMLGetInstrumentIdFromStr(state, m->part, XMLGetAttributeValue(XMLPremierEnfant(element, "instrument"), "id"));
     StaffHandle staff = m->lyrics ? XMLGetPorteeFromId(state, m->part, s, 0, -1)
                                   : XMLGetPorteeFromElement(state, m->part, element, instrument);
     if (!staff) staff = PorteePartie(state, m->part, 0);
     long duration = XMLGetAttributeLong(element, "czdur"), position = XMLGetAttributeLong(element, "czpos");
     if (!staff || duration == kXMLNoLong || position == kXMLNoLong) return;
     SInt32 time = m->start + SInt32(position);
-    if (Enfant(element, "rest")) {
+    if (XMLPremierEnfant(element, "rest")) {
         if (duration > 0 && PlaceDansPartition(state, time, SInt32(duration)))
             Silence(state, element, staff, time, SInt32(duration), m->pass);
         return;
@@ -239,12 +238,12 @@ void LitNote(XMLImportState *state, XMLElt *element, const MeasureContext *m) {
     long divisions = XMLGetAttributeLong(element, "curdiv");
     c.divisions = SInt32(divisions == kXMLNoLong || divisions < 1 ? kDivisionsDefaut : divisions);
     if (duration == 0) {
-        if (Enfant(element, "grace")) Appoggiature(state, element, staff, time, &c.note);
+        if (XMLPremierEnfant(element, "grace")) Appoggiature(state, element, staff, time, &c.note);
         else XMLWarning(state, kXMLAvertiLongueur, "a note without duration or type is left out");
         return;
     }
     Attributs(element, &c.note, c.divisions);
-    XMLElt *accidental = Enfant(element, "accidental");
+    XMLElt *accidental = XMLPremierEnfant(element, "accidental");
     UInt8 given = kAlterationAucune;
     if (accidental && XMLGetText(accidental) && XMLGetText(accidental)[0]) {
         given = XMLGetAccidentalCode(XMLGetText(accidental));
@@ -252,7 +251,7 @@ void LitNote(XMLImportState *state, XMLElt *element, const MeasureContext *m) {
             given = UInt8(given + kAlterationEditoriale);
         if (given != kAlterationAucune) c.note.accidental = given;
     }
-    const char *head = XMLGetText(Enfant(element, "notehead"));
+    const char *head = XMLGetText(XMLPremierEnfant(element, "notehead"));
     for (const NameRow &row : kTetes)
         if (head && strcmp(head, row.name) == 0) c.note.notehead = row.code;
     for (const NameRow &row : kTetesFormes)
@@ -283,12 +282,12 @@ void LitNote(XMLImportState *state, XMLElt *element, const MeasureContext *m) {
 // false, with a warning, for one outside 0..127.
 Boolean Hauteur(XMLImportState *state, XMLElt *element, SInt32 *pitch, UInt8 *accidental) {
     static const SInt32 kPas[] = {9, 11, 0, 2, 4, 5, 7};  // A..G
-    XMLElt *unpitched = Enfant(element, "unpitched");
-    XMLElt *source = unpitched ? unpitched : Enfant(element, "pitch");
+    XMLElt *unpitched = XMLPremierEnfant(element, "unpitched");
+    XMLElt *source = unpitched ? unpitched : XMLPremierEnfant(element, "pitch");
     if (!source) return kFalse;
-    const char *step = XMLGetText(Enfant(source, unpitched ? "display-step" : "step"));
-    SInt64 octave = Entier(Enfant(source, unpitched ? "display-octave" : "octave"), kOctaveDefaut);
-    SInt64 alter = unpitched ? 0 : Entier(Enfant(source, "alter"), 0);
+    const char *step = XMLGetText(XMLPremierEnfant(source, unpitched ? "display-step" : "step"));
+    SInt64 octave = Entier(XMLPremierEnfant(source, unpitched ? "display-octave" : "octave"), kOctaveDefaut);
+    SInt64 alter = unpitched ? 0 : Entier(XMLPremierEnfant(source, "alter"), 0);
     SInt64 value = (step && step[0] >= 'A' && step[0] <= 'G' ? kPas[step[0] - 'A'] : 0) + alter + 12 * (octave + 1);
     if (value < 0 || value > 127) {
         XMLWarning(state, kXMLAvertiHauteur, "a note of pitch %lld is left out", (long long)value);
@@ -331,14 +330,14 @@ void Attributs(XMLElt *element, NoteRecord *note, SInt32 divisions) {
         double percent = std::trunc(sounding * 100 / double(note->duration));
         note->release = UInt16(percent < 1 ? 1 : percent > 1000 ? 1000 : percent);
     }
-    if (Enfant(element, "cue")) note->cue = 'F';
+    if (XMLPremierEnfant(element, "cue")) note->cue = 'F';
 }
 
 // A grace note waits on its stack for the note it leads to; a slur starting or ending on it
 // waits with it.
 void Appoggiature(XMLImportState *state, XMLElt *element, StaffHandle staff, SInt32 time, const NoteRecord *note) {
     XMLPushNote(state, kXMLPileGraces, kXMLGrace, element, staff, 0, time, note, "");
-    XMLElt *slur = Enfant(Enfant(element, "notations"), "slur");
+    XMLElt *slur = XMLPremierEnfant(XMLPremierEnfant(element, "notations"), "slur");
     const char *type = XMLGetAttributeValue(slur, "type");
     const char *number = XMLGetAttributeValue(slur, "number");
     if (!number) number = "1";
@@ -358,7 +357,7 @@ void Appoggiature(XMLImportState *state, XMLElt *element, StaffHandle staff, SIn
 
 // The stem's direction and length; a double stem gets a copy of the note with the other one.
 void Hampe(XMLElt *element, XMLNoteContext *c) {
-    XMLElt *stem = Enfant(element, "stem");
+    XMLElt *stem = XMLPremierEnfant(element, "stem");
     if (!stem) return;
     StaffHandle staff = c->staff;
     const char *text = XMLGetText(stem);
@@ -388,9 +387,9 @@ void Hampe(XMLElt *element, XMLNoteContext *c) {
 // Beams wait on their stack under "part-voice-number" until their end. A chord's beams are
 // its first note's: the others repeat them.
 void Accroches(XMLImportState *state, XMLElt *element, const XMLNoteContext *c, SInt32 part) {
-    if (Enfant(element, "chord")) return;
-    SInt16 s = XMLGetStaffIndex(XMLGetText(Enfant(element, "staff")));
-    SInt16 voice = XMLGetVoiceIndex(state, part, s, XMLGetText(Enfant(element, "voice")));
+    if (XMLPremierEnfant(element, "chord")) return;
+    SInt16 s = XMLGetStaffIndex(XMLGetText(XMLPremierEnfant(element, "staff")));
+    SInt16 voice = XMLGetVoiceIndex(state, part, s, XMLGetText(XMLPremierEnfant(element, "voice")));
     for (SInt32 i = 0; i < element->childCount; i++) {
         XMLElt *beam = element->children[i];
         if (strcmp(beam->name, "beam") != 0) continue;
@@ -424,11 +423,11 @@ void Silence(XMLImportState *state, XMLElt *element, StaffHandle staff, SInt32 t
     long tuplet = XMLGetAttributeLong(element, "cztuplet");
     if (tuplet != kXMLNoLong && tuplet > 0)
         rest.tuplet = UInt8((tuplet / 100 > 15 ? 15 : tuplet / 100) | (tuplet % 100 > 15 ? 15 : tuplet % 100) << 4);
-    XMLElt *restElement = Enfant(element, "rest");
-    XMLElt *octave = Enfant(restElement, "display-octave");
+    XMLElt *restElement = XMLPremierEnfant(element, "rest");
+    XMLElt *octave = XMLPremierEnfant(restElement, "display-octave");
     if (octave) {
         static const SInt32 kDegres[] = {5, 6, 0, 1, 2, 3, 4};  // A..G
-        const char *step = XMLGetText(Enfant(restElement, "display-step"));
+        const char *step = XMLGetText(XMLPremierEnfant(restElement, "display-step"));
         SInt64 s = step && step[0] >= 'A' && step[0] <= 'G' ? kDegres[step[0] - 'A'] : 0;
         ClefRecord clef;
         CvtMesureEnClef(staff, CvtTempsEnMesure(state->score, time), &clef);
@@ -439,8 +438,8 @@ void Silence(XMLImportState *state, XMLElt *element, StaffHandle staff, SInt32 t
     rest.restOrigin = kOrigineSilence;
     SInt32 index = InsereNote(staff, &rest, time, 0, 0);
     if (index < 0) return;
-    XMLElt *notations = Enfant(element, "notations");
-    XMLElt *bracket = Enfant(notations, "tuplet");
+    XMLElt *notations = XMLPremierEnfant(element, "notations");
+    XMLElt *bracket = XMLPremierEnfant(notations, "tuplet");
     if (bracket) {
         const char *shown = XMLGetAttributeValue(bracket, "bracket");
         if (!shown || strcmp(shown, "yes") == 0) {
@@ -525,17 +524,11 @@ StaffHandle PorteePartie(XMLImportState *state, SInt32 part, SInt16 staff) {
     return XMLGetPorteeFromId(state, part, staff, 0, -1);
 }
 
-XMLElt *Enfant(XMLElt *elt, const char *name) {
-    for (SInt32 i = 0; elt && i < elt->childCount; i++)
-        if (strcmp(elt->children[i]->name, name) == 0) return elt->children[i];
-    return nullptr;
-}
-
 // The first grandchild of that name under a child of that name.
 XMLElt *PetitEnfant(XMLElt *elt, const char *child, const char *grandChild) {
     for (SInt32 i = 0; elt && i < elt->childCount; i++) {
         if (strcmp(elt->children[i]->name, child) != 0) continue;
-        XMLElt *found = Enfant(elt->children[i], grandChild);
+        XMLElt *found = XMLPremierEnfant(elt->children[i], grandChild);
         if (found) return found;
     }
     return nullptr;
@@ -558,7 +551,7 @@ Boolean ADesParoles(XMLElt *part) {
         XMLElt *measure = part->children[i];
         if (strcmp(measure->name, "measure") != 0) continue;
         for (SInt32 j = 0; j < measure->childCount; j++)
-            if (strcmp(measure->children[j]->name, "note") == 0 && Enfant(measure->children[j], "lyric")) return kTrue;
+            if (strcmp(measure->children[j]->name, "note") == 0 && XMLPremierEnfant(measure->children[j], "lyric")) return kTrue;
     }
     return kFalse;
 }

@@ -164,6 +164,12 @@ Boolean XMLReadWholeNumber(const char *text, long *value) {
     return kTrue;
 }
 
+XMLElt *XMLPremierEnfant(XMLElt *elt, const char *name) {
+    for (SInt32 i = 0; elt && i < elt->childCount; i++)
+        if (strcmp(elt->children[i]->name, name) == 0) return elt->children[i];
+    return nullptr;
+}
+
 // ---- Reports ----------------------------------------------------------------------------------
 
 void XMLWarning(XMLImportState *state, UInt32 once, const char *format, ...) {

@@ -152,6 +152,8 @@ StaffHandle XMLGetPorteeFromElement(XMLImportState *state, SInt32 part, XMLElt *
 SInt16 XMLRegisterVoice(XMLImportState *state, SInt32 part, SInt16 staff, const char *text, UInt32 *usedMask);
 // Whether text is a whole decimal number (blanks around it allowed); *value saturates.
 Boolean XMLReadWholeNumber(const char *text, long *value);
+// The first child of elt named exactly name; null when none or elt is null.
+XMLElt *XMLPremierEnfant(XMLElt *elt, const char *name);
 
 // ---- Instruments (musicxml_instruments.cpp) -----------------------------------------------------
 // Adds the instrument of a score-instrument (null: a part without one, named after ordinal)

@@ -19,7 +19,6 @@
 #include "import/musicxml/musicxml_state.h"
 #include "import/xml/xml_reports.h"
 #include "platform/core/memory.h"
-#include "score/notes.h"
 #include "score/score_formats.h"
 #include "tests/support/score_support.h"
 
@@ -109,19 +108,6 @@ size_t StaffCheck(ScoreHandle score) {
     return perPart.size();
 }
 
-void NoteCheck(ScoreHandle score) {
-    if ((*score)->measureCount < 1) abort();
-    const MeasureElement *last = GetMesurePtr(score, (*score)->measureCount - 1);
-    SInt64 end = SInt64(last->start) + last->length;
-    for (SInt16 s = 0; s < (*score)->staffCount; s++) {
-        StaffHandle staff = GetPortee(score, s);
-        for (SInt32 i = 0; i < (*staff)->noteCount; i++) {
-            const NoteRecord *note = GetNotePtr(staff, i);
-            if (note->pitch < kPitchRepetitionMesure || note->time < 0 || note->time + SInt64(note->duration) > end) abort();
-        }
-    }
-}
-
 }  // namespace
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t *data, size_t size, size_t maxSize, unsigned int seed) {
@@ -175,9 +161,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!row || !document) abort();
     if (row->load(document, path.c_str(), -1)) {
         ScoreHandle score = document->score;
-        if (!IsPartitionValide(score) || !ScoreInvariantFault(score).empty()) abort();
+        if (!IsPartitionValide(score) || !ScoreInvariantFault(score).empty() || !NoteBoundsFault(score).empty()) abort();
         StaffCheck(score);
-        NoteCheck(score);
         for (SInt32 bar = 1; bar < 5; bar++) {
             SInt32 measure = CvtBarXMLEnBarCadenzo(score, bar);
             if (measure < 1) abort();

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <dirent.h>
 #include <map>
 #include <set>
 #include <sstream>
@@ -19,30 +18,14 @@
 
 #include "support/tool_lines.h"
 #include "support/tool_support.h"
+#include "support/import/musicxml_support.h"
 #include "support/import/xml_support.h"
 
 namespace {
 
-const std::string kCorpus = XMLTestData("corpus/musicxml/");
+const std::string kCorpus = MusicXMLCorpus();
 const std::string kPlayed = XMLTestData("musicxml/played/");
 
-ToolRun Dump(const std::string &path, const std::string &options = "") {
-    return ExecuteTool("timeout 120 '" + ToolPath("scoredump") + "' '" + path + "' " + options);
-}
-
-ToolRun Facts(const std::string &path) {
-    return ExecuteTool("python3 '" + XMLTestData("../import/musicxml_facts.py") + "' '" + path + "'");
-}
-
-std::vector<std::string> CorpusFiles() {
-    std::vector<std::string> names;
-    DIR *dir = opendir(kCorpus.c_str());
-    for (dirent *e; dir && (e = readdir(dir));)
-        if (e->d_name[0] != '.') names.push_back(e->d_name);
-    if (dir) closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 typedef std::tuple<std::string, std::string, std::string, std::string> NoteKey;  // staff, time, length, pitch
 
@@ -60,9 +43,9 @@ TEST(ImportedNotes, AgreeWithTheFactsOfEveryCorpusFile) {
                                               {"ScottJoplin_The_Entertainer.xml", 1747},
                                               {"CharlesGounod_Meditation.xml", 2119}};
     int files = 0;
-    for (const std::string &name : CorpusFiles()) {
+    for (const std::string &name : MusicXMLCorpusFiles()) {
         SCOPED_TRACE(name);
-        ToolRun dump = Dump(kCorpus + name), facts = Facts(kCorpus + name);
+        ToolRun dump = ScoreDump(kCorpus + name), facts = MusicXMLFacts(kCorpus + name);
         ASSERT_EQ(dump.code, 0) << dump.err;
         ASSERT_EQ(facts.code, 0) << facts.err;
         std::map<NoteKey, int> made, written;
@@ -157,7 +140,7 @@ TEST(PlayedNotes, AgreeWithMuseScore) {
         std::istringstream list(XMLReadFile(kPlayed + stem + ".txt"));
         for (PlayedNote n; list >> n.onset >> n.pitch;) theirs.push_back(n);
         ASSERT_EQ(theirs.size(), f.second);
-        ToolRun run = Dump(kCorpus + f.first, "--played");
+        ToolRun run = ScoreDump(kCorpus + f.first, "--played");
         ASSERT_EQ(run.code, 0) << run.err;
         for (const ToolLine &l : run.Of("PLAYED")) ours.push_back({std::stod(l.Field("onset")), std::stoi(l.Field("pitch"))});
         std::vector<bool> used(theirs.size(), false);

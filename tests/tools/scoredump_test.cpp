@@ -5,34 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <dirent.h>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "support/tool_lines.h"
 #include "support/tool_support.h"
+#include "support/import/musicxml_support.h"
 #include "support/import/xml_support.h"
 
 namespace {
 
-const std::string kCorpus = XMLTestData("corpus/musicxml/");
+const std::string kCorpus = MusicXMLCorpus();
 
-ToolRun Dump(const std::string &path) { return ExecuteTool("timeout 60 '" + ToolPath("scoredump") + "' '" + path + "'"); }
-
-ToolRun Facts(const std::string &path) {
-    return ExecuteTool("python3 '" + XMLTestData("../import/musicxml_facts.py") + "' '" + path + "'");
-}
-
-std::vector<std::string> CorpusFiles() {
-    std::vector<std::string> names;
-    DIR *dir = opendir(kCorpus.c_str());
-    for (dirent *e; dir && (e = readdir(dir));)
-        if (e->d_name[0] != '.') names.push_back(e->d_name);
-    if (dir) closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::string WriteTemp(const std::string &leaf, const std::string &bytes) {
     std::string path = TempFile(leaf);
@@ -43,11 +28,11 @@ std::string WriteTemp(const std::string &leaf, const std::string &bytes) {
 }
 
 TEST(Scoredump, EveryCorpusFileAgreesWithTheFacts) {
-    std::vector<std::string> files = CorpusFiles();
+    std::vector<std::string> files = MusicXMLCorpusFiles();
     ASSERT_EQ(files.size(), 36u);
     for (const std::string &name : files) {
         SCOPED_TRACE(name);
-        ToolRun dump = Dump(kCorpus + name), facts = Facts(kCorpus + name);
+        ToolRun dump = ScoreDump(kCorpus + name), facts = MusicXMLFacts(kCorpus + name);
         ASSERT_EQ(dump.code, 0) << dump.err;
         ASSERT_EQ(facts.code, 0) << facts.err;
         for (const char *kind : {"DOC", "STAFF", "GROUP", "INSTR", "BNUM", "MEASURE"})
@@ -93,7 +78,7 @@ TEST(Scoredump, KnownScoresHaveTheirStavesInstrumentsAndTitles) {
     std::map<std::string, ToolRun> dumps;
     for (const Row &r : rows) {
         SCOPED_TRACE(std::string(r.file) + " " + r.kind + " " + (r.field ? r.field : ""));
-        if (!dumps.count(r.file)) dumps[r.file] = Dump(kCorpus + r.file);
+        if (!dumps.count(r.file)) dumps[r.file] = ScoreDump(kCorpus + r.file);
         std::string values;
         for (const std::string &v : dumps[r.file].Field(r.kind, r.field ? r.field : ""))
             values += (values.empty() ? "" : ",") + v;
@@ -114,7 +99,7 @@ std::string WithoutFormat(const ToolRun &run) {
 }
 
 TEST(Scoredump, CompressedFormsDumpAsTheirPlainDocuments) {
-    ToolRun plain = Dump(kCorpus + "61b-MultipleLyrics.xml"), packed = Dump(kCorpus + "61b-MultipleLyrics.xmz");
+    ToolRun plain = ScoreDump(kCorpus + "61b-MultipleLyrics.xml"), packed = ScoreDump(kCorpus + "61b-MultipleLyrics.xmz");
     EXPECT_EQ(packed.Field("DOC", "format"), std::vector<std::string>({"\"ZLMX\""}));
     EXPECT_EQ(WithoutFormat(packed), WithoutFormat(plain));
     const std::pair<const char *, const char *> archives[] = {
@@ -126,7 +111,7 @@ TEST(Scoredump, CompressedFormsDumpAsTheirPlainDocuments) {
         int status = -1;
         std::string member = RunCommand("unzip -p '" + kCorpus + a.first + "' '" + a.second + "'", &status);
         std::string path = WriteTemp(a.second, member);
-        ToolRun zipped = Dump(kCorpus + a.first), extracted = Dump(path);
+        ToolRun zipped = ScoreDump(kCorpus + a.first), extracted = ScoreDump(path);
         EXPECT_EQ(zipped.Field("DOC", "format"), std::vector<std::string>({"\"LMX \""}));
         EXPECT_FALSE(zipped.Of("STAFF").empty());
         EXPECT_EQ(WithoutFormat(zipped), WithoutFormat(extracted));
@@ -144,7 +129,7 @@ TEST(Scoredump, FailedLoadsSayWhy) {
     };
     for (const auto &r : rows) {
         SCOPED_TRACE(r.first);
-        ToolRun run = Dump(r.first);
+        ToolRun run = ScoreDump(r.first);
         std::string first = run.err.substr(0, run.err.find('\n'));
         EXPECT_EQ(run.code, 1);
         EXPECT_TRUE(run.out.empty());

@@ -1,10 +1,34 @@
 // Small MusicXML documents and loads for the importer's tests.
 #include "support/import/musicxml_support.h"
 
+#include <algorithm>
+#include <dirent.h>
+
 #include "import/musicxml/musicxml_import.h"
 #include "platform/core/memory.h"
 #include "score/part_groups.h"
 #include "score/preferences.h"
+#include "support/tool_support.h"
+
+std::string MusicXMLCorpus() { return XMLTestData("corpus/musicxml/"); }
+
+std::vector<std::string> MusicXMLCorpusFiles() {
+    std::vector<std::string> names;
+    DIR *dir = opendir(MusicXMLCorpus().c_str());
+    for (dirent *e; dir && (e = readdir(dir));)
+        if (e->d_name[0] != '.') names.push_back(e->d_name);
+    if (dir) closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ToolRun ScoreDump(const std::string &path, const std::string &options) {
+    return ExecuteTool("timeout 120 '" + ToolPath("scoredump") + "' '" + path + "' " + options);
+}
+
+ToolRun MusicXMLFacts(const std::string &path) {
+    return ExecuteTool("python3 '" + XMLTestData("../import/musicxml_facts.py") + "' '" + path + "'");
+}
 
 std::string Doc(const std::string &partList, const std::string &parts, const std::string &head) {
     return "<score-partwise>" + head + "<part-list>" + partList + "</part-list>" + parts + "</score-partwise>";

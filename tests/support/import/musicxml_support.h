@@ -1,5 +1,6 @@
-// What the MusicXML importer's tests share: small documents written as text, and a document
-// loaded from text with its reports caught and its score's staves, groups and bars read back.
+// What the MusicXML importer's tests share: the corpus with its dumps and facts, small documents
+// written as text, and a document loaded from text with its reports caught and its score's
+// staves, groups and bars read back.
 #pragma once
 
 #include <string>
@@ -7,6 +8,15 @@
 
 #include "import/musicxml/musicxml_state.h"
 #include "support/import/xml_support.h"
+#include "support/tool_lines.h"
+
+// The MusicXML corpus: tests/data/corpus/musicxml/ and its files' names, sorted.
+std::string MusicXMLCorpus();
+std::vector<std::string> MusicXMLCorpusFiles();
+// scoredump of a file (options after the file name), and what tests/import/musicxml_facts.py
+// finds in it, with their lines parsed.
+ToolRun ScoreDump(const std::string &path, const std::string &options = "");
+ToolRun MusicXMLFacts(const std::string &path);
 
 std::string Doc(const std::string &partList, const std::string &parts, const std::string &head = "");
 std::string ScorePart(const std::string &id, const std::string &inside = "<part-name>P</part-name>");
