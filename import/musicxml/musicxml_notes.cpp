@@ -355,7 +355,9 @@ void Appoggiature(XMLImportState *state, XMLElt *element, StaffHandle staff, SIn
     }
 }
 
-// The stem's direction and length; a double stem gets a copy of the note with the other one.
+// The stem's direction; a double stem gets a copy of the note with the other one. Its length
+// is left to the engraver, which draws stems from the notes it joins: "default-y" and
+// "relative-y" are positions in the file's own page layout, not lengths the engraver reads.
 void Hampe(XMLElt *element, XMLNoteContext *c) {
     XMLElt *stem = XMLPremierEnfant(element, "stem");
     if (!stem) return;
@@ -369,17 +371,6 @@ void Hampe(XMLElt *element, XMLNoteContext *c) {
         note->stemDirection = 2;
         note->chordFlags &= UInt8(~kAccordHampeBas);
         if (text[0] == 'd') DupliqueNote(staff, c->index, kTrue);
-    }
-    note = GetNotePtr(staff, c->index);
-    float relative = XMLGetAttributeFloat(stem, "relative-y"), y = XMLGetAttributeFloat(stem, "default-y");
-    double length = 0;
-    Boolean given = kTrue;
-    if (relative < kMaxValeur) length = std::trunc(double(relative) * 0.7 + 18);
-    else if (y < kMaxValeur) length = std::trunc(double(y) * 0.6 - 3.0 * XMLGetInterligneNote(staff, c->index, nullptr));
-    else given = kFalse;
-    if (given) {
-        note = GetNotePtr(staff, c->index);
-        note->stemLength = Octet((note->chordFlags & kAccordHampeBas) ? -length : length);
     }
     c->note = *GetNotePtr(staff, c->index);
 }
