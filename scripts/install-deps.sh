@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds, tests and runs with; only the missing ones.
 # Idempotent and quiet when everything is already there.
-#   scripts/install-deps.sh           what the build, ./run.sh and ./test.sh need
-#   scripts/install-deps.sh --bench   also the peers of the benchmarks and the makers of the
-#                                     tests' reference lists (MuseScore 3, abcmidi's mftext)
+#   scripts/install-deps.sh          what the build, the tests and the main job need
+#   scripts/install-deps.sh --bench  also the peer programs the benchmarks compare with
+#                                    (musescore3, abcmidi); ./test.sh never needs them
 set -euo pipefail
 
 packages=(
