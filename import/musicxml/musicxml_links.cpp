@@ -21,7 +21,6 @@ const SInt16 kPositionLigneDessus = -3;   // ties of notes from this staff posit
 
 SInt32 NoteLibre(StaffHandle staff, SInt32 index, Role role);
 SInt32 MemeHauteurLibre(StaffHandle staff, SInt32 index, Role role);
-SInt32 DestinationLiaison(StaffHandle staff, SInt32 index);
 Boolean ALien(StaffHandle staff, SInt32 index, Role role);
 Boolean IsNote(StaffHandle staff, SInt32 index);
 Boolean HampeEnBas(const NoteRecord &note);
@@ -64,7 +63,7 @@ void XMLProcessTie(XMLImportState *state, StaffHandle staff, SInt16 pitch) {
         while (XMLPopNote(state, kXMLPileLiaisons, staff, pitch, nullptr, &entry)) {
             // The source comes first: a copy made for it stands before the destination.
             SInt32 source = entry.time < later.time ? NoteLibre(staff, RechercheSigne(staff, entry.time, pitch), kSource) : -1;
-            SInt32 destination = source >= 0 ? DestinationLiaison(staff, RechercheSigne(staff, later.time, pitch)) : -1;
+            SInt32 destination = source >= 0 ? NoteLibre(staff, RechercheSigne(staff, later.time, pitch), kDestination) : -1;
             Boolean made = destination >= 0 && SetLiaison(staff, source, staff, destination, 0);
             if (made) {
                 const char *orientation = XMLGetAttributeValue(entry.element, "orientation");
@@ -194,23 +193,6 @@ SInt32 MemeHauteurLibre(StaffHandle staff, SInt32 index, Role role) {
         if (!(note->chordFlags & kAccordChaine) || next->pitch != note->pitch) break;
         index++;
     }
-    return index;
-}
-
-// The note a tie ends on. One that already ends a slur hands the slur to a copy of itself and
-// takes the tie: the copy then sounds in its place, where a copy holding the tie would sound
-// beside it.
-SInt32 DestinationLiaison(StaffHandle staff, SInt32 index) {
-    index = MemeHauteurLibre(staff, index, kDestination);
-    LinkEndRecord slur;
-    if (index < 0 || !ALien(staff, index, kDestination)) return index;
-    if (!GetAutreBoutLiaison(staff, index, kLiaisonDestination, kLiaisonCoule, &slur) ||
-        (slur.staff == staff && IsCoulePourLieIndex(staff, slur.index, index)))
-        return NoteLibre(staff, index, kDestination);
-    SInt32 copy = DupliqueNote(staff, index, kFalse);
-    if (copy < 0) return -1;
-    if (slur.staff == staff && slur.index >= copy) slur.index++;
-    SetLiaison(slur.staff, slur.index, staff, copy, kLiaisonCoule);
     return index;
 }
 
