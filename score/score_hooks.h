@@ -1,6 +1,7 @@
 // The calls the score model makes upward, each through a hook record that the higher floor
-// installs at start-up: the singer, the importers, playback, page layout, the plug-in and the
-// owners of the records that staves and scores hold. A slot left null answers as said beside
+// installs at start-up: the singer, the importers, playback, page layout and the owners of the
+// records that staves and scores hold. Messages do not pass here: the model calls the runtime's
+// message routines (platform/core/runtime.h) itself. A slot left null answers as said beside
 // it; callers go through the wrappers below, which supply those defaults.
 // Main thread only: the records are process-wide and unguarded.
 #pragma once
@@ -42,13 +43,6 @@ struct ScoreLayoutHooks {
     void (*espaceMesures)(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);
 };
 
-// The plug-in: its trace log and its notices.
-struct ScorePluginHooks {
-    void (*trace)(const char *line);            // default: standard error
-    void (*message)(const char *text);          // a message for the user; default: traced
-    void (*avertissementVrac)(SInt16 number);   // a numbered notice (261: newer file); default: traced
-};
-
 // The staff objects: the cells of a staff's text lines (1 lyrics, 2 chord symbols).
 struct ScoreStaffObjectHooks {
     // The line's text as a new handle of NUL-terminated UTF-16 (caller disposes), null when the
@@ -69,7 +63,6 @@ void OrvaSetScoreSingerHooks(const ScoreSingerHooks *hooks);
 void OrvaSetScoreImportHooks(const ScoreImportHooks *hooks);
 void OrvaSetScorePlaybackHooks(const ScorePlaybackHooks *hooks);
 void OrvaSetScoreLayoutHooks(const ScoreLayoutHooks *hooks);
-void OrvaSetScorePluginHooks(const ScorePluginHooks *hooks);
 void OrvaSetScoreDisposeHooks(const ScoreDisposeHooks *hooks);
 void OrvaSetScoreStaffObjectHooks(const ScoreStaffObjectHooks *hooks);
 
@@ -85,9 +78,6 @@ SInt32 HookCvtBarEnMesure(ScoreHandle score, SInt32 bar);
 Boolean HookIsPlaying(ScoreHandle score);
 void HookRetimeSelection(ScoreHandle score, SInt32 start, SInt32 end);
 Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);  // false: no hook
-void HookTrace(const char *line);
-void HookMessage(const char *text);
-void HookAvertissementVrac(SInt16 number);
 Handle HookLigneTexte(StaffHandle staff, SInt16 line);  // false hook: null, the caller's default
 SInt32 HookChordIndexAtTime(StaffHandle staff, SInt32 time);
 void HookDisposeStaff(StaffHandle staff);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "engraving/links.h"
+#include "platform/core/runtime.h"
 #include "score/musical_arithmetic.h"
 #include "score/notes.h"
 #include "score/score_hooks.h"
@@ -74,7 +75,7 @@ SInt32 CalculeTableauTaquetKaraokeMesure(TaquetRecord *table, StaffHandle staff,
         char line[96];
         std::snprintf(line, sizeof line, "lyrics: measure %ld has more than %ld note positions; the others take no syllable",
                       long(measure + 1), long(kNbMaxTaquets));
-        HookTrace(line);
+        PlugTrace("%s", line);
     }
     return count;
 }

@@ -20,8 +20,8 @@
 #include "score/played_measures.h"
 #include "score/preferences.h"
 #include "score/ruptures.h"
-#include "score/score_hooks.h"
 #include "support/import/musicxml_support.h"
+#include "support/message_catcher.h"
 #include "support/score_support.h"
 
 namespace {
@@ -720,17 +720,11 @@ TEST(MusicXMLHostile, DocumentsLoadWithinTheClamps) {
 }
 
 
-std::vector<std::string> gWarnings;
-
-void CatchWarning(const char *line) { gWarnings.push_back(line); }
-
 // The warnings a load gives, with warnings on.
 std::vector<std::string> Warnings(const std::string &xml) {
     FixePrefStd();
     pref.warnings = 1;
-    ScorePluginHooks hooks = {CatchWarning, nullptr, nullptr};
-    OrvaSetScorePluginHooks(&hooks);
-    gWarnings.clear();
+    MessageCatcher catcher;
     DocumentRecord *document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
     Handle h = nullptr;
     PtrToHand(xml.data(), &h, SInt32(xml.size()));
@@ -738,9 +732,8 @@ std::vector<std::string> Warnings(const std::string &xml) {
     DisposHandle(h);
     VideDocument(document);
     DisposPtr(reinterpret_cast<Ptr>(document));
-    OrvaSetScorePluginHooks(nullptr);
     pref.warnings = 0;
-    return gWarnings;
+    return catcher.traces;
 }
 
 // Fixed: an eleventh grace note was dropped without a word. What is left out is said once.

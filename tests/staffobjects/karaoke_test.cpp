@@ -14,6 +14,7 @@
 #include "staffobjects/karaoke_cells.h"
 #include "staffobjects/karaoke_text.h"
 #include "staffobjects/staff_objects.h"
+#include "support/message_catcher.h"
 #include "support/score_support.h"
 
 namespace {
@@ -186,17 +187,11 @@ TEST(KaraokeSlots, AMeasureOf300NotesGives256SlotsAndWritesNoMore) {
     for (int i = 0; i < 300; i++) AddNote(staff, 60, i * 504, 504);
     std::vector<TaquetRecord> slots(kNbMaxTaquets + 8);
     std::memset(slots.data(), 0x5A, slots.size() * sizeof(TaquetRecord));
-    std::vector<std::string> traced;
-    static std::vector<std::string> *sink;
-    sink = &traced;
-    ScorePluginHooks hooks = {};
-    hooks.trace = [](const char *line) { sink->push_back(line); };
-    OrvaSetScorePluginHooks(&hooks);
+    MessageCatcher catcher;
     EXPECT_EQ(CalculeTableauTaquetKaraokeMesure(slots.data(), staff, 3, 0, 0, 0, 1, 0), kNbMaxTaquets);
-    OrvaSetScorePluginHooks(nullptr);
     EXPECT_EQ(SInt32(slots[kNbMaxTaquets - 1].time), (kNbMaxTaquets - 1) * 504);
     EXPECT_EQ(UInt8(reinterpret_cast<const char *>(&slots[kNbMaxTaquets])[0]), 0x5A);
-    EXPECT_LE(traced.size(), 1u);
+    EXPECT_LE(catcher.traces.size(), 1u);
 }
 
 TEST(KaraokeSlots, ASlotsSyllableIsItsRangeInTheCell) {
