@@ -1,12 +1,15 @@
-// ctest-labels: musicxml-driver
-// scoredump on the MusicXML corpus: every file's staves, instruments, bars and measures against
-// the facts that tests/import/musicxml_facts.py finds with Python's own XML reader, the known
-// facts of a few scores, the compressed forms against their plain documents, and failed loads.
+// ctest-labels: musicxml-driver;musicxml-notes
+// scoredump on the MusicXML corpus: every file's staves, instruments, bars, measures and notes
+// against the facts that tests/import/musicxml_facts.py finds with Python's own XML reader
+// (durations, backups, forwards, chords and pitches read there), the known facts of a few
+// scores, the compressed forms against their plain documents, and failed loads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/tool_lines.h"
@@ -27,6 +30,73 @@ std::string WriteTemp(const std::string &leaf, const std::string &bytes) {
     return path;
 }
 
+typedef std::tuple<std::string, std::string, std::string, std::string> NoteKey;  // staff, time, length, pitch
+
+std::string StaffOf(const ToolLine &note) { return note.index.substr(0, note.index.find('.')); }
+
+int Count(const ToolRun &run, const std::string &kind) {
+    std::vector<ToolLine> lines = run.Of(kind);
+    return lines.empty() ? -1 : std::stoi(lines[0].Field("count"));
+}
+
+// Every written note is made with its staff, time, length and pitch; beyond them the import makes
+// only copies of a note (for a second tie or slur at one note). Regular beams group every note
+// but those of their last chord; ties, grace notes and marks are as many as the file's.
+void NotesAgree(const std::string &name, const ToolRun &dump, const ToolRun &facts) {
+    const std::map<std::string, int> known = {{"01a-Pitches-Pitches.xml", 110},
+                                              {"ScottJoplin_The_Entertainer.xml", 1747},
+                                              {"CharlesGounod_Meditation.xml", 2119}};
+    {
+        std::map<NoteKey, int> made, written;
+        std::map<std::tuple<std::string, std::string, std::string>, std::vector<int>> flags;
+        int ties = 0, graces = 0, marks = 0;
+        for (const ToolLine &n : dump.Of("NOTE")) {
+            made[NoteKey(StaffOf(n), n.Field("time"), n.Field("dur"), n.Field("pitch"))]++;
+            flags[std::make_tuple(StaffOf(n), n.Field("time"), n.Field("pitch"))].push_back(std::stoi(n.Field("flags")));
+            std::string links = "," + n.Field("links") + ",";
+            ties += links.find(",ts,") != std::string::npos;
+            graces += std::stoi(n.Field("graces"));
+            std::string m = n.Field("marks");
+            if (m != "-") marks += int(std::count(m.begin(), m.end(), ',')) + 1;
+        }
+        for (const ToolLine &n : facts.Of("NOTE"))
+            written[NoteKey(n.Field("staff"), n.Field("time"), n.Field("dur"), n.Field("pitch"))]++;
+        int copies = 0, total = 0;
+        for (const auto &w : written) {
+            int count = made.count(w.first) ? made[w.first] : 0;
+            EXPECT_GE(count, w.second) << std::get<0>(w.first) << " " << std::get<1>(w.first) << " "
+                                       << std::get<3>(w.first);
+            copies += std::max(0, count - w.second);
+            total += w.second;
+        }
+        for (const auto &m : made) EXPECT_TRUE(written.count(m.first)) << "made alone: " << std::get<1>(m.first);
+        EXPECT_EQ(int(dump.Of("NOTE").size()), total + copies);
+        EXPECT_LE(copies, 4);
+        if (known.count(name)) {
+            EXPECT_EQ(total, known.at(name));
+        }
+        // Regular beams group every note but those of the last chord.
+        for (const ToolLine &b : facts.Of("BEAM")) {
+            auto found = flags.find(std::make_tuple(b.Field("staff"), b.Field("time"), b.Field("pitch")));
+            ASSERT_NE(found, flags.end());
+            for (int f : found->second) EXPECT_EQ((f >> 1) & 1, std::stoi(b.Field("bit"))) << "beam at " << b.Field("time");
+        }
+        EXPECT_EQ(graces, Count(facts, "GRACES"));
+        EXPECT_EQ(marks, Count(facts, "MARKS"));
+        if (name == "ScottJoplin_The_Entertainer.xml") {
+            EXPECT_EQ(ties, 143);
+            EXPECT_EQ(Count(facts, "TIES"), 143);
+        }
+        if (name == "24a-GraceNotes.xml") {
+            EXPECT_EQ(graces, 15);
+        }
+        if (name == "OSMD_function_test_all.xml") {
+            EXPECT_EQ(marks, 43);
+        }
+    }
+}
+
+
 TEST(Scoredump, EveryCorpusFileAgreesWithTheFacts) {
     std::vector<std::string> files = MusicXMLCorpusFiles();
     ASSERT_EQ(files.size(), 36u);
@@ -45,6 +115,7 @@ TEST(Scoredump, EveryCorpusFileAgreesWithTheFacts) {
             for (const auto &field : fact.fields)
                 EXPECT_EQ(found->fields[field.first], field.second) << fact.kind << " " << fact.index << " " << field.first;
         }
+        NotesAgree(name, dump, facts);
     }
 }
 
