@@ -717,6 +717,10 @@ TEST(MusicXMLHostile, DocumentsLoadWithinTheClamps) {
         EXPECT_EQ(ScoreInvariantFault(score), "");
         EXPECT_EQ(NoteBoundsFault(score), "");
     }
+    // Fixed: ids were written into paths, where "/", ">" and "]" cut them.
+    Loaded ids(rows[9].second);
+    ASSERT_EQ((*ids.Score())->staffCount, 3);
+    for (SInt16 s = 0; s < 3; s++) EXPECT_EQ((*GetPortee(ids.Score(), s))->noteCount, 1) << s;
 }
 
 
