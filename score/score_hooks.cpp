@@ -78,6 +78,14 @@ Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 
     return kTrue;
 }
 
+void HookLibereMiseEnPageScore(ScoreHandle score) {
+    if (gHooks.layout.libereScore) gHooks.layout.libereScore(score);
+}
+
+void HookLibereMiseEnPagePortee(StaffHandle staff) {
+    if (gHooks.layout.liberePortee) gHooks.layout.liberePortee(staff);
+}
+
 void HookDisposeStaff(StaffHandle staff) {
     if (gHooks.dispose.staff) gHooks.dispose.staff(staff);
 }

@@ -38,9 +38,13 @@ struct ScorePlaybackHooks {
 };
 
 // Page layout: the spacing of measures (the three pixel fields of measures [first, first + count)
-// at dpi). Default: 10 pixels per 10080 units at 72 dpi times the width scale, fixed margins.
+// at dpi; default: 10 pixels per 10080 units at 72 dpi times the width scale, fixed margins), and
+// the release of what page layout keeps in scores and staves (free objects, staff graphics and
+// their images) just before the model frees the records; default nothing.
 struct ScoreLayoutHooks {
     void (*espaceMesures)(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);
+    void (*libereScore)(ScoreHandle score);
+    void (*liberePortee)(StaffHandle staff);
 };
 
 // The staff objects: the cells of a staff's text lines (1 lyrics, 2 chord symbols).
@@ -78,6 +82,8 @@ SInt32 HookCvtBarEnMesure(ScoreHandle score, SInt32 bar);
 Boolean HookIsPlaying(ScoreHandle score);
 void HookRetimeSelection(ScoreHandle score, SInt32 start, SInt32 end);
 Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);  // false: no hook
+void HookLibereMiseEnPageScore(ScoreHandle score);
+void HookLibereMiseEnPagePortee(StaffHandle staff);
 Handle HookLigneTexte(StaffHandle staff, SInt16 line);  // false hook: null, the caller's default
 SInt32 HookChordIndexAtTime(StaffHandle staff, SInt32 time);
 void HookDisposeStaff(StaffHandle staff);

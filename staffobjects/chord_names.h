@@ -1,5 +1,5 @@
 // Chord symbols as the engine reads them: a chord name ("F#M7/A", "Cm7b5", "Do7", "N.C.")
-// parsed into a ChordRecord of thirteen words, and the record written back as a name.
+// parsed into a ChordRecord of thirteen words.
 // Main thread only (the note-name table is process-wide).
 #pragma once
 
@@ -40,11 +40,11 @@ Boolean DegreAccord(SInt16 word, SInt16 *degree, SInt16 *type, SInt16 *alteratio
 // Parses a chord name (length bytes of MacRoman or UTF-8; < 0: up to its zero): a root in either
 // naming with its "#" and "b", a quality in the spellings the importers write ("m", "dim", "dim7",
 // "7", "9", "11", "13", "6", "M7", "Add9", "-9", "/9", "+9", "-5", "+5", "Omit5", "Sus2", "Sus4",
-// "Add#11" ...) or by hand ("maj7", "min", "m7b5", "aug", "+", "°", "ø", "sus4", "7sus4",
-// "mMaj7", "6/9"), then "/" and a bass note; or "N.C.". Case does not matter except for "m"
-// (minor) against "M" (major). True with the record filled; false with a zeroed record whose
-// root and bass are kAccordSansNote when the name cannot be read.
+// "Add#11" ...) or by hand ("maj7", "min", "-", "m7b5", "aug", "+", "°", "ø", "Δ", "sus4",
+// "7sus4", "mMaj7", "6/9", "7(b9,#11)", "no3"), then "/" and a bass note; or "N.C.". Case does
+// not matter except for "m" (minor) against "M" (major). The kind is the one that needs the
+// fewest degree changes (an added or altered degree counts one, a removed one two; the lower
+// kind on a tie). True with the record filled; false with a zeroed record whose root and bass
+// are kAccordSansNote when the name cannot be read (no root, an unknown sign, more than
+// kMaxDegresAccord changes, more than kMaxNomAccord bytes).
 Boolean CvtChaineEnAccord(const char *name, SInt32 length, ChordRecord *chord);
-// Writes the chord's name in the current note naming (MacRoman) into destination (size bytes,
-// at least 8): root, quality and bass in the spellings above. "" for a malformed record.
-void CvtAccordEnChaine(const ChordRecord *chord, char *destination, SInt32 size);

@@ -57,7 +57,7 @@ Handle CreeTexteKaraoke(StaffHandle staff, SInt16 line, Boolean playedOrder, Han
     }
     Handle text = NewHandle(UInt32(b.text.size()));
     if (!text) return nullptr;
-    std::memcpy(*text, b.text.data(), b.text.size());
+    if (!b.text.empty()) std::memcpy(*text, b.text.data(), b.text.size());
     if (syllables) {
         SetHandleSize(syllables, UInt32(b.syllables.size() * sizeof(SyllabeKaraoke)));
         if (MemError() != noErr) {
