@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -188,6 +189,34 @@ TEST(Scoredump, CompressedFormsDumpAsTheirPlainDocuments) {
         EXPECT_EQ(WithoutFormat(zipped), WithoutFormat(extracted));
         remove(path.c_str());
     }
+}
+
+// A page of an imported score drawn as the player draws it, read back from the PNG by pngstaff:
+// the staves, note heads, braces and repeat bar lines of the file.
+TEST(Scoredump, PagesShowTheImportedNotes) {
+    struct Row {
+        const char *file;
+        const char *facts;  // pngstaff's lines that must stand in its output
+    } rows[] = {
+        {"w3c-tutorial-hello-world.musicxml", "staves=1 heads=1\nbraces=0\n"},
+        {"43a-PianoStaff.xml", "staves=2 heads=2\nbraces=1\n"},
+        {"45b-RepeatWithAlternatives.xml", "heads=4\nrepeat-barlines=1\n"},
+    };
+    std::string png = TempFile("page.png");
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.file);
+        ToolRun run = ScoreDump(kCorpus + r.file, "--layout --page 1 --png '" + png + "'");
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.Field("PAGES", "count"), std::vector<std::string>({"1"}));
+        int status = -1;
+        std::string read = RunCommand("'" + ToolPath("pngstaff") + "' '" + png + "'", &status);
+        std::istringstream facts(r.facts);
+        for (std::string line; std::getline(facts, line);)
+            EXPECT_NE(read.find(line), std::string::npos) << line << " in\n" << read;
+        remove(png.c_str());
+    }
+    EXPECT_EQ(ScoreDump(kCorpus + rows[0].file, "--layout --page 2 --png '" + png + "'").code, 1);
+    EXPECT_EQ(ScoreDump(kCorpus + rows[0].file, "--page 1 --png '" + png + "'").code, 2);
 }
 
 // Fixed: a document that did not parse, or a timewise one, loaded as an empty score.

@@ -1,21 +1,30 @@
 // scoredump: loads a score file as the plug-in's loader does (the format table's row for its
 // extension) and prints what was imported, one fact per line (docs/scoredump.md).
-//   scoredump FILE [--layout] [--played]
-// --played prints the notes as the sequencer plays them instead.
+//   scoredump FILE [--layout [--page N --png FILE.png]] [--played]
+// --played prints the notes as the sequencer plays them instead; --page lays the score out on
+// pages as the player does and draws page N at 300 dpi into FILE.png.
 // Importer messages go to standard error prefixed "musicxml: "; a failed load exits 1 with
 // "load failed", a usage error 2.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "engraving/engraver.h"
 #include "engraving/links.h"
+#include "graphics/quickdraw/ports.h"
+#include "graphics/text/font_table.h"
 #include "import/musicxml/musicxml_import.h"
 #include "import/musicxml/musicxml_state.h"
+#include "layout/layout_start.h"
+#include "layout/pagination.h"
+#include "layout/units.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
+#include "score/engine_facade.h"
 #include "score/instruments.h"
 #include "score/measures.h"
 #include "score/musical_arithmetic.h"
@@ -27,6 +36,8 @@
 #include "score/score_formats.h"
 #include "score/tablature_record.h"
 #include "sound/sequencer.h"
+#include "staffobjects/staff_objects.h"
+#include "tools/page_images/page_images.h"
 
 namespace {
 
@@ -298,19 +309,59 @@ bool DumpPlayed(const DocumentRecord *document) {
     return true;
 }
 
+const SInt16 kDpiPages = 300;  // pages are drawn at the player's output resolution
+
+// What page layout and drawing need: ports, the engraver, the staff objects, the music font.
+void DemarrePages() {
+    orvaSettings.pluginFlag = 1;
+    OrvaSetMainThread();
+    OrvaInitGraf(&qd, 1);
+    InitGravure();
+    InitObjetsPortee();
+    if (!SystemDependantInstalleFonteLocale(ORVA_MUSIC_FONT, true)) OrvaGetFontList();
+    if (!InitLentara()) fprintf(stderr, "scoredump: music font \"%s\" is not installed\n", kNomFonteMusique);
+    InitMiseEnPage();
+    SetDpiDest(kDpiPages);
+}
+
+void ArretePages() {
+    FinMiseEnPage();
+    FinObjetsPortee();
+    FinGravure();
+}
+
+// Page N of the score laid out as the player lays it out, into a PNG file.
+bool DessinePage(DocumentRecord *document, long page, const char *png) {
+    InitPortees(document->score);
+    FixeMiseEnPageNonCalculee(document);
+    SInt16 pages = CombienDePages(document->score);
+    printf("PAGES count=%d\n", pages);
+    if (page < 1 || page > pages) {
+        fprintf(stderr, "scoredump: the score has %d pages, not a page %ld\n", pages, page);
+        return false;
+    }
+    if (EcritPagePNG(document, SInt16(page), kDpiPages, png)) return true;
+    fprintf(stderr, "scoredump: cannot write %s\n", png);
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-    const char *path = nullptr;
+    const char *path = nullptr, *png = nullptr;
+    long page = 0;
     bool layout = false, played = false, usage = false;
     for (int i = 1; i < argc; i++) {
+        bool more = i + 1 < argc;
         if (strcmp(argv[i], "--layout") == 0) layout = true;
         else if (strcmp(argv[i], "--played") == 0) played = true;
+        else if (strcmp(argv[i], "--page") == 0 && more) page = strtol(argv[++i], nullptr, 10);
+        else if (strcmp(argv[i], "--png") == 0 && more) png = argv[++i];
         else if (!path && argv[i][0] != '-') path = argv[i];
         else usage = true;
     }
-    if (!path || usage) {
-        fprintf(stderr, "usage: scoredump FILE [--layout] [--played]\n");
+    if (!path || usage || (png && (!layout || page == 0 || played)) || (page != 0 && !png)) {
+        fprintf(stderr, "usage: scoredump FILE [--layout [--page N --png FILE.png]] [--played]\n");
         return 2;
     }
     FixePrefStd();
@@ -318,15 +369,21 @@ int main(int argc, char **argv) {
     static const OrvaMessageHooks kMessages = {Failure, Failure, nullptr, Trace};
     OrvaSetMessageHooks(&kMessages);
     XMLEnregistreFormats();
+    if (png) DemarrePages();
     DocumentRecord *document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
+    if (document && png) FixeMiseEnPageStandardDocument(document);
     const ScoreFormatOps *row = RechercheFormatPartition(path);
     bool loaded = document && row && row->load(document, path, -1);
+    bool ok = loaded;
     if (!loaded) fprintf(stderr, "load failed\n");
-    else if (!played) Dump(document, layout);
-    else if (!DumpPlayed(document)) fprintf(stderr, "the score cannot be prepared to play\n"), loaded = false;
+    else if (played) ok = DumpPlayed(document);
+    else Dump(document, layout);
+    if (loaded && played && !ok) fprintf(stderr, "the score cannot be prepared to play\n");
+    if (loaded && png) ok = DessinePage(document, page, png);
     if (document) {
         VideDocument(document);
         DisposPtr(reinterpret_cast<Ptr>(document));
     }
-    return loaded ? 0 : 1;
+    if (png) ArretePages();
+    return ok ? 0 : 1;
 }
