@@ -42,8 +42,8 @@ if(ORVA_SANITIZE STREQUAL "none")
 else()
   set(ORVA_BROWSER_PLUGIN_DIR ${CMAKE_SOURCE_DIR}/build/browser/plugins)
 endif()
-foreach(test_target test_instances test_scripting test_nphost test_shell_browser test_embed_params test_message_channel
-                    embed_params_fuzz_replay embed_params_fuzz expose_bench browser_cpu_bench)
+foreach(test_target test_instances test_scripting test_nphost test_shell_browser test_embed_params
+                    test_message_channel test_selection_retiming embed_params_fuzz_replay embed_params_fuzz expose_bench browser_cpu_bench)
   if(TARGET ${test_target})
     target_link_libraries(${test_target} PRIVATE orva_nphost_browser)
     add_dependencies(${test_target} npondrakmusic browser_plugin_files nphost)

@@ -22,7 +22,7 @@
 #include "graphics/text/font_table.h"
 #include "platform/core/memory.h"
 #include "score/dynamics_objects.h"
-#include "score/engine_facade.h"
+#include "engraving/music_font.h"
 #include "score/note_params.h"
 #include "score/ruptures.h"
 #include "score/score_hooks.h"
