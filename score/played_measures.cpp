@@ -199,6 +199,13 @@ SInt32 CvtTempsJoueEnMesureJouee(ScoreHandle score, SInt32 time, SInt32 *remaind
     return -1;
 }
 
+SInt32 CvtTempsJoueEnTempsEcrit(ScoreHandle score, SInt32 played) {
+    if (!IsPartitionValide(score) || played <= 0) return 0;
+    SInt32 remainder = 0;
+    SInt32 measure = CvtMesureJoueeEnMesure(score, CvtTempsJoueEnMesureJouee(score, played, &remainder));
+    return measure < 0 ? CvtMesureEnTemps(score, (*score)->measureCount) : CvtMesureEnTemps(score, measure) + remainder;
+}
+
 namespace {
 
 OSErr PrepareStructure(ScoreHandle score, Structure *s) {

@@ -17,7 +17,7 @@
 #include "engraving/links.h"
 #include "engraving/staff_services.h"
 #include "engraving/strip_geometry.h"
-#include "engraving/tempo_objects.h"
+#include "score/tempo_objects.h"
 #include "fuzz_quickdraw.h"
 #include "graphics/text/font_table.h"
 #include "platform/core/memory.h"
