@@ -18,6 +18,7 @@
 #include "platform/core/linux_files.h"
 #include "plugin/browser_calls.h"
 #include "plugin/embed_params.h"
+#include "plugin/engine_hooks.h"
 #include "plugin/glue_internal.h"
 #include "plugin/host_services.h"
 #include "plugin/instance.h"
@@ -96,6 +97,7 @@ NPError NP_Initialize(NPBrowserFuncs *browserFuncs, NPPluginFuncs *pluginFuncs) 
     OrvaInitPluginSystem();
     OrvaSetCopybitAntialias(1, 1);
     OrvaPluginSetResizeCallback(GlueSetSize);
+    PlugInInstalleMoteur();
     NPError result = NPP_Initialize();
     PlugTrace("Starting timer 1000");
     OrvaStartTimer1000();

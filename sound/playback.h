@@ -24,10 +24,11 @@ enum : UInt32 {
     kEndReleaseMs = 2000,        // how long releases may ring once the end is reached
 };
 
-// One point of the map from frames of the events to score time. Between two points the played
-// position runs linearly from one point's to the next's; the written position follows the
-// played one from the point's own written position (a repeat makes it jump at a point).
-// After the last point the position stays at the last point's.
+// One point of the map from frames of the events to score time: the score's played tempo map
+// (score/tempo_map.h) sampled at the output rate, with written positions. Between two points
+// the played position runs linearly from one point's to the next's; the written position
+// follows the played one from the point's own written position (a repeat makes it jump at a
+// point). After the last point the position stays at the last point's.
 struct PlaybackTempoPoint {
     SInt64 frame;     // frames from the first event's origin, rising
     SInt32 played;    // played position (score units, repeats unrolled), rising

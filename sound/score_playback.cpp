@@ -6,6 +6,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
+#include "score/play_selection.h"
 
 namespace {
 
@@ -39,6 +40,22 @@ void RemplitPlanLecture(const PartitionSonRecord *p, PlaybackPlan *plan) {
 }
 
 void InstalleOpsPartitionLecture() { FixeOpsPartitionLecture(&kScoreOps); }
+
+void FixeJoueSelection(SInt32 firstPart, SInt32 lastPart, SInt32 firstMeasure, SInt32 lastMeasure) {
+    ScoreHandle score = partitionEnCours;
+    if (!IsPartitionValide(score)) return;
+    DocumentRecord *playing = GetDialogMusiqueEnCours();
+    Boolean plays = playing && playing->score == score;
+    if (firstMeasure < 0) {
+        EffaceSelectionPartition(score);
+        if (plays) RecaleMusiqueSurTick(0);
+        return;
+    }
+    if (!FixeSelectionPartition(score, firstPart, lastPart, firstMeasure, lastMeasure, plays) || !plays) return;
+    SInt32 start = (*score)->selectionStart, end = (*score)->selectionEnd;
+    SInt32 heard = GetTempsEcritJoue();
+    RecaleMusiqueSurTick(heard >= start && heard < end ? heard : start);
+}
 
 namespace {
 

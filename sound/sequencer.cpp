@@ -67,7 +67,7 @@ OSErr PreparePartitionSon(const SonPreparationRequest *request, PartitionSonReco
     prepared->events = f.events;
     prepared->eventCount = f.count;
     prepared->startFrame = f.startFrame;
-    prepared->endFrame = FrameAJoue(&f, prepared->endTick);
+    prepared->endFrame = FrameDeSegments(&f, prepared->endTick);
     prepared->startMs = SInt64(std::llround(f.msAtStart - countInMs));
     if (f.err == noErr) f.err = PointsTempo(&f, prepared);
     if (f.err == noErr) {
@@ -108,7 +108,7 @@ void RafraichitBlocsPorteesSon(ScoreHandle score, SoundStaffBlock *staves, UInt3
     }
 }
 
-SInt64 FrameAJoue(const FlattenRecord *f, double played) {
+SInt64 FrameDeSegments(const FlattenRecord *f, double played) {
     double ms = MsDeSegments(f->segments, f->segmentCount, played) - f->msAtStart;
     return f->startFrame + SInt64(std::llround(ms * f->rate / 1000.0));
 }
@@ -116,8 +116,8 @@ SInt64 FrameAJoue(const FlattenRecord *f, double played) {
 void AjouteEvenementSon(FlattenRecord *f, double onset, double length, SInt32 instrument, UInt16 staff, SInt32 key,
                         SInt32 velocity) {
     if (key < 0 || key > 127 || velocity < 1) return;
-    SInt64 start = std::max<SInt64>(0, FrameAJoue(f, onset));
-    SInt64 end = FrameAJoue(f, onset + std::max(length, 0.0));
+    SInt64 start = std::max<SInt64>(0, FrameDeSegments(f, onset));
+    SInt64 end = FrameDeSegments(f, onset + std::max(length, 0.0));
     SInt64 frames = std::min<SInt64>(std::max<SInt64>(end - start, 1), 0x7FFFFFFF);
     AjouteEvenementFrames(f, {start, SInt32(frames), instrument, staff, UInt8(key), UInt8(std::min<SInt32>(velocity, 127))});
 }
@@ -200,7 +200,7 @@ OSErr PointsTempo(const FlattenRecord *f, PartitionSonRecord *p) {
     UInt32 n = 0;
     if (p->startFrame > 0) points[n++] = {0, p->startTick - 1, p->startTick - 1};
     auto add = [&](SInt32 played, SInt32 written) {
-        SInt64 frame = FrameAJoue(f, played);
+        SInt64 frame = FrameDeSegments(f, played);
         if (n > 0 && (played <= points[n - 1].played || frame <= points[n - 1].frame)) return;
         if (n < room) points[n++] = {frame, played, written};
     };

@@ -83,5 +83,13 @@ void RemplitPlanLecture(const PartitionSonRecord *prepared, PlaybackPlan *plan);
 // Installs the score side of real-time playback (sound/playback.h): documents play their
 // current score, flattened by PreparePartitionSon at the count-in SetRealTimeMetronome set;
 // their staves' blocks come from RafraichitBlocsPorteesSon; they resume at their resume
-// position; the score playing is partitionEnCours. Main thread, nothing playing.
+// position; the score playing is partitionEnCours. Main thread, nothing playing. The plug-in's
+// start-up installs them.
 void InstalleOpsPartitionLecture();
+// The play selection of partitionEnCours (score/play_selection.h): a negative first measure
+// clears it, and a score that plays starts again from its start without it; otherwise parts
+// firstPart..lastPart and bars firstMeasure..lastMeasure are stored in the score and, when it
+// plays, playback is paused, re-timed to the selection and resumed, at the written position
+// heard when it lies inside the selection, else at its start. Nothing without a score.
+// Main thread.
+void FixeJoueSelection(SInt32 firstPart, SInt32 lastPart, SInt32 firstMeasure, SInt32 lastMeasure);

@@ -24,7 +24,7 @@
 #include "graphics/text/utf_text.h"
 #include "graphics/cairo/port_surfaces.h"
 #include "score/dynamics_objects.h"
-#include "score/engine_facade.h"
+#include "engraving/music_font.h"
 #include "score/note_params.h"
 #include "score/ruptures.h"
 #include "support/graphics/quickdraw_support.h"

@@ -24,7 +24,7 @@
 #include "graphics/text/font_table.h"
 #include "platform/core/runtime.h"
 #include "graphics/cairo/port_surfaces.h"
-#include "score/engine_facade.h"
+#include "engraving/music_font.h"
 #include "score/preferences.h"
 #include "tools/demo_scores/demo_scores.h"
 
