@@ -37,7 +37,7 @@ const DemoRow kRows[] = {
     {"large", SInt32(kLargeBars * 4), kLargeStaves, false, MakeLarge},
 };
 
-OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan *plan);
+OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan **plan);
 void Release(DocumentRecord *document, PlaybackPlan *plan);
 void Refresh(DocumentRecord *document, SoundStaffBlock *staves, UInt32 count);
 SInt32 Resume(DocumentRecord *document);
@@ -164,39 +164,43 @@ void MakeLarge(DemoNote *notes, UInt32 *count) {
     }
 }
 
-OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan *plan) {
+// A plan of its own, a Ptr, with the demo's events and a tempo map of two points.
+OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan **plan) {
     const DemoScoreRecord *demo = DemoOf(document);
     SoundEvent *events = nullptr;
     UInt32 count = 0;
     OSErr err = EvenementsDemo(demo, rate, &events, &count);
     if (err != noErr) return err;
     PlaybackTempoPoint *tempo = reinterpret_cast<PlaybackTempoPoint *>(NewPtr(2 * sizeof(PlaybackTempoPoint)));
-    if (!tempo) {
+    PlaybackPlan *made = reinterpret_cast<PlaybackPlan *>(NewPtrClear(sizeof(PlaybackPlan)));
+    if (!tempo || !made) {
         DisposPtr(reinterpret_cast<Ptr>(events));
+        if (tempo) DisposPtr(reinterpret_cast<Ptr>(tempo));
+        if (made) DisposPtr(reinterpret_cast<Ptr>(made));
         return memFullErr;
     }
     tempo[0] = {0, 0, 0};
     tempo[1] = {FrameDeDemo(demo, demo->duration, rate), demo->duration, demo->duration};
     Boolean selection = demo->selectionEnd > 0;
-    memset(plan, 0, sizeof *plan);
-    plan->events = events;
-    plan->eventCount = count;
-    plan->tempo = tempo;
-    plan->tempoCount = 2;
-    plan->staffCount = demo->staffCount;
-    plan->streams = FluxDeDemo(demo);
-    plan->startTick = selection ? demo->selectionStart : 0;
-    plan->endTick = selection ? demo->selectionEnd : demo->duration;
-    plan->loop = selection && demo->loop;
-    plan->loopTick = plan->startTick;
+    made->events = events;
+    made->eventCount = count;
+    made->tempo = tempo;
+    made->tempoCount = 2;
+    made->staves = demo->staves;
+    made->staffCount = demo->staffCount;
+    made->streams = FluxDeDemo(demo);
+    made->startTick = selection ? demo->selectionStart : 0;
+    made->endTick = selection ? demo->selectionEnd : demo->duration;
+    made->loop = selection && demo->loop;
+    made->loopTick = made->startTick;
+    *plan = made;
     return noErr;
 }
 
 void Release(DocumentRecord *, PlaybackPlan *plan) {
     if (plan->events) DisposPtr(reinterpret_cast<Ptr>(const_cast<SoundEvent *>(plan->events)));
     if (plan->tempo) DisposPtr(reinterpret_cast<Ptr>(const_cast<PlaybackTempoPoint *>(plan->tempo)));
-    plan->events = nullptr;
-    plan->tempo = nullptr;
+    DisposPtr(reinterpret_cast<Ptr>(plan));
 }
 
 void Refresh(DocumentRecord *document, SoundStaffBlock *staves, UInt32 count) {
