@@ -76,7 +76,7 @@ TEST_F(RealtimeCapture, DeviceFailingAfterOneSecondStillEndsInTime) {
     ASSERT_TRUE(StartPlaybackTests());
     SetOutputDevice("default");
     ClearPlaybackTraces();
-    DemoScoreRecord *demo = nullptr;
+    DemoPlanRecord *demo = nullptr;
     ASSERT_EQ(noErr, NouvelleDemo("scale", &demo));
     FixeEchecSortieSon(44100);
     double started = NowSeconds();
@@ -141,7 +141,7 @@ protected:
         ArreteMusique(1);
         return heard > TicksOfFrames(SInt64(0.1 * kRate)) && heard < TicksOfFrames(SInt64(0.4 * kRate));
     }
-    DemoScoreRecord *demo_ = nullptr;
+    DemoPlanRecord *demo_ = nullptr;
 };
 
 TEST_F(RealtimeDeviceNames, MissingOrOddDevicesPlaySilentlyTracedOnceEach) {
