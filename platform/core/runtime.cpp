@@ -148,6 +148,7 @@ void OrvaErreurF(const char *format, ...) {
 void OrvaPumpErrors() {
     if (!OrvaIsMainThread()) return;
     while (char *message = TakeQueuedError()) {
+        PlugTrace("OrvaErreur : %s", message);
         ShowError(message);
         free(message);
     }

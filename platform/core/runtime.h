@@ -40,7 +40,9 @@ Boolean OrvaIsMainThread();
 // next OrvaPumpErrors on the main thread; with no display it is traced instead.
 void OrvaErreur(const char *message);
 void OrvaErreurF(const char *format, ...) __attribute__((format(printf, 1, 2)));
-void OrvaPumpErrors();                              // main thread: shows queued messages
+// Main thread: shows the queued messages, each also a trace line "OrvaErreur : <message>"
+// (PlugTrace). The plug-in pumps at every idle step and after making an instance.
+void OrvaPumpErrors();
 // Test seam: every message that would be shown goes to hook instead (null restores the box).
 void OrvaSetErrorHook(void (*hook)(const char *message));
 

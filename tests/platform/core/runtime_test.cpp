@@ -14,6 +14,7 @@
 
 #include "platform/core/preferences.h"
 #include "platform/core/time_manager.h"
+#include "support/message_catcher.h"
 
 namespace {
 
@@ -114,6 +115,21 @@ TEST_F(ErrorSink, InThePluginEvenTheMainThreadWaitsForThePump) {
     OrvaPumpErrors();
     ASSERT_EQ(Delivered().size(), 1u);
     EXPECT_EQ(Delivered()[0].message, "no modal loop in the browser");
+}
+
+// A message that waited for the pump is a line of the trace as well as shown.
+TEST_F(ErrorSink, APumpedMessageIsTracedOnce) {
+    orvaSettings.pluginFlag = 1;
+    MessageCatcher catcher;
+    std::thread([] { OrvaErreur("queued on another thread"); }).join();
+    OrvaErreur("queued before any window");
+    EXPECT_EQ(catcher.Count("queued"), 0u);
+    OrvaPumpErrors();
+    ASSERT_EQ(Delivered().size(), 2u);
+    EXPECT_EQ(catcher.traces, (std::vector<std::string>{"OrvaErreur : queued on another thread",
+                                                        "OrvaErreur : queued before any window"}));
+    OrvaPumpErrors();
+    EXPECT_EQ(catcher.Count("queued"), 2u);
 }
 
 TEST_F(ErrorSink, OnlyTheMainThreadPumpsAndAFloodIsBounded) {
