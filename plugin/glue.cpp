@@ -174,7 +174,6 @@ NPError NPP_GlueDestroy(NPP instance, NPSavedData **save) {
     NPError result = NPP_Destroy(instance, save);
     OrvaPluginID id = OrvaPluginID(instance);
     PlugInWindow *window = static_cast<PlugInWindow *>(OrvaPluginGetInstanceData(id));
-    ShellUnlistWindow(OrvaPluginGetInstanceWindow(id));
     OrvaPluginDestroyInstanceWindow(id);
     DisposePlugInWindow(window);
     PluginUpdateDirty();
@@ -206,7 +205,6 @@ NPError NPP_GlueSetWindow(NPP instance, NPWindow *window) {
         described->height = SInt32(window->height > INT32_MAX ? INT32_MAX : window->height);
         described->clip = Rect{-32000, -32000, 32000, 32000};
         OrvaPluginSetInstanceData(id, described);
-        ShellListWindow(described->link->window);
         // A windowless instance has no native window: the platform field holds the instance id,
         // through which the library asks the glue for the instance's rectangle.
         SystemDependantSetPluginWindow(id, instance);
@@ -302,11 +300,9 @@ void GlueSetSize(OrvaPluginID id) {
 Boolean PlugInTimerTaskMode() { return gGlue.timerTaskMode; }
 
 void GlueDisposeAllWindows() {
-    while (WindowPtr w = ShellFirstWindow()) {
-        OrvaPluginID id = OrvaPluginGetIDFromWindow(w);
-        ShellUnlistWindow(w);
-        DisposePlugInWindow(static_cast<PlugInWindow *>(OrvaPluginGetInstanceData(id)));
-        OrvaPluginSetInstanceData(id, nullptr);
+    for (OrvaPluginInstance *p = OrvaPluginFirstInstance(); p; p = p->next) {
+        DisposePlugInWindow(static_cast<PlugInWindow *>(p->data));
+        p->data = nullptr;
     }
 }
 

@@ -135,7 +135,19 @@ void NPP_GlueAsyncInvalidate(void *data) {
     DisposPtr(reinterpret_cast<Ptr>(request));
 }
 
-void PluginUpdateDirty() { PluginUpdateDirtyIn(ShellFirstWindow, ShellNextWindow); }
+// The plug-in's windows: those of the library's instances.
+static WindowPtr FirstInstanceWindow() {
+    OrvaPluginInstance *p = OrvaPluginFirstInstance();
+    return p ? p->window : nullptr;
+}
+
+static WindowPtr NextInstanceWindow(WindowPtr window) {
+    for (OrvaPluginInstance *p = OrvaPluginFirstInstance(); p; p = p->next)
+        if (p->window == window) return p->next ? p->next->window : nullptr;
+    return nullptr;
+}
+
+void PluginUpdateDirty() { PluginUpdateDirtyIn(FirstInstanceWindow, NextInstanceWindow); }
 
 void PluginUpdateDirtyIn(WindowPtr (*first)(), WindowPtr (*next)(WindowPtr)) {
     PlugTrace("PluginUpdateDirty");

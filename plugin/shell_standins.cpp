@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <unistd.h>
-#include <vector>
 
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
@@ -96,34 +95,6 @@ void PlugDisposeMixer(PlugInInstance *) {}
 void PlugInDisposeListe(PlugInInstance *) {}
 void RazTouchesClavier(PlugInInstance *) {}
 void PlugPekIdle(PlugInInstance *) {}
-
-// ---- The window list: replaced by the Window Manager's list ----------------------------------
-
-namespace {
-std::vector<WindowPtr> gShellWindows;  // main thread
-}
-
-void ShellListWindow(WindowPtr window) {
-    for (WindowPtr w : gShellWindows)
-        if (w == window) return;
-    if (window) gShellWindows.push_back(window);
-}
-
-void ShellUnlistWindow(WindowPtr window) {
-    for (size_t i = 0; i < gShellWindows.size(); i++) {
-        if (gShellWindows[i] != window) continue;
-        gShellWindows.erase(gShellWindows.begin() + long(i));
-        return;
-    }
-}
-
-WindowPtr ShellFirstWindow() { return gShellWindows.empty() ? nullptr : gShellWindows.front(); }
-
-WindowPtr ShellNextWindow(WindowPtr window) {
-    for (size_t i = 0; i + 1 < gShellWindows.size(); i++)
-        if (gShellWindows[i] == window) return gShellWindows[i + 1];
-    return nullptr;
-}
 
 // ---- Staff objects: replaced by the colour reader of the text objects ------------------------------
 

@@ -55,13 +55,6 @@ void PlugInDisposeListe(PlugInInstance *instance);
 void RazTouchesClavier(PlugInInstance *instance);
 void PlugPekIdle(PlugInInstance *instance);
 
-// ---- The window list ---------------------------------------------------------------------------
-// The plug-in windows in creation order, walked by the dirty-area push.
-void ShellListWindow(WindowPtr window);
-void ShellUnlistWindow(WindowPtr window);
-WindowPtr ShellFirstWindow();
-WindowPtr ShellNextWindow(WindowPtr window);
-
 // ---- Staff objects ------------------------------------------------------------------------------
 void CvtStrToRGBColor(const char *text, RGBColor *color);
 

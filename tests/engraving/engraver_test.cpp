@@ -17,7 +17,7 @@
 #include "engraving/engraver.h"
 #include "engraving/engraving_hooks.h"
 #include "engraving/links.h"
-#include "engraving/strip_geometry.h"
+#include "tools/demo_scores/strip_geometry.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/text/font_services.h"
 #include "graphics/text/font_table.h"

@@ -16,7 +16,7 @@
 #include "engraving/engraver.h"
 #include "engraving/links.h"
 #include "engraving/staff_services.h"
-#include "engraving/strip_geometry.h"
+#include "tools/demo_scores/strip_geometry.h"
 #include "score/tempo_objects.h"
 #include "fuzz_quickdraw.h"
 #include "graphics/text/font_table.h"

@@ -1,5 +1,5 @@
 // ctest-labels: musicxml-driver
-// scoredump on the MusicXML corpus: every file against the facts that tests/import/
+// scoredump on the MusicXML corpus: every file against the facts that tests/support/
 // musicxml_facts.py finds with Python's own XML reader, the known facts of a few scores, the
 // compressed forms against their plain documents, and failed loads.
 #include <gtest/gtest.h>
@@ -78,7 +78,7 @@ ToolRun Execute(const std::string &command) {
 ToolRun Dump(const std::string &path) { return Execute("timeout 60 '" + ToolPath("scoredump") + "' '" + path + "'"); }
 
 ToolRun Facts(const std::string &path) {
-    return Execute("python3 '" + XMLTestData("../import/musicxml_facts.py") + "' '" + path + "'");
+    return Execute("python3 '" + XMLTestData("../support/musicxml_facts.py") + "' '" + path + "'");
 }
 
 std::vector<std::string> CorpusFiles() {

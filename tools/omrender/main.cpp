@@ -17,7 +17,7 @@
 
 #include "engraving/engraver.h"
 #include "engraving/staff_type_rows.h"
-#include "engraving/strip_geometry.h"
+#include "tools/demo_scores/strip_geometry.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/quickdraw/shapes.h"
