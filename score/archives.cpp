@@ -21,6 +21,7 @@ struct ArchiveRecord {
 ArchiveRecord gArq;
 
 Boolean ChargeFichierArchive(DocumentRecord *document, const char *path, SInt16 element);
+Boolean MembreFichierArchive(const char *path, SInt16 index, char *name, size_t nameSize, UInt64 *size);
 unzFile OuvreZip();
 void FermeZip(unzFile zip);
 Boolean VaAuMembre(unzFile zip, SInt16 index, ArqEntry *entry, unz_file_info64 *info);
@@ -30,7 +31,8 @@ Boolean EcritDansFichier(void *file, const UInt8 *bytes, UInt32 count);
 
 }  // namespace
 
-const ScoreFormatOps kFormatArchive = {"archive", {"arq", nullptr, nullptr, nullptr}, ChargeFichierArchive};
+const ScoreFormatOps kFormatArchive = {"archive", {"arq", nullptr, nullptr, nullptr}, ChargeFichierArchive,
+                                       kFormatMembres, MembreFichierArchive, nullptr, nullptr};
 
 Boolean BeginSeekArq() {
     EndSeekArq();
@@ -115,6 +117,19 @@ Boolean ChargeFichierArchive(DocumentRecord *document, const char *path, SInt16 
     Boolean ok = ChargeMusiqueArq(document, element < 0 ? 0 : element);
     CloseFile();
     return ok;
+}
+
+// The directory of the file at path, read for one member: the file is current meanwhile.
+Boolean MembreFichierArchive(const char *path, SInt16 index, char *name, size_t nameSize, UInt64 *size) {
+    if (!path || !name || nameSize == 0 || !CadenzoOpenFile(path, "rb")) return kFalse;
+    ArqEntry entry;
+    Boolean ok = BeginSeekArq() && GetInfoArq(index, &entry);
+    EndSeekArq();
+    CloseFile();
+    if (!ok) return kFalse;
+    snprintf(name, nameSize, "%s", entry.name);
+    if (size) *size = entry.size;
+    return kTrue;
 }
 
 unzFile OuvreZip() {
