@@ -3,8 +3,9 @@
 // Main thread, before any document loads; running it again changes nothing.
 #pragma once
 
-// The score formats of storage (native scores, archives) and of the MusicXML importer, the
-// importer's bar-number hook, and the score side of real-time playback. The slots of floors
+// The score formats of storage (native scores, archives), of the MusicXML importer and of ABC
+// (a stand-in row until its importer comes), the importer's bar-number hook, and the score
+// side of real-time playback. The slots of floors
 // that hold no code yet keep their stand-ins: the singer's (score/score_hooks.h and playback's
 // PlaybackSingerHooks), page layout's and the staff objects' (score/score_hooks.h), and the
 // on-screen keyboard's (playback's PlaybackPluginHooks, filled by the player interface).

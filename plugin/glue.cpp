@@ -17,12 +17,16 @@
 #include "platform/core/time_manager.h"
 #include "platform/core/linux_files.h"
 #include "plugin/browser_calls.h"
+#include "plugin/clicks.h"
+#include "plugin/documents.h"
 #include "plugin/embed_params.h"
 #include "plugin/engine_hooks.h"
 #include "plugin/glue_internal.h"
 #include "plugin/host_services.h"
 #include "plugin/instance.h"
+#include "plugin/scripting.h"
 #include "plugin/shell_standins.h"
+#include "plugin/startup.h"
 #include "sound/playback.h"
 #include "score/paths.h"
 #include "graphics/quickdraw/window_record.h"
@@ -91,6 +95,7 @@ NPError NP_Initialize(NPBrowserFuncs *browserFuncs, NPPluginFuncs *pluginFuncs) 
     gtk_init_check(nullptr, nullptr);
     MakePluginFolderCurrent();
     InitChemins(nullptr);
+    PlugTraceFolders();
     if (!getcwd(gStart.entryDirectory, sizeof gStart.entryDirectory)) gStart.entryDirectory[0] = 0;
     PlugTrace("Entry %s", gStart.entryDirectory);
     FillPluginTable(pluginFuncs);
@@ -259,10 +264,15 @@ void NPP_GluePrint(NPP instance, NPPrint *) {
 
 void NPP_GlueURLNotify(NPP, const char *, NPError, void *) {}
 
-// The scriptable object is never handed to the browser: every request is refused.
-NPError NPP_GlueGetValue(NPP, NPPVariable variable, void *) {
+// The page's scripts read the instance's scriptable object ("loaded", "totalduration" ...);
+// every other request is refused.
+NPError NPP_GlueGetValue(NPP instance, NPPVariable variable, void *value) {
     PlugTrace("NPP_GlueGetValue %d", int(variable));
-    return NPERR_GENERIC_ERROR;
+    if (variable != NPPVpluginScriptableNPObject || !instance) return NPERR_GENERIC_ERROR;
+    OrvaStartPluginCriticalSection();
+    NPError result = NPP_GetValue(instance, variable, value);
+    OrvaEndPluginCriticalSection();
+    return result;
 }
 
 NPError NPP_GlueSetValue(NPP, NPNVariable, void *) {
