@@ -13,6 +13,11 @@
 
 #include "graphics/quickdraw/window_record.h"
 #include "import/musicxml/musicxml_import.h"
+#include "layout/pagination.h"
+#include "layout/print_jobs.h"
+#include "layout/staff_heights.h"
+#include "layout/units.h"
+#include "layout/views.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"

@@ -4,11 +4,11 @@
 // plug-in critical section; the byte stream has one current file, so loading is not re-entrant.
 #pragma once
 
+#include "layout/pagination.h"
 #include "plugin/npapi.h"
 #include "score/score_model.h"
 
 struct PlugInInstance;
-struct PrintInfoRecord;
 
 enum : SInt32 {
     kStreamBufferSize = 268435455,  // what NPP_WriteReady offers

@@ -5,8 +5,9 @@
 
 // The score formats of storage (native scores, archives), of the MusicXML importer and of ABC
 // (a stand-in row until its importer comes), the importer's bar-number hook, and the score
-// side of real-time playback. The slots of floors
-// that hold no code yet keep their stand-ins: the singer's (score/score_hooks.h and playback's
-// PlaybackSingerHooks), page layout's and the staff objects' (score/score_hooks.h), and the
-// on-screen keyboard's (playback's PlaybackPluginHooks, filled by the player interface).
+// side of real-time playback. Page layout's and the staff objects' slots (score/score_hooks.h)
+// are filled by their own start-ups, which the plug-in's start-up runs (plugin/startup.h). The
+// slots of floors that hold no code yet keep their stand-ins: the singer's (score/score_hooks.h
+// and playback's PlaybackSingerHooks), and the on-screen keyboard's (playback's
+// PlaybackPluginHooks, filled by the player interface).
 void PlugInInstalleMoteur();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "graphics/pictures/pictures.h"
+#include "layout/pagination.h"
 #include "plugin/npapi.h"
 #include "plugin/shell_standins.h"
 
@@ -119,7 +120,7 @@ struct PlugInInstance {
     UInt8 cacheUnpacked;        // cacheFileName is the unpacked document, read by its own extension
     SInt32 totalDurationMs, totalDuration;  // milliseconds; score units
     SInt16 currentPage, pageCount;
-    PlugInPageSetup pageSetup;  // the printer's resolutions and paper, raised to 300 dpi at least
+    PrintInfoRecord pageSetup;  // the printer's resolutions and paper, raised to 300 dpi at least
     UInt8 keepRatio;
     SInt16 zoomMode;            // 0 zoom value, 1 fit width, 2 fit the page in two-page mode
     UInt8 fullScreenAllowed;

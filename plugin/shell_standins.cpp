@@ -16,8 +16,6 @@
 
 namespace {
 
-const SInt16 kA4Width = 595, kA4Height = 842;  // points
-const SInt16 kScreenResolution = 72;
 const Rect kLoadDialogBounds = {0, 0, 100, 100};
 
 Boolean ChargeMusiqueABC(DocumentRecord *, const char *, SInt16) { return kFalse; }
@@ -25,42 +23,6 @@ const ScoreFormatOps kFormatABC = {"ABC", {"abc", nullptr, nullptr, nullptr}, Ch
                                    kFormatMorceaux, nullptr, nullptr, nullptr};
 
 }  // namespace
-
-// ---- Page layout: replaced by layout/ -------------------------------------------------------------
-
-void FixeMiseEnPageStandardDocument(DocumentRecord *) {}
-void FixeResolutionMaxImprimante() {}
-void InitVueCourante(DocumentRecord *document) {
-    if (document && document->viewCount <= 0) document->currentView = -1;
-}
-SInt16 GetNbVuesDocument(DocumentRecord *document) { return document ? document->viewCount : 0; }
-void FixeVue(DocumentRecord *document, SInt16 view) {
-    if (document) document->currentView = view;
-}
-Boolean GetVue(DocumentRecord *, SInt16, ViewRecord *) { return kFalse; }
-void EnableVuesEnModeRuban() {}
-void DisableVuesEnModeRuban() {}
-void FixePorteeImprimable(const PageSetupRecord *, StaffHandle staff, Boolean printable) {
-    if (staff) (*staff)->printable = printable;
-}
-void GetPrInfoDocument(DocumentRecord *, PrintInfoRecord *info) {
-    *info = PrintInfoRecord{kScreenResolution, kScreenResolution, kA4Width, kA4Height};
-}
-void SetDpiPartition(ScoreHandle) {}
-OSErr MetsEnPageDocument(DocumentRecord *document, const PageSetupRecord *, const PrintInfoRecord *) {
-    if (!document) return paramErr;
-    document->pageCount = 1;
-    return noErr;
-}
-SInt16 GetNbPagesDocument(DocumentRecord *document) { return document ? document->pageCount : 0; }
-
-// ---- Staff objects: replaced by the chord library --------------------------------------------
-
-OSErr ChargeDiagrammesAccordGeneral(const char *fileName) {
-    PlugTrace("Chord library %s not read", fileName);
-    return fnfErr;
-}
-void VideBibliothequeDiagrammes() {}
 
 // ---- Singing: replaced by the singer --------------------------------------------------------------
 

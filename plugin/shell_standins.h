@@ -22,38 +22,6 @@ struct PlugInDrawState {
     GrafPtr savedPort;
 };
 
-// ---- Page layout (replaced by layout/pagination.h, views.h, units.h, print_jobs.h and
-// staff_heights.h) ------------------------------------------------------------------------------
-
-// What the printer offers for a document: its resolutions and the paper at them.
-struct PrintInfoRecord {
-    SInt16 hRes;        // dots per inch
-    SInt16 vRes;
-    SInt32 pageWidth;   // the paper in dots
-    SInt32 pageHeight;
-};
-typedef PrintInfoRecord PlugInPageSetup;
-struct ViewRecord {
-    char name[64];
-};
-void FixeMiseEnPageStandardDocument(DocumentRecord *document);
-void FixeResolutionMaxImprimante();
-void InitVueCourante(DocumentRecord *document);
-SInt16 GetNbVuesDocument(DocumentRecord *document);
-void FixeVue(DocumentRecord *document, SInt16 view);
-Boolean GetVue(DocumentRecord *document, SInt16 view, ViewRecord *out);
-void EnableVuesEnModeRuban();
-void DisableVuesEnModeRuban();
-void FixePorteeImprimable(const PageSetupRecord *setup, StaffHandle staff, Boolean printable);
-void GetPrInfoDocument(DocumentRecord *document, PrintInfoRecord *info);  // 72 dpi A4
-void SetDpiPartition(ScoreHandle score);
-OSErr MetsEnPageDocument(DocumentRecord *document, const PageSetupRecord *setup, const PrintInfoRecord *info);
-SInt16 GetNbPagesDocument(DocumentRecord *document);  // 1
-
-// ---- Staff objects (replaced by staffobjects/chord_diagrams.h) ---------------------------------
-OSErr ChargeDiagrammesAccordGeneral(const char *fileName);  // fnfErr: nothing is read
-void VideBibliothequeDiagrammes();
-
 // ---- Singing (replaced by the singer): no singing -------------------------------------------------
 Boolean LyrovoxOpenDataFile(const char *mode);  // false: no voice data
 void LyrovoxFixeVolume(SInt16 volume);

@@ -10,6 +10,8 @@
 #include "engraving/engraver.h"
 #include "engraving/music_font.h"
 #include "graphics/text/font_table.h"
+#include "layout/layout_start.h"
+#include "layout/print_jobs.h"
 #include "platform/core/folders.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
@@ -21,6 +23,8 @@
 #include "score/preferences.h"
 #include "sound/playback.h"
 #include "sound/sound_bank.h"
+#include "staffobjects/chord_diagrams.h"
+#include "staffobjects/staff_objects.h"
 #include "toolbox/carbon/carbon_accessors.h"
 
 namespace {
@@ -66,6 +70,8 @@ SInt16 PlugInInit() {
     InstallFonts();
     if (!InitLentara()) PlugTrace("No music font %s", kNomFonteMusique);
     InitGravure();
+    InitObjetsPortee();
+    InitMiseEnPage();
     FixePrefStd();
     PlugInInitDiagrammesAccords();
     pref.singingEnabled = 1;
@@ -99,8 +105,8 @@ void PlugInInitDiagrammesAccords() {
     if (file) {
         UInt32 size = GetHandleSize(chords);
         Boolean written = fwrite(*chords, 1, size, file) == size;
-        if (fclose(file) == 0 && written) ChargeDiagrammesAccordGeneral(path);
-        else PlugTrace("Can't write %s", path);
+        if (fclose(file) != 0 || !written) PlugTrace("Can't write %s", path);
+        else if (ChargeDiagrammesAccordGeneral(path) != noErr) PlugTrace("Chord library %s not read", path);
     } else {
         PlugTrace("Can't create %s", kChordFileName);
     }
@@ -110,7 +116,9 @@ void PlugInInitDiagrammesAccords() {
 void PlugInDispose() {
     PlugTrace("PlugInDispose");
     LibereTabCircTick();
-    VideBibliothequeDiagrammes();
+    JeTePreviensConfigImprimanteChange();
+    FinObjetsPortee();  // the chord library with it
+    FinMiseEnPage();
     CloseFichiersRessourcesDigit();
     if (resFilePlugIn >= 0) CloseResFile(resFilePlugIn);
     resFilePlugIn = -1;

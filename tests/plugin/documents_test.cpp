@@ -34,6 +34,7 @@
 #include "score/score_formats.h"
 #include "score/score_model.h"
 #include "score/tempo_map.h"
+#include "staffobjects/chord_diagrams.h"
 #include "support/plugin_support.h"
 #include "support/resource_test_support.h"
 #include "tools/demo_scores/demo_scores.h"
@@ -572,7 +573,7 @@ TEST_F(Presses, CommandClicksCycleTheLook) {
 }
 
 // Neither the trace log nor the chord library's file is written through a link somebody left
-// where the plug-in writes them.
+// where the plug-in writes them; the library of 'Chor' 128 is read from that file.
 TEST_F(Documents, TheTraceAndTheChordFileFollowNoLink) {
     std::string here = OrvaTestCurrentFolder();
     std::string folder = kTemporary + "/linked";
@@ -585,9 +586,23 @@ TEST_F(Documents, TheTraceAndTheChordFileFollowNoLink) {
     ASSERT_EQ(chdir(here.c_str()), 0);
     EXPECT_FALSE(Exists(target));
 
-    restest::Bytes chords = {'c', 'h', 'o', 'r', 'd', 's'};
+    // A library of one shape, as the chord library writes it, in 'Chor' 128 of a resource file.
+    VideBibliothequeDiagrammes();
+    ChordRecord c = ChordRecord();
+    c.kind = kAccordMajeur;
+    c.bass = kAccordSansNote;
+    DiagramShape shape = DiagramShape();
+    shape.stringCount = 6;
+    shape.fretCount = 4;
+    shape.firstFret = 1;
+    memcpy(shape.marks, "x     ", 6);
+    ASSERT_GE(CreeAccord(&c, &shape, 0, "C open"), 0);
+    std::string written = kTemporary + "/library.dat";
+    ASSERT_TRUE(EcritDiagrammesAccordGeneral(written.c_str()));
+    VideBibliothequeDiagrammes();
+    std::string library = OrvaTestReadFile(written);
     std::string rsrc = kTemporary + "/chords.rsr";
-    restest::WriteAll(rsrc, restest::BuildFile({{"Chor", kChordLibraryID, false, "", chords}}));
+    restest::WriteAll(rsrc, restest::BuildFile({{"Chor", kChordLibraryID, false, "", restest::Bytes(library.begin(), library.end())}}));
     std::string chordTarget = kTemporary + "/chords-target";
     unlink(CacheFile("Chords.dat").c_str());
     ASSERT_EQ(symlink(chordTarget.c_str(), CacheFile("Chords.dat").c_str()), 0);
@@ -599,8 +614,12 @@ TEST_F(Documents, TheTraceAndTheChordFileFollowNoLink) {
     UseResFile(saved);
     CloseResFile(file);
     EXPECT_FALSE(Exists(chordTarget));
-    EXPECT_EQ(OrvaTestReadFile(CacheFile("Chords.dat")), "chords");
-    EXPECT_EQ(Count("Chord library " + CacheFile("Chords.dat")), 1u);
+    EXPECT_EQ(OrvaTestReadFile(CacheFile("Chords.dat")), library);
+    ASSERT_EQ(GetNbDiagrammesBibliotheque(), 1);
+    ChordDiagramRecord entry;
+    ASSERT_TRUE(GetDiagrammeBibliotheque(0, &entry));
+    EXPECT_STREQ(entry.name, "C open");
+    VideBibliothequeDiagrammes();
 }
 
 // "CadTonLink.cfg" names the singing folders on its third line and the volume on its second;
