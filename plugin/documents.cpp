@@ -77,6 +77,8 @@ Boolean PlugOpenFile(PlugInInstance *instance, char *path, size_t size) {
 }
 
 void DeleteFichierCache(PlugInInstance *instance) {
+    if (instance->cacheStream) fclose(instance->cacheStream);  // a download cut by the instance's end
+    instance->cacheStream = nullptr;
     SupprimeFichierCache(instance->cacheFileName);
     instance->cacheFileName[0] = 0;
     instance->cacheUnpacked = 0;

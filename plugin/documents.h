@@ -36,7 +36,8 @@ NPError NPP_DestroyStream(NPP npp, NPStream *stream, NPError reason);
 
 // The path of the instance's cache file (size bytes); false when it has none.
 Boolean PlugOpenFile(PlugInInstance *instance, char *path, size_t size);
-// Deletes the instance's cache file and forgets its name.
+// Deletes the instance's cache file (closed first when it is still being written) and forgets
+// its name.
 void DeleteFichierCache(PlugInInstance *instance);
 // Loads the cache file into a new document of the instance by the format of its name; traced
 // "** Impossible to load file (bad format)" when no loader takes it.

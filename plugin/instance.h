@@ -115,6 +115,7 @@ struct PlugInInstance {
     char pluginsPage[kDocNameSize];
     UInt8 docInCache;
     char docName[kDocNameSize];
+    UInt8 docNameFromStream;    // docName came from the stream's address (no SRC or FILENAME)
     char urlDirectory[kUrlDirectorySize];
     char cacheFileName[kCacheFileNameSize];
     UInt8 cacheUnpacked;        // cacheFileName is the unpacked document, read by its own extension

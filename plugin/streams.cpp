@@ -34,11 +34,12 @@ NPError NPP_NewStream(NPP npp, char *, NPStream *stream, NPBool, uint16_t *strea
     KeepUrlDirectory(instance, url);
     // An element without SRC or FILENAME (a full page, an object's data) is named by its
     // address, so that the right loader reads it and the title shows its name.
-    if (strcmp(instance->docName, kDocNameDefault) == 0) {
+    if (instance->docNameFromStream || strcmp(instance->docName, kDocNameDefault) == 0) {
         char name[kDocNameSize];
         DocNameOfUrl(url, name, sizeof name);
-        if (name[0]) snprintf(instance->docName, sizeof instance->docName, "%s", name);
-        if (cmp_extension(instance->docName, kFilmExtension)) instance->filmMode = 1;
+        snprintf(instance->docName, sizeof instance->docName, "%s", name[0] ? name : kDocNameDefault);
+        instance->docNameFromStream = 1;
+        instance->filmMode = cmp_extension(instance->docName, kFilmExtension);
     }
     if (streamType) *streamType = NP_NORMAL;
     instance->cacheStream = NewCacheFile(extension, instance->cacheFileName, sizeof instance->cacheFileName);
@@ -108,8 +109,6 @@ NPError NPP_DestroyStream(NPP npp, NPStream *, NPError reason) {
 // What a first stream left: its file (open or complete), its document and its list.
 static void DropEarlierDocument(PlugInInstance *instance) {
     if (plugInState.plugInInstancePlay == instance) PlugInArreteMusique(instance, 1);
-    if (instance->cacheStream) fclose(instance->cacheStream);
-    instance->cacheStream = nullptr;
     PlugInDisposeDoc(instance);
     PlugInDisposeListe(instance);
     DeleteFichierCache(instance);

@@ -251,10 +251,19 @@ TEST_F(Documents, ASecondStreamReplacesTheFirst) {
     options.endReason = NPRES_NETWORK_ERR;
     NpHostStreamWith(k, Corpus("w3c-tutorial-hello-world.musicxml"), options);
     EXPECT_FALSE(Exists(first));
+    EXPECT_STREQ(p->docName, "hello.musicxml");  // named by its own address
     EXPECT_EQ(p->document, nullptr);
     EXPECT_FALSE(p->docInCache);
     EXPECT_FALSE(p->documentReady);
     EXPECT_TRUE(p->downloadFailed);
+    // An instance that goes while its document comes takes its file along.
+    int cut = plugintest::NewInstance({{"DEBUG", "on", true}});
+    NpHostStreamOptions destroyed;
+    destroyed.url = "http://example.org/61a-Lyrics.xml";
+    destroyed.chunk = 1000;
+    destroyed.destroyAfterChunks = 2;
+    ASSERT_TRUE(NpHostStreamWith(cut, Corpus("61a-Lyrics.xml"), destroyed));
+    EXPECT_TRUE(plugintest::CacheFilesIn(GetCheminCache()).empty());
     // Writes to an instance that is gone are refused.
     NPP npp = NpHostInstance(k);
     NpHostDestroy(k);
