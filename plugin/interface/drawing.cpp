@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engraving/engraver.h"
+#include "engraving/music_font.h"
 #include "graphics/quickdraw/color.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
@@ -22,6 +23,7 @@
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
 #include "plugin/browser_calls.h"
+#include "plugin/documents.h"
 #include "plugin/glue.h"
 #include "plugin/instance.h"
 #include "plugin/interface/areas.h"
@@ -31,6 +33,7 @@
 #include "plugin/interface/shading.h"
 #include "plugin/interface/title_bar.h"
 #include "plugin/scripting.h"
+#include "plugin/startup.h"
 #include "score/engine_facade.h"
 #include "score/musical_arithmetic.h"
 #include "score/played_measures.h"

@@ -16,6 +16,7 @@
 #include "plugin/interface/colour_icons.h"
 #include "plugin/interface/port_pixels.h"
 #include "plugin/interface/themes.h"
+#include "plugin/startup.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "graphics/text/quickdraw_text.h"
 #include "platform/core/time_manager.h"
 #include "plugin/browser_calls.h"
+#include "plugin/documents.h"
 #include "plugin/instance.h"
 #include "plugin/interface/areas.h"
 #include "plugin/interface/interface_standins.h"

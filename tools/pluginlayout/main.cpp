@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engraving/engraver.h"
+#include "engraving/music_font.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/text/font_table.h"

@@ -15,7 +15,7 @@
 #include "platform/core/resource_files.h"
 #include "plugin/interface/colour_icons.h"
 #include "plugin/interface/shading.h"
-#include "plugin/shell_standins.h"
+#include "plugin/startup.h"
 #include "support/graphics/quickdraw_support.h"
 #include "support/plugin/seeing_support.h"
 #include "support/resource_test_support.h"

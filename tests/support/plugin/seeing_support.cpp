@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engraving/engraver.h"
+#include "engraving/music_font.h"
 #include "graphics/quickdraw/rects.h"
 #include "graphics/quickdraw/transfer.h"
 #include "graphics/text/font_services.h"
@@ -21,7 +22,7 @@
 #include "plugin/embed_params.h"
 #include "plugin/interface/areas.h"
 #include "plugin/interface/drawing.h"
-#include "plugin/shell_standins.h"
+#include "plugin/startup.h"
 #include "score/engine_facade.h"
 #include "score/native_score.h"
 #include "score/preferences.h"
