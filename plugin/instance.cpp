@@ -134,6 +134,7 @@ NPError NPP_SetWindow(NPP npp, PlugInWindow *window) {
     // The list follows the elements' places on the page; the element may have moved.
     instance->pagePositionKnown = GetElementPagePosition(npp, &instance->pageTop, &instance->pageLeft);
     LinkInstance(instance);
+    PlugInRedrawIfResized(instance);
     return NPERR_NO_ERROR;
 }
 

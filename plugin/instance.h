@@ -186,6 +186,10 @@ struct PlugInInstance {
     UInt8 pagePositionKnown;    // the page gave the element's position at the last NPP_SetWindow
     SInt32 pageTop, pageLeft;   // the element's top-left corner on the page, CSS pixels
     UInt32 creationSerial;      // order of creation, for elements without a position
+
+    // The window size the instance was last drawn at (0 x 0 never): a window of another size
+    // is drawn again when it comes, its port having been made again.
+    SInt32 drawnWidth, drawnHeight;
 };
 
 // Process-wide instance state; main thread, plug-in critical section.

@@ -142,8 +142,18 @@ Boolean PlugInDrawWith(PlugInInstance *instance, void (*body)(PlugInInstance *in
 
 void PlugInRedrawInstance(PlugInInstance *instance) { PlugInDrawWith(instance, RedessineInstance, nullptr); }
 
+void PlugInRedrawIfResized(PlugInInstance *instance) {
+    if (!instance->window || (!instance->drawnWidth && !instance->drawnHeight)) return;
+    if (instance->window->width == instance->drawnWidth && instance->window->height == instance->drawnHeight) return;
+    PlugInRedrawInstance(instance);
+}
+
 void PlugInDoDraw(PlugInInstance *instance, Boolean withBackground) {
     PlugTrace("PlugInDoDraw");
+    if (instance->window && withBackground) {
+        instance->drawnWidth = instance->window->width;
+        instance->drawnHeight = instance->window->height;
+    }
     if (instance->filmMode) {
         PlugInDoDrawDocument(instance);
         return;

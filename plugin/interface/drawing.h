@@ -42,6 +42,9 @@ void EndDraw(PlugInInstance *instance, PlugInDrawState *state);
 Boolean PlugInDrawWith(PlugInInstance *instance, void (*body)(PlugInInstance *instance, void *data), void *data);
 
 void PlugInRedrawInstance(PlugInInstance *instance);  // the whole instance, with its background
+// After the browser gave the window again: an instance drawn before at another size (its port,
+// made again, shows the loading face) is drawn again.
+void PlugInRedrawIfResized(PlugInInstance *instance);
 // The instance's chrome and display area; with withBackground the whole area is filled first.
 void PlugInDoDraw(PlugInInstance *instance, Boolean withBackground);
 // The display area: the page or two facing pages, recorded first when no picture is held.

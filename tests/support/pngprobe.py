@@ -13,6 +13,7 @@ Each query prints one line:
     staffrows X0 Y0 X1 Y1 RRGGBB           -> rows where 90 % of the pixels across the middle
                                               half are 16 levels darker than the colour in
                                               every component
+    litrows X0 Y0 X1 Y1 RRGGBB             -> the same, 16 levels lighter (inverted video)
 Rectangles are left, top, right, bottom, right and bottom exclusive; numbers are decimal,
 colours and levels hexadecimal. Exit status 2 for a bad query or an unreadable image.
 """
@@ -109,13 +110,14 @@ def probe(image, words):
         level = int(words.pop(0), 16)
         test = (lambda p: all(c < level for c in p)) if name == 'darker' else (lambda p: all(c > level for c in p))
         return str(sum(1 for x, y in image.box(x0, y0, x1, y1) if test(image.rgb(x, y))))
-    if name == 'staffrows':
+    if name in ('staffrows', 'litrows'):
         paper = colour(words.pop(0))
+        sign = 1 if name == 'staffrows' else -1
         left, right = x0 + (x1 - x0) // 4, x1 - (x1 - x0) // 4
         rows = 0
         for y in range(max(y0, 0), min(y1, image.height)):
             dark = sum(1 for x in range(max(left, 0), min(right, image.width))
-                       if all(p - c >= 16 for p, c in zip(paper, image.rgb(x, y))))
+                       if all(sign * (p - c) >= 16 for p, c in zip(paper, image.rgb(x, y))))
             rows += right > left and dark * 10 >= (right - left) * 9
         return str(rows)
     raise ValueError('unknown query ' + name)

@@ -22,6 +22,7 @@
 #include "layout/units.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
+#include "plugin/documents.h"
 #include "plugin/embed_params.h"
 #include "plugin/glue.h"
 #include "plugin/instance.h"
@@ -30,6 +31,7 @@
 #include "plugin/interface/scroll_bars.h"
 #include "score/engine_facade.h"
 #include "score/native_score.h"
+#include "score/played_measures.h"
 #include "score/preferences.h"
 #include "score/score_formats.h"
 #include "staffobjects/staff_objects.h"
@@ -64,8 +66,8 @@ void Split(const std::string &text, std::vector<std::string> *names, std::vector
     }
 }
 
-// The document's page count; 0 when it cannot be loaded.
-SInt16 PagesDocument(const char *path) {
+// Starts the engine as the plug-in does and loads the document, laid out; null when it cannot.
+DocumentRecord *ChargeDocument(const char *path) {
     orvaSettings.pluginFlag = 1;
     OrvaSetMainThread();
     OrvaInitGraf(&qd, 1);
@@ -78,23 +80,28 @@ SInt16 PagesDocument(const char *path) {
     SetDpiDest(kDpiPages);
     EnregistreFormatsStockage();
     XMLEnregistreFormats();
-    SInt16 pages = 0;
     const ScoreFormatOps *row = RechercheFormatPartition(path);
     DocumentRecord *document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
-    if (document) {
-        FixeMiseEnPageStandardDocument(document);
-        if (row && row->load(document, path, -1) && IsPartitionValide(document->score)) {
-            InitPortees(document->score);
-            FixeMiseEnPageNonCalculee(document);
-            pages = CombienDePages(document->score);
-        }
-        VideDocument(document);
-        DisposPtr(reinterpret_cast<Ptr>(document));
+    if (!document) return nullptr;
+    FixeMiseEnPageStandardDocument(document);
+    if (row && row->load(document, path, -1) && IsPartitionValide(document->score)) {
+        InitPortees(document->score);
+        FixeMiseEnPageNonCalculee(document);
+        CalculeTabCvtMesure(document->score);
+        if (CombienDePages(document->score) > 0) return document;
     }
+    VideDocument(document);
+    DisposPtr(reinterpret_cast<Ptr>(document));
+    return nullptr;
+}
+
+void LibereDocument(DocumentRecord *document) {
+    if (!document) return;
+    VideDocument(document);
+    DisposPtr(reinterpret_cast<Ptr>(document));
     FinMiseEnPage();
     FinObjetsPortee();
     FinGravure();
-    return pages;
 }
 
 void PrintScrollBar(PlugInInstance *instance, Boolean horizontal) {
@@ -132,18 +139,21 @@ int main(int argc, char **argv) {
         argn.push_back(&names[i][0]);
         argvalues.push_back(&values[i][0]);
     }
-    SInt16 pages = 0;
-    if (doc) {
-        pages = PagesDocument(doc);
-        if (pages < 1) {
-            fprintf(stderr, "pluginlayout: cannot load '%s'\n", doc);
-            return 1;
-        }
+    DocumentRecord *document = doc ? ChargeDocument(doc) : nullptr;
+    if (doc && !document) {
+        fprintf(stderr, "pluginlayout: cannot load '%s'\n", doc);
+        return 1;
     }
     PlugInInstance *instance = new PlugInInstance();
     PlugInDefaultInstance(instance, nullptr);
     SInt16 givenWidth = 0, givenHeight = 0;
     PlugInApplyParams(instance, int16_t(names.size()), argn.data(), argvalues.data(), &givenWidth, &givenHeight);
+    SInt16 pages = 0;
+    if (document) {
+        // The position bar is higher for a score with a played order.
+        PlugInCopieTablesMesures(instance, document->score);
+        pages = GetNbPagesDocument(document);
+    }
     PlugInWindow window = {nullptr, 0, 0, SInt32(width), SInt32(height), {-32000, -32000, 32000, 32000}};
     instance->window = &window;
     PlugInCalculeAireAffichables(instance, SInt16(width), SInt16(height));
@@ -194,6 +204,9 @@ int main(int argc, char **argv) {
         }
     }
     printf("look %d\ntitlefont %d\n", int(instance->look), int(instance->titleFontSize));
+    DisposHandle(instance->measureTable);
+    DisposHandle(instance->ruptureTable);
     delete instance;
+    LibereDocument(document);
     return 0;
 }
