@@ -5,6 +5,7 @@
 
 #include "graphics/pictures/pictures.h"
 #include "layout/pagination.h"
+#include "plugin/interface/page_display.h"
 #include "plugin/npapi.h"
 #include "plugin/shell_standins.h"
 
@@ -190,6 +191,7 @@ struct PlugInInstance {
     // The window size the instance was last drawn at (0 x 0 never): a window of another size
     // is drawn again when it comes, its port having been made again.
     SInt32 drawnWidth, drawnHeight;
+    PlugPageImage pageImages[3];  // per side of the page display (0 single page, 1, 2)
 };
 
 // Process-wide instance state; main thread, plug-in critical section.

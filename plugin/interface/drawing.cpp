@@ -286,6 +286,7 @@ PicHandle PlugInCreatePictPage(PlugInInstance *instance, DocumentRecord *documen
 }
 
 void PlugInDeletePicture(PlugInInstance *instance) {
+    PlugForgetPageImages(instance);
     if (instance->pictOdd) KillPicture(instance->pictOdd);
     if (instance->pictEven) KillPicture(instance->pictEven);
     instance->pictOdd = instance->pictEven = nullptr;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "graphics/quickdraw/color.h"
@@ -47,6 +48,27 @@ struct Marker {
     std::vector<float> x, y;
 };
 
+// The colouring of a page: for each component (blue, green, red), a block's sum of components
+// to its coloured mean, under the paper and under the marker.
+enum : UInt32 { kTeinteEntries = 9 * 255 + 1 };  // sums of blocks of up to 3 x 3
+struct Teinte {
+    UInt8 paper[3][kTeinteEntries];
+    UInt8 marker[3][kTeinteEntries];
+    Boolean white;  // the paper is white: nothing changes
+};
+const UInt32 kRgbMask = 0x00FFFFFF;  // the three components of a pixel read as a word
+inline UInt32 Load32(const UInt8 *p) {
+    UInt32 v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// The page marker with the box it lies in (image pixels); marker null: none.
+struct MarkerArea {
+    const Marker *marker;
+    float left, top, right, bottom;
+};
+
 }  // namespace
 
 static Boolean IsCoteCourant(const PlugInInstance *instance, SInt16 side);
@@ -54,8 +76,16 @@ static void PeintPapier(const PlugInInstance *instance, const Rect *paper, const
 static void JouePlat(PicHandle picture, const Rect &page, const Rect &display, const RGBColor &paper);
 static Boolean JoueHorsEcran(PlugInInstance *instance, PicHandle picture, const PlugPageGeometry &g, SInt16 factor,
                              const RGBColor &paper, Boolean marked, SInt16 side, Boolean singleAtEnd);
+static GrafPtr RendPage(PicHandle picture, const PlugPageGeometry &g, const Rect &visible, SInt16 factor, SInt16 turns,
+                        const RGBColor &paper, Boolean marked, SInt16 side, Boolean singleAtEnd);
 static void ConstruitMarqueur(const Rect &visible, SInt16 side, Boolean singleAtEnd, Marker *marker);
-static void Multiplie(GrafPtr port, const Rect &area, const RGBColor &paper, const Marker *marker);
+static void Multiplie(GrafPtr port, const Rect &area, const RGBColor &paper);
+static GrafPtr Reduit(GrafPtr image, SInt16 factor, const RGBColor &paper, const Marker *marker);
+static void PrepareTeinte(const RGBColor &paper, SInt16 factor, Teinte *tint);
+template <int F>
+static void ReduitLignes(const PlugPixels &in, const PlugPixels &out, SInt32 w, SInt32 h, const Teinte &tint,
+                         const MarkerArea &area);
+static Boolean MemeImage(const PlugPageImage &a, const PlugPageImage &b);
 static Boolean DansMarqueur(const Marker &marker, float x, float y);
 static void TraceReliure(const PlugInInstance *instance, const PlugPageGeometry &g, SInt16 side);
 
@@ -182,6 +212,13 @@ void PlugCadrePage(const PlugInInstance *instance, Rect *frame) {
 
 void PlugSetSupersampleBudget(UInt32 pixels) { gSupersampleBudget = pixels; }
 
+void PlugForgetPageImages(PlugInInstance *instance) {
+    for (PlugPageImage &kept : instance->pageImages) {
+        OrvaClosePortOffscreen(kept.image);
+        kept = PlugPageImage{};
+    }
+}
+
 // The current page's side: single-page mode, or the side of the current page's parity.
 static Boolean IsCoteCourant(const PlugInInstance *instance, SInt16 side) {
     Boolean even = PlugInCurrentPage(instance) % 2 == 0;
@@ -208,7 +245,7 @@ static void JouePlat(PicHandle picture, const Rect &page, const Rect &display, c
     PlugBackWhite();
     if (picture) DrawUTFPicture(picture, &page);
     Rect visible;
-    if (SectRect(&page, &display, &visible)) Multiplie(qd.thePort, visible, paper, nullptr);
+    if (SectRect(&page, &display, &visible)) Multiplie(qd.thePort, visible, paper);
 }
 
 // The visible part of the page rendered factor times larger in an image of its own, turned by
@@ -219,44 +256,72 @@ static Boolean JoueHorsEcran(PlugInInstance *instance, PicHandle picture, const 
     Rect visible;
     if (!SectRect(&g.page, &g.display, &visible)) return kTrue;
     SInt16 turns = PlugInQuarterTurns(instance);
+    PlugPageImage wanted = {nullptr, picture, g.page, visible, paper, factor, turns,
+                            SInt16(marked ? 1 + side + 3 * (singleAtEnd ? 1 : 0) : 0)};
+    PlugPageImage &kept = instance->pageImages[side >= 0 && side <= 2 ? side : 0];
+    GrafPtr port = qd.thePort;
+    if (!kept.image || !MemeImage(kept, wanted)) {
+        GrafPtr image = RendPage(picture, g, visible, factor, turns, paper, marked, side, singleAtEnd);
+        if (!image) return kFalse;
+        OrvaClosePortOffscreen(kept.image);
+        kept = wanted;
+        kept.image = image;
+    }
+    Rect shown = {0, 0, SInt16(visible.bottom - visible.top), SInt16(visible.right - visible.left)};
+    PlugForeBlack();
+    PlugBackWhite();
+    CopyBits(&kept.image->portBits, &port->portBits, &shown, &visible, kSmoothCopy, nullptr);
+    if (UInt32(shown.right) * UInt32(shown.bottom) > kPageImageKept) {
+        OrvaClosePortOffscreen(kept.image);
+        kept.image = nullptr;
+    }
+    return kTrue;
+}
+
+// The visible part of the page at screen size, turned and coloured: played factor times larger
+// on white, brought down with the paper's colour, then turned. Null when an image cannot be
+// made (or would pass the budget).
+static GrafPtr RendPage(PicHandle picture, const PlugPageGeometry &g, const Rect &visible, SInt16 factor, SInt16 turns,
+                        const RGBColor &paper, Boolean marked, SInt16 side, Boolean singleAtEnd) {
     SInt32 vw = SInt32(visible.right - visible.left) * factor, vh = SInt32(visible.bottom - visible.top) * factor;
     UInt32 budget = gSupersampleBudget ? gSupersampleBudget : kSupersampleBudget;
-    if (UInt64(vw) * UInt64(vh) > budget || vw > kOffscreenMaxSize || vh > kOffscreenMaxSize) return kFalse;
+    if (UInt64(vw) * UInt64(vh) > budget || vw > kOffscreenMaxSize || vh > kOffscreenMaxSize) return nullptr;
+    if (SInt32(g.page.bottom - visible.top) * factor > 32767 || SInt32(g.page.right - visible.left) * factor > 32767 ||
+        SInt32(g.page.top - visible.top) * factor < -32767 || SInt32(g.page.left - visible.left) * factor < -32767)
+        return nullptr;
     // The page in the image's pixels before the turn: the visible part's corner at the origin,
     // scaled, then turned back.
     Rect shown = {0, 0, SInt16(vh), SInt16(vw)};
     Rect page = {SInt16((g.page.top - visible.top) * factor), SInt16((g.page.left - visible.left) * factor),
                  SInt16((g.page.bottom - visible.top) * factor), SInt16((g.page.right - visible.left) * factor)};
-    if (SInt32(g.page.bottom - visible.top) * factor > 32767 || SInt32(g.page.right - visible.left) * factor > 32767 ||
-        SInt32(g.page.top - visible.top) * factor < -32767 || SInt32(g.page.left - visible.left) * factor < -32767)
-        return kFalse;
     RotateRectRelatif(&page, &shown, SInt16(4 - turns));
     Rect unturned = shown;
     if (turns % 2) swaprect(&unturned);
     GrafPtr port = qd.thePort;
-    Offscreen image = OrvaCreatePortOffscreen(unturned.right, unturned.bottom, 24);
-    if (!image) return kFalse;
+    GrafPtr image = OrvaCreatePortOffscreen(unturned.right, unturned.bottom, 24);
+    if (!image) return nullptr;
+    PlugPixels pixels;
+    if (PlugBeginPixels(image, &pixels)) {
+        for (SInt32 y = pixels.bounds.top; y < pixels.bounds.bottom; y++)
+            std::memset(PlugPixelAt(pixels, pixels.bounds.left, y), 0xFF,
+                        size_t(pixels.bounds.right - pixels.bounds.left) * size_t(pixels.pixelBytes));
+        PlugEndPixels(image, nullptr);
+    }
     SetPort(image);
-    RGBForeColor(&kWhite);
-    PaintRect(&unturned);
     PlugForeBlack();
     PlugBackWhite();
     if (picture) DrawUTFPicture(picture, &page);
+    SetPort(port);
     Marker marker;
     if (marked) ConstruitMarqueur(unturned, side, singleAtEnd, &marker);
-    Multiplie(image, unturned, paper, marked ? &marker : nullptr);
-    SetPort(port);
-    if (turns) {
-        Offscreen turned = RotateOffscreen(image, turns);
-        OrvaClosePortOffscreen(image);
-        if (!turned) return kFalse;
-        image = turned;
+    GrafPtr small = Reduit(image, factor, paper, marked ? &marker : nullptr);
+    if (small != image) OrvaClosePortOffscreen(image);
+    if (small && turns) {
+        GrafPtr turned = RotateOffscreen(small, turns);
+        OrvaClosePortOffscreen(small);
+        small = turned;
     }
-    PlugForeBlack();
-    PlugBackWhite();
-    CopyBits(&image->portBits, &port->portBits, &shown, &visible, kSmoothCopy, nullptr);
-    OrvaClosePortOffscreen(image);
-    return kTrue;
+    return small;
 }
 
 // The page marker of the current side, in the image's pixels: a cross on the free side of the
@@ -296,33 +361,113 @@ static void ConstruitMarqueur(const Rect &visible, SInt16 side, Boolean singleAt
     }
 }
 
-// Multiplies the pixels of area by the paper's colour, those inside the marker by its grey.
-static void Multiplie(GrafPtr port, const Rect &area, const RGBColor &paper, const Marker *marker) {
+// Multiplies the pixels of area by the paper's colour.
+static void Multiplie(GrafPtr port, const Rect &area, const RGBColor &paper) {
     PlugPixels pixels;
     Rect r;
     if (!PlugBeginPixels(port, &pixels) || !SectRect(&area, &pixels.bounds, &r) || pixels.pixelBytes != 4) return;
-    const UInt32 tint[3] = {UInt32(paper.blue >> 8), UInt32(paper.green >> 8), UInt32(paper.red >> 8)};
-    const UInt32 grey = kMarkerGrey.red >> 8;
-    Boolean plain = tint[0] == 255 && tint[1] == 255 && tint[2] == 255 && !marker;
-    float top = 0, bottom = 0, left = 0, right = 0;
+    Teinte tint;
+    PrepareTeinte(paper, 1, &tint);
+    if (tint.white) return;
+    for (SInt32 y = r.top; y < r.bottom; y++) {
+        UInt8 *p = PlugPixelAt(pixels, r.left, y);
+        for (SInt32 x = r.left; x < r.right; x++, p += 4)
+            for (int c = 0; c < 3; c++) p[c] = tint.paper[c][p[c]];
+    }
+    PlugEndPixels(port, &r);
+}
+
+// The image brought down factor times, each pixel the mean of its block times the paper's
+// colour, or the marker's grey inside the marker (tested at the block's centre): a new image
+// (the same one, changed in place, for factor 1). Null without memory.
+static GrafPtr Reduit(GrafPtr image, SInt16 factor, const RGBColor &paper, const Marker *marker) {
+    PlugPixels in;
+    if (!PlugBeginPixels(image, &in) || in.pixelBytes != 4) return nullptr;
+    SInt32 w = (in.bounds.right - in.bounds.left) / factor, h = (in.bounds.bottom - in.bounds.top) / factor;
+    GrafPtr small = factor == 1 ? image : OrvaCreatePortOffscreen(SInt16(w), SInt16(h), 24);
+    PlugPixels out;
+    if (!small || !PlugBeginPixels(small, &out)) {
+        if (small != image) OrvaClosePortOffscreen(small);
+        return nullptr;
+    }
+    Teinte tint;
+    PrepareTeinte(paper, factor, &tint);
+    float left = 0, right = 0, top = 0, bottom = 0;
     if (marker && !marker->x.empty()) {
         left = *std::min_element(marker->x.begin(), marker->x.end());
         right = *std::max_element(marker->x.begin(), marker->x.end());
         top = *std::min_element(marker->y.begin(), marker->y.end());
         bottom = *std::max_element(marker->y.begin(), marker->y.end());
     }
-    for (SInt32 y = r.top; y < r.bottom && !plain; y++) {
-        UInt8 *p = PlugPixelAt(pixels, r.left, y);
-        Boolean rowMarked = marker && y + 0.5f >= top && y + 0.5f <= bottom;
-        for (SInt32 x = r.left; x < r.right; x++, p += 4) {
-            if (rowMarked && x + 0.5f >= left && x + 0.5f <= right && DansMarqueur(*marker, x + 0.5f, y + 0.5f)) {
-                for (int c = 0; c < 3; c++) p[c] = UInt8(p[c] * grey / 255);
+    MarkerArea area = {marker, left, top, right, bottom};
+    if (factor == 3) ReduitLignes<3>(in, out, w, h, tint, area);
+    else if (factor == 2) ReduitLignes<2>(in, out, w, h, tint, area);
+    else ReduitLignes<1>(in, out, w, h, tint, area);
+    PlugEndPixels(small, nullptr);
+    return small;
+}
+
+// The rows of Reduit for one factor: each output pixel the coloured mean of its F x F block.
+template <int F>
+static void ReduitLignes(const PlugPixels &in, const PlugPixels &out, SInt32 w, SInt32 h, const Teinte &tint,
+                         const MarkerArea &area) {
+    for (SInt32 y = 0; y < h; y++) {
+        UInt8 *o = PlugPixelAt(out, out.bounds.left, out.bounds.top + y);
+        const UInt8 *rows[F];
+        for (SInt32 dy = 0; dy < F; dy++) rows[dy] = PlugPixelAt(in, in.bounds.left, in.bounds.top + y * F + dy);
+        float cy = (y + 0.5f) * F;
+        Boolean rowMarked = area.marker && cy >= area.top && cy <= area.bottom;
+        for (SInt32 x = 0; x < w; x++, o += 4) {
+            // Most of a page is blank paper: a white block takes the paper's colour at once.
+            Boolean white = !rowMarked;
+            for (SInt32 dy = 0; dy < F && white; dy++) {
+                const UInt8 *p = rows[dy] + x * F * 4;
+                for (SInt32 dx = 0; dx < F && white; dx++)
+                    white = (Load32(p + 4 * dx) & kRgbMask) == kRgbMask;
+            }
+            if (white) {
+                o[0] = tint.paper[0][255 * F * F];
+                o[1] = tint.paper[1][255 * F * F];
+                o[2] = tint.paper[2][255 * F * F];
                 continue;
             }
-            for (int c = 0; c < 3; c++) p[c] = UInt8(p[c] * tint[c] / 255);
+            UInt32 blue = 0, green = 0, red = 0;
+            for (SInt32 dy = 0; dy < F; dy++) {
+                const UInt8 *p = rows[dy] + x * F * 4;
+                for (SInt32 dx = 0; dx < F; dx++) {
+                    blue += p[4 * dx];
+                    green += p[4 * dx + 1];
+                    red += p[4 * dx + 2];
+                }
+            }
+            float cx = (x + 0.5f) * F;
+            const UInt8(*table)[kTeinteEntries] = rowMarked && cx >= area.left && cx <= area.right &&
+                                                         DansMarqueur(*area.marker, cx, cy)
+                                                     ? tint.marker
+                                                     : tint.paper;
+            o[0] = table[0][blue];
+            o[1] = table[1][green];
+            o[2] = table[2][red];
         }
     }
-    PlugEndPixels(port, &r);
+}
+
+// The tables of the colouring: a block's sum of factor x factor components to the coloured mean.
+static void PrepareTeinte(const RGBColor &paper, SInt16 factor, Teinte *tint) {
+    const UInt32 colour[3] = {UInt32(paper.blue >> 8), UInt32(paper.green >> 8), UInt32(paper.red >> 8)};
+    const UInt32 grey = kMarkerGrey.red >> 8, cells = UInt32(factor) * UInt32(factor), top = 255 * cells;
+    tint->white = colour[0] == 255 && colour[1] == 255 && colour[2] == 255;
+    for (int c = 0; c < 3; c++)
+        for (UInt32 sum = 0; sum <= top && sum < kTeinteEntries; sum++) {
+            tint->paper[c][sum] = UInt8(sum * colour[c] / (255 * cells));
+            tint->marker[c][sum] = UInt8(sum * grey / (255 * cells));
+        }
+}
+
+static Boolean MemeImage(const PlugPageImage &a, const PlugPageImage &b) {
+    return a.picture == b.picture && _EqualRect(&a.page, &b.page) && _EqualRect(&a.visible, &b.visible) &&
+           a.paper.red == b.paper.red && a.paper.green == b.paper.green && a.paper.blue == b.paper.blue &&
+           a.factor == b.factor && a.turns == b.turns && a.marker == b.marker;
 }
 
 // Even-odd rule over the marker's closed outline.

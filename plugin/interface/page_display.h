@@ -13,6 +13,19 @@ enum : SInt16 {
 };
 enum : UInt32 {
     kSupersampleBudget = 16u * 1024u * 1024u,  // pixels of the largest page image made offscreen
+    kPageImageKept = 4u * 1024u * 1024u,       // pixels of the largest finished page image kept
+};
+
+// The finished image of a side's visible page (brought down, coloured, turned), kept so that a
+// redraw of the same page at the same place only copies it. Owned by the instance; freed with
+// its page pictures.
+struct PlugPageImage {
+    GrafPtr image;       // null: none kept
+    PicHandle picture;   // what it shows, where, and how
+    Rect page, visible;
+    RGBColor paper;
+    SInt16 factor, turns;
+    SInt16 marker;       // 0 no page marker, else 1 + side + 3 x singleAtEnd
 };
 
 // Where a side of the page display lies, in port coordinates.
@@ -37,6 +50,7 @@ Boolean PlugGeometriePage(PlugInInstance *instance, SInt16 side, PlugPageGeometr
 // (empty when no page fits). The current port is the instance's, clipped to the display area.
 void PlugDrawPagePicture(PlugInInstance *instance, PicHandle picture, SInt16 side, Rect *paperRect,
                          Boolean singleAtEnd);
+void PlugForgetPageImages(PlugInInstance *instance);  // the kept page images
 // A point of the current page's picture (its frame's coordinates) on screen; false when no
 // page is shown.
 Boolean PlugCvtPageEnEcran(const PlugInInstance *instance, float x, float y, Point *where);

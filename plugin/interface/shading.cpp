@@ -27,6 +27,7 @@ const SInt16 kReliefLight = 255, kReliefDark = 251, kReliefLighter = 246, kRelie
 const SInt32 kKernelSide = 5;         // the blur's neighbourhood, corners weighing 0
 const SInt32 kKernelWeight = 10;
 const SInt32 kPaddedBorder = kKernelSide / 2;
+const UInt32 kReciprocalShift = 40;
 const RGBColor kPureRed = {65535, 0, 0};  // the ground of a tinted icon
 const RGBColor kBlack = {0, 0, 0};
 const RGBColor kWhite = {65535, 65535, 65535};
@@ -271,20 +272,28 @@ void PlugDrawSoftShadow(UInt8 *mask, SInt32 width, SInt32 height, SInt16 x, SInt
 
 // One in-place pass of the blur over the padded mask: each pixel in turn, rows top to bottom,
 // becomes its neighbourhood's weighted sum, so later pixels see the blurred earlier ones. The
-// border of kPaddedBorder stays 255: neighbours outside the mask count as empty.
+// border of kPaddedBorder stays 255: neighbours outside the mask count as empty. The rows
+// above and below a pixel's row do not change while the row is worked, so their part of the
+// neighbourhood is a running sum over column sums; the row's own neighbours are read as they
+// stand.
 static void FlouPasse(SInt32 *padded, SInt32 width, SInt32 height, SInt32 centre, SInt32 divisor) {
     SInt32 pw = width + 2 * kPaddedBorder;
+    // Sums stay below 2^17 (255 times the weights) and the divisor below 2^9: a multiply by
+    // 2^40 / divisor, rounded up, and a shift give the quotient exactly.
+    const UInt64 reciprocal = ((UInt64(1) << kReciprocalShift) + UInt64(divisor) - 1) / UInt64(divisor);
+    std::vector<SInt32> columns(size_t(pw), 0);
     for (SInt32 y = 0; y < height; y++) {
-        SInt32 *row = padded + size_t(y + kPaddedBorder) * pw + kPaddedBorder;
-        for (SInt32 x = 0; x < width; x++) {
-            SInt32 *p = row + x;
-            SInt32 ring = 0;
-            for (SInt32 dy = -2; dy <= 2; dy++) {
-                const SInt32 *q = p + dy * pw;
-                ring += dy == -2 || dy == 2 ? q[-1] + q[0] + q[1] : q[-2] + q[-1] + q[0] + q[1] + q[2];
-            }
-            ring -= p[0];
-            *p = (ring * kKernelWeight + p[0] * centre) / divisor;
+        SInt32 *row = padded + size_t(y + kPaddedBorder) * pw;
+        const SInt32 *above2 = row - 2 * pw, *above1 = row - pw, *below1 = row + pw, *below2 = row + 2 * pw;
+        for (SInt32 x = 0; x < pw; x++) columns[size_t(x)] = above2[x] + above1[x] + below1[x] + below2[x];
+        // The window of five columns round the first pixel, less the last one it will add.
+        SInt32 window = columns[0] + columns[1] + columns[2] + columns[3];
+        for (SInt32 x = kPaddedBorder; x < width + kPaddedBorder; x++) {
+            window += columns[size_t(x + 2)];
+            SInt32 corners = above2[x - 2] + above2[x + 2] + below2[x - 2] + below2[x + 2];
+            SInt32 ring = window - corners + row[x - 2] + row[x - 1] + row[x + 1] + row[x + 2];
+            row[x] = SInt32((UInt64(ring * kKernelWeight + row[x] * centre) * reciprocal) >> kReciprocalShift);
+            window -= columns[size_t(x - 2)];
         }
     }
 }
