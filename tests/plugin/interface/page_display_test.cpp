@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
+#include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
+#include "graphics/quickdraw/shapes.h"
 #include "plugin/interface/areas.h"
 #include "plugin/interface/drawing.h"
 #include "plugin/interface/page_display.h"
@@ -75,6 +78,41 @@ TEST_F(PageDisplay, AScoreInTheDefaultLook) {
     PicHandle held = i->pictOdd;
     i.Draw();
     EXPECT_EQ(i->pictOdd, held);
+}
+
+// A redraw with the pictures held shows the same pixels; a new paper colour shows at the next
+// redraw though the pictures stay; a window that comes at another size is drawn again.
+TEST_F(PageDisplay, RedrawsKeepOrFollowWhatChanged) {
+    Instance i(800, 600);
+    ASSERT_TRUE(i.LoadDemo(kOrchestra));
+    i.Draw();
+    const Rect page = i->pageScreenRect;
+    std::vector<UInt32> first;
+    for (SInt32 y = page.top; y < page.bottom; y += 7)
+        for (SInt32 x = page.left; x < page.right; x += 3) first.push_back(i.Pixel(x, y));
+    i.Draw();
+    size_t k = 0, same = 0;
+    for (SInt32 y = page.top; y < page.bottom; y += 7)
+        for (SInt32 x = page.left; x < page.right; x += 3) same += first[k++] == i.Pixel(x, y);
+    EXPECT_EQ(same, first.size());
+    i->imgBkColor = RGBColor{0xFF00, 0xE000, 0xE000};
+    i.Draw();
+    EXPECT_EQ(i.Pixel(page.left + 2, page.top + 2), 0xFFE0E0u);
+    // The port shows something else meanwhile; the same window size draws nothing, another one
+    // draws the instance again.
+    Rect all = {0, 0, 600, 800};
+    GrafPtr saved;
+    GetPort(&saved);
+    SetPort(i.Port());
+    RGBColor black = {0, 0, 0};
+    RGBForeColor(&black);
+    PaintRect(&all);
+    SetPort(saved);
+    PlugInRedrawIfResized(i.get());
+    EXPECT_EQ(i.Pixel(page.left + 2, page.top + 2), 0x000000u);
+    i->window->height = 599;
+    PlugInRedrawIfResized(i.get());
+    EXPECT_EQ(i.Pixel(page.left + 2, page.top + 2), 0xFFE0E0u);
 }
 
 // A corpus file loads and shows its paper with the engraver's staves on it.
@@ -271,6 +309,21 @@ TEST_F(PageDisplay, TooSmallADisplayShowsTheDesktopOnly) {
     for (SInt32 y = display.top + 1; y < display.bottom - 1; y++)
         for (SInt32 x = display.left + 1; x < display.right - 1; x++) ASSERT_EQ(i.Pixel(x, y), 0x808080u) << x << "," << y;
     EXPECT_TRUE(EmptyRect(&i->pageScreenRect));
+}
+
+// A scroll bar with no room for its thumb (its length less the arrows is 0 or less) scrolls
+// nothing: the page keeps its place.
+TEST_F(PageDisplay, ABarWithoutRoomScrollsNothing) {
+    for (SInt16 width : {40, 42}) {  // usable lengths -2 and 0
+        SCOPED_TRACE(width);
+        Instance i(width, 600, {{"ZOOMVALUE", "200"}, {"LOOK", "MOON"}});
+        ASSERT_TRUE(i.LoadDemo(kOrchestra));
+        i->scrollH = 10;
+        i.Draw();
+        Rect display;
+        PlugInCalculeAireAffichage(i.get(), &display);
+        EXPECT_EQ(i->pageScreenRect.left, display.left + 1);
+    }
 }
 
 // The visible page offscreen at twice its size, smoothed down, against the picture played
