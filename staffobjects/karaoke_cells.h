@@ -11,6 +11,8 @@
 // is an empty syllable (a note that takes none, such as a tie's continuation).
 #pragma once
 
+#include <vector>
+
 #include "staffobjects/styled_strings.h"
 #include "score/score_model.h"
 
@@ -101,6 +103,9 @@ StaffHandle GetPorteeTaquets(StaffHandle staff);
 // the count; slots past kNbMaxTaquets are dropped, traced once. 0 for a measure outside the score.
 SInt32 CalculeTableauTaquetKaraokeMesure(TaquetRecord *table, StaffHandle staff, SInt16 kind, SInt16 unused0,
                                          SInt32 measure, SInt16 unused1, SInt16 ties, SInt16 unused2);
+// The slots of every measure of the staff, ties included, in one pass over its notes: measure m's
+// are slots[firsts[m] .. firsts[m + 1]). paramErr for a staff that is not live.
+OSErr CalculeTaquetsPortee(StaffHandle staff, std::vector<TaquetRecord> *slots, std::vector<SInt32> *firsts);
 // The byte range [*start, *end) of slot's syllable in a cell's text (length bytes) and, when the
 // cell has fewer syllables, *missing: the blanks to insert at its end before the slot's own (one
 // per missing syllable, and one more to end a last syllable that lacks its separator); the range
@@ -108,8 +113,9 @@ SInt32 CalculeTableauTaquetKaraokeMesure(TaquetRecord *table, StaffHandle staff,
 Boolean GetBoundsStringTaquet(const char *text, SInt32 length, SInt32 slot, SInt32 *start, SInt32 *end,
                               SInt32 *missing);
 // The end of the syllable that starts at byte at of a cell's text: after its separator, or the
-// text's end. Walking a cell syllable by syllable with it is linear in its length.
-SInt32 FinSyllabe(const char *text, SInt32 length, SInt32 at);
+// text's end. Walking a cell syllable by syllable with it is linear in its length. *marks (when
+// given) tells whether the syllable holds a '^' or '='.
+SInt32 FinSyllabe(const char *text, SInt32 length, SInt32 at, Boolean *marks = nullptr);
 // 1 + the slot index of a time in its measure on a staff whose chord-symbol line is on, 0 when
 // no slot starts there.
 SInt32 GetChordIndexAtTimeObjets(StaffHandle staff, SInt32 time);

@@ -2,13 +2,13 @@
 #include "staffobjects/karaoke_cells.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "engraving/links.h"
+#include "platform/core/errors.h"
 #include "platform/core/runtime.h"
+#include "score/measures.h"
 #include "score/musical_arithmetic.h"
 #include "score/notes.h"
-#include "score/score_hooks.h"
 
 namespace {
 
@@ -22,6 +22,8 @@ struct SlotTraceRecord {
 SlotTraceRecord gTraceTaquets;
 
 Boolean SuiteLiaison(StaffHandle staff, SInt32 index);
+SInt32 ScanneTaquets(StaffHandle source, SInt32 *next, SInt32 measure, SInt32 start, SInt32 end, SInt16 ties,
+                     TaquetRecord *table);
 Boolean IsSeparateur(char c) { return c == ' ' || c == '-' || c == '_'; }
 
 }  // namespace
@@ -45,39 +47,29 @@ SInt32 CalculeTableauTaquetKaraokeMesure(TaquetRecord *table, StaffHandle staff,
     SInt32 start = CvtMesureEnTemps(score, measure);
     SInt32 length = CvtMesureEnDureeMesure(score, measure);
     if (measure < 0 || start < 0 || length <= 0) return 0;
-    SInt32 end = start + length, count = 0, noteCount = (*source)->noteCount;
-    Boolean dropped = kFalse;
-    for (SInt32 i = CvtTempsEnIndexNote(source, start); i < noteCount;) {
-        const NoteRecord *note = GetNotePtr(source, i);
-        SInt32 time = note->time;
-        if (time >= end) break;
-        TaquetRecord slot = {time - start, -1, 0, -1, kTaquetLie, 0, {0}};
-        for (; i < noteCount && GetNotePtr(source, i)->time == time; i++) {
-            const NoteRecord *member = GetNotePtr(source, i);
-            if (member->pitch < 0) continue;
-            if (slot.noteIndex < 0) slot.noteIndex = i;
-            UInt32 duration = member->duration;  // a copy: the record is packed
-            SInt16 pitch = member->pitch;
-            slot.duration = std::max<SInt32>(slot.duration, SInt32(std::min<UInt32>(duration, kTempsMax)));
-            slot.pitch = std::max(slot.pitch, pitch);
-            slot.noteCount++;
-            if (!SuiteLiaison(source, i)) slot.flags = 0;
-        }
-        if (slot.noteCount == 0 || (slot.flags & kTaquetLie && ties != 1)) continue;
-        if (count >= kNbMaxTaquets) {
-            dropped = kTrue;
-            continue;
-        }
-        table[count++] = slot;
+    SInt32 next = CvtTempsEnIndexNote(source, start);
+    return ScanneTaquets(source, &next, measure, start, start + length, ties, table);
+}
+
+OSErr CalculeTaquetsPortee(StaffHandle staff, std::vector<TaquetRecord> *slots, std::vector<SInt32> *firsts) {
+    slots->clear();
+    firsts->clear();
+    if (!IsPorteeValide(staff)) return paramErr;
+    StaffHandle source = GetPorteeTaquets(staff);
+    ScoreHandle score = (*staff)->score;
+    SInt32 measures = (*score)->measureCount, next = 0;
+    firsts->reserve(size_t(measures) + 1);
+    TaquetRecord table[kNbMaxTaquets];
+    for (SInt32 m = 0; m < measures; m++) {
+        firsts->push_back(SInt32(slots->size()));
+        // The measure table in place: scanning notes moves no memory.
+        const MeasureElement *e = source ? GetMesurePtr(score, 0) + m : nullptr;
+        if (!e || e->length <= 0) continue;
+        SInt32 count = ScanneTaquets(source, &next, m, e->start, e->start + e->length, 1, table);
+        slots->insert(slots->end(), table, table + count);
     }
-    if (dropped && !gTraceTaquets.traced) {
-        gTraceTaquets.traced = kTrue;
-        char line[96];
-        std::snprintf(line, sizeof line, "lyrics: measure %ld has more than %ld note positions; the others take no syllable",
-                      long(measure + 1), long(kNbMaxTaquets));
-        PlugTrace("%s", line);
-    }
-    return count;
+    firsts->push_back(SInt32(slots->size()));
+    return noErr;
 }
 
 Boolean GetBoundsStringTaquet(const char *text, SInt32 length, SInt32 slot, SInt32 *start, SInt32 *end,
@@ -106,9 +98,11 @@ Boolean GetBoundsStringTaquet(const char *text, SInt32 length, SInt32 slot, SInt
     return kTrue;
 }
 
-SInt32 FinSyllabe(const char *text, SInt32 length, SInt32 at) {
-    if (!text || at >= length) return length;
-    while (at < length && !IsSeparateur(text[at])) at++;
+SInt32 FinSyllabe(const char *text, SInt32 length, SInt32 at, Boolean *marks) {
+    Boolean marked = kFalse;
+    if (!text || at >= length) at = length;
+    for (; at < length && !IsSeparateur(text[at]); at++) marked = marked || text[at] == '^' || text[at] == '=';
+    if (marks) *marks = marked;
     return at < length ? at + 1 : length;  // the separator stays with its syllable
 }
 
@@ -126,6 +120,48 @@ SInt32 GetChordIndexAtTimeObjets(StaffHandle staff, SInt32 time) {
 }
 
 namespace {
+
+// The slots of the notes from *next on that start before end (from start on; *next moves past
+// them), into table (kNbMaxTaquets entries). Answers their count; the measure's slots past the
+// table are dropped with one trace for the process.
+SInt32 ScanneTaquets(StaffHandle source, SInt32 *next, SInt32 measure, SInt32 start, SInt32 end, SInt16 ties,
+                     TaquetRecord *table) {
+    SInt32 count = 0, noteCount = (*source)->noteCount, i = *next;
+    Boolean dropped = kFalse;
+    // The notes in place: nothing here moves memory.
+    const NoteRecord *notes = noteCount > 0 ? GetNotePtr(source, 0) : nullptr;
+    while (i < noteCount && notes[i].time < start) i++;
+    while (i < noteCount) {
+        SInt32 time = notes[i].time;
+        if (time >= end) break;
+        TaquetRecord slot = {time - start, -1, 0, -1, kTaquetLie, 0, {0}};
+        for (; i < noteCount && notes[i].time == time; i++) {
+            const NoteRecord &member = notes[i];
+            if (member.pitch < 0) continue;
+            if (slot.noteIndex < 0) slot.noteIndex = i;
+            UInt32 duration = member.duration;  // a copy: the record is packed
+            SInt16 pitch = member.pitch;
+            slot.duration = std::max<SInt32>(slot.duration, SInt32(std::min<UInt32>(duration, kTempsMax)));
+            slot.pitch = std::max(slot.pitch, pitch);
+            slot.noteCount++;
+            // Only a note with a parameter record holds links.
+            if (member.noteParam == kAucunParametreNote || !SuiteLiaison(source, i)) slot.flags = 0;
+        }
+        if (slot.noteCount == 0 || (slot.flags & kTaquetLie && ties != 1)) continue;
+        if (count >= kNbMaxTaquets) {
+            dropped = kTrue;
+            continue;
+        }
+        table[count++] = slot;
+    }
+    *next = i;
+    if (dropped && !gTraceTaquets.traced) {
+        gTraceTaquets.traced = kTrue;
+        PlugTrace("lyrics: measure %ld has more than %ld note positions; the others take no syllable", long(measure + 1),
+                  long(kNbMaxTaquets));
+    }
+    return count;
+}
 
 // The note continues a tie: it ends a tie or slur from a note of its pitch that ends where it starts.
 Boolean SuiteLiaison(StaffHandle staff, SInt32 index) {

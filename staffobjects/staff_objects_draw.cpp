@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engraving/engraver_internal.h"
@@ -54,6 +55,15 @@ struct HeadPlace {
     float width;
 };
 
+// Syllable widths from the advances of their characters, each measured once a drawing (eight
+// copies at a time, to a tenth of a pixel): laying a text out costs about what drawing it does,
+// and the syllables of lyrics share their letters. Text with characters of scripts that shape
+// their letters (from U+0590 on) is measured whole. The port's text font, size and face key it.
+struct AdvanceCache {
+    SInt16 font = -1, size = -1, face = -1;
+    std::unordered_map<UInt32, float> advances;
+};
+
 // What the port had before drawing.
 struct SavedPort {
     PenState pen;
@@ -69,6 +79,7 @@ std::vector<HeadPlace> PlacesTetes(StaffHandle source, const GeometrieSegment *g
 void PlaceTaquet(const SegmentContext *c, const std::vector<HeadPlace> &heads, SInt32 time, float *centre, float *right);
 void Police(SInt16 font, SInt16 size, SInt16 face, const TextStyleRecord *style, const RGBColor &ink);
 float Largeur(const std::string &text);
+float LargeurSyllabe(AdvanceCache *cache, const std::string &text);
 void Texte(const std::string &text, float x, float baseline);
 std::string Montre(const char *raw, SInt32 length, char *separator);
 void TraceParoles(const SegmentContext *c, const std::vector<HeadPlace> &heads, const RGBColor &ink);
@@ -200,6 +211,33 @@ float Largeur(const std::string &text) {
     return text.empty() ? 0 : UTFTextWidth(qd.thePort, text.data(), 0, SInt32(text.size()));
 }
 
+float LargeurSyllabe(AdvanceCache *cache, const std::string &text) {
+    const GrafPort *port = qd.thePort;
+    if (cache->font != port->txFont || cache->size != port->txSize || cache->face != port->txFace) {
+        cache->advances.clear();
+        cache->font = port->txFont, cache->size = port->txSize, cache->face = port->txFace;
+    }
+    const SInt32 kCopies = 8;
+    float width = 0;
+    const UInt8 *p = reinterpret_cast<const UInt8 *>(text.data()), *end = p + text.size();
+    while (p < end) {
+        SInt32 n = *p >= 0xF0 ? 4 : *p >= 0xE0 ? 3 : *p >= 0xC0 ? 2 : 1;
+        n = std::min<SInt32>(n, SInt32(end - p));
+        UInt32 key = 0;
+        for (SInt32 i = 0; i < n; i++) key = key << 8 | p[i];
+        if (n >= 2 && key >= 0xD690) return Largeur(text);  // U+0590 and above
+        auto found = cache->advances.find(key);
+        if (found == cache->advances.end()) {
+            std::string copies;
+            for (SInt32 i = 0; i < kCopies; i++) copies.append(reinterpret_cast<const char *>(p), size_t(n));
+            found = cache->advances.emplace(key, Largeur(copies) / kCopies).first;
+        }
+        width += found->second;
+        p += n;
+    }
+    return width;
+}
+
 void Texte(const std::string &text, float x, float baseline) {
     if (text.empty()) return;
     _MoveTo(SInt16(std::lround(Borne(x))), SInt16(std::lround(Borne(baseline))));
@@ -234,6 +272,7 @@ void TraceParoles(const SegmentContext *c, const std::vector<HeadPlace> &heads, 
     GetPositionParoles(c->staff, c->g, &baseline, &step);
     std::vector<std::vector<PlacedSyllable>> lines(static_cast<size_t>(verses));
     std::vector<TaquetRecord> slots(kNbMaxTaquets);
+    AdvanceCache advances;
     for (SInt32 m = c->g->firstMeasure; m < c->g->firstMeasure + c->g->measureCount; m++) {
         SInt32 count = CalculeTableauTaquetKaraokeMesure(slots.data(), c->staff, 3, 0, m, 0, 1, 0);
         if (count == 0) continue;
@@ -255,7 +294,7 @@ void TraceParoles(const SegmentContext *c, const std::vector<HeadPlace> &heads, 
                 s.text = Montre(cell.data() + at, end - at, &s.separator);
                 SInt32 slot = std::min(k, count - 1);
                 PlaceTaquet(c, heads, start + slots[size_t(slot)].time, &s.centre, &s.headRight);
-                float width = Largeur(s.text);
+                float width = LargeurSyllabe(&advances, s.text);
                 s.left = s.centre - width / 2;
                 s.right = s.centre + width / 2;
                 s.empty = s.text.find_first_not_of(' ') == std::string::npos;

@@ -21,6 +21,7 @@
 #include "graphics/cairo/port_surfaces.h"
 #include "platform/core/memory.h"
 #include "score/engine_facade.h"
+#include "score/musical_arithmetic.h"
 #include "score/notes.h"
 #include "score/played_measures.h"
 #include "score/preferences.h"
@@ -217,8 +218,11 @@ int main(int argc, char **argv) {
     Handle text = CreeTexteKaraoke(gScore.staff, kLigneParoles, kTrue, gScore.syllables);
     if (!text) return 1;
     DisposHandle(text);
-    for (SInt32 i = 0; i < SInt32(GetHandleSize(gScore.syllables) / sizeof(SyllabeKaraoke)); i++)
-        gScore.starts.push_back(reinterpret_cast<const SyllabeKaraoke *>(*gScore.syllables)[i].start);
+    for (SInt32 i = 0; i < GetNbSyllabesKaraoke(gScore.syllables); i++) {
+        SyllabeKaraoke s;
+        GetSyllabeKaraoke(gScore.syllables, i, &s);
+        gScore.starts.push_back(s.start);
+    }
     gScore.measureX.resize(kMesuresSysteme + 1);
     gScore.notesX.resize(kMesuresSysteme);
     if (CalculeGeometrieBande((*gScore.staff)->score, 0, kMesuresSysteme, 20, kEspace, 5 * kEspace, kTrue,

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "score/score_hooks.h"
 #include "staffobjects/chord_diagrams.h"
 
 namespace {
@@ -18,7 +17,6 @@ enum : size_t { kMaxInput = 1 << 16 };
 void Check(bool ok) {
     if (!ok) abort();
 }
-
 
 }  // namespace
 

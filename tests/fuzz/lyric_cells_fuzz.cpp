@@ -18,7 +18,6 @@
 #include "score/measures.h"
 #include "score/notes.h"
 #include "score/preferences.h"
-#include "score/score_hooks.h"
 #include "staffobjects/karaoke_cells.h"
 #include "staffobjects/karaoke_text.h"
 #include "staffobjects/staff_objects.h"
@@ -32,12 +31,12 @@ void Check(bool ok) {
     if (!ok) abort();
 }
 
-
 // Syllables lie inside the text in order; in played order their times never go back.
 void CheckSyllables(Handle text, Handle syllables, Boolean played) {
     SInt32 length = text ? SInt32(GetHandleSize(text)) : 0;
-    SInt32 count = SInt32(GetHandleSize(syllables) / sizeof(SyllabeKaraoke));
-    const SyllabeKaraoke *table = reinterpret_cast<const SyllabeKaraoke *>(*syllables);
+    SInt32 count = GetNbSyllabesKaraoke(syllables);
+    std::vector<SyllabeKaraoke> table(static_cast<size_t>(count));
+    for (SInt32 i = 0; i < count; i++) Check(GetSyllabeKaraoke(syllables, i, &table[size_t(i)]));
     for (SInt32 i = 0; i < count; i++) {
         Check(table[i].offset >= 0 && table[i].length > 0 && table[i].offset + table[i].length <= length);
         Check(i == 0 || table[i].offset > table[i - 1].offset);

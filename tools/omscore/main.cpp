@@ -50,10 +50,11 @@ bool Karaoke(ScoreHandle score) {
         Handle text = CreeTexteKaraoke(staff, kLigneParoles, kTrue, syllables);
         if (!text || !syllables) return false;
         printf("%.*s\n", int(GetHandleSize(text)), *text);
-        SInt32 count = SInt32(GetHandleSize(syllables) / sizeof(SyllabeKaraoke));
+        SInt32 count = GetNbSyllabesKaraoke(syllables);
         printf("syllables=%ld\n", long(count));
         for (SInt32 i = 0; i < count; i++) {
-            const SyllabeKaraoke &k = reinterpret_cast<const SyllabeKaraoke *>(*syllables)[i];
+            SyllabeKaraoke k;
+            GetSyllabeKaraoke(syllables, i, &k);
             printf("syllable %ld offset=%ld length=%ld start=%ld end=%ld\n", long(i + 1), long(k.offset), long(k.length),
                    long(k.start), long(k.end));
         }
