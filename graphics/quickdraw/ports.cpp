@@ -20,6 +20,7 @@
 #include "graphics/cairo/dirty_areas.h"
 #include "graphics/cairo/port_surfaces.h"
 #include "platform/core/errors.h"
+#include "platform/core/language.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
