@@ -99,6 +99,8 @@ GdkWindowTypeHint OrvaTypeHintForClass(UInt32 c) {
     }
 }
 
+Boolean SystemDependantHasDisplay() { return gdk_display_get_default() != nullptr; }
+
 GtkWidget *SystemDependantCreatePhysicalWindow(WindowPtr window, const Rect *rect, WindowPtr, Boolean inTaskBar) {
     if (OrvaIsPlugin() || !rect) return nullptr;
     GtkWidget *widget = gtk_window_new(GTK_WINDOW_TOPLEVEL);

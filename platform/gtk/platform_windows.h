@@ -10,6 +10,9 @@
 #include "graphics/quickdraw/window_record.h"
 #include "platform/core/mac_types.h"
 
+// Whether GTK is started on a display (false in programs and tests without one): windows get
+// platform windows only then.
+Boolean SystemDependantHasDisplay();
 GtkWidget *SystemDependantCreatePhysicalWindow(WindowPtr window, const Rect *rect, WindowPtr behind,
                                                Boolean inTaskBar);
 void SystemDependantSetWindowClass(WindowPtr window, UInt32 windowClass);

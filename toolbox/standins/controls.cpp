@@ -1,6 +1,8 @@
 // Stand-ins for the Control and List managers until they exist: no window holds a control
 // and no list is ever made.
+#include "toolbox/cursors.h"
 #include "toolbox/toolbox_services.h"
+#include "toolbox/windows.h"
 
 ControlHandle FindControlUnderMouse(Point, WindowPtr, SInt16 *part) {
     if (part) *part = 0;
@@ -25,6 +27,9 @@ SInt16 OrvaGetControlProcID(ControlHandle) { return 0; }
 void OrvaGetControlRegionBounds(ControlHandle, Rect *r) {
     if (r) *r = Rect{0, 0, 0, 0};
 }
+
+void OrvaDisposeWindowControls(WindowPtr) {}
+void OrvaRedrawHovered(ControlHandle, ControlHandle) {}
 
 GrafPtr GetListPort(ListHandle) { return nullptr; }
 void SetListUserHandle(ListHandle, Handle) {}
