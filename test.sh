@@ -17,9 +17,10 @@ cmake -S . -B "$build" -G Ninja -DORVA_SANITIZE=$mode -DORVA_BENCH=OFF >/dev/nul
 cmake --build "$build"
 if [ $mode = asan ]; then
   # The browser loads plug-ins with RTLD_DEEPBIND, which a sanitized library cannot take: the
-  # browser tests load the plug-in of this build without sanitizers.
+  # browser tests load the plug-in of this build without sanitizers, and the tests of the tools
+  # as a user runs them take its tools.
   cmake -S . -B "$root/build/browser" -G Ninja -DORVA_BENCH=OFF >/dev/null
-  cmake --build "$root/build/browser" --target browser_plugin
+  cmake --build "$root/build/browser" --target browser_plugin tools
 fi
 
 # No test needs a sound card: the project's capture device (tests/alsa) makes the default ALSA

@@ -1,21 +1,39 @@
-# Run as a script (cmake -DBUILD=... -DPLUGINS=... -DMKBANK=... -P plugin_layout.cmake): lays out
-# beside the plug-in library the files its start-up reads, as an installation holds them: the
-# plug-in's resource file, Worva/WInit.rsr, Fonts/Quorella.ttf with its licence, and the
-# "OMS Basic" sound bank in SoundBank/, made by mkbank exactly as the build tree's.
-file(MAKE_DIRECTORY "${PLUGINS}/Fonts" "${PLUGINS}/Worva")
-foreach(pair "fonts/Quorella.ttf|Fonts/Quorella.ttf" "fonts/OFL.txt|Fonts/OFL.txt"
-             "resources/Ondrak Music Plugin.rsr|Ondrak Music Plugin.rsr" "resources/Worva/WInit.rsr|Worva/WInit.rsr")
-  string(REPLACE "|" ";" pair "${pair}")
-  list(GET pair 0 from)
-  list(GET pair 1 to)
-  if(EXISTS "${BUILD}/${from}")
-    file(COPY_FILE "${BUILD}/${from}" "${PLUGINS}/${to}" ONLY_IF_DIFFERENT)
+# Run as a script (cmake -DLIST=... -DBUILD=... -DPLUGINS=... -DMKBANK=... -P plugin_layout.cmake):
+# lays out in PLUGINS, beside the plug-in library, every file the list LIST (cmake/plugin_files.txt)
+# names, from the build tree BUILD or made by MKBANK. A file that cannot be made stops the step
+# with its name: a plug-in folder without it would start half working and say nothing.
+foreach(var LIST BUILD PLUGINS MKBANK)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "plugin_layout.cmake needs -D${var}=...")
   endif()
 endforeach()
-set(bank "${PLUGINS}/SoundBank/OMS Basic.rsr")
-if(NOT EXISTS "${bank}" OR "${MKBANK}" IS_NEWER_THAN "${bank}")
-  execute_process(COMMAND "${MKBANK}" --synthetic -o "${PLUGINS}/SoundBank" RESULT_VARIABLE failed)
-  if(failed)
-    message(FATAL_ERROR "mkbank could not make the OMS Basic bank in ${PLUGINS}/SoundBank")
+
+file(STRINGS "${LIST}" rows REGEX "^[^#]")
+set(missing "")
+foreach(row IN LISTS rows)
+  if(NOT row MATCHES "^([^|]+)\\|(.+)$")
+    message(FATAL_ERROR "${LIST}: a line without \"path|source\": ${row}")
   endif()
+  set(to "${CMAKE_MATCH_1}")
+  set(from "${CMAKE_MATCH_2}")
+  if(from STREQUAL "mkbank --synthetic")
+    # The bank is made again only when mkbank changed; its samples go with it.
+    if(NOT EXISTS "${PLUGINS}/${to}" OR "${MKBANK}" IS_NEWER_THAN "${PLUGINS}/${to}")
+      get_filename_component(folder "${PLUGINS}/${to}" DIRECTORY)
+      execute_process(COMMAND "${MKBANK}" --synthetic -o "${folder}" RESULT_VARIABLE failed)
+      if(failed OR NOT EXISTS "${PLUGINS}/${to}")
+        message(FATAL_ERROR "mkbank could not make ${to} in ${PLUGINS}")
+      endif()
+    endif()
+  elseif(EXISTS "${BUILD}/${from}" AND NOT IS_DIRECTORY "${BUILD}/${from}")
+    get_filename_component(folder "${PLUGINS}/${to}" DIRECTORY)
+    file(MAKE_DIRECTORY "${folder}")
+    file(COPY_FILE "${BUILD}/${from}" "${PLUGINS}/${to}" ONLY_IF_DIFFERENT)
+  else()
+    list(APPEND missing "${to} (from ${BUILD}/${from})")
+  endif()
+endforeach()
+if(missing)
+  list(JOIN missing "\n  " names)
+  message(FATAL_ERROR "The plug-in's folder ${PLUGINS} lacks files the plug-in reads:\n  ${names}")
 endif()

@@ -137,6 +137,13 @@ NPError NPP_GlueNew(char *pluginType, NPP instance, uint16_t mode, int16_t argc,
     NPN_SetValue(instance, NPPVpluginWindowBool, nullptr);
     OrvaStartPluginCriticalSection();
     NPError result = NPP_New(pluginType, instance, mode, argc, argn, argv, saved);
+    // Without its resource file the plug-in has none of its texts, pictures or icons: rather
+    // than a face that half works, the instance is refused (start-up said why).
+    if (result == NPERR_NO_ERROR && resFilePlugIn < 0) {
+        PlugTrace("Instance refused: no resource file");
+        NPP_Destroy(instance, nullptr);
+        result = NPERR_GENERIC_ERROR;
+    }
     PlugInInstance *record = PlugInFromNPP(instance);
     if (!gGlue.timerTaskMode && record) {
         record->timerId = NPN_ScheduleTimer(instance, kTimerIntervalMs, 1, NPP_GlueTimer);
@@ -148,6 +155,9 @@ NPError NPP_GlueNew(char *pluginType, NPP instance, uint16_t mode, int16_t argc,
         }
     }
     PluginUpdateDirty();
+    // What start-up could not show, before any window existed, is shown now, and traced when
+    // the page asked for a trace; a refused instance gets no timer to do it later.
+    OrvaPumpErrors();
     OrvaEndPluginCriticalSection();
     EndStartupTrace();
     return result;

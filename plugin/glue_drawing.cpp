@@ -109,6 +109,9 @@ void NPP_GlueTimer(NPP instance, uint32_t) {
             EndDraw(record, &state);
         }
     }
+    // Messages queued on other threads (the timer's, the sound output's) are shown here, on
+    // the main thread, with no modal loop.
+    OrvaPumpErrors();
     if (WindowPtr w = OrvaPluginGetInstanceWindow(OrvaPluginID(instance))) {
         for (Rect &slot : w->port.dirty) {
             if (EmptyRect(&slot)) continue;

@@ -7,9 +7,9 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include "platform/core/runtime.h"
 #include "score/byte_stream.h"
 #include "score/score_formats.h"
-#include "score/score_hooks.h"
 #include "score/temporary_files.h"
 
 namespace {
@@ -29,7 +29,6 @@ unzFile OuvreZip();
 void FermeZip(unzFile zip);
 Boolean VaAuMembre(unzFile zip, SInt16 index, ArqEntry *entry, unz_file_info64 *info);
 Boolean CopieMembre(unzFile zip, const unz_file_info64 &info, FILE *out);
-void Trace(const char *format, const char *name);
 void TraceMembre(SInt16 index);
 voidpf ZCALLBACK ZipOuvre(voidpf opaque, const void *filename, int mode);
 uLong ZCALLBACK ZipLit(voidpf opaque, voidpf stream, void *buffer, uLong size);
@@ -69,7 +68,7 @@ Boolean ExtraitFichierArq(SInt16 index, const char *destination) {
     Boolean ok = VaAuMembre(zip, index, &entry, &info);
     if (!ok) TraceMembre(index);
     FILE *out = ok ? fopen(destination, "wb") : nullptr;
-    if (ok && !out) Trace("archive: can't write '%s'", destination);
+    if (ok && !out) PlugTrace("archive: can't write '%s'", destination);
     ok = out && CopieMembre(zip, info, out);
     if (out && fclose(out) != 0) ok = kFalse;
     if (out && !ok) unlink(destination);
@@ -80,7 +79,7 @@ Boolean ExtraitFichierArq(SInt16 index, const char *destination) {
 Boolean ChargeMusiqueArq(DocumentRecord *document, SInt16 index) {
     if (!document) return kFalse;
     if (gArq.depth >= kArqProfondeurMax) {
-        Trace("archive: archives nested too deep in '%s'", gFluxOctets.name);
+        PlugTrace("archive: archives nested too deep in '%s'", gFluxOctets.name);
         return kFalse;
     }
     unzFile zip = gArq.zip ? gArq.zip : OuvreZip();
@@ -93,12 +92,12 @@ Boolean ChargeMusiqueArq(DocumentRecord *document, SInt16 index) {
     FILE *out = nullptr;
     Boolean ok = VaAuMembre(zip, index, &entry, &info);
     if (!ok) TraceMembre(index);
-    else if (!(out = CreeFichierTemporaire(folder, entry.name, path))) Trace("archive: no temporary file for '%s'", entry.name);
+    else if (!(out = CreeFichierTemporaire(folder, entry.name, path))) PlugTrace("archive: no temporary file for '%s'", entry.name);
     ok = out && CopieMembre(zip, info, out);
     if (out && fclose(out) != 0) ok = kFalse;
     if (zip != gArq.zip) FermeZip(zip);
     const ScoreFormatOps *row = ok ? RechercheFormatPartition(entry.name) : nullptr;
-    if (ok && !row) Trace("archive: no reader for '%s'", entry.name);
+    if (ok && !row) PlugTrace("archive: no reader for '%s'", entry.name);
     if (row) {
         // The member's loader makes its own file current (and may open its own directory);
         // the archive and its directory come back afterwards.
@@ -131,13 +130,13 @@ Boolean ChargeFichierArchive(DocumentRecord *document, const char *path, SInt16 
 unzFile OuvreZip() {
     FILE *file = PrendFichierBrut();
     if (!file) {
-        Trace("archive: no current file to read%s", "");
+        PlugTrace("archive: no current file to read");
         return nullptr;
     }
     zlib_filefunc64_def functions = {ZipOuvre, ZipLit, ZipEcrit, ZipPosition, ZipPlace, ZipFerme, ZipErreur, file};
     unzFile zip = unzOpen2_64(kNomOuverture, &functions);
     if (!zip) {
-        Trace("archive: '%s' is not a readable zip container", gFluxOctets.name);
+        PlugTrace("archive: '%s' is not a readable zip container", gFluxOctets.name);
         RendFichierBrut();
     }
     return zip;
@@ -177,11 +176,11 @@ Boolean CopieMembre(unzFile zip, const unz_file_info64 &info, FILE *out) {
     if (unzGetCurrentFileInfo64(zip, nullptr, name, sizeof name - 1, nullptr, 0, nullptr, 0) != UNZ_OK) name[0] = 0;
     name[sizeof name - 1] = 0;
     if (info.uncompressed_size > ZPOS64_T(kArqMembreMax)) {
-        Trace("archive: member '%s' larger than 256 MiB", name);
+        PlugTrace("archive: member '%s' larger than 256 MiB", name);
         return kFalse;
     }
     if (unzOpenCurrentFile(zip) != UNZ_OK) {
-        Trace("archive: member '%s' cannot be read", name);
+        PlugTrace("archive: member '%s' cannot be read", name);
         return kFalse;
     }
     static UInt8 block[kBlocArq];
@@ -199,21 +198,11 @@ Boolean CopieMembre(unzFile zip, const unz_file_info64 &info, FILE *out) {
     }
     int closed = unzCloseCurrentFile(zip);
     if (read < 0 || closed != UNZ_OK || crc != info.crc || total != info.uncompressed_size) ok = kFalse;
-    if (!ok) Trace("archive: member '%s' is damaged", name);
+    if (!ok) PlugTrace("archive: member '%s' is damaged", name);
     return ok;
 }
 
-void Trace(const char *format, const char *name) {
-    char line[kNomArqTaille + kOrvaPathMax + 64];
-    snprintf(line, sizeof line, format, name);
-    HookTrace(line);
-}
-
-void TraceMembre(SInt16 index) {
-    char number[16];
-    snprintf(number, sizeof number, "%d", index);
-    Trace("archive: no member %s", number);
-}
+void TraceMembre(SInt16 index) { PlugTrace("archive: no member %d", index); }
 
 voidpf ZCALLBACK ZipOuvre(voidpf opaque, const void *, int) { return opaque; }
 

@@ -6,8 +6,8 @@
 
 #include "platform/core/files.h"
 #include "platform/core/memory.h"
+#include "platform/core/runtime.h"
 #include "score/engine_facade.h"
-#include "score/score_hooks.h"
 
 ByteStreamRecord gFluxOctets;
 ByteReader *gLectureFlux = &gFluxOctets.current;
@@ -32,9 +32,7 @@ Boolean CadenzoOpenFile(const char *path, const char *mode) {
     if (!path || !mode) return kFalse;
     Boolean writing = mode[0] == 'w' || mode[0] == 'a';
     if (gFluxOctets.file) {
-        char line[kNomFichierCourant + 64];
-        snprintf(line, sizeof line, "CadenzoOpenFile: '%s' was still open and is closed", gFluxOctets.name);
-        HookTrace(line);
+        PlugTrace("CadenzoOpenFile: '%s' was still open and is closed", gFluxOctets.name);
         CloseFile();
     }
     FILE *file = OuvreFichier(path, mode);

@@ -12,6 +12,7 @@
 #include "platform/core/folders.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
+#include "platform/core/runtime.h"
 #include "score/musical_arithmetic.h"
 #include "score/paths.h"
 #include "score/preferences.h"
@@ -21,7 +22,7 @@ const char kNomFonteMusique[] = "Quorella";
 
 namespace {
 
-const SInt32 kAvertissementMax = 8192;
+const SInt32 kAvertissementMax = 512;  // a trace line holds 511 characters
 const ResType kTypeVersion = FourCC("Rver");
 const SInt16 kIdVersion = 128;
 const char kExpressionGregorienne[] = ":Classical:Gregorian.prv";
@@ -47,9 +48,7 @@ SInt16 Avertissement(const void *, SInt32, const char *format, ...) {
     va_start(arguments, format);
     vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
-    char line[kAvertissementMax + 32];
-    snprintf(line, sizeof line, "-- AVERTISSEMENT -- %s", text);
-    HookTrace(line);
+    PlugTrace("-- AVERTISSEMENT -- %s", text);
     return 0;
 }
 

@@ -5,7 +5,7 @@
 
 #include "score/score_model.h"
 
-// Formats a warning (at most 8192 bytes) and traces "-- AVERTISSEMENT -- %s"; answers 0.
+// Formats a warning and traces "-- AVERTISSEMENT -- %s" (a trace line holds 511 characters); answers 0.
 SInt16 Avertissement(const void *window, SInt32 unused, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
 

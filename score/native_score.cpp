@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/core/memory.h"
+#include "platform/core/runtime.h"
 #include "score/archives.h"
 #include "score/byte_stream.h"
 #include "score/measures.h"
@@ -45,7 +46,7 @@ Boolean ChargeMusiqueStandard(DocumentRecord *document) {
         snprintf(line, sizeof line, "native: version %u is newer than %u", unsigned(version), unsigned(kNatifVersion));
         Trace(line);
         document->newVersion = 1;
-        HookAvertissementVrac(kAvertissementNouvelleVersion);
+        AvertissementVrac(kAvertissementNouvelleVersion);
         return kFalse;
     }
     ScoreHandle previous = document->score;
@@ -249,6 +250,6 @@ const NativeChunkOps *RechercheChunk(OSType tag, SInt32 *index) {
     return nullptr;
 }
 
-void Trace(const char *text) { HookTrace(text); }
+void Trace(const char *text) { PlugTrace("%s", text); }
 
 }  // namespace

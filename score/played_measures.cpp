@@ -8,10 +8,10 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
+#include "platform/core/runtime.h"
 #include "score/measures.h"
 #include "score/musical_arithmetic.h"
 #include "score/ruptures.h"
-#include "score/score_hooks.h"
 
 namespace {
 
@@ -116,12 +116,8 @@ Handle CvtStringToTabMesures(ScoreHandle score, const char *text, SInt32 length)
             reinterpret_cast<UInt16 *>(*table)[count++] = UInt16(n);
         }
     }
-    if (bad || full) {
-        char line[160];
-        snprintf(line, sizeof line, "Played measures: %ld item(s) skipped%s", long(bad),
-                 full ? ", the table stops at 9999 measures" : "");
-        HookTrace(line);
-    }
+    if (bad || full)
+        PlugTrace("Played measures: %ld item(s) skipped%s", long(bad), full ? ", the table stops at 9999 measures" : "");
     return TermineTable(table, count);
 }
 

@@ -1,8 +1,6 @@
 // The hook records of the score model and their wrappers.
 #include "score/score_hooks.h"
 
-#include <cstdio>
-
 #include "platform/core/memory.h"
 
 namespace {
@@ -13,7 +11,6 @@ struct ScoreHooksRecord {
     ScoreImportHooks import;
     ScorePlaybackHooks playback;
     ScoreLayoutHooks layout;
-    ScorePluginHooks plugin;
     ScoreDisposeHooks dispose;
 };
 ScoreHooksRecord gHooks;
@@ -29,7 +26,6 @@ void OrvaSetScoreSingerHooks(const ScoreSingerHooks *hooks) { Install(&gHooks.si
 void OrvaSetScoreImportHooks(const ScoreImportHooks *hooks) { Install(&gHooks.import, hooks); }
 void OrvaSetScorePlaybackHooks(const ScorePlaybackHooks *hooks) { Install(&gHooks.playback, hooks); }
 void OrvaSetScoreLayoutHooks(const ScoreLayoutHooks *hooks) { Install(&gHooks.layout, hooks); }
-void OrvaSetScorePluginHooks(const ScorePluginHooks *hooks) { Install(&gHooks.plugin, hooks); }
 void OrvaSetScoreDisposeHooks(const ScoreDisposeHooks *hooks) { Install(&gHooks.dispose, hooks); }
 
 void HookPorteeACalculer(StaffHandle staff) {
@@ -78,28 +74,6 @@ Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 
     if (!gHooks.layout.espaceMesures) return kFalse;
     gHooks.layout.espaceMesures(score, first, count, dpi);
     return kTrue;
-}
-
-void HookTrace(const char *line) {
-    if (!line) return;
-    if (gHooks.plugin.trace) gHooks.plugin.trace(line);
-    else fprintf(stderr, "%s\n", line);
-}
-
-void HookMessage(const char *text) {
-    if (!text) return;
-    if (gHooks.plugin.message) gHooks.plugin.message(text);
-    else HookTrace(text);
-}
-
-void HookAvertissementVrac(SInt16 number) {
-    if (gHooks.plugin.avertissementVrac) {
-        gHooks.plugin.avertissementVrac(number);
-        return;
-    }
-    char line[64];
-    snprintf(line, sizeof line, "Notice %d", number);
-    HookTrace(line);
 }
 
 void HookDisposeStaff(StaffHandle staff) {

@@ -1,6 +1,7 @@
 // The calls the score model makes upward, each through a hook record that the higher floor
-// installs at start-up: the singer, the importers, playback, page layout, the plug-in and the
-// owners of the records that staves and scores hold. A slot left null answers as said beside
+// installs at start-up: the singer, the importers, playback, page layout and the owners of the
+// records that staves and scores hold. Messages do not pass here: the model calls the runtime's
+// message routines (platform/core/runtime.h) itself. A slot left null answers as said beside
 // it; callers go through the wrappers below, which supply those defaults.
 // Main thread only: the records are process-wide and unguarded.
 #pragma once
@@ -42,13 +43,6 @@ struct ScoreLayoutHooks {
     void (*espaceMesures)(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);
 };
 
-// The plug-in: its trace log and its notices.
-struct ScorePluginHooks {
-    void (*trace)(const char *line);            // default: standard error
-    void (*message)(const char *text);          // a message for the user; default: traced
-    void (*avertissementVrac)(SInt16 number);   // a numbered notice (261: newer file); default: traced
-};
-
 // Owners of the records staves and scores hold: each frees the handles it owns and clears them;
 // the model then frees what is left with DisposHandle.
 struct ScoreDisposeHooks {
@@ -61,7 +55,6 @@ void OrvaSetScoreSingerHooks(const ScoreSingerHooks *hooks);
 void OrvaSetScoreImportHooks(const ScoreImportHooks *hooks);
 void OrvaSetScorePlaybackHooks(const ScorePlaybackHooks *hooks);
 void OrvaSetScoreLayoutHooks(const ScoreLayoutHooks *hooks);
-void OrvaSetScorePluginHooks(const ScorePluginHooks *hooks);
 void OrvaSetScoreDisposeHooks(const ScoreDisposeHooks *hooks);
 
 // Wrappers, one per slot.
@@ -76,8 +69,5 @@ SInt32 HookCvtBarEnMesure(ScoreHandle score, SInt32 bar);
 Boolean HookIsPlaying(ScoreHandle score);
 void HookRetimeSelection(ScoreHandle score, SInt32 start, SInt32 end);
 Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);  // false: no hook
-void HookTrace(const char *line);
-void HookMessage(const char *text);
-void HookAvertissementVrac(SInt16 number);
 void HookDisposeStaff(StaffHandle staff);
 void HookDisposeScore(ScoreHandle score);

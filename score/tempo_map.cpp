@@ -6,6 +6,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
+#include "platform/core/runtime.h"
 #include "score/dynamics_objects.h"
 #include "score/measures.h"
 #include "score/musical_arithmetic.h"
@@ -42,7 +43,7 @@ double GetTempoDepartPartition(ScoreHandle score) {
     if (!IsPartitionValide(score)) return kTempoDeSecours;
     double tempo = (*score)->tempo + (*score)->tempoFraction / 65535.0;
     if (!(tempo >= kTempoMin)) {
-        if (!gTempoTrace.zeroTraced) HookTrace("Tempo below 1: the score plays at 120");
+        if (!gTempoTrace.zeroTraced) PlugTrace("Tempo below 1: the score plays at 120");
         gTempoTrace.zeroTraced = true;
         return kTempoDeSecours;
     }

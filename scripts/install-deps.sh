@@ -13,7 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   locales
   lsb-release file
-  fluid-soundfont-gm
+  fluid-soundfont-gm fluidsynth
   lilypond-fonts python3-fonttools fontconfig
   libxml2-utils zip unzip
 )
@@ -26,6 +26,10 @@ for p in "${packages[@]}"; do
 done
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
+if [ -n "$SUDO" ] && ! command -v sudo >/dev/null && { [ ${#missing[@]} -ne 0 ] || ! locale -a 2>/dev/null | grep -qiE '^de_DE\.utf-?8$'; }; then
+  echo "install-deps: installing ${missing[*]:-the de_DE.UTF-8 locale} needs root, or sudo, which is not installed" >&2
+  exit 1
+fi
 if [ ${#missing[@]} -ne 0 ]; then
   echo "install-deps: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive

@@ -16,9 +16,15 @@ static const UInt32 kSyntheticRate = 44100;
 static const UInt32 kWaveFrames = 4096;       // one loop of a program's wave
 static const double kPeak = 0.7 * 32767;       // the loudest sample a generated wave reaches
 static const UInt8 kFirstDrum = 35, kLastDrum = 81;
+static const SInt16 kDrumGain = -51;            // the kits' level matched as the families'
 
 // A family of eight programs: the shape of its wave (harmonic count and fall-off, odd
 // harmonics only) and of its notes (milliseconds, sustain per mille, gain in centibels).
+// A wave peaks at kPeak, far louder than a recorded instrument; the gains bring each family to
+// the level of the same family of the sampled General MIDI bank ("OMS Full"): the median of its
+// eight programs, one note (key 60, velocity 100) over a second and a half. The pianos, which
+// most scores play, are matched on whole pieces (the demos "scale", "ensemble" and "large"):
+// their synthetic tone holds where a struck string falls fast, so one note undercounts them.
 struct FamilyRow {
     UInt8 harmonics;
     float rolloff;       // harmonic h has amplitude 1 / h^rolloff
@@ -27,22 +33,22 @@ struct FamilyRow {
     SInt16 gain;
 };
 static const FamilyRow kFamilies[16] = {
-    {12, 1.6f, 0, 2, 3000, 0, 300, 0},       // pianos
-    {8, 2.0f, 0, 1, 1200, 0, 250, -20},      // chromatic percussion
-    {10, 1.2f, 0, 8, 0, 1000, 80, -40},      // organs
-    {14, 1.4f, 0, 2, 2500, 0, 200, 0},       // guitars
-    {6, 2.2f, 0, 4, 1500, 300, 120, 0},      // basses
-    {16, 1.0f, 0, 80, 0, 1000, 300, -40},    // strings
-    {16, 1.1f, 0, 60, 0, 1000, 400, -40},    // ensembles
-    {12, 1.0f, 1, 30, 0, 1000, 150, -40},    // brass
-    {10, 1.3f, 1, 40, 0, 1000, 150, -40},    // reeds
-    {4, 2.5f, 0, 40, 0, 1000, 150, -30},     // pipes
-    {18, 1.0f, 0, 5, 0, 1000, 200, -50},     // synth leads
-    {10, 1.5f, 0, 300, 0, 1000, 800, -40},   // synth pads
-    {14, 1.2f, 1, 100, 2000, 400, 600, -40}, // synth effects
-    {10, 1.6f, 0, 2, 2000, 0, 250, -10},     // ethnic
-    {6, 2.0f, 0, 1, 600, 0, 150, -10},       // percussive
-    {20, 0.8f, 0, 50, 1500, 200, 500, -60},  // sound effects
+    {12, 1.6f, 0, 2, 3000, 0, 300, -150},      // pianos
+    {8, 2.0f, 0, 1, 1200, 0, 250, -81},        // chromatic percussion
+    {10, 1.2f, 0, 8, 0, 1000, 80, -127},       // organs
+    {14, 1.4f, 0, 2, 2500, 0, 200, 4},         // guitars
+    {6, 2.2f, 0, 4, 1500, 300, 120, -6},       // basses
+    {16, 1.0f, 0, 80, 0, 1000, 300, -96},      // strings
+    {16, 1.1f, 0, 60, 0, 1000, 400, -92},      // ensembles
+    {12, 1.0f, 1, 30, 0, 1000, 150, -73},      // brass
+    {10, 1.3f, 1, 40, 0, 1000, 150, -123},     // reeds
+    {4, 2.5f, 0, 40, 0, 1000, 150, -124},      // pipes
+    {18, 1.0f, 0, 5, 0, 1000, 200, -95},       // synth leads
+    {10, 1.5f, 0, 300, 0, 1000, 800, -87},     // synth pads
+    {14, 1.2f, 1, 100, 2000, 400, 600, -109},  // synth effects
+    {10, 1.6f, 0, 2, 2000, 0, 250, -32},       // ethnic
+    {6, 2.0f, 0, 1, 600, 0, 150, -19},         // percussive
+    {20, 0.8f, 0, 50, 1500, 200, 500, 65},     // sound effects
 };
 
 // A drum's sound: a tone gliding from one pitch to another, noise through a one-pole low-pass
@@ -235,6 +241,7 @@ static OSErr SyntheticDrum(BankWriterRecord *writer, const DrumRow *row, UInt8 k
     zone.keyLow = zone.keyHigh = zone.rootKey = key;
     zone.velocityHigh = 127;
     zone.sample = number;
+    zone.gain = kDrumGain;
     // A drum rings out whatever the note's length: it holds, and its release lasts the sample.
     zone.hold = row->ms;
     zone.sustain = 1000;

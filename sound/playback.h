@@ -66,15 +66,14 @@ struct PlaybackScoreOps {
     void (*refillStreams)();                    // reads file-backed streams ahead, section 257 held
 };
 
-// Hooks of the player: the on-screen keyboard and the trace log. The keyboard slots run on
-// the writer thread inside section 256, never with 257, at each note's onset; they must not
-// block or draw. Defaults do nothing (isClavierActive answers false).
+// Hooks of the player's on-screen keyboard. The slots run on the writer thread inside section
+// 256, never with 257, at each note's onset; they must not block or draw. Defaults do nothing
+// (isClavierActive answers false). Playback's trace lines go to the runtime's PlugTrace.
 struct PlaybackPluginHooks {
     Boolean (*isClavierActive)();
     void (*clavierNoteOn)(SInt32 instrument, SInt16 pitch, SInt16 velocity, SInt16 finger);
     void (*clavierNoteOff)(SInt32 instrument, SInt16 pitch, Boolean force);
     void (*clavierReset)();
-    void (*trace)(const char *line);  // any thread
 };
 
 // Hooks of the singer. idleLyrovox renders sung streams ahead, taking section 257 itself; the

@@ -95,7 +95,6 @@ Boolean HookIsClavierActive();
 void HookClavierNoteOn(SInt32 instrument, SInt16 pitch, SInt16 velocity, SInt16 finger);
 void HookClavierNoteOff(SInt32 instrument, SInt16 pitch, Boolean force);
 void HookClavierReset();
-void HookTraceLecture(const char *format, ...) __attribute__((format(printf, 1, 2)));
 Boolean HookIdleLyrovox(UInt8 update);
 // Traces a device problem once for each device name in a row of the same problem.
 void TraceSortieUneFois(const char *device, const char *problem);

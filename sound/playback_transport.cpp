@@ -3,7 +3,6 @@
 #include "sound/playback_internal.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -235,16 +234,6 @@ void HookClavierReset() {
     if (gPluginHooks.clavierReset) gPluginHooks.clavierReset();
 }
 
-void HookTraceLecture(const char *format, ...) {
-    if (!gPluginHooks.trace) return;
-    char line[512];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(line, sizeof line, format, args);
-    va_end(args);
-    gPluginHooks.trace(line);
-}
-
 Boolean HookIdleLyrovox(UInt8 update) { return gSingerHooks.idleLyrovox && gSingerHooks.idleLyrovox(update); }
 
 void TraceSortieUneFois(const char *device, const char *problem) {
@@ -254,7 +243,7 @@ void TraceSortieUneFois(const char *device, const char *problem) {
     Boolean fresh = strcmp(note, gDevice.traced) != 0;
     if (fresh) memcpy(gDevice.traced, note, sizeof note);
     pthread_mutex_unlock(&gDevice.traceLock);
-    if (fresh) HookTraceLecture("Sound output \"%.200s\" %s", device, problem);
+    if (fresh) PlugTrace("Sound output \"%.200s\" %s", device, problem);
 }
 
 namespace {

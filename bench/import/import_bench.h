@@ -10,8 +10,8 @@
 #include <malloc.h>
 #include <string>
 
-#include "import/xml/xml_reports.h"
 #include "import/xml/xml_tree.h"
+#include "platform/core/runtime.h"
 
 // tests/data/corpus/musicxml/<name> of the source tree.
 inline std::string BenchCorpusFile(const std::string &name) {
@@ -43,10 +43,11 @@ inline void BenchParse(benchmark::State &state, const std::string &path) {
 }
 
 inline void BenchQuiet(const char *) {}
+inline void BenchQuietWarning(SInt16) {}
+const OrvaMessageHooks kBenchQuietMessages = {BenchQuiet, BenchQuiet, BenchQuietWarning, BenchQuiet};
 
-// Reads the benchmark options and silences the element tree's and zip readers' messages.
+// Reads the benchmark options and silences the runtime's messages (the importers' included).
 inline void BenchStartImport(int *argc, char **argv) {
     benchmark::Initialize(argc, argv);
-    XMLReportHooks hooks = {BenchQuiet, BenchQuiet};
-    XMLSetReportHooks(&hooks);
+    OrvaSetMessageHooks(&kBenchQuietMessages);
 }

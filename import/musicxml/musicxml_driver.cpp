@@ -6,9 +6,9 @@
 #include <minizip/unzip.h>
 
 #include "import/musicxml/musicxml_passes.h"
-#include "import/xml/xml_reports.h"
 #include "import/xml/zip_members.h"
 #include "platform/core/memory.h"
+#include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
 #include "score/instruments.h"
 #include "score/measures.h"
@@ -43,7 +43,7 @@ Handle LoadMXL(const char *path) {
     if (!path) return nullptr;
     char member[kXMLCheminMembre] = "";
     if (!NomRacineConteneur(path, member) && !PremierMembrePartition(path, member)) {
-        XMLTrace("no MusicXML member in %s", path);
+        PlugTrace("no MusicXML member in %s", path);
         return nullptr;
     }
     return UnzipFile(path, member);
@@ -69,7 +69,7 @@ Boolean ChargeMusiqueXML(DocumentRecord *document, Handle xml, FILE *stream) {
             XMLImportState state;
             XMLInitImportState(&state, document, tree, root);
             OSErr err = Passes(&state);
-            if (err != noErr) XMLReportFailure("the document needs more memory than there is (error %d)", err);
+            if (err != noErr) Collapse("the document needs more memory than there is (error %d)", err);
             loaded = err == noErr;
             XMLDisposeImportState(&state);
         }
@@ -109,14 +109,14 @@ ScoreHandle PreparePartition(DocumentRecord *document) {
 // else, is reported and refused.
 XMLElt *RacinePartwise(XMLBrowser *tree, const char *error) {
     if (!tree) {
-        if (error[0]) XMLReportFailure("%s", error);
-        else XMLReportFailure("the document cannot be read");
+        if (error[0]) Collapse("%s", error);
+        else Collapse("the document cannot be read");
         return nullptr;
     }
     XMLElt *root = XMLGetChild(tree, "score-partwise", 0);
     if (root) return root;
-    if (XMLGetChild(tree, "score-timewise", 0)) XMLReportFailure("score-timewise documents are not supported");
-    else XMLReportFailure("the document is not a score-partwise document");
+    if (XMLGetChild(tree, "score-timewise", 0)) Collapse("score-timewise documents are not supported");
+    else Collapse("the document is not a score-partwise document");
     return nullptr;
 }
 

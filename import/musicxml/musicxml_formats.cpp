@@ -4,9 +4,9 @@
 
 #include <zlib.h>
 
-#include "import/xml/xml_reports.h"
 #include "platform/core/files.h"
 #include "platform/core/memory.h"
+#include "platform/core/runtime.h"
 #include "score/preferences.h"
 #include "score/score_formats.h"
 #include "score/score_hooks.h"
@@ -42,7 +42,7 @@ namespace {
 Boolean ChargeXML(DocumentRecord *document, const char *path, SInt16) {
     FILE *stream = OuvreFichier(path, "rb");
     if (!stream) {
-        XMLReportFailure("%s cannot be opened", path);
+        Collapse("%s cannot be opened", path);
         return kFalse;
     }
     Boolean loaded = Charge(document, nullptr, stream, 0);
@@ -84,7 +84,7 @@ Boolean Charge(DocumentRecord *document, Handle xml, FILE *stream, OSType format
 Handle Decompresse(const char *path) {
     gzFile file = gzopen(path, "rb");
     if (!file) {
-        XMLReportFailure("%s cannot be opened", path);
+        Collapse("%s cannot be opened", path);
         return nullptr;
     }
     Handle xml = NewHandle(0);
@@ -109,7 +109,7 @@ Handle Decompresse(const char *path) {
     }
     gzclose(file);
     if (problem) {
-        XMLReportFailure("%s: %s", path, problem);
+        Collapse("%s: %s", path, problem);
         if (xml) DisposHandle(xml);
         return nullptr;
     }

@@ -37,7 +37,7 @@ Handle LoadMXL(const char *path);
 // Loads a MusicXML document (the bytes of xml, or when it is null the whole of stream) into the
 // document's current score, made when it has none. True when a "score-partwise" document was
 // imported; false (the parser's message, or why the document is refused, reported through the
-// failure report of import/xml/xml_reports.h) leaves the document with an empty score.
+// runtime's Collapse) leaves the document with an empty score.
 Boolean ChargeMusiqueXML(DocumentRecord *document, Handle xml, FILE *stream);
 
 // The engine measure (from 1) of MusicXML measure ordinal bar (from 1), through the 'bnum' items

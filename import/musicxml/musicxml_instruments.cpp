@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "import/xml/xml_reports.h"
+#include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "score/instruments.h"
 
@@ -123,7 +123,7 @@ void CvtPosJeuCadenzoEnPosXML(SInt32 position, SInt32 *bar, float *fraction) {
 }
 
 void XMLErr(const char *message, XMLElt *) {
-    if (message) XMLTrace("musicxml: %s", message);
+    if (message) PlugTrace("musicxml: %s", message);
 }
 
 namespace {

@@ -7,8 +7,8 @@
 #include <strings.h>
 
 #include "import/xml/xml_arrays.h"
-#include "import/xml/xml_reports.h"
 #include "platform/core/memory.h"
+#include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 
 namespace {
@@ -231,9 +231,9 @@ void XMLCALL XMLProcessingInstruction(void *, const XML_Char *target, const XML_
     XML_Parser outer = gParse.parser;
     gParse.parser = fragment;
     if (XML_Parse(fragment, text, int(prologue + length), 1) != XML_STATUS_OK) {
-        if (gParse.aborted) XMLReportFailure("%s in private tag", gParse.abortMessage);
+        if (gParse.aborted) Collapse("%s in private tag", gParse.abortMessage);
         else
-            XMLReportFailure("%s at line %d in private tag", XML_ErrorString(XML_GetErrorCode(fragment)),
+            Collapse("%s at line %d in private tag", XML_ErrorString(XML_GetErrorCode(fragment)),
                              int(XML_GetCurrentLineNumber(fragment)));
     }
     gParse.aborted = kFalse;

@@ -6,10 +6,10 @@
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
 
-#include "import/xml/xml_reports.h"
 #include "platform/core/errors.h"
 #include "platform/core/files.h"
 #include "platform/core/memory.h"
+#include "platform/core/runtime.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ Handle UnzipFile(const char *path, const char *member) {
     unzFile archive = OpenArchive(path);
     int result = -1;
     if (archive == nullptr || unzLocateFile(archive, member, 0) != UNZ_OK)
-        XMLTrace("file %s not found in the zipfile", member);
+        PlugTrace("file %s not found in the zipfile", member);
     else
         result = UnzipCurrentMember(archive, &sink);
     if (archive != nullptr) unzClose(archive);
@@ -137,12 +137,12 @@ int UnzipCurrentMember(unzFile archive, MemberSink *sink) {
     int err = unzGetCurrentFileInfo64(archive, &info, name, kZipNameSize, nullptr, 0, nullptr, 0);
     name[kZipNameSize] = 0;  // minizip leaves a name that fills the buffer unterminated
     if (err != UNZ_OK) {
-        XMLTrace("error %d with zipfile in unzGetCurrentFileInfo", err);
+        PlugTrace("error %d with zipfile in unzGetCurrentFileInfo", err);
         return err;
     }
     char *buffer = NewPtr(kZipReadBlockSize);
     if (buffer == nullptr) {
-        XMLTrace("Error allocating memory");
+        PlugTrace("Error allocating memory");
         return kZipNoMemoryErr;
     }
     const char *shortName = name;
@@ -152,7 +152,7 @@ int UnzipCurrentMember(unzFile archive, MemberSink *sink) {
         // The directory's size is checked before anything is read, the bytes again while reading.
         // All ones stands for a size kept in a zip64 record, which minizip does not always find.
         if (info.uncompressed_size > ZPOS64_T(kZipMaxMemberBytes) && info.uncompressed_size != kZip64SizeMark) {
-            XMLTrace("member %s too large", shortName);
+            PlugTrace("member %s too large", shortName);
             err = kZipMemberTooLargeErr;
         } else {
             err = CopyMember(archive, shortName, UInt32(info.crc), buffer, sink);
@@ -166,31 +166,31 @@ int UnzipCurrentMember(unzFile archive, MemberSink *sink) {
 // lie would pass unchecked: the CRC of what was read is compared here.
 int CopyMember(unzFile archive, const char *shortName, UInt32 crc, char *buffer, MemberSink *sink) {
     int err = unzOpenCurrentFilePassword(archive, nullptr);
-    if (err != UNZ_OK) XMLTrace("error %d with zipfile in unzOpenCurrentFilePassword", err);
-    XMLTrace(" extracting: %s", shortName);
+    if (err != UNZ_OK) PlugTrace("error %d with zipfile in unzOpenCurrentFilePassword", err);
+    PlugTrace(" extracting: %s", shortName);
     int read;
     uLong readCRC = crc32(0, nullptr, 0);
     while ((read = unzReadCurrentFile(archive, buffer, kZipReadBlockSize)) > 0) {
         readCRC = crc32(readCRC, reinterpret_cast<const Bytef *>(buffer), uInt(read));
         if (sink->used + read > kZipMaxMemberBytes) {
-            XMLTrace("member %s too large", shortName);
+            PlugTrace("member %s too large", shortName);
             unzCloseCurrentFile(archive);
             return kZipMemberTooLargeErr;
         }
         if (!SinkWrite(sink, buffer, read)) {
-            XMLTrace("Error allocating memory");
+            PlugTrace("Error allocating memory");
             unzCloseCurrentFile(archive);
             return kZipNoMemoryErr;
         }
     }
     if (read < 0) {
-        XMLTrace("error %d with zipfile in unzReadCurrentFile", read);
+        PlugTrace("error %d with zipfile in unzReadCurrentFile", read);
         unzCloseCurrentFile(archive);
         return read;
     }
     err = unzCloseCurrentFile(archive);
     if (err == UNZ_OK && readCRC != crc) err = UNZ_CRCERROR;
-    if (err != UNZ_OK) XMLTrace("error %d with zipfile in unzCloseCurrentFile", err);
+    if (err != UNZ_OK) PlugTrace("error %d with zipfile in unzCloseCurrentFile", err);
     return err;
 }
 

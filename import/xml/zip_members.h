@@ -1,5 +1,5 @@
 // Members of zip containers (compressed MusicXML) extracted whole into handles, and the writer
-// of one member into an archive open for writing. Messages go to the trace (XMLTrace).
+// of one member into an archive open for writing. Messages go to the trace (PlugTrace).
 #pragma once
 
 #include "platform/core/mac_types.h"

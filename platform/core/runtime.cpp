@@ -146,6 +146,7 @@ void OrvaErreurF(const char *format, ...) {
 void OrvaPumpErrors() {
     if (!OrvaIsMainThread()) return;
     while (char *message = TakeQueuedError()) {
+        PlugTrace("OrvaErreur : %s", message);
         ShowError(message);
         free(message);
     }
@@ -187,6 +188,7 @@ void Message(SInt32, SInt32, const char *format, ...) {
 void AvertissementVrac(SInt16 code) {
     const OrvaMessageHooks *hooks = gMessageHooks.load();
     if (hooks && hooks->warning) hooks->warning(code);
+    else PlugTrace("Notice %d", code);
 }
 
 void PlugTrace(const char *format, ...) {

@@ -40,14 +40,17 @@ Boolean OrvaIsMainThread();
 // next OrvaPumpErrors on the main thread; with no display it is traced instead.
 void OrvaErreur(const char *message);
 void OrvaErreurF(const char *format, ...) __attribute__((format(printf, 1, 2)));
-void OrvaPumpErrors();                              // main thread: shows queued messages
+// Main thread: shows the queued messages, each also a trace line "OrvaErreur : <message>"
+// (PlugTrace). The plug-in pumps at every idle step and after making an instance.
+void OrvaPumpErrors();
 // Test seam: every message that would be shown goes to hook instead (null restores the box).
 void OrvaSetErrorHook(void (*hook)(const char *message));
 
-// The plug-in's message routines. Each formats its message (at most 511 characters) and hands
-// it to the slot the plug-in installed at start-up; until then Collapse and Message go to the
-// error sink, and a warning code or a trace line has nowhere to go (tracing starts off).
-// Any thread.
+// The one message channel of every floor: the score model, playback and the importers call
+// these directly. Each formats its message (at most 511 characters) and hands it to the slot
+// the plug-in installed at start-up; until then Collapse and Message go to the error sink and a
+// trace line has nowhere to go (tracing starts off). A warning code without a warning slot is
+// traced as "Notice <code>". Tests catch the lines by installing their own record. Any thread.
 struct OrvaMessageHooks {
     void (*collapse)(const char *message);  // fatal to the operation in hand: traced and shown
     void (*message)(const char *message);   // shown, not traced

@@ -25,8 +25,6 @@ void Check(bool ok) {
     if (!ok) abort();
 }
 
-void Quiet(const char *) {}
-void QuietNotice(SInt16) {}
 
 }  // namespace
 
@@ -35,8 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static bool quiet = [] {
         FixePrefStd();
         EnregistreFormatsStockage();
-        ScorePluginHooks hooks = {Quiet, Quiet, QuietNotice};
-        OrvaSetScorePluginHooks(&hooks);
+        FuzzQuietMessages();
         return true;
     }();
     (void)quiet;

@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "engraving/engraver.h"
 #include "engraving/links.h"
 #include "engraving/staff_services.h"
@@ -257,7 +258,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static GrafPort *port = nullptr;
     if (!port) {
         FuzzStartQuickDraw();
-        OrvaSetScorePluginHooks(nullptr);
+        FuzzQuietMessages();
         StartFont();
         InitGravure();
         port = FuzzNewPort(640, 320);

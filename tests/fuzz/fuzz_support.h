@@ -1,5 +1,5 @@
 // What the fuzz targets share: a private folder, with HOME, XDG_CONFIG_HOME and WORVA pointing
-// into it, and an error sink that keeps quiet. The current folder is left alone, so that the
+// into it, an error sink that keeps quiet, and message routines that keep quiet. The current folder is left alone, so that the
 // fuzzing engine still finds its corpus by a relative path.
 #pragma once
 
@@ -13,6 +13,13 @@
 #include "platform/core/runtime.h"
 
 inline void FuzzQuietErrors(const char *) {}
+
+inline void FuzzQuietMessage(const char *) {}
+inline void FuzzQuietWarning(SInt16) {}
+const OrvaMessageHooks kFuzzQuietMessages = {FuzzQuietMessage, FuzzQuietMessage, FuzzQuietWarning, FuzzQuietMessage};
+
+// Collapse, Message, warnings and trace lines go nowhere (the runtime keeps the record).
+inline void FuzzQuietMessages() { OrvaSetMessageHooks(&kFuzzQuietMessages); }
 
 inline int FuzzRemoveEntry(const char *path, const struct stat *, int, struct FTW *) { return remove(path); }
 

@@ -21,7 +21,6 @@ void Check(bool ok) {
     if (!ok) abort();
 }
 
-void Quiet(const char *) {}
 
 Boolean Append(void *context, const UInt8 *bytes, size_t count) {
     static_cast<std::string *>(context)->append(reinterpret_cast<const char *>(bytes), count);
@@ -82,8 +81,7 @@ void ThroughTheStream(const std::string &data) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static bool quiet = [] {
         FuzzFolder();
-        ScorePluginHooks hooks = {Quiet, Quiet, nullptr};
-        OrvaSetScorePluginHooks(&hooks);
+        FuzzQuietMessages();
         return true;
     }();
     (void)quiet;

@@ -15,7 +15,6 @@
 #include "fuzz_support.h"
 #include "import/musicxml/musicxml_import.h"
 #include "import/musicxml/musicxml_state.h"
-#include "import/xml/xml_reports.h"
 #include "platform/core/memory.h"
 #include "score/score_formats.h"
 #include "tests/support/score_support.h"
@@ -40,7 +39,6 @@ struct Plan {
     int count;
 };
 
-void Quiet(const char *) {}
 
 void Escaped(std::string *out, const char *text) {
     for (const char *p = text; *p; p++) {
@@ -110,8 +108,7 @@ size_t StaffCheck(ScoreHandle score) {
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t *data, size_t size, size_t maxSize, unsigned int seed) {
     static const bool quiet = [] {
-        XMLReportHooks hooks = {Quiet, Quiet};
-        XMLSetReportHooks(&hooks);
+        FuzzQuietMessages();
         return true;
     }();
     (void)quiet;
@@ -145,8 +142,7 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t *data, size_t size, size_t max
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static const std::string path = FuzzFolder() + "/input.xml";
     static const bool ready = [] {
-        XMLReportHooks hooks = {Quiet, Quiet};
-        XMLSetReportHooks(&hooks);
+        FuzzQuietMessages();
         FixePrefStd();
         XMLEnregistreFormats();
         return true;

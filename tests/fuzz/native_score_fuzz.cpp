@@ -19,8 +19,6 @@ void Check(bool ok) {
     if (!ok) abort();
 }
 
-void Quiet(const char *) {}
-void QuietNotice(SInt16) {}
 
 // Loads bytes into a fresh document; null when the load fails.
 DocumentRecord *Load(const void *data, size_t size) {
@@ -55,8 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static bool quiet = [] {
         FuzzFolder();
         FixePrefStd();
-        ScorePluginHooks hooks = {Quiet, Quiet, QuietNotice};
-        OrvaSetScorePluginHooks(&hooks);
+        FuzzQuietMessages();
         return true;
     }();
     (void)quiet;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "fuzz_support.h"
 #include "score/played_measures.h"
 #include "score/ruptures.h"
 #include "score/score_hooks.h"
@@ -45,7 +46,7 @@ void AddRupture(ScoreHandle score, Bytes &b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static bool quiet = (OrvaSetScorePluginHooks(nullptr), true);
+    static bool quiet = (FuzzQuietMessages(), true);
     (void)quiet;
     Bytes b = {data, size, 0};
     ScoreFixture f;

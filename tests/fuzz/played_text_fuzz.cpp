@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "fuzz_support.h"
 #include "score/played_measures.h"
-#include "score/score_hooks.h"
 #include "tests/support/score_support.h"
 
 namespace {
@@ -15,14 +15,11 @@ void Check(bool ok) {
     if (!ok) std::abort();
 }
 
-void Quiet(const char *) {}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static bool quiet = [] {
-        ScorePluginHooks hooks = {Quiet, nullptr, nullptr};
-        OrvaSetScorePluginHooks(&hooks);
+        FuzzQuietMessages();
         return true;
     }();
     (void)quiet;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz_support.h"
 #include "score/engine_facade.h"
 #include "score/part_groups.h"
 #include "score/score_hooks.h"
@@ -172,7 +173,7 @@ void Step(ScoreFixture &f, UInt8 op, Arguments &a) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static bool quiet = (OrvaSetScorePluginHooks(nullptr), true);
+    static bool quiet = (FuzzQuietMessages(), true);
     (void)quiet;
     ScoreFixture f;
     f.Staff();

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "import/xml/xml_reports.h"
 #include "import/xml/xml_tree.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "import/xml/xml_reports.h"
+#include "fuzz_support.h"
 #include "import/xml/xml_tree.h"
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
@@ -21,7 +21,6 @@ const char *const kPaths[] = {
     "!note/@pitch/step[C*]", "score-partwise/part/@measure<number><!implicit>",
 };
 
-void Quiet(const char *) {}
 
 void CheckLinks(XMLBrowser *tree) {
     for (SInt32 i = 0; i < tree->eltCount; i++) {
@@ -37,8 +36,7 @@ void CheckLinks(XMLBrowser *tree) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size > kMaxInput) return 0;
     static const bool quiet = [] {
-        XMLReportHooks hooks = {Quiet, Quiet};
-        XMLSetReportHooks(&hooks);
+        FuzzQuietMessages();
         return true;
     }();
     (void)quiet;

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "import/xml/xml_reports.h"
 #include "import/xml/zip_members.h"
 #include "platform/core/memory.h"
 
@@ -16,7 +15,6 @@ namespace {
 
 enum : size_t { kMaxInput = 1 << 20 };
 
-void Quiet(const char *) {}
 
 void Check(Handle h) {
     if (h != nullptr && GetHandleSize(h) > UInt32(kZipMaxMemberBytes)) abort();
@@ -29,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size > kMaxInput) return 0;
     static const std::string path = FuzzFolder() + "/archive.mxl";
     static const bool quiet = [] {
-        XMLReportHooks hooks = {Quiet, Quiet};
-        XMLSetReportHooks(&hooks);
+        FuzzQuietMessages();
         return true;
     }();
     (void)quiet;

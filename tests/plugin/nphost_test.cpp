@@ -11,40 +11,12 @@
 
 namespace {
 
-struct HostRun {
-    std::vector<std::string> log;
-    std::string err;
-    int status = -1;
-    bool Has(const std::string &text) const {
-        return std::any_of(log.begin(), log.end(), [&](const std::string &l) { return l.find(text) != std::string::npos; });
-    }
-    size_t Count(const std::string &text) const {
-        return size_t(std::count_if(log.begin(), log.end(), [&](const std::string &l) { return l.find(text) != std::string::npos; }));
-    }
-};
+using plugintest::HostRun;
 
-// nphost on a fresh plug-in folder made from this tree's library.
+// nphost on a fresh plug-in folder made from this tree's library; the run ends clean.
 HostRun Host(const std::vector<std::string> &arguments) {
-    HostRun run;
-    std::string folder = plugintest::NewFolder("nphost");
-    std::string plugins = plugintest::MakePluginFolder(ORVA_PLUGIN_DIR, folder);
-    EXPECT_FALSE(plugins.empty()) << "no library in " << ORVA_PLUGIN_DIR;
-    if (plugins.empty()) {
-        plugintest::RemoveFolder(folder);
-        return run;
-    }
-    std::vector<std::string> argv = {ToolPath("nphost"), plugins + "/npondrakmusic.so"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    plugintest::ChildRun child = plugintest::RunChild(argv, {"HOME=" + folder, "TMPDIR=" + folder}, folder, 120000);
-    plugintest::RemoveFolder(folder);
-    run.status = child.status;
-    run.err = child.err;
-    size_t start = 0;
-    for (size_t end; (end = child.out.find('\n', start)) != std::string::npos; start = end + 1)
-        run.log.push_back(child.out.substr(start, end - start));
-    // Whatever the run did, it ends clean.
+    HostRun run = plugintest::RunHost(ToolPath("nphost"), ORVA_PLUGIN_DIR, arguments);
     EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.err;
-    EXPECT_FALSE(plugintest::SanitizerReported(run.err)) << run.err;
     return run;
 }
 

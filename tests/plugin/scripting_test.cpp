@@ -81,6 +81,8 @@ TEST_F(Scripting, TheObjectHasItsFourPropertiesOnly) {
 }
 
 TEST_F(Scripting, VersionIsTheShortStringOfVers1) {
+    SInt16 saved = resFilePlugIn;
+    resFilePlugIn = -1;
     EXPECT_EQ(Read(object, "version").text, "");  // no resource file: no version
     // 'vers': version 5.6, stage, build, region, then the short and the long version strings.
     restest::Bytes vers = {0x05, 0x62, 0x60, 0x00, 0x00, 0x00};
@@ -89,7 +91,6 @@ TEST_F(Scripting, VersionIsTheShortStringOfVers1) {
         vers.insert(vers.end(), text.begin(), text.end());
     }
     restest::WriteAll("version.rsr", restest::BuildFile({{"vers", 1, false, "", vers}}));
-    SInt16 saved = resFilePlugIn;
     resFilePlugIn = OpenResFile("version.rsr");
     ASSERT_GE(resFilePlugIn, 0);
     EXPECT_EQ(Read(object, "version").text, "5.6.2n");

@@ -8,6 +8,7 @@
 #include "platform/core/memory.h"
 #include "score/native_score.h"
 #include "score/preferences.h"
+#include "score/score_hooks.h"
 #include "support/score/storage_support.h"
 #include "support/tool_support.h"
 

@@ -11,6 +11,7 @@
 #include "score/played_measures.h"
 #include "score/ruptures.h"
 #include "score/score_hooks.h"
+#include "support/message_catcher.h"
 #include "support/score_support.h"
 #include "tools/demo_scores/demo_documents.h"
 #include "tools/demo_scores/playback_demos.h"
@@ -40,8 +41,6 @@ struct Measures : ScoreFixture {
     }
 };
 
-std::vector<std::string> gTraces;
-void RecordTrace(const char *line) { gTraces.push_back(line); }
 
 TEST(PlayedMeasures, DemoScoresPlayInTheirOrder) {
     const struct {
@@ -219,8 +218,7 @@ TEST(PlayedMeasures, TimeOnlyActsOnTheNamedPass) {
 }
 
 TEST(PlayedMeasures, PlayedMeasuresTextSkipsBadItemsWithOneTrace) {
-    ScorePluginHooks hooks = {RecordTrace, nullptr, nullptr};
-    OrvaSetScorePluginHooks(&hooks);
+    MessageCatcher messages;
     Measures f(4);
     ASSERT_EQ(FixeEtatComptageMesurePartition(f.score, 2, 1), noErr);  // measure 3 goes on with number 2
     const struct {
@@ -236,18 +234,17 @@ TEST(PlayedMeasures, PlayedMeasuresTextSkipsBadItemsWithOneTrace) {
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.text);
-        gTraces.clear();
+        messages.Clear();
         Handle logical = CvtStringToTabMesures(f.score, row.text, SInt32(strlen(row.text)));
         Handle physical = logical ? ConvertTabMesureLogiqueEnPhysique(f.score, logical) : nullptr;
         std::string order;
         for (UInt32 i = 0; physical && i < GetHandleSize(physical) / 2; i++)
             order += (i ? " " : "") + std::to_string(reinterpret_cast<UInt16 *>(*physical)[i] + 1);
         EXPECT_EQ(order, row.physical);
-        EXPECT_EQ(gTraces.size(), row.traces);
+        EXPECT_EQ(messages.traces.size(), row.traces);
         if (logical) DisposHandle(logical);
         if (physical) DisposHandle(physical);
     }
-    OrvaSetScorePluginHooks(nullptr);
 }
 
 TEST(PlayedMeasures, ACustomTableStaysWhenRupturesAreRecomputed) {

@@ -12,6 +12,7 @@
 #include "score/score_hooks.h"
 #include "score/dynamics_objects.h"
 #include "score/tempo_map.h"
+#include "support/message_catcher.h"
 #include "support/score_support.h"
 #include "tools/demo_scores/demo_documents.h"
 #include "tools/demo_scores/playback_demos.h"
@@ -37,8 +38,6 @@ struct TempoScore : ScoreFixture {
     }
 };
 
-std::vector<std::string> gTraces;
-void RecordTrace(const char *line) { gTraces.push_back(line); }
 std::vector<StaffHandle> gSung;
 void RecordSung(StaffHandle staff) { gSung.push_back(staff); }
 
@@ -90,8 +89,7 @@ TEST(TempoMap, PlayedMapFollowsRepeatsAndJumps) {
 
 // A score tempo of 0 used to divide by zero: it plays at 120, traced once.
 TEST(TempoMap, ATempoBelowOneCountsAs120TracedOnce) {
-    ScorePluginHooks hooks = {RecordTrace, nullptr, nullptr};
-    OrvaSetScorePluginHooks(&hooks);
+    MessageCatcher messages;
     const struct {
         SInt16 tempo;
         UInt16 fraction;
@@ -105,10 +103,7 @@ TEST(TempoMap, ATempoBelowOneCountsAs120TracedOnce) {
         (*f.score)->tempoFraction = row.fraction;
         EXPECT_EQ(CvtTempsJoueEnMs(f.score, kTempsNoire, true), row.msPerQuarter);
     }
-    size_t traced = 0;
-    for (const std::string &line : gTraces) traced += line.find("Tempo below 1") != std::string::npos;
-    EXPECT_EQ(traced, 1u);
-    OrvaSetScorePluginHooks(nullptr);
+    EXPECT_EQ(messages.Count("Tempo below 1"), 1u);
 }
 
 TEST(TempoMap, BeatUnitsCountInTheMarksTempo) {

@@ -150,7 +150,7 @@ void NoteOff(SInt32, SInt16 pitch, Boolean) { Record(false, pitch); }
 TEST_F(RealtimeFake, KeyboardHearsEachOnsetOnTheWriterThread) {
     gKeys.clear();
     gMainThread = pthread_self();
-    PlaybackPluginHooks hooks = {KeyboardActive, NoteOn, NoteOff, nullptr, nullptr};
+    PlaybackPluginHooks hooks = {KeyboardActive, NoteOn, NoteOff, nullptr};
     FixeHooksPluginLecture(&hooks);
     Play("scale");
     ASSERT_TRUE(AdvanceFakeClock(FramesOfTicks(9 * kQuarter)));

@@ -25,7 +25,7 @@ protected:
         ASSERT_TRUE(StartPlaybackTests()) << "the OMS Basic bank is not built";
         FixePrefStd();
         InstalleOpsPartitionLecture();
-        PlaybackPluginHooks hooks = {Shown, On, Off, Reset, nullptr};
+        PlaybackPluginHooks hooks = {Shown, On, Off, Reset};
         FixeHooksPluginLecture(&hooks);
         SetOutputDevice("fake");
     }

@@ -297,7 +297,7 @@ TEST(Sequencer, MetronomeClicksOnEveryBeatAfterItsCountIn) {
 
 // Offline rendering tells the keyboard of every note in order.
 TEST(Sequencer, KeyboardHearsEveryNoteInOrder) {
-    PlaybackPluginHooks hooks = {KeyboardShown, NoteOn, NoteOff, Reset, nullptr};
+    PlaybackPluginHooks hooks = {KeyboardShown, NoteOn, NoteOff, Reset};
     FixeHooksPluginLecture(&hooks);
     DocumentRecord *document = CreeDemoScore("chords");  // C E G, then C D
     DigitOutputParams params;

@@ -1,5 +1,6 @@
-// Listening to rendered sound in tests: WAV files read back, levels in dBFS, the strongest
-// frequency of a stretch by FFT, and note onsets from a rise in level.
+// Listening to rendered sound in tests and in tools/wavnotes: WAV files read back, levels in
+// dBFS, the strongest frequency of a stretch by FFT, and note onsets from spectral flux or from
+// a rise in level.
 #pragma once
 
 #include <string>
@@ -10,7 +11,7 @@ struct Audio {
     std::vector<float> left, right;  // full scale 1.0; right equals left for mono
 };
 
-// Reads a 16-bit PCM WAV file; false for anything else.
+// Reads a 16-bit PCM WAV file (its chunks in any order); false for anything else.
 bool ReadWav(const std::string &path, Audio *audio);
 // From interleaved 16-bit samples.
 Audio AudioFrom(const short *samples, size_t frames, int channels, int rate);
@@ -26,10 +27,16 @@ double RelativeMagnitudeAt(const Audio &a, double from, double length, double hz
 // Times (s) where the 10 ms level rises by more than riseDb over the previous 30 ms and
 // above floorDb, at least 100 ms apart.
 std::vector<double> Onsets(const Audio &a, double riseDb = 12, double floorDb = -40);
-// Times (s) where new sound appears in the spectrum: what the magnitude spectrum of a 10 ms frame
-// gains over the frame 20 ms before, as a share of the frame's whole spectrum, peaks above 0.3,
-// with the level above floorDb, not 3 dB below that frame's and within 24 dB of the loudest of
-// the second before (a reverberation's echoes stay out), at least 100 ms apart; the time is that of the peak's leading
-// edge (past half of it). Finds legato notes whose level does not
-// rise; a note's own beating or decay gains little.
-std::vector<double> SpectralOnsets(const Audio &a, double floorDb = -40);
+
+// Spectral onsets: the default rise and the shortest time between two onsets.
+constexpr double kSpectralRiseDb = 3.0;
+constexpr double kOnsetGapSeconds = 0.1;
+// Times (s) where new sound appears in the spectrum, legato notes included. Every 5 ms, a
+// frame of about 20 ms is compared with the frame that ended just before it: the new sound is
+// the power its bins gain over the louder of each bin and its two neighbours there (so that a
+// note's own beating and vibrato gain little). An onset is a peak of the rise, the level of
+// what sounds before plus the new sound over what sounded before (from silence: over
+// floorDb), by at least riseDb, in a frame above floorDb, at least kOnsetGapSeconds after the
+// last onset: a chord is one onset, the echoes of a reverberation and a note's decay are none.
+// The time is where the new sound reaches half its peak, at the centre of the frame.
+std::vector<double> SpectralOnsets(const Audio &a, double floorDb = -40, double riseDb = kSpectralRiseDb);

@@ -96,16 +96,48 @@ inline void RemoveFolder(const std::string &folder) {
          FTW_DEPTH | FTW_PHYS);
 }
 
+// The rows of cmake/plugin_files.txt in its order: a path in the plug-in's folder and what it
+// is made from.
+inline std::vector<std::pair<std::string, std::string>> PluginFolderList() {
+    const char *source = getenv("ORVA_SOURCE_DIR");
+    std::string list = OrvaTestReadFile(std::string(source ? source : "..") + "/cmake/plugin_files.txt");
+    std::vector<std::pair<std::string, std::string>> rows;
+    size_t start = 0;
+    for (size_t end; (end = list.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = list.substr(start, end - start);
+        size_t bar = line.find('|');
+        if (!line.empty() && line[0] != '#' && bar != std::string::npos) rows.push_back({line.substr(0, bar), line.substr(bar + 1)});
+    }
+    return rows;
+}
+
+// The paths of the plug-in's folder that the list names.
+inline std::vector<std::string> PluginFolderFiles() {
+    std::vector<std::string> paths;
+    for (const auto &row : PluginFolderList()) paths.push_back(row.first);
+    return paths;
+}
+
 // A plug-in folder of its own in folder/plugins, made from an installed one: the library is
 // copied (a browser resolves links, and the plug-in works and traces in its own folder), the
-// files it reads are linked. Answers the folder, or "" when the library is missing.
-inline std::string MakePluginFolder(const std::string &installed, const std::string &folder) {
+// folders and files the list names are linked, except those named in leftOut. Answers the
+// folder, or "" when the library or a listed file is missing.
+inline std::string MakePluginFolder(const std::string &installed, const std::string &folder,
+                                    const std::vector<std::string> &leftOut = {}) {
     std::string plugins = folder + "/plugins";
     std::string library = OrvaTestReadFile(installed + "/npondrakmusic.so");
-    if (library.empty() || mkdir(plugins.c_str(), 0775) != 0) return std::string();
+    std::vector<std::string> paths = PluginFolderFiles();
+    if (library.empty() || paths.empty() || mkdir(plugins.c_str(), 0775) != 0) return std::string();
     if (!OrvaTestWriteFile(plugins + "/npondrakmusic.so", library)) return std::string();
-    for (const char *name : {"Ondrak Music Plugin.rsr", "Worva", "Fonts", "SoundBank"})
-        if (symlink((installed + "/" + name).c_str(), (plugins + "/" + name).c_str()) != 0) return std::string();
+    for (const std::string &path : paths) {
+        struct stat st;
+        if (stat((installed + "/" + path).c_str(), &st) != 0) return std::string();
+        std::string top = path.substr(0, path.find('/'));
+        bool skipped = false;
+        for (const std::string &name : leftOut) skipped = skipped || name == top;
+        if (skipped || lstat((plugins + "/" + top).c_str(), &st) == 0) continue;
+        if (symlink((installed + "/" + top).c_str(), (plugins + "/" + top).c_str()) != 0) return std::string();
+    }
     return plugins;
 }
 
@@ -134,6 +166,50 @@ inline ChildRun RunChild(const std::vector<std::string> &argv, const std::vector
 // Whether a sanitizer reported anything in a child's error output.
 inline bool SanitizerReported(const std::string &err) {
     return err.find("Sanitizer") != std::string::npos || err.find("runtime error:") != std::string::npos;
+}
+
+// A run of tools/nphost: its log lines, error output and wait status.
+struct HostRun {
+    std::vector<std::string> log;
+    std::string err;
+    int status = -1;
+    bool Has(const std::string &text) const {
+        for (const std::string &line : log)
+            if (line.find(text) != std::string::npos) return true;
+        return false;
+    }
+    size_t Count(const std::string &text) const {
+        size_t n = 0;
+        for (const std::string &line : log) n += line.find(text) != std::string::npos;
+        return n;
+    }
+};
+
+// nphost (the host program at hostPath) in a fresh folder on a plug-in folder made there from
+// installed, without the files of leftOut (see MakePluginFolder), then prepare(plugins) if
+// given; arguments follow the library's path. The folder is removed afterwards.
+inline HostRun RunHost(const std::string &hostPath, const std::string &installed, const std::vector<std::string> &arguments,
+                       const std::vector<std::string> &leftOut = {}, void (*prepare)(const std::string &plugins) = nullptr) {
+    HostRun run;
+    std::string folder = NewFolder("nphost");
+    std::string plugins = MakePluginFolder(installed, folder, leftOut);
+    EXPECT_FALSE(plugins.empty()) << "no library or listed file in " << installed;
+    if (plugins.empty()) {
+        RemoveFolder(folder);
+        return run;
+    }
+    if (prepare) prepare(plugins);
+    std::vector<std::string> argv = {hostPath, plugins + "/npondrakmusic.so"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    ChildRun child = RunChild(argv, {"HOME=" + folder, "TMPDIR=" + folder}, folder, 120000);
+    RemoveFolder(folder);
+    run.status = child.status;
+    run.err = child.err;
+    size_t start = 0;
+    for (size_t end; (end = child.out.find('\n', start)) != std::string::npos; start = end + 1)
+        run.log.push_back(child.out.substr(start, end - start));
+    EXPECT_FALSE(SanitizerReported(run.err)) << run.err;
+    return run;
 }
 
 }  // namespace plugintest

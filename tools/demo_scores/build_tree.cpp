@@ -1,6 +1,7 @@
 // The build tree seen from a running tool or benchmark.
 #include "tools/demo_scores/build_tree.h"
 
+#include <cstdlib>
 #include <unistd.h>
 
 std::string DossierArbreConstruction() {
@@ -15,4 +16,12 @@ std::string DossierArbreConstruction() {
 std::string DossierBanquesConstruites() {
     std::string tree = DossierArbreConstruction();
     return tree.empty() ? "SoundBank" : tree + "/SoundBank";
+}
+
+void FixeDossierSystemeOutil() {
+    std::string tree = DossierArbreConstruction();
+    std::string built = tree.empty() ? "" : tree + "/resources/Worva";
+    char here[4096];
+    if (!built.empty() && access((built + "/WInit.rsr").c_str(), R_OK) == 0) setenv("WORVA", built.c_str(), 0);
+    else if (getcwd(here, sizeof here)) setenv("WORVA", here, 0);
 }

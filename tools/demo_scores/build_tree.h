@@ -8,3 +8,7 @@
 std::string DossierArbreConstruction();
 // The sound banks the build made: "<build tree>/SoundBank" ("SoundBank" when unknown).
 std::string DossierBanquesConstruites();
+// For a tool that opens resource files: unless the environment names the system files' folder
+// (WORVA), names the one the build made ("<build tree>/resources/Worva"), or the current folder
+// when there is none, so that the library does not search the system for them.
+void FixeDossierSystemeOutil();

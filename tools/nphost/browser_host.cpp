@@ -431,6 +431,12 @@ bool NpHostStart(const NpHostOptions &options) {
         b.unscheduletimer = HostUnscheduleTimer;
     }
     if (getenv("DISPLAY")) gHost.display = XOpenDisplay(nullptr);
+    // The trace file of an earlier run stays in the plug-in's folder: only new lines are read.
+    if (!options.traceFolder.empty())
+        if (FILE *f = fopen((options.traceFolder + "/OndrakMusicPlugin.txt").c_str(), "rb")) {
+            if (fseek(f, 0, SEEK_END) == 0) gHost.traceOffset = ftell(f);
+            fclose(f);
+        }
     return true;
 }
 
@@ -532,6 +538,9 @@ NPError NpHostSetWindow(int index) {
         int screen = DefaultScreen(gHost.display);
         instance->drawable = XCreatePixmap(gHost.display, RootWindow(gHost.display, screen), unsigned(width),
                                            unsigned(height), unsigned(DefaultDepth(gHost.display, screen)));
+        // The plug-in paints through a connection of its own: the server must know the pixmap
+        // before the plug-in names it, or its first paints are refused and lost.
+        XSync(gHost.display, False);
         instance->wsInfo = NPSetWindowCallbackStruct{0, gHost.display, DefaultVisual(gHost.display, screen),
                                                      DefaultColormap(gHost.display, screen),
                                                      unsigned(DefaultDepth(gHost.display, screen))};
@@ -654,13 +663,13 @@ bool NpHostFillDrawable(int index, uint32_t rgb) {
     return true;
 }
 
-void NpHostStream(int index, const std::string &path, size_t chunk, long destroyAfterChunks) {
+bool NpHostStream(int index, const std::string &path, size_t chunk, long destroyAfterChunks) {
     HostInstance *instance = Instance(index);
-    if (!instance || !instance->alive) return;
+    if (!instance || !instance->alive) return false;
     FILE *f = fopen(path.c_str(), "rb");
     if (!f) {
         Log("stream-missing", index, "\"path\":" + NpHostJsonText(path));
-        return;
+        return false;
     }
     fseek(f, 0, SEEK_END);
     long length = ftell(f);
@@ -673,7 +682,7 @@ void NpHostStream(int index, const std::string &path, size_t chunk, long destroy
     AfterCall("NPP_NewStream", index, "\"result\":" + std::to_string(err));
     if (err != NPERR_NO_ERROR) {
         fclose(f);
-        return;
+        return true;  // refused by the plug-in, which is its answer
     }
     std::vector<char> block(chunk ? chunk : 4096);
     int32_t offset = 0;
@@ -688,12 +697,13 @@ void NpHostStream(int index, const std::string &path, size_t chunk, long destroy
         if (destroyAfterChunks >= 0 && ++chunks >= destroyAfterChunks) {
             fclose(f);
             NpHostDestroy(index);
-            return;
+            return true;
         }
     }
     fclose(f);
     err = gHost.pluginTable.destroystream(&instance->npp, &stream, NPERR_NO_ERROR);
     AfterCall("NPP_DestroyStream", index, "\"result\":" + std::to_string(err));
+    return true;
 }
 
 NPObject *NpHostPluginObject(int index) { return Instance(index) ? Instance(index)->pluginObject : nullptr; }

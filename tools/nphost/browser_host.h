@@ -78,8 +78,8 @@ bool NpHostDrawableOf(int index, void **display, unsigned long *drawable);
 bool NpHostFillDrawable(int index, uint32_t rgb);
 
 // Streams path to the instance in chunks; destroys the instance after destroyAfterChunks
-// chunks (never when negative).
-void NpHostStream(int index, const std::string &path, size_t chunk, long destroyAfterChunks);
+// chunks (never when negative). False when the file cannot be read or the instance is gone.
+bool NpHostStream(int index, const std::string &path, size_t chunk, long destroyAfterChunks);
 // The object the plug-in made for the instance through createobject, or null.
 NPObject *NpHostPluginObject(int index);
 // Calls hasProperty and getProperty of the instance's object for each name; logged.

@@ -35,8 +35,8 @@ struct Command {
     std::vector<PendingEmbed> embeds;
 };
 
-void Usage() {
-    fprintf(stderr,
+void Usage(FILE *out) {
+    fprintf(out,
             "usage: nphost PLUGIN.so [options] [instances and actions, done in order]\n"
             "browser: --funcs-size N  --browser-version N  --no-windowless  --timers  --no-async\n"
             "         --language TEXT  --fail-alloc N  --expose-sizes  --log FILE  --trace-folder DIR\n"
@@ -70,8 +70,22 @@ NpHostParams ParseEmbed(const std::string &text) {
     return params;
 }
 
+// A path as given, made absolute: the plug-in changes the current folder when it starts.
+std::string Absolute(const std::string &path) {
+    char here[4096];
+    if (path.empty() || path[0] == '/' || !getcwd(here, sizeof here)) return path;
+    return std::string(here) + "/" + path;
+}
+
 bool ParseCommand(int argc, char **argv, Command *command) {
-    if (argc < 2) return false;
+    if (argc < 2) {
+        fprintf(stderr, "nphost: no plug-in library given\n");
+        return false;
+    }
+    if (argv[1][0] == '-') {
+        fprintf(stderr, "nphost: the first argument is the plug-in library, not %s\n", argv[1]);
+        return false;
+    }
     command->plugin = argv[1];
     int current = 0;
     for (int i = 2; i < argc; i++) {
@@ -113,9 +127,11 @@ bool ParseCommand(int argc, char **argv, Command *command) {
         } else if (option == "--expose") {
             if (i + 1 < argc && argv[i + 1][0] != '-') value = argv[++i];
             command->actions.push_back(Action{"expose", value.empty() ? "1" : value, current});
+        } else if (option == "--stream" && next(&value)) {
+            command->actions.push_back(Action{"stream", Absolute(value), current});
         } else if ((option == "--press" || option == "--release" || option == "--click" || option == "--motion" ||
                     option == "--key" || option == "--pixel" || option == "--fill" || option == "--run" ||
-                    option == "--stream" || option == "--probe" || option == "--get-value") &&
+                    option == "--probe" || option == "--get-value") &&
                    next(&value)) {
             command->actions.push_back(Action{option.substr(2), value, current});
         } else {
@@ -182,7 +198,8 @@ void NullCalls(int instance) {
     NpHostReadTrace();
 }
 
-void RunAction(const Action &action, Command *command) {
+// Runs one action; false (with a message) when it could not be done.
+bool RunAction(const Action &action, Command *command) {
     int k = action.instance;
     int x, y;
     unsigned button, state;
@@ -192,7 +209,11 @@ void RunAction(const Action &action, Command *command) {
         int index = NpHostNew(embed.params, embed.element, &result);
         if (result == NPERR_NO_ERROR) NpHostSetWindow(index);
     } else if (action.name == "expose") {
-        const PendingEmbed &embed = command->embeds[size_t(k > 0 ? k - 1 : 0)];
+        if (k < 1 || size_t(k) > command->embeds.size()) {
+            fprintf(stderr, "nphost: --expose names no instance (%d)\n", k);
+            return false;
+        }
+        const PendingEmbed &embed = command->embeds[size_t(k - 1)];
         for (int n = atoi(action.argument.c_str()); n > 0; n--)
             NpHostExpose(k, 0, 0, embed.element.width, embed.element.height);
     } else if (action.name == "press" || action.name == "release" || action.name == "click") {
@@ -211,9 +232,14 @@ void RunAction(const Action &action, Command *command) {
         ParsePointer(action.argument, &x, &y, &button, &state);
         uint32_t rgb = 0;
         char text[96];
-        if (NpHostPixel(k, x, y, &rgb)) snprintf(text, sizeof text, "{\"pixel\":[%d,%d],\"rgb\":\"%06X\"}", x, y, rgb);
+        bool read = NpHostPixel(k, x, y, &rgb);
+        if (read) snprintf(text, sizeof text, "{\"pixel\":[%d,%d],\"rgb\":\"%06X\"}", x, y, rgb);
         else snprintf(text, sizeof text, "{\"pixel\":[%d,%d],\"rgb\":null}", x, y);
         NpHostLogLine(text);
+        if (!read) {
+            fprintf(stderr, "nphost: no pixel at %d,%d: outside the instance's window, or no window or display\n", x, y);
+            return false;
+        }
     } else if (action.name == "fill") {
         NpHostFillDrawable(k, uint32_t(strtoul(action.argument.c_str(), nullptr, 16)));
     } else if (action.name == "run") {
@@ -224,7 +250,10 @@ void RunAction(const Action &action, Command *command) {
         std::vector<std::string> parts = Split(action.argument, ',');
         size_t chunk = parts.size() > 1 ? size_t(atol(parts[1].c_str())) : 4096;
         long destroyAfter = parts.size() > 2 ? atol(parts[2].c_str()) : -1;
-        NpHostStream(k, parts[0], chunk, destroyAfter);
+        if (!NpHostStream(k, parts[0], chunk, destroyAfter)) {
+            fprintf(stderr, "nphost: cannot stream %s to instance %d\n", parts[0].c_str(), k);
+            return false;
+        }
     } else if (action.name == "probe") {
         NpHostProbeObject(k, Split(action.argument, ','));
     } else if (action.name == "get-value") {
@@ -234,15 +263,26 @@ void RunAction(const Action &action, Command *command) {
     } else if (action.name == "null-calls") {
         NullCalls(k);
     }
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
+    for (int i = 1; i < argc; i++) {
+        if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
+            Usage(stdout);
+            return 0;
+        }
+    }
     Command command;
     if (!ParseCommand(argc, argv, &command)) {
-        Usage();
+        Usage(stderr);
         return 2;
+    }
+    if (access(command.plugin.c_str(), R_OK) != 0) {
+        fprintf(stderr, "nphost: no plug-in library %s\n", command.plugin.c_str());
+        return 3;
     }
     FILE *log = stdout;
     if (!command.logPath.empty() && !(log = fopen(command.logPath.c_str(), "w"))) {
@@ -275,8 +315,9 @@ int main(int argc, char **argv) {
     }
     NpHostStart(command.options);
     // A browser shuts down only a plug-in that started.
+    bool done = true;
     if (NpHostInitialize(plugin) == NPERR_NO_ERROR) {
-        for (const Action &action : command.actions) RunAction(action, &command);
+        for (const Action &action : command.actions) done = RunAction(action, &command) && done;
         NpHostRunQueued();
         NpHostDestroyAll();
         NpHostRunQueued();
@@ -301,5 +342,5 @@ int main(int argc, char **argv) {
     }
     NpHostStop();
     if (log != stdout) fclose(log);
-    return 0;
+    return done ? 0 : 1;
 }

@@ -42,8 +42,7 @@ bool SetPlayed(ScoreHandle score, const char *text);
 }  // namespace
 
 int main(int argc, char **argv) {
-    char here[4096];
-    if (getcwd(here, sizeof here)) setenv("WORVA", here, 0);
+    FixeDossierSystemeOutil();
     Options o;
     if (!ParseOptions(argc, argv, &o)) return Usage();
     FixePrefStd();
@@ -86,7 +85,13 @@ int Render(const Options &o, ScoreHandle score) {
     FixeDossierBanqueSon(folder.c_str());
     SInt16 level = LevelBase(o.bank);
     if (level >= kBankLevelDefault || !InitFichiersRessourcesDigitPlugIn(level)) {
-        fprintf(stderr, "omplay: no bank \"%s\" in %s %s\n", o.bank, folder.c_str(), BankErrorMessage());
+        // The bank's own message says what went wrong with a bank that is there.
+        const char *why = level < kBankLevelDefault ? BankErrorMessage() : "";
+        if (why[0] && strncmp(why, "no bank", 7) != 0)
+            fprintf(stderr, "omplay: the bank \"%s\" in %s cannot be read: %s\n", o.bank, folder.c_str(), why);
+        else
+            fprintf(stderr, "omplay: no bank \"%s\" in %s (cmake --build <build tree> --target tools makes the banks)\n",
+                    o.bank, folder.c_str());
         return 1;
     }
     DigitOutputParams params;

@@ -27,6 +27,7 @@
 #include "sound/playback.h"
 #include "sound/sound_bank.h"
 #include "sound/synth.h"
+#include "tools/demo_scores/build_tree.h"
 
 struct Options {
     const char *bank = "OMS Basic", *folder = nullptr, *demo = nullptr, *events = nullptr, *wav = nullptr;
@@ -40,15 +41,13 @@ static const UInt32 kPositionPeriodMs = 20, kIdlePeriodMs = 100, kGiveUpAfterEnd
 
 static bool ParseOptions(int argc, char **argv, Options *o);
 static bool ReadEvents(const char *path, std::vector<SoundEvent> *events);
-static std::string DefaultBankFolder();
 static int RenderToFile(const Options &o, const DigitOutputParams &params, DemoScoreRecord *demo);
 static int PlayInRealTime(const Options &o, DemoScoreRecord *demo);
 static double Seconds();
 static void TraceToError(const char *line);
 
 int main(int argc, char **argv) {
-    char here[4096];
-    if (getcwd(here, sizeof here)) setenv("WORVA", here, 0);
+    FixeDossierSystemeOutil();
     Options o;
     if (!ParseOptions(argc, argv, &o)) {
         fprintf(stderr, "usage: omsynth [--bank NAME] [--bank-folder DIR] [--quality low|medium|high] [--no-reverb]\n"
@@ -61,7 +60,7 @@ int main(int argc, char **argv) {
         fprintf(stderr, "omsynth: no demo %s\n", o.demo);
         return 2;
     }
-    std::string folder = o.folder ? o.folder : DefaultBankFolder();
+    std::string folder = o.folder ? o.folder : DossierBanquesConstruites();
     FixeDossierBanqueSon(folder.c_str());
     SInt16 level = LevelBase(o.bank);
     if (!o.oscillator && (level >= kBankLevelDefault || !InitFichiersRessourcesDigitPlugIn(level))) {
@@ -134,8 +133,8 @@ static int RenderToFile(const Options &o, const DigitOutputParams &params, DemoS
 // positions) until the end is heard, and stop.
 static int PlayInRealTime(const Options &o, DemoScoreRecord *demo) {
     if (o.device) snprintf(OrvaGetDigitalOutputDevice(), kDigitalOutputDeviceSize, "%s", o.device);
-    PlaybackPluginHooks hooks = {nullptr, nullptr, nullptr, nullptr, TraceToError};
-    FixeHooksPluginLecture(&hooks);
+    static const OrvaMessageHooks kMessages = {nullptr, nullptr, nullptr, TraceToError};
+    OrvaSetMessageHooks(&kMessages);
     InstalleOpsDemo();
     InitConfigurationPeriphWindow();
     double start = Seconds();
@@ -218,11 +217,3 @@ static bool ReadEvents(const char *path, std::vector<SoundEvent> *events) {
     return ok;
 }
 
-static std::string DefaultBankFolder() {
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return "SoundBank";
-    std::string path(self, size_t(n));
-    path = path.substr(0, path.rfind('/'));
-    return path.substr(0, path.rfind('/')) + "/SoundBank";
-}

@@ -9,8 +9,8 @@
 
 #include "import/musicxml/musicxml_import.h"
 #include "import/musicxml/musicxml_state.h"
-#include "import/xml/xml_reports.h"
 #include "platform/core/memory.h"
+#include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "score/instruments.h"
 #include "score/part_groups.h"
@@ -153,8 +153,8 @@ int main(int argc, char **argv) {
     }
     FixePrefStd();
     pref.warnings = 1;
-    XMLReportHooks hooks = {Failure, Trace};
-    XMLSetReportHooks(&hooks);
+    static const OrvaMessageHooks kMessages = {Failure, Failure, nullptr, Trace};
+    OrvaSetMessageHooks(&kMessages);
     XMLEnregistreFormats();
     DocumentRecord *document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
     const ScoreFormatOps *row = RechercheFormatPartition(path);

@@ -11,10 +11,10 @@
 #include <cstring>
 #include <minizip/unzip.h>
 
-#include "import/xml/xml_reports.h"
 #include "import/xml/xml_tree.h"
 #include "import/xml/zip_members.h"
 #include "platform/core/memory.h"
+#include "platform/core/runtime.h"
 
 namespace {
 
@@ -124,8 +124,8 @@ const CommandRow kCommands[] = {
 }  // namespace
 
 int main(int argc, char **argv) {
-    XMLReportHooks hooks = {ToStandardError, ToStandardError};
-    XMLSetReportHooks(&hooks);
+    static const OrvaMessageHooks kMessages = {ToStandardError, ToStandardError, nullptr, ToStandardError};
+    OrvaSetMessageHooks(&kMessages);
     for (const CommandRow &command : kCommands)
         if (argc == command.arguments + 2 && strcmp(argv[1], command.name) == 0) return command.run(argv + 2);
     fprintf(stderr,

@@ -14,6 +14,7 @@
 
 #include "platform/core/preferences.h"
 #include "platform/core/time_manager.h"
+#include "support/message_catcher.h"
 
 namespace {
 
@@ -116,6 +117,21 @@ TEST_F(ErrorSink, InThePluginEvenTheMainThreadWaitsForThePump) {
     EXPECT_EQ(Delivered()[0].message, "no modal loop in the browser");
 }
 
+// A message that waited for the pump is a line of the trace as well as shown.
+TEST_F(ErrorSink, APumpedMessageIsTracedOnce) {
+    orvaSettings.pluginFlag = 1;
+    MessageCatcher catcher;
+    std::thread([] { OrvaErreur("queued on another thread"); }).join();
+    OrvaErreur("queued before any window");
+    EXPECT_EQ(catcher.Count("queued"), 0u);
+    OrvaPumpErrors();
+    ASSERT_EQ(Delivered().size(), 2u);
+    EXPECT_EQ(catcher.traces, (std::vector<std::string>{"OrvaErreur : queued on another thread",
+                                                        "OrvaErreur : queued before any window"}));
+    OrvaPumpErrors();
+    EXPECT_EQ(catcher.Count("queued"), 2u);
+}
+
 TEST_F(ErrorSink, OnlyTheMainThreadPumpsAndAFloodIsBounded) {
     std::thread raiser([] {
         char text[32];
@@ -177,6 +193,17 @@ TEST_F(ErrorSink, MessagesReachTheErrorSinkUntilThePluginInstallsItsRoutines) {
     EXPECT_EQ(gRoutines, (std::vector<std::string>{"collapse PBHGetVol : error# -43", "message shown", "warning 261",
                                                    "trace line 3"}));
     EXPECT_EQ(Delivered().size(), 2u);
+}
+
+// Every floor's warning codes reach the trace when the plug-in fills no warning slot.
+TEST_F(ErrorSink, AWarningCodeWithoutAWarningSlotIsTraced) {
+    static const OrvaMessageHooks kTraceOnly = {nullptr, nullptr, nullptr, kRoutines.trace};
+    gRoutines.clear();
+    OrvaSetMessageHooks(&kTraceOnly);
+    AvertissementVrac(261);
+    OrvaSetMessageHooks(nullptr);
+    EXPECT_EQ(gRoutines, (std::vector<std::string>{"trace Notice 261"}));
+    EXPECT_TRUE(Delivered().empty());
 }
 
 TEST(MainThread, OnlyTheRecordedThreadIsTheMainOne) {

@@ -5,25 +5,10 @@
 #include <minizip/zip.h>
 #include <sstream>
 
-#include "import/xml/xml_reports.h"
 #include "platform/core/errors.h"
 #include "import/xml/zip_members.h"
 #include "platform/core/memory.h"
 #include "support/tool_support.h"
-
-namespace {
-
-XMLReportCatcher *gCatcher = nullptr;
-
-void CatchFailure(const char *message) {
-    if (gCatcher) gCatcher->failures.push_back(message);
-}
-
-void CatchTrace(const char *message) {
-    if (gCatcher) gCatcher->traces.push_back(message);
-}
-
-}  // namespace
 
 XMLBrowser *ParseXMLText(const std::string &text, std::string *error, Boolean skipBlank) {
     Handle h = nullptr;
@@ -53,17 +38,6 @@ std::string XMLRepeat(const std::string &text, int times) {
     std::string repeated;
     for (int i = 0; i < times; i++) repeated += text;
     return repeated;
-}
-
-XMLReportCatcher::XMLReportCatcher() {
-    gCatcher = this;
-    XMLReportHooks hooks = {CatchFailure, CatchTrace};
-    XMLSetReportHooks(&hooks);
-}
-
-XMLReportCatcher::~XMLReportCatcher() {
-    XMLSetReportHooks(nullptr);
-    gCatcher = nullptr;
 }
 
 std::string XMLTestData(const std::string &relative) {

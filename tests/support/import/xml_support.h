@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "import/xml/xml_tree.h"
+#include "support/message_catcher.h"
 
 struct XMLTreeDeleter {
     void operator()(XMLBrowser *tree) const { XMLBrowserDispose(tree); }
@@ -30,10 +31,10 @@ std::string XMLReadFile(const std::string &path);  // the file's bytes, "" when 
 std::string XMLMakeArchive(const std::string &leaf, const std::vector<std::pair<std::string, std::string>> &members,
                            bool fromFiles = false, std::vector<int> *results = nullptr);
 
-// Reports of the element tree and zip readers, in order, while an XMLReportCatcher lives.
+// The reports of the element tree, the zip readers and the importer, in order, while an
+// XMLReportCatcher lives: what the runtime's Collapse and PlugTrace were given.
 struct XMLReportCatcher {
-    XMLReportCatcher();
-    ~XMLReportCatcher();
-    std::vector<std::string> failures;
-    std::vector<std::string> traces;
+    MessageCatcher catcher;
+    std::vector<std::string> &failures = catcher.collapses;
+    std::vector<std::string> &traces = catcher.traces;
 };

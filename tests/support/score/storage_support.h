@@ -1,4 +1,4 @@
-// What the storage tests share: trace lines caught from the score model's hooks, files of bytes
+// What the storage tests share: trace lines caught from the runtime's message routines, files of bytes
 // in the test's folder, the byte stream opened over them, a score with a bit of everything and
 // the facts of a score a reader must give back.
 #pragma once
@@ -15,36 +15,17 @@
 #include "score/notes.h"
 #include "score/part_groups.h"
 #include "score/preferences.h"
-#include "score/score_hooks.h"
+#include "support/message_catcher.h"
 #include "support/test_home.h"
 
-// Catches every trace line (warnings included) and every numbered notice while it lives.
+// Catches every trace line (warnings included) and every numbered notice while it lives,
+// through the runtime's message routines.
 struct TraceCatcher {
-    static std::vector<std::string> &Lines() {
-        static std::vector<std::string> lines;
-        return lines;
-    }
-    static std::vector<SInt16> &Notices() {
-        static std::vector<SInt16> notices;
-        return notices;
-    }
-    TraceCatcher() {
-        Lines().clear();
-        Notices().clear();
-        ScorePluginHooks hooks = {};
-        hooks.trace = [](const char *line) { Lines().push_back(line); };
-        hooks.avertissementVrac = [](SInt16 number) { Notices().push_back(number); };
-        OrvaSetScorePluginHooks(&hooks);
-    }
-    ~TraceCatcher() { OrvaSetScorePluginHooks(nullptr); }
-    TraceCatcher(const TraceCatcher &) = delete;
-    TraceCatcher &operator=(const TraceCatcher &) = delete;
+    MessageCatcher catcher;
+    static std::vector<std::string> &Lines() { return MessageCatcher::Current()->traces; }
+    static std::vector<SInt16> &Notices() { return MessageCatcher::Current()->warnings; }
     // Lines that hold text.
-    static size_t Count(const char *text) {
-        size_t n = 0;
-        for (const std::string &line : Lines()) n += line.find(text) != std::string::npos;
-        return n;
-    }
+    static size_t Count(const char *text) { return MessageCatcher::Current()->Count(text); }
 };
 
 // A path in the test's own folder.

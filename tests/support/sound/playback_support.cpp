@@ -22,6 +22,9 @@ void RecordTrace(const char *line) {
     gTraces.push_back(line);
 }
 
+// The runtime's message routines: the trace is recorded, the rest goes where it goes in a test.
+const OrvaMessageHooks kPlaybackMessages = {nullptr, nullptr, nullptr, RecordTrace};
+
 const SInt64 kRate = 44100, kStepFrames = 221, kHalfBuffer = kStepFrames * kOutputBufferSteps / 2;
 
 }  // namespace
@@ -31,8 +34,7 @@ bool StartPlaybackTests() {
     FixeDossierBanqueSon(BuildTreePath("SoundBank").c_str());
     RemplitParamDigitQualite(&GlobalDigitParam, kDigitQualityHigh);
     InstalleOpsDemo();
-    PlaybackPluginHooks hooks = {nullptr, nullptr, nullptr, nullptr, RecordTrace};
-    FixeHooksPluginLecture(&hooks);
+    OrvaSetMessageHooks(&kPlaybackMessages);
     return InitFichiersRessourcesDigitPlugIn(0);
 }
 

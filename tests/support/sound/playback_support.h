@@ -12,7 +12,7 @@
 #include "sound/playback.h"
 
 // Opens "OMS Basic" from the build tree, sets the high-quality output format, installs the demo
-// score ops and records the playback trace. False when the bank is missing.
+// score ops and records the trace (the runtime's PlugTrace). False when the bank is missing.
 bool StartPlaybackTests();
 // A fresh resource folder, the banks the build made opened and params at the high quality; the
 // bank's error when they cannot be opened, in which case the caller's test stops.
