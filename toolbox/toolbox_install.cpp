@@ -2,12 +2,17 @@
 #include "toolbox/toolbox_install.h"
 
 #include "graphics/cairo/dirty_areas.h"
+#include "graphics/quickdraw/cursors.h"
+#include "graphics/text/font_manager.h"
+#include "graphics/text/textedit.h"
 #include "graphics/toolbox_hooks.h"
 #include "platform/core/language.h"
 #include "platform/gtk/platform_windows.h"
 #include "toolbox/cursors.h"
 #include "toolbox/events.h"
+#include "toolbox/menus.h"
 #include "toolbox/theme_metrics.h"
+#include "toolbox/themes.h"
 #include "toolbox/windows.h"
 
 namespace {
@@ -16,7 +21,6 @@ Boolean gInstalled = kFalse;  // main thread
 
 OSStatus MenuBarHeight(SInt16 *height);
 void RetraceAfterResize(WindowPtr w);
-void DrawMenuBar();
 void LanguageChanged(SInt16 language);
 
 }  // namespace
@@ -52,9 +56,21 @@ void OrvaInstallToolbox() {
     hooks.beginUpdate = OrvaWindowsBeginUpdate;
     hooks.endUpdate = OrvaWindowsEndUpdate;
     hooks.retraceDesktop = OrvaWindowsRetraceDesktop;
-    hooks.drawMenuBar = DrawMenuBar;
+    hooks.insMenuItem = OrvaMenusInsertItem;
+    hooks.countMItems = OrvaMenusCount;
+    hooks.menuItem = OrvaMenusItem;
+    hooks.computeItemArea = OrvaMenusItemArea;
+    hooks.setItemIcon = OrvaMenusSetItemIcon;
+    hooks.findMenuBarShortcut = OrvaMenusFindShortcut;
+    hooks.flashMenuBar = OrvaMenusFlash;
+    hooks.drawMenuBar = OrvaMenusDrawBar;
+    hooks.getThemeDrawingState = OrvaThemeGetDrawingState;
+    hooks.setThemeDrawingState = OrvaThemeSetDrawingState;
     hooks.getThemeMenuBarHeight = MenuBarHeight;
     hooks.themeWindowRegion = OrvaThemeWindowRegion;
+    hooks.adjustDrawers = OrvaThemeAdjustDrawers;
+    hooks.updateSkinFolder = OrvaThemeUpdateFolder;
+    hooks.initTheme = OrvaThemeStart;
     hooks.openSystemFiles = OrvaOpenSystemFiles;
     OrvaSetToolboxHooks(&hooks);
     OrvaSetDirtyRefreshPass(OrvaWindowsRefreshPass);
@@ -63,6 +79,15 @@ void OrvaInstallToolbox() {
 }
 
 Boolean OrvaIsToolboxInstalled() { return gInstalled; }
+
+void OrvaInitToolboxManagers() {
+    InitGraf(&qd);
+    InitFonts();
+    InitMenus();
+    TEInit();
+    InitDialogs(nullptr);
+    InitCursor();
+}
 
 namespace {
 
@@ -73,8 +98,6 @@ OSStatus MenuBarHeight(SInt16 *height) {
 
 // After the platform resized a window the whole content waits to be redrawn.
 void RetraceAfterResize(WindowPtr w) { OrvaWindowsInvalRect(w, &w->port.portRect); }
-
-void DrawMenuBar() { OrvaDrawMenuBarBackground(); }
 
 // The menu bar keeps the theme's height whatever the language; its titles are drawn again.
 void LanguageChanged(SInt16) { OrvaDrawMenuBar(); }

@@ -85,9 +85,8 @@ RgnHandle OrvaThemeWindowRegion(WindowPtr w, const Rect *r, Boolean) {
     if (region) RectRgn(region, r);
     if (w && RowFor(w->procID).rounded) {
         SInt16 radius = OrvaGetThemeMetrics()->cornerRadius;
-        const SInt16 shape[5] = {0, 0, radius, radius, radius};
+        const SInt16 shape[7] = {0, 0, radius, radius, radius, radius, 0};
         SystemDependantSetWindowShape(w, 0, shape);
-        w->shape[5] = radius;
     }
     return region;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../ratio_reporter.h"
+#include "toolbox_bench_support.h"
 #include "graphics/quickdraw/ports.h"
 #include "platform/core/runtime.h"
 #include "toolbox/collections.h"
@@ -20,15 +21,7 @@ namespace {
 
 enum { kItems = 2000, kItemSize = 50 };
 
-void Start() {
-    static bool started = false;
-    if (started) return;
-    started = true;
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInstallToolbox();
-    OrvaInitGraf(&qd, 1);
-}
+void Start() { BenchStartToolbox(); }
 
 void BM_PostAndGetNextEvent(benchmark::State &state) {
     Start();

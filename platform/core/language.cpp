@@ -26,8 +26,8 @@ void OrvaFixeLangue(SInt16 language) {
     if (language == gLanguage.language && gLanguage.file > 0) return;
     const char *name = FileFor(language);
     // The new file is opened before the old one is closed, so that a missing file leaves the
-    // interface with the language it had and a file to read it from.
-    SInt16 current = CurResFile();
+    // interface with the language it had and a file to read it from. Opened, it is the current
+    // file, so that lookups see it.
     SInt16 file = OpenResFile(name);
     if (file <= 0) {
         char message[64];
@@ -37,7 +37,6 @@ void OrvaFixeLangue(SInt16 language) {
     }
     SInt16 old = gLanguage.file;
     if (old > 0 && old != file) CloseResFile(old);
-    if (current > 0 && current != old) UseResFile(current);
     gLanguage.file = file;
     gLanguage.language = language;
     if (gLanguage.changed) gLanguage.changed(language);

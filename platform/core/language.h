@@ -15,7 +15,7 @@ enum : SInt16 {
 
 SInt16 OrvaGetLangue();  // English until set
 // Makes language the interface language. Unless it already is and its file is open, opens
-// the language's file first (the search of OpenResFile; the current resource file is kept)
+// the language's file first (the search of OpenResFile; it becomes the current resource file)
 // and then closes the previous one. A missing file is reported ("Can't find 'WLang.rsr'")
 // through the error sink and changes nothing: the old language and its file stay.
 void OrvaFixeLangue(SInt16 language);

@@ -2,7 +2,8 @@
 // Windows of a standalone program on the display: the refresh pass flushes every window's
 // changes to its platform window, a global invalidation marks them all, translucent windows
 // receive the changes behind them, what the screen shows is the window's frame and content, and
-// quitting gives the pointer back to the system. Runs under ./test.sh's Xvfb.
+// quitting gives the pointer back to the system. Runs under ./test.sh's Xvfb (1280 x 1024), in
+// the screen's lower right, which the other tests that read the screen leave alone.
 #include <cairo.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -21,6 +22,7 @@
 #include "platform/gtk/platform_windows.h"
 #include "support/test_home.h"
 #include "support/tool_support.h"
+#include "support/toolbox/toolbox_support.h"
 #include "toolbox/toolbox_install.h"
 #include "toolbox/windows.h"
 
@@ -28,23 +30,10 @@ namespace {
 
 std::map<void *, std::vector<Rect>> gInvalidated;
 void Record(void *platformWindow, const Rect *r) { gInvalidated[platformWindow].push_back(*r); }
-void Ignore(const char *) {}
 
 class Standalone : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        OrvaTestHome();
-        orvaSettings.pluginFlag = 0;
-        orvaSettings.singleInstance = 0;
-        OrvaSetMainThread();
-        OrvaSetErrorHook(Ignore);
-        display = gtk_init_check(nullptr, nullptr);
-        if (!display) return;
-        OrvaInstallGtkBackEnd();
-        OrvaInstallToolbox();
-        InitGraf(&qd);  // the system files of the build tree
-        InitMenus();
-    }
+    static void SetUpTestSuite() { display = StartStandaloneToolboxForTests(); }
     void SetUp() override {
         if (!display) GTEST_SKIP() << "no display";
     }
@@ -98,7 +87,7 @@ protected:
 bool Standalone::display = false;
 
 TEST_F(Standalone, OneRefreshPassFlushesBothWindowsFramesAndContents) {
-    WindowPtr a = Window(100, 100, 200, 80), b = Window(300, 400, 150, 60);
+    WindowPtr a = Window(600, 900, 200, 80), b = Window(800, 1100, 150, 60);
     ASSERT_NE(a->platformWindow, nullptr);
     ASSERT_TRUE(a->mapped && b->mapped);
     Settle();
@@ -124,7 +113,7 @@ TEST_F(Standalone, OneRefreshPassFlushesBothWindowsFramesAndContents) {
 }
 
 TEST_F(Standalone, AGlobalInvalidationMarksEveryWindowWhole) {
-    WindowPtr a = Window(100, 100, 120, 50), b = Window(250, 100, 90, 40);
+    WindowPtr a = Window(600, 900, 120, 50), b = Window(750, 900, 90, 40);
     Settle();
     gInvalidated.clear();
     OrvaSetInvalidateRectHook(Record);
@@ -136,12 +125,12 @@ TEST_F(Standalone, AGlobalInvalidationMarksEveryWindowWhole) {
 }
 
 TEST_F(Standalone, ATranslucentWindowReceivesWhatChangesBehindIt) {
-    WindowPtr back = Window(200, 200, 200, 100), front = Window(240, 260, 200, 100);
+    WindowPtr back = Window(600, 900, 200, 100), front = Window(640, 960, 200, 100);
     ASSERT_EQ(OrvaAllocateTranslucentData(front), noErr);
     Settle();
     gInvalidated.clear();
     OrvaSetInvalidateRectHook(Record);
-    // Red in the back window where the front one covers it: (240..300, 260..400) on the screen.
+    // Red in the back window where the front one covers it: (640..700, 960..1100) on the screen.
     GrafPtr saved;
     GetPort(&saved);
     SetPort(&back->port);
@@ -151,7 +140,7 @@ TEST_F(Standalone, ATranslucentWindowReceivesWhatChangesBehindIt) {
     PaintRect(&overlap);
     SetPort(saved);
     OrvaUpdateDirtyWindows();
-    // The front window's buffer starts at its frame: screen (221, 259).
+    // The front window's buffer starts at its frame: screen (621, 959).
     EXPECT_TRUE(Covers(gInvalidated[front->platformWindow], Rect{19, 1, 79, 141}));
     EXPECT_TRUE(Covers(gInvalidated[back->platformWindow], Rect{59, 61, 119, 201}));
     OrvaSetInvalidateRectHook(nullptr);
@@ -161,7 +150,7 @@ TEST_F(Standalone, ATranslucentWindowReceivesWhatChangesBehindIt) {
 }
 
 TEST_F(Standalone, QuittingGivesThePointerBackToTheSystem) {
-    WindowPtr w = Window(100, 100, 100, 50);
+    WindowPtr w = Window(600, 900, 100, 50);
     Settle();
     GdkWindow *root = gdk_get_default_root_window();
     SystemDependantSetStandardCursor(4);  // the text beam

@@ -224,12 +224,7 @@ OSErr OrvaInitPluginSystem() {
     OrvaSetScrollBarSizes(0, 0);  // the browser page scrolls; instances show no scroll bars
     SystemDependantInitCursor();
     MaxApplZone();
-    InitGraf(&qd);
-    InitFonts();
-    InitMenus();
-    TEInit();
-    InitDialogs(nullptr);
-    InitCursor();
+    OrvaInitToolboxManagers();
     OrvaInitTimeMgr();
     return noErr;
 }

@@ -2,13 +2,22 @@
 //   events                 the event queue: mask, pseudo-events, handlers, StillDown
 //   windows                window parts, the window order, an instance window's regions
 //   window --png FILE      maps a 300 x 100 window titled "Hello" and saves what the screen shows
+//   alert ID [--param TEXT] [--click N] [--png FILE]
+//                          shows alert ID of the plug-in's resource file with TEXT as ^0, clicks
+//                          its item N (or lets the plug-in's answer come) and prints item=N
+//   dialog ID [--text1 TEXT] [--click N]
+//                          the same for a dialog, TEXT given to its item 1
+//   popup --items N --choose K [--release-outside] [--refuse-grab]
+//                          a standard pop-up of N items; the scripted pointer picks item K (or
+//                          is released outside it; or the pointer grab is refused)
 // Add --plugin to run as the browser plug-in does. events and windows always run so, without a
-// display; the others need one.
+// display; the others need one outside the plug-in.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <gtk/gtk.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "graphics/cairo/dirty_areas.h"
@@ -17,6 +26,7 @@
 #include "graphics/quickdraw/regions.h"
 #include "graphics/quickdraw/shapes.h"
 #include "graphics/text/font_manager.h"
+#include "graphics/text/quickdraw_text.h"
 #include "graphics/text/textedit.h"
 #include "platform/core/critical_sections.h"
 #include "platform/core/runtime.h"
@@ -24,7 +34,13 @@
 #include "platform/gtk/back_end.h"
 #include "platform/gtk/event_pump.h"
 #include "platform/gtk/keyboard_mouse.h"
+#include "platform/core/resource_files.h"
+#include "platform/gtk/popup_menu.h"
+#include "toolbox/dialogs.h"
 #include "toolbox/events.h"
+#include "toolbox/menus.h"
+#include "toolbox/resource_layouts.h"
+#include "toolbox/theme_metrics.h"
 #include "toolbox/toolbox_install.h"
 #include "toolbox/windows.h"
 
@@ -32,22 +48,42 @@ namespace {
 
 struct Options {
     std::string command;
+    SInt16 id = 0;
     bool plugin = false;
     std::string png;
+    std::string param;
+    std::string text1;
+    SInt16 click = 0;
+    SInt16 items = 0;
+    SInt16 choose = 0;
+    bool releaseOutside = false;
+    bool refuseGrab = false;
 };
 
 int Usage() {
-    fprintf(stderr, "usage: tbdemo events | windows | window --png FILE [--plugin]\n");
+    fprintf(stderr, "usage: tbdemo events | windows | window --png FILE | alert ID [--param TEXT] [--click N]\n"
+                    "              [--png FILE] | dialog ID [--text1 TEXT] [--click N] |\n"
+                    "              popup --items N --choose K [--release-outside] [--refuse-grab]   [--plugin]\n");
     return 2;
 }
 
 bool Parse(int argc, char **argv, Options *o) {
     if (argc < 2) return false;
     o->command = argv[1];
-    for (int i = 2; i < argc; i++) {
+    int i = 2;
+    if ((o->command == "alert" || o->command == "dialog") && i < argc) o->id = SInt16(atoi(argv[i++]));
+    for (; i < argc; i++) {
         std::string a = argv[i];
+        bool more = i + 1 < argc;
         if (a == "--plugin") o->plugin = true;
-        else if (a == "--png" && i + 1 < argc) o->png = argv[++i];
+        else if (a == "--release-outside") o->releaseOutside = true;
+        else if (a == "--refuse-grab") o->refuseGrab = true;
+        else if (a == "--png" && more) o->png = argv[++i];
+        else if (a == "--param" && more) o->param = argv[++i];
+        else if (a == "--text1" && more) o->text1 = argv[++i];
+        else if (a == "--click" && more) o->click = SInt16(atoi(argv[++i]));
+        else if (a == "--items" && more) o->items = SInt16(atoi(argv[++i]));
+        else if (a == "--choose" && more) o->choose = SInt16(atoi(argv[++i]));
         else return false;
     }
     return true;
@@ -65,12 +101,7 @@ bool Start(bool plugin, bool display) {
     OrvaInstallGtkBackEnd();
     OrvaInstallToolbox();
     if (plugin) OrvaSetProcessWindowMessages(kFalse);
-    InitGraf(&qd);
-    InitFonts();
-    InitMenus();
-    TEInit();
-    InitDialogs(nullptr);
-    InitCursor();
+    OrvaInitToolboxManagers();
     return true;
 }
 
@@ -178,17 +209,161 @@ int Window(const Options &o) {
     return saved_png || o.png.empty() ? 0 : 1;
 }
 
+// ---- Dialogs, alerts and pop-ups ---------------------------------------------------------------
+
+const Options *gOptions;
+
+void PrintNotice(const char *text) { printf("notice: %s\n", text); }
+
+void ToPascal(const std::string &text, Str255 out) {
+    out[0] = UInt8(text.size() > 255 ? 255 : text.size());
+    memcpy(out + 1, text.data(), out[0]);
+}
+
+// The plug-in's own resource file, in the build tree beside the tools.
+bool OpenPluginResources() {
+    char exe[4096] = "";
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    exe[n > 0 ? n : 0] = 0;
+    std::string folder = exe;
+    folder = folder.substr(0, folder.rfind('/'));
+    std::string path = folder + "/../resources/Ondrak Music Plugin.rsr";
+    if (OpenResFile(path.c_str()) > 0) return true;
+    fprintf(stderr, "tbdemo: cannot open %s\n", path.c_str());
+    return false;
+}
+
+// Once the dialog is up: saves the screen's picture of it, says where its first static text
+// lies and how wide ParamText's ^0 is in its font, and clicks item --click at its centre.
+Boolean ClickFilter(DialogPtr dialog, EventRecord *, SInt16 *) {
+    static bool done = false;
+    if (done) return kFalse;
+    done = true;
+    Settle();
+    WindowPtr w = GetDialogWindow(dialog);
+    if (!gOptions->png.empty()) {
+        printf("png=%s\n", SaveWindowPng(w, gOptions->png) ? "saved" : "failed");
+        for (SInt16 item = 1; item <= CountDITL(dialog); item++) {
+            SInt16 type;
+            Handle h;
+            Rect r;
+            GetDItem(dialog, item, &type, &h, &r);
+            if ((type & 0x7F) != kDitlStaticText) continue;
+            GrafPtr saved;
+            GetPort(&saved);
+            SetPort(GetDialogPort(dialog));
+            TextFont(dialog->fontID);
+            TextSize(OrvaGetThemeMetrics()->fontSize);
+            printf("text=%d,%d,%d,%d width=%d\n", r.top + w->port.marginTop, r.left + w->port.marginLeft,
+                   r.bottom + w->port.marginTop, r.right + w->port.marginLeft,
+                   TextWidth(gOptions->param.data(), 0, SInt16(gOptions->param.size())));
+            SetPort(saved);
+            break;
+        }
+    }
+    if (gOptions->click > 0) {
+        SInt16 type;
+        Handle h;
+        Rect r;
+        GetDItem(dialog, gOptions->click, &type, &h, &r);
+        Point centre = {SInt16((r.top + r.bottom) / 2), SInt16((r.left + r.right) / 2)};
+        GrafPtr saved;
+        GetPort(&saved);
+        SetPort(GetDialogPort(dialog));
+        LocalToGlobal(&centre);
+        SetPort(saved);
+        OrvaSetMousePos(centre, kTrue);
+        PostEvent(mouseDown, 0);
+        PostEvent(mouseUp, 0);
+    }
+    return kFalse;
+}
+
+int AlertCommand(const Options &o) {
+    gOptions = &o;
+    if (!OpenPluginResources()) return 1;
+    OrvaSetNoticeProc(PrintNotice);
+    Str255 param, empty = {0};
+    ToPascal(o.param, param);
+    ParamText(param, empty, empty, empty);
+    printf("item=%d\n", Alert(o.id, ClickFilter));
+    return 0;
+}
+
+int DialogCommand(const Options &o) {
+    gOptions = &o;
+    if (!OpenPluginResources()) return 1;
+    OrvaSetNoticeProc(PrintNotice);
+    DialogPtr dialog = GetNewDialog(o.id, nullptr, reinterpret_cast<WindowPtr>(-1));
+    if (!dialog) return 1;
+    SInt16 type;
+    Handle h;
+    Rect r;
+    GetDItem(dialog, 1, &type, &h, &r);
+    Str255 text;
+    ToPascal(o.text1, text);
+    SetDialogItemText(h, text);
+    ShowHide(GetDialogWindow(dialog), kTrue);
+    SelectWindow(GetDialogWindow(dialog));
+    DrawDialog(dialog);
+    SInt16 item = 0;
+    ModalDialog(ClickFilter, &item);
+    printf("item=%d\n", item);
+    DisposDialog(dialog);
+    return 0;
+}
+
+// The scripted pointer: first on the item chosen (or away from the menu), then released.
+Boolean ScriptedStillDown() {
+    static int calls = 0;
+    if (calls++ > 0) return kFalse;
+    Rect r;
+    Point at = {2000, 2000};
+    if (!gOptions->releaseOutside && OrvaGetPopUpItemRect(gOptions->choose, &r))
+        at = Point{SInt16((r.top + r.bottom) / 2), SInt16((r.left + r.right) / 2)};
+    OrvaSetMousePos(at, kTrue);
+    return kTrue;
+}
+
+SInt16 ScriptedUser(SInt16 question) {
+    if (question == kPopUpGrabQuestion) return gOptions->refuseGrab ? kPopUpGrabRefused : kPopUpGrabGranted;
+    return gOptions->releaseOutside ? 0 : gOptions->choose;
+}
+
+int PopUpCommand(const Options &o) {
+    gOptions = &o;
+    Rect bounds = {100, 100, 200, 300};
+    WindowPtr w = NewWindow(nullptr, &bounds, nullptr, kTrue, 2, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
+    SetPort(&w->port);
+    Rect anchor = {20, 20, 40, 120};
+    MenuHandle menu = InitPopupMenuStd(&anchor, 310);
+    for (SInt16 i = 1; i <= o.items; i++) JISAppendMenu(menu, ("Item " + std::to_string(i)).c_str());
+    OrvaSetStillDownHook(ScriptedStillDown);
+    OrvaSetPopUpResponder(ScriptedUser);
+    UInt32 start = TickCount();
+    SInt16 chosen = DoPopUpMenuStd(menu, 1);
+    printf("%d\n", chosen);
+    fprintf(stderr, "ticks=%u\n", unsigned(TickCount() - start));
+    DisposePopupMenuStd(menu);
+    DisposeWindow(w);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     Options o;
     if (!Parse(argc, argv, &o)) return Usage();
     bool headless = o.command == "events" || o.command == "windows";
-    if (!Start(headless || o.plugin, !headless)) return 1;
+    // The GTK pop-up of the plug-in starts GTK itself, as inside the browser.
+    if (!Start(headless || o.plugin, !headless && !o.plugin)) return 1;
     int result;
     if (o.command == "events") result = Events();
     else if (o.command == "windows") result = Windows();
     else if (o.command == "window") result = Window(o);
+    else if (o.command == "alert") result = AlertCommand(o);
+    else if (o.command == "dialog") result = DialogCommand(o);
+    else if (o.command == "popup") result = PopUpCommand(o);
     else return Usage();
     fflush(stdout);
     return result;

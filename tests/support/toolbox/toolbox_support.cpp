@@ -3,8 +3,13 @@
 
 #include <cstring>
 
+#include <gtk/gtk.h>
+
 #include "graphics/text/textedit.h"
+#include "platform/core/runtime.h"
+#include "platform/gtk/back_end.h"
 #include "support/graphics/quickdraw_support.h"
+#include "support/test_home.h"
 #include "toolbox/toolbox_install.h"
 #include "toolbox/toolbox_services.h"
 
@@ -17,6 +22,23 @@ void StartToolboxForTests() {
     InitMenus();
     TEInit();
     InitDialogs(nullptr);
+}
+
+bool StartStandaloneToolboxForTests() {
+    static bool started = false, display = false;
+    if (started) return display;
+    started = true;
+    OrvaTestHome();
+    orvaSettings.pluginFlag = 0;
+    orvaSettings.singleInstance = 0;
+    OrvaSetMainThread();
+    OrvaSetErrorHook([](const char *) {});
+    display = gtk_init_check(nullptr, nullptr);
+    if (!display) return false;
+    OrvaInstallGtkBackEnd();
+    OrvaInstallToolbox();
+    OrvaInitToolboxManagers();
+    return true;
 }
 
 WindowPtr NewToolboxTestWindow(const Rect &bounds, SInt16 procID, const char *title) {
