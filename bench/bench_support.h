@@ -6,9 +6,11 @@
 #include "ratio_reporter.h"
 #include <benchmark/benchmark.h>
 
+#include <climits>
 #include <cstring>
 #include <random>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "graphics/quickdraw/ports.h"
@@ -51,4 +53,13 @@ inline std::string BenchParagraphs(int count, int bytes, unsigned seed, int word
         text += paragraph + '\r';
     }
     return text;
+}
+
+// The built music font: fonts/ beside the bench/ folder of the build tree.
+inline std::string BenchPoliceMusique() {
+    char exe[PATH_MAX] = {};
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    std::string path(exe, n > 0 ? size_t(n) : 0);
+    for (int up = 0; up < 2 && path.rfind('/') != std::string::npos; up++) path.erase(path.rfind('/'));
+    return path + "/fonts/Quorella.ttf";
 }

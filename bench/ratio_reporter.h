@@ -1,5 +1,5 @@
 // A console reporter that, after the usual table, prints each goal as the ratio of two
-// benchmarks' real times measured in the same run.
+// benchmarks' real times measured in the same run; with --benchmark_repetitions, of their medians.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -20,12 +20,17 @@ public:
     explicit RatioReporter(std::vector<RatioGoal> goals) : goals_(std::move(goals)) {}
 
     void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime() * Seconds(run.time_unit);
+        for (const Run &run : runs) {
+            double seconds = run.GetAdjustedRealTime() * Seconds(run.time_unit);
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") medians_[run.run_name.str()] = seconds;
+            else if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = seconds;
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 
     void Finalize() override {
         ConsoleReporter::Finalize();
+        for (const auto &median : medians_) times_[median.first] = median.second;
         for (const RatioGoal &g : goals_) {
             if (!times_.count(g.ours) || !times_.count(g.reference) || times_[g.reference] <= 0) continue;
             double ratio = times_[g.ours] / times_[g.reference];
@@ -36,6 +41,7 @@ public:
 private:
     std::vector<RatioGoal> goals_;
     std::map<std::string, double> times_;
+    std::map<std::string, double> medians_;
 
     static double Seconds(benchmark::TimeUnit unit) {
         switch (unit) {

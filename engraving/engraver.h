@@ -48,6 +48,9 @@ void FinGravure();
 // are not finite or out of range); staves of types that are not drawn answer noErr. Without the
 // music font only what is not a glyph is drawn: lines, stems, beams, bars and curves.
 OSErr TracePorteeSegment(StaffHandle staff, const GeometrieSegment *geometry);
+// Whether TracePorteeSegment would draw the staff with that geometry: a current port, a live
+// staff, measures inside the score, finite values in range (its paramErr cases).
+Boolean IsGeometrieSegmentValide(StaffHandle staff, const GeometrieSegment *geometry);
 // The x of a time in the segment (the caller's timeToX or the proportional rule); times outside
 // the segment answer its ends.
 float XTempsSegment(ScoreHandle score, const GeometrieSegment *geometry, SInt32 time);

@@ -19,6 +19,10 @@ const SInt16 kTensionDefaut = 300;        // control points well inside: the tie
 
 void OrvaSetEngravingHooks(const EngravingHooks *hooks) { gHooks = hooks ? *hooks : EngravingHooks{}; }
 
+void OrvaGetEngravingHooks(EngravingHooks *hooks) {
+    if (hooks) *hooks = gHooks;
+}
+
 void HookAdjustTie(TieDataRecord *tie, Boolean over, Boolean stemDown, Boolean nextStemDown, Boolean chained,
                    SInt16 staffPosition) {
     if (!tie) return;

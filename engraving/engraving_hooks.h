@@ -18,6 +18,8 @@ struct EngravingHooks {
 };
 
 void OrvaSetEngravingHooks(const EngravingHooks *hooks);  // null restores the defaults; copied
+// The record in force, so that a floor can fill its own slot and keep the others'.
+void OrvaGetEngravingHooks(EngravingHooks *hooks);
 
 void HookAdjustTie(TieDataRecord *tie, Boolean over, Boolean stemDown, Boolean nextStemDown, Boolean chained,
                    SInt16 staffPosition);

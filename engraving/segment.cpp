@@ -53,7 +53,6 @@ struct DrawingStateRecord {
 };
 
 Boolean IsFini(float v) { return std::isfinite(v) && std::fabs(v) < kCoordonneeMax; }
-Boolean GeometrieValide(StaffHandle staff, const GeometrieSegment *g);
 void PrepareContexte(SegmentContext *c, StaffHandle staff, const GeometrieSegment *g, const EngravingStaffType *row);
 float Epaisseur(SInt16 setting, float spaces, float space);
 void SauveEtat(DrawingStateRecord *saved, const SegmentContext *c);
@@ -75,7 +74,7 @@ void InitGravure() {
 }
 
 OSErr TracePorteeSegment(StaffHandle staff, const GeometrieSegment *geometry) {
-    if (!GeometrieValide(staff, geometry)) return paramErr;
+    if (!IsGeometrieSegmentValide(staff, geometry)) return paramErr;
     const EngravingStaffType *row = GetTypePorteeGravure(staff);
     if (!row->drawn) return noErr;
     SegmentContext c;
@@ -85,14 +84,18 @@ OSErr TracePorteeSegment(StaffHandle staff, const GeometrieSegment *geometry) {
     if (row->drawStaff) row->drawStaff(&c);
     TraceDebutsMesures(&c);
     TraceBarres(&c);
-    CalculeAccords(&c);
-    CalculeGroupes(&c);
-    TraceAccords(&c);
-    TraceGroupes(&c);
-    TraceNolets(&c);
-    TraceAppoggiatures(&c);
-    TraceMarques(&c);
-    TraceLiaisons(&c);
+    if (row->drawNotes) {
+        row->drawNotes(&c);
+    } else {
+        CalculeAccords(&c);
+        CalculeGroupes(&c);
+        TraceAccords(&c);
+        TraceGroupes(&c);
+        TraceNolets(&c);
+        TraceAppoggiatures(&c);
+        TraceMarques(&c);
+        TraceLiaisons(&c);
+    }
     TraceObjetsDynamiques(&c);
     RestaureEtat(&saved);
     return noErr;
@@ -115,14 +118,7 @@ float LargeurDebutMesure(StaffHandle staff, SInt32 measure, float space, Boolean
     return DebutMesure(&c, measure, 0, systemStart, kFalse);
 }
 
-void FinGravure() {
-    OublieTypesPortee();
-    LibereSymboleRepete();
-}
-
-namespace {
-
-Boolean GeometrieValide(StaffHandle staff, const GeometrieSegment *g) {
+Boolean IsGeometrieSegmentValide(StaffHandle staff, const GeometrieSegment *g) {
     if (!qd.thePort || !g || !IsPorteeValide(staff)) return kFalse;
     ScoreHandle score = (*staff)->score;
     if (!IsPartitionValide(score) || g->measureCount < 1 || g->measureCount > kMaxMesuresSegment) return kFalse;
@@ -133,6 +129,13 @@ Boolean GeometrieValide(StaffHandle staff, const GeometrieSegment *g) {
         if (!IsFini(g->measureX[i]) || (i < g->measureCount && !IsFini(g->notesX[i]))) return kFalse;
     return kTrue;
 }
+
+void FinGravure() {
+    OublieTypesPortee();
+    LibereSymboleRepete();
+}
+
+namespace {
 
 void PrepareContexte(SegmentContext *c, StaffHandle staff, const GeometrieSegment *g, const EngravingStaffType *row) {
     c->staff = staff;

@@ -24,24 +24,24 @@ SInt16 PositionsAccord(StaffHandle staff, SInt32 index, SInt16 *lowest, SInt16 *
 float Interligne(StaffHandle staff);
 
 // {base {type, name, lines, stem}, drawn, key shown, stems, staff, clef, clef width, head, rest,
-//  height, y of a position}
+//  height, y of a position, notes}
 const EngravingStaffType kRows[] = {
     {{kPorteeStandard, "standard", 5, SensHampeStandard}, kTrue, kTrue, kTrue, TraceLignesStandard, TraceCleStandard,
-     LargeurCleStandard, TeteStandard, SilenceStandard, HauteurPorteeStandard, YPositionStandard},
+     LargeurCleStandard, TeteStandard, SilenceStandard, HauteurPorteeStandard, YPositionStandard, nullptr},
     {{kPorteeParoles, "lyrics", 0, SensHampeStandard}, kTrue, kFalse, kTrue, nullptr, nullptr, nullptr, TeteStandard,
-     SilenceStandard, HauteurPorteeStandard, YPositionStandard},
+     SilenceStandard, HauteurPorteeStandard, YPositionStandard, nullptr},
     {{kPorteeTempo, "tempo", 0, SensHampeStandard}, kFalse, kFalse, kFalse, nullptr, nullptr, nullptr, TeteStandard,
-     SilenceStandard, HauteurPorteeStandard, YPositionStandard},
+     SilenceStandard, HauteurPorteeStandard, YPositionStandard, nullptr},
     {{kPorteeMetronome, "metronome", 0, SensHampeStandard}, kFalse, kFalse, kFalse, nullptr, nullptr, nullptr,
-     TeteStandard, SilenceStandard, HauteurPorteeStandard, YPositionStandard},
+     TeteStandard, SilenceStandard, HauteurPorteeStandard, YPositionStandard, nullptr},
     {{kPorteePercussion, "percussion", 5, SensHampeStandard}, kTrue, kFalse, kTrue, TraceLignesStandard,
      TraceClePercussion, LargeurClePercussion, TeteStandard, SilenceStandard, HauteurPorteeStandard,
-     YPositionStandard},
+     YPositionStandard, nullptr},
     {{kPorteeGregorienne, "gregorian", 4, SensHampeStandard}, kTrue, kFalse, kFalse, TraceLignesStandard,
      TraceCleGregorienne, LargeurCleGregorienne, TeteCarree, SilenceStandard, HauteurPorteeStandard,
-     YPositionStandard},
+     YPositionStandard, nullptr},
     {{kPorteeAudio, "audio", 0, SensHampeStandard}, kFalse, kFalse, kFalse, nullptr, nullptr, nullptr, TeteStandard,
-     SilenceStandard, HauteurPorteeStandard, YPositionStandard},
+     SilenceStandard, HauteurPorteeStandard, YPositionStandard, nullptr},
 };
 
 // The rows the engraver knows, its own and those registered through it. Main thread only.

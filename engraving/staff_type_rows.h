@@ -23,6 +23,9 @@ struct EngravingStaffType {
     SInt16 (*height)(StaffHandle staff);   // points the staff needs (CheckHauteurPortee)
     // y of a diatonic position on the staff at the time: the clef's mapping onto the lines.
     float (*yOfPosition)(const SegmentContext *c, SInt32 time, SInt16 position);
+    // The staff's notes in the row's own way (tablature fret numbers); null: the engraver's
+    // heads, stems, beams, tuplets, grace notes, marks and curves.
+    void (*drawNotes)(SegmentContext *c);
 };
 
 enum : SInt16 { kMaxLignesPortee = 16 };  // lines a staff shows at most

@@ -97,10 +97,13 @@ void DecaleNotes(StaffHandle staff, SInt32 from, SInt32 shift) {
 
 Handle GetLigneTextePortee(StaffHandle staff, SInt16 line) {
     if (!IsPorteeValide(staff) || line < 1 || line > 2 || !(*staff)->textLineEnabled[line - 1]) return nullptr;
-    return NewHandleClear(sizeof(UniChar));
+    Handle text = HookLigneTexte(staff, line);
+    return text ? text : NewHandleClear(sizeof(UniChar));
 }
 
-SInt32 GetChordIndexAtTime(StaffHandle, SInt32) { return 0; }
+SInt32 GetChordIndexAtTime(StaffHandle staff, SInt32 time) {
+    return IsPorteeValide(staff) ? HookChordIndexAtTime(staff, time) : 0;
+}
 
 void MetsEnFormeLigneTexteAccords(StaffHandle) {}
 

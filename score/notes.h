@@ -29,8 +29,10 @@ void ReplieNotesIntervalle(StaffHandle staff, SInt32 from, SInt32 to);
 void DecaleNotes(StaffHandle staff, SInt32 from, SInt32 shift);  // notes at or after from move by shift
 
 // ---- Text lines (1 lyrics, 2 chord symbols) -------------------------------------------------------
+// The cells are the staff objects'; these reach them through the staff-object hooks
+// (score/score_hooks.h).
 // A text line as a new handle of NUL-terminated UTF-16 (caller disposes) when the line is
-// enabled in the staff, else null. Lines hold no cells yet: an enabled line is empty.
+// enabled in the staff, else null; empty until the staff objects answer.
 Handle GetLigneTextePortee(StaffHandle staff, SInt16 line);
 SInt32 GetChordIndexAtTime(StaffHandle staff, SInt32 time);  // 1 + chord cell index, 0 when none
 void MetsEnFormeLigneTexteAccords(StaffHandle staff);       // nothing to lay out without cells

@@ -12,6 +12,7 @@ struct ScoreHooksRecord {
     ScorePlaybackHooks playback;
     ScoreLayoutHooks layout;
     ScoreDisposeHooks dispose;
+    ScoreStaffObjectHooks staffObjects;
 };
 ScoreHooksRecord gHooks;
 
@@ -27,6 +28,7 @@ void OrvaSetScoreImportHooks(const ScoreImportHooks *hooks) { Install(&gHooks.im
 void OrvaSetScorePlaybackHooks(const ScorePlaybackHooks *hooks) { Install(&gHooks.playback, hooks); }
 void OrvaSetScoreLayoutHooks(const ScoreLayoutHooks *hooks) { Install(&gHooks.layout, hooks); }
 void OrvaSetScoreDisposeHooks(const ScoreDisposeHooks *hooks) { Install(&gHooks.dispose, hooks); }
+void OrvaSetScoreStaffObjectHooks(const ScoreStaffObjectHooks *hooks) { Install(&gHooks.staffObjects, hooks); }
 
 void HookPorteeACalculer(StaffHandle staff) {
     if (gHooks.singer.porteeACalculer) gHooks.singer.porteeACalculer(staff);
@@ -76,10 +78,26 @@ Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 
     return kTrue;
 }
 
+void HookLibereMiseEnPageScore(ScoreHandle score) {
+    if (gHooks.layout.libereScore) gHooks.layout.libereScore(score);
+}
+
+void HookLibereMiseEnPagePortee(StaffHandle staff) {
+    if (gHooks.layout.liberePortee) gHooks.layout.liberePortee(staff);
+}
+
 void HookDisposeStaff(StaffHandle staff) {
     if (gHooks.dispose.staff) gHooks.dispose.staff(staff);
 }
 
 void HookDisposeScore(ScoreHandle score) {
     if (gHooks.dispose.score) gHooks.dispose.score(score);
+}
+
+Handle HookLigneTexte(StaffHandle staff, SInt16 line) {
+    return gHooks.staffObjects.ligneTexte ? gHooks.staffObjects.ligneTexte(staff, line) : nullptr;
+}
+
+SInt32 HookChordIndexAtTime(StaffHandle staff, SInt32 time) {
+    return gHooks.staffObjects.chordIndexAtTime ? gHooks.staffObjects.chordIndexAtTime(staff, time) : 0;
 }

@@ -38,9 +38,21 @@ struct ScorePlaybackHooks {
 };
 
 // Page layout: the spacing of measures (the three pixel fields of measures [first, first + count)
-// at dpi). Default: 10 pixels per 10080 units at 72 dpi times the width scale, fixed margins.
+// at dpi; default: 10 pixels per 10080 units at 72 dpi times the width scale, fixed margins), and
+// the release of what page layout keeps in scores and staves (free objects, staff graphics and
+// their images) just before the model frees the records; default nothing.
 struct ScoreLayoutHooks {
     void (*espaceMesures)(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);
+    void (*libereScore)(ScoreHandle score);
+    void (*liberePortee)(StaffHandle staff);
+};
+
+// The staff objects: the cells of a staff's text lines (1 lyrics, 2 chord symbols).
+struct ScoreStaffObjectHooks {
+    // The line's text as a new handle of NUL-terminated UTF-16 (caller disposes), null when the
+    // line is off; default: an empty text for an enabled line.
+    Handle (*ligneTexte)(StaffHandle staff, SInt16 line);
+    SInt32 (*chordIndexAtTime)(StaffHandle staff, SInt32 time);  // 1 + chord slot index; default 0
 };
 
 // Owners of the records staves and scores hold: each frees the handles it owns and clears them;
@@ -56,6 +68,7 @@ void OrvaSetScoreImportHooks(const ScoreImportHooks *hooks);
 void OrvaSetScorePlaybackHooks(const ScorePlaybackHooks *hooks);
 void OrvaSetScoreLayoutHooks(const ScoreLayoutHooks *hooks);
 void OrvaSetScoreDisposeHooks(const ScoreDisposeHooks *hooks);
+void OrvaSetScoreStaffObjectHooks(const ScoreStaffObjectHooks *hooks);
 
 // Wrappers, one per slot.
 void HookPorteeACalculer(StaffHandle staff);
@@ -69,5 +82,9 @@ SInt32 HookCvtBarEnMesure(ScoreHandle score, SInt32 bar);
 Boolean HookIsPlaying(ScoreHandle score);
 void HookRetimeSelection(ScoreHandle score, SInt32 start, SInt32 end);
 Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);  // false: no hook
+void HookLibereMiseEnPageScore(ScoreHandle score);
+void HookLibereMiseEnPagePortee(StaffHandle staff);
+Handle HookLigneTexte(StaffHandle staff, SInt16 line);  // false hook: null, the caller's default
+SInt32 HookChordIndexAtTime(StaffHandle staff, SInt32 time);
 void HookDisposeStaff(StaffHandle staff);
 void HookDisposeScore(ScoreHandle score);

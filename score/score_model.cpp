@@ -223,6 +223,7 @@ void RetireHandleListe(Handle list, SInt16 *count, SInt16 index) {
 void DisposePartition(ScoreHandle score) {
     DisposeToutesPortees(score);
     HookDisposeScore(score);
+    HookLibereMiseEnPageScore(score);
     ScoreRecord *s = *score;
     if (s->collection) DisposeCollection(s->collection);
     s->collection = nullptr;
@@ -235,6 +236,7 @@ void DisposePartition(ScoreHandle score) {
 
 void DisposePortee(StaffHandle staff) {
     HookDisposeStaff(staff);
+    HookLibereMiseEnPagePortee(staff);
     HookLibereParamVoix((*staff)->voiceParams);
     LibereParamsNotes(staff);
     StaffRecord *p = *staff;

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds, tests and runs with; only the missing ones.
 # Idempotent and quiet when everything is already there.
+#   scripts/install-deps.sh          what the build, the tests and the main job need
+#   scripts/install-deps.sh --bench  also the peer programs the benchmarks compare with
+#                                    (musescore3, abcmidi); ./test.sh never needs them
 set -euo pipefail
 
 packages=(
@@ -17,6 +20,10 @@ packages=(
   lilypond-fonts python3-fonttools fontconfig
   libxml2-utils zip unzip
 )
+
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(musescore3 abcmidi)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

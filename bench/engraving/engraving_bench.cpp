@@ -4,9 +4,7 @@
 // into an open picture at most 1.2x engraving it straight into the port.
 #include <benchmark/benchmark.h>
 
-#include <climits>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "../bench_support.h"
@@ -81,22 +79,13 @@ void BM_EngraveSystemIntoPicture(benchmark::State &state) {
 }
 BENCHMARK(BM_EngraveSystemIntoPicture)->Unit(benchmark::kMillisecond);
 
-// The built music font: fonts/ beside the bench/ folder of the build tree.
-std::string PoliceMusique() {
-    char exe[PATH_MAX] = {};
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    std::string path(exe, n > 0 ? size_t(n) : 0);
-    for (int up = 0; up < 2 && path.rfind('/') != std::string::npos; up++) path.erase(path.rfind('/'));
-    return path + "/fonts/Quorella.ttf";
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
     BenchStart(&argc, argv);
     FixePrefStd();
-    if (!SystemDependantInstalleFonteLocale(PoliceMusique().c_str(), true) || !InitLentara()) {
-        fprintf(stderr, "engraving_bench: the music font is missing (%s)\n", PoliceMusique().c_str());
+    if (!SystemDependantInstalleFonteLocale(BenchPoliceMusique().c_str(), true) || !InitLentara()) {
+        fprintf(stderr, "engraving_bench: the music font is missing (%s)\n", BenchPoliceMusique().c_str());
         return 1;
     }
     InitGravure();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <minizip/unzip.h>
 
+#include "engraving/links.h"
 #include "import/musicxml/musicxml_passes.h"
 #include "import/xml/zip_members.h"
 #include "platform/core/memory.h"
@@ -13,6 +14,7 @@
 #include "score/instruments.h"
 #include "score/measures.h"
 #include "score/preferences.h"
+#include "score/ruptures.h"
 #include "score/text_utilities.h"
 
 namespace {
@@ -141,8 +143,10 @@ OSErr Passes(XMLImportState *state) {
     XMLFinalizeAppearance(state);
     XMLReporteInstrumentsSurPistesNumeriques(score);
     XMLDisposeJumpDict(state);
+    RemetRupturesEnForme(score);
     XMLPaginationRecalculeLargeurObjetsTexte(state);
     XMLPaginationRecalculeLargeurDiagrammes(state);
+    AjusteCoulesPartition(score);
     return noErr;
 }
 

@@ -1,9 +1,11 @@
 // The three rows of MusicXML in the score format table: plain documents (.xml, .musicxml),
-// zip containers (.mxl) and gzip-compressed documents (.xmz).
+// zip containers (.mxl) and gzip-compressed documents (.xmz); the hooks the importer fills.
 #include "import/musicxml/musicxml_import.h"
 
 #include <zlib.h>
 
+#include "engraving/engraving_hooks.h"
+#include "import/musicxml/musicxml_notes.h"
 #include "platform/core/files.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
@@ -35,6 +37,11 @@ void XMLEnregistreFormats() {
     EnregistreFormatPartition(&kRowXMZ);
     ScoreImportHooks hooks = {CvtBarXMLEnBarCadenzo};
     OrvaSetScoreImportHooks(&hooks);
+    // The engraver shapes ties as the importer does.
+    EngravingHooks engraving;
+    OrvaGetEngravingHooks(&engraving);
+    engraving.adjustTie = AdjustTie;
+    OrvaSetEngravingHooks(&engraving);
 }
 
 namespace {

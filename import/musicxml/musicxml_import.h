@@ -18,8 +18,8 @@ enum : SInt32 {
 const OSType kFormatMXL = FourCC("LMX ");  // DocumentRecord::format of a zip container
 const OSType kFormatXMZ = FourCC("ZLMX");  // and of a gzip-compressed document
 
-// Registers the three rows in the score format table and the bar conversion in the score's
-// import hooks. Called once at start-up by the plug-in and the tools.
+// Registers the three rows in the score format table, the bar conversion in the score's import
+// hooks and the tie shape in the engraver's. Called once at start-up by the plug-in and the tools.
 void XMLEnregistreFormats();
 
 // The format tests: the text after the last '.' of the name, case ignored ("xml" or

@@ -41,7 +41,10 @@ void XMLDisposeImportState(XMLImportState *state) {
     XMLReleaseGrowable(&state->barIndex);
     XMLReleaseGrowable(&state->aliases);
     XMLStoreRelease(&state->store);
-    state->barCount = state->barIndexSlots = state->aliasCount = 0;
+    XMLReleaseGrowable(&state->jumps);
+    XMLReleaseGrowable(&state->lyrics);
+    for (XMLGrowable &stack : state->stacks) XMLReleaseGrowable(&stack);
+    *state = XMLImportState();
 }
 
 // ---- Bars -------------------------------------------------------------------------------------
@@ -159,6 +162,12 @@ Boolean XMLReadWholeNumber(const char *text, long *value) {
     if (*end) return kFalse;
     *value = number;
     return kTrue;
+}
+
+XMLElt *XMLPremierEnfant(XMLElt *elt, const char *name) {
+    for (SInt32 i = 0; elt && i < elt->childCount; i++)
+        if (strcmp(elt->children[i]->name, name) == 0) return elt->children[i];
+    return nullptr;
 }
 
 // ---- Reports ----------------------------------------------------------------------------------

@@ -18,6 +18,7 @@ enum : SInt32 {
     kXMLMaxLignesPortee = 16,        // staff lines (the staff's line flags)
     kXMLBarNumberSize = 20,          // bytes of a bar's number text with its terminator
     kXMLMaxRepos = 65535,            // multiple-rest count
+    kXMLPilesNotes = 6,              // numbered note stacks of the notes pass (musicxml_notes.h)
 };
 
 #pragma pack(push, 1)
@@ -82,6 +83,14 @@ enum : UInt32 {  // warnings given once per import
     kXMLAvertiInstruments = 1 << 7,
     kXMLAvertiAccord = 1 << 8,
     kXMLAvertiMemoire = 1 << 9,
+    kXMLAvertiDivisions = 1 << 10,
+    kXMLAvertiMesure = 1 << 11,
+    kXMLAvertiTemps = 1 << 12,
+    kXMLAvertiHauteur = 1 << 13,
+    kXMLAvertiPile = 1 << 14,
+    kXMLAvertiAppoggiature = 1 << 15,
+    kXMLAvertiLongueur = 1 << 16,
+    kXMLAvertiTonalite = 1 << 17,
 };
 
 struct XMLImportState {
@@ -102,6 +111,14 @@ struct XMLImportState {
     SInt32 aliasCount;
     XMLStoreChunk *store;       // copies of instrument ids
     UInt32 warned;              // kXMLAverti... bits already given
+    // The measure-frame and notes passes (musicxml_timing.h, musicxml_notes.h)
+    XMLGrowable jumps;          // XMLJumpEntry[jumpCount], in order of first appearance
+    SInt32 jumpCount;
+    XMLGrowable stacks[kXMLPilesNotes];  // XMLNoteStackEntry[stackCounts[i]]
+    SInt32 stackCounts[kXMLPilesNotes];
+    SInt32 openGraceSlurs;      // grace slur starts of stack 4 still waiting for their stop
+    XMLGrowable lyrics;         // XMLLyricEntry[lyricCount], in document order
+    SInt32 lyricCount;
 };
 
 void XMLInitImportState(XMLImportState *state, DocumentRecord *document, XMLBrowser *tree, XMLElt *root);
@@ -135,6 +152,8 @@ StaffHandle XMLGetPorteeFromElement(XMLImportState *state, SInt32 part, XMLElt *
 SInt16 XMLRegisterVoice(XMLImportState *state, SInt32 part, SInt16 staff, const char *text, UInt32 *usedMask);
 // Whether text is a whole decimal number (blanks around it allowed); *value saturates.
 Boolean XMLReadWholeNumber(const char *text, long *value);
+// The first child of elt named exactly name; null when none or elt is null.
+XMLElt *XMLPremierEnfant(XMLElt *elt, const char *name);
 
 // ---- Instruments (musicxml_instruments.cpp) -----------------------------------------------------
 // Adds the instrument of a score-instrument (null: a part without one, named after ordinal)

@@ -275,6 +275,15 @@ SInt32 OrvaCreeHDCPrinterDefault() {
     return 0;
 }
 
+void OrvaSetPrintPaperSize(double widthPoints, double heightPoints) {
+    const double kPaperMin = 72.0;
+    if (!(widthPoints >= kPaperMin && heightPoints >= kPaperMin)) return;
+    if (!gPrint.pageSetup) gPrint.pageSetup = gtk_page_setup_new();
+    GtkPaperSize *paper = gtk_paper_size_new_custom("orva-document", "Document", widthPoints, heightPoints, GTK_UNIT_POINTS);
+    gtk_page_setup_set_paper_size(gPrint.pageSetup, paper);
+    gtk_paper_size_free(paper);
+}
+
 void OrvaSetPrintExportFile(const char *path) { gPrint.exportFile = path ? path : ""; }
 
 void OrvaSetPageSetupHook(void *(*hook)(void *currentSetup)) { gPrint.pageSetupHook = hook; }

@@ -37,6 +37,9 @@ void PrGeneral(Ptr block);
 SInt16 PrError();
 void PrSetError(SInt16 code);
 void OrvaSetPrJobName(const char *name);  // null: "Orva"
+// The paper of the next jobs, in points (a document's own paper); the margins stay. Sizes under
+// an inch are ignored.
+void OrvaSetPrintPaperSize(double widthPoints, double heightPoints);
 void PrStlInit(THPrint hPrint);
 void PrJobInit(THPrint hPrint);
 void PrDlgMain(THPrint hPrint, void *init);

@@ -1,9 +1,11 @@
-// ctest-labels: musicxml-driver
+// ctest-labels: musicxml-driver;musicxml-notes
 // MusicXML documents loaded through the xml row of the format table into the real score model.
 // The mutator knows the structure: it parses a document, deletes, duplicates and swaps elements
 // and puts edge values into texts and attributes, then writes the document back; bytes that do
 // not parse are mutated as bytes. Invariants: no sanitizer report, no leak, at most 16 staff
-// numbers, 16 voices and 16 x 16 staves a part, and a score model that keeps its own.
+// numbers, 16 voices and 16 x 16 staves a part, a score model that keeps its own, at least one
+// measure, every pitch a MIDI pitch or a rest, chord continuation or repeat sign, and every
+// note inside the measures.
 // Seeded from tests/data/corpus/musicxml beside this target's own corpus.
 #include <cstdint>
 #include <cstdlib>
@@ -155,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!row || !document) abort();
     if (row->load(document, path.c_str(), -1)) {
         ScoreHandle score = document->score;
-        if (!IsPartitionValide(score) || !ScoreInvariantFault(score).empty()) abort();
+        if (!IsPartitionValide(score) || !ScoreInvariantFault(score).empty() || !NoteBoundsFault(score).empty()) abort();
         StaffCheck(score);
         for (SInt32 bar = 1; bar < 5; bar++) {
             SInt32 measure = CvtBarXMLEnBarCadenzo(score, bar);

@@ -16,25 +16,10 @@
 #include "score/tablature_record.h"
 #include "support/score_support.h"
 #include "support/tool_support.h"
+#include "support/import/musicxml_support.h"
 #include "support/import/xml_support.h"
 
 namespace {
-
-std::string Doc(const std::string &partList, const std::string &parts, const std::string &head = "") {
-    return "<score-partwise>" + head + "<part-list>" + partList + "</part-list>" + parts + "</score-partwise>";
-}
-
-std::string ScorePart(const std::string &id, const std::string &inside = "<part-name>P</part-name>") {
-    return "<score-part id=\"" + id + "\">" + inside + "</score-part>";
-}
-
-std::string Part(const std::string &id, const std::string &measures) {
-    return "<part id=\"" + id + "\">" + measures + "</part>";
-}
-
-std::string Measure(const std::string &inside, const std::string &number = "1") {
-    return "<measure number=\"" + number + "\">" + inside + "</measure>";
-}
 
 std::string Note(const std::string &voice, const std::string &staff = "") {
     return "<note><pitch><step>C</step><octave>4</octave></pitch><duration>1</duration>" +
@@ -47,58 +32,6 @@ std::string Notes(const std::vector<std::string> &voices, const std::string &sta
     for (const std::string &v : voices) notes += Note(v, staff);
     return notes;
 }
-
-// A document loaded from text, its reports caught, freed at the end.
-struct Loaded {
-    XMLReportCatcher reports;
-    DocumentRecord *document;
-    bool ok;
-    explicit Loaded(const std::string &xml) {
-        FixePrefStd();
-        document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
-        Handle h = nullptr;
-        PtrToHand(xml.data(), &h, SInt32(xml.size()));
-        ok = ChargeMusiqueXML(document, h, nullptr);
-        DisposHandle(h);
-    }
-    ~Loaded() {
-        VideDocument(document);
-        DisposPtr(reinterpret_cast<Ptr>(document));
-    }
-    ScoreHandle Score() { return document->score; }
-    SInt32 Item(SInt16 staff, OSType id) {
-        SInt32 value = -1, size = 4;
-        GetCollectionItem((*GetPortee(Score(), staff))->collection, kXMLTypePortee, SInt32(id), &size, &value);
-        return value;
-    }
-    // "name part.staff.voice" per staff, a '+' after those continued by the next, by spaces.
-    std::string Staves() {
-        std::string out;
-        for (SInt16 s = 0; s < (*Score())->staffCount; s++) {
-            StaffHandle staff = GetPortee(Score(), s);
-            out += (s ? " " : "") + std::string((*staff)->longName ? *(*staff)->longName : "") + " ";
-            for (OSType id : {kXMLIdPartie, kXMLIdPortee, kXMLIdVoix})
-                out += std::to_string(Item(s, id)) + (id == kXMLIdVoix ? "" : ".");
-            out += (*staff)->continuedByNext ? "+" : "";
-        }
-        return out;
-    }
-    std::string Groups() {
-        std::string out;
-        PartGroupRecord group;
-        for (SInt32 g = 0; GetPartGroup(Score(), g, &group); g++)
-            out += (g ? " " : "") + std::to_string(group.firstStaff) + "-" + std::to_string(group.lastStaff);
-        return out;
-    }
-    std::vector<XMLBarRecord> Bars() {
-        std::vector<XMLBarRecord> bars;
-        XMLBarRecord bar;
-        SInt32 size = sizeof bar;
-        while (GetCollectionItem((*Score())->collection, kXMLTypeBarre, SInt32(bars.size()), &size, &bar) == noErr)
-            bars.push_back(bar);
-        return bars;
-    }
-};
 
 const std::string kPiano = Doc(ScorePart("P1"), Part("P1", Measure("<attributes><staves>2</staves></attributes>" +
                                                                      Note("1", "1") + Note("1", "2") + Note("2", "2"))));
@@ -239,7 +172,9 @@ TEST(MusicXMLBars, PartsShareTheRecordsOfTheirNumbers) {
     ASSERT_EQ(bars.size(), 4u);
     EXPECT_STREQ(bars[1].number, "X1");
     EXPECT_EQ(bars[1].implicit, 1);
-    EXPECT_EQ(bars[2].multipleRests, 4);
+    // A multiple rest of 4 starting at bar 2 keeps no count there and marks the bar it covers.
+    EXPECT_EQ(bars[2].multipleRests, 0);
+    EXPECT_EQ(bars[3].multipleRests, 1);
     EXPECT_EQ(bars[3].measure, 3);
     EXPECT_EQ(CvtBarXMLEnBarCadenzo(load.Score(), 1), 1);
     EXPECT_EQ(CvtBarXMLEnBarCadenzo(load.Score(), 3), 3);

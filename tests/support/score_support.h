@@ -64,3 +64,20 @@ inline std::string ScoreInvariantFault(ScoreHandle score) {
     }
     return "";
 }
+
+// "" when the score has a measure and every note a pitch the model knows (MIDI, a rest, a chord
+// continuation or a repeat sign) and an end within the measures.
+inline std::string NoteBoundsFault(ScoreHandle score) {
+    if ((*score)->measureCount < 1) return "no measure";
+    const MeasureElement *last = GetMesurePtr(score, (*score)->measureCount - 1);
+    SInt64 end = SInt64(last->start) + last->length;
+    for (SInt16 s = 0; s < (*score)->staffCount; s++) {
+        StaffHandle staff = GetPortee(score, s);
+        for (SInt32 i = 0; i < (*staff)->noteCount; i++) {
+            const NoteRecord *note = GetNotePtr(staff, i);
+            if (note->pitch < kPitchRepetitionMesure) return "pitch of note " + std::to_string(i);
+            if (note->time < 0 || note->time + SInt64(note->duration) > end) return "end of note " + std::to_string(i);
+        }
+    }
+    return "";
+}

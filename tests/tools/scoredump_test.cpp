@@ -1,95 +1,27 @@
-// ctest-labels: musicxml-driver
-// scoredump on the MusicXML corpus: every file against the facts that tests/import/
-// musicxml_facts.py finds with Python's own XML reader, the known facts of a few scores, the
-// compressed forms against their plain documents, and failed loads.
+// ctest-labels: musicxml-driver;musicxml-notes
+// scoredump on the MusicXML corpus: every file's staves, instruments, bars, measures and notes
+// against the facts that tests/import/musicxml_facts.py finds with Python's own XML reader
+// (durations, backups, forwards, chords and pitches read there), the known facts of a few
+// scores, the compressed forms against their plain documents, and failed loads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <dirent.h>
 #include <map>
+#include <set>
+#include <sstream>
 #include <string>
-#include <sys/wait.h>
+#include <tuple>
 #include <vector>
 
+#include "support/tool_lines.h"
 #include "support/tool_support.h"
+#include "support/import/musicxml_support.h"
 #include "support/import/xml_support.h"
 
 namespace {
 
-const std::string kCorpus = XMLTestData("corpus/musicxml/");
+const std::string kCorpus = MusicXMLCorpus();
 
-struct Line {
-    std::string kind, index;
-    std::map<std::string, std::string> fields;
-};
-
-// "KIND [index] key=value ..." where a value in double quotes may hold blanks.
-Line Parse(const std::string &text) {
-    std::vector<std::string> tokens(1);
-    bool quoted = false;
-    for (size_t i = 0; i < text.size(); i++) {
-        char c = text[i];
-        if (c == ' ' && !quoted) tokens.emplace_back();
-        else tokens.back() += c;
-        if (c == '"') quoted = !quoted;
-        if (c == '\\' && quoted && i + 1 < text.size()) tokens.back() += text[++i];
-    }
-    Line line;
-    line.kind = tokens[0];
-    for (size_t i = 1; i < tokens.size(); i++) {
-        size_t equals = tokens[i].find('=');
-        if (equals == std::string::npos) line.index = tokens[i];
-        else line.fields[tokens[i].substr(0, equals)] = tokens[i].substr(equals + 1);
-    }
-    return line;
-}
-
-struct ToolRun {
-    int code;
-    std::string out, err;
-    std::vector<Line> lines;
-    std::vector<Line> Of(const std::string &kind) const {
-        std::vector<Line> found;
-        for (const Line &l : lines)
-            if (l.kind == kind) found.push_back(l);
-        return found;
-    }
-    std::vector<std::string> Field(const std::string &kind, const std::string &key) const {
-        std::vector<std::string> values;
-        for (const Line &l : Of(kind)) values.push_back(l.fields.count(key) ? l.fields.at(key) : "");
-        return values;
-    }
-};
-
-ToolRun Execute(const std::string &command) {
-    std::string err = TempFile("stderr.txt");
-    int status = -1;
-    ToolRun run;
-    run.out = RunCommand(command + " 2>'" + err + "'", &status);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = XMLReadFile(err);
-    remove(err.c_str());
-    size_t start = 0;
-    for (size_t end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1)
-        run.lines.push_back(Parse(run.out.substr(start, end - start)));
-    return run;
-}
-
-ToolRun Dump(const std::string &path) { return Execute("timeout 60 '" + ToolPath("scoredump") + "' '" + path + "'"); }
-
-ToolRun Facts(const std::string &path) {
-    return Execute("python3 '" + XMLTestData("../import/musicxml_facts.py") + "' '" + path + "'");
-}
-
-std::vector<std::string> CorpusFiles() {
-    std::vector<std::string> names;
-    DIR *dir = opendir(kCorpus.c_str());
-    for (dirent *e; dir && (e = readdir(dir));)
-        if (e->d_name[0] != '.') names.push_back(e->d_name);
-    if (dir) closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::string WriteTemp(const std::string &leaf, const std::string &bytes) {
     std::string path = TempFile(leaf);
@@ -99,23 +31,92 @@ std::string WriteTemp(const std::string &leaf, const std::string &bytes) {
     return path;
 }
 
+typedef std::tuple<std::string, std::string, std::string, std::string> NoteKey;  // staff, time, length, pitch
+
+std::string StaffOf(const ToolLine &note) { return note.index.substr(0, note.index.find('.')); }
+
+int Count(const ToolRun &run, const std::string &kind) {
+    std::vector<ToolLine> lines = run.Of(kind);
+    return lines.empty() ? -1 : std::stoi(lines[0].Field("count"));
+}
+
+// Every written note is made with its staff, time, length and pitch; beyond them the import makes
+// only copies of a note (for a second tie or slur at one note). Regular beams group every note
+// but those of their last chord; ties, grace notes and marks are as many as the file's.
+void NotesAgree(const std::string &name, const ToolRun &dump, const ToolRun &facts) {
+    const std::map<std::string, int> known = {{"01a-Pitches-Pitches.xml", 110},
+                                              {"ScottJoplin_The_Entertainer.xml", 1747},
+                                              {"CharlesGounod_Meditation.xml", 2119}};
+    {
+        std::map<NoteKey, int> made, written;
+        std::map<std::tuple<std::string, std::string, std::string>, std::vector<int>> flags;
+        int ties = 0, graces = 0, marks = 0;
+        for (const ToolLine &n : dump.Of("NOTE")) {
+            made[NoteKey(StaffOf(n), n.Field("time"), n.Field("dur"), n.Field("pitch"))]++;
+            flags[std::make_tuple(StaffOf(n), n.Field("time"), n.Field("pitch"))].push_back(std::stoi(n.Field("flags")));
+            std::string links = "," + n.Field("links") + ",";
+            ties += links.find(",ts,") != std::string::npos;
+            graces += std::stoi(n.Field("graces"));
+            std::string m = n.Field("marks");
+            if (m != "-") marks += int(std::count(m.begin(), m.end(), ',')) + 1;
+        }
+        for (const ToolLine &n : facts.Of("NOTE"))
+            written[NoteKey(n.Field("staff"), n.Field("time"), n.Field("dur"), n.Field("pitch"))]++;
+        int copies = 0, total = 0;
+        for (const auto &w : written) {
+            int count = made.count(w.first) ? made[w.first] : 0;
+            EXPECT_GE(count, w.second) << std::get<0>(w.first) << " " << std::get<1>(w.first) << " "
+                                       << std::get<3>(w.first);
+            copies += std::max(0, count - w.second);
+            total += w.second;
+        }
+        for (const auto &m : made) EXPECT_TRUE(written.count(m.first)) << "made alone: " << std::get<1>(m.first);
+        EXPECT_EQ(int(dump.Of("NOTE").size()), total + copies);
+        EXPECT_LE(copies, 4);
+        if (known.count(name)) {
+            EXPECT_EQ(total, known.at(name));
+        }
+        // Regular beams group every note but those of the last chord.
+        for (const ToolLine &b : facts.Of("BEAM")) {
+            auto found = flags.find(std::make_tuple(b.Field("staff"), b.Field("time"), b.Field("pitch")));
+            ASSERT_NE(found, flags.end());
+            for (int f : found->second) EXPECT_EQ((f >> 1) & 1, std::stoi(b.Field("bit"))) << "beam at " << b.Field("time");
+        }
+        EXPECT_EQ(graces, Count(facts, "GRACES"));
+        EXPECT_EQ(marks, Count(facts, "MARKS"));
+        if (name == "ScottJoplin_The_Entertainer.xml") {
+            EXPECT_EQ(ties, 143);
+            EXPECT_EQ(Count(facts, "TIES"), 143);
+        }
+        if (name == "24a-GraceNotes.xml") {
+            EXPECT_EQ(graces, 15);
+        }
+        if (name == "OSMD_function_test_all.xml") {
+            EXPECT_EQ(marks, 43);
+        }
+    }
+}
+
+
 TEST(Scoredump, EveryCorpusFileAgreesWithTheFacts) {
-    std::vector<std::string> files = CorpusFiles();
+    std::vector<std::string> files = MusicXMLCorpusFiles();
     ASSERT_EQ(files.size(), 36u);
     for (const std::string &name : files) {
         SCOPED_TRACE(name);
-        ToolRun dump = Dump(kCorpus + name), facts = Facts(kCorpus + name);
+        ToolRun dump = ScoreDump(kCorpus + name), facts = MusicXMLFacts(kCorpus + name);
         ASSERT_EQ(dump.code, 0) << dump.err;
         ASSERT_EQ(facts.code, 0) << facts.err;
-        for (const char *kind : {"DOC", "STAFF", "GROUP", "INSTR", "BNUM"})
+        for (const char *kind : {"DOC", "STAFF", "GROUP", "INSTR", "BNUM", "MEASURE"})
             EXPECT_EQ(dump.Of(kind).size(), facts.Of(kind).size()) << kind;
-        for (const Line &fact : facts.lines) {
+        for (const ToolLine &fact : facts.lines) {
+            if (fact.index.empty() && fact.kind != "DOC") continue;  // notes and counts: scoredump_notes_test
             auto found = std::find_if(dump.lines.begin(), dump.lines.end(),
-                                      [&](const Line &l) { return l.kind == fact.kind && l.index == fact.index; });
+                                      [&](const ToolLine &l) { return l.kind == fact.kind && l.index == fact.index; });
             ASSERT_NE(found, dump.lines.end()) << fact.kind << " " << fact.index;
             for (const auto &field : fact.fields)
                 EXPECT_EQ(found->fields[field.first], field.second) << fact.kind << " " << fact.index << " " << field.first;
         }
+        NotesAgree(name, dump, facts);
     }
 }
 
@@ -149,14 +150,14 @@ TEST(Scoredump, KnownScoresHaveTheirStavesInstrumentsAndTitles) {
     std::map<std::string, ToolRun> dumps;
     for (const Row &r : rows) {
         SCOPED_TRACE(std::string(r.file) + " " + r.kind + " " + (r.field ? r.field : ""));
-        if (!dumps.count(r.file)) dumps[r.file] = Dump(kCorpus + r.file);
+        if (!dumps.count(r.file)) dumps[r.file] = ScoreDump(kCorpus + r.file);
         std::string values;
         for (const std::string &v : dumps[r.file].Field(r.kind, r.field ? r.field : ""))
             values += (values.empty() ? "" : ",") + v;
         EXPECT_EQ(r.field ? values : std::to_string(dumps[r.file].Of(r.kind).size()), r.values);
     }
     std::string implicit;
-    for (const Line &bar : dumps[schumann].Of("BNUM"))
+    for (const ToolLine &bar : dumps[schumann].Of("BNUM"))
         if (bar.fields.at("implicit") == "1") implicit += bar.fields.at("number");
     EXPECT_EQ(implicit, "\"0\"\"X1\"\"X2\"");
 }
@@ -170,7 +171,7 @@ std::string WithoutFormat(const ToolRun &run) {
 }
 
 TEST(Scoredump, CompressedFormsDumpAsTheirPlainDocuments) {
-    ToolRun plain = Dump(kCorpus + "61b-MultipleLyrics.xml"), packed = Dump(kCorpus + "61b-MultipleLyrics.xmz");
+    ToolRun plain = ScoreDump(kCorpus + "61b-MultipleLyrics.xml"), packed = ScoreDump(kCorpus + "61b-MultipleLyrics.xmz");
     EXPECT_EQ(packed.Field("DOC", "format"), std::vector<std::string>({"\"ZLMX\""}));
     EXPECT_EQ(WithoutFormat(packed), WithoutFormat(plain));
     const std::pair<const char *, const char *> archives[] = {
@@ -182,12 +183,40 @@ TEST(Scoredump, CompressedFormsDumpAsTheirPlainDocuments) {
         int status = -1;
         std::string member = RunCommand("unzip -p '" + kCorpus + a.first + "' '" + a.second + "'", &status);
         std::string path = WriteTemp(a.second, member);
-        ToolRun zipped = Dump(kCorpus + a.first), extracted = Dump(path);
+        ToolRun zipped = ScoreDump(kCorpus + a.first), extracted = ScoreDump(path);
         EXPECT_EQ(zipped.Field("DOC", "format"), std::vector<std::string>({"\"LMX \""}));
         EXPECT_FALSE(zipped.Of("STAFF").empty());
         EXPECT_EQ(WithoutFormat(zipped), WithoutFormat(extracted));
         remove(path.c_str());
     }
+}
+
+// A page of an imported score drawn as the player draws it, read back from the PNG by pngstaff:
+// the staves, note heads, braces and repeat bar lines of the file.
+TEST(Scoredump, PagesShowTheImportedNotes) {
+    struct Row {
+        const char *file;
+        const char *facts;  // pngstaff's lines that must stand in its output
+    } rows[] = {
+        {"w3c-tutorial-hello-world.musicxml", "staves=1 heads=1\nbraces=0\n"},
+        {"43a-PianoStaff.xml", "staves=2 heads=2\nbraces=1\n"},
+        {"45b-RepeatWithAlternatives.xml", "heads=4\nrepeat-barlines=1\n"},
+    };
+    std::string png = TempFile("page.png");
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.file);
+        ToolRun run = ScoreDump(kCorpus + r.file, "--layout --page 1 --png '" + png + "'");
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.Field("PAGES", "count"), std::vector<std::string>({"1"}));
+        int status = -1;
+        std::string read = RunCommand("'" + ToolPath("pngstaff") + "' '" + png + "'", &status);
+        std::istringstream facts(r.facts);
+        for (std::string line; std::getline(facts, line);)
+            EXPECT_NE(read.find(line), std::string::npos) << line << " in\n" << read;
+        remove(png.c_str());
+    }
+    EXPECT_EQ(ScoreDump(kCorpus + rows[0].file, "--layout --page 2 --png '" + png + "'").code, 1);
+    EXPECT_EQ(ScoreDump(kCorpus + rows[0].file, "--page 1 --png '" + png + "'").code, 2);
 }
 
 // Fixed: a document that did not parse, or a timewise one, loaded as an empty score.
@@ -200,7 +229,7 @@ TEST(Scoredump, FailedLoadsSayWhy) {
     };
     for (const auto &r : rows) {
         SCOPED_TRACE(r.first);
-        ToolRun run = Dump(r.first);
+        ToolRun run = ScoreDump(r.first);
         std::string first = run.err.substr(0, run.err.find('\n'));
         EXPECT_EQ(run.code, 1);
         EXPECT_TRUE(run.out.empty());

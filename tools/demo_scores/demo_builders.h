@@ -11,3 +11,4 @@ OSErr ConstruitSilences(DocumentRecord *document);
 OSErr ConstruitReprises(DocumentRecord *document);
 OSErr ConstruitVitrine(DocumentRecord *document);
 OSErr ConstruitGrande(DocumentRecord *document);
+OSErr ConstruitOrchestre(DocumentRecord *document);  // orchestra_demo.cpp

@@ -37,6 +37,7 @@ const DemoScoreRow kDemos[] = {
     {"repeats", "a repeat with first and second endings", ConstruitReprises},
     {"showcase", "marks, ornaments, tuplets, slurs, clef, key and time changes, staff objects, jumps", ConstruitVitrine},
     {"large", "5 staves, 120 measures, about 4,000 notes, slurs and dynamics", ConstruitGrande},
+    {"orchestra", "flute, violin, cello and piano, 64 measures with a title, for pages", ConstruitOrchestre},
     {"ensemble", "120 measures of quarters on 5 staves, four minutes at 120", ConstruitEnsemble},
     {"dynamics", "four quarters of C4 under p, then four under f", ConstruitDynamiques},
     {"crescendo", "eight quarters of C4 in a crescendo from p to the f of a ninth", ConstruitCrescendo},

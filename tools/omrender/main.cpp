@@ -1,11 +1,19 @@
-// omrender: engraves a demo score into a PNG.
+// omrender: engraves a score into PNG files or prints it to a PDF.
 //   omrender --demo NAME [--strip] [--systems N] [--space PIXELS] [--font PATH] -o FILE.png
+//   omrender (--demo NAME | --load FILE) [--all-pages] [--dpi D] [--pages N] [--pdf FILE.pdf]
+//            [--font PATH] [-o FILE%d.png]
 //   omrender --list
-// The measures are laid out plainly (the engraver's strip layout), one system after another,
-// every drawn staff of the score in each. --font registers another music font file than the
-// built one. Exit status: 0 written, 1 an unknown demo or a file that cannot be written,
-// 2 bad arguments, 3 the music font is not installed (the picture is written all the same,
-// without the font's glyphs).
+// Strip mode (the first form) lays the measures out plainly (the engraver's strip layout), one
+// system after another, every drawn staff of the score in each with its staff objects (lyrics,
+// chord symbols, texts). Page mode (any of --load, --all-pages, --dpi, --pages, --pdf) lays the
+// score out on pages with page layout and prints "pages=N", then "measures=M staves=S notes=K"
+// of the score. -o writes the first page (every page with --all-pages, "%d" in the name
+// becoming the page number) at D dots per inch (100); --pages N first rescales the score to N
+// pages; --pdf prints every page to a PDF through the print path. --load reads a score file of
+// any format the player reads (MusicXML, native). --font registers another music font file than
+// the built one. Exit status: 0 written, 1 an unknown demo, a score that does not load or a file
+// that cannot be written, 2 bad arguments, 3 the music font is not installed (the pictures are
+// written all the same, without the font's glyphs).
 #include <cairo.h>
 
 #include <algorithm>
@@ -26,7 +34,11 @@
 #include "graphics/cairo/port_surfaces.h"
 #include "score/engine_facade.h"
 #include "score/preferences.h"
+#include "staffobjects/staff_objects.h"
+#include "staffobjects/staff_objects_draw.h"
 #include "tools/demo_scores/demo_scores.h"
+#include "tools/omrender/page_mode.h"
+#include "tools/demo_scores/staffobject_demos.h"
 
 namespace {
 
@@ -44,10 +56,14 @@ struct Options {
     const char *font = ORVA_MUSIC_FONT;
     int systems = 1;
     float space = 10;
+    bool pageMode = false;
+    PageOptions page;
 };
 
 int Usage() {
     fprintf(stderr, "usage: omrender --demo NAME [--strip] [--systems N] [--space PIXELS] [--font PATH] -o FILE.png\n"
+                    "       omrender (--demo NAME | --load FILE) [--all-pages] [--dpi D] [--pages N] [--pdf FILE]\n"
+                    "                [--font PATH] [-o FILE%%d.png]\n"
                     "       omrender --list\n");
     return 2;
 }
@@ -63,9 +79,23 @@ bool ParseOptions(int argc, char **argv, Options *o, bool *list) {
         else if (!strcmp(a, "--font") && more) o->font = argv[++i];
         else if (!strcmp(a, "--systems") && more) o->systems = atoi(argv[++i]);
         else if (!strcmp(a, "--space") && more) o->space = float(atof(argv[++i]));
+        else if (!strcmp(a, "--load") && more) o->page.load = argv[++i], o->pageMode = true;
+        else if (!strcmp(a, "--all-pages")) o->page.allPages = o->pageMode = true;
+        else if (!strcmp(a, "--dpi") && more) o->page.dpi = atoi(argv[++i]), o->pageMode = true;
+        else if (!strcmp(a, "--pages") && more) o->page.pages = atoi(argv[++i]), o->pageMode = true;
+        else if (!strcmp(a, "--pdf") && more) o->page.pdf = argv[++i], o->pageMode = true;
         else return false;
     }
-    return *list || (o->demo && o->output && o->systems >= 1 && o->systems <= 1000 && o->space >= 2 && o->space <= 100);
+    if (*list) return true;
+    if (o->pageMode) {
+        o->page.demo = o->demo;
+        o->page.output = o->output;
+        o->page.font = o->font;
+        bool pattern = !o->page.allPages || !o->output || strstr(o->output, "%d");
+        return (!o->demo != !o->page.load) && (o->output || o->page.pdf) && pattern && o->page.dpi >= 10 &&
+               o->page.dpi <= 2400 && o->page.pages >= 0 && o->page.pages <= 1000;
+    }
+    return o->demo && o->output && o->systems >= 1 && o->systems <= 1000 && o->space >= 2 && o->space <= 100;
 }
 
 // The plain layout of the score: its measures in systems of equal counts.
@@ -107,6 +137,7 @@ void Dessine(const std::vector<StaffHandle> &staves, const Layout &layout, float
                                   kMargeGauche * s, top + float(i) * kEcartPortees * s, s, s / 10,
                                   UInt8(kSegmentDebutSysteme | (i == 0 ? kSegmentMarquesSysteme : 0))};
             TracePorteeSegment(staves[i], &g);
+            TraceObjetsPortee(staves[i], &g);
         }
         if (staves.size() > 1) {
             Rect r = {SInt16(top), SInt16(kMargeGauche * s), SInt16(top + (staves.size() - 1) * kEcartPortees * s + 4 * s),
@@ -133,6 +164,8 @@ int main(int argc, char **argv) {
         SInt32 count = 0;
         const DemoScoreRow *rows = GetDemoScores(&count);
         for (SInt32 i = 0; i < count; i++) printf("%s\t%s\n", rows[i].name, rows[i].description);
+        rows = GetDemoScoresObjets(&count);
+        for (SInt32 i = 0; i < count; i++) printf("%s\t%s\n", rows[i].name, rows[i].description);
         return 0;
     }
     orvaSettings.pluginFlag = 1;
@@ -140,13 +173,20 @@ int main(int argc, char **argv) {
     OrvaInitGraf(&qd, 1);
     FixePrefStd();
     InitGravure();
+    InitObjetsPortee();
+    if (o.pageMode) {
+        int result = LanceModePages(o.page);
+        FinObjetsPortee();
+        FinGravure();
+        return result;
+    }
     int status = 0;
     if (!SystemDependantInstalleFonteLocale(o.font, true)) OrvaGetFontList();
     if (!InitLentara()) {
         fprintf(stderr, "omrender: music font \"%s\" is not installed\n", kNomFonteMusique);
         status = 3;
     }
-    DocumentRecord *document = CreeDemoScore(o.demo);
+    DocumentRecord *document = CreeDemoScoreObjets(o.demo);
     if (!document) {
         fprintf(stderr, "omrender: no demo score '%s'\n", o.demo);
         return 1;
@@ -174,6 +214,7 @@ int main(int argc, char **argv) {
     }
     ClosePort(&port);
     LibereDemoScore(&document);
+    FinObjetsPortee();
     FinGravure();
     return status;
 }
