@@ -151,14 +151,18 @@ void OrvaSetMousePos(Point where, Boolean move);  // global coordinates
 UInt16 Button();               // bit 0 the main button
 Boolean StillDown();
 void GetKeys(KeyMap keys);
+// Word w (0..3) of a key map as GetKeys fills it, read big-endian: key k of the platform's map
+// is then bit (k XOR 24) mod 32 of word k / 32.
+UInt32 OrvaKeyMapWord(const KeyMap keys, SInt16 word);
+Boolean OrvaIsKeyInMap(const KeyMap keys, SInt16 key);  // key 55 command, 56 shift; false outside 0..127
 UniChar OrvaGetLastUnicodeKey();
 void OrvaSetLastUnicodeKey(UniChar character);
 // True at once when an event is waiting; false at once inside the plug-in. Standalone: waits up
 // to sleep ticks, stepping the main loop without blocking, for an event or, with mouseRgn, for
 // the pointer to enter it (a mouse-moved event, kind 15, is made then).
 Boolean WaitNextEvent(UInt16 mask, EventRecord *event, UInt32 sleep, RgnHandle mouseRgn);
-// Test seam of the stand-in: StillDown answers hook() (which may move the pointer with
-// OrvaSetMousePos), so that mouse tracking can be scripted. Null restores the button.
+// Test seam: StillDown answers hook() (which may move the pointer with OrvaSetMousePos), so
+// that mouse tracking can be scripted. Null restores the button.
 void OrvaSetStillDownHook(Boolean (*hook)());
 // Pending updates are drawn (through EventAvail) when the update state is 1.
 void CarboniseSetUpdateState(SInt16 flag);
@@ -193,7 +197,8 @@ void OrvaCalculeAireItem(MenuItemRecord *item);
 void SetItemIcon(MenuHandle menu, SInt16 item, SInt16 iconIndex);  // 1-based item; 0: no icon
 Boolean OrvaRechercheRaccourciMenuBar(UniChar character, Rect *titleRect);
 void FlashMenuBar(SInt16 menuID);
-UInt32 OrvaGetFlashMenuBarCount();  // calls of the stand-in FlashMenuBar so far (diagnostics)
+UInt32 OrvaGetFlashMenuBarCount();  // calls of FlashMenuBar so far (diagnostics)
+void OrvaCountMenuBarFlash();        // the Menu Manager's FlashMenuBar counts each call here
 void OrvaDrawMenuBar();
 
 // ---- Themes and system files ---------------------------------------------------------------------

@@ -61,10 +61,12 @@ OSStatus DrawThemeTextBox(CFStringRef text, ThemeFontID font, ThemeDrawState sta
 // ---- Window Manager -----------------------------------------------------------------------
 
 // storage null: a zeroed WindowRecord is allocated. behind (WindowPtr)-1: in front of all.
+// The window is made with its port, regions and frame, enters the list and, outside the plug-in
+// on a display, gets its platform window; null without memory.
 WindowPtr NewWindow(void *storage, const Rect *bounds, ConstStr255Param title, Boolean visible, SInt16 procID,
-                    WindowPtr behind, Boolean goAwayFlag, SInt32 refCon);
+                    WindowPtr behind, Boolean goAwayFlag, SRefCon refCon);
 WindowPtr NewCWindow(void *storage, const Rect *bounds, ConstStr255Param title, Boolean visible, SInt16 procID,
-                     WindowPtr behind, Boolean goAwayFlag, SInt32 refCon);
+                     WindowPtr behind, Boolean goAwayFlag, SRefCon refCon);
 void DisposeWindow(WindowPtr w);
 WindowPtr FrontWindow();
 Boolean _IsWindowVisible(WindowPtr w);
@@ -89,6 +91,7 @@ OSStatus InvalWindowRgn(WindowPtr w, RgnHandle region);
 OSStatus ValidWindowRgn(WindowPtr w, RgnHandle region);
 OSStatus ValidWindowRect(WindowPtr w, const Rect *r);
 void InvalRect(const Rect *r);  // in the current port
+void ValidRect(const Rect *r);
 OSStatus GetWindowBounds(WindowPtr w, SInt16 regionCode, Rect *globalBounds);
 OSStatus TransitionWindow(WindowPtr w, UInt32 effect, UInt32 action, const Rect *r);
 void SetWTitle(WindowPtr w, ConstStr255Param title);

@@ -33,8 +33,13 @@ SInt16 OrvaInitGrafHardware(SInt16 mode) {
     return 1;
 }
 
-Boolean SystemDependantInitWindowSystem(SInt16) {
+Boolean SystemDependantInitWindowSystem(SInt16 mode) {
     // Inside the plug-in there is no screen-wide frame and no menu bar to make.
+    if (OrvaIsPlugin() || mode != 1 || orvaSettings.windowSystemMode != 1 || orvaSettings.noMenuBar) return true;
+    Rect screen;
+    SystemDependantGetScreenArea(&screen);
+    if (!EmptyRect(&screen)) qd.screenBits.bounds = screen;
+    SystemDependantMakeMenuBar();
     return true;
 }
 

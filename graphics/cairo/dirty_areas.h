@@ -9,6 +9,8 @@
 enum : SInt32 { kDirtyMergeWaste = 99 };
 
 SInt16 OrvaInitGrafHardware(SInt16 mode);  // fills the video table, runs its entry 0; answers 1
+// Outside the plug-in, for mode 1 with the settings' window-system mode 1 and no no-menu-bar
+// flag: qd's screen bounds become the screen area and the menu bar is made. Answers 1.
 Boolean SystemDependantInitWindowSystem(SInt16 mode);
 // Records that buffer pixels (left, top)..(right, bottom), corners included, changed.
 void OrvaAddDirtyRectPort(GrafPtr port, SInt16 left, SInt16 top, SInt16 right, SInt16 bottom);

@@ -7,6 +7,16 @@
 #include "graphics/quickdraw/regions.h"
 #include "platform/core/memory.h"
 
+namespace {
+
+enum : SInt32 {
+    kPixMapRowBytesMask = 0x3FFF, // the bytes per row that fit the field
+    kPixelTypeDirect = 16,        // RGBDirect
+    kPortDpi = 72 << 16,
+};
+
+}  // namespace
+
 SInt16 GetPortTextFont(GrafPtr port) { return port ? port->txFont : 0; }
 UInt8 GetPortTextFace(GrafPtr port) { return port ? port->txFace : 0; }
 SInt16 GetPortTextMode(GrafPtr port) { return port ? port->txMode : 0; }
@@ -94,7 +104,23 @@ void DisposePort(GrafPtr port) {
     DisposPtr(reinterpret_cast<Ptr>(port));
 }
 
-PixMapHandle GetPortPixMap(GrafPtr) { return nullptr; }  // ports keep their pixels in a surface
+PixMapHandle GetPortPixMap(GrafPtr port) {
+    if (!port) return nullptr;
+    if (!port->pixMap) port->pixMap = reinterpret_cast<PixMapHandle>(NewHandleClear(sizeof(PixMap)));
+    if (!port->pixMap) return nullptr;
+    // Described afresh on every call: the surface may have been replaced by a resize.
+    PixMap &map = **port->pixMap;
+    bool direct = port->depth != 8;
+    map.baseAddr = port->effectiveBase;
+    map.rowBytes = SInt16((port->rowStride & kPixMapRowBytesMask) | UInt16(kPixMapFlag));
+    map.bounds = port->portBits.bounds;
+    map.hRes = map.vRes = kPortDpi;
+    map.pixelType = direct ? kPixelTypeDirect : 0;
+    map.pixelSize = direct ? 32 : 8;
+    map.cmpCount = direct ? 3 : 1;
+    map.cmpSize = 8;
+    return port->pixMap;
+}
 SInt16 GetPixDepth(PixMapHandle map) { return map && *map ? (**map).pixelSize : 0; }
 Boolean IsPortColor(GrafPtr port) { return port && OrvaIsColorPort(port) ? kTrue : kFalse; }
 const BitMap *GetPortBitMapForCopyBits(GrafPtr port) { return port ? &port->portBits : nullptr; }

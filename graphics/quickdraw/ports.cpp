@@ -20,6 +20,7 @@
 #include "graphics/cairo/dirty_areas.h"
 #include "graphics/cairo/port_surfaces.h"
 #include "platform/core/errors.h"
+#include "platform/core/language.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
@@ -142,6 +143,7 @@ void InitPort(GrafPtr port) {
     port->visRgn = vis;
     port->clipRgn = clip;
     port->picSave = port->rgnSave = port->polySave = nullptr;
+    port->pixMap = nullptr;  // the template's own pixel map stays the template's
     port->translucent = 0;
     port->translucentSurface[0] = port->translucentSurface[1] = nullptr;
     port->savedRect = OrvaFrameGrafPort.portRect;
@@ -161,6 +163,8 @@ void ClosePort(GrafPtr port) {
     DisposeRgn(port->clipRgn);
     port->visRgn = port->clipRgn = nullptr;
     if (qd.thePort == port) qd.thePort = nullptr;
+    if (port->pixMap) DisposHandle(reinterpret_cast<Handle>(port->pixMap));
+    port->pixMap = nullptr;
     OrvaClosePort(port);
 }
 

@@ -174,6 +174,7 @@ struct GrafPort {
     SInt16 screenV;        // position of the buffer on the screen
     SInt16 screenH;
     Ptr opacity;           // opacity plane of an offscreen image, or null
+    PixMapHandle pixMap;   // GetPortPixMap's answer, made on its first call; disposed by ClosePort
     // From here on, a played picture's changes are copied back into the caller's port.
     Rect dirty[kPortDirtySlots];  // changed areas, buffer coordinates; slots fill from the first
     Rect savedRect;        // the frame template's portRect at InitPort

@@ -6,6 +6,8 @@
 
 // The window definition procedure: variation code, window, message (0 draw, 1 hit test,
 // 2 compute the regions), parameter (a point for a hit test, vertical in the high 16 bits).
+struct OpaqueCollection;
+
 typedef SInt32 (*WindowDefProcPtr)(SInt16 varCode, WindowPtr window, SInt16 message, SInt32 param);
 
 struct WindowRecord {
@@ -32,6 +34,10 @@ struct WindowRecord {
     void *translucentBuffers[2];
     SInt16 shape[7];           // two words, four corner radii, one word
     SRefCon refCon;            // pointer-sized: often a record's address
+    RgnHandle updateRgn;       // global coordinates: what waits to be redrawn; null until needed
+    RgnHandle savedVisRgn;     // the port's visible region between BeginUpdate and EndUpdate
+    OpaqueCollection *eventHandlers;  // the window's installed event handlers, or null
+    void *pluginInstance;      // the plug-in instance record showing this window, or null
 };
 
 // The definition procedure of a window without a theme: draws nothing and, asked for its

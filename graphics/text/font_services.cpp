@@ -2,6 +2,7 @@
 #include "graphics/text/font_services.h"
 
 #include "graphics/toolbox_hooks.h"
+#include "platform/core/language.h"
 #include "platform/core/runtime.h"
 
 SInt16 lentaraPrint;

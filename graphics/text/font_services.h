@@ -2,9 +2,10 @@
 // fonts it has loaded and whether the interface speaks Japanese. Main thread only.
 #pragma once
 
+#include "platform/core/language.h"
 #include "platform/core/mac_types.h"
 
-enum : SInt16 { kLanguageJapanese = 5, kLentaraScreenFonts = 3 };
+enum : SInt16 { kLentaraScreenFonts = 3 };
 
 // Font number of the print variant of the music font; 0 until the music fonts are loaded.
 extern SInt16 lentaraPrint;

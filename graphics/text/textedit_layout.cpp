@@ -14,6 +14,7 @@
 #include "graphics/toolbox_hooks.h"
 #include "graphics/cairo/input_method.h"
 #include "graphics/cairo/pango_text.h"
+#include "platform/core/language.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 

@@ -23,6 +23,10 @@ struct StandInInput {
 StandInInput gStandInInput;
 
 void NoInvalidate(void *, const Rect *) {}
+void NoScreenArea(Rect *r) {
+    if (r) *r = Rect{0, 0, 0, 0};
+}
+void NoMenuBar() {}
 Boolean NoScreen(SInt16 *, SInt16 *) { return kFalse; }
 SInt16 DefaultBorderWidth() { return 4; }
 SInt32 DefaultDoubleClickMs() { return 500; }
@@ -33,6 +37,7 @@ void StandInKeyMap(UInt32 map[4]) {
 }
 UInt32 KeepStandardCursor(SInt16) { return 0; }
 UInt32 KeepCursor(const OrvaCursorArea *) { return 0; }
+void KeepSystemCursor() {}
 void CancelGetFile(const char *, const char *, SFReply *reply) {
     if (reply) reply->good = 0;
 }
@@ -45,11 +50,11 @@ Boolean NoErrorBox(const char *) { return kFalse; }
 Boolean NoModelessErrorBox(const char *, void (*)()) { return kFalse; }
 SInt16 NoDesktop(const char *) { return 1; }
 
-const SystemDependantWindowOps kStandInWindows = {NoInvalidate};
+const SystemDependantWindowOps kStandInWindows = {NoInvalidate, NoScreenArea, NoMenuBar};
 const SystemDependantScreenOps kStandInScreen = {NoScreen, DefaultBorderWidth, DefaultDoubleClickMs,
                                                  DefaultCaretBlinkMs};
 const SystemDependantInputOps kStandInInput = {StandInModifiers, StandInKeyMap};
-const SystemDependantCursorOps kStandInCursors = {KeepStandardCursor, KeepCursor, KeepCursor};
+const SystemDependantCursorOps kStandInCursors = {KeepStandardCursor, KeepCursor, KeepCursor, KeepSystemCursor};
 const SystemDependantDialogOps kStandInDialogs = {CancelGetFile, CancelPutFile, NoFolder,
                                                   NoErrorBox, NoModelessErrorBox, NoDesktop};
 
@@ -79,6 +84,8 @@ void OrvaInstallBackEnd(const OrvaBackEnd *backEnd) {
 }
 
 void SystemDependantInvalidateRect(void *platformWindow, const Rect *r) { Windows()->invalidateRect(platformWindow, r); }
+void SystemDependantGetScreenArea(Rect *r) { Windows()->screenRect(r); }
+void SystemDependantMakeMenuBar() { Windows()->makeMenuBar(); }
 Boolean SystemDependantGetScreenSize(SInt16 *width, SInt16 *height) { return Screen()->screenSize(width, height); }
 SInt16 SystemDependantGetBorderWidth() { return Screen()->borderWidth(); }
 SInt32 SystemDependantGetDoubleClickTimeMs() { return Screen()->doubleClickMs(); }
@@ -88,6 +95,7 @@ void SystemDependantGetKeyMap(UInt32 map[4]) { Input()->keyMap(map); }
 UInt32 SystemDependantSetStandardCursor(SInt16 id) { return Cursors()->setStandard(id); }
 UInt32 SystemDependantSetMonochromeCursor(const OrvaCursorArea *cursor) { return Cursors()->setMonochrome(cursor); }
 UInt32 SystemDependantSetColorCursor(const OrvaCursorArea *cursor) { return Cursors()->setColor(cursor); }
+void SystemDependantRestoreSystemCursor() { Cursors()->restoreSystem(); }
 void SystemDependantGetFile(const char *prompt, const char *filterList, SFReply *reply) {
     Dialogs()->getFile(prompt, filterList, reply);
 }

@@ -11,6 +11,8 @@ struct OrvaCursorArea;  // the cursor in force (graphics/quickdraw/cursors.h)
 struct SystemDependantWindowOps {
     // Invalidates r (buffer pixels) of a platform window so that it is painted again.
     void (*invalidateRect)(void *platformWindow, const Rect *r);
+    void (*screenRect)(Rect *r);  // the screen area windows may use, global; empty without one
+    void (*makeMenuBar)();        // the standalone menu-bar window, made once
 };
 
 struct SystemDependantScreenOps {
@@ -29,6 +31,7 @@ struct SystemDependantCursorOps {
     UInt32 (*setStandard)(SInt16 id);
     UInt32 (*setMonochrome)(const OrvaCursorArea *cursor);
     UInt32 (*setColor)(const OrvaCursorArea *cursor);
+    void (*restoreSystem)();  // the pointer shows the system's own cursor again
 };
 
 struct SystemDependantDialogOps {
@@ -61,6 +64,8 @@ enum : UInt16 {
 
 // One wrapper per slot; the stand-in answers are given after each.
 void SystemDependantInvalidateRect(void *platformWindow, const Rect *r);  // nothing
+void SystemDependantGetScreenArea(Rect *r);                               // empty
+void SystemDependantMakeMenuBar();                                        // nothing
 Boolean SystemDependantGetScreenSize(SInt16 *width, SInt16 *height);      // false
 SInt16 SystemDependantGetBorderWidth();                                   // 4
 SInt32 SystemDependantGetDoubleClickTimeMs();                             // 500
@@ -70,6 +75,7 @@ void SystemDependantGetKeyMap(UInt32 map[4]);                             // the
 UInt32 SystemDependantSetStandardCursor(SInt16 id);                       // 0: the pointer keeps its shape
 UInt32 SystemDependantSetMonochromeCursor(const OrvaCursorArea *cursor);  // 0
 UInt32 SystemDependantSetColorCursor(const OrvaCursorArea *cursor);       // 0
+void SystemDependantRestoreSystemCursor();                                // nothing
 void SystemDependantGetFile(const char *prompt, const char *filterList, SFReply *reply);  // cancelled
 SInt16 SystemDependantPutFile(const char *prompt, const char *suggestedName, const char *filterList,
                               SFReply *reply);                            // 0, cancelled

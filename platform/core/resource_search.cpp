@@ -165,12 +165,15 @@ Boolean HoldsSystemFile(const std::string &folder) {
 // Where a standalone program's system files are, in the order of preference.
 Boolean SystemFolderFor(const std::string &exeFolder, std::string *found) {
     std::string beside = exeFolder + "/" + kSystemFolder;
+    // A program of the build tree (its tools/) finds the files the build made in resources/.
+    std::string buildTree = exeFolder + "/../resources/" + kSystemFolder;
     const char *variable = getenv("WORVA");
     char standard[kResPathMax];
     GetPathStdOrva(standard);
     std::string standardSub = std::string(standard) + "/" + kSystemFolder;
     if (!exeFolder.empty() && HoldsSystemFile(beside)) *found = beside;
     else if (variable && variable[0]) *found = variable;
+    else if (!exeFolder.empty() && HoldsSystemFile(buildTree)) *found = buildTree;
     else if (!exeFolder.empty() && HoldsSystemFile(exeFolder)) *found = exeFolder;
     else if (HoldsSystemFile(standard)) *found = standard;
     else if (HoldsSystemFile(standardSub)) *found = standardSub;

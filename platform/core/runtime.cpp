@@ -36,7 +36,6 @@ constexpr int kErrorQueueSize = 32;          // messages waiting for the main th
 constexpr int kErrorFormatSize = 4096;       // OrvaErreurF's formatted text
 constexpr SInt32 kPrefValueSize = 256;
 constexpr int kMessageSize = 512;            // a formatted message with its terminator
-constexpr SInt16 kLanguageEnglish = 1;
 
 // Which thread is the main one: recorded by the host, else the process's first thread.
 struct MainThread {
@@ -66,7 +65,6 @@ struct RuntimeState {
     Boolean unicodeKbd = kFalse;
     Boolean mouseWheelProcessed = kTrue;
     Boolean (*wheelRouter)(SInt16 delta) = nullptr;
-    SInt16 language = kLanguageEnglish;
     char digitalOutputDevice[kDigitalOutputDeviceSize] = "";  // written by the plug-in
 };
 RuntimeState gRuntime;
@@ -221,14 +219,10 @@ void ExitToShell() {
     if (!OrvaIsPlugin()) std::exit(0);
 }
 
-// FIXME: the pointer keeps the library's last shape after exit until the cursor code can
-// give it back to the system.
-void QuitApp() {}
+void QuitApp() { SystemDependantRestoreSystemCursor(); }
 
 const char *GetOrvaCmdLine() { return gRuntime.cmdLine; }
 void OrvaSetCmdLine(const char *line) { gRuntime.cmdLine = line ? line : ""; }
-SInt16 OrvaGetLangue() { return gRuntime.language; }
-void OrvaFixeLangue(SInt16 language) { gRuntime.language = language; }
 char *OrvaGetDigitalOutputDevice() { return gRuntime.digitalOutputDevice; }
 WindowPtr OrvaGetFrameWnd() { return gRuntime.frameWnd; }
 void OrvaSetFrameWnd(WindowPtr w) { gRuntime.frameWnd = w; }

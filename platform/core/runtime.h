@@ -94,11 +94,6 @@ Boolean OrvaGetProcessMouseWheel();
 void OrvaSetWheelRouter(Boolean (*route)(SInt16 delta));
 Boolean OrvaProcessWheelMouse(SInt16 delta);  // false when off, without a router or not taken
 
-// The interface language (0 French, 1 English, 2 Italian, 3 German, 4 Spanish, 5 Japanese),
-// English at start. Main thread.
-SInt16 OrvaGetLangue();
-void OrvaFixeLangue(SInt16 language);
-
 // The name of the sound output device the plug-in chose: a process-wide buffer of
 // kDigitalOutputDeviceSize bytes, written by the plug-in's main thread, empty for the default.
 enum : SInt32 { kDigitalOutputDeviceSize = 4096 };

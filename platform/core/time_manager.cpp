@@ -303,6 +303,13 @@ UInt32 TickCount() {
     return UInt32(MonotonicMs() * 3u / 50u);
 }
 
+UInt32 OrvaCoarseTickCount() {
+    if (UInt32 (*source)() = gTickCountSource.load()) return source();
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return UInt32((UInt64(ts.tv_sec) * 1000u + UInt64(ts.tv_nsec) / 1000000u) * 3u / 50u);
+}
+
 void OrvaSetTickCountSource(UInt32 (*source)()) { gTickCountSource.store(source); }
 
 void Delay(UInt32 ticks, UInt32 *finalTicks) {

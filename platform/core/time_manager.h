@@ -56,6 +56,9 @@ void Dequeue(QElemPtr element, QHdrPtr queue);  // section 0; an element not que
 Boolean OrvaIsInQueue(QElemPtr element, QHdrPtr queue);
 
 UInt32 TickCount();  // 60 a second
+// TickCount read from the system's coarse clock, which lags by a few milliseconds at most and
+// costs far less: what every queued event is stamped with. The test seam applies too.
+UInt32 OrvaCoarseTickCount();
 void OrvaSetTickCountSource(UInt32 (*source)());  // test seam: TickCount answers source(); null: the clock
 void Delay(UInt32 ticks, UInt32 *finalTicks);
 void OrvaPause(SInt16 ticks);

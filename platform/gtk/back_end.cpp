@@ -8,6 +8,8 @@
 #include "platform/gtk/file_dialogs.h"
 #include "platform/gtk/keyboard_mouse.h"
 #include "platform/gtk/linux_services.h"
+#include "platform/gtk/platform_windows.h"
+#include "platform/gtk/standalone.h"
 #include "platform/gtk/ui_metrics.h"
 
 namespace {
@@ -19,11 +21,12 @@ bool ErrorDialogsWanted();
 GtkWidget *NewErrorDialog(const char *message);
 void OnModelessErrorBoxResponse(GtkWidget *dialog, gint response, gpointer closed);
 
-const SystemDependantWindowOps kGtkWindows = {InvalidateWidgetRect};
+const SystemDependantWindowOps kGtkWindows = {InvalidateWidgetRect, SystemDependantGetScreenRect, SystemDependantInitMenuBar};
 const SystemDependantScreenOps kGtkScreen = {GTKGetScreenSize, GTKGetBorderWidth, GTKGetDoubleClickTimeMs,
                                              GTKGetCursorBlinkTimeMs};
 const SystemDependantInputOps kGtkInput = {GTKGetModifiers, GTKGetKeyMap};
-const SystemDependantCursorOps kGtkCursors = {GTKSetStandardCursor, GTKSetMonochromeCursor, GTKSetColorCursor};
+const SystemDependantCursorOps kGtkCursors = {GTKSetStandardCursor, GTKSetMonochromeCursor, GTKSetColorCursor,
+                                             GTKRestoreSystemCursor};
 const SystemDependantDialogOps kGtkDialogs = {GTKGetFile, GTKPutFile, GTKSelectFolder,
                                               RunErrorBox, ShowModelessErrorBox, GTKOpenDocument};
 const OrvaBackEnd kGtkBackEnd = {&kGtkWindows, &kGtkScreen, &kGtkInput, &kGtkCursors, &kGtkDialogs};

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "graphics/toolbox_hooks.h"
+#include "platform/core/language.h"
 #include "platform/core/project_constants.h"
 #include "platform/core/runtime.h"
 #include "platform/gtk/linux_services.h"

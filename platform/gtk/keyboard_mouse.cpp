@@ -3,6 +3,7 @@
 
 #include <gdk/gdk.h>
 #include <gdk/gdkkeysyms.h>
+#include <gtk/gtk.h>
 #include <math.h>
 #include <stdio.h>
 #include <string.h>
@@ -381,6 +382,16 @@ void SystemDependantCvtInsKey() {}
 void SystemDependantStartLimitMouseMovements() {}
 void SystemDependantStopLimitMouseMovements() {}
 void SystemDependantSetMousePhysicalPos(SInt16, SInt16) {}
+void GTKRestoreSystemCursor() {
+    gLastCursorType = -1;
+    if (!gdk_display_get_default()) return;
+    if (GdkWindow *root = gdk_get_default_root_window()) gdk_window_set_cursor(root, nullptr);
+    GList *windows = gtk_window_list_toplevels();
+    for (GList *w = windows; w; w = w->next)
+        if (GdkWindow *gdk = gtk_widget_get_window(GTK_WIDGET(w->data))) gdk_window_set_cursor(gdk, nullptr);
+    g_list_free(windows);
+}
+
 void SystemDependantInitCursor() {}
 void SystemDependantHideCursor() {}
 void SystemDependantShowCursor() {}

@@ -29,6 +29,9 @@ void OrvaSetPointerStateReader(OrvaPointerStateReader reader);
 UInt32 GTKSetStandardCursor(SInt16 id);
 UInt32 GTKSetMonochromeCursor(const OrvaCursorArea *cursor);
 UInt32 GTKSetColorCursor(const OrvaCursorArea *cursor);
+// The root window and every top-level window of the process lose the cursor the library set:
+// the pointer shows the system's own again.
+void GTKRestoreSystemCursor();
 SInt16 SystemDependantGetClosestCursor(SInt16 id);
 SInt32 OrvaGdkCursorTypeFor(SInt16 id);  // the GDK cursor type shown for a standard cursor id
 SInt32 OrvaGetLastCursorType();          // the type last set, -1 a colour image (diagnostics)

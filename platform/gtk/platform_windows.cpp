@@ -99,6 +99,8 @@ GdkWindowTypeHint OrvaTypeHintForClass(UInt32 c) {
     }
 }
 
+Boolean SystemDependantHasDisplay() { return gdk_display_get_default() != nullptr; }
+
 GtkWidget *SystemDependantCreatePhysicalWindow(WindowPtr window, const Rect *rect, WindowPtr, Boolean inTaskBar) {
     if (OrvaIsPlugin() || !rect) return nullptr;
     GtkWidget *widget = gtk_window_new(GTK_WINDOW_TOPLEVEL);
@@ -217,19 +219,16 @@ void SystemDependantSetWindowTitle(void *platformWindow, const char *title) {
     if (widget && GTK_IS_WINDOW(widget)) gtk_window_set_title(GTK_WINDOW(widget), title ? title : "");
 }
 
-void SystemDependantSetWindowShape(WindowPtr window, SInt16, const SInt16 params[5]) {
+void SystemDependantSetWindowShape(WindowPtr window, SInt16, const SInt16 params[7]) {
     if (!window) return;
     GtkWidget *widget = Widget(window->platformWindow);
-    if (widget && gtk_widget_get_window(widget))
+    if (widget && gtk_widget_get_window(widget)) {
         gdk_window_shape_combine_mask(gtk_widget_get_window(widget), nullptr, 0, 0);
-    if (params) {
-        // The five words: two words, four corner radii packed as 16-bit values, one word.
-        window->shape[0] = params[0];
-        window->shape[1] = params[1];
-        window->shape[2] = params[2];
-        window->shape[3] = params[3];
-        window->shape[4] = params[4];
+        if (ShapeSize *last = static_cast<ShapeSize *>(g_object_get_data(G_OBJECT(widget), "OrvaShapeSize")))
+            *last = ShapeSize();  // the next configure shapes it again
     }
+    // Every word, the last corner radius (bottom-right, word 5) included.
+    if (params) memcpy(window->shape, params, sizeof window->shape);
 }
 
 UInt8 *OrvaBuildWindowShapeMask(const SInt16 shape[7], SInt32 width, SInt32 height, SInt32 *rowBytes) {

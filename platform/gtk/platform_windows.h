@@ -10,6 +10,9 @@
 #include "graphics/quickdraw/window_record.h"
 #include "platform/core/mac_types.h"
 
+// Whether GTK is started on a display (false in programs and tests without one): windows get
+// platform windows only then.
+Boolean SystemDependantHasDisplay();
 GtkWidget *SystemDependantCreatePhysicalWindow(WindowPtr window, const Rect *rect, WindowPtr behind,
                                                Boolean inTaskBar);
 void SystemDependantSetWindowClass(WindowPtr window, UInt32 windowClass);
@@ -20,7 +23,9 @@ void SystemDependantDestroyWindow(void *platformWindow);
 void SystemDependantGetWindowFrame(void *platformWindow, Rect *frame);
 void SystemDependantGetScreenRect(Rect *rect);
 void SystemDependantSetWindowTitle(void *platformWindow, const char *title);
-void SystemDependantSetWindowShape(WindowPtr window, SInt16 kind, const SInt16 params[5]);
+// Removes the current shape mask and stores the seven shape words (two words, the four corner
+// radii top-left, top-right, bottom-left, bottom-right, one word); null keeps the words.
+void SystemDependantSetWindowShape(WindowPtr window, SInt16 kind, const SInt16 params[7]);
 // Builds the width x height one-bit mask of a window with the corner radii of its shape words
 // (bits least significant first, rows padded to bytes) into a new buffer the caller frees
 // with g_free; null for a width or height of 0, or no rounded corner.

@@ -12,6 +12,7 @@
 #include "graphics/text/font_manager.h"
 #include "platform/core/byte_reader.h"
 #include "platform/core/runtime.h"
+#include "tests/support/language_files.h"
 
 // The private folder, plug-in mode, this thread as the main one and QuickDraw's globals; only
 // the first call does anything.
@@ -22,6 +23,7 @@ inline void FuzzStartQuickDraw() {
     FuzzFolder();
     orvaSettings.pluginFlag = 1;
     OrvaSetMainThread();
+    OrvaMakeTestLanguageFiles(FuzzFolder());  // the scripts switch the interface language
     OrvaInitGraf(&qd, 1);
 }
 

@@ -14,6 +14,7 @@
 #include "graphics/toolbox_hooks.h"
 #include "graphics/cairo/input_method.h"
 #include "platform/core/back_end.h"
+#include "platform/core/language.h"
 #include "platform/core/memory.h"
 #include "platform/core/scrap.h"
 #include "platform/core/time_manager.h"

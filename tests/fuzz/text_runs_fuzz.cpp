@@ -17,6 +17,7 @@
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/toolbox_hooks.h"
 #include "graphics/cairo/pango_text.h"
+#include "platform/core/language.h"
 
 // Header of an input, then the text:
 //   flags: bit 0 UTF-16, bit 1 record, bit 2 Japanese, bit 3 transcoding off, bits 4-7 font

@@ -5,6 +5,7 @@
 #include "graphics/quickdraw/pen.h"
 #include "graphics/quickdraw/rects.h"
 #include "toolbox/carbon/carbon_accessors.h"
+#include "platform/core/language.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
@@ -18,7 +19,6 @@ enum : SInt16 {
     kItemTypeStaticText = 8,
     kItemTypeEditText = 16,
     kControlFontStyleFlags = 7,  // font, face and size
-    kLanguageJapanese = 5,
 };
 enum : SInt32 { kTitleMax = 255 };
 

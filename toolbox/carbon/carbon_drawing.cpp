@@ -8,6 +8,7 @@
 #include "graphics/cairo/port_surfaces.h"
 #include "toolbox/carbon/carbon_accessors.h"
 #include "platform/core/folders.h"
+#include "platform/core/language.h"
 #include "platform/core/os_utilities.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
@@ -22,7 +23,7 @@ enum : SInt32 {
 };
 enum : UInt16 { kInactiveGray = 0xC000, kAntialiasOn = 2, kAntialiasOff = 1 };
 enum : ThemeBrush { kBrushDialog = 1, kBrushPalette = 7 };
-enum : SInt16 { kLanguageJapanese = 5, kScreenDepth = 24 };
+enum : SInt16 { kScreenDepth = 24 };
 
 // What start-up learnt of the system, and the update switch. Main thread only.
 struct CarbonEnvironment {

@@ -16,6 +16,7 @@
 #include "platform/gtk/event_pump.h"
 #include "platform/gtk/keyboard_mouse.h"
 #include "platform/gtk/platform_windows.h"
+#include "toolbox/toolbox_install.h"
 #include "toolbox/toolbox_services.h"
 
 namespace {
@@ -93,7 +94,10 @@ OrvaPluginInstance *OrvaPluginSetInstanceWindow(OrvaPluginID id, void *) {
     Rect bounds = {0, 0, 1, 1};
     Str255 title = {0};
     p->window = NewWindow(nullptr, &bounds, title, kTrue, 2, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
-    if (p->window) p->window->platformWindow = nullptr;
+    if (p->window) {
+        p->window->platformWindow = nullptr;
+        p->window->pluginInstance = p;
+    }
     p->next = gInstances;
     gInstances = p;
     return p;
@@ -212,21 +216,17 @@ void OrvaGetScrollBarSizes(SInt16 *horizontal, SInt16 *vertical) {
 }
 
 OSErr OrvaInitPluginSystem() {
-    // The floors below reach the back end, the wheel router and the instance table through
-    // what is installed here.
+    // The floors below reach the back end, the toolbox, the wheel router and the instance table
+    // through what is installed here.
     OrvaInstallGtkBackEnd();
+    OrvaInstallToolbox();
     OrvaSetWheelRouter(OrvaRouteWheelTurn);
     OrvaSetInstanceWindowTest(ShowsInstance);
     OrvaSetProcessWindowMessages(kFalse);
     OrvaSetScrollBarSizes(0, 0);  // the browser page scrolls; instances show no scroll bars
     SystemDependantInitCursor();
     MaxApplZone();
-    InitGraf(&qd);
-    InitFonts();
-    InitMenus();
-    TEInit();
-    InitDialogs(nullptr);
-    InitCursor();
+    OrvaInitToolboxManagers();
     OrvaInitTimeMgr();
     return noErr;
 }

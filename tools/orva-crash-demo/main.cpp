@@ -19,6 +19,7 @@
 #include <string.h>
 #include <unistd.h>
 
+#include "platform/core/language.h"
 #include "platform/core/runtime.h"
 #include "platform/gtk/crash_trap.h"
 #include "toolbox/toolbox_services.h"

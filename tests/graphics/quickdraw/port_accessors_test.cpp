@@ -34,4 +34,25 @@ TEST(PortAccessors, RegionsAreCopiedAndTheCurrentPortIsLeftAlone) {
     EXPECT_EQ(GetPortTextFont(nullptr), 0);
 }
 
+TEST(PortAccessors, APortsPixelMapDescribesItsPixels) {
+    OrvaInitGraf(&qd.thePort, 1);
+    GrafPtr saved;
+    GetPort(&saved);
+    GrafPtr port = CreateNewPort();
+    SetPort(port);
+    PortSize(40, 30);
+    SetOrigin(5, 7);
+    PixMapHandle map = GetPortPixMap(port);
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(GetPortPixMap(port), map);  // one per port
+    EXPECT_EQ(GetPixDepth(map), 32);      // four bytes a pixel
+    EXPECT_TRUE(RectIs((**map).bounds, 7, 5, 37, 45));
+    EXPECT_EQ((**map).baseAddr, port->effectiveBase);
+    EXPECT_EQ((**map).rowBytes & 0x3FFF, port->rowStride);
+    EXPECT_NE((**map).rowBytes & 0x8000, 0);
+    EXPECT_EQ(GetPortPixMap(nullptr), nullptr);
+    SetPort(saved);
+    DisposePort(port);  // the pixel map goes with it (the sanitizer build sees a leak)
+}
+
 }  // namespace

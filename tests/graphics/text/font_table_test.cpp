@@ -15,6 +15,7 @@
 #include "graphics/text/font_services.h"
 #include "graphics/text/font_table.h"
 #include "graphics/toolbox_hooks.h"
+#include "platform/core/language.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"

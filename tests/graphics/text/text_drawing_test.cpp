@@ -17,6 +17,7 @@
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/toolbox_hooks.h"
 #include "graphics/cairo/pango_text.h"
+#include "platform/core/language.h"
 #include "platform/core/runtime.h"
 #include "support/graphics/quickdraw_support.h"
 #include "support/graphics/text_support.h"

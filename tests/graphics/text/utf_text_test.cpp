@@ -19,6 +19,7 @@
 #include "graphics/text/quickdraw_text.h"
 #include "graphics/text/utf_text.h"
 #include "graphics/toolbox_hooks.h"
+#include "platform/core/language.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/unicode_mode.h"

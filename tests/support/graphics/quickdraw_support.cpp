@@ -8,6 +8,7 @@
 #include "graphics/quickdraw/color.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
+#include "support/language_files.h"
 #include "support/test_home.h"
 
 static std::vector<std::string> &Messages() {
@@ -24,6 +25,7 @@ void StartQuickDrawForTests() {
     OrvaTestHome();  // HOME and XDG_CONFIG_HOME: preferences and caches start empty
     orvaSettings.pluginFlag = 1;
     OrvaSetMainThread();
+    OrvaMakeTestLanguageFiles(OrvaTestHome());  // tests switch the interface language
     OrvaSetErrorHook(CaptureError);
     OrvaInitGraf(&qd, 1);
 }

@@ -1,5 +1,0 @@
-// Stand-ins for the Menu Manager until it exists: there is nothing to start. The calls the
-// floors below make of menus are the stand-ins of the hook record (graphics/toolbox_hooks.cpp).
-#include "toolbox/toolbox_services.h"
-
-void InitMenus() {}
