@@ -106,6 +106,7 @@ TEST(MusicXMLStaves, StavesFollowPartsStaffNumbersVoicesAndInstruments) {
         {"staff 99", Doc(ScorePart("P1"), Part("P1", Measure(Note("1", "99")))), 16, "", "0-15"},
         // Fixed: a score-part without id went into a "%s"; ids went into paths.
         {"no id", Doc("<score-part/>" + ScorePart(oddId), Part(oddId, Measure(Note("1")))), 1, "P 1.0.0", ""},
+        {"no id is no id printed", Doc("<score-part/>", Part("(null)", Measure(Note("1")))), 0, "", ""},
         {"no part-list", "<score-partwise>" + Part("P1", Measure(Note("1"))) + "</score-partwise>", 0, "", ""},
         {"parts and score-parts apart", Doc(ScorePart("P1"), Part("P2", Measure(Note("1")))), 0, "", ""},
         {"duplicate ids", Doc(ScorePart("P1") + ScorePart("P1"), Part("P1", Measure(Note("1"))) + Part("P1", "")), 2,
@@ -307,15 +308,19 @@ TEST(MusicXMLContainers, TheRootMemberIsFoundOrTheLoadFails) {
         const char *label;
         std::vector<std::pair<std::string, std::string>> members;
         const char *title;  // null: the load fails
+        const char *said;   // not null: the load's only message, traced, and nothing was parsed
     } rows[] = {
-        {"two rootfiles", {{"META-INF/container.xml", container}, {"a.xml", Titled("A")}, {"b.xml", Titled("B")}}, "B"},
+        {"two rootfiles", {{"META-INF/container.xml", container}, {"a.xml", Titled("A")}, {"b.xml", Titled("B")}}, "B",
+         nullptr},
         // Fixed: without a container the archive's own name was looked for.
-        {"no container", {{"META-INF/x.xml", Titled("M")}, {"notes.txt", "x"}, {"piece.XML", Titled("P")}}, "P"},
-        {"no rootfile", {{"META-INF/container.xml", "<container/>"}, {"s.musicxml", Titled("S")}}, "S"},
+        {"no container", {{"META-INF/x.xml", Titled("M")}, {"notes.txt", "x"}, {"piece.XML", Titled("P")}}, "P",
+         nullptr},
+        {"no rootfile", {{"META-INF/container.xml", "<container/>"}, {"s.musicxml", Titled("S")}}, "S", nullptr},
         // Fixed: a missing member let the zip bytes be parsed as XML.
-        {"missing member", {{"META-INF/container.xml", container}, {"a.xml", Titled("A")}}, nullptr},
-        {"not xml", {{"a.xml", "PK\x03\x04 binary"}}, nullptr},
-        {"empty", {}, nullptr},
+        {"missing member", {{"META-INF/container.xml", container}, {"a.xml", Titled("A")}}, nullptr,
+         "file b.xml not found in the zipfile"},
+        {"not xml", {{"a.xml", "PK\x03\x04 binary"}}, nullptr, nullptr},
+        {"empty", {}, nullptr, nullptr},
     };
     OublieFormatsPartition();
     XMLEnregistreFormats();
@@ -329,6 +334,11 @@ TEST(MusicXMLContainers, TheRootMemberIsFoundOrTheLoadFails) {
         if (r.title) {
             EXPECT_STREQ(f.document->titles[0].text, r.title);
             EXPECT_EQ(f.document->format, kFormatMXL);
+        }
+        if (r.said) {
+            EXPECT_TRUE(reports.failures.empty()) << reports.failures[0];
+            ASSERT_FALSE(reports.traces.empty());
+            EXPECT_EQ(reports.traces.back(), r.said);
         }
     }
 }

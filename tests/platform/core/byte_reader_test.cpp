@@ -1,3 +1,4 @@
+// ctest-labels: layers
 // The bounded byte cursor and its writer: every width at the last offset that holds it and one
 // past, the sticky failure, and a writer that grows, trims and fails cleanly.
 #include "platform/core/byte_reader.h"
