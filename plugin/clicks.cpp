@@ -206,7 +206,8 @@ static void PressOnPositionBar(PlugInInstance *instance, Point where, const Rect
     } else {
         instance->pressTick = TickCount();
         instance->pressSelecting = selecting;
-        InstallPressHandler(instance, PlugInStillDownBarrePos, selecting ? "PlugInStillDownBarrePos selection" : "PlugInStillDownBarrePos position");
+        InstallPressHandler(instance, PlugInStillDownBarrePos,
+                            selecting ? "PlugInStillDownBarrePos selection" : "PlugInStillDownBarrePos position");
     }
 }
 
@@ -292,7 +293,8 @@ void PlayOrStop(PlugInInstance *instance) {
         PlugInArreteMusique(instance, 1);
         return;
     }
-    if (instance->playList && PlugInListPlayMode(instance) == 4) SetCurElement(instance, CalculeNumFichierAleatoire(instance->playList));
+    if (instance->playList && PlugInListPlayMode(instance) == 4)
+        SetCurElement(instance, CalculeNumFichierAleatoire(instance->playList));
     PlugInJoueMusique(instance);
 }
 

@@ -120,20 +120,15 @@ int main(int argc, char **argv) {
     NpHostStart(options);
     NpHostPlugin plugin = {NP_GetMIMEDescription, NP_GetValue, NP_Initialize, NP_Shutdown};
     if (NpHostInitialize(plugin) != NPERR_NO_ERROR) return 1;
-    NPError result;
-    gReloaded = NpHostNew({}, NpHostElement(), &result);
-    if (result != NPERR_NO_ERROR || NpHostSetWindow(gReloaded) != NPERR_NO_ERROR) return 1;
+    gReloaded = NpHostOpen({}, NpHostElement());
     NpHostStreamOptions stream;
     stream.url = "http://example.org/ScottJoplin_The_Entertainer.xml";
-    if (!NpHostStreamWith(gReloaded, kEntertainer, stream)) return 1;
-    gStreamed = NpHostNew({}, NpHostElement(), &result);
-    if (result != NPERR_NO_ERROR || NpHostSetWindow(gStreamed) != NPERR_NO_ERROR) return 1;
+    if (!gReloaded || !NpHostStreamWith(gReloaded, kEntertainer, stream)) return 1;
+    gStreamed = NpHostOpen({}, NpHostElement());
+    if (!gStreamed) return 1;
     RatioReporter reporter(kGoals);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    NpHostDestroyAll();
-    NpHostRunQueued();
-    NpHostShutdown();
-    NpHostStop();
+    NpHostEnd();
     Run(std::string("rm -rf '") + folder + "'");
     return 0;
 }

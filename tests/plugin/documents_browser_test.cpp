@@ -32,7 +32,8 @@ std::string Corpus(const std::string &name) { return SourceDir() + "/tests/data/
 
 // A page of the given body in the run's folder, with copies of the corpus files it names.
 std::string WritePage(BrowserRun *run, const std::string &body, const std::vector<std::string> &documents) {
-    for (const std::string &name : documents) EXPECT_TRUE(OrvaTestWriteFile(run->folder + "/" + name, OrvaTestReadFile(Corpus(name))));
+    for (const std::string &name : documents)
+        EXPECT_TRUE(OrvaTestWriteFile(run->folder + "/" + name, OrvaTestReadFile(Corpus(name))));
     std::string page = run->folder + "/page.html";
     EXPECT_TRUE(OrvaTestWriteFile(page, "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>documents</title>"
                                         "<style>html, body { margin: 0; padding: 0; background: #ffffff; }</style>"
@@ -48,7 +49,8 @@ std::string Embed(const std::string &src, const std::string &more = "", int widt
 std::vector<std::string> Lines(const std::string &text) {
     std::vector<std::string> lines;
     size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) lines.push_back(text.substr(start, end - start));
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
     return lines;
 }
 
@@ -75,7 +77,8 @@ double Number(const std::string &text) { return atof(text.c_str()); }
 TEST(DocumentsBrowser, AZippedScoreLoadsAndItsDurationIsRead) {
     BrowserRun run;
     std::string page = WritePage(&run, Embed(kSchumann), {kSchumann});
-    plugintest::Browse(page, {"--wait", "3", "--eval", "document.embeds[0].loaded", "--eval", "document.embeds[0].totalduration"}, &run);
+    plugintest::Browse(page, {"--wait", "3", "--eval", "document.embeds[0].loaded", "--eval",
+                              "document.embeds[0].totalduration"}, &run);
     ASSERT_EQ(run.exit, 0) << run.err;
     std::vector<std::string> out = Lines(run.out);
     ASSERT_EQ(out.size(), 2u) << run.out;

@@ -23,9 +23,9 @@ void BrowseShellPage(const std::string &page, const std::vector<std::string> &ar
 TEST(ShellBrowser, OneInstanceShowsTheLoadingFace) {
     BrowserRun run;
     BrowseShellPage("basic.html",
-           {"--wait", "3", "--eval", "navigator.language", "--eval", "typeof document.embeds[0].loaded", "--eval",
-            "typeof document.embeds[0].version"},
-           &run, {"LANG=de_DE.UTF-8"});
+                    {"--wait", "3", "--eval", "navigator.language", "--eval", "typeof document.embeds[0].loaded",
+                     "--eval", "typeof document.embeds[0].version"},
+                    &run, {"LANG=de_DE.UTF-8"});
     ASSERT_EQ(run.exit, 0) << run.err;
     EXPECT_EQ(run.out, "de-DE\nstring\nstring\n");
     ASSERT_NE(run.view, nullptr);

@@ -38,10 +38,7 @@ public:
     }
     void TearDown() override {
         NpHostRunQueued();
-        NpHostDestroyAll();
-        NpHostRunQueued();
-        NpHostShutdown();
-        NpHostStop();
+        NpHostEnd();
     }
     const std::string &Folder() const { return folder_; }
 

@@ -663,6 +663,19 @@ bool NpHostFillDrawable(int index, uint32_t rgb) {
     return true;
 }
 
+int NpHostOpen(const NpHostParams &params, const NpHostElement &element) {
+    NPError result = NPERR_GENERIC_ERROR;
+    int index = NpHostNew(params, element, &result);
+    return result == NPERR_NO_ERROR && NpHostSetWindow(index) == NPERR_NO_ERROR ? index : 0;
+}
+
+void NpHostEnd() {
+    NpHostDestroyAll();
+    NpHostRunQueued();
+    NpHostShutdown();
+    NpHostStop();
+}
+
 bool NpHostStream(int index, const std::string &path, size_t chunk, long destroyAfterChunks) {
     NpHostStreamOptions options;
     options.chunk = chunk;

@@ -61,8 +61,12 @@ void NpHostSetNavigator(const std::string &language, const std::string &userAgen
 int NpHostNew(const NpHostParams &params, const NpHostElement &element, NPError *result);
 NPP NpHostInstance(int index);  // null for an unknown index
 NPError NpHostSetWindow(int index);  // a drawable window description of the element's size
+// An instance with its window; its index, or 0 when either is refused.
+int NpHostOpen(const NpHostParams &params, const NpHostElement &element);
 NPError NpHostDestroy(int index);
 void NpHostDestroyAll();  // in creation order
+// Destroys every instance, runs the calls they queued, shuts the plug-in down and stops.
+void NpHostEnd();
 
 // X events for the instance (need a display; false without one).
 bool NpHostExpose(int index, int x, int y, int width, int height);
