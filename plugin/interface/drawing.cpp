@@ -312,6 +312,12 @@ SInt16 PlugPageOfPlayedTime(DocumentRecord *document, SInt32 playedTime) {
 
 void PlugInMessage(PlugInInstance *instance, const char *text) { NPN_Status(instance ? instance->npp : nullptr, text); }
 
+void PlugInNotice(const char *text) {
+    if (!text) return;
+    PlugInInstance *instance = GetCurThis() ? GetCurThis() : plugInState.premiereInstance;
+    if (instance) PlugInMessage(instance, text);
+}
+
 void DisplayVersionPlugIn(PlugInInstance *instance) {
     char version[kVersionTextSize], text[kVersionTextSize + 128];
     GetVersionPlugIn(version);

@@ -59,4 +59,7 @@ void PlugInDeletePicture(PlugInInstance *instance);  // both page pictures; the 
 SInt16 PlugPageOfPlayedTime(DocumentRecord *document, SInt32 playedTime);
 
 void PlugInMessage(PlugInInstance *instance, const char *text);  // the browser's status line
+// The toolbox's notices (the texts of alerts and dialogs that cannot wait in the browser, which
+// the toolbox traces): shown in the status line of the current instance (the first one without).
+void PlugInNotice(const char *text);
 void DisplayVersionPlugIn(PlugInInstance *instance);

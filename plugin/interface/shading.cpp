@@ -1,6 +1,7 @@
 // Shaded fills, relief frames, pattern fills, icons and soft shadows.
 #include "plugin/interface/shading.h"
 
+#include <cstring>
 #include <vector>
 
 #include "graphics/quickdraw/color.h"
@@ -13,10 +14,10 @@
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "plugin/instance.h"
-#include "plugin/interface/colour_icons.h"
 #include "plugin/interface/port_pixels.h"
 #include "plugin/interface/themes.h"
 #include "plugin/startup.h"
+#include "toolbox/color_icons.h"
 
 namespace {
 
@@ -73,8 +74,9 @@ SInt16 Clamp0To100(SInt16 value) { return SInt16(value < 0 ? 0 : value > 100 ? 1
 static void FlouPasse(SInt32 *padded, SInt32 width, SInt32 height, SInt32 centre, SInt32 divisor);
 static void PeintOmbre(const UInt8 *mask, SInt32 width, SInt32 height, SInt16 x, SInt16 y);
 static void TeinteImage(GrafPtr image, Boolean additive, SInt16 red, SInt16 green, SInt16 blue);
-static void PlotCicnShadow(const PlugCIcon *icon, SInt16 left, SInt16 top, SInt16 softness, SInt16 opacity,
-                           SInt16 dx, SInt16 dy);
+static void PlotCicnShadow(CIconHandle icon, SInt16 left, SInt16 top, SInt16 softness, SInt16 opacity, SInt16 dx,
+                           SInt16 dy);
+static void PlotIcone(const Rect *rect, CIconHandle icon);
 
 void PlugSetPaintColor(const RGBColor *colour) {
     PenPat(&qd.black);
@@ -189,9 +191,9 @@ void RemplitRectWithPattern(const Rect *rect, SInt16 patternId) {
 void DrawIconInAire(SInt16 iconId, const Rect *rect) {
     SInt16 saved = CurResFile();
     if (resFilePlugIn >= 0) UseResFile(resFilePlugIn);
-    PlugCIcon *icon = PlugGetCIcon(iconId);
-    if (icon && rect) PlugPlotCIcon(rect, icon);
-    PlugDisposCIcon(&icon);
+    CIconHandle icon = GetCIcon(iconId);
+    if (icon && rect) PlotIcone(rect, icon);
+    DisposCIcon(icon);
     UseResFile(saved);
 }
 
@@ -200,10 +202,10 @@ void DrawIconInAireWithShadow(SInt16 iconId, SInt16 size, Boolean additive, cons
     if (!rect) return;
     SInt16 saved = CurResFile();
     if (resFilePlugIn >= 0) UseResFile(resFilePlugIn);
-    PlugCIcon *icon = PlugGetCIcon(iconId);
+    CIconHandle icon = GetCIcon(iconId);
     if (icon) {
         PlotCicnShadow(icon, rect->left, rect->top, softness, opacity, dx, dy);
-        if (red == 0 && green == 0 && blue == 0) PlugPlotCIcon(rect, icon);
+        if (red == 0 && green == 0 && blue == 0) PlotIcone(rect, icon);
         else if (size > 0) {
             GrafPtr port = qd.thePort;
             GrafPtr image = OrvaCreatePortOffscreen(size, size, 24);
@@ -213,8 +215,7 @@ void DrawIconInAireWithShadow(SInt16 iconId, SInt16 size, Boolean additive, cons
                 SetPort(image);
                 RGBForeColor(&kPureRed);
                 PaintRect(&ground);
-                PlugForeBlack();
-                PlugPlotCIcon(&ground, icon);
+                PlotIcone(&ground, icon);
                 SetPort(port);
                 TeinteImage(image, additive, red, green, blue);
                 Rect target = {rect->top, rect->left, SInt16(rect->top + size), SInt16(rect->left + size)};
@@ -226,7 +227,7 @@ void DrawIconInAireWithShadow(SInt16 iconId, SInt16 size, Boolean additive, cons
             }
         }
     }
-    PlugDisposCIcon(&icon);
+    DisposCIcon(icon);
     UseResFile(saved);
 }
 
@@ -346,16 +347,31 @@ static void TeinteImage(GrafPtr image, Boolean additive, SInt16 red, SInt16 gree
 }
 
 // The icon's mask, blurred, under the icon at (left + dx, top + dy).
-static void PlotCicnShadow(const PlugCIcon *icon, SInt16 left, SInt16 top, SInt16 softness, SInt16 opacity,
-                           SInt16 dx, SInt16 dy) {
-    SInt32 mw = icon->width + 2 * kShadowMargin, mh = icon->height + 2 * kShadowMargin;
-    if (mw > kShadowMaxSide || mh > kShadowMaxSide) return;
+static void PlotCicnShadow(CIconHandle icon, SInt16 left, SInt16 top, SInt16 softness, SInt16 opacity, SInt16 dx,
+                           SInt16 dy) {
+    const BitMap bits = (*icon)->iconMask;  // a copy: the icon is a handle
+    SInt32 w = bits.bounds.right - bits.bounds.left, h = bits.bounds.bottom - bits.bounds.top;
+    SInt32 rowBytes = bits.rowBytes & 0x7FFF;
+    SInt32 mw = w + 2 * kShadowMargin, mh = h + 2 * kShadowMargin;
+    if (w < 1 || h < 1 || !bits.baseAddr || rowBytes * 8 < w || mw > kShadowMaxSide || mh > kShadowMaxSide) return;
     UInt8 *mask = reinterpret_cast<UInt8 *>(NewPtr(UInt32(mw * mh)));
     if (!mask) return;
-    for (SInt32 y = 0; y < mh; y++)
-        for (SInt32 x = 0; x < mw; x++)
-            mask[y * mw + x] = PlugCIconMasked(icon, x - kShadowMargin, y - kShadowMargin) ? 0 : 255;
+    std::memset(mask, 255, size_t(mw * mh));
+    // Bits are read most significant first; a set bit is under the icon.
+    const UInt8 *rows = reinterpret_cast<const UInt8 *>(bits.baseAddr);
+    for (SInt32 y = 0; y < h; y++)
+        for (SInt32 x = 0; x < w; x++)
+            if (rows[y * rowBytes + x / 8] & (0x80 >> (x % 8))) mask[(y + kShadowMargin) * mw + x + kShadowMargin] = 0;
     PlugDrawSoftShadow(mask, mw, mh, SInt16(left + dx - kShadowMargin), SInt16(top + dy - kShadowMargin), softness,
                        opacity);
     DisposPtr(reinterpret_cast<Ptr>(mask));
+}
+
+// The icon drawn with its own colours: black on white in force meanwhile.
+static void PlotIcone(const Rect *rect, CIconHandle icon) {
+    SavedColours colours = SaveColours();
+    PlugForeBlack();
+    PlugBackWhite();
+    PlotCIcon(rect, icon);
+    RestoreColours(colours);
 }

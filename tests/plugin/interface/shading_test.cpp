@@ -13,7 +13,6 @@
 #include "platform/core/byte_reader.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
-#include "plugin/interface/colour_icons.h"
 #include "plugin/interface/shading.h"
 #include "plugin/startup.h"
 #include "support/graphics/quickdraw_support.h"
