@@ -319,13 +319,8 @@ TEST(SeeingBrowser, WithoutTheMusicFontTheInstallationText) {
 // run.sh opens the demonstration page: the view goes to the folder ORVA_OUT_DIR names, so that
 // the test leaves the source tree as it found it.
 TEST(SeeingBrowser, RunShowsTheDemonstrationScore) {
-    std::string folder = plugintest::NewFolder("run");
-    std::string image = folder + "/out/run.png";
-    std::string build = std::string(ORVA_BROWSER_PLUGIN_DIR);
-    build.erase(build.rfind('/'));
-    plugintest::ChildRun child = plugintest::RunChild(
-        {"/bin/bash", SourceDir() + "/run.sh"}, {"DISPLAY=", "ORVA_BUILD_DIR=" + build, "ORVA_OUT_DIR=" + folder + "/out"},
-        folder, 600000);
+    std::string folder = plugintest::NewFolder("run"), image;
+    plugintest::ChildRun child = plugintest::RunDemonstration(folder, &image);
     EXPECT_TRUE(WIFEXITED(child.status) && WEXITSTATUS(child.status) == 0) << child.err;
     EXPECT_NE(child.out.find(image), std::string::npos) << child.out;
     Areas areas = Layout(800, 600, "AUTOPLAY=1 SETTEMPO=120", kSchumann);

@@ -73,13 +73,8 @@ TEST(ShellBrowser, TwentyHostileInstancesAllShowSomething) {
 // The view goes to the folder ORVA_OUT_DIR names, so that the test leaves the source tree as
 // it found it; it shows the player, its title bar in its colour.
 TEST(ShellBrowser, RunOpensTheDemonstrationPage) {
-    std::string folder = plugintest::NewFolder("run");
-    std::string image = folder + "/out/run.png";
-    std::string build = std::string(ORVA_BROWSER_PLUGIN_DIR);
-    build.erase(build.rfind('/'));
-    plugintest::ChildRun child = plugintest::RunChild(
-        {"/bin/bash", SourceDir() + "/run.sh"}, {"DISPLAY=", "ORVA_BUILD_DIR=" + build, "ORVA_OUT_DIR=" + folder + "/out"},
-        folder, 600000);
+    std::string folder = plugintest::NewFolder("run"), image;
+    plugintest::ChildRun child = plugintest::RunDemonstration(folder, &image);
     EXPECT_TRUE(WIFEXITED(child.status) && WEXITSTATUS(child.status) == 0) << child.err;
     EXPECT_NE(child.out.find(image), std::string::npos) << child.out;
     cairo_surface_t *view = cairo_image_surface_create_from_png(image.c_str());

@@ -11,17 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "engraving/engraver.h"
-#include "engraving/music_font.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/quickdraw/rects.h"
-#include "graphics/text/font_table.h"
 #include "import/musicxml/musicxml_import.h"
-#include "layout/layout_start.h"
 #include "layout/pagination.h"
 #include "layout/units.h"
 #include "platform/core/memory.h"
-#include "platform/core/runtime.h"
 #include "plugin/documents.h"
 #include "plugin/embed_params.h"
 #include "plugin/glue.h"
@@ -29,12 +24,11 @@
 #include "plugin/interface/areas.h"
 #include "plugin/interface/page_display.h"
 #include "plugin/interface/scroll_bars.h"
-#include "score/engine_facade.h"
 #include "score/native_score.h"
 #include "score/played_measures.h"
 #include "score/preferences.h"
 #include "score/score_formats.h"
-#include "staffobjects/staff_objects.h"
+#include "tools/page_images/page_images.h"
 
 namespace {
 
@@ -68,16 +62,8 @@ void Split(const std::string &text, std::vector<std::string> *names, std::vector
 
 // Starts the engine as the plug-in does and loads the document, laid out; null when it cannot.
 DocumentRecord *ChargeDocument(const char *path) {
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
+    DemarrePages(ORVA_MUSIC_FONT, kDpiPages);
     FixePrefStd();
-    InitGravure();
-    InitObjetsPortee();
-    if (!SystemDependantInstalleFonteLocale(ORVA_MUSIC_FONT, true)) OrvaGetFontList();
-    InitLentara();
-    InitMiseEnPage();
-    SetDpiDest(kDpiPages);
     EnregistreFormatsStockage();
     XMLEnregistreFormats();
     const ScoreFormatOps *row = RechercheFormatPartition(path);
@@ -99,9 +85,7 @@ void LibereDocument(DocumentRecord *document) {
     if (!document) return;
     VideDocument(document);
     DisposPtr(reinterpret_cast<Ptr>(document));
-    FinMiseEnPage();
-    FinObjetsPortee();
-    FinGravure();
+    ArretePages();
 }
 
 void PrintScrollBar(PlugInInstance *instance, Boolean horizontal) {
