@@ -5,7 +5,8 @@
 // stems and beams. notes_draw.cpp: heads, rests, flags, beams and tuplets. ornaments.cpp:
 // grace notes and marks. curves.cpp: ties and slurs. bars.cpp: bar lines, repeats, endings and
 // jumps. staff_objects_draw.cpp: dynamics, hairpins, octave shifts, tempo and pedal marks.
-// repeat_symbol.cpp: the repeat-two-measures symbol. music_text.cpp: glyphs and text escapes.
+// repeat_symbol.cpp: the repeat-two-measures symbol. drawing_kit.cpp: shapes, glyphs and texts
+// with escapes. segment_geometry.cpp: where times and staff positions fall in the port.
 #pragma once
 
 #include "graphics/pictures/pictures.h"

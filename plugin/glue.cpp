@@ -17,11 +17,16 @@
 #include "platform/core/time_manager.h"
 #include "platform/core/linux_files.h"
 #include "plugin/browser_calls.h"
+#include "plugin/clicks.h"
+#include "plugin/documents.h"
 #include "plugin/embed_params.h"
+#include "plugin/engine_hooks.h"
 #include "plugin/glue_internal.h"
 #include "plugin/host_services.h"
 #include "plugin/instance.h"
+#include "plugin/scripting.h"
 #include "plugin/shell_standins.h"
+#include "plugin/startup.h"
 #include "sound/playback.h"
 #include "score/paths.h"
 #include "graphics/quickdraw/window_record.h"
@@ -90,12 +95,14 @@ NPError NP_Initialize(NPBrowserFuncs *browserFuncs, NPPluginFuncs *pluginFuncs) 
     gtk_init_check(nullptr, nullptr);
     MakePluginFolderCurrent();
     InitChemins(nullptr);
+    PlugTraceFolders();
     if (!getcwd(gStart.entryDirectory, sizeof gStart.entryDirectory)) gStart.entryDirectory[0] = 0;
     PlugTrace("Entry %s", gStart.entryDirectory);
     FillPluginTable(pluginFuncs);
     OrvaInitPluginSystem();
     OrvaSetCopybitAntialias(1, 1);
     OrvaPluginSetResizeCallback(GlueSetSize);
+    PlugInInstalleMoteur();
     NPError result = NPP_Initialize();
     PlugTrace("Starting timer 1000");
     OrvaStartTimer1000();
@@ -172,7 +179,6 @@ NPError NPP_GlueDestroy(NPP instance, NPSavedData **save) {
     NPError result = NPP_Destroy(instance, save);
     OrvaPluginID id = OrvaPluginID(instance);
     PlugInWindow *window = static_cast<PlugInWindow *>(OrvaPluginGetInstanceData(id));
-    ShellUnlistWindow(OrvaPluginGetInstanceWindow(id));
     OrvaPluginDestroyInstanceWindow(id);
     DisposePlugInWindow(window);
     PluginUpdateDirty();
@@ -204,7 +210,6 @@ NPError NPP_GlueSetWindow(NPP instance, NPWindow *window) {
         described->height = SInt32(window->height > INT32_MAX ? INT32_MAX : window->height);
         described->clip = Rect{-32000, -32000, 32000, 32000};
         OrvaPluginSetInstanceData(id, described);
-        ShellListWindow(described->link->window);
         // A windowless instance has no native window: the platform field holds the instance id,
         // through which the library asks the glue for the instance's rectangle.
         SystemDependantSetPluginWindow(id, instance);
@@ -259,10 +264,15 @@ void NPP_GluePrint(NPP instance, NPPrint *) {
 
 void NPP_GlueURLNotify(NPP, const char *, NPError, void *) {}
 
-// The scriptable object is never handed to the browser: every request is refused.
-NPError NPP_GlueGetValue(NPP, NPPVariable variable, void *) {
+// The page's scripts read the instance's scriptable object ("loaded", "totalduration" ...);
+// every other request is refused.
+NPError NPP_GlueGetValue(NPP instance, NPPVariable variable, void *value) {
     PlugTrace("NPP_GlueGetValue %d", int(variable));
-    return NPERR_GENERIC_ERROR;
+    if (variable != NPPVpluginScriptableNPObject || !instance) return NPERR_GENERIC_ERROR;
+    OrvaStartPluginCriticalSection();
+    NPError result = NPP_GetValue(instance, variable, value);
+    OrvaEndPluginCriticalSection();
+    return result;
 }
 
 NPError NPP_GlueSetValue(NPP, NPNVariable, void *) {
@@ -300,11 +310,9 @@ void GlueSetSize(OrvaPluginID id) {
 Boolean PlugInTimerTaskMode() { return gGlue.timerTaskMode; }
 
 void GlueDisposeAllWindows() {
-    while (WindowPtr w = ShellFirstWindow()) {
-        OrvaPluginID id = OrvaPluginGetIDFromWindow(w);
-        ShellUnlistWindow(w);
-        DisposePlugInWindow(static_cast<PlugInWindow *>(OrvaPluginGetInstanceData(id)));
-        OrvaPluginSetInstanceData(id, nullptr);
+    for (OrvaPluginInstance *p = OrvaPluginFirstInstance(); p; p = p->next) {
+        DisposePlugInWindow(static_cast<PlugInWindow *>(p->data));
+        p->data = nullptr;
     }
 }
 

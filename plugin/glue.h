@@ -52,7 +52,7 @@ int32_t NPP_GlueWrite(NPP instance, NPStream *stream, int32_t offset, int32_t le
 void NPP_GluePrint(NPP instance, NPPrint *print);
 int16_t NPP_GlueEvent(NPP instance, void *event);  // an XEvent; 1 handled
 void NPP_GlueURLNotify(NPP instance, const char *url, NPError reason, void *notifyData);
-NPError NPP_GlueGetValue(NPP instance, NPPVariable variable, void *value);  // 1 for every variable
+NPError NPP_GlueGetValue(NPP instance, NPPVariable variable, void *value);  // the scriptable object (15); 1 for others
 NPError NPP_GlueSetValue(NPP instance, NPNVariable variable, void *value);
 
 // The browser's timer routine: the instance's idle work, then its changed areas.

@@ -11,8 +11,10 @@
 #include "platform/core/back_end.h"
 #include "platform/gtk/keyboard_mouse.h"
 #include "plugin/browser_calls.h"
+#include "plugin/clicks.h"
 #include "plugin/glue_internal.h"
 #include "plugin/host_services.h"
+#include "plugin/idle.h"
 #include "plugin/instance.h"
 #include "plugin/shell_standins.h"
 #include "plugin/x_events.h"
@@ -135,7 +137,19 @@ void NPP_GlueAsyncInvalidate(void *data) {
     DisposPtr(reinterpret_cast<Ptr>(request));
 }
 
-void PluginUpdateDirty() { PluginUpdateDirtyIn(ShellFirstWindow, ShellNextWindow); }
+// The plug-in's windows: those of the library's instances.
+static WindowPtr FirstInstanceWindow() {
+    OrvaPluginInstance *p = OrvaPluginFirstInstance();
+    return p ? p->window : nullptr;
+}
+
+static WindowPtr NextInstanceWindow(WindowPtr window) {
+    for (OrvaPluginInstance *p = OrvaPluginFirstInstance(); p; p = p->next)
+        if (p->window == window) return p->next ? p->next->window : nullptr;
+    return nullptr;
+}
+
+void PluginUpdateDirty() { PluginUpdateDirtyIn(FirstInstanceWindow, NextInstanceWindow); }
 
 void PluginUpdateDirtyIn(WindowPtr (*first)(), WindowPtr (*next)(WindowPtr)) {
     PlugTrace("PluginUpdateDirty");

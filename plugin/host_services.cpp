@@ -5,11 +5,16 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <glib.h>
+#include <fcntl.h>
 #include <mutex>
+#include <unistd.h>
 
+#include "platform/core/folders.h"
 #include "platform/core/runtime.h"
+#include "plugin/cache_files.h"
+#include "plugin/documents.h"
 #include "plugin/glue.h"
+#include "score/paths.h"
 #include "toolbox/toolbox_services.h"
 
 namespace {
@@ -21,9 +26,10 @@ const char kTraceFileName[] = "OndrakMusicPlugin.txt";
 struct HostState {
     std::atomic<bool> trace{false};
     std::atomic<bool> holding{false};
-    std::mutex heldLock;  // guards the held lines
+    std::mutex heldLock;  // guards the held lines and the trace folders
     char held[kHeldTraceLines][kTraceLineSize];
     int heldFirst = 0, heldCount = 0;
+    char folders[2][kCacheFolderSize];  // where the trace goes when the current folder refuses it
 };
 HostState gHost;
 
@@ -32,9 +38,10 @@ void WriteTraceLine(const char *line);
 void CollapseMessage(const char *message);
 void ShowMessage(const char *message);
 FILE *OpenTraceFile();
+FILE *OpenTraceIn(const char *folder);
 void CToPascal(const char *text, Str255 pascal);
 
-const OrvaMessageHooks kHostMessages = {CollapseMessage, ShowMessage, nullptr, TraceLine};
+const OrvaMessageHooks kHostMessages = {CollapseMessage, ShowMessage, PlugInAvertissementVrac, TraceLine};
 
 }  // namespace
 
@@ -60,6 +67,15 @@ void PlugSetTrace(Boolean on) {
 }
 
 Boolean PlugGetTrace() { return gHost.trace.load(); }
+
+void PlugTraceFolders() {
+    char preferences[kOrvaPathMax + 1];
+    if (!GetCheminDossier(kDossierPreferences, preferences)) preferences[0] = 0;
+    const char *cache = SetPathCache() ? GetCheminCache() : "";
+    std::lock_guard<std::mutex> guard(gHost.heldLock);
+    snprintf(gHost.folders[0], sizeof gHost.folders[0], "%s", preferences);
+    snprintf(gHost.folders[1], sizeof gHost.folders[1], "%s", cache);
+}
 
 void PlugHoldTrace(Boolean hold) {
     std::lock_guard<std::mutex> guard(gHost.heldLock);
@@ -112,12 +128,22 @@ void ShowMessage(const char *message) {
     Alert(kCollapseAlertID, nullptr);
 }
 
+// The plug-in's folder (the current one), else the preferences folder, else the private cache
+// folder; the file is appended to and never reached through a link. heldLock is held.
 FILE *OpenTraceFile() {
-    FILE *f = fopen(kTraceFileName, "a");
-    if (f) return f;
-    gchar *path = g_build_filename(g_get_tmp_dir(), kTraceFileName, nullptr);
-    f = fopen(path, "a");
-    g_free(path);
+    FILE *f = OpenTraceIn("");
+    for (int i = 0; i < 2 && !f; i++)
+        if (gHost.folders[i][0]) f = OpenTraceIn(gHost.folders[i]);
+    return f;
+}
+
+FILE *OpenTraceIn(const char *folder) {
+    char path[kCacheFolderSize + sizeof kTraceFileName];
+    snprintf(path, sizeof path, "%s%s", folder, kTraceFileName);
+    int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    FILE *f = fdopen(fd, "a");
+    if (!f) close(fd);
     return f;
 }
 

@@ -12,11 +12,15 @@ enum : SInt32 {
 // Fills orvaSettings for the plug-in (name "Ondrak Music Plug-in", flags set, the
 // instance-rectangle callback), installs the message routines and records the calling thread
 // as the main thread. From then on PlugTrace appends to the trace log "OndrakMusicPlugin.txt"
-// (current folder, else the temporary folder) while tracing is on; Collapse traces
-// "Collapse : <message>" and shows alert 300 with the message as its first parameter text;
-// Message shows it without the trace. From another thread than the main one the message goes
-// to the error sink instead of the alert.
+// (current folder, else the folders PlugTraceFolders names) while tracing is on; Collapse
+// traces "Collapse : <message>" and shows alert 300 with the message as its first parameter
+// text; Message shows it without the trace; warning codes go to PlugInAvertissementVrac. From
+// another thread than the main one the message goes to the error sink instead of the alert.
 void OrvaInitSettings();
+
+// Where the trace log goes when the current folder refuses it: the preferences folder, then
+// the private cache folder. Main thread, once the folder tree is known.
+void PlugTraceFolders();
 
 // The trace switch (off at start); any thread.
 void PlugSetTrace(Boolean on);

@@ -8,6 +8,7 @@
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "plugin/browser_calls.h"
+#include "plugin/documents.h"
 #include "plugin/glue.h"
 #include "plugin/host_services.h"
 #include "plugin/scripting.h"

@@ -4,12 +4,14 @@
 #pragma once
 
 #include "graphics/pictures/pictures.h"
+#include "layout/pagination.h"
 #include "plugin/npapi.h"
 #include "plugin/shell_standins.h"
 
 struct PlugInWindow;
 struct PlugInInstance;
 struct DocumentRecord;
+struct JukeBoxList;
 
 // Called at idle while a press is held (stillDown 1) and once after its release (0).
 typedef void (*PlugInPressHandler)(PlugInInstance *instance, Boolean stillDown);
@@ -52,6 +54,7 @@ struct PlugInInstance {
     SInt16 areaLeft, areaTop;   // player area in port coordinates (areaLeft: play-list width)
     UInt16 browserMode;         // NP_EMBED or NP_FULL
     FILE *cacheStream;          // the cache file written during the download
+    UInt8 cacheWriteFailed;     // a block could not be written: the download fails
     SInt32 bytesReceived;
     SInt32 streamLength;        // announced length, 0 unknown
     UInt8 downloadFailed, documentReady;
@@ -112,11 +115,13 @@ struct PlugInInstance {
     char pluginsPage[kDocNameSize];
     UInt8 docInCache;
     char docName[kDocNameSize];
+    UInt8 docNameFromStream;    // docName came from the stream's address (no SRC or FILENAME)
     char urlDirectory[kUrlDirectorySize];
     char cacheFileName[kCacheFileNameSize];
+    UInt8 cacheUnpacked;        // cacheFileName is the unpacked document, read by its own extension
     SInt32 totalDurationMs, totalDuration;  // milliseconds; score units
     SInt16 currentPage, pageCount;
-    PlugInPageSetup pageSetup;
+    PrintInfoRecord pageSetup;  // the printer's resolutions and paper, raised to 300 dpi at least
     UInt8 keepRatio;
     SInt16 zoomMode;            // 0 zoom value, 1 fit width, 2 fit the page in two-page mode
     UInt8 fullScreenAllowed;
@@ -142,11 +147,14 @@ struct PlugInInstance {
     SInt16 listNumber;          // 1-based element of the play list or archive
     PlugInInstance *next;       // the instance list
     PlugInPressHandler pressHandler;
+    UInt32 pressTick;           // tick count of the press on the position bar
+    UInt8 pressSelecting;       // that press selects measures rather than a position
+    UInt8 pressKeptLoaded;      // keepLoaded as it was before that press
     SInt16 measureCount;
     Handle measureTable;
     SInt16 ruptureCount;
     Handle ruptureTable;
-    PlugInPlayList *playList;
+    JukeBoxList *playList;      // owned; null without a list
     SInt16 listSplit, posSplit;  // posSplit: width of the play-list panel, as given
     Handle mixerEntries;
     SInt16 mixerFirstStrip, mixerShownStrips;

@@ -21,6 +21,9 @@ enum : NPError {
 };
 
 enum : uint16_t { NP_EMBED = 1, NP_FULL = 2 };  // the mode of a new instance
+enum : uint16_t { NP_NORMAL = 1 };               // a stream written block by block
+// Why a stream ended (NPP_DestroyStream's reason).
+enum : NPError { NPRES_DONE = 0, NPRES_NETWORK_ERR = 1, NPRES_USER_BREAK = 2 };
 
 // The browser's version numbers from which a slot or feature exists.
 enum : uint16_t { kNPVersionScripting = 14 };

@@ -13,9 +13,11 @@
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "plugin/browser_calls.h"
+#include "plugin/documents.h"
 #include "plugin/host_services.h"
 #include "plugin/instance.h"
 #include "plugin/shell_standins.h"
+#include "plugin/startup.h"
 #include "score/engine_facade.h"
 
 namespace {

@@ -1,82 +1,55 @@
-// Stand-ins for what the plug-in shell calls of the player's other parts and of the score and
-// sound subsystems. Each group is deleted when the code named in its comment arrives.
+// Stand-ins for what the plug-in calls of the player's other parts and of the floors that hold
+// no code for it yet. Each group is deleted when the code named in its comment arrives.
 #include "plugin/shell_standins.h"
 
 #include <cctype>
 #include <cstdlib>
-#include <unistd.h>
-#include <vector>
 
-#include "platform/core/resource_files.h"
-#include "platform/core/runtime.h"
-#include "plugin/glue.h"
-#include "plugin/host_services.h"
-#include "plugin/instance.h"
-#include "score/preferences.h"
 #include "graphics/quickdraw/window_record.h"
+#include "platform/core/runtime.h"
+#include "plugin/documents.h"
+#include "plugin/glue.h"
+#include "plugin/instance.h"
+#include "score/played_measures.h"
+#include "score/score_formats.h"
+#include "score/tempo_map.h"
 
-// ---- Start-up, idle and clicks: replaced by the player's start-up and click dispatch ----------
+namespace {
 
-SInt16 resFilePlugIn = -1;
+const Rect kLoadDialogBounds = {0, 0, 100, 100};
 
-// Opens the plug-in's resource file (so that its version can be read) and sets the interface
-// language to English; the fonts, chord diagrams, singing data and sound bank come later.
-NPError NPP_Initialize() {
-    PlugTrace("-------------------------------------");
-    PlugTrace("NPP_Initialize.");
-    PlugTrace("NPP_Initialize calls PluginInit.");
-    resFilePlugIn = OpenResFile("Ondrak Music Plugin.rsr");
-    if (resFilePlugIn < 0) {
-        char folder[1024] = "";
-        if (!getcwd(folder, sizeof folder)) folder[0] = 0;
-        OrvaErreurF("Impossible to find resource file in %s", folder);
-    }
-    Langue = 1;
-    PlugTrace("NPP_Initialize OK.");
-    return NPERR_NO_ERROR;
+Boolean ChargeMusiqueABC(DocumentRecord *, const char *, SInt16) { return kFalse; }
+const ScoreFormatOps kFormatABC = {"ABC", {"abc", nullptr, nullptr, nullptr}, ChargeMusiqueABC,
+                                   kFormatMorceaux, nullptr, nullptr, nullptr};
+
+}  // namespace
+
+// ---- Singing: replaced by the singer --------------------------------------------------------------
+
+Boolean LyrovoxOpenDataFile(const char *) { return kFalse; }
+void LyrovoxFixeVolume(SInt16) {}
+void LyrovoxFixeDossiers(const char *languages, const char *data) {
+    PlugTrace("Singing folders %s %s", languages, data);
 }
+void InitLyrovox() {}
+Boolean IsLyrovox() { return kFalse; }
+void LyrovoxAdapteDocument(DocumentRecord *, SInt16) {}
+Boolean IdleLyrovox(UInt8) { return kFalse; }
+void LibereLyrovox() {}
 
-void NPP_Shutdown() {
-    PlugTrace("NPP_Shutdown");
-    if (resFilePlugIn >= 0) CloseResFile(resFilePlugIn);
-    resFilePlugIn = -1;
-}
+// ---- The ABC importer: replaced by import/abc/ ---------------------------------------------------
 
-// A press is traced as the click dispatcher traces it; nothing else happens yet.
-int16_t NPP_HandleEvent(NPP npp, EventRecord *event) {
-    if (!PlugInFromNPP(npp) || !event || event->what != mouseDown) return 0;
-    PlugTrace("PlugInClick %d %d", event->where.h, event->where.v);
-    return 1;
-}
+void ABCEnregistreFormats() { EnregistreFormatPartition(&kFormatABC); }
 
-void PlugInIdle(PlugInInstance *) {}
+// ---- Films: replaced by plugin/films/ -----------------------------------------------------------
 
-// ---- Streams, cache and documents: replaced by the document loader -----------------------------
+Boolean PlugPekNewBlock(PlugInInstance *, const void *, SInt32) { return kTrue; }
+Boolean PlugPekChargeFichier(PlugInInstance *) { return kFalse; }
+void PlugPekDisposeFichier(PlugInInstance *) {}
+void PlugPekIdle(PlugInInstance *) {}
+void PlugPekClick(PlugInInstance *, Point) {}
 
-// The document is accepted and dropped: the instance keeps its loading face.
-NPError NPP_NewStream(NPP npp, char *, NPStream *, NPBool, uint16_t *streamType) {
-    if (!PlugInFromNPP(npp)) return NPERR_INVALID_INSTANCE_ERROR;
-    if (streamType) *streamType = 1;
-    return NPERR_NO_ERROR;
-}
-
-int32_t NPP_WriteReady(NPP, NPStream *) { return 268435455; }
-
-int32_t NPP_Write(NPP npp, NPStream *, int32_t, int32_t length, void *) {
-    PlugTrace("NPP_Write");
-    return PlugInFromNPP(npp) ? length : -1;
-}
-
-NPError NPP_DestroyStream(NPP npp, NPStream *, NPError) {
-    return PlugInFromNPP(npp) ? NPERR_NO_ERROR : NPERR_INVALID_INSTANCE_ERROR;
-}
-
-void PlugInDisposeDoc(PlugInInstance *) {}
-void DeleteFichierCache(PlugInInstance *) {}
-SInt32 PlugCalculePosTempsJoue(PlugInInstance *) { return -1; }
-
-// ---- Player interface: replaced by the drawing cycle, layout, karaoke, mixer, play list,
-// keyboard and film parts ---------------------------------------------------------------------
+// ---- The drawing cycle, title bar, areas and panels: replaced by plugin/interface/ ---------------
 
 Boolean StartDraw(PlugInInstance *instance, PlugInDrawState *state) {
     GetPort(&state->savedPort);
@@ -88,42 +61,150 @@ Boolean StartDraw(PlugInInstance *instance, PlugInDrawState *state) {
 
 void EndDraw(PlugInInstance *, PlugInDrawState *state) { SetPort(state->savedPort); }
 
+void PlugInRedrawInstance(PlugInInstance *instance) {
+    PlugInDrawState state;
+    if (!StartDraw(instance, &state)) return;
+    PlugInDoDraw(instance, kTrue);
+    EndDraw(instance, &state);
+}
+
+void PlugInDoDraw(PlugInInstance *, Boolean) { PlugTrace("PlugInDoDraw"); }
+void PlugInDoDrawDocument(PlugInInstance *) {}
+void PlugInDrawTitle(PlugInInstance *) {}
 void PlugInCalculeAireAffichables(PlugInInstance *, SInt16, SInt16) {}
 void ApplyColorCommand(PlugInInstance *, const char *) {}
 void PlugInDeletePicture(PlugInInstance *) {}
+
+SInt16 GetHauteurTitre(PlugInInstance *instance) { return instance->titleShown ? PlugInTitleHeight(instance) : 0; }
+
+SInt16 GetHauteurBoutons(PlugInInstance *instance) {
+    return instance->menuShown ? SInt16(instance->iconRows * instance->iconRowHeight + 2 * instance->iconBarPadding) : 0;
+}
+
+SInt16 GetHauteurBarrePosMusique(PlugInInstance *instance) {
+    return instance->timeSliderShown ? (instance->ruptureTable ? 16 : 8) : 0;
+}
+
+SInt16 GetTailleAireSystemePlugIn(PlugInInstance *instance) {
+    return SInt16(GetHauteurTitre(instance) + GetHauteurBoutons(instance) + GetHauteurBarrePosMusique(instance));
+}
+
+void CalculeAireBarrePosMusique(PlugInInstance *instance, Rect *rect) {
+    *rect = Rect{0, 0, 0, 0};
+    if (!instance->window) return;
+    SInt16 top = SInt16(instance->areaTop + GetHauteurTitre(instance) + GetHauteurBoutons(instance));
+    SInt32 width = instance->window->width > 32767 ? 32767 : instance->window->width;
+    *rect = Rect{top, instance->areaLeft, SInt16(top + GetHauteurBarrePosMusique(instance)), SInt16(width)};
+}
+
+Boolean PlugInClickTitle(PlugInInstance *, Point) { return kFalse; }
+Boolean PlugInClickAscenseur(PlugInInstance *, Point) { return kFalse; }
 void PlugInDisposeTexteKaraoke(PlugInInstance *) {}
+Boolean PlugInIskaraokePossible(PlugInInstance *) { return kFalse; }
+SInt16 PlugInNbPorteesKaraoke(PlugInInstance *) { return 0; }
+void PlugInInverseActiviteKaraoke(PlugInInstance *) {}
 void PlugDisposeMixer(PlugInInstance *) {}
-void PlugInDisposeListe(PlugInInstance *) {}
+void PlugMixerGetValues(PlugInInstance *) {}
+void PlugInOpenMixer(PlugInInstance *) {}
+Boolean PlugClickMixer(PlugInInstance *, Point) { return kFalse; }
+void PlugIdleMixer(PlugInInstance *) {}
+RgnHandle SetClipMixer(PlugInInstance *) { return nullptr; }
+void RestoreClipMixer(PlugInInstance *, RgnHandle) {}
+Boolean PlugInClickPlayMode(PlugInInstance *, Point) { return kFalse; }
+Boolean PlugInClickListe(PlugInInstance *, Point) { return kFalse; }
+void PlugDeplacePage(PlugInInstance *, Boolean) {}
+void PlugGereAideContextuelle(PlugInInstance *) {}
+void RedrawContextualHelp(PlugInInstance *) {}
 void RazTouchesClavier(PlugInInstance *) {}
-void PlugPekIdle(PlugInInstance *) {}
+Boolean ClickInClavier(PlugInInstance *, Point) { return kFalse; }
+void PlugIdleClavier(PlugInInstance *) {}
 
-// ---- The window list: replaced by the Window Manager's list ----------------------------------
+// ---- Playing, the icon menu and the position bar: replaced by "Playing" -------------------------
 
-namespace {
-std::vector<WindowPtr> gShellWindows;  // main thread
-}
-
-void ShellListWindow(WindowPtr window) {
-    for (WindowPtr w : gShellWindows)
-        if (w == window) return;
-    if (window) gShellWindows.push_back(window);
-}
-
-void ShellUnlistWindow(WindowPtr window) {
-    for (size_t i = 0; i < gShellWindows.size(); i++) {
-        if (gShellWindows[i] != window) continue;
-        gShellWindows.erase(gShellWindows.begin() + long(i));
-        return;
+void PlugInJoueMusique(PlugInInstance *instance) {
+    if (!instance->playAllowed || !PlugBeginFile(instance)) return;
+    PlugInInstance *other = plugInState.plugInInstancePlay;
+    if (other && other != instance) {
+        PlugInArreteMusique(other, 1);
+        plugInState.redrawInstance = other;
     }
+    plugInState.plugInInstancePlay = instance;
+    SetCurThis(instance);
+    PlugTrace("PlugInJoueMusique '%s' %d", instance->docName, int(instance->listNumber));
+    PlugEndFile(instance);
 }
 
-WindowPtr ShellFirstWindow() { return gShellWindows.empty() ? nullptr : gShellWindows.front(); }
-
-WindowPtr ShellNextWindow(WindowPtr window) {
-    for (size_t i = 0; i + 1 < gShellWindows.size(); i++)
-        if (gShellWindows[i] == window) return gShellWindows[i + 1];
-    return nullptr;
+void PlugInArreteMusique(PlugInInstance *instance, SInt16) {
+    if (plugInState.plugInInstancePlay == instance) plugInState.plugInInstancePlay = nullptr;
 }
+
+void AppliqueTranspose(PlugInInstance *) {}
+void PlugInPauseMusique(PlugInInstance *) {}
+void PlugInFastMusique(PlugInInstance *, SInt16) {}
+void PlugInVolume(PlugInInstance *) {}
+void PlugInTempo(PlugInInstance *) {}
+void PlugInClickMetronome(PlugInInstance *) {}
+void PlugInTranspose(PlugInInstance *, SInt16) {}
+void PlugInClickJoueVue(PlugInInstance *) {}
+void PlugInAdjustMenu(PlugInInstance *) {}
+void PlugInDrawMenu(PlugInInstance *) {}
+void PlugInTraceItemMenu(PlugInInstance *, SInt16) {}
+
+SInt16 PlugInLocaliseIcon(PlugInInstance *, Point, Boolean, Boolean *enabled) {
+    if (enabled) *enabled = kFalse;
+    return -1;
+}
+
+void PlugInDrawBarrePosMusique(PlugInInstance *) {}
+void PlugInPosCursMusique(PlugInInstance *, Boolean) {}
+void PlugInGereMontreMusique(PlugInInstance *) {}
+void PlugInMontrePositionJouee(PlugInInstance *, SInt32) {}
+
+SInt32 PlugCvtMsEnTempsJoue(PlugInInstance *instance, SInt32 ms) {
+    return instance->document ? CvtMsEnTempsJoue(instance->document->score, ms, kTrue) : 0;
+}
+
+SInt32 PlugCvtMesureEnTempsJoue(PlugInInstance *instance, SInt32 measure) {
+    return instance->document ? CvtMesureJoueeEnTempsJoue(instance->document->score, measure) : 0;
+}
+
+SInt32 PlugCvtTempsJoueEnMesure(PlugInInstance *instance, SInt32 time) {
+    return instance->document ? CvtTempsJoueEnMesureJouee(instance->document->score, time, nullptr) : -1;
+}
+
+SInt32 PlugCvtMesureEcriteEnJouee(PlugInInstance *instance, SInt32 measure) {
+    ScoreHandle score = instance->document ? instance->document->score : nullptr;
+    SInt32 played = score ? GetNbMesuresJouees(score) : 0;
+    for (SInt32 i = 0; i < played; i++)
+        if (CvtMesureJoueeEnMesure(score, i) == measure) return i;
+    return measure;
+}
+
+SInt32 PlugGetEndNumMesure(PlugInInstance *, SInt32 measure) { return measure; }
+
+// ---- Pages, views, print, save, server and information commands: replaced by their Parts --------
+
+void PlugInInfo(PlugInInstance *) {}
+void PlugInMiseEnPage(PlugInInstance *) {}
+void PlugInPrint(PlugInInstance *) {}
+void PlugInChangePage(PlugInInstance *, SInt16) {}
+void PlugInChangeZoom(PlugInInstance *) {}
+void PlugInSave(PlugInInstance *) {}
+void DisplayVersionPlugIn(PlugInInstance *) {}
+void PlugInInformationDocument(PlugInInstance *) {}
+void PlugInSendEmail(PlugInInstance *) {}
+void PlugInFullScreen(PlugInInstance *) {}
+void PlugInChangeView(PlugInInstance *, SInt16) {}
+void PlugInSetCommanServer(PlugInInstance *, const char *command) { PlugTrace("Server command %s", command); }
+
+// ---- Dialogs: replaced by Toolbox II ---------------------------------------------------------------
+
+WindowPtr PlugCreeDialogueChargement() {
+    const unsigned char noTitle[1] = {0};
+    return NewCWindow(nullptr, &kLoadDialogBounds, noTitle, kFalse, 2, reinterpret_cast<WindowPtr>(-1), kFalse, 0);
+}
+
+void PlugDisposeDialogueChargement(WindowPtr dialog) { DisposeWindow(dialog); }
 
 // ---- Staff objects: replaced by the colour reader of the text objects ------------------------------
 
@@ -138,4 +219,3 @@ void CvtStrToRGBColor(const char *text, RGBColor *color) {
     color->green = UInt16((value >> 8 & 0xFF) << 8);
     color->blue = UInt16((value & 0xFF) << 8);
 }
-

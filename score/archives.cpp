@@ -3,19 +3,15 @@
 
 #include <cstdio>
 #include <cstring>
-#include <minizip/unzip.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include "platform/core/runtime.h"
 #include "score/byte_stream.h"
 #include "score/score_formats.h"
 #include "score/temporary_files.h"
+#include "score/zip_reader.h"
 
 namespace {
-
-const UInt32 kBlocArq = 65536;  // bytes taken out at a time
-const char kNomOuverture[] = "archive";  // minizip wants a name; the callbacks ignore it
 
 // The directory opened by BeginSeekArq, and how deep archives are being loaded. Main thread only.
 struct ArchiveRecord {
@@ -25,22 +21,18 @@ struct ArchiveRecord {
 ArchiveRecord gArq;
 
 Boolean ChargeFichierArchive(DocumentRecord *document, const char *path, SInt16 element);
+Boolean MembreFichierArchive(const char *path, SInt16 index, char *name, size_t nameSize, UInt64 *size);
 unzFile OuvreZip();
 void FermeZip(unzFile zip);
 Boolean VaAuMembre(unzFile zip, SInt16 index, ArqEntry *entry, unz_file_info64 *info);
 Boolean CopieMembre(unzFile zip, const unz_file_info64 &info, FILE *out);
 void TraceMembre(SInt16 index);
-voidpf ZCALLBACK ZipOuvre(voidpf opaque, const void *filename, int mode);
-uLong ZCALLBACK ZipLit(voidpf opaque, voidpf stream, void *buffer, uLong size);
-uLong ZCALLBACK ZipEcrit(voidpf opaque, voidpf stream, const void *buffer, uLong size);
-ZPOS64_T ZCALLBACK ZipPosition(voidpf opaque, voidpf stream);
-long ZCALLBACK ZipPlace(voidpf opaque, voidpf stream, ZPOS64_T offset, int origin);
-int ZCALLBACK ZipFerme(voidpf opaque, voidpf stream);
-int ZCALLBACK ZipErreur(voidpf opaque, voidpf stream);
+Boolean EcritDansFichier(void *file, const UInt8 *bytes, UInt32 count);
 
 }  // namespace
 
-const ScoreFormatOps kFormatArchive = {"archive", {"arq", nullptr, nullptr, nullptr}, ChargeFichierArchive};
+const ScoreFormatOps kFormatArchive = {"archive", {"arq", nullptr, nullptr, nullptr}, ChargeFichierArchive,
+                                       kFormatMembres, MembreFichierArchive, nullptr, nullptr};
 
 Boolean BeginSeekArq() {
     EndSeekArq();
@@ -127,14 +119,26 @@ Boolean ChargeFichierArchive(DocumentRecord *document, const char *path, SInt16 
     return ok;
 }
 
+// The directory of the file at path, read for one member: the file is current meanwhile.
+Boolean MembreFichierArchive(const char *path, SInt16 index, char *name, size_t nameSize, UInt64 *size) {
+    if (!path || !name || nameSize == 0 || !CadenzoOpenFile(path, "rb")) return kFalse;
+    ArqEntry entry;
+    Boolean ok = BeginSeekArq() && GetInfoArq(index, &entry);
+    EndSeekArq();
+    CloseFile();
+    if (!ok) return kFalse;
+    snprintf(name, nameSize, "%s", entry.name);
+    if (size) *size = entry.size;
+    return kTrue;
+}
+
 unzFile OuvreZip() {
     FILE *file = PrendFichierBrut();
     if (!file) {
         PlugTrace("archive: no current file to read");
         return nullptr;
     }
-    zlib_filefunc64_def functions = {ZipOuvre, ZipLit, ZipEcrit, ZipPosition, ZipPlace, ZipFerme, ZipErreur, file};
-    unzFile zip = unzOpen2_64(kNomOuverture, &functions);
+    unzFile zip = OuvreZipFichier(file);
     if (!zip) {
         PlugTrace("archive: '%s' is not a readable zip container", gFluxOctets.name);
         RendFichierBrut();
@@ -168,64 +172,34 @@ Boolean VaAuMembre(unzFile zip, SInt16 index, ArqEntry *entry, unz_file_info64 *
     return kFalse;
 }
 
-// minizip checks the CRC only when the directory's size is reached, so a member whose sizes
-// lie would pass: the CRC of what was read is compared here, and the size is bounded whatever
-// the directory says.
+// What was read goes to the file; the size and the CRC are checked by the zip reader. A member
+// marked larger than the limit is refused before anything is read, one whose bytes differ
+// from the directory's size or CRC after.
 Boolean CopieMembre(unzFile zip, const unz_file_info64 &info, FILE *out) {
     char name[kNomArqTaille];
     if (unzGetCurrentFileInfo64(zip, nullptr, name, sizeof name - 1, nullptr, 0, nullptr, 0) != UNZ_OK) name[0] = 0;
     name[sizeof name - 1] = 0;
-    if (info.uncompressed_size > ZPOS64_T(kArqMembreMax)) {
-        PlugTrace("archive: member '%s' larger than 256 MiB", name);
+    ZipLectureRecord read;
+    LitMembreZip(zip, EcritDansFichier, out, &read);
+    if (read.etape == kZipEtapeTaille) {
+        PlugTrace("archive: member '%s' larger than %d MiB", name, int(kZipMembreMax >> 20));
         return kFalse;
     }
-    if (unzOpenCurrentFile(zip) != UNZ_OK) {
+    if (read.etape == kZipEtapeOuverture) {
         PlugTrace("archive: member '%s' cannot be read", name);
         return kFalse;
     }
-    static UInt8 block[kBlocArq];
-    uLong crc = crc32(0, nullptr, 0);
-    UInt64 total = 0;
-    int read;
-    Boolean ok = kTrue;
-    while ((read = unzReadCurrentFile(zip, block, kBlocArq)) > 0) {
-        total += UInt64(read);
-        crc = crc32(crc, block, uInt(read));
-        if (total > UInt64(kArqMembreMax) || fwrite(block, 1, size_t(read), out) != size_t(read)) {
-            ok = kFalse;
-            break;
-        }
+    if (read.err != UNZ_OK || read.total != info.uncompressed_size) {
+        PlugTrace("archive: member '%s' is damaged", name);
+        return kFalse;
     }
-    int closed = unzCloseCurrentFile(zip);
-    if (read < 0 || closed != UNZ_OK || crc != info.crc || total != info.uncompressed_size) ok = kFalse;
-    if (!ok) PlugTrace("archive: member '%s' is damaged", name);
-    return ok;
+    return kTrue;
+}
+
+Boolean EcritDansFichier(void *file, const UInt8 *bytes, UInt32 count) {
+    return fwrite(bytes, 1, count, static_cast<FILE *>(file)) == count;
 }
 
 void TraceMembre(SInt16 index) { PlugTrace("archive: no member %d", index); }
-
-voidpf ZCALLBACK ZipOuvre(voidpf opaque, const void *, int) { return opaque; }
-
-uLong ZCALLBACK ZipLit(voidpf, voidpf stream, void *buffer, uLong size) {
-    return uLong(fread(buffer, 1, size, static_cast<FILE *>(stream)));
-}
-
-uLong ZCALLBACK ZipEcrit(voidpf, voidpf, const void *, uLong) { return 0; }
-
-ZPOS64_T ZCALLBACK ZipPosition(voidpf, voidpf stream) {
-    off_t at = ftello(static_cast<FILE *>(stream));
-    return at < 0 ? ZPOS64_T(-1) : ZPOS64_T(at);
-}
-
-long ZCALLBACK ZipPlace(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
-    int whence = origin == ZLIB_FILEFUNC_SEEK_CUR ? SEEK_CUR : origin == ZLIB_FILEFUNC_SEEK_END ? SEEK_END : SEEK_SET;
-    if (offset > ZPOS64_T(INT64_MAX)) return -1;
-    return fseeko(static_cast<FILE *>(stream), off_t(offset), whence) == 0 ? 0 : -1;
-}
-
-// The file is the byte stream's: minizip does not close it.
-int ZCALLBACK ZipFerme(voidpf, voidpf) { return 0; }
-
-int ZCALLBACK ZipErreur(voidpf, voidpf stream) { return ferror(static_cast<FILE *>(stream)); }
 
 }  // namespace

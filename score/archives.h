@@ -1,5 +1,5 @@
-// Archives (docs/archive-format.md): zip containers of several documents, read with minizip
-// through callbacks over the byte stream's current file. Members are counted in directory
+// Archives (docs/archive-format.md): zip containers of several documents, read through the zip
+// reader (score/zip_reader.h) over the byte stream's current file. Members are counted in directory
 // order with folders left out; a member's name keeps no folder, and no name ever becomes a
 // path. Main thread only.
 #pragma once
@@ -8,7 +8,6 @@
 
 enum : SInt32 {
     kNomArqTaille = 256,           // bytes of a member's name with its zero
-    kArqMembreMax = 256 << 20,     // bytes of a member taken out; larger ones are refused
     kArqProfondeurMax = 4,         // archives loaded from within archives
 };
 
@@ -24,7 +23,7 @@ Boolean GetInfoArq(SInt16 index, ArqEntry *entry);  // member index from 0; fals
 void EndSeekArq();
 // Writes member index of the current file into the file at destination (created or replaced);
 // false, with a trace line, for a bad index, a damaged member (its CRC checked) or one larger
-// than kArqMembreMax. The destination is removed after a failure.
+// than kZipMembreMax. The destination is removed after a failure.
 Boolean ExtraitFichierArq(SInt16 index, const char *destination);
 // Loads member index into the document through the format table, from a fresh temporary file
 // that keeps only the member's extension and is deleted afterwards. The archive is the current

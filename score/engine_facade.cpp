@@ -1,4 +1,4 @@
-// The engine facade: warnings, music fonts, play selection, singing set-up and stubs.
+// The engine facade: warnings, the resource-file version, singing set-up and the installation.
 #include "score/engine_facade.h"
 
 #include <cstdarg>
@@ -6,19 +6,14 @@
 #include <cstring>
 
 #include "graphics/text/font_manager.h"
-#include "graphics/text/font_services.h"
-#include "graphics/text/font_table.h"
-#include "platform/core/byte_order.h"
+#include "platform/core/byte_reader.h"
 #include "platform/core/folders.h"
 #include "platform/core/memory.h"
 #include "platform/core/resource_files.h"
 #include "platform/core/runtime.h"
-#include "score/musical_arithmetic.h"
 #include "score/paths.h"
 #include "score/preferences.h"
 #include "score/score_hooks.h"
-
-const char kNomFonteMusique[] = "Quorella";
 
 namespace {
 
@@ -27,17 +22,11 @@ const ResType kTypeVersion = FourCC("Rver");
 const SInt16 kIdVersion = 128;
 const char kExpressionGregorienne[] = ":Classical:Gregorian.prv";
 
-// The selection last given, the one waiting for the next start, and the portable-installation
-// answer (-1 until asked). Main thread only.
+// The portable-installation answer (-1 until asked). Main thread only.
 struct FacadeState {
-    PlaySelectionRecord selection;
-    PlaySelectionRecord pending;
-    Boolean hasPending;
-    SInt8 usbDevice;  // -1 not asked yet
+    SInt8 usbDevice;
 };
-FacadeState gFacade = {{0, 0, -1, -1}, {0, 0, -1, -1}, kFalse, -1};
-
-SInt32 MesureDeBarre(ScoreHandle score, SInt32 bar);
+FacadeState gFacade = {-1};
 
 }  // namespace
 
@@ -52,20 +41,6 @@ SInt16 Avertissement(const void *, SInt32, const char *format, ...) {
     return 0;
 }
 
-Boolean InitLentara() {
-    SInt16 screen[kLentaraScreenFonts] = {0, 0, 0};
-    UInt16 id = OrvaGetFontIDFromNameStrict(kNomFonteMusique);
-    if (id == kFontIDNone) {
-        // Printing takes the font shown at 72 dpi, the first screen slot: none here.
-        OrvaSetFontesLentara(screen, screen[0]);
-        return kFalse;
-    }
-    for (SInt16 &slot : screen) slot = SInt16(id);
-    OrvaSetFontesLentara(screen, SInt16(id));
-    OrvaSetFontTranscoding(id, kFalse);
-    return kTrue;
-}
-
 SInt32 GetVersionFichierRessource(SInt16 refNum) {
     SInt16 saved = CurResFile();
     UseResFile(refNum);
@@ -73,16 +48,11 @@ SInt32 GetVersionFichierRessource(SInt16 refNum) {
     Handle h = Get1Resource(kTypeVersion, kIdVersion);
     SInt32 version = 0;
     if (h && *h) {
+        // The number is as wide as the resource: four bytes, else two.
         UInt32 size = GetHandleSize(h);
-        if (size >= 4) {
-            UInt32 word;
-            std::memcpy(&word, *h, 4);
-            version = SInt32(lintel2moto(word));
-        } else if (size >= 2) {
-            UInt16 half;
-            std::memcpy(&half, *h, 2);
-            version = wintel2moto(half);
-        }
+        ByteReader r = OrvaByteReader(*h, size);
+        if (size >= 4) version = SInt32(Get32(&r));
+        else if (size >= 2) version = Get16(&r);
     }
     if (h) ReleaseResource(h);
     UseResFile(saved);
@@ -118,73 +88,3 @@ void SetTextFontSize(SInt16 font, SInt16 size) {
     TextFont(font);
     TextSize(size);
 }
-
-void FixeJoueSelection(SInt32 firstPart, SInt32 lastPart, SInt32 firstMeasure, SInt32 lastMeasure) {
-    ScoreHandle score = partitionEnCours;
-    Boolean playing = IsPartitionValide(score) && HookIsPlaying(score);
-    if (firstMeasure < 0) {
-        gFacade.selection = {0, 0, -1, -1};
-        if (!playing) return;
-        (*score)->selectionPlay = 0;
-        HookRetimeSelection(score, 0, CvtMesureEnTemps(score, (*score)->measureCount));
-        return;
-    }
-    gFacade.selection = {firstPart, lastPart, firstMeasure, lastMeasure};
-    if (!playing) return;
-    SInt32 first = MesureDeBarre(score, firstMeasure);
-    SInt32 last = MesureDeBarre(score, lastMeasure);
-    if (first < 0 || last < first) return;
-    ScoreRecord *s = *score;
-    s->selectionPlay = 1;
-    s->selectionFirstPart = firstPart;
-    s->selectionLastPart = lastPart;
-    s->selectionStart = CvtMesureEnTemps(score, first);
-    s->selectionEnd = CvtMesureEnTemps(score, last + 1);
-    HookRetimeSelection(score, (*score)->selectionStart, (*score)->selectionEnd);
-}
-
-void GetJoueSelection(PlaySelectionRecord *selection) {
-    if (selection) *selection = gFacade.selection;
-}
-
-Boolean JoueMusiqueCadenzo(SInt32 firstPart, SInt32 lastPart, SInt32 firstBar, SInt32 lastBar) {
-    if (firstBar < 1 || lastBar < firstBar) return kFalse;
-    ScoreHandle score = partitionEnCours;
-    SInt32 first = firstBar - 1;
-    SInt32 last = lastBar - 1;
-    if (IsPartitionValide(score)) {
-        first = MesureDeBarre(score, firstBar);
-        last = MesureDeBarre(score, lastBar);
-        if (first < 0 || last < first) return kFalse;
-    }
-    gFacade.pending = {firstPart, lastPart, first, last};
-    gFacade.hasPending = kTrue;
-    return kTrue;
-}
-
-Boolean PrendSelectionEnAttente(PlaySelectionRecord *selection) {
-    if (!gFacade.hasPending) return kFalse;
-    if (selection) *selection = gFacade.pending;
-    gFacade.hasPending = kFalse;
-    return kTrue;
-}
-
-SInt16 Confirmation(const char *, ...) { return 1; }
-SInt16 IsModeSilencieux() { return 0; }
-void ErreurGrave(const char *, ...) {}
-void FixePorteeModifiee(StaffHandle) {}
-void DoUpdateLyrovox() {}
-SInt16 FixeDureeMinSilenceModeLight(SInt16 value) { return value; }
-
-namespace {
-
-// The measure (from 0, within the score) of a bar number (from 1); -1 for a score without measures.
-SInt32 MesureDeBarre(ScoreHandle score, SInt32 bar) {
-    SInt32 count = (*score)->measureCount;
-    if (count == 0) return -1;
-    SInt32 measure = HookCvtBarEnMesure(score, bar) - 1;
-    if (measure < 0) measure = 0;
-    return measure >= count ? count - 1 : measure;
-}
-
-}  // namespace

@@ -7,15 +7,10 @@
 #include "graphics/quickdraw/random.h"
 #include "score/measures.h"
 #include "score/notes.h"
-#include "score/played_measures.h"
-#include "score/score_hooks.h"
-#include "score/tempo_map.h"
 
 const UInt8 DemiTon2NoteStd[12] = {0, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6};
 
 namespace {
-
-const SInt32 kEchantillonsParSeconde = 44100;
 
 // A standard key: its tonic for each mode.
 struct KeyRow {
@@ -157,18 +152,6 @@ SInt32 CvtPosTempsEnPixelEcranProportionnel(ScoreHandle score, SInt32 time, SInt
     SInt32 elapsed = time < 0 ? 0 : time - m->start;
     if (wholeWidth) return m->x + LMulDiv(elapsed, m->width, m->length);
     return m->x + m->startMarginPixels + LMulDiv(elapsed, m->proportionalPixels, m->length);
-}
-
-SInt32 CvtTempsJoueEnTempsEcrit(ScoreHandle score, SInt32 played) {
-    if (!IsPartitionValide(score) || played <= 0) return 0;
-    SInt32 remainder = 0;
-    SInt32 measure = CvtMesureJoueeEnMesure(score, CvtTempsJoueEnMesureJouee(score, played, &remainder));
-    return measure < 0 ? CvtMesureEnTemps(score, (*score)->measureCount) : CvtMesureEnTemps(score, measure) + remainder;
-}
-
-SInt32 CvtPosPisteEnTempsEcrit(ScoreHandle score, SInt32 samplePosition) {
-    SInt32 ms = LMulDiv(samplePosition, 1000, kEchantillonsParSeconde);
-    return CvtTempsJoueEnTempsEcrit(score, CvtMsEnTempsJoue(score, ms, kTrue));
 }
 
 Boolean CvtTonaliteStdEnTonalite(SInt16 number, SInt16 mode, KeySignature *key) {

@@ -33,12 +33,7 @@ SInt16 CvtMesureEnTonalite(ScoreHandle score, SInt32 measure, KeySignature *key)
 // proportional part (wholeWidth 0) or over the whole width (wholeWidth 1). Pixels at the dpi
 // of the last computation; a time outside the score answers the nearest end.
 SInt32 CvtPosTempsEnPixelEcranProportionnel(ScoreHandle score, SInt32 time, SInt16 wholeWidth);
-// The written time of a played time (repeats unrolled through the played-measure table): 0
-// before 0, the end of the score from the end of the played measures on.
-SInt32 CvtTempsJoueEnTempsEcrit(ScoreHandle score, SInt32 played);
-// The written time heard at a sample of a digital track (44100 samples a second, played time,
-// through the score's tempo map).
-SInt32 CvtPosPisteEnTempsEcrit(ScoreHandle score, SInt32 samplePosition);
+// Played time (repeats unrolled) and milliseconds: score/played_measures.h, score/tempo_map.h.
 
 // ---- Keys and clefs ------------------------------------------------------------------------------
 

@@ -1,6 +1,6 @@
 // The score model's chunks of the native file. Each record's stored fields are one table of
-// rows {kind, offset, count, range}; the same table writes and reads it, so the two sides
-// cannot drift. Integers are big-endian, floats IEEE bit patterns, texts a length then bytes.
+// rows {kind, offset, count, range}; the same table writes it, reads it and copies it between
+// records, so a stored field is one row and the three cannot drift. Integers are big-endian, floats IEEE bit patterns, texts a length then bytes.
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -16,29 +16,6 @@
 #include "score/part_groups.h"
 #include "score/score_hooks.h"
 #include "score/staff_types.h"
-
-// What a load stages for the document until it succeeds.
-struct NativeDocumentFields {
-    UInt8 imported;
-    SInt16 soundBankLevel;
-    SInt16 volumeScale;
-    SInt32 resumePosition;
-    char info[3][kTexteInfoTaille];
-    Handle comment;
-    char email[256];
-    char webAddress[256];
-    TitleSlot titles[3];
-    UInt32 dates[3];
-    SInt16 marginLeft;
-    SInt16 marginTop;
-    SInt32 pageWidth;
-    SInt16 reservedPages;
-    UInt8 multiRestOption;
-    SInt16 multiRestCount;
-    float zoom;
-    float spacingRatio;
-    SInt32 firstSystemIndent;
-};
 
 namespace {
 
@@ -102,7 +79,7 @@ const ChampNatif kChampsTitre[] = {
 };
 const TableChamps kTitre = Table(kChampsTitre, sizeof(TitleSlot));
 
-typedef NativeDocumentFields DF;
+typedef DocumentRecord DF;
 const ChampNatif kChampsDocument[] = {
     Nombre(kChampU8, offsetof(DF, imported), 0, 1), Nombre(kChampI16, offsetof(DF, soundBankLevel)),
     Nombre(kChampI16, offsetof(DF, volumeScale), 0, 127), Nombre(kChampI32, offsetof(DF, resumePosition), 0, kTempsMax),
@@ -275,6 +252,7 @@ const NativeChunkOps kChunksModele[] = {
 
 void EcritChamps(ByteWriter *w, const TableChamps *table, const void *record);
 Boolean LitChamps(ByteReader *r, const TableChamps *table, void *record);
+void CopieChamps(const TableChamps *table, void *from, void *to);
 Boolean EcritEnregistrement(OSType tag, const TableChamps *table, const void *record);
 Boolean TermineChunk(OSType tag, ByteWriter *w);
 Handle OuvreChunk(NativeLoadRecord *load, UInt32 length, ByteReader *r);
@@ -288,40 +266,17 @@ const NativeChunkOps *GetChunksModele(SInt32 *count) {
     return kChunksModele;
 }
 
-NativeDocumentFields *NouveauxChampsDocument() {
-    return reinterpret_cast<NativeDocumentFields *>(NewPtrClear(sizeof(NativeDocumentFields)));
-}
+DocumentRecord *NouveauxChampsDocument() { return reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord))); }
 
-void LibereChampsDocument(NativeDocumentFields **fields) {
+void LibereChampsDocument(DocumentRecord **fields) {
     if (!fields || !*fields) return;
     LibereHandle(&(*fields)->comment);
     DisposPtr(reinterpret_cast<Ptr>(*fields));
     *fields = nullptr;
 }
 
-void AppliqueChampsDocument(NativeDocumentFields *f, DocumentRecord *d) {
-    if (!f || !d) return;
-    d->imported = f->imported;
-    d->soundBankLevel = f->soundBankLevel;
-    d->volumeScale = f->volumeScale;
-    d->resumePosition = f->resumePosition;
-    memcpy(d->info, f->info, sizeof d->info);
-    LibereHandle(&d->comment);
-    d->comment = f->comment;
-    f->comment = nullptr;
-    memcpy(d->email, f->email, sizeof d->email);
-    memcpy(d->webAddress, f->webAddress, sizeof d->webAddress);
-    memcpy(d->titles, f->titles, sizeof d->titles);
-    memcpy(d->dates, f->dates, sizeof d->dates);
-    d->marginLeft = f->marginLeft;
-    d->marginTop = f->marginTop;
-    d->pageWidth = f->pageWidth;
-    d->reservedPages = f->reservedPages;
-    d->multiRestOption = f->multiRestOption;
-    d->multiRestCount = f->multiRestCount;
-    d->zoom = f->zoom;
-    d->spacingRatio = f->spacingRatio;
-    d->firstSystemIndent = f->firstSystemIndent;
+void AppliqueChampsDocument(DocumentRecord *fields, DocumentRecord *document) {
+    if (fields && document) CopieChamps(&kDocument, fields, document);
 }
 
 namespace {
@@ -337,32 +292,7 @@ OSErr LitDocument(NativeLoadRecord *load, UInt32 length) {
 }
 
 Boolean EcritDocument(NativeSaveRecord *save) {
-    NativeDocumentFields *f = NouveauxChampsDocument();
-    if (!f) return kFalse;
-    const DocumentRecord *d = save->document;
-    f->imported = d->imported;
-    f->soundBankLevel = d->soundBankLevel;
-    f->volumeScale = d->volumeScale;
-    f->resumePosition = d->resumePosition;
-    memcpy(f->info, d->info, sizeof f->info);
-    f->comment = d->comment;
-    memcpy(f->email, d->email, sizeof f->email);
-    memcpy(f->webAddress, d->webAddress, sizeof f->webAddress);
-    memcpy(f->titles, d->titles, sizeof f->titles);
-    memcpy(f->dates, d->dates, sizeof f->dates);
-    f->marginLeft = d->marginLeft;
-    f->marginTop = d->marginTop;
-    f->pageWidth = d->pageWidth;
-    f->reservedPages = d->reservedPages;
-    f->multiRestOption = d->multiRestOption;
-    f->multiRestCount = d->multiRestCount;
-    f->zoom = d->zoom;
-    f->spacingRatio = d->spacingRatio;
-    f->firstSystemIndent = d->firstSystemIndent;
-    Boolean ok = EcritEnregistrement(kChunksModele[0].tag, &kDocument, f);
-    f->comment = nullptr;  // the document's
-    LibereChampsDocument(&f);
-    return ok;
+    return EcritEnregistrement(kChunksModele[0].tag, &kDocument, save->document);
 }
 
 OSErr LitPartition(NativeLoadRecord *load, UInt32 length) {
@@ -434,22 +364,7 @@ OSErr LitMesures(NativeLoadRecord *load, UInt32 length) {
             r.failed = kTrue;
         m = end;
     }
-    for (UInt32 m = 0; m < count && !r.failed; m++) {
-        const MeasureElement &element = elements[m];
-        MeasureElement *measure = GetMesurePtr(score, SInt32(m));
-        measure->signature = element.signature;
-        measure->widthScale = element.widthScale;
-        measure->hiddenMask = element.hiddenMask;
-        measure->systemBreak = element.systemBreak;
-        measure->breakForbidden = element.breakForbidden;
-        measure->pageBreak = element.pageBreak;
-        measure->state = element.state;
-        measure->minimumGap = element.minimumGap;
-        measure->scale = element.scale;
-        measure->leftMargin = element.leftMargin;
-        measure->rightMargin = element.rightMargin;
-        measure->shownNumber = element.shownNumber;
-    }
+    for (UInt32 m = 0; m < count && !r.failed; m++) CopieChamps(&kMesure, &elements[m], GetMesurePtr(score, SInt32(m)));
     if (elements) DisposPtr(reinterpret_cast<Ptr>(elements));
     SetTabEltMesureModifie(score, kTabEltTout);
     return FermeChunk(load, h, &r);
@@ -763,6 +678,29 @@ Boolean LitChamps(ByteReader *r, const TableChamps *table, void *record) {
         if (!ok) r->failed = kTrue;
     }
     return !r->failed;
+}
+
+// Copies the table's fields from one record to another of the same layout. A text handle moves:
+// the destination's own is freed, the source's cleared.
+void CopieChamps(const TableChamps *table, void *from, void *to) {
+    UInt8 *source = static_cast<UInt8 *>(from);
+    UInt8 *destination = static_cast<UInt8 *>(to);
+    for (SInt32 f = 0; f < table->count; f++) {
+        const ChampNatif &field = table->fields[f];
+        UInt8 *a = source + field.offset, *b = destination + field.offset;
+        if (field.kind == kChampSous) {
+            for (UInt16 i = 0; i < field.count; i++) CopieChamps(field.sub, a + i * field.sub->size, b + i * field.sub->size);
+        } else if (field.kind == kChampTexteHandle) {
+            Handle moved, old;
+            memcpy(&moved, a, sizeof moved);
+            memcpy(&old, b, sizeof old);
+            if (old != moved) LibereHandle(&old);
+            memcpy(b, &moved, sizeof moved);
+            memset(a, 0, sizeof moved);
+        } else {
+            memcpy(b, a, field.kind == kChampTexte ? field.count : field.count * TailleGenre(field.kind));
+        }
+    }
 }
 
 Boolean EcritEnregistrement(OSType tag, const TableChamps *table, const void *record) {

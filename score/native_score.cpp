@@ -35,7 +35,8 @@ void Trace(const char *text);
 
 }  // namespace
 
-const ScoreFormatOps kFormatNatif = {"native", {"oms", "*", nullptr, nullptr}, ChargeFichierNatif};
+const ScoreFormatOps kFormatNatif = {"native", {"oms", "*", nullptr, nullptr}, ChargeFichierNatif,
+                                   kFormatUnDocument, nullptr, nullptr, nullptr};
 
 Boolean ChargeMusiqueStandard(DocumentRecord *document) {
     if (!document) return kFalse;

@@ -26,7 +26,7 @@ struct NativeLoadRecord {
     DocumentRecord *document;
     ScoreHandle score;          // the score being built (the document's current score)
     UInt32 version;             // the file's version
-    struct NativeDocumentFields *fields;  // document values, applied when the load succeeds
+    DocumentRecord *fields;     // the document chunk's values, staged until the load succeeds
     const char *fault;          // the first format fault met, null while there is none
     UInt32 seen[kMaxChunksNatifs * 2];  // chunks met of each row, by row order
 };
@@ -79,7 +79,8 @@ OSErr EnregistreFormatsStockage();
 
 // The model's rows (native_chunks.cpp), in the order they are written.
 const NativeChunkOps *GetChunksModele(SInt32 *count);
-// What a load stages for the document (native_chunks.cpp).
-NativeDocumentFields *NouveauxChampsDocument();
-void LibereChampsDocument(NativeDocumentFields **fields);
-void AppliqueChampsDocument(NativeDocumentFields *fields, DocumentRecord *document);
+// What a load stages for the document (native_chunks.cpp): a zeroed record of its own, whose
+// stored fields move into the document when the load succeeds (its comment handle with them).
+DocumentRecord *NouveauxChampsDocument();
+void LibereChampsDocument(DocumentRecord **fields);
+void AppliqueChampsDocument(DocumentRecord *fields, DocumentRecord *document);

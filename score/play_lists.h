@@ -20,6 +20,7 @@ struct JukeBoxEntry {
     char title[kJukeBoxTitreTaille];
     char details[kJukeBoxDetails][kJukeBoxDetailTaille];
     SInt32 duration;                   // seconds; 0 unknown, -1 unreadable
+    UInt64 size;                       // bytes of the piece inside its container; 0 unknown
     UInt8 played;                      // drawn already in this round
     Handle mixer;                      // saved mixer settings or null; the list's once added
 };

@@ -19,27 +19,48 @@ namespace {
 // ruptures (sections of 32767 passes over skipped endings) end in bounded time.
 const SInt32 kMaxPasDeroulement = 1 << 20;
 
-// What the ruptures say about each measure, and the repeat sections found in written order.
+// What the ruptures say about one measure, and how often the walk has played it.
+struct MesureDeroulee {
+    SInt32 firstRupture;  // its ruptures are order[firstRupture .. the next measure's firstRupture)
+    SInt32 endRupture;    // the rupture index of its repeat end, -1
+    SInt32 section;       // the section its repeat end closes, -1
+    SInt32 span;          // the ending span it lies in, -1
+    SInt32 firstSection;  // the first of the sections that start at it, -1 (linked by nextSection)
+    SInt32 visits;        // times the walk has played it
+};
+
+// A repeat section: from its start to its last repeat end, played passes times.
+struct SectionDeroulee {
+    SInt32 start;         // its first measure
+    SInt32 lastEnd;       // the measure of its last repeat end
+    SInt32 endPasses;     // the most its repeat ends ask: their pass counts, at least 2
+    SInt32 passes;        // how often it plays: endPasses, or more when an ending is numbered higher
+    SInt32 pass;          // the pass playing now, 0 before the walk enters it
+    SInt32 nextSection;   // the next section starting at the same measure, -1
+};
+
+// An ending span: from a rupture with ending flags to the end of its ending.
+struct SpanDeroulee {
+    UInt16 mask;          // bit p - 1 set when pass p plays it
+    SInt32 owner;         // its section, -1
+};
+
+// The ruptures of a score read per measure, its sections and spans, and the walk's state.
 struct Structure {
-    SInt32 count;              // measures
-    SInt32 *endRupture;        // per measure: its repeat end's rupture index, -1
-    SInt32 *section;           // per measure: the section of its repeat end, -1
-    SInt32 *span;              // per measure: its ending span, -1
-    SInt32 *firstRupture;      // count + 1: the ruptures of measure m are order[first[m] .. first[m+1])
-    SInt32 *order;             // rupture indices by measure
-    UInt16 *spanMask;          // per span (at most one a rupture): bit p - 1 set when pass p plays it
-    SInt32 *spanOwner;         // per span: its section, -1
+    SInt32 count;                 // measures
+    MesureDeroulee *measures;     // count + 1 records (the last ends the rupture order)
+    SInt32 *order;                // rupture indices by measure
+    SpanDeroulee *spans;          // at most one a rupture
     SInt32 spanCount;
-    SInt32 *start, *lastEnd, *passes, *pass;  // per section
-    SInt32 *firstSection, *nextSection;       // the sections starting at a measure, linked
+    SectionDeroulee *sections;    // at most one a measure
     SInt32 sectionCount;
-    SInt32 *visits;            // per measure, during the walk
-    UInt8 *taken;              // per rupture: a D.C. or D.S. already taken
+    SInt32 *stack;                // the repeat starts still open while sections are found
+    UInt8 *taken;                 // per rupture: a D.C. or D.S. already taken
 };
 
 OSErr PrepareStructure(ScoreHandle score, Structure *s);
 void LibereStructure(Structure *s);
-void TrouveFins(ScoreHandle score, Structure *s);
+OSErr LitRuptures(ScoreHandle score, Structure *s);
 void TrouveSections(ScoreHandle score, Structure *s);
 SInt32 Deroule(ScoreHandle score, Structure *s, UInt16 *out);
 SInt32 ActionFinDeMesure(ScoreHandle score, Structure *s, SInt32 m, Boolean *afterJump, Boolean *jump, Boolean *stop);
@@ -199,150 +220,159 @@ SInt32 CvtTempsJoueEnMesureJouee(ScoreHandle score, SInt32 time, SInt32 *remaind
     return -1;
 }
 
+SInt32 CvtTempsJoueEnTempsEcrit(ScoreHandle score, SInt32 played) {
+    if (!IsPartitionValide(score) || played <= 0) return 0;
+    SInt32 remainder = 0;
+    SInt32 measure = CvtMesureJoueeEnMesure(score, CvtTempsJoueEnMesureJouee(score, played, &remainder));
+    return measure < 0 ? CvtMesureEnTemps(score, (*score)->measureCount) : CvtMesureEnTemps(score, measure) + remainder;
+}
+
 namespace {
 
 OSErr PrepareStructure(ScoreHandle score, Structure *s) {
     std::memset(s, 0, sizeof *s);
     SInt32 n = (*score)->measureCount, r = (*score)->ruptures ? (*score)->ruptureCount : 0;
     s->count = n;
-    UInt32 perMeasure = UInt32(n + 2) * sizeof(SInt32);
-    SInt32 **arrays[] = {&s->endRupture, &s->section, &s->span,   &s->firstRupture, &s->start,      &s->lastEnd,
-                         &s->passes,     &s->pass,    &s->visits, &s->firstSection, &s->nextSection};
-    Boolean ok = true;
-    for (SInt32 **array : arrays) ok = ok && (*array = reinterpret_cast<SInt32 *>(NewPtrClear(perMeasure)));
-    // Every ending span opens at a rupture: several may open in one measure.
+    s->measures = reinterpret_cast<MesureDeroulee *>(NewPtrClear(UInt32(n + 1) * sizeof(MesureDeroulee)));
+    s->sections = reinterpret_cast<SectionDeroulee *>(NewPtrClear(UInt32(n + 1) * sizeof(SectionDeroulee)));
+    s->stack = reinterpret_cast<SInt32 *>(NewPtrClear(UInt32(n + 1) * sizeof(SInt32)));
     s->order = reinterpret_cast<SInt32 *>(NewPtrClear(UInt32(r + 1) * sizeof(SInt32)));
-    s->spanOwner = reinterpret_cast<SInt32 *>(NewPtrClear(UInt32(r + 1) * sizeof(SInt32)));
-    s->spanMask = reinterpret_cast<UInt16 *>(NewPtrClear(UInt32(r + 1) * sizeof(UInt16)));
+    s->spans = reinterpret_cast<SpanDeroulee *>(NewPtrClear(UInt32(r + 1) * sizeof(SpanDeroulee)));
     s->taken = reinterpret_cast<UInt8 *>(NewPtrClear(UInt32(r + 1)));
-    SInt32 *measureOf = reinterpret_cast<SInt32 *>(NewPtr(UInt32(r + 1) * sizeof(SInt32)));
-    if (!ok || !s->order || !s->spanOwner || !s->spanMask || !s->taken || !measureOf) {
-        if (measureOf) DisposPtr(reinterpret_cast<Ptr>(measureOf));
+    OSErr err = s->measures && s->sections && s->stack && s->order && s->spans && s->taken ? LitRuptures(score, s)
+                                                                                         : OSErr(memFullErr);
+    if (err != noErr) {
         LibereStructure(s);
-        return memFullErr;
+        return err;
     }
-    // The ruptures by measure: a counting sort that keeps their order inside a measure.
-    for (SInt32 i = 0; i < r; i++) {
-        measureOf[i] = CvtRuptureEnMesure(score, Rupture(score, i));
-        if (measureOf[i] >= 0) s->firstRupture[measureOf[i] + 1]++;
-    }
-    for (SInt32 m = 0; m < n; m++) s->firstRupture[m + 1] += s->firstRupture[m];
-    SInt32 *fill = s->visits;
-    std::memcpy(fill, s->firstRupture, UInt32(n) * sizeof(SInt32));
-    for (SInt32 i = 0; i < r; i++)
-        if (measureOf[i] >= 0) s->order[fill[measureOf[i]]++] = i;
-    std::memset(s->visits, 0, perMeasure);
-    DisposPtr(reinterpret_cast<Ptr>(measureOf));
-    TrouveFins(score, s);
     TrouveSections(score, s);
     return noErr;
 }
 
 void LibereStructure(Structure *s) {
-    void *blocks[] = {s->endRupture, s->section, s->span,   s->firstRupture, s->order,        s->spanMask,
-                      s->spanOwner,  s->start,   s->lastEnd, s->passes,      s->pass,         s->visits,
-                      s->taken,      s->firstSection, s->nextSection};
+    void *blocks[] = {s->measures, s->order, s->spans, s->sections, s->stack, s->taken};
     for (void *block : blocks)
         if (block) DisposPtr(static_cast<Ptr>(block));
     std::memset(s, 0, sizeof *s);
 }
 
-// Repeat ends and ending spans, measure by measure.
-void TrouveFins(ScoreHandle score, Structure *s) {
+// The ruptures by measure (a counting sort that keeps their order inside a measure), then each
+// measure's repeat end and ending span.
+OSErr LitRuptures(ScoreHandle score, Structure *s) {
+    SInt32 n = s->count, r = (*score)->ruptures ? (*score)->ruptureCount : 0;
+    SInt32 *measureOf = reinterpret_cast<SInt32 *>(NewPtr(UInt32(r + 1) * sizeof(SInt32)));
+    SInt32 *fill = reinterpret_cast<SInt32 *>(NewPtr(UInt32(n + 1) * sizeof(SInt32)));
+    if (!measureOf || !fill) {
+        if (measureOf) DisposPtr(reinterpret_cast<Ptr>(measureOf));
+        if (fill) DisposPtr(reinterpret_cast<Ptr>(fill));
+        return memFullErr;
+    }
+    MesureDeroulee *measures = s->measures;
+    for (SInt32 i = 0; i < r; i++) {
+        measureOf[i] = CvtRuptureEnMesure(score, Rupture(score, i));
+        if (measureOf[i] >= 0 && measureOf[i] < n) measures[measureOf[i] + 1].firstRupture++;
+    }
+    for (SInt32 m = 0; m < n; m++) measures[m + 1].firstRupture += measures[m].firstRupture;
+    for (SInt32 m = 0; m <= n; m++) fill[m] = measures[m].firstRupture;
+    for (SInt32 i = 0; i < r; i++)
+        if (measureOf[i] >= 0 && measureOf[i] < n) s->order[fill[measureOf[i]]++] = i;
+    DisposPtr(reinterpret_cast<Ptr>(measureOf));
+    DisposPtr(reinterpret_cast<Ptr>(fill));
     SInt32 open = -1;
-    for (SInt32 m = 0; m < s->count; m++) {
-        s->endRupture[m] = -1;
+    for (SInt32 m = 0; m < n; m++) {
+        MesureDeroulee &measure = measures[m];
+        measure.endRupture = measure.section = measure.firstSection = -1;
         Boolean closes = false;
-        for (SInt32 k = s->firstRupture[m]; k < s->firstRupture[m + 1]; k++) {
+        for (SInt32 k = measure.firstRupture; k < measures[m + 1].firstRupture; k++) {
             const RuptureRecord &rupture = *Rupture(score, s->order[k]);
             if (OuvreFin(rupture)) {
                 UInt16 mask = MasqueFins(rupture);
                 open = mask ? s->spanCount++ : -1;
-                if (open >= 0) {
-                    s->spanMask[open] = mask;
-                    s->spanOwner[open] = -1;
-                }
+                if (open >= 0) s->spans[open] = {mask, -1};
             }
-            if (rupture.action == kActionFinReprise) s->endRupture[m] = s->order[k];
+            if (rupture.action == kActionFinReprise) measure.endRupture = s->order[k];
             if (rupture.kind == kRuptureFinFin) closes = true;
         }
-        s->span[m] = open;
-        if (closes || s->endRupture[m] >= 0) open = -1;
+        measure.span = open;
+        if (closes || measure.endRupture >= 0) open = -1;
     }
+    return noErr;
 }
 
 // Sections in written order: a stack of open repeat starts; the repeat ends of one group of
-// endings share the section of the first of them.
+// endings share the section of the first of them. Then how often each plays, and the sections
+// that start at each measure.
 void TrouveSections(ScoreHandle score, Structure *s) {
-    SInt32 *stack = s->passes;  // the starts still open; passes is filled only afterwards
+    MesureDeroulee *measures = s->measures;
     SInt32 depth = 0, previousEnd = -1, previousSection = -1;
     for (SInt32 m = 0; m < s->count; m++) {
-        s->section[m] = -1;
-        for (SInt32 k = s->firstRupture[m]; k < s->firstRupture[m + 1]; k++)
-            if (Rupture(score, s->order[k])->action == kActionDebutReprise && (depth == 0 || stack[depth - 1] != m))
-                stack[depth++] = m;
-        SInt32 span = s->span[m];
+        MesureDeroulee &measure = measures[m];
+        for (SInt32 k = measure.firstRupture; k < measures[m + 1].firstRupture; k++)
+            if (Rupture(score, s->order[k])->action == kActionDebutReprise && (depth == 0 || s->stack[depth - 1] != m))
+                s->stack[depth++] = m;
+        SInt32 span = measure.span;
         // A span opening right after a repeat end belongs to that end's section.
-        if (span >= 0 && (m == 0 || s->span[m - 1] != span) && s->spanOwner[span] < 0) {
-            if (m > 0 && s->span[m - 1] >= 0 && s->span[m - 1] != span) s->spanOwner[span] = s->spanOwner[s->span[m - 1]];
-            else if (m > 0 && s->endRupture[m - 1] >= 0) s->spanOwner[span] = s->section[m - 1];
+        if (span >= 0 && (m == 0 || measures[m - 1].span != span) && s->spans[span].owner < 0) {
+            if (m > 0 && measures[m - 1].span >= 0 && measures[m - 1].span != span)
+                s->spans[span].owner = s->spans[measures[m - 1].span].owner;
+            else if (m > 0 && measures[m - 1].endRupture >= 0)
+                s->spans[span].owner = measures[m - 1].section;
         }
-        if (s->endRupture[m] < 0) continue;
-        SInt32 section = -1;
-        Boolean grouped = span >= 0 && previousEnd >= 0 && s->span[previousEnd] >= 0 && previousSection >= 0;
-        for (SInt32 k = previousEnd + 1; grouped && k <= m; k++) grouped = s->span[k] >= 0;
-        if (grouped) section = previousSection;
-        else {
-            section = s->sectionCount++;
-            s->start[section] = depth > 0 ? stack[--depth] : previousEnd + 1;
-        }
-        const RuptureRecord &end = *Rupture(score, s->endRupture[m]);
-        s->section[m] = section;
-        s->lastEnd[section] = m;
-        s->pass[section] = std::max<SInt32>(std::max<SInt32>(s->pass[section], 2), end.passCount);
-        if (span >= 0) s->spanOwner[span] = section;
+        if (measure.endRupture < 0) continue;
+        Boolean grouped = span >= 0 && previousEnd >= 0 && measures[previousEnd].span >= 0 && previousSection >= 0;
+        for (SInt32 k = previousEnd + 1; grouped && k <= m; k++) grouped = measures[k].span >= 0;
+        SInt32 section = grouped ? previousSection : s->sectionCount++;
+        SectionDeroulee &owner = s->sections[section];
+        if (!grouped) owner.start = depth > 0 ? s->stack[--depth] : previousEnd + 1;
+        const RuptureRecord &end = *Rupture(score, measure.endRupture);
+        measure.section = section;
+        owner.lastEnd = m;
+        owner.endPasses = std::max<SInt32>(std::max<SInt32>(owner.endPasses, 2), end.passCount);
+        if (span >= 0) s->spans[span].owner = section;
         previousEnd = m;
         previousSection = section;
     }
     // The passes of a section: also as many as its highest ending number.
-    for (SInt32 sec = 0; sec < s->sectionCount; sec++) s->passes[sec] = s->pass[sec];
+    for (SInt32 sec = 0; sec < s->sectionCount; sec++) s->sections[sec].passes = s->sections[sec].endPasses;
     for (SInt32 span = 0; span < s->spanCount; span++) {
-        SInt32 owner = s->spanOwner[span];
+        SInt32 owner = s->spans[span].owner;
         if (owner < 0) continue;
         SInt32 highest = 0;
         for (SInt32 bit = 0; bit < kRuptureFins; bit++)
-            if (s->spanMask[span] & (1u << bit)) highest = bit + 1;
-        s->passes[owner] = std::max(s->passes[owner], highest);
+            if (s->spans[span].mask & (1u << bit)) highest = bit + 1;
+        s->sections[owner].passes = std::max(s->sections[owner].passes, highest);
     }
-    for (SInt32 m = 0; m < s->count; m++) s->firstSection[m] = -1;
     for (SInt32 sec = s->sectionCount - 1; sec >= 0; sec--) {
-        s->pass[sec] = 0;
-        s->nextSection[sec] = s->firstSection[s->start[sec]];
-        s->firstSection[s->start[sec]] = sec;
+        SectionDeroulee &section = s->sections[sec];
+        section.nextSection = measures[section.start].firstSection;
+        measures[section.start].firstSection = sec;
     }
 }
 
+// Walks the measures from the first, each section entered afresh unless the music comes from
+// inside it, endings played on their passes, until the end, a fine or a bound.
 SInt32 Deroule(ScoreHandle score, Structure *s, UInt16 *out) {
     SInt32 count = 0, pos = 0, previous = -1, steps = 0;
     Boolean afterJump = false, stop = false, jumped = true;
     while (pos >= 0 && pos < s->count && count < kMaxMesuresJouees && steps++ < kMaxPasDeroulement && !stop) {
         SInt32 m = pos;
-        // A section is entered afresh unless the music comes from inside it.
-        for (SInt32 sec = s->firstSection[m]; sec >= 0; sec = s->nextSection[sec])
-            if (jumped || previous < s->start[sec] || previous > s->lastEnd[sec]) s->pass[sec] = 1;
+        for (SInt32 sec = s->measures[m].firstSection; sec >= 0; sec = s->sections[sec].nextSection) {
+            SectionDeroulee &section = s->sections[sec];
+            if (jumped || previous < section.start || previous > section.lastEnd) section.pass = 1;
+        }
         jumped = false;
         previous = m;
-        SInt32 span = s->span[m];
-        if (span >= 0 && s->spanOwner[span] >= 0) {
-            SInt32 owner = s->spanOwner[span];
-            SInt32 pass = afterJump ? s->passes[owner] : std::max<SInt32>(1, s->pass[owner]);
-            if (pass > kRuptureFins || !(s->spanMask[span] & (1u << (pass - 1)))) {
+        SInt32 span = s->measures[m].span;
+        if (span >= 0 && s->spans[span].owner >= 0) {
+            const SectionDeroulee &owner = s->sections[s->spans[span].owner];
+            SInt32 pass = afterJump ? owner.passes : std::max<SInt32>(1, owner.pass);
+            if (pass > kRuptureFins || !(s->spans[span].mask & (1u << (pass - 1)))) {
                 pos = m + 1;
                 continue;
             }
         }
         out[count++] = UInt16(m);
-        s->visits[m]++;
+        s->measures[m].visits++;
         pos = ActionFinDeMesure(score, s, m, &afterJump, &jumped, &stop);
     }
     return count;
@@ -352,10 +382,10 @@ SInt32 Deroule(ScoreHandle score, Structure *s, UInt16 *out) {
 // then the repeat end, then a D.C. or D.S. not yet taken. jump: the music leaves by a jump.
 SInt32 ActionFinDeMesure(ScoreHandle score, Structure *s, SInt32 m, Boolean *afterJump, Boolean *jump, Boolean *stop) {
     *jump = true;
-    for (SInt32 k = s->firstRupture[m]; k < s->firstRupture[m + 1]; k++) {
+    for (SInt32 k = s->measures[m].firstRupture; k < s->measures[m + 1].firstRupture; k++) {
         const RuptureRecord &r = *Rupture(score, s->order[k]);
         Boolean onItsPass = r.repetitionMode == kRepetitionSeulementPassage;
-        if (onItsPass && s->visits[m] != r.passCount) continue;
+        if (onItsPass && s->measures[m].visits != r.passCount) continue;
         if (!*afterJump && !onItsPass) continue;
         if (r.action == kActionFine) {
             *stop = true;
@@ -367,16 +397,16 @@ SInt32 ActionFinDeMesure(ScoreHandle score, Structure *s, SInt32 m, Boolean *aft
         }
     }
     *jump = false;
-    SInt32 section = s->section[m];
-    if (!*afterJump && section >= 0 && s->pass[section] < s->passes[section]) {
-        s->pass[section]++;
-        return s->start[section];
+    SInt32 section = s->measures[m].section;
+    if (!*afterJump && section >= 0 && s->sections[section].pass < s->sections[section].passes) {
+        s->sections[section].pass++;
+        return s->sections[section].start;
     }
-    for (SInt32 k = s->firstRupture[m]; k < s->firstRupture[m + 1]; k++) {
+    for (SInt32 k = s->measures[m].firstRupture; k < s->measures[m + 1].firstRupture; k++) {
         SInt32 index = s->order[k];
         const RuptureRecord &r = *Rupture(score, index);
         if ((r.action != kActionDaCapo && r.action != kActionDalSegno) || s->taken[index]) continue;
-        if (r.repetitionMode == kRepetitionSeulementPassage && s->visits[m] != r.passCount) continue;
+        if (r.repetitionMode == kRepetitionSeulementPassage && s->measures[m].visits != r.passCount) continue;
         s->taken[index] = 1;
         SInt32 target = r.action == kActionDaCapo ? 0 : MesureCible(score, s, kActionSegno, r.parameter);
         if (target < 0) continue;
@@ -391,7 +421,7 @@ SInt32 ActionFinDeMesure(ScoreHandle score, Structure *s, SInt32 m, Boolean *aft
 SInt32 MesureCible(ScoreHandle score, const Structure *s, UInt8 action, SInt16 parameter) {
     SInt32 any = -1;
     for (SInt32 m = 0; m < s->count; m++) {
-        for (SInt32 k = s->firstRupture[m]; k < s->firstRupture[m + 1]; k++) {
+        for (SInt32 k = s->measures[m].firstRupture; k < s->measures[m + 1].firstRupture; k++) {
             const RuptureRecord &r = *Rupture(score, s->order[k]);
             if (r.action != action) continue;
             if (r.parameter == parameter) return m;

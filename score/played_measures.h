@@ -47,3 +47,6 @@ SInt32 CvtMesureJoueeEnTempsJoue(ScoreHandle score, SInt32 played);  // its star
 // The played measure holding a played time, and the time left inside it (remainder may be
 // null); -1 before 0 or from the end on.
 SInt32 CvtTempsJoueEnMesureJouee(ScoreHandle score, SInt32 time, SInt32 *remainder);
+// The written time of a played time: 0 before 0, the end of the score from the end of the
+// played measures on.
+SInt32 CvtTempsJoueEnTempsEcrit(ScoreHandle score, SInt32 played);

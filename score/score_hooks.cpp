@@ -9,7 +9,6 @@ namespace {
 struct ScoreHooksRecord {
     ScoreSingerHooks singer;
     ScoreImportHooks import;
-    ScorePlaybackHooks playback;
     ScoreLayoutHooks layout;
     ScoreDisposeHooks dispose;
     ScoreStaffObjectHooks staffObjects;
@@ -25,7 +24,6 @@ void Install(T *slot, const T *hooks) {
 
 void OrvaSetScoreSingerHooks(const ScoreSingerHooks *hooks) { Install(&gHooks.singer, hooks); }
 void OrvaSetScoreImportHooks(const ScoreImportHooks *hooks) { Install(&gHooks.import, hooks); }
-void OrvaSetScorePlaybackHooks(const ScorePlaybackHooks *hooks) { Install(&gHooks.playback, hooks); }
 void OrvaSetScoreLayoutHooks(const ScoreLayoutHooks *hooks) { Install(&gHooks.layout, hooks); }
 void OrvaSetScoreDisposeHooks(const ScoreDisposeHooks *hooks) { Install(&gHooks.dispose, hooks); }
 void OrvaSetScoreStaffObjectHooks(const ScoreStaffObjectHooks *hooks) { Install(&gHooks.staffObjects, hooks); }
@@ -62,14 +60,6 @@ Boolean HookWriteParamsLyrovox(StaffHandle staff) {
 
 SInt32 HookCvtBarEnMesure(ScoreHandle score, SInt32 bar) {
     return gHooks.import.cvtBarEnMesure ? gHooks.import.cvtBarEnMesure(score, bar) : bar;
-}
-
-Boolean HookIsPlaying(ScoreHandle score) {
-    return gHooks.playback.isPlaying ? gHooks.playback.isPlaying(score) : Boolean(kFalse);
-}
-
-void HookRetimeSelection(ScoreHandle score, SInt32 start, SInt32 end) {
-    if (gHooks.playback.retimeSelection) gHooks.playback.retimeSelection(score, start, end);
 }
 
 Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi) {

@@ -1,14 +1,16 @@
-// The calls the score model makes upward, each through a hook record that the higher floor
-// installs at start-up: the singer, the importers, playback, page layout and the owners of the
+// The calls the score model makes upward, each through a hook record that the floor owning the
+// answer installs at start-up: the singer, the importers, page layout and the owners of the
 // records that staves and scores hold. Messages do not pass here: the model calls the runtime's
-// message routines (platform/core/runtime.h) itself. A slot left null answers as said beside
-// it; callers go through the wrappers below, which supply those defaults.
+// message routines (platform/core/runtime.h) itself; nor does playback, which calls the model.
+// A slot left null answers as said beside it; callers go through the wrappers below, which
+// supply those defaults.
 // Main thread only: the records are process-wide and unguarded.
 #pragma once
 
 #include "score/score_model.h"
 
-// The singing synthesiser.
+// The singing synthesiser. Filled by the singer's start-up (singer/, which holds no code yet):
+// until then no staff is sung.
 struct ScoreSingerHooks {
     void (*porteeACalculer)(StaffHandle staff);      // the staff's song must be made again; default nothing
     Boolean (*isPorteeChantee)(StaffHandle staff);   // the staff can be sung; default false
@@ -24,17 +26,11 @@ struct ScoreSingerHooks {
     void (*writeParams)(StaffHandle staff);
 };
 
-// The importers.
+// The importers. Filled by the MusicXML importer's start-up, XMLEnregistreFormats, which the
+// plug-in's start-up runs.
 struct ScoreImportHooks {
     // The measure number (from 1) of an imported bar number (from 1); default: the bar itself.
     SInt32 (*cvtBarEnMesure)(ScoreHandle score, SInt32 bar);
-};
-
-// Playback.
-struct ScorePlaybackHooks {
-    Boolean (*isPlaying)(ScoreHandle score);   // default false
-    // Pauses, plays only [start, end) of the score and resumes; default nothing.
-    void (*retimeSelection)(ScoreHandle score, SInt32 start, SInt32 end);
 };
 
 // Page layout: the spacing of measures (the three pixel fields of measures [first, first + count)
@@ -56,7 +52,8 @@ struct ScoreStaffObjectHooks {
 };
 
 // Owners of the records staves and scores hold: each frees the handles it owns and clears them;
-// the model then frees what is left with DisposHandle.
+// the model then frees what is left with DisposHandle. Filled by the start-up of the floors that
+// own such records (staff objects and page layout, which hold no code yet).
 struct ScoreDisposeHooks {
     void (*staff)(StaffHandle staff);
     void (*score)(ScoreHandle score);
@@ -65,7 +62,6 @@ struct ScoreDisposeHooks {
 // Installers: a null record restores every default. The record is copied.
 void OrvaSetScoreSingerHooks(const ScoreSingerHooks *hooks);
 void OrvaSetScoreImportHooks(const ScoreImportHooks *hooks);
-void OrvaSetScorePlaybackHooks(const ScorePlaybackHooks *hooks);
 void OrvaSetScoreLayoutHooks(const ScoreLayoutHooks *hooks);
 void OrvaSetScoreDisposeHooks(const ScoreDisposeHooks *hooks);
 void OrvaSetScoreStaffObjectHooks(const ScoreStaffObjectHooks *hooks);
@@ -79,8 +75,6 @@ void HookLibereParamVoix(Handle voice);
 void HookReadParamsLyrovox(StaffHandle staff, UInt32 version);
 Boolean HookWriteParamsLyrovox(StaffHandle staff);  // false: no hook (nothing written)
 SInt32 HookCvtBarEnMesure(ScoreHandle score, SInt32 bar);
-Boolean HookIsPlaying(ScoreHandle score);
-void HookRetimeSelection(ScoreHandle score, SInt32 start, SInt32 end);
 Boolean HookEspaceMesures(ScoreHandle score, SInt32 first, SInt32 count, SInt16 dpi);  // false: no hook
 void HookLibereMiseEnPageScore(ScoreHandle score);
 void HookLibereMiseEnPagePortee(StaffHandle staff);

@@ -149,7 +149,7 @@ struct ScoreRecord {
     Handle ruptures;            // RuptureRecord array (score/ruptures.h)
     SInt32 playedCount;
     Handle playedMeasures;      // playback: the played-measure table (score/played_measures.h)
-    Handle tempoMapPlayed;      // playback: TempoMapEntry arrays, built on demand (score/tempo_map.h)
+    Handle tempoMapPlayed;      // playback: TempoSegment arrays, built on demand (score/tempo_map.h)
     Handle tempoMapWritten;
     SInt32 firstPlayedMeasure;
     UInt8 customPlay;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
@@ -28,26 +29,48 @@ struct TempoTraceRecord {
 TempoTraceRecord gTempoTrace;
 
 const float kArrondiTempo = 0.005f;   // hundredths are stored rounded
+const double kFractionTempo = 65535.0;
+const SInt32 kEchantillonsParSeconde = 44100;  // digital tracks
+const SInt32 kSegmentsDeDepart = 64;
+
+// A map being built: a Ptr grown by doubling.
+struct SegmentsEnCours {
+    TempoSegment *segments;
+    SInt32 count, capacity;
+    OSErr err;  // the first failure; later additions do nothing
+};
 
 OSErr CollecteMarques(ScoreHandle score, TempoMark **marks, SInt32 *count);
 double TempoA(const TempoMark *marks, SInt32 count, double base, SInt32 time);
-void AjouteSegment(TempoSegment *segments, SInt32 *count, SInt32 time, double quarters);
+void AjouteSegment(SegmentsEnCours *map, SInt32 time, double quarters);
 double MsParUnite(double quarters) { return 60000.0 / (quarters * kTempsNoire); }
-Handle CarteDeSegments(const TempoSegment *segments, SInt32 count);
 Handle Carte(ScoreHandle score, Boolean played);
+SInt32 NombreSegments(Handle map);
 SInt32 Sature(double value);
 
 }  // namespace
 
+double TempoPartition(ScoreHandle score) {
+    if (!IsPartitionValide(score)) return 0;
+    return (*score)->tempo + (*score)->tempoFraction / kFractionTempo;
+}
+
+float GetTempoFinPartition(ScoreHandle score) { return float(TempoPartition(score)); }
+
 double GetTempoDepartPartition(ScoreHandle score) {
     if (!IsPartitionValide(score)) return kTempoDeSecours;
-    double tempo = (*score)->tempo + (*score)->tempoFraction / 65535.0;
+    double tempo = TempoPartition(score);
     if (!(tempo >= kTempoMin)) {
         if (!gTempoTrace.zeroTraced) PlugTrace("Tempo below 1: the score plays at 120");
         gTempoTrace.zeroTraced = true;
         return kTempoDeSecours;
     }
-    return std::min<double>(tempo, kTempoMax);
+    return BorneTempo(tempo);
+}
+
+double BorneTempo(double quarters) {
+    if (!(quarters >= kTempoMin)) return kTempoMin;
+    return quarters > kTempoMax ? double(kTempoMax) : quarters;
 }
 
 double GetTempoMarque(const DynamicsObject *object) {
@@ -56,14 +79,12 @@ double GetTempoMarque(const DynamicsObject *object) {
     double beats = object->values[0] + object->values[1] / 100.0;
     if (beats < kTempoMin) return 0;
     double unit = object->beatUnitGiven && object->beatUnit > 0 ? object->beatUnit : kTempsNoire;
-    return std::min<double>(std::max<double>(beats * unit / kTempsNoire, kTempoMin), kTempoMax);
+    return BorneTempo(beats * unit / kTempsNoire);
 }
 
 void InjecteTempoDansDynamique(DynamicsObject *object, float tempo) {
     if (!object || std::isnan(tempo)) return;
-    float value = tempo + kArrondiTempo;
-    if (!(value >= kTempoMin)) value = kTempoMin;
-    if (value > kTempoMax) value = kTempoMax;
+    float value = float(BorneTempo(tempo + kArrondiTempo));
     float whole = std::floor(value);
     object->values[0] = UInt16(whole);
     object->values[1] = UInt16(std::floor((value - whole) * 100));
@@ -89,30 +110,23 @@ void LibereTableauCvtSec(ScoreHandle score) {
 
 SInt32 CvtTempsJoueEnMs(ScoreHandle score, SInt32 time, Boolean played) {
     Handle map = Carte(score, played);
-    SInt32 count = map ? SInt32(GetHandleSize(map) / sizeof(TempoMapEntry)) : 0;
+    SInt32 count = NombreSegments(map);
     if (count == 0) return 0;
-    const TempoMapEntry *entries = reinterpret_cast<const TempoMapEntry *>(*map);
-    const TempoMapEntry *at = std::upper_bound(entries, entries + count, time,
-                                               [](SInt32 t, const TempoMapEntry &e) { return t < e.time; });
-    if (at != entries) at--;
-    return Sature(std::round(at->ms + (double(time) - at->time) * at->msPerUnit));
+    return Sature(std::round(MsDeSegments(reinterpret_cast<const TempoSegment *>(*map), count, time)));
 }
 
 SInt32 CvtMsEnTempsJoue(ScoreHandle score, SInt32 ms, Boolean played) {
     Handle map = Carte(score, played);
-    SInt32 count = map ? SInt32(GetHandleSize(map) / sizeof(TempoMapEntry)) : 0;
+    SInt32 count = NombreSegments(map);
     if (count == 0) return 0;
-    const TempoMapEntry *entries = reinterpret_cast<const TempoMapEntry *>(*map);
-    if (ms < entries[0].ms) return 0;
-    const TempoMapEntry *at = std::upper_bound(entries, entries + count, double(ms),
-                                               [](double m, const TempoMapEntry &e) { return m < e.ms; });
-    at--;
-    return Sature(std::trunc(at->time + (ms - double(at->ms)) / at->msPerUnit));
+    const TempoSegment *segments = reinterpret_cast<const TempoSegment *>(*map);
+    if (ms < segments[0].ms) return 0;
+    return Sature(std::trunc(TempsDeSegments(segments, count, ms)));
 }
 
 void ReajusteValeurDynamiqueTempoAffiche(ScoreHandle score, float oldTempo) {
     if (!IsPartitionValide(score)) return;
-    double now = (*score)->tempo + (*score)->tempoFraction / 65535.0;
+    double now = TempoPartition(score);
     if (oldTempo >= kTempoMin && now >= kTempoMin) {
         double ratio = now / oldTempo;
         for (SInt16 s = 0; s < (*score)->staffCount; s++) {
@@ -142,43 +156,37 @@ OSErr CalculeSegmentsTempo(ScoreHandle score, Boolean played, TempoSegment **seg
     OSErr err = CollecteMarques(score, &marks, &markCount);
     if (err != noErr) return err;
     double base = GetTempoDepartPartition(score);
-    SInt32 measures = played ? GetNbMesuresJouees(score) : 0;
-    // Played: a segment at each played measure's start and at each mark inside it.
-    SInt64 room = 1 + markCount;
-    for (SInt32 pass = 0; pass < 2; pass++) {
-        TempoSegment *out = pass ? reinterpret_cast<TempoSegment *>(NewPtr(UInt32(room) * sizeof(TempoSegment))) : nullptr;
-        if (pass && !out) {
-            err = memFullErr;
-            break;
-        }
-        SInt32 n = 0;
-        if (out) AjouteSegment(out, &n, 0, TempoA(marks, markCount, base, 0));
-        for (SInt32 i = 0; !played && out && i < markCount; i++) AjouteSegment(out, &n, marks[i].time, marks[i].quarters);
+    SegmentsEnCours map = {nullptr, 0, 0, noErr};
+    AjouteSegment(&map, 0, TempoA(marks, markCount, base, 0));
+    if (!played) {
+        // Written: a segment at each mark.
+        for (SInt32 i = 0; i < markCount; i++) AjouteSegment(&map, marks[i].time, marks[i].quarters);
+    } else {
+        // Played: a segment at each played measure's start and at each mark inside it.
         SInt64 start = 0;
-        for (SInt32 k = 0; k < measures && start < kTempsMax; k++) {
+        SInt32 measures = GetNbMesuresJouees(score);
+        for (SInt32 k = 0; k < measures && start < kTempsMax && map.err == noErr; k++) {
             SInt32 measure = CvtMesureJoueeEnMesure(score, k);
             SInt32 written = CvtMesureEnTemps(score, measure), length = CvtMesureEnDureeMesure(score, measure);
             if (written < 0 || length <= 0) continue;
             const TempoMark *inside = std::upper_bound(marks, marks + markCount, written,
                                                        [](SInt32 t, const TempoMark &m) { return t < m.time; });
-            const TempoMark *end = std::lower_bound(inside, static_cast<const TempoMark *>(marks + markCount), SInt64(written) + length,
+            const TempoMark *end = std::lower_bound(inside, static_cast<const TempoMark *>(marks + markCount),
+                                                    SInt64(written) + length,
                                                     [](const TempoMark &m, SInt64 t) { return m.time < t; });
-            if (!out) room += 1 + (end - inside);
-            if (out) AjouteSegment(out, &n, SInt32(start), TempoA(marks, markCount, base, written));
-            for (; out && inside < end; inside++)
-                AjouteSegment(out, &n, SInt32(start + inside->time - written), inside->quarters);
+            AjouteSegment(&map, SInt32(start), TempoA(marks, markCount, base, written));
+            for (; inside < end; inside++) AjouteSegment(&map, SInt32(start + inside->time - written), inside->quarters);
             start += length;
-        }
-        if (pass) {
-            *segments = out;
-            *count = n;
-        } else if (room > (1 << 24)) {
-            err = memFullErr;
-            break;
         }
     }
     if (marks) DisposPtr(reinterpret_cast<Ptr>(marks));
-    return err;
+    if (map.err != noErr) {
+        if (map.segments) DisposPtr(reinterpret_cast<Ptr>(map.segments));
+        return map.err;
+    }
+    *segments = map.segments;
+    *count = map.count;
+    return noErr;
 }
 
 double MsDeSegments(const TempoSegment *segments, SInt32 count, double time) {
@@ -195,6 +203,11 @@ double TempsDeSegments(const TempoSegment *segments, SInt32 count, double ms) {
                                               [](double m, const TempoSegment &s) { return m < s.ms; });
     if (at != segments) at--;
     return at->time + (ms - at->ms) / at->msPerUnit;
+}
+
+SInt32 CvtPosPisteEnTempsEcrit(ScoreHandle score, SInt32 samplePosition) {
+    SInt32 ms = LMulDiv(samplePosition, 1000, kEchantillonsParSeconde);
+    return CvtTempsJoueEnTempsEcrit(score, CvtMsEnTempsJoue(score, ms, kTrue));
 }
 
 namespace {
@@ -235,29 +248,38 @@ double TempoA(const TempoMark *marks, SInt32 count, double base, SInt32 time) {
     return after == marks ? base : (after - 1)->quarters;
 }
 
-// A segment at time (not before the last one) unless the tempo stays the same.
-void AjouteSegment(TempoSegment *segments, SInt32 *count, SInt32 time, double quarters) {
+// A segment at time (not before the last one) unless the tempo stays the same; the array grows
+// by doubling up to kMaxSegmentsTempo.
+void AjouteSegment(SegmentsEnCours *map, SInt32 time, double quarters) {
+    if (map->err != noErr) return;
     double perUnit = MsParUnite(quarters);
-    if (*count > 0) {
-        TempoSegment &last = segments[*count - 1];
+    TempoSegment next = {time, 0.0, perUnit};
+    if (map->count > 0) {
+        TempoSegment &last = map->segments[map->count - 1];
         if (last.msPerUnit == perUnit) return;
         if (time <= last.time) {
             last.msPerUnit = perUnit;
             return;
         }
-        segments[*count] = {time, last.ms + (double(time) - last.time) * last.msPerUnit, perUnit};
-    } else {
-        segments[0] = {time, 0.0, perUnit};
+        next.ms = last.ms + (double(time) - last.time) * last.msPerUnit;
     }
-    (*count)++;
-}
-
-Handle CarteDeSegments(const TempoSegment *segments, SInt32 count) {
-    Handle map = NewHandle(UInt32(count) * sizeof(TempoMapEntry));
-    if (!map) return nullptr;
-    TempoMapEntry *entries = reinterpret_cast<TempoMapEntry *>(*map);
-    for (SInt32 i = 0; i < count; i++) entries[i] = {segments[i].time, float(segments[i].ms), segments[i].msPerUnit};
-    return map;
+    if (map->count == map->capacity) {
+        SInt32 grown = map->capacity ? map->capacity * 2 : kSegmentsDeDepart;
+        TempoSegment *bigger = grown <= kMaxSegmentsTempo
+                                   ? reinterpret_cast<TempoSegment *>(NewPtr(UInt32(grown) * sizeof(TempoSegment)))
+                                   : nullptr;
+        if (!bigger) {
+            map->err = memFullErr;
+            return;
+        }
+        if (map->segments) {
+            std::memcpy(bigger, map->segments, UInt32(map->count) * sizeof(TempoSegment));
+            DisposPtr(reinterpret_cast<Ptr>(map->segments));
+        }
+        map->segments = bigger;
+        map->capacity = grown;
+    }
+    map->segments[map->count++] = next;
 }
 
 // The score's map, built when missing.
@@ -268,12 +290,15 @@ Handle Carte(ScoreHandle score, Boolean played) {
     TempoSegment *segments = nullptr;
     SInt32 count = 0;
     if (CalculeSegmentsTempo(score, played, &segments, &count) != noErr) return nullptr;
-    Handle map = CarteDeSegments(segments, count);
+    Handle map = nullptr;
+    PtrToHand(segments, &map, SInt32(UInt32(count) * sizeof(TempoSegment)));
     DisposPtr(reinterpret_cast<Ptr>(segments));
     slot = played ? &(*score)->tempoMapPlayed : &(*score)->tempoMapWritten;
     *slot = map;
     return map;
 }
+
+SInt32 NombreSegments(Handle map) { return map ? SInt32(GetHandleSize(map) / sizeof(TempoSegment)) : 0; }
 
 SInt32 Sature(double value) {
     if (!(value > -2147483647.0)) return value != value ? 0 : SInt32(-2147483647);

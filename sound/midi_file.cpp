@@ -28,19 +28,19 @@ OSErr EcritPiste(ByteWriter *track, MidiMessage *messages, UInt32 count);
 }  // namespace
 
 OSErr EcritFichierMidi(const char *path, const PartitionSonRecord *p) {
-    if (!path || !p || p->rate == 0 || (p->eventCount && !p->events)) return paramErr;
-    UInt32 room = 2 * p->eventCount + 4 * kCanauxMidi;
+    if (!path || !p || p->rate == 0 || (p->plan.eventCount && !p->plan.events)) return paramErr;
+    UInt32 room = 2 * p->plan.eventCount + 4 * kCanauxMidi;
     MidiMessage *messages = reinterpret_cast<MidiMessage *>(NewPtr(room * sizeof(MidiMessage)));
     if (!messages) return memFullErr;
     SInt32 channels[kCanauxMidi];
     UInt32 used = 0, count = 0;
     const double ticksPerFrame = double(kMidiTicksParNoire) * 1e6 / kMidiMicrosecondesParNoire / p->rate;
-    for (UInt32 i = 0; i < p->eventCount; i++) {
-        const SoundEvent &e = p->events[i];
+    for (UInt32 i = 0; i < p->plan.eventCount; i++) {
+        const SoundEvent &e = p->plan.events[i];
         UInt32 before = used;
         UInt8 channel = CanalDe(e.instrument, channels, &used);
         if (used != before && !EstIdBatterie(e.instrument)) {
-            const SoundStaffBlock *block = e.staff < p->staffCount ? &p->staves[e.staff] : nullptr;
+            const SoundStaffBlock *block = e.staff < p->plan.staffCount ? &p->staves[e.staff] : nullptr;
             UInt8 volume = block ? block->volume : 127, pan = block ? UInt8((block->pan + 100) * 127 / 200) : 64;
             messages[count++] = {0, 0, UInt8(0xB0 | channel), 0, UInt8(e.instrument / 128)};
             messages[count++] = {0, 0, UInt8(0xC0 | channel), UInt8(e.instrument % 128), 0};

@@ -24,10 +24,11 @@ enum : UInt32 {
     kEndReleaseMs = 2000,        // how long releases may ring once the end is reached
 };
 
-// One point of the map from frames of the events to score time. Between two points the played
-// position runs linearly from one point's to the next's; the written position follows the
-// played one from the point's own written position (a repeat makes it jump at a point).
-// After the last point the position stays at the last point's.
+// One point of the map from frames of the events to score time: the score's played tempo map
+// (score/tempo_map.h) sampled at the output rate, with written positions. Between two points
+// the played position runs linearly from one point's to the next's; the written position
+// follows the played one from the point's own written position (a repeat makes it jump at a
+// point). After the last point the position stays at the last point's.
 struct PlaybackTempoPoint {
     SInt64 frame;     // frames from the first event's origin, rising
     SInt32 played;    // played position (score units, repeats unrolled), rising
@@ -35,28 +36,32 @@ struct PlaybackTempoPoint {
 };
 
 // What the score side hands over to play a document: its events and tempo map at the output
-// rate, its staves, where play starts and ends. The arrays stay the score side's (freed by its
-// release slot) and must not move until released.
+// rate, its staves' blocks, where play starts and ends. The plan is the first field of a record
+// of the score side's, which keeps it and its arrays (they must not move) until its release
+// slot frees them; playback reads it in place and only ever clears eventCount, to silence a
+// plan the synthesiser refused.
 struct PlaybackPlan {
     const SoundEvent *events;          // sorted by onset; frames at the asked rate
     UInt32 eventCount;
     const PlaybackTempoPoint *tempo;   // 1 or more points
     UInt32 tempoCount;
+    const SoundStaffBlock *staves;     // staffCount blocks as prepared; null: refreshStaves gives them
     UInt32 staffCount;                 // 1..kSynthMaxStaves
     SoundStreamReader streams;         // read null: no audio streams
     SInt32 startTick;                  // played position play starts at (below 0: a count-in first)
     SInt32 endTick;                    // the end: the total duration or the selection's end
     Boolean loop;                      // at endTick play goes back to loopTick, for ever
     SInt32 loopTick;
-    void *owner;                       // the score side's own
 };
 
-// The score side of playback, installed by it: main thread only.
+// The score side of playback, installed by it (the plug-in's start-up installs the sequencer's):
+// main thread only. Playback calls each slot through one wrapper, which answers the default
+// for a null slot.
 struct PlaybackScoreOps {
-    // Flattens the document's score (its selection, its tempo now) into plan; an error when
-    // there is nothing to play. Default: paramErr.
-    OSErr (*prepare)(DocumentRecord *document, UInt32 rate, PlaybackPlan *plan);
-    void (*release)(DocumentRecord *document, PlaybackPlan *plan);  // default nothing
+    // Flattens the document's score (its selection, its tempo now) into a plan of the score
+    // side's (*plan); an error, *plan untouched, when there is nothing to play. Default: paramErr.
+    OSErr (*prepare)(DocumentRecord *document, UInt32 rate, PlaybackPlan **plan);
+    void (*release)(DocumentRecord *document, PlaybackPlan *plan);  // frees a prepared plan; default nothing
     // Fills every field of the blocks but the peaks from the staves (volumes, pans, heard
     // flags, the metronome staff, sources, streams). Default: leaves them.
     void (*refreshStaves)(DocumentRecord *document, SoundStaffBlock *staves, UInt32 count);

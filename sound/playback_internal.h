@@ -41,8 +41,7 @@ struct PlaybackCounters {
 struct PlaybackState {
     // Main thread.
     DocumentRecord *document;
-    PlaybackPlan plan;
-    Boolean hasPlan;
+    PlaybackPlan *plan;            // the score side's, read in place; null when there is none
     SoundStaffBlock *staging;      // the score's settings, copied into staves under 256
     pthread_t thread;
     Boolean threadStarted;

@@ -36,7 +36,7 @@ DeviceNotes gDevice;
 
 OSErr Start(DocumentRecord *document, Boolean fromResume);
 Boolean PlanIsSound(const PlaybackPlan *plan);
-OSErr TakePlan(DocumentRecord *document, const PlaybackPlan *plan);
+OSErr TakePlan(DocumentRecord *document, PlaybackPlan *plan);
 void FreeRun();
 UInt32 *NewOffOrder(const PlaybackPlan *plan);
 void SeekTo(SInt32 played);
@@ -44,13 +44,14 @@ void CopyStaffSettings();
 void Park();
 void Unpark();
 void InitLock();
-OSErr PrepareStub(DocumentRecord *, UInt32, PlaybackPlan *);
-void ReleaseStub(DocumentRecord *, PlaybackPlan *) {}
-void RefreshStub(DocumentRecord *, SoundStaffBlock *, UInt32) {}
-SInt32 ResumeStub(DocumentRecord *) { return 0; }
-SInt32 StaffIndexStub(DocumentRecord *, StaffHandle) { return -1; }
-void PlayingStub(DocumentRecord *) {}
-void RefillStub() {}
+// The score side's slots, one wrapper each, with the defaults of a null slot.
+OSErr OpsPrepare(DocumentRecord *document, UInt32 rate, PlaybackPlan **plan);
+void OpsRelease(DocumentRecord *document, PlaybackPlan **plan);  // clears *plan
+void OpsRefreshStaves(DocumentRecord *document, SoundStaffBlock *staves, UInt32 count);
+SInt32 OpsResumePosition(DocumentRecord *document);
+SInt32 OpsStaffIndex(DocumentRecord *document, StaffHandle staff);
+void OpsPlaying(DocumentRecord *document);
+void OpsRefillStreams();
 
 }  // namespace
 
@@ -74,7 +75,7 @@ Boolean LanceMusique(DocumentRecord *document) { return Start(document, false) =
 Boolean ReLanceMusiqueApresPause(DocumentRecord *document) { return Start(document, true) == noErr; }
 
 void ArreteMusique(SInt16 flag) {
-    if (!gPlay.threadStarted && !gPlay.hasPlan) return;
+    if (!gPlay.threadStarted && !gPlay.plan) return;
     if (gPlay.threadStarted) {
         pthread_mutex_lock(&gPlay.lock);
         gPlay.stop = true;
@@ -112,28 +113,26 @@ void RecaleMusiqueSurTick(SInt32 position) {
     Boolean wasParked = gPlay.park;
     pthread_mutex_unlock(&gPlay.lock);
     if (!wasParked) Park();
-    PlaybackPlan plan;
-    memset(&plan, 0, sizeof plan);
-    UInt32 rate = SoundEngineRate(gPlay.engine);
-    OSErr err = (gScoreOps.prepare ? gScoreOps.prepare : PrepareStub)(gPlay.document, rate, &plan);
+    PlaybackPlan *plan = nullptr;
+    OSErr err = OpsPrepare(gPlay.document, SoundEngineRate(gPlay.engine), &plan);
     // A plan that cannot take the place of the playing one leaves it playing, moved.
-    Boolean fits = err == noErr && PlanIsSound(&plan) && plan.staffCount == gPlay.plan.staffCount;
-    UInt32 *order = fits ? NewOffOrder(&plan) : nullptr;
-    fits = fits && (order || !plan.eventCount);
+    Boolean fits = err == noErr && PlanIsSound(plan) && plan->staffCount == gPlay.plan->staffCount;
+    UInt32 *order = fits ? NewOffOrder(plan) : nullptr;
+    fits = fits && (order || !plan->eventCount);
     EntreSectionMixage();
-    if (fits && PrepareSonEvenements(gPlay.engine, plan.events, plan.eventCount, gPlay.staves, plan.staffCount, 0) == noErr) {
+    if (fits && PrepareSonEvenements(gPlay.engine, plan->events, plan->eventCount, gPlay.staves, plan->staffCount, 0) == noErr) {
         std::swap(plan, gPlay.plan);
         std::swap(order, gPlay.offOrder);
-    } else if (fits && PrepareSonEvenements(gPlay.engine, gPlay.plan.events, gPlay.plan.eventCount, gPlay.staves,
-                                            gPlay.plan.staffCount, 0) != noErr) {
-        PrepareSonEvenements(gPlay.engine, nullptr, 0, gPlay.staves, gPlay.plan.staffCount, 0);  // silence: it ends
-        gPlay.plan.eventCount = 0;
+    } else if (fits && PrepareSonEvenements(gPlay.engine, gPlay.plan->events, gPlay.plan->eventCount, gPlay.staves,
+                                            gPlay.plan->staffCount, 0) != noErr) {
+        PrepareSonEvenements(gPlay.engine, nullptr, 0, gPlay.staves, gPlay.plan->staffCount, 0);  // silence: it ends
+        gPlay.plan->eventCount = 0;
     }
-    FixeLecteurFluxSon(gPlay.engine, gPlay.plan.streams.read ? &gPlay.plan.streams : nullptr);
+    FixeLecteurFluxSon(gPlay.engine, gPlay.plan->streams.read ? &gPlay.plan->streams : nullptr);
     SeekTo(position);
     QuitteSectionMixage();
     if (order) DisposPtr(reinterpret_cast<Ptr>(order));
-    if (err == noErr) (gScoreOps.release ? gScoreOps.release : ReleaseStub)(gPlay.document, &plan);
+    OpsRelease(gPlay.document, &plan);
     if (!wasParked) Unpark();
 }
 
@@ -160,8 +159,8 @@ Boolean IsFinDeMusiqueEntendue() {
 void GetVolumePorteeEntendu(StaffHandle staff, SInt16 *left, SInt16 *right) {
     UInt16 l = 0, r = 0;
     if (staff && gPlay.playing.load()) {
-        SInt32 index = (gScoreOps.staffIndex ? gScoreOps.staffIndex : StaffIndexStub)(gPlay.document, staff);
-        if (index >= 0 && UInt32(index) < gPlay.plan.staffCount && !LitCretesEntendues(UInt32(index), &l, &r)) l = r = 0;
+        SInt32 index = OpsStaffIndex(gPlay.document, staff);
+        if (index >= 0 && UInt32(index) < gPlay.plan->staffCount && !LitCretesEntendues(UInt32(index), &l, &r)) l = r = 0;
     }
     if (left) *left = SInt16(std::min<UInt16>(l, 32767));
     if (right) *right = SInt16(std::min<UInt16>(r, 32767));
@@ -179,7 +178,7 @@ Boolean InitConfigurationPeriphWindow() {
 
 void IdlePlayPisteNumerique() {
     StartFluxCriticalSection();
-    (gScoreOps.refillStreams ? gScoreOps.refillStreams : RefillStub)();
+    OpsRefillStreams();
     EndFluxCriticalSection();
 }
 
@@ -254,28 +253,26 @@ OSErr Start(DocumentRecord *document, Boolean fromResume) {
     ArreteMusique(1);
     if (!document) return paramErr;
     pthread_once(&gLockOnce, InitLock);
-    PlaybackPlan plan;
-    memset(&plan, 0, sizeof plan);
-    OSErr err = (gScoreOps.prepare ? gScoreOps.prepare : PrepareStub)(document, DigitRateHz(&GlobalDigitParam), &plan);
+    PlaybackPlan *plan = nullptr;
+    OSErr err = OpsPrepare(document, DigitRateHz(&GlobalDigitParam), &plan);
     if (err != noErr) return err;
-    if (!PlanIsSound(&plan)) {
-        (gScoreOps.release ? gScoreOps.release : ReleaseStub)(document, &plan);
+    if (!PlanIsSound(plan)) {
+        OpsRelease(document, &plan);
         return paramErr;
     }
-    err = TakePlan(document, &plan);  // the plan is the run's from here: FreeRun gives it back
+    err = TakePlan(document, plan);  // the plan is the run's from here: FreeRun gives it back
     if (err != noErr) {
         FreeRun();
         return err;
     }
-    SInt32 from = fromResume ? (gScoreOps.resumePosition ? gScoreOps.resumePosition : ResumeStub)(document)
-                             : plan.startTick;
+    SInt32 from = fromResume ? OpsResumePosition(document) : plan->startTick;
     SeekTo(from);
     LitNomPeriphSortie(gPlay.device);
     gPlay.deviceRefused = gDevice.refused && strcmp(gPlay.device, gDevice.probed) == 0;
     gPlay.stop = gPlay.park = gPlay.parked = gPlay.exited = false;
     gPlay.interrupt.store(false);
     gPlay.playing.store(true);
-    (gScoreOps.playing ? gScoreOps.playing : PlayingStub)(document);
+    OpsPlaying(document);
     if (pthread_create(&gPlay.thread, nullptr, BoucleEcrivain, nullptr) != 0) {
         FreeRun();
         return memFullErr;
@@ -289,7 +286,7 @@ OSErr Start(DocumentRecord *document, Boolean fromResume) {
 }
 
 Boolean PlanIsSound(const PlaybackPlan *p) {
-    if (p->staffCount < 1 || p->staffCount > kSynthMaxStaves || !p->tempo || p->tempoCount < 1 ||
+    if (!p || p->staffCount < 1 || p->staffCount > kSynthMaxStaves || !p->tempo || p->tempoCount < 1 ||
         (p->eventCount && !p->events) || p->endTick < 0)
         return false;
     for (UInt32 i = 1; i < p->tempoCount; i++)
@@ -299,9 +296,8 @@ Boolean PlanIsSound(const PlaybackPlan *p) {
 
 // Everything the writer needs, allocated before it starts: the engine, the staves, the
 // keyboard's order of releases, a step of frames and the tick ring.
-OSErr TakePlan(DocumentRecord *document, const PlaybackPlan *plan) {
-    gPlay.plan = *plan;
-    gPlay.hasPlan = true;
+OSErr TakePlan(DocumentRecord *document, PlaybackPlan *plan) {
+    gPlay.plan = plan;
     gPlay.document = document;
     UInt32 count = plan->staffCount;
     OSErr err = NewSoundEngine(&GlobalDigitParam, count, &gPlay.engine);
@@ -315,7 +311,9 @@ OSErr TakePlan(DocumentRecord *document, const PlaybackPlan *plan) {
         return memFullErr;
     err = PrepareTabCircTick(count);
     if (err != noErr) return err;
-    (gScoreOps.refreshStaves ? gScoreOps.refreshStaves : RefreshStub)(document, gPlay.staging, count);
+    // The blocks as prepared, made once; the score side refreshes them while it plays.
+    if (plan->staves) memcpy(gPlay.staging, plan->staves, count * sizeof(SoundStaffBlock));
+    else OpsRefreshStaves(document, gPlay.staging, count);
     memcpy(gPlay.staves, gPlay.staging, count * sizeof(SoundStaffBlock));
     err = PrepareSonEvenements(gPlay.engine, plan->events, plan->eventCount, gPlay.staves, count, 0);
     if (err != noErr) return err;
@@ -337,7 +335,7 @@ OSErr TakePlan(DocumentRecord *document, const PlaybackPlan *plan) {
 
 // After the writer has gone: frees what the run allocated and gives the plan back.
 void FreeRun() {
-    Boolean had = gPlay.hasPlan;
+    Boolean had = gPlay.plan != nullptr;
     gPlay.playing.store(false);
     gPlay.instant.store(-1);
     DisposeSoundEngine(&gPlay.engine);
@@ -347,12 +345,11 @@ void FreeRun() {
         *block = nullptr;
     }
     if (had) {
-        (gScoreOps.release ? gScoreOps.release : ReleaseStub)(gPlay.document, &gPlay.plan);
+        OpsRelease(gPlay.document, &gPlay.plan);
         if (gSingerHooks.libereLyrovox) gSingerHooks.libereLyrovox();
-        (gScoreOps.playing ? gScoreOps.playing : PlayingStub)(nullptr);
+        OpsPlaying(nullptr);
     }
-    memset(&gPlay.plan, 0, sizeof gPlay.plan);
-    gPlay.hasPlan = false;
+    gPlay.plan = nullptr;
     gPlay.document = nullptr;
 }
 
@@ -373,7 +370,7 @@ UInt32 *NewOffOrder(const PlaybackPlan *plan) {
 // Moves the sequencer (section 256 held, or the writer not started) to a played position
 // within 0 .. the end.
 void SeekTo(SInt32 played) {
-    const PlaybackPlan *p = &gPlay.plan;
+    const PlaybackPlan *p = gPlay.plan;
     // A count-in's point stands before 0: the start may be there, anything else not.
     played = std::min(std::max<SInt32>(played, std::min<SInt32>(0, p->startTick)), p->endTick);
     gPlay.endEventFrame = FrameAJoue(p, p->endTick);
@@ -387,8 +384,8 @@ void SeekTo(SInt32 played) {
 
 // The score's settings of every staff (all but the peaks) into the mixer's blocks.
 void CopyStaffSettings() {
-    UInt32 count = gPlay.plan.staffCount;
-    (gScoreOps.refreshStaves ? gScoreOps.refreshStaves : RefreshStub)(gPlay.document, gPlay.staging, count);
+    UInt32 count = gPlay.plan->staffCount;
+    OpsRefreshStaves(gPlay.document, gPlay.staging, count);
     EntreSectionMixage();
     for (UInt32 s = 0; s < count; s++) {
         SoundStaffBlock *to = &gPlay.staves[s];
@@ -423,6 +420,37 @@ void InitLock() {
     pthread_cond_init(&gPlay.parkedChanged, nullptr);
 }
 
-OSErr PrepareStub(DocumentRecord *, UInt32, PlaybackPlan *) { return paramErr; }
+OSErr OpsPrepare(DocumentRecord *document, UInt32 rate, PlaybackPlan **plan) {
+    *plan = nullptr;
+    if (!gScoreOps.prepare) return paramErr;
+    OSErr err = gScoreOps.prepare(document, rate, plan);
+    if (err != noErr) *plan = nullptr;
+    return err;
+}
+
+void OpsRelease(DocumentRecord *document, PlaybackPlan **plan) {
+    if (*plan && gScoreOps.release) gScoreOps.release(document, *plan);
+    *plan = nullptr;
+}
+
+void OpsRefreshStaves(DocumentRecord *document, SoundStaffBlock *staves, UInt32 count) {
+    if (gScoreOps.refreshStaves) gScoreOps.refreshStaves(document, staves, count);
+}
+
+SInt32 OpsResumePosition(DocumentRecord *document) {
+    return gScoreOps.resumePosition ? gScoreOps.resumePosition(document) : 0;
+}
+
+SInt32 OpsStaffIndex(DocumentRecord *document, StaffHandle staff) {
+    return gScoreOps.staffIndex ? gScoreOps.staffIndex(document, staff) : -1;
+}
+
+void OpsPlaying(DocumentRecord *document) {
+    if (gScoreOps.playing) gScoreOps.playing(document);
+}
+
+void OpsRefillStreams() {
+    if (gScoreOps.refillStreams) gScoreOps.refillStreams();
+}
 
 }  // namespace

@@ -39,7 +39,7 @@ static Boolean Before(const timespec &a, const timespec &b);
 Boolean EstThreadEcrivain() { return tWriter; }
 
 void PlaceSequenceur(SInt64 frame) {
-    const PlaybackPlan *p = &gPlay.plan;
+    const PlaybackPlan *p = gPlay.plan;
     const SoundEvent *events = p->events;
     const UInt32 *offs = gPlay.offOrder;
     PositionneSonEvenements(gPlay.engine, frame);
@@ -199,7 +199,7 @@ static Boolean WritePending() {
 // tick ring, the end or the loop's wrap.
 static void MixStep() {
     EntreSectionMixage();
-    const PlaybackPlan *p = &gPlay.plan;
+    const PlaybackPlan *p = gPlay.plan;
     SoundEngineRecord *engine = gPlay.engine;
     if (gPlay.resetKeyboard) {
         gPlay.resetKeyboard = false;
@@ -228,7 +228,7 @@ static void MixStep() {
 // Note-ons and note-offs of the events reached, in time order (a note-off first at equal
 // times), each with the instant position at its own frame.
 static void Keyboard(SInt64 upTo) {
-    const PlaybackPlan *p = &gPlay.plan;
+    const PlaybackPlan *p = gPlay.plan;
     const SoundEvent *events = p->events;
     const SInt64 kNever = SInt64(1) << 62;
     Boolean active = HookIsClavierActive();
@@ -257,7 +257,7 @@ static void Keyboard(SInt64 upTo) {
 static void FollowEnd() {
     SoundEngineRecord *engine = gPlay.engine;
     if (!gPlay.eventsEnded && SoundEnginePosition(engine) >= gPlay.endEventFrame) {
-        if (gPlay.plan.loop && gPlay.loopFrame < gPlay.endEventFrame) {
+        if (gPlay.plan->loop && gPlay.loopFrame < gPlay.endEventFrame) {
             PlaceSequenceur(gPlay.loopFrame);
             gPlay.counters.wraps.fetch_add(1, std::memory_order_relaxed);
             return;
@@ -359,7 +359,7 @@ static void GeneralIdle() {
 }
 
 static Boolean Sounds(const SoundEvent *e) {
-    return e->velocity > 0 && e->length > 0 && e->staff < gPlay.plan.staffCount && gPlay.staves[e->staff].heard;
+    return e->velocity > 0 && e->length > 0 && e->staff < gPlay.plan->staffCount && gPlay.staves[e->staff].heard;
 }
 
 static void AddMicros(timespec *t, long micros) {

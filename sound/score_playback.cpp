@@ -2,14 +2,16 @@
 #include "sound/sequencer.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
+#include "score/play_selection.h"
 
 namespace {
 
-OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan *plan);
+OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan **plan);
 void Release(DocumentRecord *document, PlaybackPlan *plan);
 void Refresh(DocumentRecord *document, SoundStaffBlock *staves, UInt32 count);
 SInt32 Resume(DocumentRecord *document);
@@ -25,26 +27,30 @@ ScoreHandle Partition(DocumentRecord *document) {
 
 }  // namespace
 
-void RemplitPlanLecture(const PartitionSonRecord *p, PlaybackPlan *plan) {
-    std::memset(plan, 0, sizeof *plan);
-    plan->events = p->events;
-    plan->eventCount = p->eventCount;
-    plan->tempo = p->tempo;
-    plan->tempoCount = p->tempoCount;
-    plan->staffCount = p->staffCount;
-    plan->startTick = p->tempoCount && p->startFrame > 0 ? p->tempo[0].played : p->startTick;
-    plan->endTick = p->endTick;
-    plan->loop = p->loop;
-    plan->loopTick = p->loopTick;
-}
-
 void InstalleOpsPartitionLecture() { FixeOpsPartitionLecture(&kScoreOps); }
+
+void FixeJoueSelection(SInt32 firstPart, SInt32 lastPart, SInt32 firstMeasure, SInt32 lastMeasure) {
+    ScoreHandle score = partitionEnCours;
+    if (!IsPartitionValide(score)) return;
+    DocumentRecord *playing = GetDialogMusiqueEnCours();
+    Boolean plays = playing && playing->score == score;
+    if (firstMeasure < 0) {
+        EffaceSelectionPartition(score);
+        if (plays) RecaleMusiqueSurTick(0);
+        return;
+    }
+    if (!FixeSelectionPartition(score, firstPart, lastPart, firstMeasure, lastMeasure, plays) || !plays) return;
+    SInt32 start = (*score)->selectionStart, end = (*score)->selectionEnd;
+    SInt32 heard = GetTempsEcritJoue();
+    RecaleMusiqueSurTick(heard >= start && heard < end ? heard : start);
+}
 
 namespace {
 
-// The prepared score is the plan's owner, a Ptr of its own.
-OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan *plan) {
-    std::memset(plan, 0, sizeof *plan);
+// The plan is the first field of a prepared score, a Ptr of its own.
+static_assert(offsetof(PartitionSonRecord, plan) == 0, "a plan's address is its prepared score's");
+
+OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan **plan) {
     ScoreHandle score = Partition(document);
     if (!score) return paramErr;
     PartitionSonRecord *prepared = reinterpret_cast<PartitionSonRecord *>(NewPtrClear(sizeof(PartitionSonRecord)));
@@ -55,20 +61,16 @@ OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan *plan) {
         DisposPtr(reinterpret_cast<Ptr>(prepared));
         return err;
     }
-    RemplitPlanLecture(prepared, plan);
     // FIXME: digital-audio and sung staves stay silent in real time: the score's audio streams
-    // have no reader until their storage gives them one (plan->streams stays empty).
-    plan->owner = prepared;
+    // have no reader until their storage gives them one (plan.streams stays empty).
+    *plan = &prepared->plan;
     return noErr;
 }
 
 void Release(DocumentRecord *, PlaybackPlan *plan) {
-    PartitionSonRecord *prepared = static_cast<PartitionSonRecord *>(plan->owner);
-    if (prepared) {
-        LiberePartitionSon(prepared);
-        DisposPtr(reinterpret_cast<Ptr>(prepared));
-    }
-    std::memset(plan, 0, sizeof *plan);
+    PartitionSonRecord *prepared = reinterpret_cast<PartitionSonRecord *>(plan);
+    LiberePartitionSon(prepared);
+    DisposPtr(reinterpret_cast<Ptr>(prepared));
 }
 
 void Refresh(DocumentRecord *document, SoundStaffBlock *staves, UInt32 count) {

@@ -48,15 +48,16 @@ OSErr PreparePartitionSon(const SonPreparationRequest *request, PartitionSonReco
     f.measures = measures;
     f.rangeStart = selection ? (*score)->selectionStart : 0;
     f.rangeEnd = selection ? (*score)->selectionEnd : kTempsMax;
+    PlaybackPlan &plan = prepared->plan;
     prepared->rate = request->rate;
-    prepared->startTick = selection ? (*score)->selectionStart : 0;
-    prepared->endTick = selection ? (*score)->selectionEnd : DureeTotaleMusique(score);
-    prepared->loop = selection && (*score)->loop;
-    prepared->loopTick = prepared->startTick;
+    prepared->musicTick = selection ? (*score)->selectionStart : 0;
+    plan.endTick = selection ? (*score)->selectionEnd : DureeTotaleMusique(score);
+    plan.loop = selection && (*score)->loop;
+    plan.loopTick = prepared->musicTick;
     StaffHandle metronome = GetPorteeMetronome(score);
     SInt16 bars = request->countInBars < 0 ? GetRealTimeMetronome() : std::min<SInt16>(request->countInBars, kMaxMesuresDecompte);
-    f.startTick = prepared->startTick;
-    f.msAtStart = MsDeSegments(segments, f.segmentCount, prepared->startTick);
+    f.startTick = prepared->musicTick;
+    f.msAtStart = MsDeSegments(segments, f.segmentCount, prepared->musicTick);
     double countInMs = metronome && f.err == noErr ? DureeDecompteMs(&f, bars) : 0;
     f.startFrame = SInt64(std::llround(countInMs * f.rate / 1000.0));
     for (SInt16 s = 0; f.err == noErr && s < (*score)->staffCount; s++)
@@ -64,17 +65,20 @@ OSErr PreparePartitionSon(const SonPreparationRequest *request, PartitionSonReco
     if (metronome && f.err == noErr) AplatitMetronome(&f, metronome, bars, countInMs);
     if (f.err == noErr)
         std::stable_sort(f.events, f.events + f.count, [](const SoundEvent &a, const SoundEvent &b) { return a.onset < b.onset; });
-    prepared->events = f.events;
-    prepared->eventCount = f.count;
+    plan.events = f.events;
+    plan.eventCount = f.count;
     prepared->startFrame = f.startFrame;
-    prepared->endFrame = FrameAJoue(&f, prepared->endTick);
+    prepared->endFrame = FrameDeSegments(&f, plan.endTick);
     prepared->startMs = SInt64(std::llround(f.msAtStart - countInMs));
     if (f.err == noErr) f.err = PointsTempo(&f, prepared);
+    // Real-time play starts with the count-in's first point when there is one.
+    plan.startTick = f.err == noErr && prepared->startFrame > 0 ? plan.tempo[0].played : prepared->musicTick;
     if (f.err == noErr) {
-        prepared->staffCount = UInt32((*score)->staffCount);
-        prepared->staves = reinterpret_cast<SoundStaffBlock *>(NewPtrClear(prepared->staffCount * sizeof(SoundStaffBlock)));
+        plan.staffCount = UInt32((*score)->staffCount);
+        prepared->staves = reinterpret_cast<SoundStaffBlock *>(NewPtrClear(plan.staffCount * sizeof(SoundStaffBlock)));
         if (!prepared->staves) f.err = memFullErr;
-        else RafraichitBlocsPorteesSon(score, prepared->staves, prepared->staffCount);
+        else RafraichitBlocsPorteesSon(score, prepared->staves, plan.staffCount);
+        plan.staves = prepared->staves;
     }
     if (segments) DisposPtr(reinterpret_cast<Ptr>(segments));
     if (measures) DisposPtr(reinterpret_cast<Ptr>(measures));
@@ -84,7 +88,8 @@ OSErr PreparePartitionSon(const SonPreparationRequest *request, PartitionSonReco
 
 void LiberePartitionSon(PartitionSonRecord *prepared) {
     if (!prepared) return;
-    void *blocks[] = {prepared->events, prepared->tempo, prepared->staves};
+    void *blocks[] = {const_cast<SoundEvent *>(prepared->plan.events), const_cast<PlaybackTempoPoint *>(prepared->plan.tempo),
+                      prepared->staves};
     for (void *block : blocks)
         if (block) DisposPtr(static_cast<Ptr>(block));
     std::memset(prepared, 0, sizeof *prepared);
@@ -108,7 +113,7 @@ void RafraichitBlocsPorteesSon(ScoreHandle score, SoundStaffBlock *staves, UInt3
     }
 }
 
-SInt64 FrameAJoue(const FlattenRecord *f, double played) {
+SInt64 FrameDeSegments(const FlattenRecord *f, double played) {
     double ms = MsDeSegments(f->segments, f->segmentCount, played) - f->msAtStart;
     return f->startFrame + SInt64(std::llround(ms * f->rate / 1000.0));
 }
@@ -116,8 +121,8 @@ SInt64 FrameAJoue(const FlattenRecord *f, double played) {
 void AjouteEvenementSon(FlattenRecord *f, double onset, double length, SInt32 instrument, UInt16 staff, SInt32 key,
                         SInt32 velocity) {
     if (key < 0 || key > 127 || velocity < 1) return;
-    SInt64 start = std::max<SInt64>(0, FrameAJoue(f, onset));
-    SInt64 end = FrameAJoue(f, onset + std::max(length, 0.0));
+    SInt64 start = std::max<SInt64>(0, FrameDeSegments(f, onset));
+    SInt64 end = FrameDeSegments(f, onset + std::max(length, 0.0));
     SInt64 frames = std::min<SInt64>(std::max<SInt64>(end - start, 1), 0x7FFFFFFF);
     AjouteEvenementFrames(f, {start, SInt32(frames), instrument, staff, UInt8(key), UInt8(std::min<SInt32>(velocity, 127))});
 }
@@ -198,15 +203,15 @@ OSErr PointsTempo(const FlattenRecord *f, PartitionSonRecord *p) {
     PlaybackTempoPoint *points = reinterpret_cast<PlaybackTempoPoint *>(NewPtr(room * sizeof(PlaybackTempoPoint)));
     if (!points) return memFullErr;
     UInt32 n = 0;
-    if (p->startFrame > 0) points[n++] = {0, p->startTick - 1, p->startTick - 1};
+    if (p->startFrame > 0) points[n++] = {0, p->musicTick - 1, p->musicTick - 1};
     auto add = [&](SInt32 played, SInt32 written) {
-        SInt64 frame = FrameAJoue(f, played);
+        SInt64 frame = FrameDeSegments(f, played);
         if (n > 0 && (played <= points[n - 1].played || frame <= points[n - 1].frame)) return;
         if (n < room) points[n++] = {frame, played, written};
     };
     for (SInt32 k = 0; k < f->measureCount; k++) {
         const PlayedMeasureRecord &m = f->measures[k];
-        SInt32 from = std::max(m.played, p->startTick), to = std::min(m.played + m.length, p->endTick);
+        SInt32 from = std::max(m.played, p->musicTick), to = std::min(m.played + m.length, p->plan.endTick);
         if (from >= to) continue;
         add(from, m.written + (from - m.played));
         const TempoSegment *segment = std::upper_bound(f->segments, f->segments + f->segmentCount, from,
@@ -215,14 +220,14 @@ OSErr PointsTempo(const FlattenRecord *f, PartitionSonRecord *p) {
             add(segment->time, m.written + (segment->time - m.played));
     }
     const PlayedMeasureRecord *last = f->measureCount ? &f->measures[f->measureCount - 1] : nullptr;
-    SInt32 end = std::max(p->endTick, n ? points[n - 1].played + 1 : p->startTick + 1);
+    SInt32 end = std::max(p->plan.endTick, n ? points[n - 1].played + 1 : p->musicTick + 1);
     add(end, last ? last->written + last->length : end);
     if (n < 2) {
         points[n] = {points[n - 1].frame + 1, points[n - 1].played + 1, points[n - 1].written + 1};
         n++;
     }
-    p->tempo = points;
-    p->tempoCount = n;
+    p->plan.tempo = points;
+    p->plan.tempoCount = n;
     return noErr;
 }
 

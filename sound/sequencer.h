@@ -27,26 +27,22 @@ struct SonPreparationRequest {
     SInt16 countInBars; // metronome bars before the music; -1: SetRealTimeMetronome's setting
 };
 
-// A prepared score. Its arrays are Ptrs of its own (LiberePartitionSon frees them) that never
-// move, as the synthesiser needs. With the score's selection play on, only the written range
-// [selectionStart, selectionEnd) of staves selectionFirstPart..selectionLastPart plays, without
-// repeats, and played positions there are written positions.
+// A prepared score: first the plan real-time playback plays in place (sound/playback.h), then
+// what offline rendering needs besides. Its arrays are Ptrs of its own (LiberePartitionSon
+// frees them) that never move, as the synthesiser needs. With the score's selection play on,
+// only the written range [selectionStart, selectionEnd) of staves selectionFirstPart..
+// selectionLastPart plays, without repeats, and played positions there are written positions.
+// In the plan: events sorted by onset, frames at rate; tempo points (at least two: each played
+// measure's start, each change of tempo, the end; under a count-in a first point at frame 0
+// stands 1 unit before the music's start, and play starts there); the staves' blocks, one per
+// staff of the score in staff order, made once; the end; a looped selection goes back to its start.
 struct PartitionSonRecord {
-    SoundEvent *events;       // sorted by onset, frames at rate
-    UInt32 eventCount;
-    PlaybackTempoPoint *tempo;  // at least two: each played measure's start, each change of
-                                // tempo, the end; under a count-in a first point at frame 0
-                                // stands 1 unit before startTick
-    UInt32 tempoCount;
-    SoundStaffBlock *staves;  // one per staff of the score, in staff order
-    UInt32 staffCount;
+    PlaybackPlan plan;
+    SoundStaffBlock *staves;  // plan.staves, which offline rendering writes its peaks into
     UInt32 rate;
-    SInt32 startTick;         // played position where play starts (a selection's start, else 0)
-    SInt32 endTick;           // where it ends
-    Boolean loop;             // a looped selection: at endTick play goes back to loopTick
-    SInt32 loopTick;
-    SInt64 startFrame;        // frame of startTick; the count-in's clicks come before it
-    SInt64 endFrame;          // frame of endTick
+    SInt32 musicTick;         // played position where the music starts (a selection's start, else 0)
+    SInt64 startFrame;        // frame of musicTick; the count-in's clicks come before it
+    SInt64 endFrame;          // frame of plan.endTick
     SInt64 startMs;           // played time in ms at frame 0 (negative under a count-in): streams
 };
 
@@ -77,11 +73,16 @@ OSErr RenduPartitionHorsLigne(const SonRenduPartition *request, SInt16 **samples
 
 // ---- Real-time playback of documents (score_playback.cpp) ---------------------------------------
 
-// The plan real-time playback plays from a prepared score: its arrays (still the record's),
-// its start (the count-in's first point under a count-in), end and loop; owner left to the caller.
-void RemplitPlanLecture(const PartitionSonRecord *prepared, PlaybackPlan *plan);
 // Installs the score side of real-time playback (sound/playback.h): documents play their
 // current score, flattened by PreparePartitionSon at the count-in SetRealTimeMetronome set;
 // their staves' blocks come from RafraichitBlocsPorteesSon; they resume at their resume
-// position; the score playing is partitionEnCours. Main thread, nothing playing.
+// position; the score playing is partitionEnCours. Main thread, nothing playing. The plug-in's
+// start-up installs them.
 void InstalleOpsPartitionLecture();
+// The play selection of partitionEnCours (score/play_selection.h): a negative first measure
+// clears it, and a score that plays starts again from its start without it; otherwise parts
+// firstPart..lastPart and bars firstMeasure..lastMeasure are stored in the score and, when it
+// plays, playback is paused, re-timed to the selection and resumed, at the written position
+// heard when it lies inside the selection, else at its start. Nothing without a score.
+// Main thread.
+void FixeJoueSelection(SInt32 firstPart, SInt32 lastPart, SInt32 firstMeasure, SInt32 lastMeasure);

@@ -28,8 +28,10 @@ struct FlattenRecord {
     OSErr err;                        // the first failure; later additions do nothing
 };
 
-// The frame of a played position (fractions of a unit allowed).
-SInt64 FrameAJoue(const FlattenRecord *f, double played);
+// The frame of a played position (fractions of a unit allowed) through the tempo segments:
+// its milliseconds at the rate, from startFrame at startTick. The plan's points are sampled
+// from it; playback reads them back with FrameAJoue (sound/playback_internal.h).
+SInt64 FrameDeSegments(const FlattenRecord *f, double played);
 // Appends a note of length units at a played onset; a length below one frame plays one frame.
 void AjouteEvenementSon(FlattenRecord *f, double onset, double length, SInt32 instrument, UInt16 staff, SInt32 key,
                         SInt32 velocity);

@@ -69,7 +69,7 @@ void AplatitMetronome(FlattenRecord *f, StaffHandle staff, SInt16 countInBars, d
             SInt32 at = m.written + b * beat;
             if (at < f->rangeStart || at >= f->rangeEnd) continue;
             Boolean strong = IsTempsFortMetronome(b);
-            AjouteEvenementFrames(f, {FrameAJoue(f, m.played + double(at - m.written)), click, kit, index,
+            AjouteEvenementFrames(f, {FrameDeSegments(f, m.played + double(at - m.written)), click, kit, index,
                                       UInt8(strong ? kToucheMetronomeFort : kToucheMetronomeFaible),
                                       UInt8(strong ? kVelociteTempsFort : kVelociteTempsFaible)});
         }

@@ -25,8 +25,9 @@ OSErr RenduPartitionHorsLigne(const SonRenduPartition *request, SInt16 **samples
     if (err != noErr) return err;
     AnnonceNotesClavier(&prepared);
     SInt64 minimumMs = (prepared.endFrame * 1000 + prepared.rate - 1) / prepared.rate;
-    SoundRenderRequest render = {request->params, prepared.events, prepared.eventCount, false, prepared.staves,
-                                 prepared.staffCount, request->streams, prepared.startMs, request->tailMs,
+    SoundRenderRequest render = {request->params, prepared.plan.events, prepared.plan.eventCount, false,
+                                 prepared.staves, prepared.plan.staffCount, request->streams, prepared.startMs,
+                                 request->tailMs,
                                  UInt32(std::min<SInt64>(minimumMs, 0x7FFFFFFF))};
     err = RenduSonHorsLigne(&render, samples, frames, stats);
     LiberePartitionSon(&prepared);
@@ -38,9 +39,9 @@ namespace {
 // Every note's start and stop in time order (a stop first at equal times), as a player hears
 // them; nothing when the keyboard is not shown.
 void AnnonceNotesClavier(const PartitionSonRecord *prepared) {
-    if (!HookIsClavierActive() || prepared->eventCount == 0) return;
-    const SoundEvent *events = prepared->events;
-    UInt32 count = prepared->eventCount;
+    if (!HookIsClavierActive() || prepared->plan.eventCount == 0) return;
+    const SoundEvent *events = prepared->plan.events;
+    UInt32 count = prepared->plan.eventCount;
     UInt32 *offs = reinterpret_cast<UInt32 *>(NewPtr(count * sizeof(UInt32)));
     if (!offs) return;
     for (UInt32 i = 0; i < count; i++) offs[i] = i;

@@ -9,13 +9,13 @@
 
 #include "../bench_support.h"
 #include "engraving/engraver.h"
-#include "engraving/strip_geometry.h"
+#include "tools/demo_scores/strip_geometry.h"
 #include "graphics/pictures/pictures.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/text/font_table.h"
 #include "graphics/text/utf_text.h"
 #include "graphics/cairo/port_surfaces.h"
-#include "score/engine_facade.h"
+#include "engraving/music_font.h"
 #include "score/preferences.h"
 #include "tools/demo_scores/demo_scores.h"
 

@@ -75,14 +75,10 @@ int main(int argc, char **argv) {
     NpHostElement element;
     element.width = kWidth;
     element.height = kHeight;
-    NPError result;
-    gInstance = NpHostNew({}, element, &result);
-    if (result != NPERR_NO_ERROR || NpHostSetWindow(gInstance) != NPERR_NO_ERROR) return 1;
+    gInstance = NpHostOpen({}, element);
+    if (!gInstance) return 1;
     RatioReporter reporter(kGoals);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    NpHostDestroyAll();
-    NpHostRunQueued();
-    NpHostShutdown();
-    NpHostStop();
+    NpHostEnd();
     return 0;
 }

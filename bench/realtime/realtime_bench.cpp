@@ -21,7 +21,7 @@
 
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "sound/demo_scores.h"
+#include "tools/demo_scores/demo_plans.h"
 #include "sound/digit_params.h"
 #include "sound/playback.h"
 #include "sound/sound_bank.h"
@@ -40,7 +40,7 @@ double CpuSeconds() {
 void Sleep(long micros) { usleep(useconds_t(micros)); }
 
 // The large demo, its first 60 s or all of it looped, ready to play.
-DemoScoreRecord *LargeDemo(SInt32 selectionEnd, Boolean loop) {
+DemoPlanRecord *LargeDemo(SInt32 selectionEnd, Boolean loop) {
     static bool started = false;
     if (!started) {
         char here[4096];
@@ -51,7 +51,7 @@ DemoScoreRecord *LargeDemo(SInt32 selectionEnd, Boolean loop) {
         InstalleOpsDemo();
         started = true;
     }
-    DemoScoreRecord *demo = nullptr;
+    DemoPlanRecord *demo = nullptr;
     NouvelleDemo("large", &demo);
     demo->selectionStart = 0;
     demo->selectionEnd = selectionEnd;
@@ -61,7 +61,7 @@ DemoScoreRecord *LargeDemo(SInt32 selectionEnd, Boolean loop) {
 
 // Plays on the fake device at speed times real time until the end is heard or maxSeconds of
 // wall time; polls the readers every pollMicros.
-PlaybackStats Play(DemoScoreRecord *demo, int speed, double maxSeconds, long pollMicros) {
+PlaybackStats Play(DemoPlanRecord *demo, int speed, double maxSeconds, long pollMicros) {
     snprintf(OrvaGetDigitalOutputDevice(), kDigitalOutputDeviceSize, "fake:%d", speed);
     LanceMusique(DocumentDeDemo(demo));
     timespec start;
@@ -82,7 +82,7 @@ PlaybackStats Play(DemoScoreRecord *demo, int speed, double maxSeconds, long pol
 }
 
 void BM_PacedPlaySixtySeconds(benchmark::State &state) {
-    DemoScoreRecord *demo = LargeDemo(kSixtySeconds, false);
+    DemoPlanRecord *demo = LargeDemo(kSixtySeconds, false);
     for (auto _ : state) {
         double cpu = CpuSeconds();
         PlaybackStats stats = Play(demo, 20, 20, 5000);
@@ -94,7 +94,7 @@ void BM_PacedPlaySixtySeconds(benchmark::State &state) {
 }
 
 void BM_OfflineSixtySeconds(benchmark::State &state) {
-    DemoScoreRecord *demo = LargeDemo(kSixtySeconds, false);
+    DemoPlanRecord *demo = LargeDemo(kSixtySeconds, false);
     SoundEvent *events = nullptr;
     UInt32 count = 0;
     EvenementsDemo(demo, kRate, &events, &count);
@@ -113,7 +113,7 @@ void BM_OfflineSixtySeconds(benchmark::State &state) {
 }
 
 // A ring of 4,096 steps and more, the writer parked: only the readers run.
-void FillTheRing(DemoScoreRecord *demo) {
+void FillTheRing(DemoPlanRecord *demo) {
     snprintf(OrvaGetDigitalOutputDevice(), kDigitalOutputDeviceSize, "fake:40");
     LanceMusique(DocumentDeDemo(demo));
     Sleep(700000);  // 28 s of music, 5,600 steps
@@ -121,7 +121,7 @@ void FillTheRing(DemoScoreRecord *demo) {
 }
 
 void BM_HeardPosition(benchmark::State &state) {
-    DemoScoreRecord *demo = LargeDemo(0, false);
+    DemoPlanRecord *demo = LargeDemo(0, false);
     FillTheRing(demo);
     std::atomic<bool> holding{false}, release{false};
     std::thread holder;
@@ -152,7 +152,7 @@ void BM_AtomicLoadAndBinarySearch(benchmark::State &state) {
 }
 
 void BM_FiveMinutesPolledAt100Hz(benchmark::State &state) {
-    DemoScoreRecord *demo = LargeDemo(0, false);
+    DemoPlanRecord *demo = LargeDemo(0, false);
     demo->selectionEnd = demo->duration;
     demo->loop = true;  // 128 s of music, wrapping
     for (auto _ : state) {

@@ -46,10 +46,10 @@ bool WriteMidi(const char *demo, const std::string &path) {
     SoundEvent note = {0, 22050, 0, 0, 60, 100};
     SoundStaffBlock staff = {127, 0, 1, kSoundSourceBank, 0, 0, 0};
     PartitionSonRecord one = {};
-    one.events = &note;
-    one.eventCount = 1;
+    one.plan.events = &note;
+    one.plan.eventCount = 1;
     one.staves = &staff;
-    one.staffCount = 1;
+    one.plan.staffCount = 1;
     one.rate = 44100;
     return EcritFichierMidi(path.c_str(), &one) == noErr;
 }
@@ -113,9 +113,10 @@ void BM_PrepareEnsemble(benchmark::State &state) {
         PartitionSonRecord prepared;
         SoundEngineRecord *engine = nullptr;
         OSErr err = PreparePartitionSon(&request, &prepared);
-        if (err == noErr) err = NewSoundEngine(&params, prepared.staffCount, &engine);
+        if (err == noErr) err = NewSoundEngine(&params, prepared.plan.staffCount, &engine);
         if (err == noErr)
-            err = PrepareSonEvenements(engine, prepared.events, prepared.eventCount, prepared.staves, prepared.staffCount, 0);
+            err = PrepareSonEvenements(engine, prepared.plan.events, prepared.plan.eventCount, prepared.staves,
+                                       prepared.plan.staffCount, 0);
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         DisposeSoundEngine(&engine);
         LiberePartitionSon(&prepared);

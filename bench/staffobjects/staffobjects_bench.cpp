@@ -13,7 +13,7 @@
 
 #include "../bench_support.h"
 #include "engraving/engraver.h"
-#include "engraving/strip_geometry.h"
+#include "tools/demo_scores/strip_geometry.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/text/font_manager.h"
 #include "graphics/text/font_table.h"

@@ -14,7 +14,6 @@
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
-#include "plugin/host_services.h"
 
 namespace {
 

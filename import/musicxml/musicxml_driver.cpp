@@ -182,9 +182,7 @@ Boolean NomRacineConteneur(const char *path, char *member) {
 
 // Without a container description, the score is the first XML member outside "META-INF/".
 Boolean PremierMembrePartition(const char *path, char *member) {
-    zlib_filefunc64_def functions;
-    FillZipFileFunctions(&functions);
-    unzFile archive = unzOpen2_64(path, &functions);
+    unzFile archive = OuvreZipChemin(path);
     if (!archive) return kFalse;
     Boolean found = kFalse;
     for (int err = unzGoToFirstFile(archive); err == UNZ_OK && !found; err = unzGoToNextFile(archive)) {

@@ -2,6 +2,7 @@
 // zip containers (.mxl) and gzip-compressed documents (.xmz); the hooks the importer fills.
 #include "import/musicxml/musicxml_import.h"
 
+#include <cstring>
 #include <zlib.h>
 
 #include "engraving/engraving_hooks.h"
@@ -16,7 +17,7 @@
 namespace {
 
 const SInt16 kVolumeImport = 64;
-const SInt64 kBlocGzip = 16 << 10;  // first room for the inflated document, doubled as it grows
+const SInt64 kBlocGzip = 16 << 10;  // bytes inflated at a time; the first room of a document kept in memory
 
 Boolean ChargeXML(DocumentRecord *document, const char *path, SInt16 element);
 Boolean ChargeMXL(DocumentRecord *document, const char *path, SInt16 element);
@@ -24,10 +25,23 @@ Boolean ChargeXMZ(DocumentRecord *document, const char *path, SInt16 element);
 Boolean ChargeDepuis(DocumentRecord *document, const char *path, Handle (*lecteur)(const char *path), OSType format);
 Boolean Charge(DocumentRecord *document, Handle xml, FILE *stream, OSType format);
 Handle Decompresse(const char *path);
+Boolean DepaqueteXMZ(const char *path, FILE *out);
+// A handle filled by AjouteAuHandle: its bytes in use.
+struct TamponGzip {
+    Handle xml;
+    SInt64 size;
+};
+Boolean LitGzip(const char *path, Boolean (*sink)(void *context, const UInt8 *bytes, UInt32 count), void *context);
+Boolean AjouteAuHandle(void *context, const UInt8 *bytes, UInt32 count);
+Boolean EcritFichier(void *context, const UInt8 *bytes, UInt32 count);
 
-const ScoreFormatOps kRowXML = {"MusicXML", {"xml", "musicxml", nullptr, nullptr}, ChargeXML};
-const ScoreFormatOps kRowMXL = {"MusicXML zip", {"mxl", nullptr, nullptr, nullptr}, ChargeMXL};
-const ScoreFormatOps kRowXMZ = {"MusicXML gzip", {"xmz", nullptr, nullptr, nullptr}, ChargeXMZ};
+const ScoreFormatOps kRowXML = {"MusicXML", {"xml", "musicxml", nullptr, nullptr}, ChargeXML,
+                                kFormatUnDocument, nullptr, nullptr, nullptr};
+const ScoreFormatOps kRowMXL = {"MusicXML zip", {"mxl", nullptr, nullptr, nullptr}, ChargeMXL,
+                                kFormatUnDocument, nullptr, nullptr, nullptr};
+// The plug-in unpacks a gzip document into its cache once and reads the result as plain MusicXML.
+const ScoreFormatOps kRowXMZ = {"MusicXML gzip", {"xmz", nullptr, nullptr, nullptr}, ChargeXMZ,
+                                kFormatUnDocument, nullptr, DepaqueteXMZ, "xml"};
 
 }  // namespace
 
@@ -86,42 +100,67 @@ Boolean Charge(DocumentRecord *document, Handle xml, FILE *stream, OSType format
     return loaded;
 }
 
-// The whole document inflated into a handle by zlib's gzip reader (a file that is not gzip
-// passes unchanged), refused past kXMLMaxDocumentGzip so that a small bomb cannot fill memory.
+// The whole document inflated into a handle (see LitGzip).
 Handle Decompresse(const char *path) {
+    Handle xml = NewHandle(0);
+    if (!xml) {
+        Collapse("%s: out of memory", path);
+        return nullptr;
+    }
+    TamponGzip tampon = {xml, 0};
+    if (!LitGzip(path, AjouteAuHandle, &tampon)) {
+        DisposHandle(xml);
+        return nullptr;
+    }
+    SetHandleSize(xml, UInt32(tampon.size));
+    return xml;
+}
+
+Boolean DepaqueteXMZ(const char *path, FILE *out) { return LitGzip(path, EcritFichier, out); }
+
+// Inflates the file at path by zlib's gzip reader (a file that is not gzip passes unchanged)
+// into sink, block by block, and refuses it past kXMLMaxDocumentGzip so that a small bomb
+// cannot fill memory or disk. False with the reason reported through Collapse.
+Boolean LitGzip(const char *path, Boolean (*sink)(void *context, const UInt8 *bytes, UInt32 count), void *context) {
     gzFile file = gzopen(path, "rb");
     if (!file) {
         Collapse("%s cannot be opened", path);
-        return nullptr;
+        return kFalse;
     }
-    Handle xml = NewHandle(0);
-    SInt64 size = 0, capacity = kBlocGzip;
-    const char *problem = xml ? nullptr : "out of memory";
+    UInt8 *block = reinterpret_cast<UInt8 *>(NewPtr(kBlocGzip));
+    SInt64 size = 0;
+    const char *problem = block ? nullptr : "out of memory";
     while (!problem) {
-        if (size == kXMLMaxDocumentGzip + SInt64(1)) {
-            problem = "the document inflates to more than 256 MiB";
-            break;
-        }
-        if (size == capacity) capacity = capacity * 2 < kXMLMaxDocumentGzip + SInt64(1) ? capacity * 2
-                                                                                        : kXMLMaxDocumentGzip + SInt64(1);
-        SetHandleSize(xml, UInt32(capacity));
-        if (MemError() != noErr) {
-            problem = "out of memory";
-            break;
-        }
-        int read = gzread(file, *xml + size, unsigned(capacity - size));
+        int read = gzread(file, block, unsigned(kBlocGzip));
         if (read < 0) problem = "the compressed document is damaged";
-        else size += read;
-        if (read <= 0 || size < capacity) break;
+        else if (read == 0) break;
+        else if ((size += read) > kXMLMaxDocumentGzip) problem = "the document inflates to more than 256 MiB";
+        else if (!sink(context, block, UInt32(read))) problem = "the inflated document cannot be kept";
     }
     gzclose(file);
-    if (problem) {
-        Collapse("%s: %s", path, problem);
-        if (xml) DisposHandle(xml);
-        return nullptr;
+    DisposPtr(reinterpret_cast<Ptr>(block));
+    if (problem) Collapse("%s: %s", path, problem);
+    return problem == nullptr;
+}
+
+// Grows the handle by doubling, so that a large document costs few moves.
+Boolean AjouteAuHandle(void *context, const UInt8 *bytes, UInt32 count) {
+    TamponGzip *tampon = static_cast<TamponGzip *>(context);
+    SInt64 capacity = GetHandleSize(tampon->xml);
+    if (tampon->size + count > capacity) {
+        SInt64 wanted = capacity < kBlocGzip ? kBlocGzip : capacity;
+        while (wanted < tampon->size + count) wanted *= 2;
+        if (wanted > kXMLMaxDocumentGzip) wanted = kXMLMaxDocumentGzip;
+        SetHandleSize(tampon->xml, UInt32(wanted));
+        if (MemError() != noErr) return kFalse;
     }
-    SetHandleSize(xml, UInt32(size));
-    return xml;
+    memcpy(*tampon->xml + tampon->size, bytes, count);
+    tampon->size += count;
+    return kTrue;
+}
+
+Boolean EcritFichier(void *context, const UInt8 *bytes, UInt32 count) {
+    return fwrite(bytes, 1, count, static_cast<FILE *>(context)) == count;
 }
 
 }  // namespace

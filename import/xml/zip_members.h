@@ -1,22 +1,22 @@
-// Members of zip containers (compressed MusicXML) extracted whole into handles, and the writer
-// of one member into an archive open for writing. Messages go to the trace (PlugTrace).
+// Members of zip containers (compressed MusicXML) extracted whole into handles through the zip
+// reader (score/zip_reader.h), and the writer of one member into an archive open for writing.
+// Messages go to the trace (PlugTrace).
 #pragma once
 
 #include "platform/core/mac_types.h"
-
-struct zlib_filefunc64_def_s;
+#include "score/zip_reader.h"
 
 enum : SInt32 {
     kZipNameSize = 256,                  // bytes of a member name with its terminator
-    kZipMaxMemberBytes = 64 << 20,       // larger members are refused, whatever the directory says
-    kZipReadBlockSize = 8192,            // bytes read from a member at a time
+    kZipReadBlockSize = 8192,            // bytes a member's handle starts with
     kZipWriteBlockSize = 16384,          // bytes of a source file written at a time
-    kZipNoMemoryErr = -104,              // a transfer buffer could not be had
-    kZipMemberTooLargeErr = -108,        // the member passes kZipMaxMemberBytes
+    kZipNoMemoryErr = kZipSansMemoireErr,          // a buffer or the handle could not be had
+    kZipMemberTooLargeErr = kZipMembreTropGrandErr,  // the member passes kZipMembreMax
 };
 
 // A new handle holding exactly the bytes of the member of that name (directories included);
-// null when the archive or the member is missing, damaged or too large. Dispose with DisposeZipHandle.
+// null when the archive or the member is missing, damaged or larger than kZipMembreMax.
+// Dispose with DisposeZipHandle.
 Handle UnzipFile(const char *path, const char *member);
 // The same for the member at index in directory order; name (kZipNameSize bytes) receives its
 // full name, cut to fit. Null for an index outside 0..entries-1.
@@ -25,5 +25,6 @@ void DisposeZipHandle(Handle h);  // null accepted
 // Adds a member deflated at level 9 to archive (minizip's zipFile): length bytes of data, or
 // when data is null the whole file at source. 0 or a negative error.
 int AddFileInZipArchive(void *archive, const char *source, const char *member, const void *data, SInt32 length);
-// minizip's file functions over the engine's file opener, for archives opened by others.
-void FillZipFileFunctions(zlib_filefunc64_def_s *functions);
+// minizip's file functions over the engine's file opener, for archives opened by others: the
+// zip reader's (RemplitFonctionsZip without a file).
+void FillZipFileFunctions(zlib_filefunc64_def *functions);

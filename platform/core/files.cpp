@@ -9,7 +9,6 @@
 #include "platform/core/folders.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/unicode_mode.h"
-#include "platform/gtk/file_dialogs.h"
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include "platform/core/memory.h"
 #include "platform/core/os_utilities.h"
 #include "platform/core/runtime.h"
-#include "plugin/host_services.h"
 
 namespace {
 

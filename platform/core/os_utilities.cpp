@@ -14,7 +14,6 @@
 #include "platform/core/preferences.h"
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
-#include "platform/gtk/ui_metrics.h"
 
 OSErr (*OrvaTraiteGestalt)(OSType selector, SInt32 *response) = nullptr;
 

@@ -18,7 +18,6 @@
 #include "platform/core/runtime.h"
 #include "platform/core/time_manager.h"
 #include "platform/gtk/sound_manager.h"
-#include "plugin/host_services.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "engraving/engraver.h"
 #include "engraving/staff_services.h"
 #include "engraving/staff_type_rows.h"
-#include "engraving/tempo_objects.h"
+#include "score/tempo_objects.h"
 #include "support/score_support.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "score/archives.h"
 #include "score/byte_stream.h"
 #include "score/native_score.h"
+#include "score/zip_reader.h"
 #include "score/preferences.h"
 #include "score/score_hooks.h"
 
@@ -54,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         remove(out.c_str());
         if (ExtraitFichierArq(i, out.c_str())) {
             struct stat info;
-            Check(stat(out.c_str(), &info) == 0 && info.st_size <= kArqMembreMax);
+            Check(stat(out.c_str(), &info) == 0 && info.st_size <= kZipMembreMax);
         }
     }
     DocumentRecord *document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engraving/engraver.h"
-#include "engraving/strip_geometry.h"
+#include "tools/demo_scores/strip_geometry.h"
 #include "fuzz_quickdraw.h"
 #include "graphics/text/font_table.h"
 #include "platform/core/memory.h"

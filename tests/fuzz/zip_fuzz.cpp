@@ -17,7 +17,7 @@ enum : size_t { kMaxInput = 1 << 20 };
 
 
 void Check(Handle h) {
-    if (h != nullptr && GetHandleSize(h) > UInt32(kZipMaxMemberBytes)) abort();
+    if (h != nullptr && GetHandleSize(h) > UInt32(kZipMembreMax)) abort();
     DisposeZipHandle(h);
 }
 

@@ -112,7 +112,7 @@ TEST(TestHost, TheScriptableObjectAnswersThroughItsClass) {
     EXPECT_TRUE(run.Has("\"name\":\"playedposition\",\"has\":true,\"value\":\"-1\""));
     EXPECT_TRUE(run.Has("\"name\":\"id\",\"has\":false,\"value\":null"));
     EXPECT_TRUE(run.Has("\"name\":\"style\",\"has\":false,\"value\":null"));
-    EXPECT_TRUE(run.Has("\"call\":\"NPP_GetValue\",\"instance\":1,\"variable\":15,\"result\":1"));
+    EXPECT_TRUE(run.Has("\"call\":\"NPP_GetValue\",\"instance\":1,\"variable\":15,\"result\":0"));
     ExpectNothingLeft(run);
 }
 

@@ -8,6 +8,7 @@
 #include "plugin/instance.h"
 #include "plugin/scripting.h"
 #include "plugin/shell_standins.h"
+#include "plugin/startup.h"
 #include "support/plugin_support.h"
 
 namespace {

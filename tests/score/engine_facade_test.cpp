@@ -1,15 +1,12 @@
 // ctest-labels: score-model
-// The engine facade: the play selection with and without playback, the pending selection of
-// the exported play call, warnings, the folder tree and "chemins.cfg", the music font, the
-// resource-file version and the singing set-up of a staff.
+// The engine facade: warnings, the folder tree and "chemins.cfg", the resource-file version and
+// the singing set-up of a staff.
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "graphics/text/font_services.h"
-#include "graphics/text/font_table.h"
 #include "platform/core/folders.h"
 #include "platform/core/resource_files.h"
 #include "score/engine_facade.h"
@@ -22,53 +19,13 @@
 namespace {
 
 struct Recorded {
-    SInt32 start = -1, end = -1;
     SInt32 voices = 0;
 } gRecorded;
 
-Boolean Playing(ScoreHandle) { return kTrue; }
-void Retime(ScoreHandle, SInt32 start, SInt32 end) { gRecorded.start = start, gRecorded.end = end; }
-SInt32 BarsShiftedByOne(ScoreHandle, SInt32 bar) { return bar + 1; }
 Boolean Sung(StaffHandle) { return kTrue; }
 Handle NewVoice() {
     gRecorded.voices++;
     return NewHandleClear(16);
-}
-
-TEST(EngineFacade, TheSelectionIsStoredAndRetimesAPlayingScore) {
-    ScoreFixture f;
-    TimeSignature four = Signature(4, 4);
-    ASSERT_EQ(InsereMesureChangeEchelleMesure(f.score, 1, 9, 0, &four, 1), noErr);
-    partitionEnCours = f.score;
-    FixeJoueSelection(0, 3, 2, 4);  // no playback: only stored
-    PlaySelectionRecord selection;
-    GetJoueSelection(&selection);
-    EXPECT_EQ(selection.firstPart, 0);
-    EXPECT_EQ(selection.lastMeasure, 4);
-    EXPECT_EQ((*f.score)->selectionPlay, 0);
-    ScorePlaybackHooks playback = {};
-    playback.isPlaying = Playing;
-    playback.retimeSelection = Retime;
-    ScoreImportHooks import = {BarsShiftedByOne};
-    OrvaSetScorePlaybackHooks(&playback);
-    OrvaSetScoreImportHooks(&import);
-    FixeJoueSelection(0, 3, 2, 4);  // bars 2..4 are measures 3..5 (indices 2..4)
-    EXPECT_EQ(gRecorded.start, 2 * 161280);
-    EXPECT_EQ(gRecorded.end, 5 * 161280);
-    EXPECT_EQ((*f.score)->selectionPlay, 1);
-    FixeJoueSelection(0, 0, -1, -1);
-    EXPECT_EQ(gRecorded.start, 0);
-    EXPECT_EQ(gRecorded.end, 10 * 161280);
-    EXPECT_EQ((*f.score)->selectionPlay, 0);
-    EXPECT_FALSE(JoueMusiqueCadenzo(0, 1, 3, 2));
-    ASSERT_TRUE(JoueMusiqueCadenzo(1, 2, 1, 50));
-    ASSERT_TRUE(PrendSelectionEnAttente(&selection));
-    EXPECT_EQ(selection.firstMeasure, 1);
-    EXPECT_EQ(selection.lastMeasure, 9);  // bar 50 lies past the end: the last measure
-    EXPECT_FALSE(PrendSelectionEnAttente(&selection));
-    OrvaSetScorePlaybackHooks(nullptr);
-    OrvaSetScoreImportHooks(nullptr);
-    partitionEnCours = nullptr;
 }
 
 TEST(EngineFacade, WarningsGoToTheTrace) {
@@ -110,22 +67,6 @@ TEST(EngineFacade, FoldersComeFromTheBaseAndChemins) {
     OrvaGetDir(current);
     EXPECT_EQ(std::string(current).find("/Lyrovox/Data"), base.size());
     EXPECT_NE(SetPathLyrovoxLanguages(), 0);  // missing folder
-}
-
-TEST(EngineFacade, TheMusicFontIsFoundOrLeftOut) {
-    EXPECT_FALSE(InitLentara());
-    EXPECT_EQ(lentaraPrint, 0);
-    OrvaFontStruct font = {};
-    font.fontID = kFontIDUnassigned;
-    strcpy(font.name, kNomFonteMusique);
-    ASSERT_TRUE(OrvaAddFont(&font));
-    ASSERT_TRUE(InitLentara());
-    UInt16 id = OrvaGetFontIDFromNameStrict(kNomFonteMusique);
-    EXPECT_EQ(lentaraPrint, SInt16(id));
-    EXPECT_TRUE(IsFonteLentaraScreen(SInt16(id)));
-    EXPECT_FALSE(OrvaGetFontTranscoding(id));
-    OrvaDisposeFontList();
-    OrvaSetFontesLentara(nullptr, 0);
 }
 
 TEST(EngineFacade, ResourceFileVersions) {

@@ -143,8 +143,10 @@ TEST(ScoreModel, InstrumentsAndSoundIds) {
 Boolean LoadNothing(DocumentRecord *, const char *, SInt16) { return kTrue; }
 
 TEST(ScoreModel, FormatsArePickedByTheLastExtension) {
-    static const ScoreFormatOps kXml = {"MusicXML", {"xml", "musicxml", nullptr, nullptr}, LoadNothing};
-    static const ScoreFormatOps kNative = {"native", {"*", nullptr, nullptr, nullptr}, LoadNothing};
+    static const ScoreFormatOps kXml = {"MusicXML", {"xml", "musicxml", nullptr, nullptr}, LoadNothing,
+                                        kFormatUnDocument, nullptr, nullptr, nullptr};
+    static const ScoreFormatOps kNative = {"native", {"*", nullptr, nullptr, nullptr}, LoadNothing,
+                                           kFormatUnDocument, nullptr, nullptr, nullptr};
     ASSERT_EQ(EnregistreFormatPartition(&kNative), noErr);
     ASSERT_EQ(EnregistreFormatPartition(&kXml), noErr);
     EXPECT_EQ(RechercheFormatPartition("a.b.MusicXML"), &kXml);

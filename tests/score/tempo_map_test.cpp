@@ -87,6 +87,23 @@ TEST(TempoMap, PlayedMapFollowsRepeatsAndJumps) {
     }
 }
 
+// A map of more segments than its first allocation holds: 200 measures, each with a mark of its
+// own, 60 and 120 in turn (a 4/4 measure lasts 4 s, then 2 s).
+TEST(TempoMap, ManyMarksMakeOneSegmentEach) {
+    TempoScore f(200);
+    for (SInt32 m = 0; m < 200; m++) f.Mark(m * kTempsRonde, m % 2 ? 120.0f : 60.0f);
+    TempoSegment *segments = nullptr;
+    SInt32 count = 0;
+    for (Boolean played : {true, false}) {
+        SCOPED_TRACE(played);
+        ASSERT_EQ(CalculeSegmentsTempo(f.score, played, &segments, &count), noErr);
+        EXPECT_EQ(count, 200);
+        EXPECT_DOUBLE_EQ(MsDeSegments(segments, count, 200.0 * kTempsRonde), 100 * 4000.0 + 100 * 2000.0);
+        DisposPtr(reinterpret_cast<Ptr>(segments));
+        EXPECT_EQ(CvtTempsJoueEnMs(f.score, 199 * kTempsRonde + kTempsNoire, played), 99 * 6000 + 4000 + 500);
+    }
+}
+
 // A score tempo of 0 used to divide by zero: it plays at 120, traced once.
 TEST(TempoMap, ATempoBelowOneCountsAs120TracedOnce) {
     MessageCatcher messages;

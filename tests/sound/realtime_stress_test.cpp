@@ -33,7 +33,7 @@ TEST(RealtimeStress, TransportMixerAndReadersAgainstTheWriter) {
     }
     ASSERT_TRUE(StartPlaybackTests());
     SetOutputDevice("default");
-    DemoScoreRecord *demo = nullptr;
+    DemoPlanRecord *demo = nullptr;
     ASSERT_EQ(noErr, NouvelleDemo("large", &demo));
     alarm(60);  // the watchdog: a hang ends the program
     ASSERT_TRUE(LanceMusique(DocumentDeDemo(demo)));

@@ -44,7 +44,7 @@ protected:
         ASSERT_TRUE(resume ? ReLanceMusiqueApresPause(doc) : LanceMusique(doc));
         ASSERT_TRUE(WaitUntil(2, [] { return Stats().framesWritten >= kFilled && GetPosTickMusiqueEntendue() >= 0; }));
     }
-    DemoScoreRecord *demo_ = nullptr;
+    DemoPlanRecord *demo_ = nullptr;
 };
 
 TEST_F(RealtimeFake, HeardPositionFollowsTheFramesConsumed) {

@@ -39,11 +39,11 @@ struct Prepared {
     ~Prepared() { LiberePartitionSon(&p); }
     std::string Keys() const {
         std::string keys;
-        for (UInt32 i = 0; i < p.eventCount; i++) keys += (i ? " " : "") + std::to_string(p.events[i].key);
+        for (UInt32 i = 0; i < p.plan.eventCount; i++) keys += (i ? " " : "") + std::to_string(p.plan.events[i].key);
         return keys;
     }
-    SInt64 Ms(UInt32 i) const { return p.events[i].onset / 8; }
-    SInt64 LengthMs(UInt32 i) const { return p.events[i].length / 8; }
+    SInt64 Ms(UInt32 i) const { return p.plan.events[i].onset / 8; }
+    SInt64 LengthMs(UInt32 i) const { return p.plan.events[i].length / 8; }
 };
 
 // A score of measures 4/4 measures and one staff playing instrument 0.
@@ -72,14 +72,14 @@ TEST(Sequencer, ScaleNotesAtTheirPlayedTimes) {
     DocumentRecord *document = CreeDemoScore("scale");
     Prepared s(document->score);
     ASSERT_EQ(s.err, noErr);
-    ASSERT_EQ(s.p.eventCount, 8u);
+    ASSERT_EQ(s.p.plan.eventCount, 8u);
     EXPECT_EQ(s.Keys(), "60 62 64 65 67 69 71 72");
     for (UInt32 i = 0; i < 8; i++) {
         EXPECT_EQ(s.Ms(i), 500 * i);
         EXPECT_EQ(s.LengthMs(i), 500);
-        EXPECT_EQ(s.p.events[i].velocity, 100);
+        EXPECT_EQ(s.p.plan.events[i].velocity, 100);
     }
-    EXPECT_EQ(s.p.endTick, 2 * kTempsRonde);
+    EXPECT_EQ(s.p.plan.endTick, 2 * kTempsRonde);
     EXPECT_EQ(s.p.endFrame, 4000 * 8);
     EXPECT_EQ(s.p.staves[0].heard, 1);  // a new staff is heard
     LibereDemoScore(&document);
@@ -131,7 +131,7 @@ TEST(Sequencer, GraceNotesTrillsArpeggiosAndReleases) {
     // for the eighth after it; the note sounds from 62 ms to 62 ms before its end.
     const SInt64 onsets[] = {0, 31, 62, 437, 500, 625, 750, 875, 1000, 1500, 1531, 1562};
     for (UInt32 i = 0; i < 12; i++) EXPECT_NEAR(s.Ms(i), onsets[i], 1) << i;
-    EXPECT_EQ(s.p.events[1].velocity, 50);
+    EXPECT_EQ(s.p.plan.events[1].velocity, 50);
     EXPECT_EQ(s.LengthMs(2), 375);
     EXPECT_EQ(s.LengthMs(8), 250);
 }
@@ -142,7 +142,7 @@ TEST(Sequencer, DynamicsAndMissingVelocities) {
     Prepared s(document->score);
     ASSERT_EQ(s.err, noErr);
     const UInt8 velocities[8] = {60, 60, 60, 60, 120, 120, 120, 96};
-    for (UInt32 i = 0; i < 8; i++) EXPECT_EQ(s.p.events[i].velocity, velocities[i]) << i;
+    for (UInt32 i = 0; i < 8; i++) EXPECT_EQ(s.p.plan.events[i].velocity, velocities[i]) << i;
     SInt32 first = 0, last = 0;  // the f covers the fifth note only
     EXPECT_TRUE(CvtDynamiqueEnIndexNotes(GetPortee(document->score, 0), 1, &first, &last));
     EXPECT_EQ(first, 4);
@@ -152,8 +152,8 @@ TEST(Sequencer, DynamicsAndMissingVelocities) {
     LibereDemoScore(&document);
     document = CreeDemoScore("crescendo");
     Prepared c(document->score);
-    for (UInt32 i = 1; i < 9; i++) EXPECT_GT(c.p.events[i].velocity, c.p.events[i - 1].velocity) << i;
-    EXPECT_EQ(c.p.events[8].velocity, 120);
+    for (UInt32 i = 1; i < 9; i++) EXPECT_GT(c.p.plan.events[i].velocity, c.p.plan.events[i - 1].velocity) << i;
+    EXPECT_EQ(c.p.plan.events[8].velocity, 120);
     LibereDemoScore(&document);
 }
 
@@ -179,9 +179,9 @@ TEST(Sequencer, InstrumentsGiveBankIdsAndKeys) {
         instrument->soundId = 0;
         (*f.staff)->instrument = SInt16(row.channel ? 0 : -1);
         Prepared s(f.score);
-        ASSERT_EQ(s.p.eventCount, 1u);
-        EXPECT_EQ(s.p.events[0].instrument, row.id);
-        EXPECT_EQ(s.p.events[0].key, row.key);
+        ASSERT_EQ(s.p.plan.eventCount, 1u);
+        EXPECT_EQ(s.p.plan.events[0].instrument, row.id);
+        EXPECT_EQ(s.p.plan.events[0].key, row.key);
     }
     GetInstrumentPtr(f.score, 0)->kind = kSoundSourceOscillator;  // no bank: the oscillator plays
     (*f.staff)->instrument = 0;
@@ -230,13 +230,13 @@ TEST(Sequencer, SelectionPlaysItsRangeWithoutRepeats) {
     (*score)->loop = 1;
     Prepared s(score);
     EXPECT_EQ(s.Keys(), "62 64");
-    EXPECT_EQ(s.p.startTick, kTempsRonde);
-    EXPECT_EQ(s.p.endTick, 3 * kTempsRonde);
-    EXPECT_TRUE(s.p.loop);
-    EXPECT_EQ(s.p.events[0].onset, s.p.startFrame);
+    EXPECT_EQ(s.p.plan.startTick, kTempsRonde);
+    EXPECT_EQ(s.p.plan.endTick, 3 * kTempsRonde);
+    EXPECT_TRUE(s.p.plan.loop);
+    EXPECT_EQ(s.p.plan.events[0].onset, s.p.startFrame);
     (*score)->selectionFirstPart = 1;
     Prepared none(score);
-    EXPECT_EQ(none.p.eventCount, 0u);
+    EXPECT_EQ(none.p.plan.eventCount, 0u);
     LibereDemoScore(&document);
 }
 
@@ -244,18 +244,17 @@ TEST(Sequencer, SelectionPlaysItsRangeWithoutRepeats) {
 TEST(Sequencer, TempoPointsMapFramesToPlayedAndWrittenTime) {
     DocumentRecord *document = CreeDemoScore("times3");
     Prepared s(document->score);
-    ASSERT_GE(s.p.tempoCount, 2u);
-    for (UInt32 i = 1; i < s.p.tempoCount; i++) {
-        EXPECT_GT(s.p.tempo[i].frame, s.p.tempo[i - 1].frame);
-        EXPECT_GT(s.p.tempo[i].played, s.p.tempo[i - 1].played);
+    ASSERT_GE(s.p.plan.tempoCount, 2u);
+    for (UInt32 i = 1; i < s.p.plan.tempoCount; i++) {
+        EXPECT_GT(s.p.plan.tempo[i].frame, s.p.plan.tempo[i - 1].frame);
+        EXPECT_GT(s.p.plan.tempo[i].played, s.p.plan.tempo[i - 1].played);
     }
     const struct {
         SInt64 ms;
         SInt32 played, written;
     } rows[] = {{1000, kTempsRonde / 2, kTempsRonde / 2}, {3000, 3 * kTempsRonde / 2, kTempsRonde / 2},
                 {5500, 11 * kTempsRonde / 4, 3 * kTempsRonde / 4}, {9000, 3 * kTempsRonde, kTempsRonde}};
-    PlaybackPlan plan;
-    RemplitPlanLecture(&s.p, &plan);
+    const PlaybackPlan &plan = s.p.plan;
     for (const auto &row : rows) {
         SCOPED_TRACE(row.ms);
         EXPECT_EQ(JoueAFrame(&plan, row.ms * 8), row.played);
@@ -271,26 +270,26 @@ TEST(Sequencer, MetronomeClicksOnEveryBeatAfterItsCountIn) {
     DocumentRecord *document = CreeDemoScore("metronome");
     Prepared s(document->score, 2);
     ASSERT_EQ(s.err, noErr);
-    ASSERT_EQ(s.p.eventCount, 16u);
+    ASSERT_EQ(s.p.plan.eventCount, 16u);
     EXPECT_EQ(s.p.startFrame, 4000 * 8);
     EXPECT_EQ(s.p.startMs, -4000);
-    PlaybackPlan plan;
-    RemplitPlanLecture(&s.p, &plan);
+    const PlaybackPlan &plan = s.p.plan;
     EXPECT_EQ(plan.startTick, -1);  // real-time play starts with the count-in
+    EXPECT_EQ(s.p.musicTick, 0);
     EXPECT_EQ(FrameAJoue(&plan, -1), 0);
     EXPECT_EQ(FrameAJoue(&plan, 0), 4000 * 8);
     for (UInt32 i = 0; i < 16; i++) {
         SCOPED_TRACE(i);
         Boolean downbeat = i % 4 == 0;
         EXPECT_EQ(s.Ms(i), 500 * i);
-        EXPECT_EQ(s.p.events[i].key, downbeat ? kToucheMetronomeFort : kToucheMetronomeFaible);
-        EXPECT_EQ(s.p.events[i].velocity, downbeat ? kVelociteTempsFort : kVelociteTempsFaible);
-        EXPECT_EQ(s.p.events[i].instrument, 16384);
+        EXPECT_EQ(s.p.plan.events[i].key, downbeat ? kToucheMetronomeFort : kToucheMetronomeFaible);
+        EXPECT_EQ(s.p.plan.events[i].velocity, downbeat ? kVelociteTempsFort : kVelociteTempsFaible);
+        EXPECT_EQ(s.p.plan.events[i].instrument, 16384);
     }
     UInt8 accents[3] = {0, 1, 0};
     InitMetroPattern(3, accents);
     Prepared accented(document->score, 0);
-    EXPECT_EQ(accented.p.events[1].key, kToucheMetronomeFort);
+    EXPECT_EQ(accented.p.plan.events[1].key, kToucheMetronomeFort);
     InitMetroPattern(0, nullptr);
     LibereDemoScore(&document);
 }
@@ -357,8 +356,8 @@ TEST(Sequencer, HostileScoresGiveCleanResults) {
     (*f.score)->tempo = 5000;
     Prepared s(f.score);
     ASSERT_EQ(s.err, noErr);
-    EXPECT_EQ(s.p.eventCount, 10001u);
-    for (UInt32 i = 0; i < s.p.eventCount; i++) ASSERT_GE(s.p.events[i].length, 1);
+    EXPECT_EQ(s.p.plan.eventCount, 10001u);
+    for (UInt32 i = 0; i < s.p.plan.eventCount; i++) ASSERT_GE(s.p.plan.events[i].length, 1);
     (*f.score)->tempo = 0;
     Prepared slow(f.score);
     EXPECT_EQ(slow.err, noErr);
@@ -366,7 +365,7 @@ TEST(Sequencer, HostileScoresGiveCleanResults) {
     SonPreparationRequest bad = {f.score, 100, 0};
     PartitionSonRecord p;
     EXPECT_EQ(PreparePartitionSon(&bad, &p), paramErr);
-    EXPECT_EQ(p.events, nullptr);
+    EXPECT_EQ(p.plan.events, nullptr);
 }
 
 }  // namespace

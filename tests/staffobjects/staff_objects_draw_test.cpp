@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "engraving/engraver.h"
-#include "engraving/strip_geometry.h"
+#include "tools/demo_scores/strip_geometry.h"
 #include "graphics/quickdraw/pen.h"
 #include "graphics/text/font_table.h"
 #include "graphics/cairo/port_surfaces.h"

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <dirent.h>
 #include <ftw.h>
 #include <string>
 #include <sys/stat.h>
@@ -37,10 +38,7 @@ public:
     }
     void TearDown() override {
         NpHostRunQueued();
-        NpHostDestroyAll();
-        NpHostRunQueued();
-        NpHostShutdown();
-        NpHostStop();
+        NpHostEnd();
     }
     const std::string &Folder() const { return folder_; }
 
@@ -48,6 +46,29 @@ private:
     NpHostOptions options_;
     std::string folder_;
 };
+
+// A temporary folder of the program's own, made TMPDIR before anything asks for it (GLib keeps
+// its first answer): the plug-in's cache folder then lies inside. For a static initialiser
+// that runs before the environment starts the plug-in.
+inline std::string OwnTemporaryFolder() {
+    std::string folder = OrvaTestHome() + "/tmp";
+    mkdir(folder.c_str(), 0700);
+    setenv("TMPDIR", folder.c_str(), 1);
+    return folder;
+}
+
+// The cache files ("F...") in the plug-in's cache folder.
+inline std::vector<std::string> CacheFilesIn(const std::string &folder) {
+    std::vector<std::string> names;
+    DIR *dir = opendir(folder.c_str());
+    while (dir) {
+        struct dirent *entry = readdir(dir);
+        if (!entry) break;
+        if (entry->d_name[0] == 'F') names.push_back(entry->d_name);
+    }
+    if (dir) closedir(dir);
+    return names;
+}
 
 inline NpHostParams Params(const std::vector<std::pair<std::string, std::string>> &pairs) {
     NpHostParams params;

@@ -1,6 +1,6 @@
 // ctest-labels: musicxml-driver;musicxml-notes
 // scoredump on the MusicXML corpus: every file's staves, instruments, bars, measures and notes
-// against the facts that tests/import/musicxml_facts.py finds with Python's own XML reader
+// against the facts that tests/support/musicxml_facts.py finds with Python's own XML reader
 // (durations, backups, forwards, chords and pitches read there), the known facts of a few
 // scores, the compressed forms against their plain documents, and failed loads.
 #include <gtest/gtest.h>

@@ -11,7 +11,6 @@
 #include "platform/core/runtime.h"
 #include "platform/core/text_encodings.h"
 #include "platform/core/unicode_mode.h"
-#include "plugin/host_services.h"
 #include "toolbox/resource_layouts.h"
 
 namespace {

@@ -7,7 +7,6 @@
 
 #include "toolbox/carbon/carbon_accessors.h"
 #include "platform/core/runtime.h"
-#include "plugin/host_services.h"
 
 namespace {
 

@@ -84,6 +84,8 @@ OrvaPluginInstance *OrvaGetPluginInstance(OrvaPluginID id) {
     return nullptr;
 }
 
+OrvaPluginInstance *OrvaPluginFirstInstance() { return gInstances; }
+
 OrvaPluginInstance *OrvaPluginSetInstanceWindow(OrvaPluginID id, void *) {
     if (OrvaPluginInstance *known = OrvaGetPluginInstance(id)) return known;
     OrvaPluginInstance *p = reinterpret_cast<OrvaPluginInstance *>(NewPtrClear(sizeof(OrvaPluginInstance)));

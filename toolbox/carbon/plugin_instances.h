@@ -17,6 +17,8 @@ struct OrvaPluginInstance {
 };
 
 OrvaPluginInstance *OrvaGetPluginInstance(OrvaPluginID id);
+// The instances that have a window, newest first: the first, the others by next; null without any.
+OrvaPluginInstance *OrvaPluginFirstInstance();
 OrvaPluginInstance *OrvaPluginSetInstanceWindow(OrvaPluginID id, void *browserWindow);
 void OrvaPluginDestroyInstanceWindow(OrvaPluginID id);
 void SystemDependantSetPluginWindow(OrvaPluginID id, void *platformWindow);

@@ -6,7 +6,7 @@
 #include <initializer_list>
 
 #include "engraving/links.h"
-#include "engraving/tempo_objects.h"
+#include "score/tempo_objects.h"
 #include "platform/core/memory.h"
 #include "score/dynamics_objects.h"
 #include "score/instruments.h"

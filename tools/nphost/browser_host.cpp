@@ -663,7 +663,27 @@ bool NpHostFillDrawable(int index, uint32_t rgb) {
     return true;
 }
 
+int NpHostOpen(const NpHostParams &params, const NpHostElement &element) {
+    NPError result = NPERR_GENERIC_ERROR;
+    int index = NpHostNew(params, element, &result);
+    return result == NPERR_NO_ERROR && NpHostSetWindow(index) == NPERR_NO_ERROR ? index : 0;
+}
+
+void NpHostEnd() {
+    NpHostDestroyAll();
+    NpHostRunQueued();
+    NpHostShutdown();
+    NpHostStop();
+}
+
 bool NpHostStream(int index, const std::string &path, size_t chunk, long destroyAfterChunks) {
+    NpHostStreamOptions options;
+    options.chunk = chunk;
+    options.destroyAfterChunks = destroyAfterChunks;
+    return NpHostStreamWith(index, path, options);
+}
+
+bool NpHostStreamWith(int index, const std::string &path, const NpHostStreamOptions &options) {
     HostInstance *instance = Instance(index);
     if (!instance || !instance->alive) return false;
     FILE *f = fopen(path.c_str(), "rb");
@@ -674,7 +694,7 @@ bool NpHostStream(int index, const std::string &path, size_t chunk, long destroy
     fseek(f, 0, SEEK_END);
     long length = ftell(f);
     fseek(f, 0, SEEK_SET);
-    std::string url = "file://" + path;
+    std::string url = options.url.empty() ? "file://" + path : options.url;
     NPStream stream = {nullptr, nullptr, url.c_str(), uint32_t(length > 0 ? length : 0), 0, nullptr, nullptr};
     uint16_t type = 0;
     char mime[] = "application/octet-stream";
@@ -684,25 +704,32 @@ bool NpHostStream(int index, const std::string &path, size_t chunk, long destroy
         fclose(f);
         return true;  // refused by the plug-in, which is its answer
     }
-    std::vector<char> block(chunk ? chunk : 4096);
+    std::vector<char> block(options.chunk ? options.chunk : 4096);
     int32_t offset = 0;
     long chunks = 0;
+    NPError reason = options.endReason;
     size_t n;
     while ((n = fread(block.data(), 1, block.size(), f)) > 0) {
+        if (options.endAfterBytes >= 0 && offset + long(n) > options.endAfterBytes) n = size_t(options.endAfterBytes - offset);
+        if (n == 0) break;
         int32_t ready = gHost.pluginTable.writeready(&instance->npp, &stream);
         int32_t taken = gHost.pluginTable.write(&instance->npp, &stream, offset, int32_t(n), block.data());
         AfterCall("NPP_Write", index, "\"ready\":" + std::to_string(ready) + ",\"length\":" + std::to_string(n) +
                                           ",\"result\":" + std::to_string(taken));
         offset += int32_t(n);
-        if (destroyAfterChunks >= 0 && ++chunks >= destroyAfterChunks) {
+        if (options.destroyAfterChunks >= 0 && ++chunks >= options.destroyAfterChunks) {
             fclose(f);
             NpHostDestroy(index);
             return true;
         }
+        if (taken < 0) {
+            reason = 1;  // the browser gives up a stream the plug-in refused
+            break;
+        }
     }
     fclose(f);
-    err = gHost.pluginTable.destroystream(&instance->npp, &stream, NPERR_NO_ERROR);
-    AfterCall("NPP_DestroyStream", index, "\"result\":" + std::to_string(err));
+    err = gHost.pluginTable.destroystream(&instance->npp, &stream, reason);
+    AfterCall("NPP_DestroyStream", index, "\"result\":" + std::to_string(err) + ",\"reason\":" + std::to_string(reason));
     return true;
 }
 
@@ -736,6 +763,9 @@ NPError NpHostGetValue(int index, int variable) {
     void *value = nullptr;
     NPError err = gHost.pluginTable.getvalue(&instance->npp, NPPVariable(variable), &value);
     AfterCall("NPP_GetValue", index, "\"variable\":" + std::to_string(variable) + ",\"result\":" + std::to_string(err));
+    // The scriptable object comes with a reference for the browser, which gives it back.
+    if (err == NPERR_NO_ERROR && variable == NPPVpluginScriptableNPObject && value)
+        HostReleaseObject(static_cast<NPObject *>(value));
     return err;
 }
 

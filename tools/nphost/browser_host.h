@@ -61,8 +61,12 @@ void NpHostSetNavigator(const std::string &language, const std::string &userAgen
 int NpHostNew(const NpHostParams &params, const NpHostElement &element, NPError *result);
 NPP NpHostInstance(int index);  // null for an unknown index
 NPError NpHostSetWindow(int index);  // a drawable window description of the element's size
+// An instance with its window; its index, or 0 when either is refused.
+int NpHostOpen(const NpHostParams &params, const NpHostElement &element);
 NPError NpHostDestroy(int index);
 void NpHostDestroyAll();  // in creation order
+// Destroys every instance, runs the calls they queued, shuts the plug-in down and stops.
+void NpHostEnd();
 
 // X events for the instance (need a display; false without one).
 bool NpHostExpose(int index, int x, int y, int width, int height);
@@ -77,8 +81,19 @@ bool NpHostDrawableOf(int index, void **display, unsigned long *drawable);
 // Fills the drawable with one colour (to see what a paint covered).
 bool NpHostFillDrawable(int index, uint32_t rgb);
 
-// Streams path to the instance in chunks; destroys the instance after destroyAfterChunks
-// chunks (never when negative). False when the file cannot be read or the instance is gone.
+// How a stream is sent. A write the plug-in refuses (a negative answer) ends the stream with a
+// network error, as a browser does.
+struct NpHostStreamOptions {
+    size_t chunk = 4096;            // bytes of each write
+    long destroyAfterChunks = -1;   // the instance is destroyed after that many writes; -1 never
+    std::string url;                // the address announced; "" for file:// and the path
+    NPError endReason = 0;          // the reason the stream ends with (1: a network error)
+    long endAfterBytes = -1;        // the stream ends after that many bytes; -1 at the file's end
+};
+
+// Streams path to the instance; false when the file cannot be read or the instance is gone.
+bool NpHostStreamWith(int index, const std::string &path, const NpHostStreamOptions &options);
+// The same in chunks, destroying the instance after destroyAfterChunks chunks (never when negative).
 bool NpHostStream(int index, const std::string &path, size_t chunk, long destroyAfterChunks);
 // The object the plug-in made for the instance through createobject, or null.
 NPObject *NpHostPluginObject(int index);

@@ -33,6 +33,7 @@ struct Command {
     bool traceFolderGiven = false;
     std::vector<Action> actions;  // embeds are actions too, so that order is kept
     std::vector<PendingEmbed> embeds;
+    std::string url;  // the address streams announce; "" for their file's
 };
 
 void Usage(FILE *out) {
@@ -44,7 +45,8 @@ void Usage(FILE *out) {
             "actions (on the last instance, or --instance K): --expose [N]  --press X,Y[,B][,shift,ctrl,alt]\n"
             "         --release X,Y[,B]  --click X,Y[,B][,mods]  --motion X,Y  --leave  --key CODE\n"
             "         --pixel X,Y  --fill RRGGBB  --run SECONDS  --queued  --stream FILE[,CHUNK[,DESTROY_AFTER]]\n"
-            "         --probe NAME,...  --get-value N  --destroy  --null-calls\n");
+            "         --stream-error FILE[,CHUNK[,BYTES]]  --url URL  --probe NAME,...  --get-value N  --destroy\n"
+            "         --null-calls\n");
 }
 
 std::vector<std::string> Split(const std::string &text, char separator) {
@@ -127,8 +129,10 @@ bool ParseCommand(int argc, char **argv, Command *command) {
         } else if (option == "--expose") {
             if (i + 1 < argc && argv[i + 1][0] != '-') value = argv[++i];
             command->actions.push_back(Action{"expose", value.empty() ? "1" : value, current});
-        } else if (option == "--stream" && next(&value)) {
-            command->actions.push_back(Action{"stream", Absolute(value), current});
+        } else if ((option == "--stream" || option == "--stream-error") && next(&value)) {
+            command->actions.push_back(Action{option.substr(2), Absolute(value), current});
+        } else if (option == "--url" && next(&value)) {
+            command->url = value;
         } else if ((option == "--press" || option == "--release" || option == "--click" || option == "--motion" ||
                     option == "--key" || option == "--pixel" || option == "--fill" || option == "--run" ||
                     option == "--probe" || option == "--get-value") &&
@@ -246,11 +250,19 @@ bool RunAction(const Action &action, Command *command) {
         NpHostRun(atof(action.argument.c_str()));
     } else if (action.name == "queued") {
         NpHostRunQueued();
-    } else if (action.name == "stream") {
+    } else if (action.name == "stream" || action.name == "stream-error") {
         std::vector<std::string> parts = Split(action.argument, ',');
-        size_t chunk = parts.size() > 1 ? size_t(atol(parts[1].c_str())) : 4096;
-        long destroyAfter = parts.size() > 2 ? atol(parts[2].c_str()) : -1;
-        if (!NpHostStream(k, parts[0], chunk, destroyAfter)) {
+        NpHostStreamOptions options;
+        options.url = command->url;
+        options.chunk = parts.size() > 1 ? size_t(atol(parts[1].c_str())) : 4096;
+        long third = parts.size() > 2 ? atol(parts[2].c_str()) : -1;
+        if (action.name == "stream") {
+            options.destroyAfterChunks = third;
+        } else {
+            options.endReason = 1;  // a network error
+            options.endAfterBytes = third;
+        }
+        if (!NpHostStreamWith(k, parts[0], options)) {
             fprintf(stderr, "nphost: cannot stream %s to instance %d\n", parts[0].c_str(), k);
             return false;
         }

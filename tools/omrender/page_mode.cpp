@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engraving/engraver.h"
+#include "engraving/music_font.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/font_table.h"
 #include "import/musicxml/musicxml_import.h"

@@ -22,7 +22,7 @@
 #include "platform/core/errors.h"
 #include "platform/core/memory.h"
 #include "platform/core/runtime.h"
-#include "sound/demo_scores.h"
+#include "tools/demo_scores/demo_plans.h"
 #include "sound/digit_params.h"
 #include "sound/playback.h"
 #include "sound/sound_bank.h"
@@ -41,8 +41,8 @@ static const UInt32 kPositionPeriodMs = 20, kIdlePeriodMs = 100, kGiveUpAfterEnd
 
 static bool ParseOptions(int argc, char **argv, Options *o);
 static bool ReadEvents(const char *path, std::vector<SoundEvent> *events);
-static int RenderToFile(const Options &o, const DigitOutputParams &params, DemoScoreRecord *demo);
-static int PlayInRealTime(const Options &o, DemoScoreRecord *demo);
+static int RenderToFile(const Options &o, const DigitOutputParams &params, DemoPlanRecord *demo);
+static int PlayInRealTime(const Options &o, DemoPlanRecord *demo);
 static double Seconds();
 static void TraceToError(const char *line);
 
@@ -55,7 +55,7 @@ int main(int argc, char **argv) {
                         "               (--wav OUT | --realtime [--device NAME] [--positions])\n");
         return 2;
     }
-    DemoScoreRecord *demo = nullptr;
+    DemoPlanRecord *demo = nullptr;
     if (o.demo && NouvelleDemo(o.demo, &demo) != noErr) {
         fprintf(stderr, "omsynth: no demo %s\n", o.demo);
         return 2;
@@ -90,7 +90,7 @@ int main(int argc, char **argv) {
     return status;
 }
 
-static int RenderToFile(const Options &o, const DigitOutputParams &params, DemoScoreRecord *demo) {
+static int RenderToFile(const Options &o, const DigitOutputParams &params, DemoPlanRecord *demo) {
     std::vector<SoundEvent> events;
     std::vector<SoundStaffBlock> staves;
     SoundStreamReader streams = {nullptr, nullptr};
@@ -131,7 +131,7 @@ static int RenderToFile(const Options &o, const DigitOutputParams &params, DemoS
 
 // Plays as the plug-in does: probe the device, start, then an idle every 100 ms (20 ms with
 // positions) until the end is heard, and stop.
-static int PlayInRealTime(const Options &o, DemoScoreRecord *demo) {
+static int PlayInRealTime(const Options &o, DemoPlanRecord *demo) {
     if (o.device) snprintf(OrvaGetDigitalOutputDevice(), kDigitalOutputDeviceSize, "%s", o.device);
     static const OrvaMessageHooks kMessages = {nullptr, nullptr, nullptr, TraceToError};
     OrvaSetMessageHooks(&kMessages);

@@ -14,6 +14,7 @@
 
 #include "engraving/engraver.h"
 #include "engraving/links.h"
+#include "engraving/music_font.h"
 #include "graphics/quickdraw/ports.h"
 #include "graphics/text/font_table.h"
 #include "import/musicxml/musicxml_import.h"
@@ -265,7 +266,7 @@ void Dump(const DocumentRecord *document, bool layout) {
 const UInt32 kRate = 48000;
 
 // The played position (score units, repeats unrolled) of a frame, between the tempo points.
-double PlayedAt(const PartitionSonRecord &p, SInt64 frame) {
+double PlayedAt(const PlaybackPlan &p, SInt64 frame) {
     UInt32 k = 0;
     while (k + 2 < p.tempoCount && p.tempo[k + 1].frame <= frame) k++;
     const PlaybackTempoPoint &a = p.tempo[k], &b = p.tempo[k + 1 < p.tempoCount ? k + 1 : k];
@@ -294,9 +295,9 @@ bool DumpPlayed(const DocumentRecord *document) {
     PartitionSonRecord prepared;
     if (PreparePartitionSon(&request, &prepared) != noErr) return false;
     std::vector<Played> notes;
-    for (UInt32 e = 0; e < prepared.eventCount; e++) {
-        const SoundEvent &event = prepared.events[e];
-        double start = PlayedAt(prepared, event.onset), end = PlayedAt(prepared, event.onset + event.length);
+    for (UInt32 e = 0; e < prepared.plan.eventCount; e++) {
+        const SoundEvent &event = prepared.plan.events[e];
+        double start = PlayedAt(prepared.plan, event.onset), end = PlayedAt(prepared.plan, event.onset + event.length);
         notes.push_back({start / kTempsNoire, (end - start) / kTempsNoire, event.key, event.staff});
     }
     LiberePartitionSon(&prepared);

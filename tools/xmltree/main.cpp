@@ -65,9 +65,7 @@ int Texts(char **argv) { return Query(argv[0], argv[1], true); }
 
 int ZipList(char **argv) {
     const char *path = argv[0];
-    zlib_filefunc64_def functions;
-    FillZipFileFunctions(&functions);
-    unzFile archive = unzOpen2_64(path, &functions);
+    unzFile archive = OuvreZipChemin(path);
     if (archive == nullptr) {
         fprintf(stderr, "xmltree: %s is not a readable zip file\n", path);
         return 1;

@@ -27,7 +27,7 @@ ToolRun ScoreDump(const std::string &path, const std::string &options) {
 }
 
 ToolRun MusicXMLFacts(const std::string &path) {
-    return ExecuteTool("python3 '" + XMLTestData("../import/musicxml_facts.py") + "' '" + path + "'");
+    return ExecuteTool("python3 '" + XMLTestData("../support/musicxml_facts.py") + "' '" + path + "'");
 }
 
 std::string Doc(const std::string &partList, const std::string &parts, const std::string &head) {

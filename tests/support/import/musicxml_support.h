@@ -13,7 +13,7 @@
 // The MusicXML corpus: tests/data/corpus/musicxml/ and its files' names, sorted.
 std::string MusicXMLCorpus();
 std::vector<std::string> MusicXMLCorpusFiles();
-// scoredump of a file (options after the file name), and what tests/import/musicxml_facts.py
+// scoredump of a file (options after the file name), and what tests/support/musicxml_facts.py
 // finds in it, with their lines parsed.
 ToolRun ScoreDump(const std::string &path, const std::string &options = "");
 ToolRun MusicXMLFacts(const std::string &path);

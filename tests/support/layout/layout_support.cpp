@@ -2,6 +2,7 @@
 #include "support/layout/layout_support.h"
 
 #include "engraving/engraver.h"
+#include "engraving/music_font.h"
 #include "graphics/text/font_services.h"
 #include "graphics/text/font_table.h"
 #include "layout/layout_start.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/demo_scores.h"
+#include "tools/demo_scores/demo_plans.h"
 #include "sound/digit_params.h"
 #include "sound/playback.h"
 

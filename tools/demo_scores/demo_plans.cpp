@@ -1,6 +1,6 @@
-// The demo scores and the score ops that flatten them: events in frames, a tempo map of one
+// The demo plans and the score ops that flatten them: events in frames, a tempo map of one
 // tempo, the selection, the loop and the staves' settings.
-#include "sound/demo_scores.h"
+#include "tools/demo_scores/demo_plans.h"
 
 #include <cmath>
 #include <cstring>
@@ -37,7 +37,7 @@ const DemoRow kRows[] = {
     {"large", SInt32(kLargeBars * 4), kLargeStaves, false, MakeLarge},
 };
 
-OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan *plan);
+OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan **plan);
 void Release(DocumentRecord *document, PlaybackPlan *plan);
 void Refresh(DocumentRecord *document, SoundStaffBlock *staves, UInt32 count);
 SInt32 Resume(DocumentRecord *document);
@@ -46,17 +46,17 @@ SInt32 ReadTone(void *context, SInt16 stream, SInt64 first, SInt32 count, SInt16
 
 const PlaybackScoreOps kDemoOps = {Prepare, Release, Refresh, Resume, StaffIndex, nullptr, nullptr};
 
-DemoScoreRecord *DemoOf(DocumentRecord *document) { return reinterpret_cast<DemoScoreRecord *>(document); }
+DemoPlanRecord *DemoOf(DocumentRecord *document) { return reinterpret_cast<DemoPlanRecord *>(document); }
 
 }  // namespace
 
-OSErr NouvelleDemo(const char *name, DemoScoreRecord **demo) {
+OSErr NouvelleDemo(const char *name, DemoPlanRecord **demo) {
     *demo = nullptr;
     const DemoRow *row = nullptr;
     for (const DemoRow &r : kRows)
         if (name && strcmp(name, r.name) == 0) row = &r;
     if (!row) return paramErr;
-    DemoScoreRecord *d = reinterpret_cast<DemoScoreRecord *>(NewPtrClear(sizeof(DemoScoreRecord)));
+    DemoPlanRecord *d = reinterpret_cast<DemoPlanRecord *>(NewPtrClear(sizeof(DemoPlanRecord)));
     if (!d) return memFullErr;
     row->make(nullptr, &d->noteCount);
     d->notes = reinterpret_cast<DemoNote *>(NewPtrClear((d->noteCount + 1) * sizeof(DemoNote)));
@@ -76,26 +76,26 @@ OSErr NouvelleDemo(const char *name, DemoScoreRecord **demo) {
     return noErr;
 }
 
-void DisposeDemo(DemoScoreRecord **demo) {
+void DisposeDemo(DemoPlanRecord **demo) {
     if (!*demo) return;
     DisposPtr(reinterpret_cast<Ptr>((*demo)->notes));
     DisposPtr(reinterpret_cast<Ptr>(*demo));
     *demo = nullptr;
 }
 
-DocumentRecord *DocumentDeDemo(DemoScoreRecord *demo) { return reinterpret_cast<DocumentRecord *>(demo); }
+DocumentRecord *DocumentDeDemo(DemoPlanRecord *demo) { return reinterpret_cast<DocumentRecord *>(demo); }
 
-StaffHandle PorteeDeDemo(DemoScoreRecord *demo, UInt32 staff) {
+StaffHandle PorteeDeDemo(DemoPlanRecord *demo, UInt32 staff) {
     return staff < kDemoMaxStaves ? &demo->staffIds[staff] : nullptr;
 }
 
 void InstalleOpsDemo() { FixeOpsPartitionLecture(&kDemoOps); }
 
-SInt64 FrameDeDemo(const DemoScoreRecord *demo, SInt32 played, UInt32 rate) {
+SInt64 FrameDeDemo(const DemoPlanRecord *demo, SInt32 played, UInt32 rate) {
     return SInt64(played) * rate * 60 / (SInt64(demo->tempo) * kQuarter);
 }
 
-OSErr EvenementsDemo(const DemoScoreRecord *demo, UInt32 rate, SoundEvent **events, UInt32 *count) {
+OSErr EvenementsDemo(const DemoPlanRecord *demo, UInt32 rate, SoundEvent **events, UInt32 *count) {
     *events = nullptr;
     *count = 0;
     if (demo->tempo < 10 || demo->tempo > 300) return paramErr;
@@ -116,8 +116,8 @@ OSErr EvenementsDemo(const DemoScoreRecord *demo, UInt32 rate, SoundEvent **even
     return noErr;
 }
 
-SoundStreamReader FluxDeDemo(const DemoScoreRecord *demo) {
-    return {ReadTone, const_cast<DemoScoreRecord *>(demo)};
+SoundStreamReader FluxDeDemo(const DemoPlanRecord *demo) {
+    return {ReadTone, const_cast<DemoPlanRecord *>(demo)};
 }
 
 namespace {
@@ -164,50 +164,54 @@ void MakeLarge(DemoNote *notes, UInt32 *count) {
     }
 }
 
-OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan *plan) {
-    const DemoScoreRecord *demo = DemoOf(document);
+// A plan of its own, a Ptr, with the demo's events and a tempo map of two points.
+OSErr Prepare(DocumentRecord *document, UInt32 rate, PlaybackPlan **plan) {
+    const DemoPlanRecord *demo = DemoOf(document);
     SoundEvent *events = nullptr;
     UInt32 count = 0;
     OSErr err = EvenementsDemo(demo, rate, &events, &count);
     if (err != noErr) return err;
     PlaybackTempoPoint *tempo = reinterpret_cast<PlaybackTempoPoint *>(NewPtr(2 * sizeof(PlaybackTempoPoint)));
-    if (!tempo) {
+    PlaybackPlan *made = reinterpret_cast<PlaybackPlan *>(NewPtrClear(sizeof(PlaybackPlan)));
+    if (!tempo || !made) {
         DisposPtr(reinterpret_cast<Ptr>(events));
+        if (tempo) DisposPtr(reinterpret_cast<Ptr>(tempo));
+        if (made) DisposPtr(reinterpret_cast<Ptr>(made));
         return memFullErr;
     }
     tempo[0] = {0, 0, 0};
     tempo[1] = {FrameDeDemo(demo, demo->duration, rate), demo->duration, demo->duration};
     Boolean selection = demo->selectionEnd > 0;
-    memset(plan, 0, sizeof *plan);
-    plan->events = events;
-    plan->eventCount = count;
-    plan->tempo = tempo;
-    plan->tempoCount = 2;
-    plan->staffCount = demo->staffCount;
-    plan->streams = FluxDeDemo(demo);
-    plan->startTick = selection ? demo->selectionStart : 0;
-    plan->endTick = selection ? demo->selectionEnd : demo->duration;
-    plan->loop = selection && demo->loop;
-    plan->loopTick = plan->startTick;
+    made->events = events;
+    made->eventCount = count;
+    made->tempo = tempo;
+    made->tempoCount = 2;
+    made->staves = demo->staves;
+    made->staffCount = demo->staffCount;
+    made->streams = FluxDeDemo(demo);
+    made->startTick = selection ? demo->selectionStart : 0;
+    made->endTick = selection ? demo->selectionEnd : demo->duration;
+    made->loop = selection && demo->loop;
+    made->loopTick = made->startTick;
+    *plan = made;
     return noErr;
 }
 
 void Release(DocumentRecord *, PlaybackPlan *plan) {
     if (plan->events) DisposPtr(reinterpret_cast<Ptr>(const_cast<SoundEvent *>(plan->events)));
     if (plan->tempo) DisposPtr(reinterpret_cast<Ptr>(const_cast<PlaybackTempoPoint *>(plan->tempo)));
-    plan->events = nullptr;
-    plan->tempo = nullptr;
+    DisposPtr(reinterpret_cast<Ptr>(plan));
 }
 
 void Refresh(DocumentRecord *document, SoundStaffBlock *staves, UInt32 count) {
-    const DemoScoreRecord *demo = DemoOf(document);
+    const DemoPlanRecord *demo = DemoOf(document);
     for (UInt32 s = 0; s < count && s < demo->staffCount; s++) staves[s] = demo->staves[s];
 }
 
 SInt32 Resume(DocumentRecord *document) { return DemoOf(document)->resumePosition; }
 
 SInt32 StaffIndex(DocumentRecord *document, StaffHandle staff) {
-    DemoScoreRecord *demo = DemoOf(document);
+    DemoPlanRecord *demo = DemoOf(document);
     for (UInt32 s = 0; s < demo->staffCount; s++)
         if (staff == &demo->staffIds[s]) return SInt32(s);
     return -1;
@@ -216,7 +220,7 @@ SInt32 StaffIndex(DocumentRecord *document, StaffHandle staff) {
 // On the mixing thread: the same samples whoever asks, computed from the sample's index; it
 // reads nothing the main thread changes.
 SInt32 ReadTone(void *context, SInt16, SInt64 first, SInt32 count, SInt16 *samples) {
-    const DemoScoreRecord *demo = static_cast<const DemoScoreRecord *>(context);
+    const DemoPlanRecord *demo = static_cast<const DemoPlanRecord *>(context);
     SInt32 n = 0;
     for (; n < count && first + n < demo->streamSamples; n++)
         samples[n] = SInt16(std::lround(32767.0 * std::sin(2 * M_PI * kToneHz * double(first + n) / kSynthStreamRate)));

@@ -1,5 +1,5 @@
-// Tempo marks and the score's final tempo.
-#include "engraving/tempo_objects.h"
+// Tempo marks.
+#include "score/tempo_objects.h"
 
 #include <cmath>
 #include <cstring>
@@ -8,7 +8,6 @@ namespace {
 
 const SInt32 kHautTempo = -48;        // points: the mark's box stands four spaces above the top line
 const SInt32 kHauteurTempo = 16;
-const float kFractionTempo = 65535.0f;
 
 }  // namespace
 
@@ -28,9 +27,4 @@ SInt32 AjouteObjetTempo(ScoreHandle score, StaffHandle staff, SInt32 time, float
     object->secondFlag = 1;
     InjecteTempoDansDynamique(object, tempo);
     return index;
-}
-
-float GetTempoFinPartition(ScoreHandle score) {
-    if (!IsPartitionValide(score)) return 0;
-    return float((*score)->tempo) + float((*score)->tempoFraction) / kFractionTempo;
 }

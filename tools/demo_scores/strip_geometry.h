@@ -1,6 +1,6 @@
-// A plain layout of measures on one line, for the tools, tests and benchmarks that draw staves
-// without page layout: each measure gets the room its start needs on any staff, then room
-// proportional to its length. Main thread only.
+// A plain layout of measures on one line, for the tools, tests, fuzz target and benchmarks that
+// draw staves without page layout (no part of the plug-in): each measure gets the room its
+// start needs on any staff, then room proportional to its length. Main thread only.
 #pragma once
 
 #include "engraving/engraver.h"

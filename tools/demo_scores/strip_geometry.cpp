@@ -1,5 +1,5 @@
 // The plain one-line layout of measures.
-#include "engraving/strip_geometry.h"
+#include "tools/demo_scores/strip_geometry.h"
 
 #include <algorithm>
 

@@ -1,6 +1,7 @@
-// Hand-made scores that the tools, tests and benchmarks play: notes in score units at one
-// tempo, flattened into events and a tempo map by score ops of their own, so that real-time
-// playback runs before scores are flattened from the score model.
+// Demo plans: hand-made notes in score units at one tempo that the real-time engine's tests,
+// omsynth and the real-time benchmark play, flattened into plans by score ops of their own,
+// apart from the score model (the demo scores of demo_scores.h are scores of the model). No
+// part of the plug-in.
 #pragma once
 
 #include "sound/playback.h"
@@ -19,7 +20,7 @@ struct DemoNote {
 
 // A demo document. The main thread may change the tempo, staves, selection, loop and resume
 // position; the ops read them on the main thread only.
-struct DemoScoreRecord {
+struct DemoPlanRecord {
     const char *name;
     DemoNote *notes;                 // a Ptr, sorted by onset
     UInt32 noteCount;
@@ -38,15 +39,15 @@ struct DemoScoreRecord {
 // A new demo: "scale" (C major, eight quarter notes at 120), "chord" (C major held two
 // seconds), "drums" (a bar of eighths), "tone" (two staves of full-scale 441 Hz streams,
 // 4 s), "large" (16 staves, 64 bars, 64 voices sounding). paramErr for another name.
-OSErr NouvelleDemo(const char *name, DemoScoreRecord **demo);
-void DisposeDemo(DemoScoreRecord **demo);  // clears *demo
-DocumentRecord *DocumentDeDemo(DemoScoreRecord *demo);
-StaffHandle PorteeDeDemo(DemoScoreRecord *demo, UInt32 staff);
+OSErr NouvelleDemo(const char *name, DemoPlanRecord **demo);
+void DisposeDemo(DemoPlanRecord **demo);  // clears *demo
+DocumentRecord *DocumentDeDemo(DemoPlanRecord *demo);
+StaffHandle PorteeDeDemo(DemoPlanRecord *demo, UInt32 staff);
 // Installs the score ops that play demo documents (and only them).
 void InstalleOpsDemo();
 // The frame at rate of a played position, at the demo's tempo.
-SInt64 FrameDeDemo(const DemoScoreRecord *demo, SInt32 played, UInt32 rate);
+SInt64 FrameDeDemo(const DemoPlanRecord *demo, SInt32 played, UInt32 rate);
 // Every event of the demo in frames at rate (a new Ptr, the caller's): what playback plays.
-OSErr EvenementsDemo(const DemoScoreRecord *demo, UInt32 rate, SoundEvent **events, UInt32 *count);
+OSErr EvenementsDemo(const DemoPlanRecord *demo, UInt32 rate, SoundEvent **events, UInt32 *count);
 // The reader of the demo's streams: each stream is a full-scale 441 Hz sine.
-SoundStreamReader FluxDeDemo(const DemoScoreRecord *demo);
+SoundStreamReader FluxDeDemo(const DemoPlanRecord *demo);
