@@ -52,6 +52,7 @@ set(program_folders "")
 foreach(test_target test_instances test_scripting test_nphost test_shell_browser test_embed_params test_plugin_folder
                     test_message_channel test_queued_messages test_selection_retiming
                     test_documents test_documents_corpus test_documents_browser
+                    test_seeing_browser test_seeing_host
                     embed_params_fuzz_replay embed_params_fuzz expose_bench browser_cpu_bench documents_bench)
   if(TARGET ${test_target})
     target_link_libraries(${test_target} PRIVATE orva_nphost_browser)

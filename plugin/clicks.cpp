@@ -13,6 +13,11 @@
 #include "plugin/documents.h"
 #include "plugin/glue.h"
 #include "plugin/instance.h"
+#include "plugin/interface/areas.h"
+#include "plugin/interface/drawing.h"
+#include "plugin/interface/interface_standins.h"
+#include "plugin/interface/scroll_bars.h"
+#include "plugin/interface/title_bar.h"
 #include "plugin/shell_standins.h"
 #include "score/play_lists.h"
 

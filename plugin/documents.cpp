@@ -23,6 +23,8 @@
 #include "platform/core/runtime.h"
 #include "plugin/cache_files.h"
 #include "plugin/instance.h"
+#include "plugin/interface/drawing.h"
+#include "plugin/interface/interface_standins.h"
 #include "plugin/shell_standins.h"
 #include "plugin/startup.h"
 #include "score/play_lists.h"

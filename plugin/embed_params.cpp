@@ -16,6 +16,8 @@
 #include "plugin/browser_calls.h"
 #include "plugin/host_services.h"
 #include "plugin/instance.h"
+#include "plugin/interface/areas.h"
+#include "plugin/interface/themes.h"
 #include "plugin/scripting.h"
 #include "plugin/shell_standins.h"
 #include "score/preferences.h"
@@ -215,6 +217,17 @@ NPError NPP_New(char *, NPP npp, uint16_t mode, int16_t argc, char *argn[], char
     instance->browserMode = mode;
     instance->creationSerial = ++plugInState.instancesCreated;
     PlugInDefaultInstance(instance, npp);
+    SInt16 width = 0, height = 0;
+    PlugInApplyParams(instance, argc, argn, argv, &width, &height);
+    PlugInCalculeAireAffichables(instance, width, height);
+    TraceStart(instance);
+    instance->scriptObject = CreatePluginObject(npp);
+    Langue = instance->language;
+    return NPERR_NO_ERROR;
+}
+
+void PlugInApplyParams(PlugInInstance *instance, int16_t argc, char *argn[], char *argv[], SInt16 *width,
+                       SInt16 *height) {
     ParamContext context = {0, 0};
     for (int i = 0; i < argc && argn; i++) {
         const char *name = argn[i];
@@ -224,11 +237,8 @@ NPError NPP_New(char *, NPP npp, uint16_t mode, int16_t argc, char *argn[], char
         if (row) ApplyParam(instance, *row, value, &context);
         else PlugTrace("Error: Illegal command [%s][%s]", name, value);
     }
-    PlugInCalculeAireAffichables(instance, context.width, context.height);
-    TraceStart(instance);
-    instance->scriptObject = CreatePluginObject(npp);
-    Langue = instance->language;
-    return NPERR_NO_ERROR;
+    *width = context.width;
+    *height = context.height;
 }
 
 void PlugInTraceIfAsked(int16_t argc, char *argn[], char *argv[]) {

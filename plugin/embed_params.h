@@ -5,11 +5,18 @@
 #include "platform/core/mac_types.h"
 #include "plugin/npapi.h"
 
+struct PlugInInstance;
+
 // Makes the instance's record (npp->pdata): 2 without npp, 5 when the browser cannot allocate
 // it, else 0. Names are matched ignoring case and applied in order, the later one winning;
 // null names are skipped and null values read as "".
 NPError NPP_New(char *pluginType, NPP npp, uint16_t mode, int16_t argc, char *argn[], char *argv[],
                 NPSavedData *saved);
+
+// Applies the element's parameters, in order, to a record holding its defaults, as NPP_New
+// does; *width and *height get WIDTH and HEIGHT (0 when not given).
+void PlugInApplyParams(PlugInInstance *instance, int16_t argc, char *argn[], char *argv[], SInt16 *width,
+                       SInt16 *height);
 
 // Turns tracing on when the parameters ask for it (DEBUG), as NPP_New would: for an instance
 // refused before NPP_New runs.

@@ -16,6 +16,7 @@
 #include "plugin/host_services.h"
 #include "plugin/idle.h"
 #include "plugin/instance.h"
+#include "plugin/interface/drawing.h"
 #include "plugin/shell_standins.h"
 #include "plugin/x_events.h"
 #include "graphics/quickdraw/window_record.h"

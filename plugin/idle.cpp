@@ -8,6 +8,7 @@
 #include "platform/gtk/keyboard_mouse.h"
 #include "plugin/documents.h"
 #include "plugin/instance.h"
+#include "plugin/interface/drawing.h"
 #include "plugin/shell_standins.h"
 #include "score/play_lists.h"
 #include "sound/playback.h"

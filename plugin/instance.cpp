@@ -11,6 +11,8 @@
 #include "plugin/documents.h"
 #include "plugin/glue.h"
 #include "plugin/host_services.h"
+#include "plugin/interface/areas.h"
+#include "plugin/interface/drawing.h"
 #include "plugin/scripting.h"
 #include "sound/playback.h"
 
@@ -90,6 +92,11 @@ void PlugInDefaultColor(PlugInInstance *instance) {
     for (const ColourDefault &row : kColourDefaults) CvtStrToRGBColor(row.hex, &(instance->*row.field));
 }
 
+RGBColor *PlugInColourSlot(PlugInInstance *instance, SInt16 slot) {
+    const SInt16 count = SInt16(sizeof kColourDefaults / sizeof kColourDefaults[0]);
+    return &(instance->*kColourDefaults[slot >= 0 && slot < count ? slot : 0].field);
+}
+
 void LinkInstance(PlugInInstance *instance) {
     UnlinkInstance(instance);
     PlugInInstance *previous = nullptr, *node = plugInState.premiereInstance;
@@ -127,6 +134,7 @@ NPError NPP_SetWindow(NPP npp, PlugInWindow *window) {
     // The list follows the elements' places on the page; the element may have moved.
     instance->pagePositionKnown = GetElementPagePosition(npp, &instance->pageTop, &instance->pageLeft);
     LinkInstance(instance);
+    PlugInRedrawIfResized(instance);
     return NPERR_NO_ERROR;
 }
 

@@ -5,6 +5,7 @@
 
 #include "graphics/pictures/pictures.h"
 #include "layout/pagination.h"
+#include "plugin/interface/page_display.h"
 #include "plugin/npapi.h"
 #include "plugin/shell_standins.h"
 
@@ -186,6 +187,11 @@ struct PlugInInstance {
     UInt8 pagePositionKnown;    // the page gave the element's position at the last NPP_SetWindow
     SInt32 pageTop, pageLeft;   // the element's top-left corner on the page, CSS pixels
     UInt32 creationSerial;      // order of creation, for elements without a position
+
+    // The window size the instance was last drawn at (0 x 0 never): a window of another size
+    // is drawn again when it comes, its port having been made again.
+    SInt32 drawnWidth, drawnHeight;
+    PlugPageImage pageImages[3];  // per side of the page display (0 single page, 1, 2)
 };
 
 // Process-wide instance state; main thread, plug-in critical section.
@@ -206,6 +212,10 @@ PlugInInstance *PlugInFromNPP(NPP npp);
 // Every default of the record; asks the browser for its language when npp is given.
 void PlugInDefaultInstance(PlugInInstance *instance, NPP npp);
 void PlugInDefaultColor(PlugInInstance *instance);  // the fourteen colours
+// Colour slot 0..13 (imgBkColor, titleBkColor, titleFrColor, scrollBkColor, scrollThumbColor,
+// titleBkColPlay, titleFrColPlay, menuBkColor1, menuBkColor2, timeSliderBkColor1,
+// timeSliderBkColor2, desktopColor, textSelectColor, listColor); slot 0 for any other.
+RGBColor *PlugInColourSlot(PlugInInstance *instance, SInt16 slot);
 // Puts the instance in the list by its place on the page (moved if already there).
 void LinkInstance(PlugInInstance *instance);
 void UnlinkInstance(PlugInInstance *instance);  // nothing when it is not listed

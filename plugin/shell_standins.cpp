@@ -49,56 +49,8 @@ void PlugPekDisposeFichier(PlugInInstance *) {}
 void PlugPekIdle(PlugInInstance *) {}
 void PlugPekClick(PlugInInstance *, Point) {}
 
-// ---- The drawing cycle, title bar, areas and panels: replaced by plugin/interface/ ---------------
+// ---- The panels of the player interface: replaced by plugin/interface/ -------------------------
 
-Boolean StartDraw(PlugInInstance *instance, PlugInDrawState *state) {
-    GetPort(&state->savedPort);
-    WindowPtr w = instance && instance->window ? PlugInWindowOf(instance->window) : nullptr;
-    if (!w) return kFalse;
-    SetPort(&w->port);
-    return kTrue;
-}
-
-void EndDraw(PlugInInstance *, PlugInDrawState *state) { SetPort(state->savedPort); }
-
-void PlugInRedrawInstance(PlugInInstance *instance) {
-    PlugInDrawState state;
-    if (!StartDraw(instance, &state)) return;
-    PlugInDoDraw(instance, kTrue);
-    EndDraw(instance, &state);
-}
-
-void PlugInDoDraw(PlugInInstance *, Boolean) { PlugTrace("PlugInDoDraw"); }
-void PlugInDoDrawDocument(PlugInInstance *) {}
-void PlugInDrawTitle(PlugInInstance *) {}
-void PlugInCalculeAireAffichables(PlugInInstance *, SInt16, SInt16) {}
-void ApplyColorCommand(PlugInInstance *, const char *) {}
-void PlugInDeletePicture(PlugInInstance *) {}
-
-SInt16 GetHauteurTitre(PlugInInstance *instance) { return instance->titleShown ? PlugInTitleHeight(instance) : 0; }
-
-SInt16 GetHauteurBoutons(PlugInInstance *instance) {
-    return instance->menuShown ? SInt16(instance->iconRows * instance->iconRowHeight + 2 * instance->iconBarPadding) : 0;
-}
-
-SInt16 GetHauteurBarrePosMusique(PlugInInstance *instance) {
-    return instance->timeSliderShown ? (instance->ruptureTable ? 16 : 8) : 0;
-}
-
-SInt16 GetTailleAireSystemePlugIn(PlugInInstance *instance) {
-    return SInt16(GetHauteurTitre(instance) + GetHauteurBoutons(instance) + GetHauteurBarrePosMusique(instance));
-}
-
-void CalculeAireBarrePosMusique(PlugInInstance *instance, Rect *rect) {
-    *rect = Rect{0, 0, 0, 0};
-    if (!instance->window) return;
-    SInt16 top = SInt16(instance->areaTop + GetHauteurTitre(instance) + GetHauteurBoutons(instance));
-    SInt32 width = instance->window->width > 32767 ? 32767 : instance->window->width;
-    *rect = Rect{top, instance->areaLeft, SInt16(top + GetHauteurBarrePosMusique(instance)), SInt16(width)};
-}
-
-Boolean PlugInClickTitle(PlugInInstance *, Point) { return kFalse; }
-Boolean PlugInClickAscenseur(PlugInInstance *, Point) { return kFalse; }
 void PlugInDisposeTexteKaraoke(PlugInInstance *) {}
 Boolean PlugInIskaraokePossible(PlugInInstance *) { return kFalse; }
 SInt16 PlugInNbPorteesKaraoke(PlugInInstance *) { return 0; }
@@ -146,8 +98,6 @@ void PlugInTempo(PlugInInstance *) {}
 void PlugInClickMetronome(PlugInInstance *) {}
 void PlugInTranspose(PlugInInstance *, SInt16) {}
 void PlugInClickJoueVue(PlugInInstance *) {}
-void PlugInAdjustMenu(PlugInInstance *) {}
-void PlugInDrawMenu(PlugInInstance *) {}
 void PlugInTraceItemMenu(PlugInInstance *, SInt16) {}
 
 SInt16 PlugInLocaliseIcon(PlugInInstance *, Point, Boolean, Boolean *enabled) {
@@ -155,7 +105,6 @@ SInt16 PlugInLocaliseIcon(PlugInInstance *, Point, Boolean, Boolean *enabled) {
     return -1;
 }
 
-void PlugInDrawBarrePosMusique(PlugInInstance *) {}
 void PlugInPosCursMusique(PlugInInstance *, Boolean) {}
 void PlugInGereMontreMusique(PlugInInstance *) {}
 void PlugInMontrePositionJouee(PlugInInstance *, SInt32) {}
@@ -190,7 +139,6 @@ void PlugInPrint(PlugInInstance *) {}
 void PlugInChangePage(PlugInInstance *, SInt16) {}
 void PlugInChangeZoom(PlugInInstance *) {}
 void PlugInSave(PlugInInstance *) {}
-void DisplayVersionPlugIn(PlugInInstance *) {}
 void PlugInInformationDocument(PlugInInstance *) {}
 void PlugInSendEmail(PlugInInstance *) {}
 void PlugInFullScreen(PlugInInstance *) {}

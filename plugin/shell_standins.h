@@ -17,10 +17,6 @@ struct PlugInInstance;
 struct FilmProject {
     UInt8 state[1108];
 };
-// The drawing state StartDraw saves and EndDraw restores (the drawing cycle replaces it).
-struct PlugInDrawState {
-    GrafPtr savedPort;
-};
 
 // ---- Singing (replaced by the singer): no singing -------------------------------------------------
 Boolean LyrovoxOpenDataFile(const char *mode);  // false: no voice data
@@ -43,24 +39,7 @@ void PlugPekDisposeFichier(PlugInInstance *instance);
 void PlugPekIdle(PlugInInstance *instance);
 void PlugPekClick(PlugInInstance *instance, Point where);
 
-// ---- The drawing cycle, title bar, areas and panels (replaced by plugin/interface/) -------------
-Boolean StartDraw(PlugInInstance *instance, PlugInDrawState *state);
-void EndDraw(PlugInInstance *instance, PlugInDrawState *state);
-void PlugInRedrawInstance(PlugInInstance *instance);
-void PlugInDoDraw(PlugInInstance *instance, Boolean withBackground);
-void PlugInDoDrawDocument(PlugInInstance *instance);
-void PlugInDrawTitle(PlugInInstance *instance);
-void PlugInCalculeAireAffichables(PlugInInstance *instance, SInt16 width, SInt16 height);
-void ApplyColorCommand(PlugInInstance *instance, const char *name);
-void PlugInDeletePicture(PlugInInstance *instance);
-SInt16 GetHauteurTitre(PlugInInstance *instance);   // titleHeight when shown
-SInt16 GetHauteurBoutons(PlugInInstance *instance); // the icon rows and their padding
-SInt16 GetHauteurBarrePosMusique(PlugInInstance *instance);  // 16 with a played order, else 8
-SInt16 GetTailleAireSystemePlugIn(PlugInInstance *instance);  // the three above
-// The position bar: (areaLeft, y0, window width, y0 + its height) below the title and icons.
-void CalculeAireBarrePosMusique(PlugInInstance *instance, Rect *rect);
-Boolean PlugInClickTitle(PlugInInstance *instance, Point where);
-Boolean PlugInClickAscenseur(PlugInInstance *instance, Point where);
+// ---- The panels of the player interface (replaced by plugin/interface/) -------------------------
 void PlugInDisposeTexteKaraoke(PlugInInstance *instance);
 Boolean PlugInIskaraokePossible(PlugInInstance *instance);
 SInt16 PlugInNbPorteesKaraoke(PlugInInstance *instance);
@@ -93,12 +72,9 @@ void PlugInTempo(PlugInInstance *instance);
 void PlugInClickMetronome(PlugInInstance *instance);
 void PlugInTranspose(PlugInInstance *instance, SInt16 semitones);
 void PlugInClickJoueVue(PlugInInstance *instance);
-void PlugInAdjustMenu(PlugInInstance *instance);
-void PlugInDrawMenu(PlugInInstance *instance);
 void PlugInTraceItemMenu(PlugInInstance *instance, SInt16 icon);
 // The command (0..28) of the icon under the point, -1 when none; enabled gets its state.
 SInt16 PlugInLocaliseIcon(PlugInInstance *instance, Point where, Boolean anyState, Boolean *enabled);
-void PlugInDrawBarrePosMusique(PlugInInstance *instance);
 void PlugInPosCursMusique(PlugInInstance *instance, Boolean show);
 void PlugInGereMontreMusique(PlugInInstance *instance);  // follows the played position
 void PlugInMontrePositionJouee(PlugInInstance *instance, SInt32 playedPosition);
@@ -116,7 +92,6 @@ void PlugInPrint(PlugInInstance *instance);
 void PlugInChangePage(PlugInInstance *instance, SInt16 step);
 void PlugInChangeZoom(PlugInInstance *instance);
 void PlugInSave(PlugInInstance *instance);
-void DisplayVersionPlugIn(PlugInInstance *instance);
 void PlugInInformationDocument(PlugInInstance *instance);
 void PlugInSendEmail(PlugInInstance *instance);
 void PlugInFullScreen(PlugInInstance *instance);

@@ -18,6 +18,7 @@
 #include "platform/core/runtime.h"
 #include "plugin/cache_files.h"
 #include "plugin/instance.h"
+#include "plugin/interface/drawing.h"
 #include "plugin/shell_standins.h"
 #include "score/paths.h"
 #include "score/preferences.h"
@@ -26,6 +27,7 @@
 #include "staffobjects/chord_diagrams.h"
 #include "staffobjects/staff_objects.h"
 #include "toolbox/carbon/carbon_accessors.h"
+#include "toolbox/dialogs.h"
 
 namespace {
 
@@ -78,6 +80,7 @@ SInt16 PlugInInit() {
     for (UInt8 &display : pref.display) display = 0;
     Langue = 1;
     plugInState.redrawInstance = nullptr;
+    OrvaSetNoticeProc(PlugInNotice);
     if (!LyrovoxOpenDataFile("rb")) {
         char path[kOrvaPathMax + 1 + sizeof kSingingLinkFile];
         if (GetCheminDossier(kDossierPreferences, path)) {

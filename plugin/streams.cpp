@@ -7,6 +7,9 @@
 #include "platform/core/runtime.h"
 #include "plugin/cache_files.h"
 #include "plugin/instance.h"
+#include "plugin/interface/drawing.h"
+#include "plugin/interface/interface_standins.h"
+#include "plugin/interface/title_bar.h"
 #include "plugin/shell_standins.h"
 #include "score/text_utilities.h"
 
@@ -92,9 +95,11 @@ NPError NPP_DestroyStream(NPP npp, NPStream *, NPError reason) {
     }
     LinkInstance(instance);
     instance->docInCache = 1;
-    // Loaded once now, so that the title, the pages and the duration are known.
-    if (PlugBeginFile(instance)) PlugEndFile(instance);
+    // Loaded once now, so that the title, the pages and the duration are known, and the page
+    // pictures are recorded while it is.
+    Boolean loaded = PlugBeginFile(instance);
     PlugInRedrawInstance(instance);
+    if (loaded) PlugEndFile(instance);
     if (instance->autoPlay) {
         PlugInJoueMusique(instance);
         PlugInDrawState state;

@@ -10,6 +10,7 @@
 
 #include "plugin/cache_files.h"
 #include "plugin/instance.h"
+#include "plugin/interface/areas.h"
 #include "plugin/shell_standins.h"
 #include "support/browser_support.h"
 

@@ -25,6 +25,7 @@
 #include "plugin/documents.h"
 #include "plugin/idle.h"
 #include "plugin/instance.h"
+#include "plugin/interface/areas.h"
 #include "plugin/shell_standins.h"
 #include "plugin/startup.h"
 #include "plugin/x_events.h"

@@ -150,7 +150,12 @@ TEST(EmbedParams, ColoursThatAreNotHexadecimalKeepTheDefault) {
 // Numbers are kept as the page gave them (the full-screen page writes them back); their users
 // read them held to what they can take.
 TEST(EmbedParams, NumbersAreHeldToTheirRangesWhereUsed) {
-    auto titleHeight = [](const PlugInInstance &p) { return double(PlugInTitleHeight(&p)); };
+    // The page's title height, held to its range (the layout pass may put a smaller one in force).
+    auto titleHeight = [](const PlugInInstance &p) {
+        PlugInInstance wanted = p;
+        wanted.titleHeight = wanted.titleHeightWanted;
+        return double(PlugInTitleHeight(&wanted));
+    };
     auto octaves = [](const PlugInInstance &p) { return double(PlugInKeyboardOctaves(&p)); };
     auto first = [](const PlugInInstance &p) { return double(PlugInKeyboardFirstOctave(&p)); };
     auto turns = [](const PlugInInstance &p) { return double(PlugInQuarterTurns(&p)); };

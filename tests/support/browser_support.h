@@ -73,4 +73,14 @@ inline void Browse(const std::string &page, const std::vector<std::string> &argu
     else cairo_surface_destroy(view);
 }
 
+// ./run.sh without a display, the build tree of the browser's library as its build, its view
+// written into folder/out/run.png; the run, and that path.
+inline ChildRun RunDemonstration(const std::string &folder, std::string *image) {
+    *image = folder + "/out/run.png";
+    std::string build = std::string(ORVA_BROWSER_PLUGIN_DIR);
+    build.erase(build.rfind('/'));
+    return RunChild({"/bin/bash", SourceDir() + "/run.sh"},
+                    {"DISPLAY=", "ORVA_BUILD_DIR=" + build, "ORVA_OUT_DIR=" + folder + "/out"}, folder, 600000);
+}
+
 }  // namespace plugintest

@@ -5,11 +5,17 @@
 
 #include <cstring>
 
+#include "engraving/engraver.h"
+#include "engraving/music_font.h"
 #include "graphics/cairo/port_surfaces.h"
 #include "graphics/quickdraw/ports.h"
+#include "graphics/text/font_table.h"
+#include "layout/layout_start.h"
 #include "layout/page_drawing.h"
 #include "layout/pagination.h"
 #include "layout/units.h"
+#include "platform/core/runtime.h"
+#include "staffobjects/staff_objects.h"
 
 namespace {
 
@@ -18,6 +24,25 @@ const int kCoteMax = 30000;  // pixels of a PNG side at most
 bool EcritPNG(cairo_surface_t *surface, const char *path);
 
 }  // namespace
+
+bool DemarrePages(const char *fontPath, SInt16 dpi) {
+    orvaSettings.pluginFlag = 1;
+    OrvaSetMainThread();
+    OrvaInitGraf(&qd, 1);
+    InitGravure();
+    InitObjetsPortee();
+    if (!SystemDependantInstalleFonteLocale(fontPath, true)) OrvaGetFontList();
+    bool font = InitLentara();
+    InitMiseEnPage();
+    SetDpiDest(dpi);
+    return font;
+}
+
+void ArretePages() {
+    FinMiseEnPage();
+    FinObjetsPortee();
+    FinGravure();
+}
 
 // The page drawn as the player draws it: straight into a port of the paper's size at dpi, on
 // white.

@@ -312,25 +312,6 @@ bool DumpPlayed(const DocumentRecord *document) {
 
 const SInt16 kDpiPages = 300;  // pages are drawn at the player's output resolution
 
-// What page layout and drawing need: ports, the engraver, the staff objects, the music font.
-void DemarrePages() {
-    orvaSettings.pluginFlag = 1;
-    OrvaSetMainThread();
-    OrvaInitGraf(&qd, 1);
-    InitGravure();
-    InitObjetsPortee();
-    if (!SystemDependantInstalleFonteLocale(ORVA_MUSIC_FONT, true)) OrvaGetFontList();
-    if (!InitLentara()) fprintf(stderr, "scoredump: music font \"%s\" is not installed\n", kNomFonteMusique);
-    InitMiseEnPage();
-    SetDpiDest(kDpiPages);
-}
-
-void ArretePages() {
-    FinMiseEnPage();
-    FinObjetsPortee();
-    FinGravure();
-}
-
 // Page N of the score laid out as the player lays it out, into a PNG file.
 bool DessinePage(DocumentRecord *document, long page, const char *png) {
     InitPortees(document->score);
@@ -370,7 +351,8 @@ int main(int argc, char **argv) {
     static const OrvaMessageHooks kMessages = {Failure, Failure, nullptr, Trace};
     OrvaSetMessageHooks(&kMessages);
     XMLEnregistreFormats();
-    if (png) DemarrePages();
+    if (png && !DemarrePages(ORVA_MUSIC_FONT, kDpiPages))
+        fprintf(stderr, "scoredump: music font \"%s\" is not installed\n", kNomFonteMusique);
     DocumentRecord *document = reinterpret_cast<DocumentRecord *>(NewPtrClear(sizeof(DocumentRecord)));
     if (document && png) FixeMiseEnPageStandardDocument(document);
     const ScoreFormatOps *row = RechercheFormatPartition(path);
